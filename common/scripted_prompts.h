@@ -1,0 +1,62 @@
+#pragma once
+// A Prompts for tests: records every text shown and answers from queues set up by the test.
+// An unscripted question answers Cancel/No, an unscripted file dialog is cancelled, so a test that
+// forgot to script something sees the cautious path rather than hanging.
+#include "common/prompts.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace common {
+
+class ScriptedPrompts : public Prompts
+{
+public:
+    std::vector<std::string> shown;     // info texts and question texts, in order
+    std::deque<Answer> answers;         // for ask_yes_no (Yes/No) and ask_yes_no_cancel
+    std::deque<std::optional<std::string>> files; // for open_file and save_file
+    std::vector<FileDialogSpec> dialogs;
+    int busy_depth = 0;
+    int busy_calls = 0;
+
+    void info(const std::string& text) override { shown.push_back(text); }
+    bool ask_yes_no(const std::string& text) override
+    {
+        shown.push_back(text);
+        return next_answer(Answer::No) == Answer::Yes;
+    }
+    Answer ask_yes_no_cancel(const std::string& text) override
+    {
+        shown.push_back(text);
+        return next_answer(Answer::Cancel);
+    }
+    std::optional<std::string> open_file(const FileDialogSpec& spec) override { return next_file(spec); }
+    std::optional<std::string> save_file(const FileDialogSpec& spec) override { return next_file(spec); }
+    void set_busy(bool busy) override
+    {
+        busy_depth += busy ? 1 : -1;
+        ++busy_calls;
+    }
+
+private:
+    Answer next_answer(Answer fallback)
+    {
+        if (answers.empty())
+            return fallback;
+        Answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::optional<std::string> next_file(const FileDialogSpec& spec)
+    {
+        dialogs.push_back(spec);
+        if (files.empty())
+            return std::nullopt;
+        auto f = files.front();
+        files.pop_front();
+        return f;
+    }
+};
+
+} // namespace common

@@ -1,0 +1,29 @@
+#pragma once
+// printf-style formatting into a bounded buffer, returned as a std::string. The system's own
+// texts are printf formats, and GCC 12 has no std::format.
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+namespace common {
+
+[[gnu::format(printf, 1, 2)]] inline std::string strfmt(const char* fmt, ...)
+{
+    char small[256];
+    va_list ap;
+    va_start(ap, fmt);
+    int n = std::vsnprintf(small, sizeof small, fmt, ap);
+    va_end(ap);
+    if (n < 0)
+        return {};
+    if (size_t(n) < sizeof small)
+        return std::string(small, size_t(n));
+    std::string big(size_t(n) + 1, '\0');
+    va_start(ap, fmt);
+    std::vsnprintf(big.data(), big.size(), fmt, ap);
+    va_end(ap);
+    big.resize(size_t(n));
+    return big;
+}
+
+} // namespace common

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and shows the channel database tool at work on the sample database.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/deps.sh
+bash scripts/build.sh build
+db=${1:-$root/samples/sample.ird}
+if [ ! -f "$db" ]; then
+    db=$root/build/empty.ird
+    build/korvid/cli/korvid-cli new "$db"
+fi
+build/korvid/cli/korvid-cli info "$db"

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs every test.
+#   scripts/test.sh             the whole suite in build/
+#   scripts/test.sh --sanitize  the core tests under AddressSanitizer and UBSan in build-sanitize/
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/deps.sh
+
+if [ "${1:-}" = "--sanitize" ]; then
+    bash scripts/build.sh build-sanitize -DKD_SANITIZE=ON
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    ctest --test-dir build-sanitize -L core --output-on-failure -j "$(nproc)"
+else
+    bash scripts/build.sh build
+    QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j "$(nproc)"
+fi
