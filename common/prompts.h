@@ -29,8 +29,8 @@ public:
     virtual bool ask_yes_no(const std::string& text) = 0;
     virtual Answer ask_yes_no_cancel(const std::string& text) = 0;
     // nullopt when the user cancels.
-    virtual std::optional<std::string> open_file(const FileDialogSpec& spec) = 0;
-    virtual std::optional<std::string> save_file(const FileDialogSpec& spec) = 0;
+    virtual std::optional<std::string> open_file(const FileDialogSpec& dialog) = 0;
+    virtual std::optional<std::string> save_file(const FileDialogSpec& dialog) = 0;
     // The wait cursor around work the user has to wait for.
     virtual void set_busy(bool /*busy*/) {}
 };

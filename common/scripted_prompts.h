@@ -31,8 +31,8 @@ public:
         shown.push_back(text);
         return next_answer(Answer::Cancel);
     }
-    std::optional<std::string> open_file(const FileDialogSpec& spec) override { return next_file(spec); }
-    std::optional<std::string> save_file(const FileDialogSpec& spec) override { return next_file(spec); }
+    std::optional<std::string> open_file(const FileDialogSpec& dialog) override { return next_file(dialog); }
+    std::optional<std::string> save_file(const FileDialogSpec& dialog) override { return next_file(dialog); }
     void set_busy(bool busy) override
     {
         busy_depth += busy ? 1 : -1;
@@ -48,9 +48,9 @@ private:
         answers.pop_front();
         return a;
     }
-    std::optional<std::string> next_file(const FileDialogSpec& spec)
+    std::optional<std::string> next_file(const FileDialogSpec& dialog)
     {
-        dialogs.push_back(spec);
+        dialogs.push_back(dialog);
         if (files.empty())
             return std::nullopt;
         auto f = files.front();
