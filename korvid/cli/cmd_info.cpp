@@ -1,0 +1,85 @@
+// korvid-cli info FILE.ird: what a database file holds, in a few lines.
+#include "common/cli_commands.h"
+#include "korvid/database/ird_file.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+using namespace korvid;
+
+int count_used_satellites(const Database& db)
+{
+    int n = 0;
+    for (const auto& s : db.satellites)
+        n += s.sat_id != INVALID_SATID;
+    return n;
+}
+
+int count_used_transponders(const Database& db)
+{
+    int n = 0;
+    for (const auto& t : db.transponders)
+        n += t.sat_id != INVALID_SATID;
+    return n;
+}
+
+int count_channels(const Database& db, int type)
+{
+    int n = 0;
+    for (int i = first_slot_of(type); i < first_slot_of(type) + slot_count_of(type); ++i)
+        n += db.channels[i].tp_index != INVALID_TPID;
+    return n;
+}
+
+int count_favourites(const Database& db, int group, int type)
+{
+    int n = 0;
+    const uint16_t* list = db.fav_list(group, type);
+    for (int i = 0; i < MAX_FAVCHAN_NUM; ++i)
+        n += list[i] != INVALID_FAVENTRY;
+    return n;
+}
+
+int run_info(const std::string& path)
+{
+    std::vector<uint8_t> buffer;
+    IrdLoad loaded = load_ird_file(path, buffer);
+    if (loaded != IrdLoad::Ok) {
+        std::fprintf(stderr, "%s\n", ird_load_message(loaded, path).c_str());
+        return 2;
+    }
+    auto db = std::make_unique<Database>();
+    uint16_t buyer = 0, model = 0;
+    read_database(*db, buffer.data(), buyer, model);
+    std::printf("File:           %s\n", path.c_str());
+    std::printf("Buyer code:     0x%04X\n", buyer);
+    std::printf("Model code:     0x%04X\n", model);
+    std::printf("System code:    0x%04X\n", db->system.syscode);
+    if (!db->is_valid()) {
+        std::fprintf(stderr, "Wrong DB : syscode\n");
+        return 1;
+    }
+    std::printf("Satellites:     %d of %d slots\n", count_used_satellites(*db), MAX_SAT_NUM);
+    std::printf("Transponders:   %d of %d slots\n", count_used_transponders(*db), MAX_TP_NUM);
+    std::printf("TV channels:    %d of %d\n", count_channels(*db, SERVICE_TV), MAX_TV_CHAN_NUM);
+    std::printf("Radio channels: %d of %d\n", count_channels(*db, SERVICE_RADIO), MAX_RADIO_CHAN_NUM);
+    for (int g = 0; g < MAX_FAVGROUP_NUM; ++g) {
+        char name[MAX_FAVNAME_LEN + 1] = {};
+        std::memcpy(name, db->fav_names[g], MAX_FAVNAME_LEN);
+        std::printf("Favourites %d:   TV %d, radio %d  (%s)\n", g + 1, count_favourites(*db, g, SERVICE_TV),
+                    count_favourites(*db, g, SERVICE_RADIO), name);
+    }
+    return 0;
+}
+
+common::CliCommandRegistration reg{{[](CLI::App& app) {
+    auto* cmd = app.add_subcommand("info", "Show the codes and the counts of a database file");
+    auto path = std::make_shared<std::string>();
+    cmd->add_option("file", *path, "the .ird file")->required();
+    return std::function<int()>([path] { return run_info(*path); });
+}}};
+
+} // namespace

@@ -1,0 +1,340 @@
+#include "korvid/database/database.h"
+
+#include "common/byte_order.h"
+#include "common/prompts.h"
+#include "korvid/database/image_layout.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace korvid {
+
+using common::swap16;
+
+static_assert(sizeof(Database::region1) == image::REGION1_SIZE);
+static_assert(sizeof(Database::region2) == image::REGION2_SIZE);
+static_assert(sizeof(Database::region3) == image::REGION3_SIZE);
+static_assert(sizeof(Database::region4) == image::REGION4_SIZE);
+
+Database::Database()
+{
+    // Plain data only: the tables start zeroed like static storage.
+    std::memset(channels, 0, sizeof channels);
+    std::memset(ext_audio, 0, sizeof ext_audio);
+    std::memset(transponders, 0, sizeof transponders);
+    std::memset(fav_index, 0, sizeof fav_index);
+    std::memset(fav_names, 0, sizeof fav_names);
+    std::memset(satellites, 0, sizeof satellites);
+    std::memset(sat_names, 0, sizeof sat_names);
+    std::memset(region1, 0, sizeof region1);
+    std::memset(&system, 0, sizeof system);
+    std::memset(&cursor, 0, sizeof cursor);
+    std::memset(language_bytes, 0, sizeof language_bytes);
+    std::memset(region2, 0, sizeof region2);
+    std::memset(region3, 0, sizeof region3);
+    std::memset(region4, 0, sizeof region4);
+}
+
+int Database::pack_image(uint8_t* dest) const
+{
+    std::memcpy(dest + image::TV_CHANNELS, channels, MAX_TV_CHAN_NUM * sizeof(tChannelStructure));
+    std::memcpy(dest + image::RADIO_CHANNELS, channels + MAX_TV_CHAN_NUM,
+                MAX_RADIO_CHAN_NUM * sizeof(tChannelStructure));
+    std::memcpy(dest + image::EXTEND_AUDIO, ext_audio, sizeof ext_audio);
+    std::memcpy(dest + image::TRANSPONDERS, transponders, sizeof transponders);
+    std::memcpy(dest + image::FAV_INDEX, fav_index, sizeof fav_index);
+    std::memcpy(dest + image::FAV_NAMES, fav_names, sizeof fav_names);
+    std::memcpy(dest + image::SATELLITES, satellites, sizeof satellites);
+    for (int s = 0; s < MAX_SAT_NUM; ++s)
+        std::memcpy(dest + image::SAT_NAMES + s * MAX_SATNAME_LEN, sat_names[s], MAX_SATNAME_LEN);
+    std::memcpy(dest + image::REGION1, region1, sizeof region1);
+    std::memcpy(dest + image::SYSTEM_BLOCK, &system, sizeof system);
+    std::memcpy(dest + image::CURSOR_BLOCK, &cursor, sizeof cursor);
+    std::memcpy(dest + image::LANGUAGE_BYTES, language_bytes, sizeof language_bytes);
+    std::memcpy(dest + image::REGION2, region2, sizeof region2);
+    std::memcpy(dest + image::REGION3, region3, sizeof region3);
+    std::memcpy(dest + image::REGION4, region4, sizeof region4);
+    return DB_IMAGE_SIZE;
+}
+
+int Database::unpack_image(const uint8_t* src)
+{
+    std::memcpy(channels, src + image::TV_CHANNELS, MAX_TV_CHAN_NUM * sizeof(tChannelStructure));
+    std::memcpy(channels + MAX_TV_CHAN_NUM, src + image::RADIO_CHANNELS,
+                MAX_RADIO_CHAN_NUM * sizeof(tChannelStructure));
+    std::memcpy(ext_audio, src + image::EXTEND_AUDIO, sizeof ext_audio);
+    std::memcpy(transponders, src + image::TRANSPONDERS, sizeof transponders);
+    std::memcpy(fav_index, src + image::FAV_INDEX, sizeof fav_index);
+    std::memcpy(fav_names, src + image::FAV_NAMES, sizeof fav_names);
+    std::memcpy(satellites, src + image::SATELLITES, sizeof satellites);
+    // Only the 22 stored bytes: the cell's 23rd byte keeps what it held.
+    for (int s = 0; s < MAX_SAT_NUM; ++s)
+        std::memcpy(sat_names[s], src + image::SAT_NAMES + s * MAX_SATNAME_LEN, MAX_SATNAME_LEN);
+    std::memcpy(region1, src + image::REGION1, sizeof region1);
+    std::memcpy(&system, src + image::SYSTEM_BLOCK, sizeof system);
+    std::memcpy(&cursor, src + image::CURSOR_BLOCK, sizeof cursor);
+    std::memcpy(language_bytes, src + image::LANGUAGE_BYTES, sizeof language_bytes);
+    std::memcpy(region2, src + image::REGION2, sizeof region2);
+    std::memcpy(region3, src + image::REGION3, sizeof region3);
+    std::memcpy(region4, src + image::REGION4, sizeof region4);
+    std::memset(region4 + image::REGION4_ZEROED_FIRST, 0,
+                image::REGION4_ZEROED_LAST - image::REGION4_ZEROED_FIRST + 1);
+    return DB_IMAGE_SIZE;
+}
+
+static void swap_in_place(uint16_t& v) { v = swap16(v); }
+
+void Database::swap_receiver_order()
+{
+    for (auto& ch : channels) {
+        swap_in_place(ch.tp_index);
+        swap_in_place(ch.service_id);
+        for (auto& pid : ch.audio_pid)
+            swap_in_place(pid);
+        swap_in_place(ch.video_pid);
+        swap_in_place(ch.pcr_pid);
+        swap_in_place(ch.ttx_pid);
+        swap_in_place(ch.carried_pid);
+        swap_in_place(ch.ext_audio_index);
+    }
+    for (auto& ea : ext_audio)
+        for (auto& pid : ea.pid)
+            swap_in_place(pid);
+    for (auto& tp : transponders) {
+        swap_in_place(tp.symbol_rate);
+        swap_in_place(tp.frequency);
+    }
+    for (auto& entry : fav_index)
+        swap_in_place(entry);
+    for (auto& sat : satellites) {
+        swap_in_place(sat.lnb_freq_high);
+        swap_in_place(sat.lnb_freq_low);
+        sat.position = int16_t(swap16(uint16_t(sat.position)));
+    }
+    swap_in_place(system.syscode);
+    swap_in_place(system.carried36);
+    swap_in_place(system.carried38);
+    swap_in_place(system.carried46);
+    swap_in_place(system.chan_count[0]);
+    swap_in_place(system.chan_count[1]);
+    swap_in_place(cursor.current_chan[0]);
+    swap_in_place(cursor.current_chan[1]);
+    for (int r = 0; r < 8; ++r)
+        std::swap(region2[r * 16 + 4], region2[r * 16 + 5]);
+    for (int i = 0; i < image::REGION3_SIZE; i += 2)
+        std::swap(region3[i], region3[i + 1]);
+}
+
+int Database::build_image_for_receiver(uint8_t* dest)
+{
+    swap_receiver_order();
+    return pack_image(dest);
+}
+
+int Database::take_back_image(const uint8_t* src, common::Prompts& prompts)
+{
+    unpack_image(src);
+    swap_receiver_order();
+    if (is_valid())
+        return 1;
+    clear();
+    prompts.info("Wrong DB : syscode");
+    return 0;
+}
+
+void Database::clear()
+{
+    for (int i = 0; i < MAX_CHAN_NUM; ++i)
+        reset_channel_slot(i);
+    for (auto& tp : transponders) {
+        tp.sat_id = INVALID_SATID;
+        tp.symbol_rate = 0;
+    }
+    for (auto& sat : satellites)
+        sat.sat_id = INVALID_SATID;
+    system.syscode = 0;
+}
+
+void Database::reset_channel_slot(int slot)
+{
+    tChannelStructure& ch = channels[slot];
+    ch.tp_index = INVALID_TPID;
+    ch.service_id = 0;
+    for (auto& pid : ch.audio_pid)
+        pid = INVALID_PID;
+    ch.video_pid = INVALID_PID;
+    ch.pcr_pid = INVALID_PID;
+    ch.ttx_pid = INVALID_PID;
+    ch.attributes = 0;
+    ch.fav_membership = 0;
+    std::memset(ch.audio_lang, 0xFF, sizeof ch.audio_lang);
+    static const char empty_name[CHAN_NAME_LEN] = "no name chan";
+    std::memcpy(ch.name, empty_name, CHAN_NAME_LEN);
+    ch.carried_pid = INVALID_PID;
+    ch.ext_audio_index = MAX_EXAUD_NUM;
+    ch.ci_marker = 0;
+    // carried43 is left as it was.
+}
+
+void Database::delete_channel(int global_index)
+{
+    tChannelStructure& ch = channels[global_index];
+    if (ch.fav_membership & CH_FAV_GROUP_MASK)
+        remove_from_favourites(ch.fav_membership & CH_FAV_GROUP_MASK, service_type_of(global_index),
+                               relative_index(global_index));
+    reset_channel_slot(global_index);
+    language_bytes[global_index] = uint8_t((language_bytes[global_index] & 0xC0) | 3);
+}
+
+void Database::remove_from_favourites(uint8_t group_mask, int type, int relative)
+{
+    tChannelStructure& ch = channels[first_slot_of(type) + relative];
+    for (int g = 0; g < MAX_FAVGROUP_NUM; ++g) {
+        if (!(group_mask & (1u << g)))
+            continue;
+        uint16_t* list = fav_list(g, type);
+        for (int i = 0; i < MAX_FAVCHAN_NUM; ++i) {
+            if (list[i] != relative)
+                continue;
+            ch.fav_membership &= uint8_t(~(1u << g));
+            std::memmove(list + i, list + i + 1, (MAX_FAVCHAN_NUM - i - 1) * sizeof(uint16_t));
+            list[MAX_FAVCHAN_NUM - 1] = INVALID_FAVENTRY;
+            break;
+        }
+    }
+    if (!(ch.fav_membership & CH_FAV_GROUP_MASK))
+        ch.fav_membership = 0;
+}
+
+uint16_t Database::clamp_cursor(uint16_t cursor_value, int count)
+{
+    if (count == 0)
+        return 0;
+    return cursor_value >= count ? uint16_t(count - 1) : cursor_value;
+}
+
+void Database::compact_channels_of(int type)
+{
+    const int first = first_slot_of(type);
+    const int end = first + slot_count_of(type);
+    // Every slot between an empty slot and the next used one is empty, so the search for the next
+    // used slot only ever moves forward.
+    int u = first;
+    for (int e = first; e < end; ++e) {
+        if (channels[e].tp_index != INVALID_TPID)
+            continue;
+        if (u <= e)
+            u = e + 1;
+        while (u < end && channels[u].tp_index == INVALID_TPID)
+            ++u;
+        if (u >= end)
+            break;
+        tChannelStructure& from = channels[u];
+        if (uint8_t groups = from.fav_membership & CH_FAV_GROUP_MASK) {
+            for (int g = 0; g < MAX_FAVGROUP_NUM; ++g) {
+                if (!(groups & (1u << g)))
+                    continue;
+                uint16_t* list = fav_list(g, type);
+                for (int i = 0; i < MAX_FAVCHAN_NUM; ++i)
+                    if (list[i] == u - first) {
+                        list[i] = uint16_t(e - first);
+                        break;
+                    }
+            }
+        }
+        channels[e] = from;
+        std::swap(language_bytes[e], language_bytes[u]);
+        language_bytes[u] = 0xFF;
+        reset_channel_slot(u);
+    }
+    int count = 0;
+    while (count < slot_count_of(type) && channels[first + count].tp_index != INVALID_TPID)
+        ++count;
+    system.chan_count[type] = uint16_t(count);
+    cursor.current_chan[type] = clamp_cursor(cursor.current_chan[type], count);
+}
+
+void Database::compact_channels()
+{
+    compact_channels_of(SERVICE_TV);
+    compact_channels_of(SERVICE_RADIO);
+}
+
+void Database::compact_favourite_lists()
+{
+    for (int l = 0; l < FAV_LIST_NUM; ++l) {
+        uint16_t* list = fav_index + l * MAX_FAVCHAN_NUM;
+        int kept = 0;
+        for (int i = 0; i < MAX_FAVCHAN_NUM; ++i)
+            if (list[i] != INVALID_FAVENTRY)
+                list[kept++] = list[i];
+        std::fill(list + kept, list + MAX_FAVCHAN_NUM, INVALID_FAVENTRY);
+        system.fav_count[l] = uint8_t(kept);
+        cursor.fav_cursor[l] = uint8_t(clamp_cursor(cursor.fav_cursor[l], kept));
+    }
+}
+
+void Database::swap_channels(int type, int a, int b)
+{
+    const int first = first_slot_of(type);
+    const uint16_t ra = uint16_t(a - first), rb = uint16_t(b - first);
+    const uint8_t groups = (channels[a].fav_membership | channels[b].fav_membership) & CH_FAV_GROUP_MASK;
+    for (int g = 0; g < MAX_FAVGROUP_NUM; ++g) {
+        if (!(groups & (1u << g)))
+            continue;
+        uint16_t* list = fav_list(g, type);
+        const int count = std::min<int>(system.fav_count[fav_list_index(g, type)], MAX_FAVCHAN_NUM);
+        bool seen_a = false, seen_b = false;
+        for (int i = 0; i < count && !(seen_a && seen_b); ++i) {
+            if (list[i] == ra && !seen_a) {
+                list[i] = rb;
+                seen_a = true;
+            } else if (list[i] == rb && !seen_b) {
+                list[i] = ra;
+                seen_b = true;
+            }
+        }
+    }
+    std::swap(channels[a], channels[b]);
+    std::swap(language_bytes[a], language_bytes[b]);
+}
+
+void Database::swap_favourite_positions(int group, int type, int p1, int p2)
+{
+    uint16_t* list = fav_list(group, type);
+    std::swap(list[p1], list[p2]);
+}
+
+int same_satellite(int a, int b)
+{
+    if (a == b)
+        return 0;
+    return (a - b == SAT_HALF_NUM || b - a == SAT_HALF_NUM) ? 1 : -1;
+}
+
+int same_transponder(int a, int b)
+{
+    if (a == b)
+        return 0;
+    return (a - b == TP_HALF_NUM || b - a == TP_HALF_NUM) ? 1 : -1;
+}
+
+void sort_satellites_by_position(const Database& db, uint8_t* slots, int count)
+{
+    auto pos = [&](uint8_t s) { return db.satellites[s].position; };
+    int gap = count;
+    while (gap > 1) {
+        gap = gap / 3 + 1;
+        for (int i = gap; i < count; ++i) {
+            uint8_t v = slots[i];
+            int j = i;
+            while (j >= gap && pos(slots[j - gap]) < pos(v)) {
+                slots[j] = slots[j - gap];
+                j -= gap;
+            }
+            slots[j] = v;
+        }
+    }
+}
+
+} // namespace korvid

@@ -1,0 +1,85 @@
+#include "korvid/database/ird_file.h"
+
+#include "common/atomic_file.h"
+#include "common/byte_order.h"
+#include "common/strfmt.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace korvid {
+
+IrdLoad load_ird_file(const std::string& path, std::vector<uint8_t>& buffer)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return IrdLoad::CantOpen;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return IrdLoad::CantOpen;
+    }
+    if (st.st_size > off_t(IRD_WORK_BUFFER_SIZE)) {
+        ::close(fd);
+        return IrdLoad::TooLarge;
+    }
+    buffer.assign(IRD_WORK_BUFFER_SIZE, 0);
+    size_t got = 0;
+    // Read until the end of the file or the end of the buffer, whichever comes first: a file that
+    // grows while we read still cannot overrun the buffer.
+    while (got < buffer.size()) {
+        ssize_t n = ::read(fd, buffer.data() + got, buffer.size() - got);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ::close(fd);
+            return IrdLoad::CantOpen;
+        }
+        if (n == 0)
+            break;
+        got += size_t(n);
+    }
+    ::close(fd);
+    return IrdLoad::Ok;
+}
+
+std::string ird_load_message(IrdLoad result, const std::string& path)
+{
+    switch (result) {
+    case IrdLoad::Ok:
+        return {};
+    case IrdLoad::TooLarge:
+        return common::strfmt("%s is larger than 1 MiB and cannot be a channel database", path.c_str());
+    case IrdLoad::CantOpen:
+        break;
+    }
+    return "Can't open to this file";
+}
+
+void read_database(Database& db, const uint8_t* buffer, uint16_t& buyer, uint16_t& model)
+{
+    buyer = common::load_be16(buffer);
+    model = common::load_be16(buffer + 2);
+    db.unpack_image(buffer + IRD_HEADER_SIZE);
+}
+
+void encode_database(const Database& db, uint16_t buyer, uint16_t model, std::vector<uint8_t>& out)
+{
+    out.assign(IRD_FILE_SIZE, 0);
+    common::store_be16(out.data(), buyer);
+    common::store_be16(out.data() + 2, model);
+    db.pack_image(out.data() + IRD_HEADER_SIZE);
+}
+
+bool write_database_file(const Database& db, uint16_t buyer, uint16_t model, const std::string& path,
+                         std::string* error)
+{
+    std::vector<uint8_t> bytes;
+    encode_database(db, buyer, model, bytes);
+    return common::write_file_atomically(path, bytes.data(), bytes.size(), error);
+}
+
+} // namespace korvid

@@ -1,0 +1,57 @@
+#pragma once
+// The one document of the channel database tool: the file name, the modified flag, and every path by
+// which a database file is opened or saved. It talks to the user only through Prompts.
+#include "common/prompts.h"
+#include "korvid/database/database.h"
+
+#include <functional>
+#include <string>
+
+namespace korvid {
+
+class CKorvidDoc
+{
+public:
+    CKorvidDoc(Database& db, common::Prompts& prompts);
+
+    Database& database() { return db_; }
+    const std::string& file_name() const { return file_name_; }
+    void set_file_name(const std::string& name) { file_name_ = name; }
+    bool is_modified() const { return modified_; }
+    void set_modified(bool modified = true) { modified_ = modified; }
+
+    // Called after a database has been loaded or received, so that every view refreshes.
+    std::function<void()> on_new_database;
+
+    static common::FileDialogSpec ird_dialog(bool for_saving);
+
+    // File > Open on the editor page.
+    void open_from_menu();
+    // A file dropped on the window: no save question, the file name stays.
+    void open_by_name(const std::string& path);
+    // File > Save. True when the file was written.
+    bool save();
+    // The frame's own Save command.
+    bool frame_save(bool on_editor_page);
+    // File > Save As...: the chosen file becomes the document's file name.
+    bool save_as();
+    // The question before Open and before closing; false means the user chose Cancel, or chose Yes
+    // and the save did not happen, so that closing never throws away unsaved edits.
+    bool ask_save_changes();
+    // After a receive: `image` holds the receiver-order image. Takes it back and, when valid, writes
+    // it to `path`, which becomes the file name. Returns the take-back result (1 valid, 0 not).
+    int save_received(const uint8_t* image, const std::string& path);
+
+private:
+    // The writer: on success clears the modified flag; on failure the old file and the flag stay.
+    bool write_to(const std::string& path, const char* failure_message);
+    // Shared tail of both opens: read the file, check the system code.
+    void open_file(const std::string& path, bool from_menu);
+
+    Database& db_;
+    common::Prompts& prompts_;
+    std::string file_name_;
+    bool modified_ = false;
+};
+
+} // namespace korvid
