@@ -4,6 +4,7 @@
 // app and returns the exit code from its run callback.
 #include <CLI/CLI.hpp>
 
+#include <cstdio>
 #include <functional>
 #include <vector>
 
@@ -47,7 +48,8 @@ inline int run_cli(const char* name, const char* description, int argc, char** a
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        app.exit(e);
+        // A wrong command line gets the reason and the usage, and exit code 2.
+        std::fprintf(stderr, "%s\n\n%s", e.what(), app.help().c_str());
         return 2;
     }
     for (auto& [sub, body] : runners)
