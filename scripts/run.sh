@@ -5,9 +5,5 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash scripts/deps.sh
 bash scripts/build.sh build
-db=${1:-$root/samples/sample.ird}
-if [ ! -f "$db" ]; then
-    db=$root/build/empty.ird
-    build/korvid/cli/korvid-cli new "$db"
-fi
+db=${1:-$root/build/samples/sample.ird}
 build/korvid/cli/korvid-cli info "$db"
