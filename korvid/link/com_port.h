@@ -1,0 +1,82 @@
+#pragma once
+// The serial port on POSIX termios: raw 115200 8N1, no flow control, used by one program at a
+// time. Port number n (COMn) is the n-th entry of the port table below.
+#include "korvid/link/serial_line.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace common {
+class Prompts;
+}
+
+namespace korvid {
+
+// The selected COM port, 1-based; 1 at start, changed only by the port selection.
+extern int g_ComPort;
+
+// The port table: first the paths in KORVID_SERIAL_PORTS (colon-separated), then the serial
+// devices of this machine (/dev/ttyUSB*, /dev/ttyACM*, /dev/ttyS* that answer tcgetattr), each
+// path once. Built anew on every call, so a plugged adapter shows up without a restart.
+std::vector<std::string> serial_port_table();
+// The same rule over given inputs: `env` is the variable's value (may be null), `found` the
+// devices seen on the machine in their order, `is_serial` the check that a device answers.
+std::vector<std::string> build_port_table(const char* env, const std::vector<std::string>& found,
+                                          const std::function<bool(const std::string&)>& is_serial);
+// The device of COMn, or "" when the table has no entry n.
+std::string port_device(int n);
+// "COMn" (any case) gives n; a device path gives its place in the table; 0 when neither.
+int port_number_for(const std::string& arg);
+
+class CComPort : public SerialLine
+{
+public:
+    // `prompts` receives the open failure message; may be null where nobody is to be told.
+    explicit CComPort(common::Prompts* prompts = nullptr) : m_prompts(prompts) {}
+    ~CComPort() override;
+    CComPort(const CComPort&) = delete;
+    CComPort& operator=(const CComPort&) = delete;
+
+    // Opens COMn; on failure shows "Can not open COM%d" and stays closed.
+    bool Open(int n);
+    // Opens a device by path; `n` is only the number named in the failure message.
+    bool OpenPath(const std::string& path, int n);
+    // Takes over an already open descriptor (such as a pseudo-terminal's master side) and sets
+    // it raw; the port owns and closes it.
+    bool Attach(int fd);
+    // Sends what was written, drops what was received, releases the device.
+    void Close();
+    bool IsOpen() const { return m_fd >= 0; }
+    const std::string& Device() const { return m_path; }
+
+    void PurgeRx() override;
+    uint32_t Write(const uint8_t* buf, uint32_t len) override;
+    uint32_t Read(uint8_t* buf, uint32_t count) override;
+    bool ReadByte(uint8_t& out) override;
+    uint32_t QueuedBytes() override;
+
+    // Waits up to `ms` for bytes to arrive; true when something is queued. Does not read.
+    bool WaitReadable(int ms);
+    // True once the other end has gone (a pseudo-terminal whose far side closed).
+    bool HungUp() const { return m_hung_up; }
+
+    // Longest time a Write keeps trying before it gives up, and the longest wait for the output
+    // to drain on Close.
+    static constexpr int WRITE_LIMIT_MS = 5000;
+    static constexpr int DRAIN_LIMIT_MS = 2000;
+
+private:
+    bool configure(int fd);
+    void fail_message(int n);
+
+    common::Prompts* m_prompts;
+    int m_fd = -1;
+    std::string m_path;
+    bool m_hung_up = false;
+};
+
+// Opens COMn and closes it again; the failure message as Open gives it.
+bool TestPort(int n, common::Prompts* prompts);
+
+} // namespace korvid

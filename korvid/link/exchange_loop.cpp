@@ -1,0 +1,375 @@
+#include "korvid/link/exchange_loop.h"
+
+#include "common/strfmt.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace korvid {
+
+namespace {
+const char* const TEXT_TIME_OUT = "Communication Time Out";
+const char* const TEXT_VERSION = "Buyer/Model is different";
+} // namespace
+
+ExchangeLoop::ExchangeLoop(SerialLine& line, LinkClock& clock, ExchangeObserver& observer,
+                           const ExchangeSetup& setup, std::atomic<bool>& running)
+    : m_line(line)
+    , m_clock(clock)
+    , m_obs(observer)
+    , m_setup(setup)
+    , m_running(running)
+{
+}
+
+ExchangeResult ExchangeLoop::run()
+{
+    m_offset = 0;
+    m_connected = false;
+    m_measuring = false;
+    m_last_byte = 0;
+    m_last_chunk = 0;
+    m_result = ExchangeResult{};
+    // Until a header goes out the elapsed time counts from the start rather than from tick 0.
+    m_header_tick = m_clock.now_ms();
+
+    m_obs.on_percent(0);
+    m_obs.on_status("Wait Connection..");
+    m_line.PurgeRx();
+    m_line.WriteByte(PROBE);
+    m_timeout = CONNECT_TIMEOUT_MS;
+
+    while (m_running.load()) {
+        uint8_t b = 0;
+        bool got = m_line.ReadByte(b);
+        uint32_t now = m_clock.now_ms();
+        if (!m_measuring) {
+            m_wait_start = now;
+            m_measuring = true;
+        }
+        m_last_byte = got ? b : 0;
+        if (uint32_t(now - m_wait_start) > m_timeout) {
+            time_out(TEXT_TIME_OUT);
+            continue;
+        }
+        if (!got || b == 0 || (!m_connected && b != HELLO)) {
+            if (!m_connected)
+                m_line.WriteByte(PROBE);
+            continue;
+        }
+        // The silence limit counts from the last byte we accepted.
+        m_measuring = false;
+        answer(b);
+    }
+
+    if (m_setup.kind != ExchangeKind::SoftwareToReceiver && m_last_byte != DATA_END)
+        m_line.WriteByte(BYE);
+
+    m_result.offset = m_offset;
+    m_result.last_byte = m_last_byte;
+    return m_result;
+}
+
+void ExchangeLoop::stop(ExchangeOutcome outcome)
+{
+    m_result.outcome = outcome;
+    m_running = false;
+}
+
+void ExchangeLoop::time_out(const char* text)
+{
+    stop(ExchangeOutcome::TimedOut);
+    m_result.aborted = true;
+    m_obs.on_status(text);
+    m_obs.on_message_box(text);
+    m_line.WriteByte(BYE);
+}
+
+void ExchangeLoop::set_percent(uint64_t done, uint64_t total)
+{
+    uint64_t p = total ? done * 100 / total : 100;
+    m_obs.on_percent(uint32_t(std::min<uint64_t>(p, 100)));
+}
+
+std::string ExchangeLoop::elapsed_text(const char* fmt)
+{
+    long e = long((m_clock.now_ms() - m_header_tick) / 1000);
+    long minutes = e / 60;
+    long seconds = e - 60 * minutes;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, fmt, minutes, seconds);
+    return buf;
+}
+
+void ExchangeLoop::answer(uint8_t b)
+{
+    const ExchangeKind kind = m_setup.kind;
+    const bool receiving = kind == ExchangeKind::DatabaseFromReceiver;
+    const bool software = kind == ExchangeKind::SoftwareToReceiver;
+
+    switch (b) {
+    case HELLO:
+        m_connected = true;
+        m_line.WriteByte(CONNECT);
+        break;
+    case CONNECT:
+        m_timeout = EXCHANGE_TIMEOUT_MS;
+        m_obs.on_status(software ? "Connected..." : "Connected..");
+        m_line.WriteByte(CONNECT_ACK);
+        break;
+    case version_ack:
+        on_version();
+        break;
+    case REQ_BLOCK_INFO:
+        send_table(BLOCK_INFO, true);
+        break;
+    case ITEM_SIZE_REQ:
+        if (software)
+            break;
+        send_table(ITEM_SIZE, false);
+        if (receiving)
+            m_line.WriteByte(REQ_DATA);
+        break;
+    case hdr_ack:
+        send_header();
+        break;
+    case REQ_DATA:
+        if (!receiving)
+            send_packet();
+        break;
+    case DATA_NACK:
+        if (receiving)
+            break;
+        m_obs.on_status(software ? "Check Sum Failed" : "Checksum error");
+        send_packet();
+        break;
+    case DATA_ACK:
+        if (!receiving)
+            advance();
+        break;
+    case DATA:
+        if (receiving)
+            receive_packet();
+        break;
+    case DATA_NEXT:
+        if (!receiving)
+            break;
+        m_obs.on_status("Data Transfer");
+        m_line.WriteByte(REQ_DATA);
+        break;
+    case DATA_END:
+        if (!receiving)
+            break;
+        m_obs.on_status("Transfer Complete");
+        m_obs.on_percent(100);
+        stop(ExchangeOutcome::Complete);
+        m_line.WriteByte(BYE);
+        break;
+    case WRITE_DONE:
+        if (receiving)
+            break;
+        if (!software) {
+            m_obs.on_status("Transfer Complete");
+            stop(ExchangeOutcome::Complete);
+            m_line.WriteByte(BYE);
+            break;
+        }
+        m_obs.on_busy_picture(false);
+        if (m_offset == m_setup.payload_size) {
+            m_obs.on_message_box("Transfer Complete..");
+            m_obs.on_status("Transfer Complete..");
+            m_obs.on_percent(0);
+            m_obs.on_time_text("00:00");
+            m_line.WriteByte(BYE);
+            stop(ExchangeOutcome::Complete);
+        } else {
+            stop(ExchangeOutcome::SoftwareIncomplete);
+        }
+        m_obs.on_stop_enabled(true);
+        break;
+    default:
+        break; // not a request this side answers
+    }
+}
+
+ExchangeLoop::Wait ExchangeLoop::block_wait(uint32_t n)
+{
+    const uint32_t start = m_clock.now_ms();
+    bool four = false;
+    uint32_t four_since = 0;
+    for (;;) {
+        uint32_t queued = m_line.QueuedBytes();
+        if (queued == n)
+            return Wait::Full;
+        uint32_t now = m_clock.now_ms();
+        if (n == VersionBlock::SIZE && queued == 4) {
+            if (!four) {
+                four = true;
+                four_since = now;
+            } else if (uint32_t(now - four_since) >= SHORT_VERSION_STEADY_MS) {
+                return Wait::ShortVersion;
+            }
+        } else {
+            four = false;
+        }
+        if (uint32_t(now - start) >= BLOCK_WAIT_MS || !m_running.load())
+            return Wait::Expired;
+        m_clock.pause_ms(BLOCK_POLL_MS);
+    }
+}
+
+void ExchangeLoop::on_version()
+{
+    VersionBlock v; // zeros: what a missing answer reads as
+    Wait w = block_wait(VersionBlock::SIZE);
+    uint16_t buyer = 0, model = 0;
+    if (w == Wait::ShortVersion) {
+        // A receiver that answers with 4 bytes gives no codes. Its 4 bytes are taken off the line
+        // so that they are not answered as requests.
+        uint8_t junk[4];
+        m_line.Read(junk, sizeof junk);
+    } else {
+        // Full: the whole block. Expired: whatever came (the rest stays zero); the wait is over
+        // and never resumed for the missing bytes.
+        m_line.Read(v.bytes, VersionBlock::SIZE);
+        buyer = v.buyer();
+        model = v.model();
+    }
+    if (w == Wait::ShortVersion || m_setup.kind == ExchangeKind::DatabaseFromReceiver) {
+        if (m_setup.buyer_code)
+            *m_setup.buyer_code = buyer;
+        if (m_setup.model_code)
+            *m_setup.model_code = model;
+    }
+    if (m_setup.kind == ExchangeKind::DatabaseFromReceiver) {
+        m_line.WriteByte(VERSION_OK);
+        return;
+    }
+    uint16_t ours_buyer = m_setup.buyer_code ? *m_setup.buyer_code : 0xFFFF;
+    uint16_t ours_model = m_setup.model_code ? *m_setup.model_code : 0xFFFF;
+    bool pass = (m_setup.kind == ExchangeKind::SoftwareToReceiver && m_setup.accept_any_version) ||
+                CheckVersion(v, ours_buyer, ours_model);
+    if (pass) {
+        m_line.WriteByte(VERSION_OK);
+        return;
+    }
+    m_line.WriteByte(VERSION_BAD);
+    m_obs.on_message_box(TEXT_VERSION);
+    m_obs.on_status(TEXT_VERSION);
+    stop(ExchangeOutcome::VersionMismatch);
+}
+
+void ExchangeLoop::send_table(uint8_t lead, bool blocks)
+{
+    uint8_t buf[1 + FlashBlockTable::WIRE_SIZE];
+    buf[0] = lead;
+    uint32_t len;
+    if (blocks) {
+        FlashBlockTable empty;
+        (m_setup.block_table ? *m_setup.block_table : empty).encode(buf + 1);
+        len = FlashBlockTable::WIRE_SIZE;
+    } else {
+        ItemTable empty;
+        (m_setup.item_table ? *m_setup.item_table : empty).encode(buf + 1);
+        len = ItemTable::WIRE_SIZE;
+    }
+    m_line.Write(buf, 1 + len);
+}
+
+void ExchangeLoop::send_header()
+{
+    TransferHeader h;
+    switch (m_setup.kind) {
+    case ExchangeKind::DatabaseToReceiver:
+        h.type = HEADER_DB_TO_RECEIVER;
+        h.size = m_setup.payload_size;
+        break;
+    case ExchangeKind::DatabaseFromReceiver:
+        h.type = HEADER_DB_FROM_RECEIVER;
+        h.size = m_setup.announced_size;
+        break;
+    case ExchangeKind::SoftwareToReceiver:
+        h.type = HEADER_MAIN_SOFTWARE;
+        h.size = m_setup.payload_size;
+        break;
+    }
+    if (m_setup.header_type)
+        h.type = m_setup.header_type();
+    uint8_t buf[1 + TransferHeader::SIZE];
+    buf[0] = HEADER;
+    h.encode(buf + 1);
+    m_line.Write(buf, sizeof buf);
+    m_header_tick = m_clock.now_ms();
+}
+
+void ExchangeLoop::send_packet()
+{
+    uint8_t buf[1 + PACKET_SIZE];
+    buf[0] = DATA;
+    m_last_chunk = build_packet(m_setup.payload, m_setup.payload ? m_setup.payload_size : 0, m_offset, buf + 1);
+    m_line.Write(buf, sizeof buf);
+}
+
+void ExchangeLoop::advance()
+{
+    const uint32_t size = m_setup.payload_size;
+    m_offset += m_last_chunk;
+    if (m_setup.kind == ExchangeKind::DatabaseToReceiver) {
+        m_obs.on_status("Data Transfer");
+        m_obs.on_time_text(elapsed_text("Elapsed %02ld:%02ld"));
+        if (m_last_chunk == PACKET_DATA_MAX) {
+            m_last_chunk = 0;
+            m_line.WriteByte(DATA_NEXT);
+            set_percent(m_offset, size);
+        } else {
+            m_line.WriteByte(DATA_END);
+            m_obs.on_percent(100);
+            m_obs.on_status("On Writing.. Please Wait!");
+            m_obs.on_hide_cancel();
+            m_timeout = WRITING_TIMEOUT_MS;
+        }
+        return;
+    }
+    if (m_last_chunk == PACKET_DATA_MAX) {
+        set_percent(m_offset, size);
+        m_obs.on_status("DATA_ACK");
+        m_obs.on_time_text(elapsed_text("%02ld:%02ld"));
+        m_line.WriteByte(DATA_NEXT);
+    } else {
+        m_line.WriteByte(DATA_END);
+        m_obs.on_percent(100);
+        m_obs.on_status("On Writing.. Wait Please!");
+        m_obs.on_busy_picture(true);
+        m_timeout = WRITING_TIMEOUT_MS;
+    }
+}
+
+void ExchangeLoop::receive_packet()
+{
+    uint8_t pkt[PACKET_SIZE] = {};
+    if (block_wait(PACKET_SIZE) != Wait::Full) {
+        if (!m_running.load())
+            return; // stopped by the owner while waiting: not a failure of the link
+        m_obs.on_status(TEXT_TIME_OUT);
+        m_obs.on_message_box(TEXT_TIME_OUT);
+        stop(ExchangeOutcome::PacketTimeOut);
+        return;
+    }
+    uint32_t got = m_line.Read(pkt, PACKET_SIZE);
+    PacketCheck c = check_packet(pkt);
+    const uint32_t offset = m_offset;
+    // A packet that is short, damaged, or would run past the buffer is refused and not stored.
+    bool fits = m_setup.receive_buffer && c.length <= m_setup.receive_capacity &&
+                offset <= m_setup.receive_capacity - c.length;
+    if (got == PACKET_SIZE && c.ok && fits) {
+        std::memcpy(m_setup.receive_buffer + offset, pkt + 8, c.length);
+        m_line.WriteByte(DATA_ACK);
+        m_offset = offset + c.length;
+    } else {
+        m_line.WriteByte(DATA_NACK);
+    }
+    set_percent(m_offset, m_setup.announced_size);
+    m_obs.on_time_text(elapsed_text("Elapsed %02ld:%02ld"));
+}
+
+} // namespace korvid
