@@ -1,0 +1,193 @@
+#include "dranfel/converter/byte_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+namespace dranfel {
+
+long MemorySource::read(uint8_t* dst, long n)
+{
+    if (n <= 0 || pos_ >= size_)
+        return 0;
+    size_t take = std::min(size_t(n), size_ - pos_);
+    std::memcpy(dst, bytes_ + pos_, take);
+    pos_ += take;
+    return long(take);
+}
+
+bool MemorySource::seek(int64_t position)
+{
+    if (position < 0)
+        return false;
+    pos_ = size_t(position);
+    return true;
+}
+
+FileSource::~FileSource() { close(); }
+
+bool FileSource::open(const std::string& path)
+{
+    close();
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) {
+        error_ = std::strerror(errno);
+        return false;
+    }
+    struct stat st{};
+    if (::fstat(fd_, &st) == 0)
+        size_ = st.st_size;
+    buf_ = new (std::nothrow) uint8_t[BUFFER_SIZE];
+    if (!buf_) {
+        error_ = "out of memory";
+        close();
+        return false;
+    }
+    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+    buf_start_ = 0;
+    buf_len_ = cursor_ = 0;
+    return true;
+}
+
+void FileSource::close()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    delete[] buf_;
+    buf_ = nullptr;
+}
+
+long FileSource::read(uint8_t* dst, long n)
+{
+    if (fd_ < 0)
+        return -1;
+    long got = 0;
+    while (got < n) {
+        if (cursor_ == buf_len_) {
+            buf_start_ += int64_t(buf_len_);
+            buf_len_ = cursor_ = 0;
+            ssize_t r;
+            do
+                r = ::read(fd_, buf_, BUFFER_SIZE);
+            while (r < 0 && errno == EINTR);
+            if (r < 0) {
+                error_ = std::strerror(errno);
+                return -1;
+            }
+            if (r == 0)
+                break;
+            buf_len_ = size_t(r);
+        }
+        size_t take = std::min(size_t(n - got), buf_len_ - cursor_);
+        std::memcpy(dst + got, buf_ + cursor_, take);
+        cursor_ += take;
+        got += long(take);
+    }
+    return got;
+}
+
+bool FileSource::seek(int64_t position)
+{
+    if (fd_ < 0 || position < 0)
+        return false;
+    if (position >= buf_start_ && position <= buf_start_ + int64_t(buf_len_)) {
+        cursor_ = size_t(position - buf_start_);
+        return true;
+    }
+    if (::lseek(fd_, position, SEEK_SET) < 0) {
+        error_ = std::strerror(errno);
+        return false;
+    }
+    buf_start_ = position;
+    buf_len_ = cursor_ = 0;
+    return true;
+}
+
+FileSink::~FileSink() { close(); }
+
+bool FileSink::create(const std::string& path)
+{
+    close();
+    failed_ = false;
+    written_ = 0;
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd_ < 0) {
+        error_ = std::strerror(errno);
+        return false;
+    }
+    buf_ = new (std::nothrow) uint8_t[BUFFER_SIZE];
+    if (!buf_) {
+        error_ = "out of memory";
+        ::close(fd_);
+        fd_ = -1;
+        return false;
+    }
+    len_ = 0;
+    return true;
+}
+
+bool FileSink::write_out(const uint8_t* bytes, size_t n)
+{
+    while (n > 0) {
+        ssize_t w = ::write(fd_, bytes, n);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0) {
+            error_ = std::strerror(w < 0 ? errno : ENOSPC);
+            failed_ = true;
+            return false;
+        }
+        bytes += w;
+        n -= size_t(w);
+        written_ += w;
+    }
+    return true;
+}
+
+void FileSink::write(const uint8_t* bytes, size_t n)
+{
+    if (failed_ || fd_ < 0)
+        return;
+    if (len_ + n > BUFFER_SIZE) {
+        if (!flush())
+            return;
+        if (n >= BUFFER_SIZE) {
+            write_out(bytes, n);
+            return;
+        }
+    }
+    std::memcpy(buf_ + len_, bytes, n);
+    len_ += n;
+}
+
+bool FileSink::flush()
+{
+    if (failed_ || fd_ < 0)
+        return false;
+    bool ok = write_out(buf_, len_);
+    len_ = 0;
+    return ok;
+}
+
+bool FileSink::close()
+{
+    if (fd_ < 0)
+        return !failed_;
+    flush();
+    if (::close(fd_) != 0 && !failed_) {
+        error_ = std::strerror(errno);
+        failed_ = true;
+    }
+    fd_ = -1;
+    delete[] buf_;
+    buf_ = nullptr;
+    return !failed_;
+}
+
+} // namespace dranfel

@@ -1,0 +1,99 @@
+#pragma once
+// The file layer under the converter. The engine works on 1880-byte blocks and 2048-byte chunks,
+// but reads and writes reach the system in large buffers.
+#include <cstdint>
+#include <string>
+
+namespace dranfel {
+
+class ByteSource
+{
+public:
+    virtual ~ByteSource() = default;
+    // Up to n bytes, fewer only at the end of the input. 0 is the end; -1 a read error.
+    virtual long read(uint8_t* dst, long n) = 0;
+    virtual int64_t position() const = 0;
+    virtual bool seek(int64_t position) = 0;
+};
+
+class MemorySource : public ByteSource
+{
+public:
+    MemorySource(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
+    long read(uint8_t* dst, long n) override;
+    int64_t position() const override { return int64_t(pos_); }
+    bool seek(int64_t position) override;
+
+private:
+    const uint8_t* bytes_;
+    size_t size_;
+    size_t pos_ = 0;
+};
+
+class FileSource : public ByteSource
+{
+public:
+    static constexpr size_t BUFFER_SIZE = 1 << 20;
+
+    FileSource() = default;
+    ~FileSource() override;
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
+
+    // Returns false with error() set when the file cannot be opened or the buffer allocated.
+    bool open(const std::string& path);
+    void close();
+    long read(uint8_t* dst, long n) override;
+    int64_t position() const override { return buf_start_ + int64_t(cursor_); }
+    bool seek(int64_t position) override;
+    int64_t size() const { return size_; }
+    const std::string& error() const { return error_; }
+
+private:
+    int fd_ = -1;
+    uint8_t* buf_ = nullptr;
+    int64_t buf_start_ = 0; // file offset of buf_[0]
+    size_t buf_len_ = 0;
+    size_t cursor_ = 0;
+    int64_t size_ = 0;
+    std::string error_;
+};
+
+class FileSink
+{
+public:
+    static constexpr size_t BUFFER_SIZE = 1 << 20;
+
+    FileSink() = default;
+    ~FileSink();
+    FileSink(const FileSink&) = delete;
+    FileSink& operator=(const FileSink&) = delete;
+
+    // Creates the file anew. False with error() set on failure.
+    bool create(const std::string& path);
+    // A failed write is remembered: later writes do nothing and failed() stays true.
+    void write(const uint8_t* bytes, size_t n);
+    bool flush();
+    // Flushes and closes; false when anything failed on the way.
+    bool close();
+    bool failed() const { return failed_; }
+    const std::string& error() const { return error_; }
+    int64_t written() const { return written_; }
+
+    static void output(const uint8_t* bytes, int length, void* sink)
+    {
+        static_cast<FileSink*>(sink)->write(bytes, size_t(length));
+    }
+
+private:
+    bool write_out(const uint8_t* bytes, size_t n);
+
+    int fd_ = -1;
+    uint8_t* buf_ = nullptr;
+    size_t len_ = 0;
+    bool failed_ = false;
+    int64_t written_ = 0;
+    std::string error_;
+};
+
+} // namespace dranfel

@@ -1,0 +1,253 @@
+#include "dranfel/converter/ts_engine.h"
+
+#include <cstring>
+
+namespace dranfel {
+
+namespace {
+
+int pid_of(const uint8_t* t) { return ((t[1] & 0x1F) << 8) | t[2]; }
+
+// Offset of the payload in a transport packet, or TS_PACKET when there is none in reach.
+int payload_offset(const uint8_t* t)
+{
+    int off = 4;
+    if (t[3] & 0x20)
+        off += t[4] + 1;
+    return off < TS_PACKET ? off : TS_PACKET;
+}
+
+} // namespace
+
+ScanResult scan_av_pids(ByteSource& source, uint8_t* block, int run_mode)
+{
+    ScanResult r;
+    long packets = 0;
+    for (;;) {
+        long n = source.read(block, TS_BLOCK);
+        if (n < 0) {
+            r.read_error = true;
+            return r;
+        }
+        r.bytes_read += n;
+        bool done = false;
+        for (long i = 0; i < n - 7 && !done;) {
+            if (block[i] == 0x47 && (i + TS_PACKET >= n - 7 || block[i + TS_PACKET] == 0x47)) {
+                const uint8_t* t = block + i;
+                if (t[1] & 0x40) {
+                    long at = i + payload_offset(t) + 3;
+                    if (payload_offset(t) + 3 < TS_PACKET && at < n) {
+                        uint8_t id = block[at];
+                        if (id >= 0xE0 && id <= 0xEF)
+                            r.video_pid = pid_of(t);
+                        else if (id >= 0xC0 && id <= 0xDF)
+                            r.audio_pid = pid_of(t);
+                        else if (id == 0xBD && r.ac3_pid == 0)
+                            r.ac3_pid = pid_of(t);
+                    }
+                }
+                i += TS_PACKET;
+                ++packets;
+            } else {
+                ++i;
+            }
+            if (r.video_pid && r.audio_pid)
+                done = true;
+            else if (r.video_pid && r.ac3_pid && packets >= AC3_SCAN_PACKETS) {
+                r.audio_pid = r.ac3_pid;
+                done = true;
+            } else if (r.audio_pid && run_mode == 2)
+                done = true;
+        }
+        if (done || n == 0 || (r.audio_pid && (r.video_pid || run_mode == 2)) || r.bytes_read > SCAN_LIMIT)
+            break;
+    }
+    // The scan limit comes before the 5000 packets that an AC-3 stream has to wait for; a
+    // recording whose only audio is AC-3 would otherwise come out empty.
+    if (r.video_pid && !r.audio_pid && r.ac3_pid)
+        r.audio_pid = r.ac3_pid;
+    return r;
+}
+
+void find_pids_in_block(const uint8_t* bytes, int n, int& video_pid, int& audio_pid)
+{
+    video_pid = 0;
+    audio_pid = 0;
+    for (int i = 0; i < n - 7 && !(video_pid && audio_pid);) {
+        if (bytes[i] == 0x47 && (bytes[i + 1] & 0xF0) == 0x40) {
+            int off = 4;
+            if (bytes[i + 3] & 0x20)
+                off += bytes[i + 4] + 1;
+            if (off + 3 < TS_PACKET && i + off + 3 < n) {
+                const uint8_t* pl = bytes + i + off;
+                if (pl[0] == 0 && pl[1] == 0 && pl[2] == 1) {
+                    if (pl[3] >= 0xE0 && pl[3] <= 0xEF)
+                        video_pid = pid_of(bytes + i);
+                    else if (pl[3] == 0xBD || (pl[3] >= 0xC0 && pl[3] <= 0xDF))
+                        audio_pid = pid_of(bytes + i);
+                }
+            }
+            i += TS_PACKET;
+        } else {
+            ++i;
+        }
+    }
+}
+
+TsConverter::TsConverter(OutputFunction output, void* context, EngineOptions options)
+    : output_(output)
+    , context_(context)
+    , options_(options)
+{
+}
+
+TsConverter::~TsConverter()
+{
+    if (audio_made_)
+        ipack_free(audio_);
+    if (video_made_)
+        ipack_free(video_);
+}
+
+bool TsConverter::make_ipack(ipack& p, bool& made)
+{
+    if (made)
+        return true;
+    if (!ipack_init(p, IPACK_SIZE, output_, context_, &state_, options_.diagnostics, options_.allocate,
+                    options_.release))
+        return false;
+    p.ps = ps_;
+    made = true;
+    return true;
+}
+
+void TsConverter::process_packet(const uint8_t* t)
+{
+    if (!(t[3] & 0x10))
+        return;
+    int pid = pid_of(t);
+    ipack* p = nullptr;
+    if (video_made_ && vpid_ != 0 && pid == vpid_)
+        p = &video_;
+    else if (audio_made_ && apid_ != 0 && pid == apid_)
+        p = &audio_;
+    if (!p)
+        return;
+    int off = payload_offset(t);
+    if (t[1] & 0x40)
+        ipack_unit_start(*p);
+    if (off < TS_PACKET)
+        ipack_feed(*p, t + off, TS_PACKET - off);
+}
+
+PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int video_pid, int ps)
+{
+    ps_ = ps;
+    int new_apid = audio_pid;
+    int new_vpid = video_pid;
+    if (audio_pid == 0 && video_pid == 0) {
+        int64_t start = source.position();
+        ScanResult scan = scan_av_pids(source, block_, state_.mode);
+        if (scan.read_error)
+            return PartResult::ReadError;
+        // Everything the scan read is converted too.
+        if (!source.seek(start))
+            return PartResult::ReadError;
+        new_apid = scan.audio_pid;
+        new_vpid = scan.video_pid;
+        if (new_apid)
+            state_.mode = new_vpid ? 1 : 2;
+    }
+    // A repacker carries on into this part only when its stream does.
+    if (audio_made_ && new_apid != apid_)
+        ipack_reset(audio_);
+    if (video_made_ && new_vpid != vpid_)
+        ipack_reset(video_);
+    apid_ = new_apid;
+    vpid_ = new_vpid;
+
+    if (!make_ipack(audio_, audio_made_))
+        return PartResult::NoMemory;
+    if (state_.mode == 1 && !make_ipack(video_, video_made_))
+        return PartResult::NoMemory;
+    audio_.ps = video_.ps = ps;
+
+    long n = source.read(block_, TS_PACKET);
+    if (n < 0)
+        return PartResult::ReadError;
+    long first = 0;
+    while (first < n && block_[first] != 0x47)
+        ++first;
+    if (first == n) {
+        if (options_.diagnostics)
+            std::fprintf(options_.diagnostics, "Not a TS\n");
+        return PartResult::NotTs;
+    }
+    long have = n - first;
+    std::memmove(block_, block_ + first, size_t(have));
+
+    for (;;) {
+        long got = source.read(block_ + have, TS_BLOCK - have);
+        if (got < 0)
+            return PartResult::ReadError;
+        if (got > 0) {
+            if (vpid_ == 0 && state_.mode == 1) {
+                int v, a;
+                find_pids_in_block(block_ + have, int(got), v, a);
+                if (v) {
+                    vpid_ = v;
+                    if (options_.diagnostics)
+                        std::fprintf(options_.diagnostics, "vpid %d (0x%02x)\n", v, v);
+                    if (!make_ipack(video_, video_made_))
+                        return PartResult::NoMemory;
+                }
+            }
+            if (apid_ == 0) {
+                int v, a;
+                find_pids_in_block(block_ + have, int(got), v, a);
+                if (a) {
+                    apid_ = a;
+                    if (options_.diagnostics)
+                        std::fprintf(options_.diagnostics, "apid %d (0x%02x)\n", a, a);
+                }
+            }
+        }
+        if (on_block && !on_block())
+            return PartResult::Canceled;
+        have += got;
+        long pos = 0;
+        while (pos + TS_PACKET <= have) {
+            if (block_[pos] != 0x47) {
+                // Lost sync: go on at the next sync byte rather than feed shifted packets.
+                ++pos;
+                while (pos < have && block_[pos] != 0x47)
+                    ++pos;
+                continue;
+            }
+            process_packet(block_ + pos);
+            pos += TS_PACKET;
+        }
+        have -= pos;
+        std::memmove(block_, block_ + pos, size_t(have));
+        if (got == 0)
+            return PartResult::End;
+    }
+}
+
+void TsConverter::finish()
+{
+    if (video_made_)
+        ipack_finish(video_);
+    if (audio_made_)
+        ipack_finish(audio_);
+}
+
+void TsConverter::discard()
+{
+    if (video_made_)
+        ipack_reset(video_);
+    if (audio_made_)
+        ipack_reset(audio_);
+}
+
+} // namespace dranfel

@@ -1,0 +1,94 @@
+#pragma once
+// The transport-stream side of the converter: finds the audio and video streams of a part file,
+// and feeds their PES packets to the two repackers. One TsConverter serves one conversion run;
+// its repackers and state carry on from one part file to the next, because the receiver cuts its
+// parts between transport packets, not between PES packets.
+#include "dranfel/converter/byte_io.h"
+#include "dranfel/converter/ipack.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+namespace dranfel {
+
+constexpr int TS_PACKET = 188;
+constexpr int TS_BLOCK = 1880;
+constexpr long SCAN_LIMIT = 752000;
+constexpr long AC3_SCAN_PACKETS = 5000;
+
+enum class PartResult
+{
+    End,      // the input ended
+    Canceled, // the cancel check said stop
+    NotTs,    // no sync byte where the stream should start
+    ReadError,
+    NoMemory,
+};
+
+struct EngineOptions
+{
+    std::FILE* diagnostics = stderr; // null: no diagnostic lines
+    void* (*allocate)(size_t) = std::malloc;
+    void (*release)(void*) = std::free;
+};
+
+struct ScanResult
+{
+    int video_pid = 0;
+    int audio_pid = 0;
+    int ac3_pid = 0;
+    long bytes_read = 0;
+    bool read_error = false;
+};
+
+// Reads blocks from the source's position until both streams are known or the limit is passed.
+// Leaves the source where the reading stopped; the caller goes back.
+ScanResult scan_av_pids(ByteSource& source, uint8_t* block, int run_mode);
+
+// Looks at the packets of one block that start a PES packet; 0 where nothing was found.
+void find_pids_in_block(const uint8_t* bytes, int n, int& video_pid, int& audio_pid);
+
+class TsConverter
+{
+public:
+    TsConverter(OutputFunction output, void* context, EngineOptions options = {});
+    ~TsConverter();
+    TsConverter(const TsConverter&) = delete;
+    TsConverter& operator=(const TsConverter&) = delete;
+
+    // Called once per 1880-byte block; returning false cancels the part.
+    std::function<bool()> on_block;
+
+    // Converts one part from the source's current position. Audio and video PID 0 let the
+    // engine find them.
+    PartResult convert_part(ByteSource& source, int audio_pid, int video_pid, int ps);
+    // After the last part: an unbounded PES packet that the input closed goes out.
+    void finish();
+    // Drops whatever the repackers hold (a cancelled or failed run).
+    void discard();
+
+    const ConversionState& state() const { return state_; }
+    int audio_pid() const { return apid_; }
+    int video_pid() const { return vpid_; }
+
+private:
+    bool make_ipack(ipack& p, bool& made);
+    void process_packet(const uint8_t* t);
+
+    OutputFunction output_;
+    void* context_;
+    EngineOptions options_;
+    ConversionState state_;
+    ipack audio_;
+    ipack video_;
+    bool audio_made_ = false;
+    bool video_made_ = false;
+    int apid_ = 0;
+    int vpid_ = 0;
+    int ps_ = 1;
+    uint8_t block_[TS_BLOCK];
+};
+
+} // namespace dranfel
