@@ -1,0 +1,64 @@
+#pragma once
+// Databases for tests: random bytes in every table, or small known contents.
+#include "korvid/database/database.h"
+
+#include <cstring>
+#include <memory>
+#include <random>
+
+namespace korvid::testing {
+
+inline void fill_random(void* p, size_t n, std::mt19937& rng)
+{
+    auto* b = static_cast<uint8_t*>(p);
+    for (size_t i = 0; i < n; ++i)
+        b[i] = uint8_t(rng());
+}
+
+// Every byte of every table random; the bytes that an unpacking zeroes are zero already, so that
+// a round trip can be compared whole.
+inline std::unique_ptr<Database> random_database(unsigned seed)
+{
+    std::mt19937 rng(seed);
+    auto db = std::make_unique<Database>();
+    fill_random(db->channels, sizeof db->channels, rng);
+    fill_random(db->ext_audio, sizeof db->ext_audio, rng);
+    fill_random(db->transponders, sizeof db->transponders, rng);
+    fill_random(db->fav_index, sizeof db->fav_index, rng);
+    fill_random(db->fav_names, sizeof db->fav_names, rng);
+    fill_random(db->satellites, sizeof db->satellites, rng);
+    fill_random(db->sat_names, sizeof db->sat_names, rng);
+    fill_random(db->region1, sizeof db->region1, rng);
+    fill_random(&db->system, sizeof db->system, rng);
+    fill_random(&db->cursor, sizeof db->cursor, rng);
+    fill_random(db->language_bytes, sizeof db->language_bytes, rng);
+    fill_random(db->region2, sizeof db->region2, rng);
+    fill_random(db->region3, sizeof db->region3, rng);
+    fill_random(db->region4, sizeof db->region4, rng);
+    std::memset(db->region4 + 1168, 0, 128);
+    return db;
+}
+
+// A cleared, valid database with satellite 0 and transponder 0 in use.
+inline std::unique_ptr<Database> small_database()
+{
+    auto db = std::make_unique<Database>();
+    db->clear();
+    db->system.syscode = DB_SYSCODE_VALUE;
+    std::memset(db->fav_index, 0xFF, sizeof db->fav_index);
+    db->satellites[0].sat_id = 0;
+    db->satellites[0].position = 192;
+    std::strcpy(db->sat_names[0], "ASTRA 1");
+    db->transponders[0] = tTransponder{0, 0, 27500, 11494, 10, 1, 3, 0};
+    return db;
+}
+
+inline void use_channel(Database& db, int slot, const char* name, uint16_t tp = 0)
+{
+    db.reset_channel_slot(slot);
+    db.channels[slot].tp_index = tp;
+    std::memset(db.channels[slot].name, 0, CHAN_NAME_LEN);
+    std::strncpy(reinterpret_cast<char*>(db.channels[slot].name), name, CHAN_NAME_LEN);
+}
+
+} // namespace korvid::testing
