@@ -1,0 +1,1 @@
+#include "korvid/link/link_blocks.h"

@@ -1,0 +1,43 @@
+#pragma once
+// The pictures of the transfer windows, drawn here with QPainter instead of shipped as bitmaps.
+// Each is made once at the size its window asks for and kept; all of them share one palette so
+// the downloader page, the DB Transfer dialog and the main frame look like one product.
+#include <QColor>
+#include <QFont>
+#include <QPixmap>
+#include <QSize>
+#include <QString>
+
+namespace korvid::skin {
+
+// The program's shared font: Arial, 15 pixels (falls back to a metric twin where Arial is absent).
+QFont app_font();
+// Arial of the given pixel height and weight, with the same fallbacks.
+QFont arial(int pixel_height, int weight = QFont::Normal);
+
+// Palette of the skin.
+inline QColor ink() { return QColor(40, 44, 56); }
+inline QColor band_light() { return QColor(238, 242, 249); }
+inline QColor band_mid() { return QColor(206, 216, 234); }
+inline QColor navy() { return QColor(28, 52, 98); }
+inline QColor accent() { return QColor(107, 162, 214); }
+
+// A rounded dialog body: light title strip on top (height `title_height`), a deep blue panel
+// below it for white text, a thin frame. Used by the About box and the DB Transfer dialog.
+QPixmap dialog_background(QSize size, int title_height = 30);
+// The 16 x 16 close spot of the self-drawn dialogs.
+QPixmap close_box(bool hot);
+
+// A button face of `size` with its text: state 0 normal, 1 pressed, 2 disabled, 3 hovered.
+QPixmap button_face(QSize size, const QString& text, int state);
+
+// The fill of the percentage bar: a glossy strip meant to be stretched.
+QPixmap progress_fill();
+// The "busy" picture shown while the receiver writes its flash.
+QPixmap busy_picture();
+// Small pictures: a receiver and a PC with arrows (DB Transfer), a satellite dish over a receiver
+// (About box).
+QPixmap transfer_picture();
+QPixmap about_picture();
+
+} // namespace korvid::skin

@@ -1,0 +1,123 @@
+// receiver-sim: the receiver's side of the serial exchanges, on a pseudo-terminal or a real port.
+#include "tools/receiver-sim/receiver.h"
+
+#include "korvid/link/link_blocks.h"
+
+#include <CLI/CLI.hpp>
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+bool parse_u16(const std::string& s, uint16_t& out)
+{
+    char* end = nullptr;
+    unsigned long v = std::strtoul(s.c_str(), &end, 0);
+    if (s.empty() || *end || v > 0xFFFF)
+        return false;
+    out = uint16_t(v);
+    return true;
+}
+
+bool read_file(const std::string& path, std::vector<uint8_t>& out)
+{
+    std::ifstream f(path, std::ios::binary);
+    if (!f)
+        return false;
+    out.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    return !f.bad();
+}
+
+int say(int code, const std::string& text)
+{
+    std::fprintf(stderr, "receiver-sim: %s\n", text.c_str());
+    return code;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    CLI::App app{"Simulated receiver: speaks the receiver's side of the serial exchanges", "receiver-sim"};
+    bool pty = false;
+    std::string port_arg, exchange = "db-to-receiver", buyer = "0xFFFF", model = "0xFFFF", image_file;
+    std::vector<uint32_t> refuse_once;
+    receiver_sim::Options opt;
+    auto* o_pty = app.add_flag("--pty", pty, "create a pseudo-terminal, print the path of its far end, serve on it");
+    auto* o_port = app.add_option("--port", port_arg, "serve on this serial device (a path or COMn)");
+    o_pty->excludes(o_port);
+    app.add_option("--exchange", exchange, "db-to-receiver, db-from-receiver or software")
+        ->check(CLI::IsMember({"db-to-receiver", "db-from-receiver", "software"}));
+    app.add_option("--out", opt.out_file, "write the payload the PC sends to this file");
+    app.add_option("--image", image_file, "the raw image served when the PC fetches the database");
+    app.add_option("--buyer", buyer, "buyer code in the version block (default 0xFFFF)");
+    app.add_option("--model", model, "model code in the version block (default 0xFFFF)");
+    app.add_option("--refuse-once", refuse_once, "refuse packet N (from 1) the first time it comes");
+    app.add_option("--refuse-always", opt.refuse_always, "refuse packet N every time");
+    app.add_option("--corrupt-packet", opt.corrupt_packet, "damage the first sending of packet N");
+    app.add_flag("--short-version", opt.short_version, "answer the version request with 4 bytes");
+    app.add_option("--stray-after-packet", opt.stray_after_packet, "send one stray byte behind packet N");
+    app.add_option("--silent-after", opt.silent_after, "fall silent once packet N is through");
+    app.add_flag("--silent-before-write-done", opt.silent_before_write_done, "never send WRITE_DONE");
+    app.add_option("--baud", opt.baud, "pace output and reading at this baud rate (default: unpaced)");
+    app.add_flag("--trace", opt.trace, "log every byte exchanged to standard error");
+    app.add_option("--timeout-ms", opt.answer_timeout_ms, "longest wait for one answer of the PC");
+    app.add_option("--connect-timeout-ms", opt.connect_timeout_ms, "how long HELLO is repeated");
+    CLI11_PARSE(app, argc, argv);
+
+    if (!pty && port_arg.empty())
+        return say(1, "give --pty or --port DEV");
+    if (!parse_u16(buyer, opt.buyer) || !parse_u16(model, opt.model))
+        return say(1, "buyer and model codes are numbers from 0 to 0xFFFF");
+    opt.refuse_once.insert(refuse_once.begin(), refuse_once.end());
+    if (exchange == "db-from-receiver") {
+        opt.exchange = receiver_sim::Exchange::DbFromReceiver;
+        if (image_file.empty())
+            return say(1, "db-from-receiver needs --image FILE");
+        if (!read_file(image_file, opt.image))
+            return say(1, "cannot read " + image_file);
+    } else if (exchange == "software") {
+        opt.exchange = receiver_sim::Exchange::Software;
+    }
+
+    korvid::CComPort port;
+    int keep_slave = -1;
+    if (pty) {
+        int master = -1;
+        char name[256] = {};
+        termios raw{};
+        ::cfmakeraw(&raw);
+        ::cfsetispeed(&raw, B115200);
+        ::cfsetospeed(&raw, B115200);
+        // Our own handle on the far end stays open, so the line does not hang up between the
+        // PC's opens and closes.
+        if (::openpty(&master, &keep_slave, name, &raw, nullptr) != 0)
+            return say(1, "cannot create a pseudo-terminal");
+        ::fcntl(master, F_SETFD, FD_CLOEXEC);
+        ::fcntl(keep_slave, F_SETFD, FD_CLOEXEC);
+        if (!port.Attach(master))
+            return say(1, "cannot set up the pseudo-terminal");
+        std::printf("%s\n", name);
+        std::fflush(stdout);
+    } else {
+        std::string dev = port_arg;
+        if (int n = korvid::port_number_for(port_arg); n && port_arg.rfind("/", 0) != 0)
+            dev = korvid::port_device(n);
+        if (dev.empty() || !port.OpenPath(dev, 0))
+            return say(1, "cannot open " + port_arg);
+    }
+
+    receiver_sim::Receiver receiver(port, opt);
+    receiver_sim::Outcome out = receiver.run();
+    port.Close();
+    if (keep_slave >= 0)
+        ::close(keep_slave);
+    return say(out.exit_code, (out.exit_code == 0 ? "complete: " : "failed: ") + out.message);
+}
