@@ -344,6 +344,8 @@ void ipack_send(ipack& p)
         ps_writer(p);
     else
         p.func(b, p.count, p.data);
+    // A lowered limit was for this chunk: the rest of the packet now fits in the next one.
+    p.size = p.size_orig;
 
     if (p.mpeg == 1) {
         b[6] = 0x0F;
