@@ -1,0 +1,18 @@
+#pragma once
+// How a page shows its modal dialogs. The application runs a real window bound to the dialog model;
+// tests play the user on the model. Each hook returns true when the dialog closed with OK (the model
+// then holds the result) and false for Cancel. A hook that is not set behaves as Cancel.
+#include <functional>
+
+namespace korvid {
+
+class SatelliteDialog;
+class TransponderDialog;
+
+struct DialogRunner
+{
+    std::function<bool(SatelliteDialog&)> satellite;
+    std::function<bool(TransponderDialog&)> transponder;
+};
+
+} // namespace korvid

@@ -1,0 +1,39 @@
+#pragma once
+// What every page and dialog of the editor works with: the one database, the document whose
+// modified flag it sets, the prompts it talks through, the dialogs it opens, and the tuner selection
+// query that the editor view answers.
+#include "common/prompts.h"
+#include "korvid/database/database.h"
+#include "korvid/database/korvid_doc.h"
+#include "korvid/editor/dialog_runner.h"
+#include "korvid/editor/tuner_mode.h"
+
+#include <functional>
+
+namespace korvid {
+
+class EditorContext
+{
+public:
+    EditorContext(CKorvidDoc& doc, common::Prompts& prompts, DialogRunner& dialogs)
+        : db(doc.database())
+        , doc(doc)
+        , prompts(prompts)
+        , dialogs(dialogs)
+    {
+    }
+
+    Database& db;
+    CKorvidDoc& doc;
+    common::Prompts& prompts;
+    DialogRunner& dialogs;
+
+    // The selector of the satellite page named by the active satellite page; set by the editor view.
+    std::function<int()> tuner_selection_query;
+
+    EditorSelection& selection() { return db.selection; }
+    int tuner_selection() const { return tuner_selection_query ? tuner_selection_query() : TUNER_NONE; }
+    void mark_modified() { doc.set_modified(true); }
+};
+
+} // namespace korvid

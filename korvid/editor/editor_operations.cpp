@@ -1,0 +1,98 @@
+#include "korvid/editor/editor_operations.h"
+
+#include "korvid/editor/tuner_mode.h"
+
+#include <cstring>
+
+namespace korvid {
+
+bool satellite_used(const Database& db, int slot)
+{
+    return slot >= 0 && slot < MAX_SAT_NUM && db.satellites[slot].sat_id < INVALID_SATID;
+}
+
+bool transponder_used(const Database& db, int index)
+{
+    return index >= 0 && index < MAX_TP_NUM && db.transponders[index].sat_id < INVALID_SATID;
+}
+
+bool channel_used(const Database& db, int global_index)
+{
+    return global_index >= 0 && global_index < MAX_CHAN_NUM && db.channels[global_index].tp_index < INVALID_TPID;
+}
+
+std::string satellite_name(const Database& db, int slot)
+{
+    if (slot < 0 || slot >= MAX_SAT_NUM)
+        return {};
+    const char* cell = db.sat_names[slot];
+    return std::string(cell, strnlen(cell, MAX_SATNAME_LEN));
+}
+
+void store_satellite_name(Database& db, int slot, const std::string& name)
+{
+    char* cell = db.sat_names[slot];
+    std::memset(cell, 0, MAX_SATNAME_LEN + 1);
+    std::memcpy(cell, name.data(), std::min<size_t>(name.size(), MAX_SATNAME_LEN));
+}
+
+int find_free_satellite_slot(const Database& db)
+{
+    for (int s = 0; s < SAT_HALF_NUM; ++s)
+        if (!satellite_used(db, s))
+            return s;
+    return -1;
+}
+
+int find_free_transponder(const Database& db)
+{
+    for (int t = 0; t < TP_HALF_NUM; ++t)
+        if (!transponder_used(db, t))
+            return t;
+    return -1;
+}
+
+int satellite_in_half(int sat_id, int tuner_selection)
+{
+    if (tuner_selection == TUNER_SEL_T2)
+        return sat_id < SAT_HALF_NUM ? sat_id + SAT_HALF_NUM : sat_id;
+    return satellite_t1(sat_id);
+}
+
+void free_transponder(Database& db, int index)
+{
+    db.transponders[index].sat_id = INVALID_SATID;
+    db.transponders[index].symbol_rate = 0;
+}
+
+int free_transponders_of_satellite(Database& db, int sat_id)
+{
+    int freed = 0;
+    for (int t = 0; t < MAX_TP_NUM; ++t)
+        if (transponder_used(db, t) && same_satellite(db.transponders[t].sat_id, sat_id) >= 0) {
+            free_transponder(db, t);
+            ++freed;
+        }
+    return freed;
+}
+
+int delete_channels_on_free_transponders(Database& db)
+{
+    int deleted = 0;
+    for (int c = 0; c < MAX_CHAN_NUM; ++c) {
+        const uint16_t tp = db.channels[c].tp_index;
+        if (tp < MAX_TP_NUM && !transponder_used(db, tp)) {
+            db.delete_channel(c);
+            ++deleted;
+        }
+    }
+    return deleted;
+}
+
+void compact_after_channel_deletion(Database& db)
+{
+    db.compact_channels();
+    db.compact_favourite_lists();
+}
+
+} // namespace korvid

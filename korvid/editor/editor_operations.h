@@ -1,0 +1,38 @@
+#pragma once
+// Database-wide steps that the editing pages share: slot look-ups, names, and the cascade that a
+// deleted satellite or transponder sets off through the transponder, channel and favourite tables.
+#include "korvid/database/database.h"
+
+#include <string>
+
+namespace korvid {
+
+bool satellite_used(const Database& db, int slot);
+bool transponder_used(const Database& db, int index);
+bool channel_used(const Database& db, int global_index);
+
+// The name in a satellite's cell, read no further than the stored bytes.
+std::string satellite_name(const Database& db, int slot);
+// Writes the name NUL-padded over the whole cell.
+void store_satellite_name(Database& db, int slot, const std::string& name);
+
+// Lowest free slot of the first tuner half, or -1.
+int find_free_satellite_slot(const Database& db);
+int find_free_transponder(const Database& db);
+
+// Folds a satellite id into the half of a tuner selection: T2 gives the second half, anything else
+// (T1 or no selection) the first.
+int satellite_in_half(int sat_id, int tuner_selection);
+inline int satellite_t1(int sat_id) { return sat_id >= SAT_HALF_NUM ? sat_id - SAT_HALF_NUM : sat_id; }
+
+// Empties a transponder slot: no satellite, symbol rate 0; the other fields stay.
+void free_transponder(Database& db, int index);
+// Frees every transponder (both halves) that belongs to the satellite or its twin; returns how many.
+int free_transponders_of_satellite(Database& db, int sat_id);
+// Deletes, with their favourite memberships, every channel whose transponder is free; returns how many.
+int delete_channels_on_free_transponders(Database& db);
+// After channels were deleted: compacts the channel tables and brings the favourite counts and
+// cursors up to date, so the system block always matches the lists.
+void compact_after_channel_deletion(Database& db);
+
+} // namespace korvid

@@ -1,0 +1,62 @@
+#pragma once
+// The editor view as a model: the six tabs, which pages exist yet, the current tab, the tuner
+// selection query the pages share, and the view-wide commands. The satellite and transponder pages
+// live here; the channel and favourite pages are attached by whoever builds them.
+#include "korvid/editor/editor_context.h"
+#include "korvid/editor/editor_page.h"
+#include "korvid/editor/satellite_page.h"
+#include "korvid/editor/searched_satellite_page.h"
+#include "korvid/editor/transponder_page.h"
+
+namespace korvid {
+
+class EditorView
+{
+public:
+    enum Tab { TAB_SAT = 0, TAB_SEARCHED_SAT, TAB_TP, TAB_TV, TAB_RADIO, TAB_FAVORITE, TAB_COUNT };
+    static constexpr int LAYOUT_WIDTH = 760;
+    static constexpr int LAYOUT_HEIGHT = 400;
+
+    // Wires the context's tuner selection query to this view's satellite pages.
+    explicit EditorView(EditorContext& ctx);
+    EditorView(const EditorView&) = delete;
+    EditorView& operator=(const EditorView&) = delete;
+
+    static const char* tab_caption(int tab);
+
+    SatellitePage& satellite_page() { return sat_page_; }
+    SearchedSatellitePage& searched_satellite_page() { return searched_page_; }
+    TransponderPage& transponder_page() { return tp_page_; }
+    // Gives the view the page of a tab it does not own (TV, RADIO, Favorite).
+    void attach_page(int tab, EditorPage& page) { pages_[tab] = &page; }
+    EditorPage* page(int tab) { return (tab >= 0 && tab < TAB_COUNT) ? pages_[tab] : nullptr; }
+
+    int current_tab() const { return current_tab_; }
+    bool page_created(int tab) const { return tab >= 0 && tab < TAB_COUNT && created_[tab]; }
+
+    // The view is first shown: only the "SAT" page is made and filled.
+    void first_update();
+    // A tab was chosen: its page is made if need be, then refreshed.
+    void select_tab(int tab);
+    // A database was loaded or received: every page is made and refreshed.
+    void on_new_database();
+    // "Show All DB Data": no satellite, no transponder, first satellite page; the current tab refreshes.
+    void show_all_db_data();
+    // 0 T1, 1 T2, -1 none: the selector of the satellite page named by the active satellite page.
+    int tuner_selection() const;
+    // "Download DB": true when there is a database to send, otherwise says so.
+    bool check_data_to_send();
+
+private:
+    void create_page(int tab);
+
+    EditorContext& ctx_;
+    SatellitePage sat_page_;
+    SearchedSatellitePage searched_page_;
+    TransponderPage tp_page_;
+    EditorPage* pages_[TAB_COUNT] = {};
+    bool created_[TAB_COUNT] = {};
+    int current_tab_ = TAB_SAT;
+};
+
+} // namespace korvid

@@ -1,0 +1,80 @@
+#pragma once
+// The "Satellite" dialog as a model: the state of every control, opened from a working copy of one
+// satellite record and its name, the reactions while the user works in it, and OK, which turns the
+// controls back into a record or names what is wrong. A window only mirrors this and forwards input.
+#include "common/prompts.h"
+#include "korvid/database/records.h"
+#include "korvid/editor/check_state.h"
+#include "korvid/editor/combo_state.h"
+#include "korvid/editor/edit_state.h"
+
+#include <string>
+
+namespace korvid {
+
+class SatelliteDialog
+{
+public:
+    // The five radio buttons of the "Antenna" group: the wiring, then the tuner of a T1/T2 set-up.
+    enum AntennaButton { ANT_T1T2 = 0, ANT_LOOP, ANT_TWIN, ANT_T1, ANT_T2, ANTENNA_BUTTON_NUM };
+    enum DiseqcMode { DISEQC_OFF = 0, DISEQC_10, DISEQC_11, DISEQC_12, DISEQC_USALS };
+    static constexpr const char* CAPTION = "Satellite";
+    static constexpr size_t NAME_CHARS = 21;
+    static constexpr size_t FREQ_CHARS = 5;
+    static constexpr size_t DEGREE_CHARS = 6;
+
+    SatelliteDialog(const tSatellite& record, const std::string& name, common::Prompts& prompts);
+
+    static const char* antenna_button_text(int button);
+    const CheckState& antenna_button(int button) const { return antenna_[button]; }
+    const EditState& name_edit() const { return name_; }
+    const ComboState& lnb_type_combo() const { return lnb_type_; }
+    const EditState& low_edit() const { return low_; }
+    const EditState& high_edit() const { return high_; }
+    const ComboState& lnb_power_combo() const { return power_; }
+    const CheckState& v012_check() const { return v012_; }
+    const CheckState& k22_check() const { return k22_; }
+    const ComboState& diseqc_combo() const { return diseqc_; }
+    const ComboState& port_combo() const { return port_; }
+    const EditState& degree_edit() const { return degree_; }
+    static const char* degree_hint() { return "( XXX.XE )"; }
+
+    // What the user does. Input to a disabled control is ignored and returns false.
+    void type_name(const std::string& text) { name_.type(text); }
+    bool choose_lnb_type(int entry);
+    bool type_low(const std::string& text);
+    bool type_high(const std::string& text);
+    bool choose_lnb_power(int entry);
+    bool set_v012(bool checked);
+    bool set_k22(bool checked);
+    bool choose_diseqc(int mode);
+    bool choose_port(int entry);
+    void type_degree(const std::string& text) { degree_.type(text); }
+    bool click_antenna(int button);
+
+    // OK: true when the dialog closes and record()/name() hold the result; false when a message was
+    // shown and the dialog stays open.
+    bool ok();
+
+    const tSatellite& record() const { return record_; }
+    const std::string& name() const { return result_name_; }
+
+private:
+    void fill_ports(int count, int keep);
+    void frequencies_changed();
+
+    common::Prompts& prompts_;
+    tSatellite record_;
+    std::string result_name_;
+
+    CheckState antenna_[ANTENNA_BUTTON_NUM];
+    EditState name_;
+    ComboState lnb_type_;
+    EditState low_, high_;
+    ComboState power_;
+    CheckState v012_, k22_;
+    ComboState diseqc_, port_;
+    EditState degree_;
+};
+
+} // namespace korvid

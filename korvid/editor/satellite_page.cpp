@@ -1,0 +1,74 @@
+#include "korvid/editor/satellite_page.h"
+
+#include "korvid/editor/editor_operations.h"
+#include "korvid/editor/satellite_dialog.h"
+
+namespace korvid {
+
+SatellitePage::SatellitePage(EditorContext& ctx)
+    : SatellitePageBase(ctx, 0)
+{
+}
+
+std::vector<int> SatellitePage::listed_ids() const
+{
+    std::vector<int> ids;
+    const int first = tuner_.t2() ? SAT_HALF_NUM : 0;
+    for (int s = first; s < first + SAT_HALF_NUM; ++s)
+        if (satellite_used(ctx_.db, s))
+            ids.push_back(ctx_.db.satellites[s].sat_id);
+    return ids;
+}
+
+void SatellitePage::add()
+{
+    Database& db = ctx_.db;
+    const int slot = find_free_satellite_slot(db);
+    if (slot < 0) {
+        ctx_.prompts.info("All SAT slot is full");
+        return;
+    }
+    // Loop and Twin leave no tuner to pick; a new satellite then carries the database's own wiring,
+    // so that it reads the same as the default satellites.
+    const int selection = edit_tuner_selection();
+    uint8_t connection = TUNER_T1;
+    if (tuner_.mode() == TunerMode::Loop)
+        connection = TUNER_LOOP;
+    else if (tuner_.mode() == TunerMode::Twin)
+        connection = TUNER_TWIN;
+
+    tSatellite working = db.satellites[slot];
+    working.tuner_connection = connection == TUNER_T1 && selection == TUNER_SEL_T2 ? TUNER_T2 : connection;
+    working.sat_id = uint8_t(satellite_in_half(slot, selection));
+    SatelliteDialog dialog(working, satellite_name(db, slot), ctx_.prompts);
+    if (!ctx_.dialogs.satellite || !ctx_.dialogs.satellite(dialog))
+        return;
+
+    tSatellite rec = dialog.record();
+    rec.sat_id = uint8_t(slot);
+    rec.tuner_connection = connection;
+    const std::string& name = dialog.name();
+    for (int s = 0; s < SAT_HALF_NUM; ++s)
+        if (satellite_used(db, s) && satellite_name(db, s) == name) {
+            ctx_.prompts.info("Same Name SAT already exist");
+            return;
+        }
+
+    db.satellites[slot] = rec;
+    store_satellite_name(db, slot, name);
+    tSatellite twin = rec;
+    twin.sat_id = uint8_t(slot + SAT_HALF_NUM);
+    twin.tuner_connection = TUNER_T2;
+    db.satellites[slot + SAT_HALF_NUM] = twin;
+    store_satellite_name(db, slot + SAT_HALF_NUM, name);
+
+    const int shown = satellite_in_half(slot, tuner_.selection());
+    remembered_ = shown;
+    fill_list();
+    select_item(shown);
+    ctx_.selection().current_sat = uint16_t(shown);
+    ctx_.selection().current_tp = INVALID_TPID;
+    ctx_.mark_modified();
+}
+
+} // namespace korvid

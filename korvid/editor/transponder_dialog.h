@@ -1,0 +1,80 @@
+#pragma once
+// The "Transponder" dialog as a model. In add mode it offers the transponders already on the chosen
+// satellite as starting points; in edit mode the satellite is fixed and that list is hidden.
+// OK only checks that both number edits hold integers from 0 to 65535; the page checks the rest.
+#include "common/prompts.h"
+#include "korvid/database/database.h"
+#include "korvid/editor/check_state.h"
+#include "korvid/editor/combo_state.h"
+#include "korvid/editor/edit_state.h"
+#include "korvid/editor/list_state.h"
+
+#include <vector>
+
+namespace korvid {
+
+class TransponderDialog
+{
+public:
+    enum Mode { ADD, EDIT };
+    enum Polarity { VER = 0, HOR = 1 };
+    static constexpr const char* CAPTION = "Transponder";
+    static constexpr int SPIN_MIN = 0;
+    static constexpr int SPIN_MAX = 65535;
+    // Edit mode shrinks the window to this size so the list falls outside it.
+    static constexpr int EDIT_WIDTH = 370;
+    static constexpr int EDIT_HEIGHT = 280;
+
+    // `shown_sat` is the satellite whose twin "Link SAT" preselects (the record's in edit mode, the
+    // current satellite in add mode); INVALID_SATID preselects nothing.
+    TransponderDialog(const Database& db, Mode mode, const tTransponder& working, int shown_sat,
+                      common::Prompts& prompts);
+
+    Mode mode() const { return mode_; }
+    const ComboState& link_sat_combo() const { return link_sat_; }
+    // The satellite id behind each "Link SAT" entry.
+    const std::vector<int>& link_sat_ids() const { return link_ids_; }
+    const EditState& frequency_edit() const { return frequency_; }
+    const EditState& symbol_rate_edit() const { return symbol_rate_; }
+    const ComboState& fec_combo() const { return fec_; }
+    const CheckState& polarity_button(int p) const { return polarity_[p]; }
+    // The right-hand list of existing transponders; shown in add mode only.
+    const ListState& existing_list() const { return existing_; }
+    bool list_visible() const { return mode_ == ADD; }
+    // In edit mode OK and Cancel move to the bottom row of the shrunken window.
+    bool buttons_at_bottom() const { return mode_ == EDIT; }
+
+    bool choose_link_sat(int entry);
+    void type_frequency(const std::string& text) { frequency_.type(text); }
+    void type_symbol_rate(const std::string& text) { symbol_rate_.type(text); }
+    // The spin buttons step the number in their edit, kept within 0 to 65535.
+    void spin_frequency(int steps) { spin(frequency_, steps); }
+    void spin_symbol_rate(int steps) { spin(symbol_rate_, steps); }
+    bool choose_fec(int entry);
+    void choose_polarity(int p);
+    // Copies a row of the list into the fields.
+    bool click_existing_row(int row);
+
+    // True when the dialog closes with record() filled; false after an integer message.
+    bool ok();
+    const tTransponder& record() const { return record_; }
+    bool link_sat_chosen() const { return link_sat_.has_selection(); }
+
+private:
+    void fill_existing();
+    static void spin(EditState& edit, int steps);
+
+    const Database& db_;
+    const Mode mode_;
+    common::Prompts& prompts_;
+    tTransponder record_;
+
+    ComboState link_sat_;
+    std::vector<int> link_ids_;
+    EditState frequency_, symbol_rate_;
+    ComboState fec_;
+    CheckState polarity_[2];
+    ListState existing_;
+};
+
+} // namespace korvid

@@ -1,0 +1,58 @@
+#pragma once
+// The "TP" page: the first-half transponders, filtered by the "DB" satellite. Every change is written
+// to both tuner halves, the second-half copy 1638 slots further on with its satellite id 64 higher.
+#include "korvid/editor/combo_state.h"
+#include "korvid/editor/editor_context.h"
+#include "korvid/editor/editor_page.h"
+#include "korvid/editor/list_state.h"
+
+#include <string>
+#include <vector>
+
+namespace korvid {
+
+class TransponderPage : public EditorPage
+{
+public:
+    explicit TransponderPage(EditorContext& ctx);
+
+    const char* caption() const { return "TP"; }
+    std::vector<std::string> buttons() const { return {"Add", "Edit", "Del"}; }
+    std::vector<std::string> context_menu() const { return {"Add", "Edit", "Delete"}; }
+
+    const ComboState& db_combo() const { return db_combo_; }
+    // The satellite id behind each "DB" entry; INVALID_SATID for "All".
+    const std::vector<int>& db_ids() const { return db_ids_; }
+    const ListState& list() const { return list_; }
+    int remembered_item() const { return remembered_; }
+
+    void refresh() override;
+    bool choose_db(int entry);
+    void select_rows(std::vector<int> rows);
+    void click_row(int row);
+    void double_click_row(int row);
+    void add();
+    void edit();
+    // "Del" button, "Delete" menu entry or the Delete key.
+    void remove();
+
+    enum class DuplicateRule { Exact, Within3 };
+    // The first entry of the first half, other than `skip`, that counts as the same transponder as
+    // `tp`; -1 when there is none.
+    static int find_duplicate(const Database& db, const tTransponder& tp, DuplicateRule rule, int skip);
+
+private:
+    ListState::Row make_row(int row_number, int index) const;
+    void fill_db_combo();
+    void fill_list();
+    // Writes a first-half entry and its second-half copy.
+    void store_pair(int index, const tTransponder& tp);
+
+    EditorContext& ctx_;
+    ComboState db_combo_;
+    std::vector<int> db_ids_;
+    ListState list_;
+    int remembered_ = -1;
+};
+
+} // namespace korvid
