@@ -240,7 +240,7 @@ uint32_t CComPort::Write(const uint8_t* buf, uint32_t len)
 {
     if (m_fd < 0)
         return 0;
-    auto deadline = Clock::now() + std::chrono::milliseconds(WRITE_LIMIT_MS);
+    auto deadline = Clock::now() + std::chrono::milliseconds(m_write_limit_ms);
     uint32_t done = 0;
     while (done < len) {
         ssize_t n = ::write(m_fd, buf + done, len - done);

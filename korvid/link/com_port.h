@@ -61,10 +61,12 @@ public:
     // True once the other end has gone (a pseudo-terminal whose far side closed).
     bool HungUp() const { return m_hung_up; }
 
-    // Longest time a Write keeps trying before it gives up, and the longest wait for the output
+    // Longest time a Write keeps trying before it gives up (a line that takes nothing, such as a
+    // port held by flow control or a terminal nobody reads), and the longest wait for the output
     // to drain on Close.
     static constexpr int WRITE_LIMIT_MS = 5000;
     static constexpr int DRAIN_LIMIT_MS = 2000;
+    void SetWriteLimit(int ms) { m_write_limit_ms = ms; }
 
 private:
     bool configure(int fd);
@@ -74,6 +76,7 @@ private:
     int m_fd = -1;
     std::string m_path;
     bool m_hung_up = false;
+    int m_write_limit_ms = WRITE_LIMIT_MS;
 };
 
 // Opens COMn and closes it again; the failure message as Open gives it.

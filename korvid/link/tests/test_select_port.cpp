@@ -1,0 +1,72 @@
+// The rules of the port selection: test on choice, jump back on failure, OK and Cancel.
+#include "korvid/link/com_port.h"
+#include "korvid/link/select_port_model.h"
+#include "korvid/link/tests/pty_pair.h"
+
+#include "common/scripted_prompts.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using namespace korvid;
+
+TEST(SelectPortModel, ListsTwentyPortsWithTheirDevices)
+{
+    SelectPortModel m(1, [](int) { return true; }, [](int n) { return n == 2 ? std::string("/dev/ttyUSB0") : ""; });
+    auto e = m.entries();
+    ASSERT_EQ(e.size(), 20u);
+    EXPECT_EQ(e[0], "COM1");
+    EXPECT_EQ(e[1], "COM2  /dev/ttyUSB0");
+    EXPECT_EQ(e[19], "COM20");
+    EXPECT_EQ(m.selected_index(), 0);
+    EXPECT_EQ(m.port_text(), "");
+}
+
+TEST(SelectPortModel, FailedChoiceJumpsBackAndOkKeepsThePreviousPort)
+{
+    std::vector<int> tested;
+    SelectPortModel m(3, [&](int n) {
+        tested.push_back(n);
+        return n == 5;
+    });
+    EXPECT_EQ(m.selected_index(), 2);
+    EXPECT_EQ(m.select(2), 2); // the same entry again: no test
+    EXPECT_TRUE(tested.empty());
+    EXPECT_EQ(m.select(6), 2); // COM7 does not open
+    EXPECT_EQ(m.port_text(), "");
+    EXPECT_EQ(m.select(4), 4); // COM5 does
+    EXPECT_EQ(m.port_text(), "COM5");
+    EXPECT_EQ(m.select(0), 4);
+    EXPECT_EQ(m.select(25), 4); // outside the list
+    EXPECT_EQ(tested, (std::vector<int>{7, 5, 1}));
+
+    int com = 3;
+    m.finish(false, com);
+    EXPECT_EQ(com, 3);
+    m.finish(true, com);
+    EXPECT_EQ(com, 5);
+}
+
+TEST(SelectPortModel, BoundToTheRealPortCheck)
+{
+    korvid::testing::PtyPair a, b;
+    ASSERT_TRUE(a.ok() && b.ok());
+    std::string env = a.path() + ":" + b.path();
+    ::setenv("KORVID_SERIAL_PORTS", env.c_str(), 1);
+    common::ScriptedPrompts prompts;
+    CComPort holder;
+    ASSERT_TRUE(holder.OpenPath(b.path(), 2)); // COM2 is in use
+
+    g_ComPort = 1;
+    SelectPortModel m(g_ComPort, [&](int n) { return TestPort(n, &prompts); });
+    EXPECT_EQ(m.select(1), 0);
+    EXPECT_EQ(m.select(3), 0); // COM4 is not in the table
+    EXPECT_EQ(prompts.shown, (std::vector<std::string>{"Can not open COM2", "Can not open COM4"}));
+    m.finish(true, g_ComPort);
+    EXPECT_EQ(g_ComPort, 1);
+    holder.Close();
+    EXPECT_EQ(m.select(1), 1);
+    m.finish(true, g_ComPort);
+    EXPECT_EQ(g_ComPort, 2);
+}

@@ -1,0 +1,125 @@
+#include "korvid/link/transfer/console_report.h"
+
+#include <signal.h>
+
+#include <atomic>
+
+namespace korvid {
+
+ConsoleReport::ConsoleReport(std::FILE* out, std::FILE* err, bool progress)
+    : m_out(out)
+    , m_err(err)
+    , m_progress(progress)
+{
+}
+
+void ConsoleReport::set_expected(const std::string& figures)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_expected = figures;
+}
+
+std::string ConsoleReport::failure() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_failure;
+}
+
+void ConsoleReport::clear_locked()
+{
+    if (m_drawn) {
+        std::fputs("\r\033[K", m_err);
+        m_drawn = false;
+    }
+}
+
+void ConsoleReport::draw_locked()
+{
+    if (!m_progress)
+        return;
+    long e = long(std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - m_start)
+                      .count());
+    std::fprintf(m_err, "\r\033[K%3u%%  elapsed %02ld:%02ld  expected %s", m_percent, e / 60, e % 60,
+                 m_expected.c_str());
+    std::fflush(m_err);
+    m_drawn = true;
+}
+
+void ConsoleReport::end_progress()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    clear_locked();
+    std::fflush(m_err);
+}
+
+void ConsoleReport::on_status(const std::string& text)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (text == m_status)
+        return;
+    m_status = text;
+    if (text.empty())
+        return;
+    clear_locked();
+    std::fprintf(m_out, "%s\n", text.c_str());
+    std::fflush(m_out);
+    draw_locked();
+}
+
+void ConsoleReport::on_percent(uint32_t percent)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (percent == m_percent && m_drawn)
+        return;
+    m_percent = percent;
+    draw_locked();
+}
+
+void ConsoleReport::on_message_box(const std::string& text)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    // Success is told by the status line; a box carries news only when something went wrong.
+    if (text.rfind("Transfer Complete", 0) != 0)
+        m_failure = text;
+}
+
+void ConsoleReport::info(const std::string& text)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    clear_locked();
+    std::fprintf(m_err, "%s\n", text.c_str());
+    std::fflush(m_err);
+    m_failure = text;
+}
+
+std::optional<std::string> ConsoleReport::save_file(const common::FileDialogSpec&)
+{
+    if (m_save_path.empty())
+        return std::nullopt;
+    return m_save_path;
+}
+
+namespace {
+std::atomic<bool> g_interrupted{false};
+extern "C" void on_sigint(int) { g_interrupted = true; }
+} // namespace
+
+bool wait_watching_interrupt(const std::function<bool(uint32_t)>& wait, const std::function<void()>& cancel)
+{
+    g_interrupted = false;
+    struct sigaction sa{}, old{};
+    sa.sa_handler = on_sigint;
+    sigemptyset(&sa.sa_mask);
+    ::sigaction(SIGINT, &sa, &old);
+    bool interrupted = false;
+    while (!wait(20)) {
+        if (g_interrupted && !interrupted) {
+            interrupted = true;
+            cancel();
+        }
+    }
+    ::sigaction(SIGINT, &old, nullptr);
+    return interrupted || g_interrupted;
+}
+
+} // namespace korvid

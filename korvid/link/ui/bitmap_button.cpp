@@ -1,0 +1,47 @@
+#include "korvid/link/ui/bitmap_button.h"
+
+#include "korvid/link/ui/skin.h"
+
+#include <QPainter>
+
+namespace korvid {
+
+CBitmapButton::CBitmapButton(const QString& text, QWidget* parent) : QAbstractButton(parent)
+{
+    setText(text);
+    setFocusPolicy(Qt::StrongFocus);
+    resize(80, 34);
+}
+
+void CBitmapButton::paintEvent(QPaintEvent*)
+{
+    int state = 0;
+    if (!isEnabled())
+        state = 2;
+    else if (isDown())
+        state = 1;
+    else if (m_hot)
+        state = 3;
+    QPainter p(this);
+    p.drawPixmap(0, 0, skin::button_face(size(), text(), state));
+    if (hasFocus() && state != 2) {
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor(30, 56, 104), 1, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(QRectF(rect()).adjusted(3.5, 3.5, -3.5, -3.5), 4, 4);
+    }
+}
+
+void CBitmapButton::enterEvent(QEnterEvent*)
+{
+    m_hot = true;
+    update();
+}
+
+void CBitmapButton::leaveEvent(QEvent*)
+{
+    m_hot = false;
+    update();
+}
+
+} // namespace korvid
