@@ -1,0 +1,287 @@
+// A conversion run over recordings written to disk: which parts it converts, its progress, and
+// the message it ends with.
+#include "common/testing/tmpfs_mount.h"
+#include "dranfel/converter/conversion_run.h"
+#include "dranfel/converter/source_volume.h"
+#include "dranfel/converter/tests/ts_builder.h"
+#include "dranfel/storage/recording_name.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace dranfel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Bytes;
+
+Bytes read_file(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void write_file(const std::string& path, const Bytes& b)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+}
+
+// Audio and video as the receiver records them: unbounded video, bounded audio.
+Bytes recording_ts(int pairs, bool mpeg1 = false)
+{
+    test::TsWriter w;
+    for (int k = 0; k < pairs; ++k) {
+        Bytes pic(2500, uint8_t(k));
+        if (k == 0)
+            pic = test::concat({test::sequence_header(6000000), pic});
+        uint64_t pts = 90000 + uint64_t(k) * 3600;
+        w.add(0x100, mpeg1 ? test::pes_mpeg1(0xE0, pic, pts) : test::pes(0xE0, pic, true, pts, true));
+        w.add(0x101, mpeg1 ? test::pes_mpeg1(0xC0, test::mp2_frame(), pts) : test::pes(0xC0, test::mp2_frame(), true, pts));
+    }
+    return w.ts;
+}
+
+struct Recorder : ConversionObserver
+{
+    std::vector<int> totals;
+    std::vector<std::string> paths;
+    int last_current = -1;
+    RunReport report;
+    std::function<void(int)> on_part;
+    void part_started(int part, int, int total_percent, const std::string& path) override
+    {
+        totals.push_back(total_percent);
+        paths.push_back(path);
+        if (on_part)
+            on_part(part);
+    }
+    void current_progress(int percent) override { last_current = percent; }
+    void finished(const RunReport& r) override { report = r; }
+};
+
+class ConversionRunTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        dir = fs::path(KD_BINARY_DIR) / "converter-run-test" /
+              ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        dir = fs::canonical(dir);
+        ntfs_table = "/dev/sdb1 " + dir.string() + " ntfs3 rw,relatime 0 0\n";
+        other_table = "/dev/sdb1 " + dir.string() + " ext4 rw,relatime 0 0\n";
+    }
+
+    std::string part_path(int k) const
+    {
+        return RecordingName::part_file_name(dir.string() + "/", "Film", k, "200603012015", 0);
+    }
+
+    // Writes the recording cut into `cuts.size() + 1` parts at those transport packet counts, each
+    // behind a header that puts the stream at a different offset. The information file says
+    // `count_in_info` parts (-1: the real number).
+    void write_recording(const Bytes& ts, const std::vector<size_t>& cuts, int count_in_info = -1)
+    {
+        std::vector<size_t> edges{0};
+        for (size_t c : cuts)
+            edges.push_back(c * 188);
+        edges.push_back(ts.size());
+        int parts = int(edges.size()) - 1;
+        for (int k = 1; k <= parts; ++k) {
+            size_t offset = 134 + size_t(k) * 10;
+            Bytes file(offset, 0xA5);
+            file[8] = uint8_t(offset >> 8);
+            file[9] = uint8_t(offset);
+            file.insert(file.end(), ts.begin() + long(edges[size_t(k - 1)]), ts.begin() + long(edges[size_t(k)]));
+            write_file(part_path(k), file);
+        }
+        Bytes info(AVF_FILE_SIZE, 0);
+        int n = count_in_info < 0 ? parts : count_in_info;
+        info[AVF_PART_COUNT_OFFSET] = uint8_t(n >> 8);
+        info[AVF_PART_COUNT_OFFSET + 1] = uint8_t(n);
+        write_file(RecordingName::info_file_name(dir.string() + "/", "Film", "200603012015", 0), info);
+    }
+
+    ConversionRequest request(const std::string& table, PartsRule rule = PartsRule::Auto)
+    {
+        ConversionRequest r;
+        r.source = part_path(1);
+        r.target = (dir / "out.mpg").string();
+        r.parts = rule;
+        r.diagnostics = nullptr;
+        r.mount_table = table;
+        return r;
+    }
+
+    // What the engine makes of the stream as one piece.
+    static Bytes expected_output(const Bytes& ts)
+    {
+        struct Out
+        {
+            Bytes b;
+            static void write(const uint8_t* p, int n, void* c) { static_cast<Out*>(c)->b.insert(static_cast<Out*>(c)->b.end(), p, p + n); }
+        } out;
+        TsConverter conv(&Out::write, &out, {nullptr});
+        MemorySource src(ts.data(), ts.size());
+        conv.convert_part(src, 0, 0, 1);
+        conv.finish();
+        return out.b;
+    }
+
+    fs::path dir;
+    std::string ntfs_table, other_table;
+    std::atomic<bool> cancel{false};
+    Recorder rec;
+};
+
+TEST_F(ConversionRunTest, ThreePartsOnNtfsBecomeOneTarget)
+{
+    Bytes ts = recording_ts(30);
+    write_recording(ts, {40, 95});
+    RunReport r = run_conversion(request(ntfs_table), rec, cancel);
+    EXPECT_EQ(r.status, RunStatus::Finished);
+    EXPECT_EQ(r.message, "Convert finished");
+    EXPECT_EQ(rec.totals, (std::vector<int>{33, 66, 100}));
+    EXPECT_EQ(rec.paths, (std::vector<std::string>{part_path(1), part_path(2), part_path(3)}));
+    EXPECT_EQ(rec.last_current, 100);
+    EXPECT_EQ(rec.report.message, "Convert finished");
+    Bytes out = read_file(request(ntfs_table).target);
+    EXPECT_EQ(out, expected_output(ts));
+    EXPECT_EQ(r.bytes_written, int64_t(out.size()));
+}
+
+TEST_F(ConversionRunTest, WhichPartsAreConverted)
+{
+    Bytes ts = recording_ts(30);
+    write_recording(ts, {40, 95});
+    Bytes first_part(ts.begin(), ts.begin() + 40 * 188);
+
+    // Not NTFS: only the selected file, unless all parts are asked for.
+    EXPECT_EQ(run_conversion(request(other_table), rec, cancel).parts, 1);
+    EXPECT_EQ(read_file(request(other_table).target), expected_output(first_part));
+    EXPECT_EQ(run_conversion(request(other_table, PartsRule::All), rec, cancel).parts, 3);
+    EXPECT_EQ(read_file(request(other_table).target), expected_output(ts));
+    EXPECT_EQ(run_conversion(request(ntfs_table, PartsRule::One), rec, cancel).parts, 1);
+
+    // An information file that says 0 parts, or 1000: only the selected file.
+    write_recording(ts, {40, 95}, 0);
+    EXPECT_EQ(run_conversion(request(ntfs_table), rec, cancel).parts, 1);
+    write_recording(ts, {40, 95}, 1000);
+    EXPECT_EQ(run_conversion(request(ntfs_table), rec, cancel).parts, 1);
+    EXPECT_EQ(rec.report.status, RunStatus::Finished);
+}
+
+TEST_F(ConversionRunTest, StopDuringPartTwoKeepsWhatWasWritten)
+{
+    write_recording(recording_ts(30), {40, 95});
+    rec.on_part = [&](int part) {
+        if (part == 2)
+            cancel = true;
+    };
+    RunReport r = run_conversion(request(ntfs_table), rec, cancel);
+    EXPECT_EQ(r.status, RunStatus::Canceled);
+    EXPECT_EQ(r.message, "Convert Canceled");
+    EXPECT_EQ(r.parts_done, 1);
+    EXPECT_GT(r.bytes_written, 0);
+    EXPECT_EQ(int64_t(fs::file_size(request(ntfs_table).target)), r.bytes_written);
+}
+
+TEST_F(ConversionRunTest, TargetProblemsAreReportedAndTheNextRunWorks)
+{
+    write_recording(recording_ts(5), {});
+    ConversionRequest req = request(ntfs_table);
+    req.target = (dir / "missing" / "out.mpg").string();
+    RunReport r = run_conversion(req, rec, cancel);
+    EXPECT_EQ(r.status, RunStatus::TargetOpenFailed);
+    EXPECT_EQ(r.message, "Can't open the target file");
+
+    // The source itself as the target would be wiped by creating it.
+    Bytes before = read_file(part_path(1));
+    req.target = part_path(1);
+    EXPECT_EQ(run_conversion(req, rec, cancel).status, RunStatus::TargetOpenFailed);
+    EXPECT_EQ(read_file(part_path(1)), before);
+
+    EXPECT_EQ(run_conversion(request(ntfs_table), rec, cancel).status, RunStatus::Finished);
+}
+
+TEST_F(ConversionRunTest, MissingPartAndForeignFileEndTheRunWithTheirMessages)
+{
+    write_recording(recording_ts(30), {40, 95});
+    fs::remove(part_path(2));
+    RunReport r = run_conversion(request(ntfs_table), rec, cancel);
+    EXPECT_EQ(r.status, RunStatus::SourceOpenFailed);
+    EXPECT_EQ(r.message, "Can't open the source file");
+    EXPECT_NE(r.detail.find(part_path(2)), std::string::npos);
+    EXPECT_GT(fs::file_size(request(ntfs_table).target), 0u); // part 1 stays written
+
+    write_file(part_path(1), Bytes(4000, 0x00));
+    r = run_conversion(request(other_table), rec, cancel);
+    EXPECT_EQ(r.status, RunStatus::NotTransportStream);
+    EXPECT_EQ(r.message, "Convert Canceled");
+}
+
+TEST_F(ConversionRunTest, RunThatWritesNothingSaysSoAndWhy)
+{
+    write_recording(recording_ts(6, true), {});
+    RunReport r = run_conversion(request(ntfs_table), rec, cancel);
+    EXPECT_EQ(r.status, RunStatus::NothingConverted);
+    EXPECT_NE(r.message, "Convert finished");
+    EXPECT_NE(r.detail.find("MPEG-1"), std::string::npos);
+    EXPECT_TRUE(fs::exists(request(ntfs_table).target));
+    EXPECT_EQ(fs::file_size(request(ntfs_table).target), 0u);
+
+    // Video only: no audio stream to decide the output by.
+    test::TsWriter w;
+    for (int k = 0; k < 5; ++k)
+        w.add(0x100, test::pes(0xE0, test::concat({test::sequence_header(6000000), Bytes(1000, 1)})));
+    write_recording(w.ts, {});
+    r = run_conversion(request(ntfs_table), rec, cancel);
+    EXPECT_EQ(r.status, RunStatus::NothingConverted);
+    EXPECT_NE(r.detail.find("no audio stream"), std::string::npos);
+}
+
+TEST_F(ConversionRunTest, FullDiskIsAFailureNotAFinish)
+{
+    common::testing::TmpfsMount disk(64 * 1024);
+    if (!disk.ok())
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << disk.error();
+    write_recording(recording_ts(60), {});
+    ConversionRequest req = request(ntfs_table);
+    req.target = disk.path() + "/out.mpg";
+    RunReport r = run_conversion(req, rec, cancel);
+    EXPECT_EQ(r.status, RunStatus::WriteFailed);
+    EXPECT_NE(r.message, "Convert finished");
+    EXPECT_NE(r.detail.find("No space"), std::string::npos) << r.detail;
+}
+
+TEST(SourceVolume, NtfsIsToldFromTheMountHoldingTheSource)
+{
+    std::string table = "/dev/sda1 / ext4 rw 0 0\n"
+                        "/dev/sdb1 /media/u/REC ntfs3 rw 0 0\n"
+                        "/dev/sdc1 /media/u/OLD ntfs rw 0 0\n"
+                        "/dev/sdd1 /media/u/FUSE fuseblk rw,user_id=0,allow_other,blksize=4096 0 0\n"
+                        "ntfs-3g /media/u/FUSE2 fuseblk rw 0 0\n"
+                        "/dev/sde1 /media/u/REC/inner vfat rw 0 0\n"
+                        "/dev/sdf1 /media/u/My\\040Disk ntfs3 rw 0 0\n";
+    EXPECT_TRUE(source_on_ntfs(table, "/media/u/REC/News_#001_200603012015.AVR"));
+    EXPECT_TRUE(source_on_ntfs(table, "/media/u/OLD/a.AVR"));
+    EXPECT_FALSE(source_on_ntfs(table, "/media/u/FUSE/a.AVR"));
+    EXPECT_TRUE(source_on_ntfs(table, "/media/u/FUSE2/a.AVR"));
+    EXPECT_FALSE(source_on_ntfs(table, "/media/u/REC/inner/a.AVR"));
+    EXPECT_FALSE(source_on_ntfs(table, "/media/u/RECORDS/a.AVR"));
+    EXPECT_TRUE(source_on_ntfs(table, "/media/u/My Disk/a.AVR"));
+    EXPECT_FALSE(source_on_ntfs(table, "/home/u/a.AVR"));
+}
+
+TEST(DefaultTarget, ExtensionBecomesMpg)
+{
+    EXPECT_EQ(default_target("/m/News_#001_200603012015.AVR"), "/m/News_#001_200603012015.mpg");
+    EXPECT_EQ(default_target("/m/v1.0/clip"), "/m/v1.0/clip.mpg");
+}
+
+} // namespace
+} // namespace dranfel
