@@ -1,0 +1,28 @@
+#include "common/cli_commands.h"
+#include "dranfel/storage/file_list.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+
+namespace {
+
+const common::CliCommandRegistration reg{{[](CLI::App& app) {
+    auto dir = std::make_shared<std::string>();
+    auto* sub = app.add_subcommand("ls", "List a folder as the file list shows it: File Name, Real File Name, "
+                                         "Size(KB) and Date, separated by tabs");
+    sub->add_option("DIR", *dir, "Folder")->required();
+    return [dir] {
+        struct stat st;
+        if (::stat(dir->c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+            std::fprintf(stderr, "dranfel-cli: %s is not a folder\n", dir->c_str());
+            return 1;
+        }
+        for (const dranfel::FileRow& r : dranfel::list_files(*dir))
+            std::printf("%s\t%s\t%s\t%s\n", r.file_name.c_str(), r.real_file_name.c_str(), r.size_kb.c_str(),
+                        r.date.c_str());
+        return 0;
+    };
+}}};
+
+} // namespace

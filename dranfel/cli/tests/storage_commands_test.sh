@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Runs dranfel-cli's storage commands on real folders: listing, copy, move, delete, new folder, the
+# refusals, and Ctrl-C during a copy (exit 130 with nothing left behind).
+set -uo pipefail
+cli=$1
+work=$(mktemp -d /tmp/kd-dranfel-cli-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+failures=0
+passes=0
+check() { # check NAME COMMAND...: the command must succeed
+    local name=$1
+    shift
+    if "$@"; then
+        passes=$((passes + 1))
+    else
+        echo "FAIL: $name" >&2
+        failures=$((failures + 1))
+    fi
+}
+
+# A recording of two parts whose information file counts 2 parts and 65536 bytes in all.
+make_recording() { # DIR TITLE
+    local dir=$1 title=$2
+    head -c 8008 /dev/zero >"$dir/${title}_#001_200603012015.AVF"
+    printf '\x00\x02' | dd of="$dir/${title}_#001_200603012015.AVF" bs=1 seek=1740 conv=notrunc status=none
+    printf '\x00\x00\x00\x00\x00\x01\x00\x00' |
+        dd of="$dir/${title}_#001_200603012015.AVF" bs=1 seek=1744 conv=notrunc status=none
+    head -c 40000 /dev/urandom >"$dir/${title}_#001_200603012015.AVR"
+    head -c 25536 /dev/urandom >"$dir/${title}_#002_200603012015.AVR"
+}
+
+src=$work/src dst=$work/dst
+mkdir -p "$src" "$dst"
+make_recording "$src" News
+head -c 3000 /dev/urandom >"$src/tune.mp3"
+echo hello >"$src/notes.txt"
+
+listing=$("$cli" ls "$src" | sort)
+expected=$(printf 'News\tNews_#001_200603012015.AVR\t64\t2006-03-01 PM  8:15:00\n')
+check "ls shows one row for the recording" grep -qxF "$expected" <<<"$listing"
+check "ls shows the mp3 file" grep -q $'^tune.mp3\ttune.mp3\t2\t' <<<"$listing"
+check "ls shows two rows in all" test "$(wc -l <<<"$listing")" -eq 2
+check "ls of a missing folder fails" bash -c '! "$0" ls "$1/none" 2>/dev/null' "$cli" "$work"
+
+check "cp succeeds" "$cli" cp "$src" "$dst" News_#001_200603012015.AVR tune.mp3
+check "cp copied four files" test "$(ls "$dst" | wc -l)" -eq 4
+check "cp wrote the receiver path into part 2" \
+    bash -c 'dd if="$0" bs=1 skip=10 count=3 status=none | grep -qF "C:\\"' "$dst/News_#002_200603012015.AVR"
+check "cp kept the payload" cmp -s <(tail -c +135 "$src/News_#001_200603012015.AVR") \
+    <(tail -c +135 "$dst/News_#001_200603012015.AVR")
+check "cp keeps the sources" test -f "$src/News_#002_200603012015.AVR"
+
+out=$("$cli" cp "$src" "$src/" tune.mp3 2>&1)
+check "cp to the same folder exits 1" test $? -eq 1
+check "cp to the same folder says so" grep -qF "Source Folder and Destination Folder is same" <<<"$out"
+out=$("$cli" cp "$src" "$dst" Gone_#001_200603012015.AVR 2>&1)
+check "cp of a missing recording exits 1" test $? -eq 1
+check "cp of a missing recording says which file" grep -qF "could not open the information file $src/Gone" <<<"$out"
+out=$("$cli" cp "$src" "$dst" notes.txt 2>&1)
+check "cp of another kind of file is refused" test $? -eq 1
+
+rm -f "$dst"/*
+check "mv succeeds" "$cli" mv "$src" "$dst" tune.mp3 News_#001_200603012015.AVR
+check "mv emptied the source" test -z "$(ls "$src" | grep -v notes.txt)"
+check "mv filled the destination" test "$(ls "$dst" | wc -l)" -eq 4
+
+check "rm succeeds" "$cli" rm "$dst" News_#001_200603012015.AVR
+check "rm removed the recording" test "$(ls "$dst")" = tune.mp3
+out=$("$cli" rm "$dst" tune.mp3 missing.mp3 2>&1)
+check "rm of a missing name exits 1" test $? -eq 1
+check "rm of a missing name deletes nothing" test -f "$dst/tune.mp3"
+
+check "mkdir succeeds" "$cli" mkdir "$dst" REC
+check "mkdir made the folder" test -d "$dst/REC"
+out=$("$cli" mkdir "$dst" REC 2>&1)
+check "mkdir of an existing folder exits 1" test $? -eq 1
+check "mkdir says why" grep -qF "Could not make a folder, $dst/REC" <<<"$out"
+
+# Ctrl-C: the copy is stopped while it runs and nothing of it stays at the destination.
+rm -rf "${dst:?}"/*
+truncate -s 768M "$src/big.mp3"
+"$cli" cp "$src" "$dst" big.mp3 2>/dev/null &
+pid=$!
+for _ in $(seq 1 500); do
+    [ -e "$dst/big.mp3" ] && break
+    sleep 0.01
+done
+kill -STOP $pid
+kill -INT $pid
+kill -CONT $pid
+wait $pid
+rc=$?
+check "Ctrl-C exits 130" test $rc -eq 130
+check "Ctrl-C leaves nothing of the copy" test -z "$(ls "$dst")"
+
+echo "$passes passed, $failures failed"
+[ $failures -eq 0 ]

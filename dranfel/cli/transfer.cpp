@@ -1,0 +1,121 @@
+#include "dranfel/cli/transfer.h"
+
+#include "dranfel/storage/commands.h"
+#include "dranfel/storage/recording_name.h"
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+
+namespace dranfel::cli {
+
+namespace {
+
+FileOperation* g_running = nullptr;
+
+extern "C" void on_interrupt(int)
+{
+    // cancel() only stores into a lock-free atomic, which is safe in a signal handler.
+    if (g_running)
+        g_running->cancel();
+}
+
+bool is_folder(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+} // namespace
+
+std::string check_entry_name(const std::string& name)
+{
+    if (name.empty() || name.find('/') != std::string::npos)
+        return name + ": give a file name inside the folder, not a path";
+    if (!has_extension(name, ".avr") && !has_extension(name, ".mp3") && !has_extension(name, ".mem"))
+        return name + ": not a recording's part-1 file (.AVR) nor an .mp3 or .mem file";
+    return {};
+}
+
+int run_transfer(FileOpKind kind,
+                 const std::string& source_folder,
+                 const std::string& destination_folder,
+                 const std::vector<std::string>& names)
+{
+    CommandCheck check = check_copy_move(source_folder, !names.empty(), destination_folder);
+    for (const std::string& m : check.messages)
+        std::fprintf(stderr, "dranfel-cli: %s\n", m.c_str());
+    if (!check.proceed || source_folder.empty())
+        return 1;
+    for (const std::string& folder : {source_folder, destination_folder}) {
+        if (!is_folder(folder)) {
+            std::fprintf(stderr, "dranfel-cli: %s is not a folder\n", folder.c_str());
+            return 1;
+        }
+    }
+    for (const std::string& name : names) {
+        if (std::string why = check_entry_name(name); !why.empty()) {
+            std::fprintf(stderr, "dranfel-cli: %s\n", why.c_str());
+            return 1;
+        }
+    }
+
+    const bool move = kind == FileOpKind::Move;
+    const bool terminal = ::isatty(STDERR_FILENO);
+    const auto start = std::chrono::steady_clock::now();
+    auto last_shown = start - std::chrono::seconds(1);
+    FileOperation op;
+    op.on_progress = [&](const ProgressReport& r) {
+        if (!terminal || r.code > PROGRESS_FILE_DONE)
+            return;
+        auto now = std::chrono::steady_clock::now();
+        if (r.code == PROGRESS_FILE_STEP && now - last_shown < std::chrono::milliseconds(100))
+            return;
+        last_shown = now;
+        double seconds = std::chrono::duration<double>(now - start).count();
+        double mb_per_s = seconds > 0 ? double(op.bytes_copied()) / seconds / 1e6 : 0;
+        int percent = r.range > 0 ? int(int64_t(r.position) * 100 / r.range) : 0;
+        if (r.code == PROGRESS_FILE_DONE)
+            percent = 100;
+        const std::string& name = names[size_t(r.index - 1)];
+        std::fprintf(stderr, "\r\033[K%s file %d of %d  %3d%%  %.1f MB/s  %s", move ? "moving" : "copying", r.index,
+                     r.count, percent, mb_per_s, name.c_str());
+        std::fflush(stderr);
+    };
+
+    struct sigaction sa = {}, old_int = {}, old_term = {};
+    sa.sa_handler = on_interrupt;
+    sigemptyset(&sa.sa_mask);
+    g_running = &op;
+    ::sigaction(SIGINT, &sa, &old_int);
+    ::sigaction(SIGTERM, &sa, &old_term);
+    FileOpParams params{source_folder, destination_folder, names, kind};
+    FileOpOutcome outcome = op.run(params);
+    ::sigaction(SIGINT, &old_int, nullptr);
+    ::sigaction(SIGTERM, &old_term, nullptr);
+    g_running = nullptr;
+    if (terminal)
+        std::fprintf(stderr, "\r\033[K");
+
+    switch (outcome) {
+    case FileOpOutcome::Done:
+        return 0;
+    case FileOpOutcome::Failed:
+        std::fprintf(stderr, "dranfel-cli: %s\n", op.failure() ? op.failure()->message(move).c_str() : "failed");
+        if (op.failure() && op.failure()->index > 1)
+            std::fprintf(stderr, "dranfel-cli: the %d entries before it were %s\n", op.failure()->index - 1,
+                         move ? "moved" : "copied");
+        return 1;
+    case FileOpOutcome::Cancelled:
+        std::fprintf(stderr, move ? "dranfel-cli: interrupted; the entry in progress was taken back, the entries "
+                                    "moved before it stay moved\n"
+                                  : "dranfel-cli: interrupted; nothing of this copy was left in the destination\n");
+        return 130;
+    }
+    return 1;
+}
+
+} // namespace dranfel::cli

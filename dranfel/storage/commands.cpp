@@ -1,0 +1,101 @@
+#include "dranfel/storage/commands.h"
+
+#include "common/strfmt.h"
+#include "dranfel/storage/file_list.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+namespace dranfel {
+
+namespace {
+
+std::string without_trailing_slash(std::string s)
+{
+    while (s.size() > 1 && s.back() == '/')
+        s.pop_back();
+    return s;
+}
+
+} // namespace
+
+CommandCheck check_copy_move(const std::string& source_folder, bool row_selected, const std::string& destination_folder)
+{
+    CommandCheck c;
+    if (source_folder.empty())
+        c.messages.push_back("You did not select a folder");
+    if (!row_selected) {
+        c.messages.push_back("You did not select a file");
+        return c;
+    }
+    if (destination_folder.empty()) {
+        c.messages.push_back("You did not select a destination folder");
+        return c;
+    }
+    if (same_folder(source_folder, destination_folder)) {
+        c.messages.push_back(same_folder_message());
+        return c;
+    }
+    c.proceed = true;
+    return c;
+}
+
+CommandCheck check_delete(bool focus_in_list, bool row_selected, const std::string& folder)
+{
+    CommandCheck c;
+    if (!focus_in_list || !row_selected || folder.empty())
+        c.messages.push_back("You did not select a file");
+    else
+        c.proceed = true;
+    return c;
+}
+
+CommandCheck check_new_folder(bool focus_in_tree, const std::string& parent_folder)
+{
+    CommandCheck c;
+    if (!focus_in_tree || parent_folder.empty())
+        c.messages.push_back("You did not select a parent folder");
+    else
+        c.proceed = true;
+    return c;
+}
+
+bool copy_move_enabled(const std::string& source_folder, bool row_selected, const std::string& destination_folder)
+{
+    return !source_folder.empty() && row_selected && !destination_folder.empty();
+}
+
+bool delete_enabled(bool focus_in_list, bool row_selected, const std::string& folder)
+{
+    return focus_in_list && (row_selected || !folder.empty());
+}
+
+bool same_folder(const std::string& a, const std::string& b)
+{
+    if (compare_no_case(without_trailing_slash(a), without_trailing_slash(b)) == 0)
+        return true;
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+std::string same_folder_message() { return "Source Folder and Destination Folder is same"; }
+
+int make_folder(const std::string& parent, const std::string& name, std::string& message, std::string* reason)
+{
+    message.clear();
+    if (name.empty())
+        return 0;
+    std::string path = join_path(parent, name);
+    if (::mkdir(path.c_str(), 0777) == 0)
+        return 1;
+    int err = errno;
+    message = common::strfmt("Could not make a folder, %s", path.c_str());
+    if (reason)
+        *reason = std::strerror(err);
+    return -1;
+}
+
+} // namespace dranfel

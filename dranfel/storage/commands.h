@@ -1,0 +1,38 @@
+#pragma once
+// The checks and messages of the storage manager's commands, for the GUI and the command-line
+// tool alike: each check gives the messages to show, in order, and whether the command goes on.
+#include <string>
+#include <vector>
+
+namespace dranfel {
+
+struct CommandCheck
+{
+    std::vector<std::string> messages;
+    bool proceed = false;
+};
+
+// Copy and Move from a source half to a destination half. A missing source folder is said but the
+// checks go on; no selected file, no destination folder or the same folder stop the command.
+CommandCheck check_copy_move(const std::string& source_folder, bool row_selected, const std::string& destination_folder);
+
+// Delete in the half whose file list has the focus (`focus_in_list` false: neither list has it).
+CommandCheck check_delete(bool focus_in_list, bool row_selected, const std::string& folder);
+
+// New Folder in the half whose folder tree has the focus.
+CommandCheck check_new_folder(bool focus_in_tree, const std::string& parent_folder);
+
+// The menu's enabling rules.
+bool copy_move_enabled(const std::string& source_folder, bool row_selected, const std::string& destination_folder);
+bool delete_enabled(bool focus_in_list, bool row_selected, const std::string& folder);
+
+// Two folders are the same when their texts match without regard to case (as the receiver's own
+// disks do) or when they are one folder on disk (a trailing '/', a symbolic link, "..").
+bool same_folder(const std::string& a, const std::string& b);
+std::string same_folder_message();
+
+// Makes the folder PARENT/NAME. 1 when made; 0 for an empty name (nothing to do); -1 with
+// `message` = "Could not make a folder, PATH" and `reason` = the system's reason otherwise.
+int make_folder(const std::string& parent, const std::string& name, std::string& message, std::string* reason = nullptr);
+
+} // namespace dranfel

@@ -1,0 +1,67 @@
+#include "dranfel/storage/commands.h"
+
+#include "common/testing/tmpfs_mount.h"
+#include "recording_fixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace dranfel;
+
+TEST(Commands, CopyAndMoveChecksSayWhatIsMissing)
+{
+    using V = std::vector<std::string>;
+    auto c = check_copy_move("", true, "/b");
+    EXPECT_EQ(c.messages, V{"You did not select a folder"});
+    EXPECT_TRUE(c.proceed); // the missing source folder is said, but the checks go on
+    c = check_copy_move("", false, "/b");
+    EXPECT_EQ(c.messages, (V{"You did not select a folder", "You did not select a file"}));
+    EXPECT_FALSE(c.proceed);
+    c = check_copy_move("/a", true, "");
+    EXPECT_EQ(c.messages, V{"You did not select a destination folder"});
+    EXPECT_FALSE(c.proceed);
+    c = check_copy_move("/media/USB/REC", true, "/media/usb/rec/");
+    EXPECT_EQ(c.messages, V{"Source Folder and Destination Folder is same"});
+    EXPECT_FALSE(c.proceed);
+    c = check_copy_move("/a", true, "/b");
+    EXPECT_TRUE(c.messages.empty());
+    EXPECT_TRUE(c.proceed);
+
+    EXPECT_FALSE(copy_move_enabled("", true, "/b"));
+    EXPECT_FALSE(copy_move_enabled("/a", false, "/b"));
+    EXPECT_TRUE(copy_move_enabled("/a", true, "/b"));
+}
+
+TEST(Commands, DeleteAndNewFolderChecks)
+{
+    using V = std::vector<std::string>;
+    EXPECT_EQ(check_delete(false, true, "/a").messages, V{"You did not select a file"});
+    EXPECT_EQ(check_delete(true, false, "/a").messages, V{"You did not select a file"});
+    EXPECT_EQ(check_delete(true, true, "").messages, V{"You did not select a file"});
+    EXPECT_TRUE(check_delete(true, true, "/a").proceed);
+    EXPECT_TRUE(delete_enabled(true, false, "/a"));
+    EXPECT_FALSE(delete_enabled(false, true, "/a"));
+
+    EXPECT_EQ(check_new_folder(false, "/a").messages, V{"You did not select a parent folder"});
+    EXPECT_EQ(check_new_folder(true, "").messages, V{"You did not select a parent folder"});
+    EXPECT_TRUE(check_new_folder(true, "/a").proceed);
+}
+
+TEST(Commands, NewFolderIsMadeOrSaysWhyNot)
+{
+    storage_test::TempDir tmp;
+    std::string message, reason;
+    EXPECT_EQ(make_folder(tmp.path(), "", message), 0);
+    EXPECT_EQ(make_folder(tmp.path(), "REC", message), 1);
+    EXPECT_TRUE(std::filesystem::is_directory(tmp.path() + "/REC"));
+    EXPECT_EQ(make_folder(tmp.path(), "REC", message, &reason), -1);
+    EXPECT_EQ(message, "Could not make a folder, " + tmp.path() + "/REC");
+    EXPECT_EQ(reason, "File exists");
+
+    common::testing::TmpfsMount disk(1 << 20);
+    if (!disk.ok())
+        GTEST_SKIP() << disk.error();
+    ASSERT_TRUE(disk.remount_read_only());
+    EXPECT_EQ(make_folder(disk.path(), "NEW", message, &reason), -1);
+    EXPECT_EQ(message, "Could not make a folder, " + disk.path() + "/NEW");
+    EXPECT_EQ(reason, "Read-only file system");
+}
