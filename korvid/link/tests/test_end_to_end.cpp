@@ -1,0 +1,300 @@
+// The exchange loop on a real port against receiver-sim on a pseudo-terminal pair.
+#include "korvid/link/com_port.h"
+#include "korvid/link/exchange_loop.h"
+#include "korvid/link/tests/sim_process.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+using namespace korvid;
+using namespace korvid::testing;
+using ::testing::Contains;
+using ::testing::HasSubstr;
+using Bytes = std::vector<uint8_t>;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Recorder : ExchangeObserver
+{
+    std::vector<std::string> statuses;
+    std::vector<std::string> boxes;
+    std::function<void(uint32_t)> percent_hook;
+    void on_status(const std::string& t) override { statuses.push_back(t); }
+    void on_message_box(const std::string& t) override { boxes.push_back(t); }
+    void on_percent(uint32_t p) override
+    {
+        if (percent_hook)
+            percent_hook(p);
+    }
+};
+
+Bytes test_image(uint32_t size)
+{
+    Bytes b(size);
+    uint32_t x = 0x12345678;
+    for (auto& v : b) {
+        x = x * 1103515245 + 12345;
+        v = uint8_t(x >> 23);
+    }
+    return b;
+}
+
+Bytes read_file(const fs::path& p)
+{
+    std::ifstream f(p, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+class EndToEnd : public ::testing::Test
+{
+protected:
+    fs::path dir;
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() /
+              ("korvid-link-e2e-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override
+    {
+        if (!HasFailure())
+            fs::remove_all(dir);
+    }
+
+    // Opens the simulator's far end as COM1 through the port table, as the programs do.
+    bool open(CComPort& port, const SimProcess& sim)
+    {
+        ::setenv("KORVID_SERIAL_PORTS", sim.path().c_str(), 1);
+        return !sim.path().empty() && port.Open(1);
+    }
+
+    ExchangeResult send_database(CComPort& port, Recorder& obs, const Bytes& image, LinkClock& clock)
+    {
+        fill_database_flash_map(blocks, items);
+        ExchangeSetup setup;
+        setup.kind = ExchangeKind::DatabaseToReceiver;
+        setup.payload = image.data();
+        setup.payload_size = uint32_t(image.size());
+        setup.block_table = &blocks;
+        setup.item_table = &items;
+        setup.buyer_code = &buyer;
+        setup.model_code = &model;
+        std::atomic<bool> running{true};
+        ExchangeLoop loop(port, clock, obs, setup, running);
+        return loop.run();
+    }
+
+    FlashBlockTable blocks;
+    ItemTable items;
+    uint16_t buyer = 0x1234;
+    uint16_t model = 0x5678;
+};
+
+} // namespace
+
+TEST_F(EndToEnd, DatabaseSendDeliversTheWholeImage)
+{
+    Bytes image = test_image(DB_TRANSFER_SIZE);
+    SimProcess sim({"--out", (dir / "got.bin").string(), "--buyer", "0x1234", "--model", "0x5678", "--trace"},
+                   (dir / "sim.log").string());
+    CComPort port;
+    ASSERT_TRUE(open(port, sim));
+    Recorder obs;
+    SteadyLinkClock clock;
+    auto t = std::chrono::steady_clock::now();
+    ExchangeResult r = send_database(port, obs, image, clock);
+    port.Close();
+    auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t);
+    EXPECT_EQ(r.outcome, ExchangeOutcome::Complete);
+    EXPECT_EQ(r.offset, DB_TRANSFER_SIZE);
+    EXPECT_EQ(sim.wait(5000), 0) << sim.log();
+    EXPECT_TRUE(read_file(dir / "got.bin") == image);
+    EXPECT_EQ(obs.statuses.back(), "Transfer Complete");
+    // 464 full packets and one of length 0; the receiver saw BYE twice.
+    std::string log = sim.log();
+    EXPECT_THAT(log, HasSubstr("received 475136 bytes in 465 packets, 0 refused"));
+    size_t byes = 0;
+    for (size_t at = log.find("rx A0 BYE"); at != std::string::npos; at = log.find("rx A0 BYE", at + 1))
+        ++byes;
+    EXPECT_EQ(byes, 2u) << log;
+    RecordProperty("transfer_ms", int(took.count()));
+}
+
+TEST_F(EndToEnd, RefusedPacketsAreSentAgainAndTheImageArrivesWhole)
+{
+    Bytes image = test_image(DB_TRANSFER_SIZE);
+    SimProcess sim({"--out", (dir / "got.bin").string(), "--refuse-once", "1", "--refuse-once", "200",
+                    "--refuse-once", "465", "--short-version"},
+                   (dir / "sim.log").string());
+    CComPort port;
+    ASSERT_TRUE(open(port, sim));
+    Recorder obs;
+    SteadyLinkClock clock;
+    ExchangeResult r = send_database(port, obs, image, clock);
+    port.Close();
+    EXPECT_EQ(r.outcome, ExchangeOutcome::Complete);
+    EXPECT_EQ(sim.wait(5000), 0) << sim.log();
+    EXPECT_TRUE(read_file(dir / "got.bin") == image);
+    EXPECT_EQ(std::count(obs.statuses.begin(), obs.statuses.end(), "Checksum error"), 3);
+    EXPECT_THAT(sim.log(), HasSubstr("3 refused"));
+    // A 4-byte version answer gives no codes.
+    EXPECT_EQ(buyer, 0);
+    EXPECT_EQ(model, 0);
+}
+
+TEST_F(EndToEnd, ReceiverKilledMidTransferEndsWithCommunicationTimeOut)
+{
+    Bytes image = test_image(DB_TRANSFER_SIZE);
+    SimProcess sim({}, (dir / "sim.log").string());
+    CComPort port;
+    ASSERT_TRUE(open(port, sim));
+    Recorder obs;
+    bool killed = false;
+    obs.percent_hook = [&](uint32_t p) {
+        if (p >= 30 && !killed) {
+            sim.kill();
+            killed = true;
+        }
+    };
+    // Twenty times faster: the 10 s silence limit passes in half a second.
+    ScaledLinkClock clock(20);
+    auto t = std::chrono::steady_clock::now();
+    ExchangeResult r = send_database(port, obs, image, clock);
+    auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t);
+    EXPECT_TRUE(killed);
+    EXPECT_EQ(r.outcome, ExchangeOutcome::TimedOut);
+    EXPECT_TRUE(r.aborted);
+    EXPECT_EQ(obs.boxes, std::vector<std::string>{"Communication Time Out"});
+    EXPECT_EQ(obs.statuses.back(), "Communication Time Out");
+    EXPECT_GT(r.offset, DB_TRANSFER_SIZE * 29 / 100);
+    EXPECT_LT(r.offset, DB_TRANSFER_SIZE);
+    EXPECT_LT(took.count(), 5000);
+    EXPECT_EQ(sim.wait(1000), -2);
+}
+
+TEST_F(EndToEnd, VersionMismatchIsRefusedOnBothSides)
+{
+    SimProcess sim({"--buyer", "0x1111", "--model", "0x2222"}, (dir / "sim.log").string());
+    CComPort port;
+    ASSERT_TRUE(open(port, sim));
+    Recorder obs;
+    SteadyLinkClock clock;
+    ExchangeResult r = send_database(port, obs, test_image(5000), clock);
+    port.Close();
+    EXPECT_EQ(r.outcome, ExchangeOutcome::VersionMismatch);
+    EXPECT_EQ(obs.boxes, std::vector<std::string>{"Buyer/Model is different"});
+    EXPECT_EQ(sim.wait(5000), 3) << sim.log();
+    EXPECT_THAT(sim.log(), HasSubstr("VERSION_BAD"));
+}
+
+TEST_F(EndToEnd, DatabaseReceiveFetchesTheReceiversImage)
+{
+    Bytes image = test_image(DB_TRANSFER_SIZE);
+    {
+        std::ofstream f(dir / "image.bin", std::ios::binary);
+        f.write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
+    }
+    SimProcess sim({"--exchange", "db-from-receiver", "--image", (dir / "image.bin").string(), "--buyer", "0xF1F2",
+                    "--model", "0x0304", "--corrupt-packet", "7"},
+                   (dir / "sim.log").string());
+    CComPort port;
+    ASSERT_TRUE(open(port, sim));
+    Bytes buffer(0x100000, 0);
+    fill_database_flash_map(blocks, items);
+    ExchangeSetup setup;
+    setup.kind = ExchangeKind::DatabaseFromReceiver;
+    setup.receive_buffer = buffer.data();
+    setup.receive_capacity = uint32_t(buffer.size());
+    setup.announced_size = DB_TRANSFER_SIZE;
+    setup.block_table = &blocks;
+    setup.item_table = &items;
+    setup.buyer_code = &buyer;
+    setup.model_code = &model;
+    std::atomic<bool> running{true};
+    Recorder obs;
+    SteadyLinkClock clock;
+    ExchangeLoop loop(port, clock, obs, setup, running);
+    ExchangeResult r = loop.run();
+    port.Close();
+    EXPECT_EQ(r.outcome, ExchangeOutcome::Complete);
+    EXPECT_EQ(r.offset, DB_TRANSFER_SIZE);
+    EXPECT_EQ(sim.wait(5000), 0) << sim.log();
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), buffer.begin()));
+    EXPECT_EQ(buyer, 0xF1F2);
+    EXPECT_EQ(model, 0x0304);
+    EXPECT_THAT(sim.log(), HasSubstr("1 refused by the PC"));
+}
+
+TEST_F(EndToEnd, StrayByteBehindAReceivedPacketEndsTheReceive)
+{
+    Bytes image = test_image(10000);
+    {
+        std::ofstream f(dir / "image.bin", std::ios::binary);
+        f.write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
+    }
+    SimProcess sim({"--exchange", "db-from-receiver", "--image", (dir / "image.bin").string(),
+                    "--stray-after-packet", "3"},
+                   (dir / "sim.log").string());
+    CComPort port;
+    ASSERT_TRUE(open(port, sim));
+    Bytes buffer(0x100000, 0);
+    fill_database_flash_map(blocks, items);
+    ExchangeSetup setup;
+    setup.kind = ExchangeKind::DatabaseFromReceiver;
+    setup.receive_buffer = buffer.data();
+    setup.receive_capacity = uint32_t(buffer.size());
+    setup.announced_size = DB_TRANSFER_SIZE;
+    setup.block_table = &blocks;
+    setup.item_table = &items;
+    setup.buyer_code = &buyer;
+    setup.model_code = &model;
+    std::atomic<bool> running{true};
+    Recorder obs;
+    ScaledLinkClock clock(10);
+    ExchangeLoop loop(port, clock, obs, setup, running);
+    ExchangeResult r = loop.run();
+    port.Close();
+    EXPECT_EQ(r.outcome, ExchangeOutcome::PacketTimeOut);
+    EXPECT_EQ(r.offset, 2048u);
+    EXPECT_EQ(obs.boxes, std::vector<std::string>{"Communication Time Out"});
+    EXPECT_EQ(sim.wait(5000), 2) << sim.log();
+    EXPECT_THAT(sim.log(), HasSubstr("the PC ended the exchange at packet 3"));
+}
+
+TEST_F(EndToEnd, SoftwareSendDeliversTheCodeFile)
+{
+    Bytes code = test_image(100000);
+    SimProcess sim({"--exchange", "software", "--out", (dir / "code.bin").string()},
+                   (dir / "sim.log").string());
+    CComPort port;
+    ASSERT_TRUE(open(port, sim));
+    FlashBlockTable sw;
+    sw.entry[0].staddr = 2;
+    sw.entry[1] = {0x10000, 100000 + 0x20000, 0x10000, 0};
+    ExchangeSetup setup;
+    setup.kind = ExchangeKind::SoftwareToReceiver;
+    setup.payload = code.data();
+    setup.payload_size = uint32_t(code.size());
+    setup.block_table = &sw;
+    setup.header_type = [] { return HEADER_MAIN_SOFTWARE; };
+    setup.buyer_code = &buyer;
+    setup.model_code = &model;
+    std::atomic<bool> running{true};
+    Recorder obs;
+    SteadyLinkClock clock;
+    ExchangeLoop loop(port, clock, obs, setup, running);
+    ExchangeResult r = loop.run();
+    port.Close();
+    EXPECT_EQ(r.outcome, ExchangeOutcome::Complete);
+    EXPECT_EQ(obs.boxes, std::vector<std::string>{"Transfer Complete.."});
+    EXPECT_EQ(sim.wait(5000), 0) << sim.log();
+    EXPECT_TRUE(read_file(dir / "code.bin") == code);
+}
