@@ -1,0 +1,85 @@
+// korvid-cli flash CODEFILE --port PORT [--boot | --ota] [--dn]: sends receiver software.
+#include "common/cli_commands.h"
+#include "common/strfmt.h"
+#include "korvid/database/codes.h"
+#include "korvid/link/transfer/console_report.h"
+#include "korvid/link/transfer/software_download.h"
+#include "korvid/link/transfer/transfer_times.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+using namespace korvid;
+
+struct FlashArgs
+{
+    std::string file;
+    std::string port;
+    bool boot = false;
+    bool ota = false;
+    bool dn = false;
+};
+
+// Exit codes: 0 "Transfer Complete..", 1 the transfer failed, 2 usage or file errors, 130
+// interrupted.
+int run_flash(const FlashArgs& a)
+{
+    PortChoice port = parse_port_argument(a.port);
+    if (!port.valid) {
+        std::fprintf(stderr, "--port takes a device path or COMn, not \"%s\"\n", a.port.c_str());
+        return 2;
+    }
+    ConsoleReport report(stdout, stderr, ::isatty(STDERR_FILENO));
+    SteadyLinkClock clock;
+    SoftwareDownload download(report, report, clock);
+    download.set_boxes(a.ota, a.boot, a.dn);
+    if (!download.open_chosen(a.file))
+        return 2;
+    switch (download.start(port_choice_opener(port, &report))) {
+    case SoftwareDownload::Start::Started:
+        break;
+    case SoftwareDownload::Start::FileRefused:
+        return 2;
+    default:
+        return 1;
+    }
+    std::printf("%s: %u bytes, buyer 0x%04X, model 0x%04X, expected %s\n", a.file.c_str(), download.code_size(),
+                g_BuyerCode, g_ModelCode, expected_time_figures(download.code_size()).c_str());
+    bool interrupted = wait_watching_interrupt([&](uint32_t ms) { return download.wait(ms); },
+                                               [&] { download.stop(); });
+    if (interrupted)
+        download.wait(60000);
+    report.end_progress();
+    if (interrupted) {
+        std::fprintf(stderr, "Cancelled\n");
+        return 130;
+    }
+    ExchangeResult r = download.result();
+    if (r.outcome == ExchangeOutcome::Complete)
+        return 0;
+    std::string text = report.failure();
+    if (text.empty())
+        text = r.outcome == ExchangeOutcome::SoftwareIncomplete
+                   ? common::strfmt("Transfer incomplete: %u of %u bytes", r.offset, download.code_size())
+                   : "Transfer not complete";
+    std::fprintf(stderr, "%s\n", text.c_str());
+    return 1;
+}
+
+common::CliCommandRegistration reg{{[](CLI::App& app) {
+    auto* cmd = app.add_subcommand("flash", "Send receiver software (a code file) to the receiver");
+    auto a = std::make_shared<FlashArgs>();
+    cmd->add_option("file", a->file, "the code file (.mem, .comp)")->required();
+    cmd->add_option("--port", a->port, "serial device path or COMn")->required();
+    auto* boot = cmd->add_flag("--boot", a->boot, "boot software");
+    auto* ota = cmd->add_flag("--ota", a->ota, "over-the-air software");
+    boot->excludes(ota);
+    cmd->add_flag("--dn", a->dn, "send even when the receiver's buyer/model codes differ");
+    return std::function<int()>([a] { return run_flash(*a); });
+}}};
+
+} // namespace

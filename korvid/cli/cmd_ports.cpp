@@ -1,0 +1,26 @@
+// korvid-cli ports: the serial port table, numbered as COMn.
+#include "common/cli_commands.h"
+#include "korvid/link/com_port.h"
+
+#include <cstdio>
+
+namespace {
+
+int run_ports()
+{
+    auto table = korvid::serial_port_table();
+    if (table.empty()) {
+        std::printf("No serial ports (set KORVID_SERIAL_PORTS to add devices)\n");
+        return 0;
+    }
+    for (size_t i = 0; i < table.size(); ++i)
+        std::printf("COM%zu\t%s\n", i + 1, table[i].c_str());
+    return 0;
+}
+
+common::CliCommandRegistration reg{{[](CLI::App& app) {
+    app.add_subcommand("ports", "List the serial ports as COM1, COM2, ...");
+    return std::function<int()>([] { return run_ports(); });
+}}};
+
+} // namespace
