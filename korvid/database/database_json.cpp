@@ -35,6 +35,8 @@ const char* const FEC_NAMES[] = {"AUTO", "1/2", "2/3", "3/4", "5/6", "7/8"};
 // ---------------------------------------------------------------------------------------------
 // What an untouched slot holds. Such slots are left out of the text and rebuilt from here.
 
+template <class T> bool same_bytes(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof(T)) == 0; }
+
 tChannelStructure empty_channel()
 {
     tChannelStructure ch;
@@ -49,7 +51,22 @@ tChannelStructure empty_channel()
     ch.ext_audio_index = MAX_EXAUD_NUM;
     return ch;
 }
-constexpr uint8_t EMPTY_LANGUAGE_BYTE = 0xFF;
+
+// The language byte shared by the slots the text leaves out: the most common one among the empty
+// slots (0xFF after edits, 0 in a table that was never used), so that neither kind lists them all.
+uint8_t unlisted_language_byte(const Database& db)
+{
+    static const tChannelStructure empty = empty_channel();
+    int counts[256] = {};
+    for (int i = 0; i < MAX_CHAN_NUM; ++i)
+        if (same_bytes(db.channels[i], empty))
+            ++counts[db.language_bytes[i]];
+    int best = 0xFF;
+    for (int v = 0; v < 256; ++v)
+        if (counts[v] > counts[best])
+            best = v;
+    return uint8_t(best);
+}
 
 tSatellite empty_satellite()
 {
@@ -67,8 +84,6 @@ tTransponder empty_transponder()
     return t;
 }
 
-template <class T> bool same_bytes(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof(T)) == 0; }
-
 bool all_zero(const uint8_t* p, size_t n)
 {
     for (size_t i = 0; i < n; ++i)
@@ -84,10 +99,10 @@ bool satellite_listed(const Database& db, int s)
            !all_zero(reinterpret_cast<const uint8_t*>(db.sat_names[s]), MAX_SATNAME_LEN);
 }
 
-bool channel_listed(const Database& db, int slot)
+bool channel_listed(const Database& db, int slot, uint8_t unlisted_language)
 {
     static const tChannelStructure empty = empty_channel();
-    return !same_bytes(db.channels[slot], empty) || db.language_bytes[slot] != EMPTY_LANGUAGE_BYTE;
+    return !same_bytes(db.channels[slot], empty) || db.language_bytes[slot] != unlisted_language;
 }
 
 bool ext_audio_listed(const Database& db, int r)
@@ -295,13 +310,13 @@ void write_transponders(const Database& db, Writer& w)
     w.raw(first ? "],\n" : "\n  ],\n");
 }
 
-void write_channels(const Database& db, int type, Writer& w)
+void write_channels(const Database& db, int type, uint8_t unlisted_language, Writer& w)
 {
     w.raw(type == SERVICE_TV ? "  \"tv_channels\": [" : "  \"radio_channels\": [");
     bool first = true;
     int base = first_slot_of(type);
     for (int i = 0; i < slot_count_of(type); ++i) {
-        if (!channel_listed(db, base + i))
+        if (!channel_listed(db, base + i, unlisted_language))
             continue;
         const tChannelStructure& ch = db.channels[base + i];
         w.raw(first ? "\n    {" : ",\n    {");
@@ -905,12 +920,12 @@ bool read_blocks(Reader& r, const json& root, Database& db, uint16_t& buyer, uin
 }
 
 // Every slot as the text leaves it out; the entries then overwrite what they list.
-void fill_unlisted(Database& db)
+void fill_unlisted(Database& db, uint8_t unlisted_language)
 {
     const tChannelStructure ch = empty_channel();
     for (auto& c : db.channels)
         c = ch;
-    std::memset(db.language_bytes, EMPTY_LANGUAGE_BYTE, sizeof db.language_bytes);
+    std::memset(db.language_bytes, unlisted_language, sizeof db.language_bytes);
     const tSatellite sat = empty_satellite();
     for (auto& s : db.satellites)
         s = sat;
@@ -952,8 +967,12 @@ std::string dump_database_json(const Database& db, uint16_t buyer, uint16_t mode
     write_blocks(db, w);
     write_satellites(db, w);
     write_transponders(db, w);
-    write_channels(db, SERVICE_TV, w);
-    write_channels(db, SERVICE_RADIO, w);
+    uint8_t unlisted_language = unlisted_language_byte(db);
+    w.raw("  ");
+    w.num("unlisted_language_byte", unlisted_language);
+    w.raw(",\n");
+    write_channels(db, SERVICE_TV, unlisted_language, w);
+    write_channels(db, SERVICE_RADIO, unlisted_language, w);
     write_extended_audio(db, w);
     write_favourites(db, w);
     write_regions(db, w);
@@ -976,14 +995,17 @@ DatabaseFromJson build_database_from_json(std::string_view text)
     }
     Reader r;
     auto db = std::make_unique<Database>();
-    fill_unlisted(*db);
     bool ok = r.object(root, "",
                        {"format", "version", "buyer_code", "model_code", "system", "cursor", "satellites",
-                        "transponders", "tv_channels", "radio_channels", "extended_audio", "favourites", "regions"});
+                        "transponders", "unlisted_language_byte", "tv_channels", "radio_channels", "extended_audio", "favourites", "regions"});
     if (ok && (!root.at("format").is_string() || root.at("format").get_ref<const std::string&>() != FORMAT_NAME))
         ok = r.fail("format", common::strfmt("expected \"%s\"", FORMAT_NAME));
     long long version = 0;
     ok = ok && r.integer(root.at("version"), "version", DATABASE_JSON_VERSION, DATABASE_JSON_VERSION, version);
+    uint8_t unlisted_language = 0xFF;
+    ok = ok && r.number(root, "unlisted_language_byte", "", unlisted_language);
+    if (ok)
+        fill_unlisted(*db, unlisted_language);
     ok = ok && read_blocks(r, root, *db, result.buyer, result.model) &&
          read_satellites(r, root.at("satellites"), *db) && read_transponders(r, root.at("transponders"), *db) &&
          read_channels(r, root.at("tv_channels"), SERVICE_TV, *db) &&
