@@ -10,7 +10,9 @@ namespace korvid::skin {
 QFont arial(int pixel_height, int weight)
 {
     QFont f;
-    f.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    // Arial's metric twins first: the layouts are measured for Arial's widths.
+    f.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                   QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans Condensed")});
     f.setPixelSize(pixel_height);
     f.setWeight(QFont::Weight(weight));
     return f;

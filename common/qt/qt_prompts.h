@@ -1,0 +1,112 @@
+#pragma once
+// common::Prompts on screen: message boxes with QMessageBox, file dialogs with QFileDialog. Header
+// only, so that both GUI programs take it without a shared library between them.
+#include "common/prompts.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <string>
+
+namespace common {
+
+// "IRD Files (*.ird)|*.ird|All Files (*.*)|*.*||" becomes "IRD Files (*.ird)" and "All Files (*)".
+// Qt takes the patterns from the parentheses of each name, so the pattern half of every pair is
+// what goes in the parentheses; "*.*" means every file here, dot or not.
+inline QStringList qt_name_filters(const std::string& classic)
+{
+    QStringList parts = QString::fromStdString(classic).split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString name = parts[i].trimmed();
+        QString patterns = parts[i + 1].trimmed();
+        if (name.isEmpty() && patterns.isEmpty())
+            break;
+        QStringList list = patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& p : list) {
+            p = p.trimmed();
+            if (p == QLatin1String("*.*"))
+                p = QStringLiteral("*");
+        }
+        int paren = name.indexOf(QLatin1Char('('));
+        if (paren >= 0)
+            name = name.left(paren).trimmed();
+        out << QStringLiteral("%1 (%2)").arg(name, list.join(QLatin1Char(' ')));
+    }
+    if (out.isEmpty())
+        out << QStringLiteral("All Files (*)");
+    return out;
+}
+
+class QtPrompts : public Prompts
+{
+public:
+    explicit QtPrompts(QWidget* parent = nullptr, QString title = QStringLiteral("Korvid"))
+        : m_parent(parent), m_title(std::move(title))
+    {
+    }
+
+    void set_parent(QWidget* parent) { m_parent = parent; }
+
+    void info(const std::string& text) override
+    {
+        QMessageBox::information(parent(), m_title, QString::fromLocal8Bit(text.c_str()));
+    }
+    bool ask_yes_no(const std::string& text) override
+    {
+        return QMessageBox::question(parent(), m_title, QString::fromLocal8Bit(text.c_str()),
+                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+    }
+    Answer ask_yes_no_cancel(const std::string& text) override
+    {
+        auto r = QMessageBox::question(parent(), m_title, QString::fromLocal8Bit(text.c_str()),
+                                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                       QMessageBox::Yes);
+        if (r == QMessageBox::Yes)
+            return Answer::Yes;
+        if (r == QMessageBox::No)
+            return Answer::No;
+        return Answer::Cancel;
+    }
+    std::optional<std::string> open_file(const FileDialogSpec& dialog) override { return run(dialog, false); }
+    std::optional<std::string> save_file(const FileDialogSpec& dialog) override { return run(dialog, true); }
+    void set_busy(bool busy) override
+    {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    }
+
+private:
+    QWidget* parent() const { return m_parent ? m_parent.data() : QApplication::activeWindow(); }
+
+    std::optional<std::string> run(const FileDialogSpec& spec, bool saving)
+    {
+        QFileDialog dlg(parent(), saving ? QStringLiteral("Save As") : QStringLiteral("Open"));
+        dlg.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dlg.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        dlg.setNameFilters(qt_name_filters(spec.filter));
+        QString ext = QString::fromStdString(spec.default_extension);
+        if (ext.startsWith(QLatin1Char('.')))
+            ext.remove(0, 1);
+        if (!ext.isEmpty())
+            dlg.setDefaultSuffix(ext);
+        dlg.setOption(QFileDialog::DontConfirmOverwrite, !spec.prompt_overwrite);
+        if (!spec.initial_name.empty())
+            dlg.selectFile(QString::fromStdString(spec.initial_name));
+        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+            return std::nullopt;
+        return dlg.selectedFiles().first().toStdString();
+    }
+
+    QPointer<QWidget> m_parent;
+    QString m_title;
+};
+
+} // namespace common

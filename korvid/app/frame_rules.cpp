@@ -1,0 +1,168 @@
+#include "korvid/app/frame_rules.h"
+
+#include "common/strfmt.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+namespace korvid {
+
+uint32_t button_command(int index)
+{
+    static const uint32_t ids[BUTTON_COUNT] = {ID_FILE_OPEN,   ID_FILE_SAVE,  ID_GOTO_DOWNLOADER,
+                                               ID_GOTO_EDITOR, ID_DOWNLOAD_DB, ID_UPLOAD_DB};
+    return index >= 0 && index < BUTTON_COUNT ? ids[index] : 0;
+}
+
+const std::vector<int>& visible_buttons(FrameMode mode)
+{
+    static const std::vector<int> downloader = {0, 3};
+    static const std::vector<int> editor = {0, 1, 2, 4, 5};
+    return mode == MODE_EDITOR ? editor : downloader;
+}
+
+const char* command_prompt(uint32_t id)
+{
+    switch (id) {
+    case ID_FILE_OPEN: return "Open an existing document";
+    case ID_FILE_SAVE: return "Save the active document";
+    case ID_SERIAL_PORT: return "Select serial port";
+    case ID_GOTO_DOWNLOADER: return "Goto Software Downloader";
+    case ID_GOTO_EDITOR: return "Goto Database Editor";
+    case ID_DOWNLOAD_DB: return "Download DB";
+    case ID_UPLOAD_DB: return "Upload DB";
+    case ID_SHOW_ALL_DB: return "Show all data";
+    case ID_SAVE_CHANNELS: return "Save Channels to text file";
+    case ID_USER_INSTRUCTION: return "Show User Instruction";
+    default: return "";
+    }
+}
+
+static const uint32_t ITEM = MF_STRING;
+
+void build_start_menus(MenuEditor& file, MenuEditor& config, MenuEditor& help)
+{
+    file.append(ITEM, ID_FILE_OPEN, "Open");
+    file.append(MF_SEPARATOR, 0, "");
+    file.append(ITEM, ID_APP_EXIT, "Exit");
+    config.append(ITEM, ID_SERIAL_PORT, "Serial Port");
+    help.append(ITEM, ID_APP_ABOUT, "About Korvid...");
+    help.append(MF_SEPARATOR, 0, "");
+    help.append(ITEM, ID_USER_INSTRUCTION, "User Instruction");
+}
+
+void menus_to_editor(MenuEditor& file, MenuEditor& config)
+{
+    config.remove(ID_SERIAL_PORT);
+    config.append(ITEM, ID_SHOW_ALL_DB, "Show All DB Data");
+    config.append(MF_SEPARATOR, 0, "");
+    config.append(ITEM, ID_SERIAL_PORT, "Serial Port");
+
+    file.remove(0);
+    file.remove(ID_APP_EXIT);
+    file.append(ITEM, ID_FILE_SAVE, "Save");
+    file.append(ITEM, ID_FILE_SAVE_AS, "Save As...");
+    file.append(MF_SEPARATOR, 0, "");
+    file.append(ITEM, ID_SAVE_CHANNELS, "Save Channels...");
+    file.append(MF_SEPARATOR, 0, "");
+    file.append(ITEM, ID_APP_EXIT, "Exit");
+}
+
+void menus_to_downloader(MenuEditor& file, MenuEditor& config)
+{
+    config.remove(ID_SHOW_ALL_DB);
+    config.remove(0);
+    file.remove(ID_FILE_SAVE);
+    file.remove(ID_FILE_SAVE_AS);
+    file.remove(0);
+    file.remove(ID_SAVE_CHANNELS);
+}
+
+FrameGeometry frame_geometry(int layout, int screen_w, int screen_h)
+{
+    FrameGeometry g;
+    g.top = TOP_BAND;
+    if (layout == LAYOUT_DOWNLOADER) {
+        g.width = 444;
+        g.height = 390;
+        g.left = 7;
+        g.right = 13;
+        g.bottom = 50;
+        g.captions = {{CAPTION_MINIMISE, {385, 28, 20, 20}}, {CAPTION_CLOSE, {406, 28, 20, 20}}};
+        g.status_top = g.height - 52;
+        return g;
+    }
+    g.left = 10;
+    g.right = 16;
+    g.bottom = 64;
+    if (layout == LAYOUT_FULL) {
+        g.width = std::max(screen_w, 699);
+        g.height = std::max(screen_h, 500);
+        g.x = 0;
+        g.y = 0;
+        g.draggable = false;
+        const int right_end = g.width - 14;
+        const int x0 = right_end - 3 * 18 - 2 * 4;
+        for (int i = 0; i < 3; ++i)
+            g.captions.push_back({CaptionButton(i), {x0 + i * 22, 38, 18, 18}});
+    } else {
+        g.width = 699;
+        g.height = 500;
+        g.captions = {{CAPTION_MINIMISE, {608, 38, 18, 18}},
+                      {CAPTION_FULL_SCREEN, {630, 38, 18, 18}},
+                      {CAPTION_CLOSE, {652, 38, 18, 18}}};
+    }
+    g.status_top = g.height - 62;
+    return g;
+}
+
+Rect button_rect(int visible_position)
+{
+    return {22 + BUTTON_WIDTH * visible_position, BUTTON_ROW_Y, BUTTON_WIDTH, BUTTON_HEIGHT};
+}
+
+std::string path_extension(const std::string& path)
+{
+    return std::filesystem::path(path).extension().string();
+}
+
+static bool same_extension(const std::string& a, const char* b)
+{
+    std::string x = a, y = b;
+    auto lower = [](std::string& s) {
+        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    };
+    lower(x);
+    lower(y);
+    return x == y;
+}
+
+DropDecision decide_drop(FrameMode mode, const std::vector<std::string>& paths)
+{
+    DropDecision d;
+    if (paths.size() != 1) {
+        d.kind = DropDecision::TooMany;
+        d.message = "Only one file at a time";
+        return d;
+    }
+    const std::string ext = path_extension(paths.front());
+    if (mode == MODE_DOWNLOADER) {
+        if (!same_extension(ext, ".mem")) {
+            d.kind = DropDecision::Ask;
+            d.message = "File Extension is not mem, is it correct file?";
+        }
+    } else if (!same_extension(ext, ".ird")) {
+        d.kind = DropDecision::Ask;
+        d.message = "File Extension is not ird, is it correct file?";
+    }
+    return d;
+}
+
+std::string about_version_line()
+{
+    // The family tag of the receivers this build serves.
+    return common::strfmt("Korvid : %s%s%s%s", "KV", "", "PVR", "-VER 2.3");
+}
+
+} // namespace korvid

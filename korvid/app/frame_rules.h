@@ -1,0 +1,136 @@
+#pragma once
+// The rules of the main window without its widgets: the commands and their prompts, which buttons
+// and menu items each mode shows, how the menus change on a mode switch, the window geometry of
+// each layout, and what a dropped file leads to. The Qt frame only draws and routes.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace korvid {
+
+enum FrameMode : uint8_t
+{
+    MODE_DOWNLOADER = 0,
+    MODE_EDITOR = 1,
+};
+
+// Layout kinds: the downloader page, the editor, the editor filling the screen.
+constexpr int LAYOUT_DOWNLOADER = 101;
+constexpr int LAYOUT_EDITOR = 134;
+constexpr int LAYOUT_FULL = 255;
+
+// Command ids.
+constexpr uint32_t ID_FILE_OPEN = 57601;
+constexpr uint32_t ID_FILE_SAVE = 57603;
+constexpr uint32_t ID_FILE_SAVE_AS = 57604;
+constexpr uint32_t ID_APP_ABOUT = 57664;
+constexpr uint32_t ID_APP_EXIT = 57665;
+constexpr uint32_t ID_SERIAL_PORT = 32771;
+constexpr uint32_t ID_GOTO_DOWNLOADER = 32772;
+constexpr uint32_t ID_GOTO_EDITOR = 32773;
+constexpr uint32_t ID_DOWNLOAD_DB = 32775;
+constexpr uint32_t ID_UPLOAD_DB = 32776;
+constexpr uint32_t ID_SHOW_ALL_DB = 32777;
+constexpr uint32_t ID_SAVE_CHANNELS = 32778;
+constexpr uint32_t ID_USER_INSTRUCTION = 32779;
+// The edit commands of the accelerator table; the focused control handles them.
+constexpr uint32_t ID_EDIT_UNDO = 57643;
+constexpr uint32_t ID_EDIT_CUT = 57635;
+constexpr uint32_t ID_EDIT_COPY = 57634;
+constexpr uint32_t ID_EDIT_PASTE = 57637;
+constexpr uint32_t ID_NEXT_PANE = 57680;
+constexpr uint32_t ID_PREV_PANE = 57681;
+
+// Menu item flags as the item records keep them.
+constexpr uint32_t MF_STRING = 0x0000;
+constexpr uint32_t MF_GRAYED = 0x0001;
+constexpr uint32_t MF_DISABLED = 0x0002;
+constexpr uint32_t MF_OWNERDRAW = 0x0100;
+constexpr uint32_t MF_SEPARATOR = 0x0800;
+
+constexpr int BUTTON_COUNT = 6;
+constexpr int BUTTON_WIDTH = 52;
+constexpr int BUTTON_HEIGHT = 27;
+// The command of button n (0 Open, 1 Save, 2 Goto Software Downloader, 3 Goto Database Editor,
+// 4 Download DB, 5 Upload DB).
+uint32_t button_command(int index);
+// The buttons a mode shows, left to right.
+const std::vector<int>& visible_buttons(FrameMode mode);
+// The status-bar prompt of a command; "" when it has none.
+const char* command_prompt(uint32_t id);
+// What the status text returns to when the pointer leaves the buttons.
+constexpr const char* IDLE_STATUS = "Korvid";
+
+// The three popup menus are edited through this, so that the switch rules are the same for the
+// owner-drawn menus on screen and for a plain list in a test.
+class MenuEditor
+{
+public:
+    virtual ~MenuEditor() = default;
+    virtual void append(uint32_t flags, uint32_t id, const char* text) = 0;
+    // Removes the first item with this id (0: the first separator); false when there is none.
+    virtual bool remove(uint32_t id) = 0;
+};
+
+void build_start_menus(MenuEditor& file, MenuEditor& config, MenuEditor& help);
+void menus_to_editor(MenuEditor& file, MenuEditor& config);
+void menus_to_downloader(MenuEditor& file, MenuEditor& config);
+
+struct Rect
+{
+    int x = 0, y = 0, w = 0, h = 0;
+    bool contains(int px, int py) const { return px >= x && py >= y && px < x + w && py < y + h; }
+};
+
+enum CaptionButton
+{
+    CAPTION_MINIMISE = 0,
+    CAPTION_FULL_SCREEN = 1,
+    CAPTION_CLOSE = 2,
+};
+
+struct FrameGeometry
+{
+    int width = 0, height = 0;
+    int x = -1, y = -1; // a fixed position (full screen), -1 = keep
+    // Client insets from the window edges.
+    int top = 0, left = 0, right = 0, bottom = 0;
+    // Caption buttons: minimise, full screen (absent in the downloader layout), close.
+    std::vector<std::pair<CaptionButton, Rect>> captions;
+    int status_top = 0; // top of the status text
+    bool draggable = true;
+};
+// `screen_w`, `screen_h`: the available screen size, used by the full-screen layout.
+FrameGeometry frame_geometry(int layout, int screen_w, int screen_h);
+
+constexpr int TOP_BAND = 103;
+constexpr int BUTTON_ROW_Y = 74;
+constexpr int MENU_LABEL_Y = 52;
+constexpr int MENU_LABEL_X = 34;
+constexpr int MENU_LABEL_GAP = 10;
+constexpr int TITLE_X = 32;
+// The button drawn n-th from the left.
+Rect button_rect(int visible_position);
+
+// A file dropped on the window.
+struct DropDecision
+{
+    enum Kind
+    {
+        TooMany,  // "Only one file at a time"; nothing happens
+        Use,      // hand it over at once
+        Ask,      // ask `question` (Yes/No) first; No stops
+    } kind = Use;
+    std::string message;
+};
+DropDecision decide_drop(FrameMode mode, const std::vector<std::string>& paths);
+// The extension of a path with its dot ("" when none), as the drop compares it.
+std::string path_extension(const std::string& path);
+
+// "Korvid : %s%s%s%s" with the model-family tag, "", "PVR", "-VER 2.3".
+std::string about_version_line();
+
+// The page the User Instruction command opens.
+constexpr const char* USER_INSTRUCTION_URL = "https://www.korvid-receivers.example/support/korvid-instructions.html";
+
+} // namespace korvid

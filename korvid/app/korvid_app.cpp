@@ -1,0 +1,55 @@
+#include "korvid/app/korvid_app.h"
+
+#include "korvid/app/main_frame.h"
+#include "korvid/database/codes.h"
+#include "korvid/link/com_port.h"
+#include "korvid/link/transfer/software_download.h"
+#include "korvid/link/ui/skin.h"
+
+#include <QStringList>
+
+namespace korvid {
+
+void reset_startup_state(Database& db)
+{
+    reset_codes();
+    db.selection.reset();
+    db.present = false;
+    g_Downloading = false;
+    g_ComPort = 1;
+}
+
+CKorvidApp::CKorvidApp(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Korvid"));
+}
+
+CKorvidApp::~CKorvidApp()
+{
+    // The window (and with it any running transfer) goes before the document it works on.
+    m_frame.reset();
+}
+
+bool CKorvidApp::InitInstance(EditorViewFactory editor_factory)
+{
+    m_db = std::make_unique<Database>();
+    reset_startup_state(*m_db);
+    // A check of COM1 so that a missing cable shows at once; the program starts either way.
+    TestPort(1, &m_prompts);
+    setFont(skin::app_font());
+
+    m_doc = std::make_unique<CKorvidDoc>(*m_db, m_prompts);
+    m_frame = std::make_unique<CMainFrame>(*m_db, *m_doc, m_prompts);
+    if (editor_factory)
+        m_frame->set_editor_view_factory(std::move(editor_factory));
+    m_prompts.set_parent(m_frame.get());
+    m_frame->show();
+
+    // One optional argument: the code file to send.
+    const QStringList args = arguments();
+    if (args.size() > 1 && !args.at(1).isEmpty())
+        m_frame->take_code_file(args.at(1).toStdString());
+    return true;
+}
+
+} // namespace korvid

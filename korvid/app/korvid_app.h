@@ -1,0 +1,42 @@
+#pragma once
+// The application: the start-up sequence (codes and selection reset, the COM1 check, the shared
+// font, the document and the main window) and the objects that live for the whole run.
+#include "common/qt/qt_prompts.h"
+#include "korvid/app/frame_view.h"
+#include "korvid/database/database.h"
+#include "korvid/database/korvid_doc.h"
+
+#include <QApplication>
+
+#include <memory>
+#include <string>
+
+namespace korvid {
+
+class CMainFrame;
+
+class CKorvidApp : public QApplication
+{
+    Q_OBJECT
+public:
+    CKorvidApp(int& argc, char** argv);
+    ~CKorvidApp() override;
+
+    // Runs the start-up sequence and shows the main window; false when the program cannot start.
+    bool InitInstance(EditorViewFactory editor_factory = {});
+
+    Database& database() { return *m_db; }
+    CKorvidDoc& document() { return *m_doc; }
+    CMainFrame* frame() const { return m_frame.get(); }
+
+private:
+    std::unique_ptr<Database> m_db; // large; kept off the stack
+    common::QtPrompts m_prompts;
+    std::unique_ptr<CKorvidDoc> m_doc;
+    std::unique_ptr<CMainFrame> m_frame;
+};
+
+// The start-up state of the globals: no codes, no selection, no download, COM1.
+void reset_startup_state(Database& db);
+
+} // namespace korvid

@@ -1,0 +1,525 @@
+#include "korvid/app/main_frame.h"
+
+#include "common/prompts.h"
+#include "korvid/app/about_dlg.h"
+#include "korvid/app/my_menu.h"
+#include "korvid/database/channel_export.h"
+#include "korvid/database/korvid_doc.h"
+#include "korvid/link/ui/db_transfer_dlg.h"
+#include "korvid/link/ui/korvid_view.h"
+#include "korvid/link/ui/select_port_dlg.h"
+#include "korvid/link/ui/skin.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QPainter>
+#include <QScreen>
+#include <QShortcut>
+#include <QUrl>
+
+namespace korvid {
+
+namespace {
+
+// The editor area until the editor view exists: the frame's client, empty, with the document's
+// file name so that a user sees what Open and Upload DB brought in.
+class EmptyEditorView : public QWidget, public FrameView
+{
+public:
+    EmptyEditorView(CKorvidDoc& doc, QWidget* parent) : QWidget(parent), m_doc(doc)
+    {
+        setAutoFillBackground(true);
+        QPalette pal = palette();
+        pal.setColor(QPalette::Window, Qt::white);
+        setPalette(pal);
+    }
+    void refresh() override { update(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setFont(skin::app_font());
+        p.setPen(QColor(90, 100, 120));
+        const QString name = QString::fromStdString(m_doc.file_name());
+        const QString line = m_doc.database().present
+                                 ? QStringLiteral("Database: %1").arg(name.isEmpty() ? QStringLiteral("(not saved)") : name)
+                                 : QStringLiteral("No database loaded");
+        p.drawText(rect().adjusted(12, 10, -12, -10), Qt::AlignLeft | Qt::AlignTop, line);
+    }
+
+private:
+    CKorvidDoc& m_doc;
+};
+
+QRect to_qrect(const Rect& r) { return QRect(r.x, r.y, r.w, r.h); }
+
+} // namespace
+
+CMainFrame::CMainFrame(Database& db, CKorvidDoc& doc, common::Prompts& prompts, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+    , m_db(db)
+    , m_doc(doc)
+    , m_prompts(prompts)
+    , m_menuFont(skin::arial(16, QFont::Bold))
+{
+    setWindowTitle(QStringLiteral("Korvid"));
+    setMouseTracking(true);
+    setAcceptDrops(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+
+    const QFontMetrics fm(m_menuFont);
+    const char* labels[3] = {"File", "Configuration", "Help"};
+    for (int i = 0; i < 3; ++i)
+        m_labelWidth[i] = fm.horizontalAdvance(QString::fromLatin1(labels[i]));
+
+    m_top = new QMenu(this);
+    m_file = new CMyMenu(QStringLiteral("File"), this);
+    m_config = new CMyMenu(QStringLiteral("Configuration"), this);
+    m_help = new CMyMenu(QStringLiteral("Help"), this);
+    for (CMyMenu* m : {m_file, m_config, m_help}) {
+        m_top->addMenu(m);
+        m->m_pParent = m_top;
+        connect(m, &CMyMenu::command, this, [this](uint32_t id) { on_command(id); });
+    }
+
+    m_db.clear();
+    build_start_menus(*m_file, *m_config, *m_help);
+
+    auto shortcut = [this](QKeySequence keys, uint32_t id) {
+        auto* s = new QShortcut(keys, this);
+        connect(s, &QShortcut::activated, this, [this, id] { on_command(id); });
+    };
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_O), ID_FILE_OPEN);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_S), ID_FILE_SAVE);
+
+    m_doc.on_new_database = [this] { refresh_view(); };
+    replace_view(LAYOUT_DOWNLOADER);
+}
+
+CMainFrame::~CMainFrame()
+{
+    m_doc.on_new_database = nullptr;
+}
+
+CKorvidView* CMainFrame::downloader_view() const
+{
+    return m_mode == MODE_DOWNLOADER ? qobject_cast<CKorvidView*>(m_view.data()) : nullptr;
+}
+
+FrameView* CMainFrame::frame_view() const
+{
+    return dynamic_cast<FrameView*>(m_view.data());
+}
+
+QRect CMainFrame::client_rect() const
+{
+    return QRect(m_geo.left, m_geo.top, width() - m_geo.left - m_geo.right, height() - m_geo.top - m_geo.bottom);
+}
+
+QRect CMainFrame::command_button_rect(int index) const
+{
+    const auto& shown = visible_buttons(m_mode);
+    for (size_t n = 0; n < shown.size(); ++n)
+        if (shown[n] == index)
+            return to_qrect(button_rect(int(n)));
+    return {};
+}
+
+QRect CMainFrame::menu_label_rect(int popup) const
+{
+    int x = MENU_LABEL_X;
+    for (int i = 0; i < popup; ++i)
+        x += m_labelWidth[i] + MENU_LABEL_GAP;
+    return QRect(x, MENU_LABEL_Y, m_labelWidth[popup], 16);
+}
+
+QRect CMainFrame::caption_rect(CaptionButton which) const
+{
+    for (const auto& [kind, r] : m_geo.captions)
+        if (kind == which)
+            return to_qrect(r);
+    return {};
+}
+
+int CMainFrame::button_at(const QPoint& pos) const
+{
+    for (int i : visible_buttons(m_mode))
+        if (command_button_rect(i).contains(pos))
+            return i;
+    return -1;
+}
+
+int CMainFrame::label_at(const QPoint& pos) const
+{
+    for (int i = 0; i < 3; ++i)
+        if (menu_label_rect(i).adjusted(-4, -2, 4, 2).contains(pos))
+            return i;
+    return -1;
+}
+
+int CMainFrame::caption_at(const QPoint& pos) const
+{
+    for (const auto& [kind, r] : m_geo.captions)
+        if (to_qrect(r).contains(pos))
+            return kind;
+    return -1;
+}
+
+// --- views and modes -------------------------------------------------------------------------
+
+void CMainFrame::replace_view(int layout)
+{
+    QWidget* old = m_view;
+    m_layout = layout;
+    QWidget* fresh = nullptr;
+    if (layout == LAYOUT_DOWNLOADER)
+        fresh = new CKorvidView(m_prompts, this);
+    else if (m_editorFactory)
+        fresh = m_editorFactory(this, layout);
+    if (!fresh)
+        fresh = new EmptyEditorView(m_doc, this);
+    m_view = fresh;
+    if (old) {
+        old->hide();
+        delete old;
+    }
+    apply_geometry();
+    m_view->show();
+    m_view->setFocus();
+    update();
+}
+
+void CMainFrame::apply_geometry()
+{
+    QSize screen(1280, 1024);
+    if (QScreen* s = this->screen() ? this->screen() : QGuiApplication::primaryScreen())
+        screen = s->availableGeometry().size();
+    m_geo = frame_geometry(m_layout, screen.width(), screen.height());
+    const int piece_layout = m_layout == LAYOUT_DOWNLOADER ? LAYOUT_DOWNLOADER : LAYOUT_EDITOR;
+    if (m_piecesLayout != piece_layout) {
+        m_pieces = frame_skin::pieces(piece_layout);
+        m_piecesLayout = piece_layout;
+    }
+    setFixedSize(m_geo.width, m_geo.height);
+    if (m_geo.x >= 0)
+        move(m_geo.x, m_geo.y);
+    if (m_view)
+        m_view->setGeometry(client_rect());
+}
+
+void CMainFrame::resizeEvent(QResizeEvent*)
+{
+    if (m_view)
+        m_view->setGeometry(client_rect());
+}
+
+void CMainFrame::goto_editor()
+{
+    if (m_mode == MODE_EDITOR)
+        return;
+    m_hoverButton = -1;
+    m_hoverLabel = -1;
+    m_mode = MODE_EDITOR;
+    replace_view(LAYOUT_EDITOR);
+    menus_to_editor(*m_file, *m_config);
+}
+
+void CMainFrame::goto_downloader()
+{
+    if (m_mode == MODE_DOWNLOADER)
+        return;
+    m_hoverButton = -1;
+    m_hoverLabel = -1;
+    m_mode = MODE_DOWNLOADER;
+    replace_view(LAYOUT_DOWNLOADER);
+    menus_to_downloader(*m_file, *m_config);
+}
+
+void CMainFrame::toggle_full_screen()
+{
+    if (m_mode != MODE_EDITOR)
+        return;
+    replace_view(m_layout == LAYOUT_FULL ? LAYOUT_EDITOR : LAYOUT_FULL);
+}
+
+void CMainFrame::refresh_view()
+{
+    if (FrameView* v = frame_view())
+        v->refresh();
+}
+
+// --- commands ----------------------------------------------------------------------------------
+
+void CMainFrame::on_command(uint32_t id)
+{
+    if (FrameView* v = frame_view(); v && v->on_frame_command(id))
+        return;
+    switch (id) {
+    case ID_FILE_OPEN:
+        if (m_mode == MODE_EDITOR)
+            m_doc.open_from_menu();
+        else if (CKorvidView* v = downloader_view())
+            v->on_open();
+        break;
+    case ID_FILE_SAVE: m_doc.save(); break;
+    case ID_FILE_SAVE_AS:
+        if (m_mode == MODE_EDITOR)
+            m_doc.save_as();
+        break;
+    case ID_SAVE_CHANNELS: save_channels_command(m_db, m_mode == MODE_EDITOR, m_prompts); break;
+    case ID_SERIAL_PORT: CSelectPortDlg::run(&m_prompts, this); break;
+    case ID_GOTO_DOWNLOADER: goto_downloader(); break;
+    case ID_GOTO_EDITOR: goto_editor(); break;
+    case ID_DOWNLOAD_DB:
+        if (m_mode == MODE_EDITOR)
+            send_database_command(m_doc, m_prompts, this);
+        break;
+    case ID_UPLOAD_DB:
+        if (m_mode == MODE_EDITOR)
+            receive_database_command(m_doc, m_prompts, this);
+        break;
+    case ID_APP_ABOUT: show_about(); break;
+    case ID_USER_INSTRUCTION:
+        QDesktopServices::openUrl(QUrl(QString::fromLatin1(USER_INSTRUCTION_URL)));
+        break;
+    case ID_APP_EXIT: close(); break;
+    default: break;
+    }
+}
+
+void CMainFrame::on_button(int index)
+{
+    m_hoverButton = -1;
+    m_pressedButton = -1;
+    update();
+    switch (index) {
+    case 0: on_command(ID_FILE_OPEN); break;
+    case 1:
+        if (FrameView* v = frame_view(); v && v->on_frame_command(ID_FILE_SAVE))
+            break;
+        m_doc.frame_save(m_mode == MODE_EDITOR);
+        break;
+    case 2: on_command(ID_GOTO_DOWNLOADER); break;
+    case 3:
+        // Leaving the page would take the running download's window away from under it.
+        if (g_Downloading.load())
+            break;
+        on_command(ID_GOTO_EDITOR);
+        break;
+    case 4: on_command(ID_DOWNLOAD_DB); break;
+    case 5: on_command(ID_UPLOAD_DB); break;
+    default: break;
+    }
+}
+
+void CMainFrame::show_about()
+{
+    CAboutDlg dlg(this);
+    dlg.exec();
+}
+
+void CMainFrame::take_code_file(const std::string& path)
+{
+    if (CKorvidView* v = downloader_view())
+        v->take_file(path);
+}
+
+void CMainFrame::drop_files(const std::vector<std::string>& paths)
+{
+    const DropDecision d = decide_drop(m_mode, paths);
+    if (d.kind == DropDecision::TooMany) {
+        m_prompts.info(d.message);
+        return;
+    }
+    if (d.kind == DropDecision::Ask && !m_prompts.ask_yes_no(d.message))
+        return;
+    if (m_mode == MODE_DOWNLOADER)
+        take_code_file(paths.front());
+    else
+        m_doc.open_by_name(paths.front());
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* e)
+{
+    if (e->mimeData()->hasUrls())
+        e->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* e)
+{
+    std::vector<std::string> paths;
+    for (const QUrl& u : e->mimeData()->urls())
+        paths.push_back(u.toLocalFile().toStdString());
+    e->acceptProposedAction();
+    drop_files(paths);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* e)
+{
+    if (!m_doc.ask_save_changes()) {
+        e->ignore();
+        return;
+    }
+    e->accept();
+}
+
+// --- the painted frame -------------------------------------------------------------------------
+
+void CMainFrame::set_status(const QString& text)
+{
+    if (text == m_status)
+        return;
+    m_status = text;
+    update(0, m_geo.status_top - 4, width(), 30);
+}
+
+void CMainFrame::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    if (m_layout == LAYOUT_FULL) {
+        p.fillRect(rect(), QColor(222, 228, 240));
+        QLinearGradient band(0, 0, 0, TOP_BAND);
+        band.setColorAt(0, QColor(244, 247, 252));
+        band.setColorAt(1, QColor(200, 212, 234));
+        p.fillRect(0, 0, width(), TOP_BAND, band);
+        p.setPen(QColor(110, 132, 176));
+        p.drawLine(0, TOP_BAND - 1, width(), TOP_BAND - 1);
+        p.drawPixmap(10, 28, frame_skin::small_logo());
+    } else {
+        p.drawPixmap(m_pieces.top_at, m_pieces.top);
+        p.drawPixmap(m_pieces.left_at, m_pieces.left);
+        p.drawPixmap(m_pieces.right_at, m_pieces.right);
+        p.drawPixmap(m_pieces.bottom_at, m_pieces.bottom);
+        p.drawPixmap(6, 24, frame_skin::emblem(24));
+        p.setFont(skin::arial(20, QFont::Bold));
+        p.setPen(QColor(60, 100, 160));
+        p.drawText(QRect(TITLE_X, 22, 200, 28), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Korvid"));
+    }
+    p.setRenderHint(QPainter::Antialiasing);
+
+    // menu-bar labels
+    p.setFont(m_menuFont);
+    const char* labels[3] = {"File", "Configuration", "Help"};
+    for (int i = 0; i < 3; ++i) {
+        QRect r = menu_label_rect(i);
+        if (i == m_hoverLabel) {
+            p.setPen(QColor(8, 37, 107));
+            p.setBrush(QColor(107, 162, 214));
+            p.drawRoundedRect(QRectF(r.adjusted(-4, -2, 4, 2)).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+            p.setPen(Qt::white);
+        } else {
+            p.setPen(QColor(28, 44, 80));
+        }
+        p.drawText(r.adjusted(0, -1, 0, 1), Qt::AlignCenter, QString::fromLatin1(labels[i]));
+    }
+
+    // command buttons
+    const auto& shown = visible_buttons(m_mode);
+    for (size_t n = 0; n < shown.size(); ++n) {
+        const int i = shown[n];
+        const int state = i == m_pressedButton ? 2 : i == m_hoverButton ? 1 : 0;
+        p.drawPixmap(to_qrect(button_rect(int(n))).topLeft(), frame_skin::command_button(i, state));
+    }
+
+    // caption buttons
+    for (const auto& [kind, r] : m_geo.captions)
+        p.drawPixmap(r.x, r.y, frame_skin::caption_button(kind, r.w, kind == m_hoverCaption));
+
+    // status text
+    p.setFont(m_menuFont);
+    p.setPen(QColor(28, 44, 80));
+    p.drawText(QRect(22, m_geo.status_top, width() - 44, 22), Qt::AlignLeft | Qt::AlignVCenter, m_status);
+}
+
+void CMainFrame::open_menu(int popup)
+{
+    CMyMenu* menus[3] = {m_file, m_config, m_help};
+    const QRect r = menu_label_rect(popup);
+    menus[popup]->popup(mapToGlobal(QPoint(r.left() - 4, r.bottom() + 4)));
+}
+
+void CMainFrame::mouseMoveEvent(QMouseEvent* e)
+{
+    const QPoint pos = e->position().toPoint();
+    if (m_dragging) {
+        move(e->globalPosition().toPoint() - m_dragOffset);
+        return;
+    }
+    const int b = button_at(pos);
+    if (b != m_hoverButton) {
+        m_hoverButton = b;
+        set_status(b >= 0 ? QString::fromLatin1(command_prompt(button_command(b))) : QString::fromLatin1(IDLE_STATUS));
+        update(0, BUTTON_ROW_Y - 2, width(), BUTTON_HEIGHT + 4);
+    }
+    const int l = label_at(pos);
+    const int c = caption_at(pos);
+    if (l != m_hoverLabel || c != m_hoverCaption) {
+        m_hoverLabel = l;
+        m_hoverCaption = c;
+        update(0, 0, width(), 72);
+    }
+}
+
+void CMainFrame::leaveEvent(QEvent*)
+{
+    if (m_hoverButton >= 0 || m_hoverLabel >= 0 || m_hoverCaption >= 0) {
+        m_hoverButton = m_hoverLabel = m_hoverCaption = -1;
+        set_status(QString::fromLatin1(IDLE_STATUS));
+        update();
+    }
+}
+
+void CMainFrame::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton)
+        return;
+    const QPoint pos = e->position().toPoint();
+    const int c = caption_at(pos);
+    if (c == CAPTION_MINIMISE) {
+        showMinimized();
+        return;
+    }
+    if (c == CAPTION_FULL_SCREEN) {
+        toggle_full_screen();
+        return;
+    }
+    if (c == CAPTION_CLOSE) {
+        close();
+        return;
+    }
+    const int l = label_at(pos);
+    if (l >= 0) {
+        open_menu(l);
+        return;
+    }
+    const int b = button_at(pos);
+    if (b >= 0) {
+        m_pressedButton = b;
+        update(command_button_rect(b));
+        return;
+    }
+    if (pos.y() < TOP_BAND && m_geo.draggable) {
+        m_dragging = true;
+        m_dragOffset = e->globalPosition().toPoint() - frameGeometry().topLeft();
+    }
+}
+
+void CMainFrame::mouseReleaseEvent(QMouseEvent* e)
+{
+    m_dragging = false;
+    if (m_pressedButton < 0)
+        return;
+    const int b = m_pressedButton;
+    const bool inside = command_button_rect(b).contains(e->position().toPoint());
+    m_pressedButton = -1;
+    update(command_button_rect(b));
+    if (inside)
+        QMetaObject::invokeMethod(this, [this, b] { on_button(b); }, Qt::QueuedConnection);
+}
+
+} // namespace korvid

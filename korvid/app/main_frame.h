@@ -1,0 +1,117 @@
+#pragma once
+// The main window: frameless and painted by itself (top band with title, menu-bar labels, command
+// buttons and caption buttons; side and bottom bands with the status text), in one of two modes,
+// each with its own view, menus, buttons and window size. The rules live in frame_rules.h; this
+// class draws, hit-tests and routes.
+#include "korvid/app/frame_rules.h"
+#include "korvid/app/frame_skin.h"
+#include "korvid/app/frame_view.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <string>
+
+namespace common {
+class Prompts;
+}
+
+namespace korvid {
+
+class CKorvidDoc;
+class CKorvidView;
+class CMyMenu;
+class Database;
+
+class CMainFrame : public QWidget
+{
+    Q_OBJECT
+public:
+    CMainFrame(Database& db, CKorvidDoc& doc, common::Prompts& prompts, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // The editor-mode view; until one is set the editor area stays empty.
+    void set_editor_view_factory(EditorViewFactory factory) { m_editorFactory = std::move(factory); }
+
+    FrameMode mode() const { return m_mode; }
+    int layout_kind() const { return m_layout; }
+    QWidget* view() const { return m_view; }
+    // The downloader page while the frame is in downloader mode, else null.
+    CKorvidView* downloader_view() const;
+    CMyMenu* file_menu() const { return m_file; }
+    CMyMenu* config_menu() const { return m_config; }
+    CMyMenu* help_menu() const { return m_help; }
+    const QString& status_text() const { return m_status; }
+    int hovered_button() const { return m_hoverButton; }
+
+    // Where things are drawn, in window coordinates.
+    QRect client_rect() const;
+    QRect command_button_rect(int index) const; // empty when the button is not shown
+    QRect menu_label_rect(int popup) const;     // 0 File, 1 Configuration, 2 Help
+    QRect caption_rect(CaptionButton which) const;
+
+    // A menu or accelerator command.
+    void on_command(uint32_t id);
+    // The command of button `index`, as the click posts it.
+    void on_button(int index);
+    // A file dropped on the window (also what a drop event hands over).
+    void drop_files(const std::vector<std::string>& paths);
+    void goto_editor();
+    void goto_downloader();
+    void toggle_full_screen();
+    // Hands a file named on the command line to the downloader page.
+    void take_code_file(const std::string& path);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void leaveEvent(QEvent*) override;
+    void closeEvent(QCloseEvent*) override;
+    void dragEnterEvent(QDragEnterEvent*) override;
+    void dropEvent(QDropEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
+
+private:
+    void replace_view(int layout);
+    void apply_geometry();
+    void open_menu(int popup);
+    void set_status(const QString& text);
+    void refresh_view();
+    void show_about();
+    int button_at(const QPoint& pos) const;
+    int label_at(const QPoint& pos) const;
+    int caption_at(const QPoint& pos) const;
+    FrameView* frame_view() const;
+
+    Database& m_db;
+    CKorvidDoc& m_doc;
+    common::Prompts& m_prompts;
+
+    FrameMode m_mode = MODE_DOWNLOADER;
+    int m_layout = LAYOUT_DOWNLOADER;
+    FrameGeometry m_geo;
+    frame_skin::FramePieces m_pieces;
+    int m_piecesLayout = 0;
+    QString m_status;
+    int m_labelWidth[3] = {};
+    QFont m_menuFont;
+
+    QMenu* m_top = nullptr;
+    CMyMenu* m_file = nullptr;
+    CMyMenu* m_config = nullptr;
+    CMyMenu* m_help = nullptr;
+
+    QPointer<QWidget> m_view;
+    EditorViewFactory m_editorFactory;
+
+    int m_hoverButton = -1;
+    int m_hoverLabel = -1;
+    int m_hoverCaption = -1;
+    int m_pressedButton = -1;
+    bool m_dragging = false;
+    QPoint m_dragOffset;
+};
+
+} // namespace korvid

@@ -1,0 +1,262 @@
+#include "korvid/link/ui/db_transfer_dlg.h"
+
+#include "common/prompts.h"
+#include "korvid/link/com_port.h"
+#include "korvid/link/ui/bitmap_button.h"
+#include "korvid/link/ui/percent_progress.h"
+#include "korvid/link/ui/skin.h"
+
+#include <QBitmap>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace korvid {
+
+namespace {
+constexpr int DLG_W = 490;
+constexpr int DLG_H = 192;
+const QRect TIME_BAND(180, 80, 220, 20);
+const QRect STATUS_BAND(180, 100, 220, 30);
+
+QBitmap rounded_mask(QSize size)
+{
+    QBitmap mask(size);
+    mask.fill(Qt::color0);
+    QPainter p(&mask);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::color1);
+    p.drawRoundedRect(QRect(QPoint(0, 0), size), 4, 4);
+    return mask;
+}
+} // namespace
+
+class CDBTransferDlg::Bridge : public TransferObserver
+{
+public:
+    explicit Bridge(CDBTransferDlg* dlg) : m_dlg(dlg) {}
+
+    void on_status(const std::string& text) override
+    {
+        post([d = m_dlg, t = QString::fromLocal8Bit(text.c_str())] {
+            if (t != d->m_statusText) {
+                d->m_statusText = t;
+                d->update(STATUS_BAND);
+            }
+        });
+    }
+    void on_percent(uint32_t percent) override
+    {
+        post([d = m_dlg, percent] {
+            if (int(percent) != d->m_shownPos) {
+                d->m_shownPos = int(percent);
+                d->m_progress->SetPos(int(percent));
+            }
+        });
+    }
+    void on_time_text(const std::string& text) override
+    {
+        post([d = m_dlg, t = QString::fromStdString(text)] {
+            if (t != d->m_time) {
+                d->m_time = t;
+                d->update(TIME_BAND);
+            }
+        });
+    }
+    void on_message_box(const std::string& text) override
+    {
+        post([d = m_dlg, text] { d->m_prompts.info(text); });
+    }
+    void on_hide_cancel() override
+    {
+        post([d = m_dlg] { d->m_cancel->hide(); });
+    }
+    void on_finished(const ExchangeResult&) override
+    {
+        post([d = m_dlg] {
+            if (d->m_ending)
+                return;
+            if (d->m_transfer.aborted()) {
+                // The receiver fell silent: the dialog ends by itself, as after Cancel.
+                d->m_ending = true;
+                d->reject();
+            } else if (d->m_shownPos == 100 || d->m_progress->GetPos() == 100) {
+                d->m_ok->show();
+                d->m_ok->setFocus();
+            }
+            emit d->transfer_finished();
+        });
+    }
+
+private:
+    template <class F> void post(F&& f) { QMetaObject::invokeMethod(m_dlg, std::forward<F>(f), Qt::QueuedConnection); }
+    CDBTransferDlg* m_dlg;
+};
+
+CDBTransferDlg::CDBTransferDlg(DbTransfer& transfer, common::Prompts& prompts, QWidget* parent, LinkClock* clock,
+                               LineOpener opener)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+    , m_transfer(transfer)
+    , m_prompts(prompts)
+    , m_opener(std::move(opener))
+{
+    if (!clock) {
+        m_ownClock = std::make_unique<SteadyLinkClock>();
+        clock = m_ownClock.get();
+    }
+    m_clock = clock;
+    setWindowTitle(QStringLiteral("DB Transfer"));
+    setFont(skin::app_font());
+    setFixedSize(DLG_W, DLG_H);
+    setMask(rounded_mask(size()));
+    m_background = skin::dialog_background(size());
+    m_picture = skin::transfer_picture();
+
+    m_ok = new CBitmapButton(QStringLiteral("OK"), this);
+    m_ok->setGeometry(270, 140, 80, 34);
+    m_cancel = new CBitmapButton(QStringLiteral("Cancel"), this);
+    m_cancel->setGeometry(362, 140, 80, 34);
+    m_progress = new CPercentProgress(this);
+    m_progress->setGeometry(25, 47, 440, 20);
+    m_progress->SetRange(0, 100);
+    connect(m_ok, &QAbstractButton::clicked, this, &CDBTransferDlg::on_ok);
+    connect(m_cancel, &QAbstractButton::clicked, this, &CDBTransferDlg::on_cancel);
+    m_bridge = std::make_unique<Bridge>(this);
+}
+
+CDBTransferDlg::~CDBTransferDlg()
+{
+    // The worker reports to the bridge until it ends; it must end before the bridge goes.
+    if (m_transfer.running())
+        m_transfer.cancel(CANCEL_WAIT_MS);
+    m_transfer.wait(UINT32_MAX);
+}
+
+void CDBTransferDlg::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    if (m_initialised)
+        return;
+    m_initialised = true;
+    // Start once the dialog is on screen, so that a port failure box has it as its owner.
+    QMetaObject::invokeMethod(this, [this] { start(); }, Qt::QueuedConnection);
+}
+
+void CDBTransferDlg::start()
+{
+    m_ok->hide();
+    LineOpener opener = m_opener ? m_opener : com_port_opener(g_ComPort, &m_prompts);
+    std::unique_ptr<SerialLine> line = opener();
+    if (!line)
+        return; // the opener has said why; Cancel closes the idle dialog
+    m_time = QString::fromStdString(m_transfer.expected_text());
+    m_shownPos = -1;
+    m_progress->SetRange(0, 100);
+    update();
+    m_started = m_transfer.start(std::move(line), *m_clock, *m_bridge);
+}
+
+void CDBTransferDlg::on_cancel()
+{
+    if (m_ending)
+        return;
+    m_ending = true;
+    if (m_started)
+        m_transfer.cancel(CANCEL_WAIT_MS);
+    reject();
+}
+
+void CDBTransferDlg::on_ok()
+{
+    m_ending = true;
+    accept();
+}
+
+void CDBTransferDlg::closeEvent(QCloseEvent* e)
+{
+    if (!m_ending) {
+        on_cancel();
+    }
+    e->accept();
+}
+
+void CDBTransferDlg::keyPressEvent(QKeyEvent* e)
+{
+    // Escape is an ordinary key here: a stray press must not break off a transfer.
+    if (e->key() == Qt::Key_Escape) {
+        e->ignore();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+void CDBTransferDlg::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton)
+        return;
+    const QPoint pos = e->position().toPoint();
+    if (close_box().contains(pos)) {
+        on_cancel();
+        return;
+    }
+    if (pos.y() < 21 && pos.x() < width() - 30) {
+        m_dragging = true;
+        m_dragOffset = e->globalPosition().toPoint() - frameGeometry().topLeft();
+    }
+}
+
+void CDBTransferDlg::mouseMoveEvent(QMouseEvent* e)
+{
+    if (m_dragging)
+        move(e->globalPosition().toPoint() - m_dragOffset);
+}
+
+void CDBTransferDlg::mouseReleaseEvent(QMouseEvent*)
+{
+    m_dragging = false;
+}
+
+void CDBTransferDlg::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.drawPixmap(0, 0, m_background);
+    p.drawPixmap(70, 90, m_picture);
+    p.drawPixmap(close_box().topLeft(), skin::close_box(false));
+    p.setFont(skin::arial(15, QFont::Bold));
+    p.setPen(QColor(0x45, 0x46, 0x48));
+    p.drawText(QRect(11, 8, 300, 18), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("DB Transfer"));
+    p.setFont(skin::app_font());
+    p.setPen(Qt::white);
+    p.drawText(TIME_BAND, Qt::AlignLeft | Qt::AlignTop, m_time);
+    p.drawText(STATUS_BAND, Qt::AlignLeft | Qt::AlignTop, m_statusText);
+}
+
+// --- the editor's two commands -----------------------------------------------------------------
+
+static DbTransferOutcome run_dialog(DbTransfer& transfer, common::Prompts& prompts, QWidget* parent)
+{
+    {
+        CDBTransferDlg dlg(transfer, prompts, parent);
+        dlg.exec();
+    }
+    return transfer.finish();
+}
+
+DbTransferOutcome send_database_command(CKorvidDoc& doc, common::Prompts& prompts, QWidget* parent)
+{
+    DbTransfer transfer(doc, prompts);
+    if (!transfer.prepare_send([&prompts] { return TestPort(g_ComPort, &prompts); }))
+        return DbTransferOutcome::NotRun;
+    return run_dialog(transfer, prompts, parent);
+}
+
+DbTransferOutcome receive_database_command(CKorvidDoc& doc, common::Prompts& prompts, QWidget* parent)
+{
+    DbTransfer transfer(doc, prompts);
+    if (!transfer.prepare_receive([&prompts] { return TestPort(g_ComPort, &prompts); }))
+        return DbTransferOutcome::NotRun;
+    return run_dialog(transfer, prompts, parent);
+}
+
+} // namespace korvid

@@ -1,0 +1,89 @@
+#pragma once
+// "DB Transfer": the modal dialog in which the database goes to the receiver or comes from it.
+// Self-drawn, 490 x 192 with rounded corners, dragged by its top strip; Escape does not cancel.
+// The worker and every rule are DbTransfer's; the dialog shows the reports as queued calls.
+#include "korvid/link/transfer/db_transfer.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class QLabel;
+
+namespace common {
+class Prompts;
+}
+
+namespace korvid {
+
+class CBitmapButton;
+class CPercentProgress;
+
+class CDBTransferDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    // `transfer` has been prepared by the caller. `clock` and `opener` are for tests; by default
+    // the dialog runs on real time over g_ComPort.
+    CDBTransferDlg(DbTransfer& transfer, common::Prompts& prompts, QWidget* parent = nullptr,
+                   LinkClock* clock = nullptr, LineOpener opener = {});
+    ~CDBTransferDlg() override;
+
+    const QString& time_line() const { return m_time; }
+    const QString& status_line() const { return m_statusText; }
+    CPercentProgress* progress() const { return m_progress; }
+    CBitmapButton* ok_button() const { return m_ok; }
+    CBitmapButton* cancel_button() const { return m_cancel; }
+    // False when the port could not be opened or no worker started: Cancel is all there is.
+    bool worker_started() const { return m_started; }
+    QRect close_box() const { return QRect(width() - 25, 6, 16, 16); }
+
+    void on_cancel();
+    void on_ok();
+
+signals:
+    void transfer_finished();
+
+protected:
+    void showEvent(QShowEvent*) override;
+    void paintEvent(QPaintEvent*) override;
+    void keyPressEvent(QKeyEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void closeEvent(QCloseEvent*) override;
+
+private:
+    class Bridge;
+    void start();
+
+    DbTransfer& m_transfer;
+    common::Prompts& m_prompts;
+    LineOpener m_opener;
+    std::unique_ptr<LinkClock> m_ownClock;
+    LinkClock* m_clock;
+
+    CBitmapButton* m_ok = nullptr;
+    CBitmapButton* m_cancel = nullptr;
+    CPercentProgress* m_progress = nullptr;
+    QString m_time;
+    QString m_statusText;
+    int m_shownPos = -1;
+    bool m_initialised = false;
+    bool m_started = false;
+    bool m_ending = false;
+    bool m_dragging = false;
+    QPoint m_dragOffset;
+    QPixmap m_background;
+    QPixmap m_picture;
+    std::unique_ptr<Bridge> m_bridge;
+};
+
+// The editor's "Download DB": "There is no data to send" without a database, the port check, the
+// dialog, and the tables back in host order afterwards.
+DbTransferOutcome send_database_command(CKorvidDoc& doc, common::Prompts& prompts, QWidget* parent);
+// The editor's "Upload DB": the file to save to, the port check, the dialog, and the received
+// database taken back and written to that file.
+DbTransferOutcome receive_database_command(CKorvidDoc& doc, common::Prompts& prompts, QWidget* parent);
+
+} // namespace korvid
