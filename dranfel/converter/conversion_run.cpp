@@ -65,9 +65,9 @@ std::vector<std::string> parts_to_convert(const ConversionRequest& request, bool
     bool follow = request.parts == PartsRule::All || (request.parts == PartsRule::Auto && source_on_ntfs);
     int n = follow ? RecordingName::part_count_of(request.source) : 1;
     ParsedRecordingName name;
-    // A name that does not parse cannot address its siblings; converting the selected file n
+    // A name without the part marker cannot address its siblings; converting the selected file n
     // times over would only repeat it.
-    if (n <= 0 || n >= MAX_PARTS || !RecordingName::parse(request.source, name)) {
+    if (!follow || n <= 0 || n >= MAX_PARTS || !RecordingName::parse(request.source, name) || name.part <= 0) {
         parts.push_back(request.source);
         return parts;
     }

@@ -1,0 +1,253 @@
+// Real transport streams made by ffmpeg, converted and checked with ffmpeg and ffprobe: the
+// output must be a clean MPEG-2 program stream holding the input's video byte for byte and its
+// audio from the first frame written on.
+#include "dranfel/converter/conversion_run.h"
+#include "dranfel/converter/tests/ts_builder.h"
+#include "dranfel/storage/recording_name.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <unistd.h>
+
+namespace dranfel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Bytes;
+
+const fs::path WORK = fs::path(KD_BINARY_DIR) / "converter-ffmpeg-test";
+
+// Runs a shell command; its standard output, and its exit status in `status`.
+std::string run(const std::string& cmd, int* status = nullptr)
+{
+    std::string out;
+    std::FILE* p = ::popen(cmd.c_str(), "r");
+    if (!p) {
+        if (status)
+            *status = -1;
+        return out;
+    }
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+        out.append(buf, n);
+    int rc = ::pclose(p);
+    if (status)
+        *status = rc;
+    return out;
+}
+
+std::string quote(const fs::path& p) { return "'" + p.string() + "'"; }
+
+bool have_ffmpeg()
+{
+    int a = 0, b = 0;
+    run("ffmpeg -version >/dev/null 2>&1", &a);
+    run("ffprobe -version >/dev/null 2>&1", &b);
+    return a == 0 && b == 0;
+}
+
+Bytes read_file(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void write_file(const fs::path& path, const Bytes& b)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+}
+
+class FfmpegStreams : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        if (!have_ffmpeg())
+            return;
+        fs::create_directories(WORK);
+        const std::string video = "-f lavfi -i testsrc=size=320x240:rate=25 ";
+        const std::string audio = "-f lavfi -i sine=frequency=440:sample_rate=48000 ";
+        const std::string tail = " -t 3 -f mpegts ";
+        made_ = true;
+        for (auto [name, args] : {std::pair<const char*, std::string>{"mp2.ts", video + audio +
+                                      "-c:v mpeg2video -b:v 1500k -c:a mp2 -b:a 192k"},
+                                  {"ac3.ts", video + audio + "-c:v mpeg2video -b:v 1500k -c:a ac3 -b:a 192k"},
+                                  {"radio.ts", audio + "-c:a mp2 -b:a 128k"}}) {
+            // Test processes run in parallel: each stream is made once, under a name of its own
+            // first, so no process reads a half-written one.
+            if (fs::exists(WORK / name))
+                continue;
+            fs::path tmp = WORK / (std::string(name) + "." + std::to_string(::getpid()) + ".ts");
+            int rc = 0;
+            run("ffmpeg -v error -y " + args + tail + quote(tmp) + " 2>&1", &rc);
+            made_ = made_ && rc == 0;
+            if (rc == 0)
+                fs::rename(tmp, WORK / name);
+        }
+    }
+
+    void SetUp() override
+    {
+        if (!have_ffmpeg())
+            GTEST_SKIP() << "ffmpeg and ffprobe are needed to make and check real streams";
+        ASSERT_TRUE(made_) << "ffmpeg could not make the test streams";
+        dir = WORK / ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+
+    fs::path part(int k) const
+    {
+        return RecordingName::part_file_name(dir.string() + "/", "Clip", k, "200603012015", 0);
+    }
+
+    // Wraps a transport stream as a recording of `parts` part files cut between packets.
+    void make_recording(const fs::path& ts_path, int parts)
+    {
+        Bytes ts = read_file(ts_path);
+        size_t packets = ts.size() / 188;
+        for (int k = 1; k <= parts; ++k) {
+            size_t from = packets * size_t(k - 1) / size_t(parts) * 188;
+            size_t to = k == parts ? ts.size() : packets * size_t(k) / size_t(parts) * 188;
+            Bytes file(AVR_HEADER_SIZE, 0);
+            file[9] = uint8_t(AVR_HEADER_SIZE);
+            file.insert(file.end(), ts.begin() + long(from), ts.begin() + long(to));
+            write_file(part(k), file);
+        }
+        Bytes info(AVF_FILE_SIZE, 0);
+        info[AVF_PART_COUNT_OFFSET + 1] = uint8_t(parts);
+        write_file(RecordingName::info_file_name(dir.string() + "/", "Clip", "200603012015", 0), info);
+    }
+
+    RunReport convert(const fs::path& target, PartsRule rule = PartsRule::All)
+    {
+        ConversionRequest req;
+        req.source = part(1).string();
+        req.target = target.string();
+        req.parts = rule;
+        req.diagnostics = nullptr;
+        ConversionObserver quiet;
+        std::atomic<bool> cancel{false};
+        return run_conversion(req, quiet, cancel);
+    }
+
+    static std::string elementary(const fs::path& file, const char* map, const char* format)
+    {
+        return run("ffmpeg -v error -i " + quote(file) + " -map " + map + " -c copy -f " + format + " - 2>/dev/null");
+    }
+
+    // Decoding errors other than the notices about non-increasing DTS, which any program stream
+    // without a pack header per packet gets.
+    static std::string decode_errors(const fs::path& file)
+    {
+        std::istringstream lines(run("ffmpeg -v error -i " + quote(file) + " -f null - 2>&1"));
+        std::string line, errors;
+        while (std::getline(lines, line))
+            if (line.find("non monotonically increasing dts") == std::string::npos &&
+                line.find("non monotonous DTS") == std::string::npos)
+                errors += line + "\n";
+        return errors;
+    }
+
+    void check_av(const fs::path& ts, const fs::path& out, const char* audio_format, const char* audio_codec)
+    {
+        std::string probe = run("ffprobe -v error -show_entries format=format_name:stream=codec_name -of default=nw=1 " +
+                                quote(out));
+        EXPECT_NE(probe.find("format_name=mpeg\n"), std::string::npos) << probe;
+        EXPECT_NE(probe.find("codec_name=mpeg2video"), std::string::npos) << probe;
+        EXPECT_NE(probe.find(std::string("codec_name=") + audio_codec), std::string::npos) << probe;
+        EXPECT_EQ(decode_errors(out), "");
+
+        Bytes o = read_file(out);
+        ASSERT_GT(o.size(), 32u);
+        EXPECT_EQ(Bytes(o.begin(), o.begin() + 4), (Bytes{0, 0, 1, 0xBA}));
+
+        std::string vin = elementary(ts, "0:v", "mpeg2video");
+        ASSERT_FALSE(vin.empty());
+        EXPECT_TRUE(vin == elementary(out, "0:v", "mpeg2video")) << "video differs";
+
+        std::string ain = elementary(ts, "0:a", audio_format);
+        std::string aout = elementary(out, "0:a", audio_format);
+        ASSERT_FALSE(aout.empty());
+        ASSERT_LE(aout.size(), ain.size());
+        // Audio finished before the first sequence header is left out; the rest is all there.
+        EXPECT_TRUE(ain.compare(ain.size() - aout.size(), aout.size(), aout) == 0) << "audio differs";
+        EXPECT_LT(ain.size() - aout.size(), ain.size() / 4);
+    }
+
+    static inline bool made_ = false;
+    fs::path dir;
+};
+
+TEST_F(FfmpegStreams, Mpeg2VideoWithMp2AudioInOneAndInThreeParts)
+{
+    make_recording(WORK / "mp2.ts", 1);
+    ASSERT_EQ(convert(dir / "one.mpg").status, RunStatus::Finished);
+    check_av(WORK / "mp2.ts", dir / "one.mpg", "mp2", "mp2");
+    Bytes one = read_file(dir / "one.mpg");
+
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    make_recording(WORK / "mp2.ts", 3);
+    RunReport r = convert(dir / "three.mpg");
+    ASSERT_EQ(r.status, RunStatus::Finished);
+    EXPECT_EQ(r.parts, 3);
+    EXPECT_TRUE(read_file(dir / "three.mpg") == one) << "three parts differ from the uncut stream";
+    check_av(WORK / "mp2.ts", dir / "three.mpg", "mp2", "mp2");
+}
+
+TEST_F(FfmpegStreams, Ac3AudioOnlyStreamWithVideo)
+{
+    make_recording(WORK / "ac3.ts", 1);
+    ASSERT_EQ(convert(dir / "out.mpg").status, RunStatus::Finished);
+    check_av(WORK / "ac3.ts", dir / "out.mpg", "ac3", "ac3");
+}
+
+TEST_F(FfmpegStreams, RadioGivesBareAudioPackets)
+{
+    make_recording(WORK / "radio.ts", 1);
+    ASSERT_EQ(convert(dir / "out.mpg").status, RunStatus::Finished);
+    Bytes o = read_file(dir / "out.mpg");
+    ASSERT_GT(o.size(), 4u);
+    EXPECT_EQ(Bytes(o.begin(), o.begin() + 4), (Bytes{0, 0, 1, 0xC0}));
+    std::string ain = elementary(WORK / "radio.ts", "0:a", "mp2");
+    ASSERT_FALSE(ain.empty());
+    EXPECT_TRUE(ain == elementary(dir / "out.mpg", "0:a", "mp2")) << "audio differs";
+}
+
+// The command line: three parts with --parts all give what the uncut stream gives.
+TEST_F(FfmpegStreams, CommandLineJoinsThePartsLikeTheUncutStream)
+{
+    fs::path cli = fs::path(KD_BINARY_DIR) / "dranfel/cli/dranfel-cli";
+    if (!fs::exists(cli))
+        GTEST_SKIP() << "dranfel-cli is not built";
+    make_recording(WORK / "mp2.ts", 1);
+    fs::rename(part(1), dir / "whole.AVR");
+    fs::remove(RecordingName::info_file_name(dir.string() + "/", "Clip", "200603012015", 0));
+    make_recording(WORK / "mp2.ts", 3);
+    int rc = 0;
+    std::string out = run(quote(cli) + " ts2pes " + quote(part(1)) + " " + quote(dir / "parts.mpg") + " --parts all", &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(out, "Convert finished\n");
+    run(quote(cli) + " ts2pes " + quote(dir / "whole.AVR") + " --parts one", &rc);
+    EXPECT_EQ(rc, 0);
+    Bytes parts = read_file(dir / "parts.mpg");
+    EXPECT_FALSE(parts.empty());
+    EXPECT_TRUE(parts == read_file(dir / "whole.mpg"));
+
+    // A file that is no recording: exit status 1 and the reason.
+    write_file(dir / "junk.AVR", Bytes(1000, 0));
+    out = run(quote(cli) + " ts2pes " + quote(dir / "junk.AVR") + " 2>&1", &rc);
+    EXPECT_EQ(WEXITSTATUS(rc), 1);
+    EXPECT_NE(out.find("Convert Canceled"), std::string::npos) << out;
+}
+
+} // namespace
+} // namespace dranfel
