@@ -1,0 +1,267 @@
+// The database transfer flows and the worker, against a receiver inside the test process.
+#include "common/scripted_prompts.h"
+#include "korvid/database/codes.h"
+#include "korvid/database/ird_file.h"
+#include "korvid/database/tests/test_database.h"
+#include "korvid/link/transfer/db_transfer.h"
+#include "korvid/link/transfer/tests/fake_receiver.h"
+#include "korvid/link/transfer/transfer_times.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+
+using namespace korvid;
+using namespace korvid::testing;
+using common::ScriptedPrompts;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+struct Recorder : TransferObserver
+{
+    std::mutex m;
+    std::vector<std::string> statuses, boxes;
+    std::atomic<int> finished{0};
+    void on_status(const std::string& t) override
+    {
+        std::lock_guard<std::mutex> l(m);
+        statuses.push_back(t);
+    }
+    void on_message_box(const std::string& t) override
+    {
+        std::lock_guard<std::mutex> l(m);
+        boxes.push_back(t);
+    }
+    void on_finished(const ExchangeResult&) override { ++finished; }
+};
+
+// A line that never answers: the loop probes into it until stopped or timed out.
+struct SilentLine : SerialLine
+{
+    std::atomic<int>* closed;
+    explicit SilentLine(std::atomic<int>* c) : closed(c) {}
+    ~SilentLine() override
+    {
+        if (closed)
+            ++*closed;
+    }
+    uint32_t Write(const uint8_t*, uint32_t) override { return 1; }
+    uint32_t Read(uint8_t*, uint32_t) override { return 0; }
+    bool ReadByte(uint8_t& out) override
+    {
+        out = 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return false;
+    }
+    uint32_t QueuedBytes() override { return 0; }
+    void PurgeRx() override {}
+};
+
+uint32_t be32(const Bytes& b, size_t at)
+{
+    return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
+}
+
+class DbFlows : public ::testing::Test
+{
+protected:
+    void SetUp() override { reset_codes(); }
+    void TearDown() override { reset_codes(); }
+    std::unique_ptr<Database> db = small_database();
+    ScriptedPrompts prompts;
+    CKorvidDoc doc{*db, prompts};
+    Recorder obs;
+    SteadyLinkClock clock;
+};
+
+} // namespace
+
+TEST(TransferTimes, ExpectedTimeIsATenthOfASecondPerKibPlusOne)
+{
+    EXPECT_EQ(expected_time_text(DB_TRANSFER_SIZE), "expected : 00:47");
+    EXPECT_EQ(expected_time_figures(100000), "00:10");
+    // 599 KiB: 59 s, shown as 60 in the seconds place rather than rolled into the minutes.
+    EXPECT_EQ(expected_time_figures(599 * 1024), "00:60");
+    EXPECT_EQ(expected_time_figures(600 * 1024 + 1023), "01:01");
+    EXPECT_EQ(expected_time_figures(0), "00:01");
+    // The largest size does not overflow on the way (4194303 KiB, 419430 s).
+    EXPECT_EQ(expected_time_figures(0xFFFFFFFF), "6990:31");
+}
+
+TEST_F(DbFlows, SendRefusesWithoutADatabaseAndWithoutAPort)
+{
+    db->present = false;
+    int tested = 0;
+    DbTransfer t(doc, prompts);
+    EXPECT_FALSE(t.prepare_send([&] { return ++tested, true; }));
+    EXPECT_EQ(tested, 0);
+    EXPECT_THAT(prompts.shown, ElementsAre("There is no data to send"));
+
+    db->present = true;
+    uint8_t before[DB_IMAGE_SIZE] = {};
+    db->pack_image(before);
+    EXPECT_FALSE(t.prepare_send([&] { return ++tested, false; }));
+    EXPECT_EQ(tested, 1);
+    EXPECT_EQ(t.finish(), DbTransferOutcome::NotRun);
+    uint8_t after[DB_IMAGE_SIZE] = {};
+    db->pack_image(after);
+    EXPECT_EQ(std::memcmp(before, after, DB_IMAGE_SIZE), 0) << "a refused send must leave the tables as they were";
+}
+
+TEST_F(DbFlows, SendDeliversTheReceiverOrderImageAndRestoresTheTables)
+{
+    auto rnd = random_database(7);
+    rnd->system.syscode = DB_SYSCODE_VALUE;
+    rnd->present = true;
+    CKorvidDoc rdoc(*rnd, prompts);
+    Bytes host(DB_IMAGE_SIZE), receiver(DB_IMAGE_SIZE);
+    rnd->pack_image(host.data());
+    {
+        auto copy = random_database(7);
+        copy->system.syscode = DB_SYSCODE_VALUE;
+        copy->build_image_for_receiver(receiver.data());
+    }
+    ASSERT_NE(host, receiver) << "the test database must have fields whose order differs";
+
+    FakeReceiverRecord rec;
+    DbTransfer t(rdoc, prompts);
+    ASSERT_TRUE(t.prepare_send({}));
+    EXPECT_EQ(t.expected_text(), "expected : 00:47");
+    ASSERT_TRUE(t.start(std::make_unique<FakeReceiver>(rec, 0xFFFF, 0xFFFF, true), clock, obs));
+    ASSERT_TRUE(t.wait(20000));
+    EXPECT_EQ(t.finish(), DbTransferOutcome::Complete);
+
+    EXPECT_EQ(rec.payload, receiver);
+    EXPECT_EQ(rec.packets, 465u); // 464 full packets and one of length 0
+    EXPECT_EQ(rec.closed.load(), 1);
+    EXPECT_EQ(obs.finished.load(), 1);
+    Bytes now(DB_IMAGE_SIZE);
+    rnd->pack_image(now.data());
+    EXPECT_EQ(now, host);
+    // The database flash map as the receiver got it.
+    ASSERT_EQ(rec.block_table.size(), FlashBlockTable::WIRE_SIZE);
+    EXPECT_EQ(be32(rec.block_table, 0), 6u);
+    EXPECT_EQ(be32(rec.block_table, 16), 0x390000u);
+    EXPECT_EQ(be32(rec.block_table, 20), 0x3EFFFFu);
+    EXPECT_EQ(be32(rec.block_table, 5 * 16 + 4), 0x3FFFFFu);
+    ASSERT_EQ(rec.item_table.size(), ItemTable::WIRE_SIZE);
+    EXPECT_EQ(be32(rec.item_table, 8), 7u);
+    EXPECT_EQ(be32(rec.item_table, 6 * 12), 1u); // the EEPROM item
+    EXPECT_EQ(be32(rec.item_table, 6 * 12 + 8), 0x4000u);
+    EXPECT_EQ(be32(rec.header, 8), HEADER_DB_TO_RECEIVER);
+    EXPECT_THAT(prompts.shown, IsEmpty());
+}
+
+TEST_F(DbFlows, SendToAReceiverWithOtherCodesIsAVersionMismatchAndTheTablesComeBack)
+{
+    db->present = true;
+    g_BuyerCode = 0x1111;
+    g_ModelCode = 0x2222;
+    Bytes host(DB_IMAGE_SIZE);
+    db->pack_image(host.data());
+    FakeReceiverRecord rec;
+    DbTransfer t(doc, prompts);
+    ASSERT_TRUE(t.prepare_send({}));
+    ASSERT_TRUE(t.start(std::make_unique<FakeReceiver>(rec, 0x1111, 0x3333, true), clock, obs));
+    ASSERT_TRUE(t.wait(20000));
+    EXPECT_EQ(t.finish(), DbTransferOutcome::VersionMismatch);
+    EXPECT_FALSE(t.aborted());
+    EXPECT_THAT(obs.boxes, ElementsAre("Buyer/Model is different"));
+    EXPECT_EQ(rec.payload.size(), 0u);
+    EXPECT_EQ(rec.closed.load(), 1);
+    Bytes now(DB_IMAGE_SIZE);
+    db->pack_image(now.data());
+    EXPECT_EQ(now, host);
+    EXPECT_EQ(g_BuyerCode, 0x1111);
+}
+
+TEST_F(DbFlows, ReceiveAsksForTheFileFirstAndCancelMeansNoTransfer)
+{
+    int tested = 0;
+    DbTransfer t(doc, prompts);
+    EXPECT_FALSE(t.prepare_receive([&] { return ++tested, true; }));
+    EXPECT_EQ(tested, 0);
+    ASSERT_EQ(prompts.dialogs.size(), 1u);
+    EXPECT_EQ(prompts.dialogs[0].default_extension, ".ird");
+    EXPECT_EQ(t.finish(), DbTransferOutcome::NotRun);
+}
+
+TEST_F(DbFlows, CancelStopsTheWorkerWithinTwoSecondsClosesThePortAndSavesNothing)
+{
+    std::atomic<int> closed{0};
+    prompts.files.push_back(std::string("/nonexistent-dir/never-written.ird"));
+    DbTransfer t(doc, prompts);
+    ASSERT_TRUE(t.prepare_receive({}));
+    EXPECT_EQ(t.receive_path(), "/nonexistent-dir/never-written.ird");
+    ASSERT_TRUE(t.start(std::make_unique<SilentLine>(&closed), clock, obs));
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+    EXPECT_TRUE(t.running());
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_TRUE(t.cancel());
+    auto took = std::chrono::steady_clock::now() - t0;
+    EXPECT_LT(took, std::chrono::milliseconds(2000));
+    EXPECT_EQ(closed.load(), 1);
+    EXPECT_TRUE(t.aborted());
+    EXPECT_EQ(t.finish(), DbTransferOutcome::Aborted);
+    EXPECT_THAT(prompts.shown, IsEmpty()) << "an aborted receive says nothing more";
+    EXPECT_EQ(obs.finished.load(), 1);
+}
+
+TEST_F(DbFlows, SilenceEndsTheSendAsAbortedOnAShortenedClock)
+{
+    std::atomic<int> closed{0};
+    db->present = true;
+    ScaledLinkClock fast(1000); // 30 s of silence in 30 ms
+    DbTransfer t(doc, prompts);
+    ASSERT_TRUE(t.prepare_send({}));
+    ASSERT_TRUE(t.start(std::make_unique<SilentLine>(&closed), fast, obs));
+    ASSERT_TRUE(t.wait(5000));
+    EXPECT_TRUE(t.aborted());
+    EXPECT_EQ(t.finish(), DbTransferOutcome::Aborted);
+    EXPECT_THAT(obs.boxes, ElementsAre("Communication Time Out"));
+    EXPECT_EQ(closed.load(), 1);
+}
+
+TEST(TransferWorker, BuffersGoOnlyAfterAWorkerStuckInAWriteHasEnded)
+{
+    FakeReceiverRecord rec;
+    Recorder obs;
+    SteadyLinkClock clock;
+    auto payload = std::make_shared<Bytes>(5000, 0xA5);
+    std::weak_ptr<Bytes> watch = payload;
+    ExchangeSetup setup;
+    setup.kind = ExchangeKind::SoftwareToReceiver;
+    setup.payload = payload->data();
+    setup.payload_size = uint32_t(payload->size());
+    {
+        std::lock_guard<std::mutex> l(rec.mutex);
+        rec.hold_writes = true;
+    }
+    TransferWorker w;
+    int after_calls = 0;
+    ASSERT_TRUE(w.start(std::make_unique<FakeReceiver>(rec, 0xFFFF, 0xFFFF), clock, obs, setup, std::move(payload),
+                        [&](SerialLine&, ExchangeResult&, bool cancelled) {
+                            ++after_calls;
+                            EXPECT_TRUE(cancelled);
+                        }));
+    while (rec.writes_held.load() == 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // The first PROBE hangs: Stop gives up after its wait, and nothing is released under the worker.
+    EXPECT_FALSE(w.stop(100));
+    EXPECT_TRUE(w.active());
+    EXPECT_FALSE(watch.expired());
+    EXPECT_EQ(rec.closed.load(), 0);
+    EXPECT_FALSE(w.start(std::make_unique<SilentLine>(nullptr), clock, obs, setup)) << "one worker at a time";
+
+    rec.release();
+    ASSERT_TRUE(w.wait(2000));
+    EXPECT_TRUE(watch.expired());
+    EXPECT_EQ(rec.closed.load(), 1);
+    EXPECT_EQ(after_calls, 1);
+    EXPECT_EQ(obs.finished.load(), 1);
+    EXPECT_EQ(w.result().outcome, ExchangeOutcome::Stopped);
+}
