@@ -153,10 +153,12 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
         // Everything the scan read is converted too.
         if (!source.seek(start))
             return PartResult::ReadError;
-        new_apid = scan.audio_pid;
-        new_vpid = scan.video_pid;
-        if (new_apid)
-            state_.mode = new_vpid ? 1 : 2;
+        if (scan.audio_pid)
+            state_.mode = scan.video_pid ? 1 : 2;
+        // A short part may hold no PES start at all, only the rest of packets begun in the part
+        // before: its streams are the ones that part had.
+        new_apid = scan.audio_pid ? scan.audio_pid : apid_;
+        new_vpid = scan.video_pid ? scan.video_pid : vpid_;
     }
     // A repacker carries on into this part only when its stream does.
     if (audio_made_ && new_apid != apid_)

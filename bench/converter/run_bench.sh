@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Converts a transport stream of about 1 GB with the converter and remuxes the same stream with
+# ffmpeg into a program stream, in the same run; prints both times, the ratio and the peak memory.
+#   bench/converter/run_bench.sh BUILD_DIR [SIZE_MB]
+# The big files live in a scratch folder under BUILD_DIR and are deleted at the end.
+set -euo pipefail
+build=${1:?build folder}
+size_mb=${2:-1000}
+bench="$build/bench/converter/converter_bench"
+[ -x "$bench" ] || { echo "build converter_bench first (ninja -C $build converter_bench)"; exit 2; }
+command -v ffmpeg >/dev/null || { echo "ffmpeg is needed"; exit 2; }
+
+work="$build/converter-bench"
+rm -rf "$work"
+mkdir -p "$work"
+trap 'rm -rf "$work"' EXIT
+
+# A 20-second broadcast-like clip (720x576 MPEG-2 at 8 Mbit/s, MP2 audio), repeated to the size.
+ffmpeg -v error -y -f lavfi -i testsrc2=size=720x576:rate=25 -f lavfi -i sine=frequency=440:sample_rate=48000 \
+    -t 20 -c:v mpeg2video -b:v 8M -maxrate 8M -bufsize 1835k -c:a mp2 -b:a 192k -f mpegts "$work/clip.ts"
+clip=$(stat -c %s "$work/clip.ts")
+loops=$(( size_mb * 1000000 / clip ))
+ffmpeg -v error -y -stream_loop "$loops" -i "$work/clip.ts" -map 0 -c copy -f mpegts "$work/big.ts"
+echo "input: $(stat -c %s "$work/big.ts") bytes"
+
+# Warm the page cache the same way for both, and let the writes of the input reach the disk
+# first, so that neither program pays for them.
+cat "$work/big.ts" > /dev/null
+sync
+
+measure() { # label, command...
+    local label=$1; shift
+    /usr/bin/time -v "$@" 2> "$work/$label.time" > "$work/$label.out"
+    local secs mem
+    secs=$(awk -F': ' '/Elapsed \(wall clock\)/ {n=split($2,t,":"); s=0; for(i=1;i<=n;i++) s=s*60+t[i]; print s}' "$work/$label.time")
+    mem=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/$label.time")
+    echo "$label: ${secs} s, peak RSS ${mem} KB"
+    eval "${label}_secs=$secs"
+}
+
+# Each program writes its output and deletes it, with the disk flushed in between; the order
+# alternates and the faster of two runs counts.
+best() { awk -v a="$1" -v b="$2" 'BEGIN { print (a < b ? a : b) }'; }
+measure converter "$bench" "$work/big.ts" "$work/out.mpg"; c1=$converter_secs
+cat "$work/converter.out"; rm -f "$work/out.mpg"; sync
+measure ffmpeg ffmpeg -v error -y -i "$work/big.ts" -map 0 -c copy -f vob "$work/ffmpeg.vob"; f1=$ffmpeg_secs
+rm -f "$work/ffmpeg.vob"; sync
+measure ffmpeg ffmpeg -v error -y -i "$work/big.ts" -map 0 -c copy -f vob "$work/ffmpeg.vob"; f2=$ffmpeg_secs
+rm -f "$work/ffmpeg.vob"; sync
+measure converter "$bench" "$work/big.ts" "$work/out.mpg"; c2=$converter_secs
+rm -f "$work/out.mpg"; sync
+converter_secs=$(best "$c1" "$c2")
+ffmpeg_secs=$(best "$f1" "$f2")
+echo "best: converter ${converter_secs} s, ffmpeg ${ffmpeg_secs} s"
+awk -v a="$converter_secs" -v b="$ffmpeg_secs" 'BEGIN { printf "converter is %.1f times as fast as the ffmpeg remux\n", b / a }'
