@@ -1,0 +1,190 @@
+// The DB Transfer dialog: its expected time, Escape, Cancel, OK after success, a silence that
+// closes it, and the database sent to receiver-sim and fetched back into a new .ird.
+#include "common/scripted_prompts.h"
+#include "korvid/database/codes.h"
+#include "korvid/database/ird_file.h"
+#include "korvid/database/tests/test_database.h"
+#include "korvid/link/tests/sim_process.h"
+#include "korvid/link/ui/bitmap_button.h"
+#include "korvid/link/ui/db_transfer_dlg.h"
+#include "korvid/link/ui/percent_progress.h"
+#include "korvid/link/ui/tests/ui_test_support.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstring>
+#include <filesystem>
+
+using namespace korvid;
+using korvid::testing::SilentLine;
+
+namespace {
+
+// The database the tests send: valid, with a few channels of its own.
+std::unique_ptr<Database> sample_database()
+{
+    auto db = korvid::testing::small_database();
+    korvid::testing::use_channel(*db, 0, "Das Erste HD");
+    korvid::testing::use_channel(*db, 1, "ZDF HD");
+    db->present = true;
+    return db;
+}
+
+} // namespace
+
+class DbTransferDlgTest : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    std::string path(const char* name) { return (m_dir.path() + QLatin1Char('/') + QLatin1String(name)).toStdString(); }
+
+private slots:
+    void init() { reset_codes(); }
+
+    void shows_the_expected_time_and_ignores_escape_and_cancel_stops_the_worker()
+    {
+        auto db = sample_database();
+        common::ScriptedPrompts prompts;
+        CKorvidDoc doc(*db, prompts);
+        DbTransfer transfer(doc, prompts);
+        QVERIFY(transfer.prepare_send([] { return true; }));
+        SilentLine line;
+        CDBTransferDlg dlg(transfer, prompts, nullptr, nullptr, line.opener());
+        dlg.show();
+        QCOMPARE(dlg.size(), QSize(490, 192));
+        QTRY_VERIFY(dlg.worker_started());
+        QCOMPARE(dlg.time_line(), QStringLiteral("expected : 00:47"));
+        QVERIFY(!dlg.ok_button()->isVisible());
+        QCOMPARE(dlg.cancel_button()->geometry(), QRect(362, 140, 80, 34));
+        QCOMPARE(dlg.progress()->geometry(), QRect(25, 47, 440, 20));
+
+        QTest::keyClick(&dlg, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        QVERIFY(dlg.isVisible());
+        QVERIFY(transfer.running());
+
+        QElapsedTimer t;
+        t.start();
+        QTest::mouseClick(&dlg, Qt::LeftButton, {}, dlg.close_box().center());
+        QVERIFY(t.elapsed() < 2500);
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        QVERIFY(!transfer.running());
+        QVERIFY(transfer.aborted());
+        QCOMPARE(transfer.finish(), DbTransferOutcome::Aborted);
+    }
+
+    void a_port_that_does_not_open_leaves_an_idle_dialog()
+    {
+        auto db = sample_database();
+        common::ScriptedPrompts prompts;
+        CKorvidDoc doc(*db, prompts);
+        DbTransfer transfer(doc, prompts);
+        QVERIFY(transfer.prepare_send([] { return true; }));
+        CDBTransferDlg dlg(transfer, prompts, nullptr, nullptr, [] { return std::unique_ptr<SerialLine>(); });
+        dlg.show();
+        QTest::qWait(50);
+        QVERIFY(!dlg.worker_started());
+        QVERIFY(dlg.isVisible());
+        dlg.on_cancel();
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(transfer.finish(), DbTransferOutcome::NotRun);
+    }
+
+    void the_database_goes_to_the_receiver_and_comes_back_whole()
+    {
+        auto db = sample_database();
+        std::vector<uint8_t> original;
+        encode_database(*db, 0xFFFF, 0xFFFF, original);
+        common::ScriptedPrompts prompts;
+        CKorvidDoc doc(*db, prompts);
+
+        // send
+        const std::string image = path("receiver.img");
+        {
+            korvid::testing::SimProcess sim({"--exchange", "db-to-receiver", "--out", image}, path("send.log"));
+            DbTransfer transfer(doc, prompts);
+            QVERIFY(transfer.prepare_send([] { return true; }));
+            CDBTransferDlg dlg(transfer, prompts, nullptr, nullptr, korvid::testing::path_opener(sim.path()));
+            QSignalSpy done(&dlg, &CDBTransferDlg::transfer_finished);
+            dlg.show();
+            QVERIFY(done.wait(30000));
+            QVERIFY(dlg.ok_button()->isVisible());
+            QCOMPARE(dlg.focusWidget(), static_cast<QWidget*>(dlg.ok_button()));
+            QVERIFY(!dlg.cancel_button()->isVisible());
+            QCOMPARE(dlg.progress()->GetPos(), 100);
+            QVERIFY(dlg.time_line().startsWith(QStringLiteral("Elapsed ")));
+            QTest::mouseClick(dlg.ok_button(), Qt::LeftButton);
+            QCOMPARE(dlg.result(), int(QDialog::Accepted));
+            QCOMPARE(transfer.finish(), DbTransferOutcome::Complete);
+            QCOMPARE(sim.wait(5000), 0);
+        }
+        QCOMPARE(testing::read_file(image).size(), size_t(DB_IMAGE_SIZE));
+        // the tables are back in host order after the send
+        std::vector<uint8_t> after_send;
+        encode_database(*db, 0xFFFF, 0xFFFF, after_send);
+        QVERIFY(after_send == original);
+
+        // receive into a new .ird, over a database that has been wiped meanwhile
+        db->clear();
+        const std::string ird = path("fetched.ird");
+        {
+            korvid::testing::SimProcess sim({"--exchange", "db-from-receiver", "--image", image}, path("recv.log"));
+            DbTransfer transfer(doc, prompts);
+            prompts.files.push_back(ird);
+            QVERIFY(transfer.prepare_receive([] { return true; }));
+            CDBTransferDlg dlg(transfer, prompts, nullptr, nullptr, korvid::testing::path_opener(sim.path()));
+            QSignalSpy done(&dlg, &CDBTransferDlg::transfer_finished);
+            dlg.show();
+            QVERIFY(done.wait(30000));
+            QVERIFY(dlg.ok_button()->isVisible());
+            dlg.on_ok();
+            QCOMPARE(transfer.finish(), DbTransferOutcome::Complete);
+            QCOMPARE(sim.wait(5000), 0);
+        }
+        QCOMPARE(testing::read_file(ird), original);
+        QCOMPARE(doc.file_name(), ird);
+        QVERIFY(db->present);
+        QCOMPARE(std::string(db->sat_names[0]), std::string("ASTRA 1"));
+    }
+
+    void a_silent_receiver_closes_the_dialog_and_nothing_is_unpacked()
+    {
+        auto source = sample_database();
+        std::vector<uint8_t> img(DB_IMAGE_SIZE, 0);
+        source->build_image_for_receiver(img.data());
+        const std::string image = path("silent.img");
+        testing::write_file(image, img);
+
+        auto db = korvid::testing::small_database();
+        std::strcpy(db->sat_names[0], "KEEP ME");
+        common::ScriptedPrompts prompts;
+        CKorvidDoc doc(*db, prompts);
+        const std::string ird = path("never.ird");
+        korvid::testing::SimProcess sim({"--exchange", "db-from-receiver", "--image", image, "--silent-after", "3"},
+                                        path("silent.log"));
+        DbTransfer transfer(doc, prompts);
+        prompts.files.push_back(ird);
+        QVERIFY(transfer.prepare_receive([] { return true; }));
+        // 10 s of silence on a clock two hundred times as fast
+        ScaledLinkClock fast(200);
+        CDBTransferDlg dlg(transfer, prompts, nullptr, &fast, korvid::testing::path_opener(sim.path()));
+        QSignalSpy done(&dlg, &CDBTransferDlg::transfer_finished);
+        dlg.show();
+        QVERIFY(done.wait(20000));
+        QTRY_VERIFY(!dlg.isVisible());
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        QVERIFY(std::find(prompts.shown.begin(), prompts.shown.end(), "Communication Time Out") != prompts.shown.end());
+        QVERIFY(transfer.aborted());
+        QCOMPARE(transfer.finish(), DbTransferOutcome::Aborted);
+        QVERIFY(!std::filesystem::exists(ird));
+        QCOMPARE(std::string(db->sat_names[0]), std::string("KEEP ME"));
+    }
+};
+
+QTEST_MAIN(DbTransferDlgTest)
+#include "db_transfer_dlg_test.moc"
