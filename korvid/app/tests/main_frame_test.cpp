@@ -1,0 +1,317 @@
+// The main window: start-up look, the two modes and their menus, dropped files, the command
+// buttons, the port dialog, the About box and closing with unsaved changes.
+#include "common/scripted_prompts.h"
+#include "korvid/app/about_dlg.h"
+#include "korvid/app/main_frame.h"
+#include "korvid/app/my_menu.h"
+#include "korvid/database/codes.h"
+#include "korvid/database/ird_file.h"
+#include "korvid/database/korvid_doc.h"
+#include "korvid/database/tests/test_database.h"
+#include "korvid/link/com_port.h"
+#include "korvid/link/ui/bitmap_button.h"
+#include "korvid/link/ui/korvid_view.h"
+#include "korvid/link/ui/select_port_dlg.h"
+
+#include <QComboBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <fstream>
+
+using namespace korvid;
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+struct MenuState
+{
+    Texts file, config, help;
+    std::vector<std::pair<uint32_t, uint32_t>> records; // id, flags of every record in order
+    bool operator==(const MenuState&) const = default;
+};
+
+MenuState menus(const CMainFrame& f)
+{
+    MenuState m{f.file_menu()->item_texts(), f.config_menu()->item_texts(), f.help_menu()->item_texts(), {}};
+    for (CMyMenu* menu : {f.file_menu(), f.config_menu(), f.help_menu()})
+        for (const auto& r : menu->records())
+            m.records.push_back({r->id, r->flags});
+    return m;
+}
+
+// An editor view of the kind the editor issue plugs in: it owns Show All DB Data.
+class FakeEditorView : public QWidget, public FrameView
+{
+public:
+    using QWidget::QWidget;
+    std::vector<uint32_t> commands;
+    int refreshes = 0;
+    bool on_frame_command(uint32_t id) override
+    {
+        if (id != ID_SHOW_ALL_DB)
+            return false;
+        commands.push_back(id);
+        return true;
+    }
+    void refresh() override { ++refreshes; }
+};
+
+} // namespace
+
+class MainFrameTest : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    std::unique_ptr<Database> m_db;
+    std::unique_ptr<common::ScriptedPrompts> m_prompts;
+    std::unique_ptr<CKorvidDoc> m_doc;
+    std::unique_ptr<CMainFrame> m_frame;
+
+    std::string path(const char* name) { return (m_dir.path() + QLatin1Char('/') + QLatin1String(name)).toStdString(); }
+    void touch(const std::string& p, size_t size)
+    {
+        std::ofstream f(p, std::ios::binary);
+        f << std::string(size, '\x11');
+    }
+    void click_button(int index)
+    {
+        QTest::mouseClick(m_frame.get(), Qt::LeftButton, {}, m_frame->command_button_rect(index).center());
+        QCoreApplication::processEvents(); // the click posts its command
+    }
+
+private slots:
+    void init()
+    {
+        reset_codes();
+        g_Downloading = false;
+        g_ComPort = 1;
+        m_db = std::make_unique<Database>();
+        m_prompts = std::make_unique<common::ScriptedPrompts>();
+        m_doc = std::make_unique<CKorvidDoc>(*m_db, *m_prompts);
+        m_frame = std::make_unique<CMainFrame>(*m_db, *m_doc, *m_prompts);
+        m_frame->show();
+    }
+    void cleanup()
+    {
+        m_frame.reset();
+        m_doc.reset();
+        g_Downloading = false;
+    }
+
+    void starts_as_the_downloader_with_its_menus_and_buttons()
+    {
+        QCOMPARE(m_frame->size(), QSize(444, 390));
+        QCOMPARE(m_frame->mode(), MODE_DOWNLOADER);
+        QCOMPARE(m_frame->layout_kind(), LAYOUT_DOWNLOADER);
+        QCOMPARE(m_frame->file_menu()->item_texts(), (Texts{"Open", "---", "Exit"}));
+        QCOMPARE(m_frame->config_menu()->item_texts(), (Texts{"Serial Port"}));
+        QCOMPARE(m_frame->help_menu()->item_texts(), (Texts{"About Korvid...", "---", "User Instruction"}));
+        for (int i = 0; i < BUTTON_COUNT; ++i)
+            QCOMPARE(!m_frame->command_button_rect(i).isEmpty(), i == 0 || i == 3);
+        QCOMPARE(m_frame->command_button_rect(3), QRect(22 + 52, 74, 52, 27));
+        QCOMPARE(m_frame->client_rect(), QRect(7, 103, 424, 237));
+        QVERIFY(m_frame->downloader_view());
+        QCOMPARE(m_frame->view()->geometry(), m_frame->client_rect());
+        for (const auto& r : m_frame->file_menu()->records())
+            QVERIFY(r->flags & MF_OWNERDRAW);
+    }
+
+    void switching_to_the_editor_and_back_restores_the_start_up_menus_exactly()
+    {
+        const MenuState start = menus(*m_frame);
+        QWidget* first_view = m_frame->view();
+        QPointer<QWidget> watch(first_view);
+
+        click_button(3); // Goto Database Editor
+        QCOMPARE(m_frame->mode(), MODE_EDITOR);
+        QCOMPARE(m_frame->size(), QSize(699, 500));
+        QVERIFY(watch.isNull()); // the old view is gone
+        QCOMPARE(m_frame->file_menu()->item_texts(),
+                 (Texts{"Open", "Save", "Save As...", "---", "Save Channels...", "---", "Exit"}));
+        QCOMPARE(m_frame->config_menu()->item_texts(), (Texts{"Show All DB Data", "---", "Serial Port"}));
+        for (int i = 0; i < BUTTON_COUNT; ++i)
+            QCOMPARE(!m_frame->command_button_rect(i).isEmpty(), i != 3);
+        QCOMPARE(m_frame->client_rect(), QRect(10, 103, 699 - 26, 500 - 167));
+
+        // the same mode again changes nothing
+        m_frame->on_command(ID_GOTO_EDITOR);
+        QCOMPARE(m_frame->config_menu()->item_texts(), (Texts{"Show All DB Data", "---", "Serial Port"}));
+
+        m_frame->toggle_full_screen();
+        QCOMPARE(m_frame->layout_kind(), LAYOUT_FULL);
+        QCOMPARE(m_frame->pos(), QPoint(0, 0));
+        QVERIFY(m_frame->width() >= 699);
+        m_frame->toggle_full_screen();
+        QCOMPARE(m_frame->layout_kind(), LAYOUT_EDITOR);
+        QCOMPARE(m_frame->size(), QSize(699, 500));
+
+        click_button(2); // Goto Software Downloader
+        QCOMPARE(m_frame->mode(), MODE_DOWNLOADER);
+        QCOMPARE(m_frame->size(), QSize(444, 390));
+        QVERIFY(menus(*m_frame) == start);
+        QVERIFY(m_frame->downloader_view());
+    }
+
+    void the_editor_view_comes_from_the_factory_and_takes_its_commands()
+    {
+        std::vector<int> layouts;
+        FakeEditorView* made = nullptr;
+        m_frame->set_editor_view_factory([&](QWidget* parent, int layout) {
+            layouts.push_back(layout);
+            made = new FakeEditorView(parent);
+            return made;
+        });
+        m_frame->goto_editor();
+        QCOMPARE(m_frame->view(), static_cast<QWidget*>(made));
+        m_frame->on_command(ID_SHOW_ALL_DB);
+        QCOMPARE(made->commands, std::vector<uint32_t>{ID_SHOW_ALL_DB});
+        m_doc->on_new_database();
+        QCOMPARE(made->refreshes, 1);
+        m_frame->toggle_full_screen();
+        QCOMPARE(layouts, (std::vector<int>{LAYOUT_EDITOR, LAYOUT_FULL}));
+    }
+
+    void two_dropped_files_open_nothing()
+    {
+        const std::string a = path("a.mem"), b = path("b.mem");
+        touch(a, 64);
+        touch(b, 64);
+        m_frame->drop_files({a, b});
+        QCOMPARE(m_prompts->shown, Texts{"Only one file at a time"});
+        QCOMPARE(m_frame->downloader_view()->file_name_text(), QString());
+    }
+
+    void a_mem_file_is_taken_at_once_and_another_kind_only_after_yes()
+    {
+        const std::string mem = path("a.mem"), bin = path("a.bin");
+        touch(mem, 100);
+        touch(bin, 200);
+        m_frame->drop_files({mem});
+        QVERIFY(m_prompts->shown.empty());
+        QCOMPARE(m_frame->downloader_view()->file_name_text(), QString::fromStdString(mem));
+
+        m_prompts->answers.push_back(common::Answer::No);
+        m_frame->drop_files({bin});
+        QCOMPARE(m_prompts->shown, Texts{"File Extension is not mem, is it correct file?"});
+        QCOMPARE(m_frame->downloader_view()->file_name_text(), QString::fromStdString(mem));
+
+        m_prompts->answers.push_back(common::Answer::Yes);
+        m_frame->drop_files({bin});
+        QCOMPARE(m_frame->downloader_view()->file_name_text(), QString::fromStdString(bin));
+
+        // the extension is compared without regard to case
+        m_prompts->shown.clear();
+        const std::string upper = path("B.MEM");
+        touch(upper, 50);
+        m_frame->drop_files({upper});
+        QVERIFY(m_prompts->shown.empty());
+    }
+
+    void an_ird_file_dropped_on_the_editor_opens_without_a_save_question()
+    {
+        auto source = korvid::testing::small_database();
+        const std::string ird = path("list.ird");
+        QVERIFY(write_database_file(*source, 0x1234, 0x5678, ird));
+        m_frame->goto_editor();
+        m_doc->set_modified(true);
+        m_frame->drop_files({ird});
+        QVERIFY(m_prompts->shown.empty());
+        QVERIFY(m_db->is_valid());
+        QCOMPARE(std::string(m_db->sat_names[0]), std::string("ASTRA 1"));
+        QCOMPARE(g_BuyerCode, uint16_t(0x1234));
+        QCOMPARE(m_doc->file_name(), std::string()); // a drop does not name the document
+
+        // a .mem file on the editor is asked about
+        m_frame->drop_files({path("code.mem")});
+        QCOMPARE(m_prompts->shown, Texts{"File Extension is not ird, is it correct file?"});
+    }
+
+    void goto_database_editor_does_nothing_while_a_download_runs()
+    {
+        g_Downloading = true;
+        click_button(3);
+        QCOMPARE(m_frame->mode(), MODE_DOWNLOADER);
+        QVERIFY(m_frame->downloader_view());
+        g_Downloading = false;
+        click_button(3);
+        QCOMPARE(m_frame->mode(), MODE_EDITOR);
+    }
+
+    void buttons_show_their_prompt_while_hovered()
+    {
+        QTest::mouseMove(m_frame.get(), m_frame->command_button_rect(0).center());
+        QCOMPARE(m_frame->hovered_button(), 0);
+        QCOMPARE(m_frame->status_text(), QStringLiteral("Open an existing document"));
+        QTest::mouseMove(m_frame.get(), m_frame->command_button_rect(3).center());
+        QCOMPARE(m_frame->status_text(), QStringLiteral("Goto Database Editor"));
+        QTest::mouseMove(m_frame.get(), QPoint(200, 30));
+        QCOMPARE(m_frame->hovered_button(), -1);
+        QCOMPARE(m_frame->status_text(), QStringLiteral("Korvid"));
+    }
+
+    void a_menu_label_opens_its_popup_under_it()
+    {
+        QTest::mouseClick(m_frame.get(), Qt::LeftButton, {}, m_frame->menu_label_rect(1).center());
+        QTRY_VERIFY(m_frame->config_menu()->isVisible());
+        QVERIFY(m_frame->config_menu()->pos().y() >= m_frame->mapToGlobal(m_frame->menu_label_rect(1).bottomLeft()).y());
+        m_frame->config_menu()->hide();
+    }
+
+    void serial_port_opens_on_the_chosen_entry_and_cancel_keeps_it()
+    {
+        g_ComPort = 3;
+        int shown_index = -1;
+        QTimer::singleShot(0, [&] {
+            auto* dlg = qobject_cast<CSelectPortDlg*>(QApplication::activeModalWidget());
+            QVERIFY(dlg);
+            shown_index = dlg->list()->currentIndex();
+            dlg->reject();
+        });
+        m_frame->on_command(ID_SERIAL_PORT);
+        QCOMPARE(shown_index, 2);
+        QCOMPARE(g_ComPort, 3);
+    }
+
+    void the_about_box_is_a_rounded_490_by_192_box_closed_by_ok()
+    {
+        QSize size;
+        QTimer::singleShot(0, [&] {
+            auto* dlg = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+            QVERIFY(dlg);
+            size = dlg->size();
+            QCOMPARE(dlg->ok_button()->geometry(), QRect(384, 126, 80, 34));
+            QTest::mouseClick(dlg->ok_button(), Qt::LeftButton);
+        });
+        m_frame->on_command(ID_APP_ABOUT);
+        QCOMPARE(size, QSize(490, 192));
+        QCOMPARE(about_version_line(), std::string("Korvid : KVPVR-VER 2.3"));
+    }
+
+    void closing_asks_about_unsaved_changes_and_cancel_keeps_the_window()
+    {
+        m_doc->set_modified(true);
+        m_prompts->answers.push_back(common::Answer::Cancel);
+        QVERIFY(!m_frame->close());
+        QVERIFY(m_frame->isVisible());
+        QCOMPARE(m_prompts->shown, Texts{"Save changes to file?"});
+        m_prompts->answers.push_back(common::Answer::No);
+        m_frame->on_command(ID_APP_EXIT);
+        QVERIFY(!m_frame->isVisible());
+    }
+
+    void frame_save_and_download_db_explain_why_nothing_happens()
+    {
+        m_frame->on_button(1);
+        QCOMPARE(m_prompts->shown, Texts{"not db page"});
+        m_prompts->shown.clear();
+        m_frame->goto_editor();
+        click_button(4); // Download DB with no database
+        QCOMPARE(m_prompts->shown, Texts{"There is no data to send"});
+    }
+};
+
+QTEST_MAIN(MainFrameTest)
+#include "main_frame_test.moc"
