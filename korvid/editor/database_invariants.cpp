@@ -15,7 +15,8 @@ void check_satellites(const Database& db, std::vector<std::string>& out)
         const int t = s + SAT_HALF_NUM;
         const bool used = satellite_used(db, s), twin_used = satellite_used(db, t);
         if (used != twin_used) {
-            out.push_back(common::strfmt("satellite %d used=%d but its twin %d used=%d", s, used, t, twin_used));
+            out.push_back(
+                common::strfmt("satellite %d used=%d but its twin %d used=%d", s, used, t, twin_used));
             continue;
         }
         if (!used)
@@ -42,8 +43,8 @@ void check_transponders(const Database& db, std::vector<std::string>& out)
         if (!used)
             continue;
         if (a.sat_id >= SAT_HALF_NUM || !satellite_used(db, a.sat_id))
-            out.push_back(common::strfmt("transponder %d refers to satellite %d, which is not a used first-half slot",
-                                         i, a.sat_id));
+            out.push_back(common::strfmt(
+                "transponder %d refers to satellite %d, which is not a used first-half slot", i, a.sat_id));
         tTransponder expected = a;
         expected.sat_id = uint8_t(a.sat_id + SAT_HALF_NUM);
         if (std::memcmp(&expected, &b, sizeof b) != 0)
@@ -60,8 +61,8 @@ void check_channels(const Database& db, std::vector<std::string>& out)
             ++count;
         for (int i = count; i < n; ++i)
             if (db.channels[first + i].tp_index != INVALID_TPID) {
-                out.push_back(common::strfmt("type %d: slot %d is in use after the free slot %d", type, first + i,
-                                             first + count));
+                out.push_back(common::strfmt("type %d: slot %d is in use after the free slot %d", type,
+                                             first + i, first + count));
                 break;
             }
         if (db.system.chan_count[type] != count)
@@ -70,7 +71,8 @@ void check_channels(const Database& db, std::vector<std::string>& out)
         for (int i = 0; i < count; ++i) {
             const int tp = db.channels[first + i].tp_index;
             if (!transponder_used(db, tp))
-                out.push_back(common::strfmt("channel %d refers to transponder %d, which is free", first + i, tp));
+                out.push_back(
+                    common::strfmt("channel %d refers to transponder %d, which is free", first + i, tp));
         }
         for (int i = count; i < n; ++i)
             if (db.channels[first + i].fav_membership != 0) {
@@ -102,12 +104,13 @@ void check_favourites(const Database& db, std::vector<std::string>& out)
             for (int i = 0; i < used; ++i) {
                 const int rel = list[i];
                 if (rel >= n || !channel_used(db, first + rel)) {
-                    out.push_back(common::strfmt("favourite list %d/%d entry %d names free channel %d", g, type, i,
-                                                 rel));
+                    out.push_back(common::strfmt("favourite list %d/%d entry %d names free channel %d", g,
+                                                 type, i, rel));
                     continue;
                 }
                 if (expected[size_t(rel)] & (1u << g))
-                    out.push_back(common::strfmt("favourite list %d/%d holds channel %d twice", g, type, rel));
+                    out.push_back(
+                        common::strfmt("favourite list %d/%d holds channel %d twice", g, type, rel));
                 expected[size_t(rel)] |= uint8_t(1u << g);
             }
         }

@@ -8,11 +8,15 @@ namespace korvid {
 
 class SatelliteDialog;
 class TransponderDialog;
+class ChannelDialog;
+class FavoriteDialog;
 
 struct DialogRunner
 {
     std::function<bool(SatelliteDialog&)> satellite;
     std::function<bool(TransponderDialog&)> transponder;
+    std::function<bool(ChannelDialog&)> channel;
+    std::function<bool(FavoriteDialog&)> favorite;
 };
 
 } // namespace korvid

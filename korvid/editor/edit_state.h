@@ -11,7 +11,10 @@ struct EditState
     bool enabled = true;
     size_t max_length = 0;
 
-    void type(const std::string& t) { text = (max_length && t.size() > max_length) ? t.substr(0, max_length) : t; }
+    void type(const std::string& t)
+    {
+        text = (max_length && t.size() > max_length) ? t.substr(0, max_length) : t;
+    }
 };
 
 } // namespace korvid

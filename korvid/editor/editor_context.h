@@ -20,8 +20,7 @@ public:
         , doc(doc)
         , prompts(prompts)
         , dialogs(dialogs)
-    {
-    }
+    {}
 
     Database& db;
     CKorvidDoc& doc;

@@ -18,7 +18,8 @@ bool transponder_used(const Database& db, int index)
 
 bool channel_used(const Database& db, int global_index)
 {
-    return global_index >= 0 && global_index < MAX_CHAN_NUM && db.channels[global_index].tp_index < INVALID_TPID;
+    return global_index >= 0 && global_index < MAX_CHAN_NUM &&
+           db.channels[global_index].tp_index < INVALID_TPID;
 }
 
 std::string satellite_name(const Database& db, int slot)

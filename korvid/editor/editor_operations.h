@@ -23,7 +23,10 @@ int find_free_transponder(const Database& db);
 // Folds a satellite id into the half of a tuner selection: T2 gives the second half, anything else
 // (T1 or no selection) the first.
 int satellite_in_half(int sat_id, int tuner_selection);
-inline int satellite_t1(int sat_id) { return sat_id >= SAT_HALF_NUM ? sat_id - SAT_HALF_NUM : sat_id; }
+inline int satellite_t1(int sat_id)
+{
+    return sat_id >= SAT_HALF_NUM ? sat_id - SAT_HALF_NUM : sat_id;
+}
 
 // Empties a transponder slot: no satellite, symbol rate 0; the other fields stay.
 void free_transponder(Database& db, int index);

@@ -13,7 +13,16 @@ namespace korvid {
 class EditorView
 {
 public:
-    enum Tab { TAB_SAT = 0, TAB_SEARCHED_SAT, TAB_TP, TAB_TV, TAB_RADIO, TAB_FAVORITE, TAB_COUNT };
+    enum Tab
+    {
+        TAB_SAT = 0,
+        TAB_SEARCHED_SAT,
+        TAB_TP,
+        TAB_TV,
+        TAB_RADIO,
+        TAB_FAVORITE,
+        TAB_COUNT
+    };
     static constexpr int LAYOUT_WIDTH = 760;
     static constexpr int LAYOUT_HEIGHT = 400;
 

@@ -12,7 +12,8 @@ struct ListState
     struct Column
     {
         std::string caption;
-        int width = 0; // pixels
+        int width = 0;        // pixels
+        bool centred = false; // texts and caption centred rather than left-aligned
     };
     struct Row
     {
@@ -23,7 +24,9 @@ struct ListState
     std::vector<Column> columns;
     std::vector<Row> rows;
     std::vector<int> selected; // row numbers, ascending
-    int scroll_to = -1;        // row the widget should bring into view after the last change, -1 none
+    // Every editor list shows full-row selection, grid lines and info tips; these vary per list.
+    bool multiple_selection = true;
+    int scroll_to = -1; // row the widget should bring into view after the last change, -1 none
 
     void clear_rows()
     {

@@ -48,8 +48,9 @@ SatelliteDialog::SatelliteDialog(const tSatellite& record, const std::string& na
 {
     name_.max_length = NAME_CHARS;
     name_.text = name;
-    lnb_type_.fill({"UNI_LNB", "5150", "9750", "10000", "10050", "10600", "10750", "11200", "11475", "USER_DEFINE"},
-                   record.lnb_type);
+    lnb_type_.fill(
+        {"UNI_LNB", "5150", "9750", "10000", "10050", "10600", "10750", "11200", "11475", "USER_DEFINE"},
+        record.lnb_type);
 
     // The antenna buttons only show how the record is wired; the wiring is not edited here.
     for (auto& b : antenna_)

@@ -16,8 +16,23 @@ class SatelliteDialog
 {
 public:
     // The five radio buttons of the "Antenna" group: the wiring, then the tuner of a T1/T2 set-up.
-    enum AntennaButton { ANT_T1T2 = 0, ANT_LOOP, ANT_TWIN, ANT_T1, ANT_T2, ANTENNA_BUTTON_NUM };
-    enum DiseqcMode { DISEQC_OFF = 0, DISEQC_10, DISEQC_11, DISEQC_12, DISEQC_USALS };
+    enum AntennaButton
+    {
+        ANT_T1T2 = 0,
+        ANT_LOOP,
+        ANT_TWIN,
+        ANT_T1,
+        ANT_T2,
+        ANTENNA_BUTTON_NUM
+    };
+    enum DiseqcMode
+    {
+        DISEQC_OFF = 0,
+        DISEQC_10,
+        DISEQC_11,
+        DISEQC_12,
+        DISEQC_USALS
+    };
     static constexpr const char* CAPTION = "Satellite";
     static constexpr size_t NAME_CHARS = 21;
     static constexpr size_t FREQ_CHARS = 5;

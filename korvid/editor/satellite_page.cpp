@@ -7,8 +7,7 @@ namespace korvid {
 
 SatellitePage::SatellitePage(EditorContext& ctx)
     : SatellitePageBase(ctx, 0)
-{
-}
+{}
 
 std::vector<int> SatellitePage::listed_ids() const
 {

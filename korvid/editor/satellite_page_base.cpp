@@ -15,8 +15,8 @@ SatellitePageBase::SatellitePageBase(EditorContext& ctx, int page_index)
     : ctx_(ctx)
     , page_index_(page_index)
 {
-    list_.columns = {{"Num", 50},    {"Name", 100},  {"LNB type", 80}, {"0/12V", 50},
-                     {"22KHz", 60},  {"DiSEqC", 70}, {"Port", 50},     {"Degree", 70}};
+    list_.columns = {{"Num", 50, true},   {"Name", 100, true},  {"LNB type", 80, true}, {"0/12V", 50, true},
+                     {"22KHz", 60, true}, {"DiSEqC", 70, true}, {"Port", 50, true},     {"Degree", 70, true}};
 }
 
 ListState::Row SatellitePageBase::make_row(int row_number, int sat_id) const
@@ -46,7 +46,10 @@ int SatellitePageBase::select_item(int sat_id)
     return row;
 }
 
-void SatellitePageBase::refresh() { fill_list(); }
+void SatellitePageBase::refresh()
+{
+    fill_list();
+}
 
 void SatellitePageBase::on_new_database()
 {

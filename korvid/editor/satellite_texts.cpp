@@ -20,7 +20,10 @@ std::string lnb_type_column_text(uint8_t lnb_type)
     return lnb_type <= USER_DEFINE ? texts[lnb_type] : "";
 }
 
-std::string v012_column_text(const tSatellite& sat) { return (sat.lnb_control & LNB_CTRL_012V) ? "ON" : "OFF"; }
+std::string v012_column_text(const tSatellite& sat)
+{
+    return (sat.lnb_control & LNB_CTRL_012V) ? "ON" : "OFF";
+}
 
 std::string k22_column_text(const tSatellite& sat)
 {
@@ -97,7 +100,8 @@ int parse_degree(const std::string& text, int16_t& position)
         digits = true;
     }
     tenths *= 10;
-    if (i < n - 1 && text[i] == '.' && i + 1 < n - 1 && std::isdigit(static_cast<unsigned char>(text[i + 1]))) {
+    if (i < n - 1 && text[i] == '.' && i + 1 < n - 1 &&
+        std::isdigit(static_cast<unsigned char>(text[i + 1]))) {
         tenths += text[i + 1] - '0';
         digits = true;
     }

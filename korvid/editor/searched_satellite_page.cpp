@@ -4,8 +4,7 @@ namespace korvid {
 
 SearchedSatellitePage::SearchedSatellitePage(EditorContext& ctx)
     : SatellitePageBase(ctx, 1)
-{
-}
+{}
 
 std::vector<int> SearchedSatellitePage::listed_ids() const
 {

@@ -10,7 +10,12 @@ namespace korvid {
 
 namespace {
 
-enum class IntegerText { Ok, NotInteger, OutOfRange };
+enum class IntegerText
+{
+    Ok,
+    NotInteger,
+    OutOfRange
+};
 
 // Reads an edit the way the standard integer check does: optional blanks and sign, then digits only.
 IntegerText read_integer(const std::string& text, long& value)
@@ -44,8 +49,8 @@ IntegerText read_integer(const std::string& text, long& value)
 
 } // namespace
 
-TransponderDialog::TransponderDialog(const Database& db, Mode mode, const tTransponder& working, int shown_sat,
-                                     common::Prompts& prompts)
+TransponderDialog::TransponderDialog(
+    const Database& db, Mode mode, const tTransponder& working, int shown_sat, common::Prompts& prompts)
     : db_(db)
     , mode_(mode)
     , prompts_(prompts)
@@ -90,10 +95,10 @@ void TransponderDialog::fill_existing()
         const tTransponder& tp = db_.transponders[t];
         if (!transponder_used(db_, t) || same_satellite(tp.sat_id, sat) < 0)
             continue;
-        existing_.rows.push_back({t,
-                                  {common::strfmt("%03d", int(existing_.rows.size()) + 1),
-                                   common::strfmt("%d", tp.frequency), polarity_letter(tp.polarisation),
-                                   common::strfmt("%d", tp.symbol_rate), fec_text(tp.fec)}});
+        existing_.rows.push_back(
+            {t,
+             {common::strfmt("%03d", int(existing_.rows.size()) + 1), common::strfmt("%d", tp.frequency),
+              polarity_letter(tp.polarisation), common::strfmt("%d", tp.symbol_rate), fec_text(tp.fec)}});
     }
 }
 

@@ -16,8 +16,16 @@ namespace korvid {
 class TransponderDialog
 {
 public:
-    enum Mode { ADD, EDIT };
-    enum Polarity { VER = 0, HOR = 1 };
+    enum Mode
+    {
+        ADD,
+        EDIT
+    };
+    enum Polarity
+    {
+        VER = 0,
+        HOR = 1
+    };
     static constexpr const char* CAPTION = "Transponder";
     static constexpr int SPIN_MIN = 0;
     static constexpr int SPIN_MAX = 65535;
@@ -27,8 +35,8 @@ public:
 
     // `shown_sat` is the satellite whose twin "Link SAT" preselects (the record's in edit mode, the
     // current satellite in add mode); INVALID_SATID preselects nothing.
-    TransponderDialog(const Database& db, Mode mode, const tTransponder& working, int shown_sat,
-                      common::Prompts& prompts);
+    TransponderDialog(
+        const Database& db, Mode mode, const tTransponder& working, int shown_sat, common::Prompts& prompts);
 
     Mode mode() const { return mode_; }
     const ComboState& link_sat_combo() const { return link_sat_; }

@@ -15,8 +15,8 @@ namespace korvid {
 TransponderPage::TransponderPage(EditorContext& ctx)
     : ctx_(ctx)
 {
-    list_.columns = {{"Num", 100}, {"Linked SAT", 120}, {"Freq.", 100},
-                     {"Polarity", 100}, {"Sym. Rate", 100}, {"FEC", 60}};
+    list_.columns = {{"Num", 100, true},      {"Linked SAT", 120, true}, {"Freq.", 100, true},
+                     {"Polarity", 100, true}, {"Sym. Rate", 100, true},  {"FEC", 60, true}};
 }
 
 ListState::Row TransponderPage::make_row(int row_number, int index) const
@@ -135,7 +135,10 @@ void TransponderPage::store_pair(int index, const tTransponder& tp)
     ctx_.db.transponders[index + TP_HALF_NUM] = twin;
 }
 
-static bool valid_values(const tTransponder& tp) { return tp.frequency >= 950 && tp.symbol_rate != 0; }
+static bool valid_values(const tTransponder& tp)
+{
+    return tp.frequency >= 950 && tp.symbol_rate != 0;
+}
 
 void TransponderPage::add()
 {
@@ -191,8 +194,8 @@ void TransponderPage::edit()
     }
     Database& db = ctx_.db;
     const int entry = list_.rows[size_t(row)].item_data;
-    TransponderDialog dialog(db, TransponderDialog::EDIT, db.transponders[entry], db.transponders[entry].sat_id,
-                             ctx_.prompts);
+    TransponderDialog dialog(db, TransponderDialog::EDIT, db.transponders[entry],
+                             db.transponders[entry].sat_id, ctx_.prompts);
     if (!ctx_.dialogs.transponder || !ctx_.dialogs.transponder(dialog))
         return;
     const tTransponder rec = dialog.record();

@@ -36,7 +36,11 @@ public:
     // "Del" button, "Delete" menu entry or the Delete key.
     void remove();
 
-    enum class DuplicateRule { Exact, Within3 };
+    enum class DuplicateRule
+    {
+        Exact,
+        Within3
+    };
     // The first entry of the first half, other than `skip`, that counts as the same transponder as
     // `tp`; -1 when there is none.
     static int find_duplicate(const Database& db, const tTransponder& tp, DuplicateRule rule, int skip);

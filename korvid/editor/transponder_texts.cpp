@@ -8,10 +8,19 @@ const std::vector<std::string>& fec_entries()
     return entries;
 }
 
-std::string fec_text(uint8_t fec) { return fec < fec_entries().size() ? fec_entries()[fec] : std::string(); }
+std::string fec_text(uint8_t fec)
+{
+    return fec < fec_entries().size() ? fec_entries()[fec] : std::string();
+}
 
-std::string polarity_text(uint8_t polarisation) { return polarisation == 0 ? "VER" : "HOR"; }
+std::string polarity_text(uint8_t polarisation)
+{
+    return polarisation == 0 ? "VER" : "HOR";
+}
 
-std::string polarity_letter(uint8_t polarisation) { return polarisation == 0 ? "V" : "H"; }
+std::string polarity_letter(uint8_t polarisation)
+{
+    return polarisation == 0 ? "V" : "H";
+}
 
 } // namespace korvid

@@ -4,7 +4,12 @@
 
 namespace korvid {
 
-enum class TunerMode { T1T2, Loop, Twin };
+enum class TunerMode
+{
+    T1T2,
+    Loop,
+    Twin
+};
 
 // Read from the first used satellite among the default slots 0 to 31; T1/T2 when there is none.
 TunerMode read_tuner_mode(const Database& db);

@@ -2,7 +2,10 @@
 
 namespace korvid {
 
-TunerSelector::TunerSelector() { set_mode(TunerMode::T1T2); }
+TunerSelector::TunerSelector()
+{
+    set_mode(TunerMode::T1T2);
+}
 
 void TunerSelector::set_mode(TunerMode mode)
 {

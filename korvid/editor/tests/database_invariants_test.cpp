@@ -23,7 +23,10 @@ protected:
 
 } // namespace
 
-TEST_F(InvariantTest, SampleIsConsistent) { EXPECT_CONSISTENT(); }
+TEST_F(InvariantTest, SampleIsConsistent)
+{
+    EXPECT_CONSISTENT();
+}
 
 TEST_F(InvariantTest, SatelliteTwins)
 {

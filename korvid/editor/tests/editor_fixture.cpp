@@ -96,7 +96,10 @@ void fill_sample_database(Database& db, TunerMode mode)
     db.present = true;
 }
 
-EditorFixture::EditorFixture() { fill_sample_database(db); }
+EditorFixture::EditorFixture()
+{
+    fill_sample_database(db);
+}
 
 void EditorFixture::announce_new_database()
 {
@@ -129,6 +132,9 @@ void EditorFixture::on_transponder_dialog(std::function<void(TransponderDialog&)
     };
 }
 
-int EditorFixture::row_of(const ListState& list, int item) { return list.find_item(item); }
+int EditorFixture::row_of(const ListState& list, int item)
+{
+    return list.find_item(item);
+}
 
 } // namespace korvid::testing

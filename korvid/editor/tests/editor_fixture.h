@@ -11,9 +11,8 @@
 #include "korvid/editor/transponder_dialog.h"
 #include "korvid/editor/tuner_mode.h"
 
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 
@@ -69,8 +68,8 @@ protected:
 
 } // namespace korvid::testing
 
-#define EXPECT_CONSISTENT()                                                                                        \
-    do {                                                                                                           \
-        const auto broken_ = ::korvid::check_database_invariants(db);                                             \
-        EXPECT_TRUE(broken_.empty()) << (broken_.empty() ? std::string() : broken_.front());                     \
+#define EXPECT_CONSISTENT()                                                                                  \
+    do {                                                                                                     \
+        const auto broken_ = ::korvid::check_database_invariants(db);                                        \
+        EXPECT_TRUE(broken_.empty()) << (broken_.empty() ? std::string() : broken_.front());                 \
     } while (0)

@@ -24,7 +24,9 @@ struct Typed
 {
     common::ScriptedPrompts prompts;
     SatelliteDialog dialog;
-    explicit Typed(const tSatellite& rec, const std::string& name = "Astra") : dialog(rec, name, prompts) {}
+    explicit Typed(const tSatellite& rec, const std::string& name = "Astra")
+        : dialog(rec, name, prompts)
+    {}
 
     // The user picks USER_DEFINE and types both frequencies, then presses OK.
     bool frequencies(const std::string& low, const std::string& high)
@@ -45,8 +47,9 @@ TEST(SatelliteDialog, LnbTypeFollowsTheFrequenciesNotTheCombo)
         const char* low;
         const char* high;
         uint8_t type;
-    } cases[] = {{"9750", "10600", UNI_LNB},  {"9750", "10700", USER_DEFINE}, {"5150", "5150", SINGLE_5150},
-                 {"11475", "11475", SINGLE_11475}, {"0", "9000", USER_DEFINE}, {"10600", "10600", SINGLE_10600}};
+    } cases[] = {{"9750", "10600", UNI_LNB},    {"9750", "10700", USER_DEFINE},
+                 {"5150", "5150", SINGLE_5150}, {"11475", "11475", SINGLE_11475},
+                 {"0", "9000", USER_DEFINE},    {"10600", "10600", SINGLE_10600}};
     for (const auto& c : cases) {
         Typed t(universal());
         ASSERT_TRUE(t.frequencies(c.low, c.high)) << c.low << "/" << c.high;
@@ -76,9 +79,9 @@ TEST(SatelliteDialog, DegreeTexts)
         const char* text;
         bool accepted;
         int16_t position;
-    } cases[] = {{"013.0e", true, 130}, {"030.5W", true, -305}, {"13E", false, 0},    {"013.05E", false, 0},
-                 {"x.5E", true, 0},     {"019.2E", true, 192},  {"000.1w", true, -1}, {"013.0X", false, 0},
-                 {"", false, 0}};
+    } cases[] = {{"013.0e", true, 130}, {"030.5W", true, -305}, {"13E", false, 0},
+                 {"013.05E", false, 0}, {"x.5E", true, 0},      {"019.2E", true, 192},
+                 {"000.1w", true, -1},  {"013.0X", false, 0},   {"", false, 0}};
     for (const auto& c : cases) {
         int16_t pos = 999;
         EXPECT_EQ(parse_degree(c.text, pos), c.accepted ? 1 : 0) << c.text;
@@ -192,9 +195,9 @@ TEST(SatelliteDialog, ReactionsWhileOpen)
 TEST(SatelliteDialog, OkBuildsControlBytes)
 {
     tSatellite rec = universal();
-    rec.lnb_control = 0x80;   // a bit the dialog does not own
-    rec.DiSEqC_Cfg = 0x05;    // bits carried by DiSEqC 1.0/1.1
-    rec.positioner = 0x0A;    // stored-position mode kept
+    rec.lnb_control = 0x80; // a bit the dialog does not own
+    rec.DiSEqC_Cfg = 0x05;  // bits carried by DiSEqC 1.0/1.1
+    rec.positioner = 0x0A;  // stored-position mode kept
     rec.carried14 = 0x77;
     common::ScriptedPrompts prompts;
     SatelliteDialog d(rec, "Astra", prompts);
@@ -239,7 +242,7 @@ TEST(SatelliteDialog, ChecksRunInOrder)
     d.type_degree("001.0E");
     EXPECT_TRUE(d.ok());
     EXPECT_EQ(prompts.shown, (std::vector<std::string>{"SAT Name is not correct!", "Please check LNB value!",
-                                                        "The degree format is wrong"}));
+                                                       "The degree format is wrong"}));
     EXPECT_EQ(d.name(), "N");
     d.type_name("a name longer than twenty-one");
     EXPECT_EQ(d.name_edit().text.size(), SatelliteDialog::NAME_CHARS);

@@ -209,7 +209,7 @@ TEST_F(SatellitePageTest, AddInLoopAndTwinModeStoresTheDatabaseWiring)
         EXPECT_EQ(view.tuner_selection(), TUNER_NONE);
         on_satellite_dialog([mode](SatelliteDialog& d) {
             EXPECT_TRUE(d.antenna_button(mode == TunerMode::Loop ? SatelliteDialog::ANT_LOOP
-                                                                  : SatelliteDialog::ANT_TWIN)
+                                                                 : SatelliteDialog::ANT_TWIN)
                             .checked);
             d.type_name("New");
             d.choose_lnb_type(UNI_LNB);

@@ -25,7 +25,7 @@ protected:
 
 TEST_F(TransponderDialogTest, AddModeOffersTheSatellitesTransponders)
 {
-    put_satellite(db, 40, "Late", 10); // Link SAT lists used slots in slot order, mapped to their ids
+    put_satellite(db, 40, "Late", 10);    // Link SAT lists used slots in slot order, mapped to their ids
     TransponderDialog d = add_dialog(65); // the current satellite may be a second-half id
     ASSERT_EQ(d.link_sat_combo().entries.size(), 33u);
     EXPECT_EQ(d.link_sat_ids()[32], 40);
@@ -35,7 +35,8 @@ TEST_F(TransponderDialogTest, AddModeOffersTheSatellitesTransponders)
     EXPECT_EQ(d.frequency_edit().text, "0");
     EXPECT_TRUE(d.polarity_button(TransponderDialog::VER).checked);
     ASSERT_EQ(d.existing_list().rows.size(), 3u);
-    EXPECT_EQ(d.existing_list().rows[1].texts, (std::vector<std::string>{"002", "12000", "H", "27500", "3/4"}));
+    EXPECT_EQ(d.existing_list().rows[1].texts,
+              (std::vector<std::string>{"002", "12000", "H", "27500", "3/4"}));
     EXPECT_EQ(d.existing_list().columns[3].caption, "Sym Rate");
 
     ASSERT_TRUE(d.click_existing_row(1));
@@ -83,9 +84,12 @@ TEST_F(TransponderDialogTest, IntegerChecksKeepTheDialogOpen)
         const char* freq;
         const char* sr;
         const char* message;
-    } cases[] = {{"", "1", "Please enter an integer."},      {"12 000", "1", "Please enter an integer."},
-                 {"12000", "27.5", "Please enter an integer."}, {"65536", "1", range.c_str()},
-                 {"-1", "1", range.c_str()},                    {"12000", "99999999999999", range.c_str()}};
+    } cases[] = {{"", "1", "Please enter an integer."},
+                 {"12 000", "1", "Please enter an integer."},
+                 {"12000", "27.5", "Please enter an integer."},
+                 {"65536", "1", range.c_str()},
+                 {"-1", "1", range.c_str()},
+                 {"12000", "99999999999999", range.c_str()}};
     for (const auto& c : cases) {
         prompts.shown.clear();
         d.type_frequency(c.freq);

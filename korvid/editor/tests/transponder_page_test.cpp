@@ -255,7 +255,8 @@ TEST_F(TransponderPageTest, DeleteFreesExactlyThePairAndItsChannels)
             EXPECT_EQ(db.transponders[t].symbol_rate, 0);
             EXPECT_EQ(db.transponders[t].frequency, before.transponders[t].frequency);
         } else {
-            EXPECT_EQ(std::memcmp(&db.transponders[t], &before.transponders[t], sizeof(tTransponder)), 0) << t;
+            EXPECT_EQ(std::memcmp(&db.transponders[t], &before.transponders[t], sizeof(tTransponder)), 0)
+                << t;
         }
     }
     EXPECT_EQ(db.system.chan_count[SERVICE_TV], 5);
