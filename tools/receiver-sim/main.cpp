@@ -1,6 +1,8 @@
 // receiver-sim: the receiver's side of the serial exchanges, on a pseudo-terminal or a real port.
 #include "tools/receiver-sim/receiver.h"
 
+#include "korvid/database/database.h"
+#include "korvid/database/ird_file.h"
 #include "korvid/link/link_blocks.h"
 
 #include <CLI/CLI.hpp>
@@ -13,6 +15,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <memory>
 
 namespace {
 
@@ -33,6 +36,24 @@ bool read_file(const std::string& path, std::vector<uint8_t>& out)
         return false;
     out.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
     return !f.bad();
+}
+
+// The image a receiver holding this .ird would send: the file's database in the receiver's byte
+// order. Its codes become the simulator's unless others were asked for.
+bool image_from_ird(const std::string& path, std::vector<uint8_t>& image, uint16_t& buyer, uint16_t& model,
+                    std::string& error)
+{
+    std::vector<uint8_t> buffer;
+    korvid::IrdLoad r = korvid::load_ird_file(path, buffer);
+    if (r != korvid::IrdLoad::Ok) {
+        error = korvid::ird_load_message(r, path);
+        return false;
+    }
+    auto db = std::make_unique<korvid::Database>();
+    korvid::read_database(*db, buffer.data(), buyer, model);
+    image.assign(korvid::DB_IMAGE_SIZE, 0);
+    db->build_image_for_receiver(image.data());
+    return true;
 }
 
 int say(int code, const std::string& text)
@@ -56,9 +77,13 @@ int main(int argc, char** argv)
     app.add_option("--exchange", exchange, "db-to-receiver, db-from-receiver or software")
         ->check(CLI::IsMember({"db-to-receiver", "db-from-receiver", "software"}));
     app.add_option("--out", opt.out_file, "write the payload the PC sends to this file");
-    app.add_option("--image", image_file, "the raw image served when the PC fetches the database");
-    app.add_option("--buyer", buyer, "buyer code in the version block (default 0xFFFF)");
-    app.add_option("--model", model, "model code in the version block (default 0xFFFF)");
+    auto* o_image = app.add_option("--image", image_file, "the raw image served when the PC fetches the database");
+    std::string ird_file;
+    auto* o_ird = app.add_option("--ird", ird_file,
+                                 "serve the database of this .ird file, in the receiver's byte order, with its codes");
+    o_ird->excludes(o_image);
+    auto* o_buyer = app.add_option("--buyer", buyer, "buyer code in the version block (default 0xFFFF)");
+    auto* o_model = app.add_option("--model", model, "model code in the version block (default 0xFFFF)");
     app.add_option("--refuse-once", refuse_once, "refuse packet N (from 1) the first time it comes");
     app.add_option("--refuse-always", opt.refuse_always, "refuse packet N every time");
     app.add_option("--corrupt-packet", opt.corrupt_packet, "damage the first sending of packet N");
@@ -79,10 +104,20 @@ int main(int argc, char** argv)
     opt.refuse_once.insert(refuse_once.begin(), refuse_once.end());
     if (exchange == "db-from-receiver") {
         opt.exchange = receiver_sim::Exchange::DbFromReceiver;
-        if (image_file.empty())
-            return say(1, "db-from-receiver needs --image FILE");
-        if (!read_file(image_file, opt.image))
+        if (!ird_file.empty()) {
+            uint16_t file_buyer = 0, file_model = 0;
+            std::string error;
+            if (!image_from_ird(ird_file, opt.image, file_buyer, file_model, error))
+                return say(1, error);
+            if (!o_buyer->count())
+                opt.buyer = file_buyer;
+            if (!o_model->count())
+                opt.model = file_model;
+        } else if (image_file.empty()) {
+            return say(1, "db-from-receiver needs --image FILE or --ird FILE");
+        } else if (!read_file(image_file, opt.image)) {
             return say(1, "cannot read " + image_file);
+        }
     } else if (exchange == "software") {
         opt.exchange = receiver_sim::Exchange::Software;
     }

@@ -1,7 +1,11 @@
 // The exchange loop on a real port against receiver-sim on a pseudo-terminal pair.
+#include "korvid/database/database.h"
+#include "korvid/database/ird_file.h"
 #include "korvid/link/com_port.h"
 #include "korvid/link/exchange_loop.h"
 #include "korvid/link/tests/sim_process.h"
+
+#include "common/scripted_prompts.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 
 using namespace korvid;
 using namespace korvid::testing;
@@ -297,4 +302,54 @@ TEST_F(EndToEnd, SoftwareSendDeliversTheCodeFile)
     EXPECT_EQ(obs.boxes, std::vector<std::string>{"Transfer Complete.."});
     EXPECT_EQ(sim.wait(5000), 0) << sim.log();
     EXPECT_TRUE(read_file(dir / "code.bin") == code);
+}
+
+TEST_F(EndToEnd, ReceiverServesAnIrdDatabaseInItsOwnByteOrder)
+{
+    // A database with 16-bit fields whose two bytes differ, so a missing or double swap shows.
+    auto db = std::make_unique<Database>();
+    db->clear();
+    db->system.syscode = DB_SYSCODE_VALUE;
+    db->transponders[0] = {0, 0, 27500, 0x2F1E, 0, 1, 3, 0};
+    db->transponders[3275] = {64, 0, 0x1234, 11954, 0, 0, 2, 0};
+    std::vector<uint8_t> file;
+    encode_database(*db, 0xABCD, 0x0102, file);
+    {
+        std::ofstream f(dir / "db.ird", std::ios::binary);
+        f.write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+    }
+    SimProcess sim({"--exchange", "db-from-receiver", "--ird", (dir / "db.ird").string()}, (dir / "sim.log").string());
+    CComPort port;
+    ASSERT_TRUE(open(port, sim));
+    Bytes buffer(0x100000, 0);
+    fill_database_flash_map(blocks, items);
+    ExchangeSetup setup;
+    setup.kind = ExchangeKind::DatabaseFromReceiver;
+    setup.receive_buffer = buffer.data();
+    setup.receive_capacity = uint32_t(buffer.size());
+    setup.announced_size = DB_TRANSFER_SIZE;
+    setup.block_table = &blocks;
+    setup.item_table = &items;
+    setup.buyer_code = &buyer;
+    setup.model_code = &model;
+    std::atomic<bool> running{true};
+    Recorder obs;
+    SteadyLinkClock clock;
+    ExchangeLoop loop(port, clock, obs, setup, running);
+    ExchangeResult r = loop.run();
+    port.Close();
+    ASSERT_EQ(r.outcome, ExchangeOutcome::Complete);
+    EXPECT_EQ(sim.wait(5000), 0) << sim.log();
+    // The receiver's codes are the file's.
+    EXPECT_EQ(buyer, 0xABCD);
+    EXPECT_EQ(model, 0x0102);
+    auto back = std::make_unique<Database>();
+    common::ScriptedPrompts prompts;
+    ASSERT_EQ(back->take_back_image(buffer.data(), prompts), 1);
+    EXPECT_EQ(back->transponders[0].frequency, 0x2F1E);
+    EXPECT_EQ(back->transponders[3275].symbol_rate, 0x1234);
+    Bytes a(DB_IMAGE_SIZE, 0), b(DB_IMAGE_SIZE, 0);
+    db->pack_image(a.data());
+    back->pack_image(b.data());
+    EXPECT_TRUE(a == b);
 }
