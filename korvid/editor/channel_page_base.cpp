@@ -1,0 +1,422 @@
+#include "korvid/editor/channel_page_base.h"
+
+#include "common/strfmt.h"
+#include "korvid/editor/channel_dialog.h"
+#include "korvid/editor/channel_texts.h"
+#include "korvid/editor/editor_operations.h"
+#include "korvid/editor/tuner_mode.h"
+
+#include <algorithm>
+#include <cstring>
+#include <strings.h>
+
+namespace korvid {
+
+ChannelPageBase::ChannelPageBase(EditorContext& ctx, int type)
+    : ctx_(ctx)
+    , type_(type)
+{
+    list_.columns = {{"Num", 60}, {"Name", 90}, {"SAT", 80}, {"TP", 120}};
+    if (tv())
+        list_.columns.push_back({"V PID", 50});
+    list_.columns.insert(list_.columns.end(), {{"A PID", 50},
+                                               {"PCR PID", 60},
+                                               {"TTXT PID", 80},
+                                               {"LOCK", 50},
+                                               {"SCRAM.", 90},
+                                               {"FAV", 60},
+                                               {"Aud Lang", 90}});
+}
+
+std::string ChannelPageBase::lock_text(const tChannelStructure& ch) const
+{
+    if (ch.attributes & CH_ATTR_LOCK)
+        return "lock";
+    // Only the radio list says which channels the receiver skips.
+    if (!tv() && (ch.attributes & CH_ATTR_SKIP))
+        return "skip";
+    return {};
+}
+
+ListState::Row ChannelPageBase::make_row(int row_number, int global_index) const
+{
+    const tChannelStructure& ch = ctx_.db.channels[global_index];
+    ListState::Row row{global_index, {common::strfmt("%03d", row_number + 1)}};
+    for (std::string& text : channel_columns(ch))
+        row.texts.push_back(std::move(text));
+    return row;
+}
+
+void ChannelPageBase::fill_db_combo()
+{
+    const Database& db = ctx_.db;
+    uint8_t ids[MAX_SAT_NUM];
+    int n = 0;
+    bool seen[SAT_HALF_NUM] = {};
+    const int first = first_slot_of(type_), end = first + slot_count_of(type_);
+    for (int c = first; c < end && n < MAX_SAT_NUM; ++c) {
+        const uint16_t tp = db.channels[c].tp_index;
+        if (tp >= INVALID_TPID)
+            continue;
+        const int sat = db.transponders[tp].sat_id;
+        // Twins count once: the first id met of a pair stands for both.
+        if (sat >= INVALID_SATID || seen[satellite_t1(sat)])
+            continue;
+        seen[satellite_t1(sat)] = true;
+        ids[n++] = uint8_t(sat);
+    }
+    sort_satellites_by_position(db, ids, n);
+
+    EditorSelection& sel = ctx_.selection();
+    std::vector<std::string> names = {"All"};
+    db_ids_ = {INVALID_SATID};
+    int selected = 0;
+    for (int i = 0; i < n; ++i) {
+        if (!satellite_used(db, ids[i]))
+            continue;
+        // The current satellite may come from either half (a T2 pick on a satellite page); its twin's
+        // entry stands for it.
+        if (selected == 0 && sel.current_sat != INVALID_SATID && same_satellite(ids[i], sel.current_sat) >= 0)
+            selected = int(names.size());
+        names.push_back(satellite_name(db, ids[i]));
+        db_ids_.push_back(ids[i]);
+    }
+    db_combo_.fill(std::move(names), selected);
+    if (selected == 0)
+        sel.current_sat = INVALID_SATID;
+}
+
+void ChannelPageBase::fill_list()
+{
+    const Database& db = ctx_.db;
+    const int current = ctx_.selection().current_sat;
+    const int first = first_slot_of(type_);
+    const int count = std::min<int>(db.system.chan_count[type_], slot_count_of(type_));
+    list_.clear_rows();
+    list_.rows.reserve(size_t(count));
+    for (int c = first; c < first + count; ++c) {
+        if (current != INVALID_SATID) {
+            const uint16_t tp = db.channels[c].tp_index;
+            if (tp >= MAX_TP_NUM || same_satellite(db.transponders[tp].sat_id, current) < 0)
+                continue;
+        }
+        list_.rows.push_back(make_row(int(list_.rows.size()), c));
+    }
+    apply_sort();
+    if (remembered_ >= 0)
+        show_item(remembered_);
+}
+
+void ChannelPageBase::apply_sort()
+{
+    if (sort_ == NameSort::None)
+        return;
+    const bool descending = sort_ == NameSort::Descending;
+    std::stable_sort(list_.rows.begin(), list_.rows.end(), [descending](const auto& a, const auto& b) {
+        const int cmp = strcasecmp(a.texts[NAME_COLUMN].c_str(), b.texts[NAME_COLUMN].c_str());
+        return descending ? cmp > 0 : cmp < 0;
+    });
+}
+
+void ChannelPageBase::reload()
+{
+    fill_db_combo();
+    fill_list();
+}
+
+void ChannelPageBase::refresh()
+{
+    sort_ = NameSort::None;
+    reload();
+}
+
+bool ChannelPageBase::choose_db(int entry)
+{
+    if (entry < 0 || entry >= int(db_ids_.size()))
+        return false;
+    ctx_.selection().current_sat = uint16_t(db_ids_[size_t(entry)]);
+    reload();
+    return true;
+}
+
+void ChannelPageBase::describe(int global_index)
+{
+    const tChannelStructure& ch = ctx_.db.channels[global_index];
+    status_ = channel_status_text(ch, tv());
+    audio_combo_.fill(audio_entries(ch), 0);
+}
+
+int ChannelPageBase::show_item(int global_index)
+{
+    const int row = list_.find_item(global_index);
+    list_.select_only(row);
+    list_.scroll_to = row;
+    if (row >= 0)
+        describe(global_index);
+    return row;
+}
+
+void ChannelPageBase::select_rows(std::vector<int> rows)
+{
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    list_.selected.clear();
+    for (int r : rows)
+        if (r >= 0 && r < int(list_.rows.size()))
+            list_.selected.push_back(r);
+    const int row = list_.single_selection();
+    if (row < 0)
+        return;
+    remembered_ = list_.rows[size_t(row)].item_data;
+    describe(remembered_);
+}
+
+void ChannelPageBase::click_row(int row)
+{
+    select_rows({row});
+}
+
+void ChannelPageBase::double_click_row(int row)
+{
+    click_row(row);
+    edit();
+}
+
+int ChannelPageBase::first_free_slot() const
+{
+    const int first = first_slot_of(type_), end = first + slot_count_of(type_);
+    for (int c = first; c < end; ++c)
+        if (ctx_.db.channels[c].tp_index >= INVALID_TPID)
+            return c;
+    return -1;
+}
+
+ChannelPageBase::SearchResult
+ChannelPageBase::search_duplicates(const Database& db, int type, const tChannelStructure& rec)
+{
+    SearchResult result;
+    const uint16_t audio = rec.audio_pid[0] & PID_MASK;
+    const int first = first_slot_of(type), end = first + slot_count_of(type);
+    for (int c = first; c < end; ++c) {
+        const tChannelStructure& cand = db.channels[c];
+        if (cand.tp_index >= INVALID_TPID) {
+            if (cand.audio_pid[0] == INVALID_PID)
+                break;
+            continue; // a free slot is nobody's duplicate, whatever its transponder value
+        }
+        if (same_transponder(cand.tp_index, rec.tp_index) < 0)
+            continue;
+        if (type == SERVICE_TV && (cand.video_pid & PID_MASK) != (rec.video_pid & PID_MASK))
+            continue;
+        std::vector<uint16_t> pids = extended_audio_pids(db, cand);
+        if (pids.empty())
+            pids.assign(cand.audio_pid, cand.audio_pid + AUDIO_PID_NUM);
+        // An empty entry is no PID at all and matches nothing.
+        const bool match = std::any_of(pids.begin(), pids.end(), [audio](uint16_t p) {
+            return p != INVALID_PID && (p & PID_MASK) == audio;
+        });
+        if (!match)
+            continue;
+        if ((cand.attributes & CH_ATTR_SKIP) || cand.tp_index == rec.tp_index) {
+            result.duplicate = c;
+            return result;
+        }
+        if (result.twin < 0)
+            result.twin = c;
+    }
+    return result;
+}
+
+void ChannelPageBase::add()
+{
+    Database& db = ctx_.db;
+    const int target = first_free_slot();
+    if (target < 0) {
+        ctx_.prompts.info("Channel is Full");
+        return;
+    }
+    EditorSelection& sel = ctx_.selection();
+    ChannelDialog dialog(db, ChannelDialog::ADD, target, sel.current_sat, ctx_.prompts);
+    if (!ctx_.dialogs.channel || !ctx_.dialogs.channel(dialog))
+        return;
+    tChannelStructure rec = dialog.record();
+    if (ctx_.tuner_selection() == TUNER_SEL_T2) {
+        if (rec.tp_index < TP_HALF_NUM)
+            rec.tp_index = uint16_t(rec.tp_index + TP_HALF_NUM);
+    } else if (rec.tp_index >= TP_HALF_NUM) {
+        rec.tp_index = uint16_t(rec.tp_index - TP_HALF_NUM);
+    }
+
+    const SearchResult found = search_duplicates(db, type_, rec);
+    if (found.duplicate >= 0) {
+        const int number = tv() ? found.duplicate + 1 : found.duplicate - (MAX_TV_CHAN_NUM - 1);
+        ctx_.prompts.info(common::strfmt("Same Channel exist = %d", number));
+        return;
+    }
+    int shown;
+    if (found.twin >= 0) {
+        // The receiver already has this channel through the other tuner; it is only told to skip it.
+        db.channels[found.twin].attributes |= CH_ATTR_SKIP;
+        shown = found.twin;
+    } else {
+        rec.attributes |= CH_ATTR_MANUAL;
+        db.channels[target] = rec;
+        // Favourites only now, when the slot really holds the channel they point at.
+        dialog.store(db);
+        db.language_bytes[target] = 0xFF;
+        const int first = first_slot_of(type_);
+        int count = db.system.chan_count[type_];
+        while (count < slot_count_of(type_) && channel_used(db, first + count))
+            ++count;
+        db.system.chan_count[type_] = uint16_t(count);
+        shown = target;
+    }
+    // The row to show must be in the filtered list: follow the satellite of the channel shown (for a
+    // twin channel that is the twin satellite of the one the user picked).
+    if (sel.current_sat != INVALID_SATID)
+        sel.current_sat = db.transponders[db.channels[shown].tp_index].sat_id;
+    remembered_ = shown;
+    reload();
+    show_item(shown);
+    ctx_.mark_modified();
+}
+
+void ChannelPageBase::edit()
+{
+    if (list_.selected.empty()) {
+        ctx_.prompts.info("No item is selected!");
+        return;
+    }
+    if (list_.selected.size() > 1) {
+        ctx_.prompts.info("Only one select!");
+        return;
+    }
+    Database& db = ctx_.db;
+    const int row = list_.selected.front();
+    const int index = list_.rows[size_t(row)].item_data;
+    ChannelDialog dialog(db, ChannelDialog::EDIT, index, ctx_.selection().current_sat, ctx_.prompts);
+    if (!ctx_.dialogs.channel || !ctx_.dialogs.channel(dialog))
+        return;
+    const tChannelStructure before = db.channels[index];
+    db.channels[index] = edited_record(before, dialog.record());
+    bool changed = std::memcmp(&before, &db.channels[index], sizeof before) != 0;
+    changed = dialog.store(db) || changed;
+
+    const std::string number = list_.rows[size_t(row)].texts[0];
+    list_.rows[size_t(row)] = make_row(0, index);
+    list_.rows[size_t(row)].texts[0] = number;
+    list_.select_only(row);
+    list_.scroll_to = row;
+    remembered_ = index;
+    describe(index);
+    if (changed)
+        ctx_.mark_modified();
+}
+
+void ChannelPageBase::remove()
+{
+    if (list_.selected.empty()) {
+        ctx_.prompts.info("No Item");
+        return;
+    }
+    if (!ctx_.prompts.ask_yes_no("Delete it ?"))
+        return;
+    Database& db = ctx_.db;
+    std::vector<int> doomed;
+    for (int r : list_.selected)
+        doomed.push_back(list_.rows[size_t(r)].item_data);
+    std::sort(doomed.begin(), doomed.end());
+    for (int c : doomed)
+        db.delete_channel(c);
+    compact_after_channel_deletion(db);
+    // Compaction closes the gaps, so a remembered survivor moves down by the deleted ones before it.
+    if (remembered_ >= 0) {
+        const auto below = std::lower_bound(doomed.begin(), doomed.end(), remembered_);
+        if (below != doomed.end() && *below == remembered_)
+            remembered_ = -1;
+        else
+            remembered_ -= int(below - doomed.begin());
+    }
+    reload();
+    status_.clear();
+    audio_combo_.empty();
+    ctx_.mark_modified();
+}
+
+void ChannelPageBase::click_name_header()
+{
+    sort_ = sort_ == NameSort::Descending ? NameSort::Ascending : NameSort::Descending;
+    std::vector<int> items;
+    for (int r : list_.selected)
+        items.push_back(list_.rows[size_t(r)].item_data);
+    apply_sort();
+    list_.selected.clear();
+    for (int item : items)
+        list_.selected.push_back(list_.find_item(item));
+    std::sort(list_.selected.begin(), list_.selected.end());
+}
+
+bool ChannelPageBase::drag_and_drop(int start_row, int drop_row)
+{
+    const int n = int(list_.rows.size());
+    if (start_row < 0 || start_row >= n || n == 0)
+        return false;
+    drop_row = std::clamp(drop_row, 0, n - 1);
+    if (drop_row == start_row)
+        return false;
+    // A drag always carries the row it started on.
+    if (!std::binary_search(list_.selected.begin(), list_.selected.end(), start_row))
+        list_.select_only(start_row);
+
+    std::vector<int> s;
+    for (int r : list_.selected)
+        s.push_back(list_.rows[size_t(r)].item_data);
+    const int start = list_.rows[size_t(start_row)].item_data;
+    int target = list_.rows[size_t(drop_row)].item_data;
+    const int p = int(std::find(s.begin(), s.end(), start) - s.begin());
+    const auto t_pos = std::find(s.begin(), s.end(), target);
+    if (t_pos != s.end() && int(t_pos - s.begin()) - p == target - start)
+        return false; // the selection dropped onto itself
+
+    std::vector<int> ordered = s;
+    std::sort(ordered.begin(), ordered.end());
+    const auto split = std::upper_bound(ordered.begin(), ordered.end(), target);
+    const int b = int(split - ordered.begin());
+    Database& db = ctx_.db;
+    int tracked = start; // where the drag-start channel is now
+    long swaps = 0;
+    auto swap_slots = [&](int x, int y) {
+        db.swap_channels(type_, x, y);
+        ++swaps;
+        if (tracked == x)
+            tracked = y;
+        else if (tracked == y)
+            tracked = x;
+    };
+    // Channels before the drop row bubble up to it one neighbour at a time; each one moved pulls the
+    // channels between it and the drop row down by one, the later selected ones included.
+    int moved = 0;
+    for (auto it = ordered.begin(); it != split; ++it) {
+        if (*it == target)
+            continue;
+        for (int i = *it - moved; i < target; ++i)
+            swap_slots(i, i + 1);
+        ++moved;
+    }
+    if (b > 0)
+        ++target;
+    moved = 0;
+    for (auto it = ordered.rbegin(); it != std::make_reverse_iterator(split); ++it) {
+        for (int i = *it + moved; i > target; --i)
+            swap_slots(i - 1, i);
+        ++moved;
+    }
+    if (swaps == 0)
+        return false;
+    remembered_ = tracked;
+    ctx_.mark_modified();
+    reload();
+    return true;
+}
+
+} // namespace korvid

@@ -1,0 +1,106 @@
+#pragma once
+// What the "TV" and "RADIO" pages share: the "DB" combo of the satellites that carry channels of the
+// page's type, the channel list filtered by the current satellite, the status line and audio PID
+// combo of one selected row, Add with its duplicate and twin-channel search, Edit, Delete, the view
+// sort by name and the move by drag and drop. The pages differ in their type, one list column, what
+// the status line, the audio combo and the "LOCK" column show, and how Edit stores the record.
+#include "korvid/editor/combo_state.h"
+#include "korvid/editor/editor_context.h"
+#include "korvid/editor/editor_page.h"
+#include "korvid/editor/list_state.h"
+
+#include <string>
+#include <vector>
+
+namespace korvid {
+
+class ChannelPageBase : public EditorPage
+{
+public:
+    enum class NameSort
+    {
+        None,
+        Descending,
+        Ascending
+    };
+
+    ChannelPageBase(EditorContext& ctx, int type);
+
+    int type() const { return type_; }
+    bool tv() const { return type_ == SERVICE_TV; }
+    virtual const char* caption() const = 0;
+    virtual const char* audio_label() const = 0;
+    std::vector<std::string> buttons() const { return {"Add", "Edit", "Del"}; }
+    std::vector<std::string> context_menu() const { return {"Add", "Edit", "Delete"}; }
+
+    const ComboState& db_combo() const { return db_combo_; }
+    // The satellite id behind each "DB" entry; INVALID_SATID for "All".
+    const std::vector<int>& db_ids() const { return db_ids_; }
+    const ListState& list() const { return list_; }
+    const std::string& status_line() const { return status_; }
+    const ComboState& audio_combo() const { return audio_combo_; }
+    // The global index of the channel whose row is remembered, -1 when none.
+    int remembered_item() const { return remembered_; }
+    NameSort name_sort() const { return sort_; }
+    // The column whose header shows the sort direction.
+    static constexpr int NAME_COLUMN = 1;
+
+    // The tab was selected: the list returns to slot order, then everything is rebuilt.
+    void refresh() override;
+    bool choose_db(int entry);
+    // The list's selection changed; with exactly one row it is remembered and described.
+    void select_rows(std::vector<int> rows);
+    void click_row(int row);
+    void double_click_row(int row);
+    void add();
+    void edit();
+    // "Del" button, "Delete" menu entry or the Delete key.
+    void remove();
+    void click_name_header();
+    // The selected rows were dragged from `start_row` and the button released over `drop_row` of
+    // this list (any row number; it is limited to the rows present). Returns true when channels moved.
+    bool drag_and_drop(int start_row, int drop_row);
+
+    // The slot a duplicate search finds for a new record on this page's type, as Add runs it.
+    struct SearchResult
+    {
+        int duplicate = -1; // global index of a channel that is the same; Add stores nothing
+        int twin = -1;      // global index of the same channel on the other tuner half
+    };
+    static SearchResult search_duplicates(const Database& db, int type, const tChannelStructure& rec);
+
+protected:
+    // Column texts of one channel row, without the leading "Num".
+    virtual std::vector<std::string> channel_columns(const tChannelStructure& ch) const = 0;
+    virtual std::vector<std::string> audio_entries(const tChannelStructure& ch) const = 0;
+    // Turns the dialog's record into what Edit stores over `stored`.
+    virtual tChannelStructure edited_record(const tChannelStructure& stored, tChannelStructure rec) const = 0;
+
+    // Shared column texts.
+    std::string lock_text(const tChannelStructure& ch) const;
+
+    EditorContext& ctx_;
+
+private:
+    // Rebuilds combo and list keeping the name sort, as Add, Delete, a drop and the "DB" combo do.
+    void reload();
+    void fill_db_combo();
+    void fill_list();
+    void apply_sort();
+    ListState::Row make_row(int row_number, int global_index) const;
+    void describe(int global_index);
+    // Selects and shows the row of a channel, describing it; returns the row or -1.
+    int show_item(int global_index);
+    int first_free_slot() const;
+
+    const int type_;
+    ComboState db_combo_;
+    std::vector<int> db_ids_;
+    ListState list_;
+    std::string status_;
+    ComboState audio_combo_;
+    int remembered_ = -1;
+    NameSort sort_ = NameSort::None;
+};
+
+} // namespace korvid

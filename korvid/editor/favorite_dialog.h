@@ -1,0 +1,86 @@
+#pragma once
+// The "Favorite" dialog as a model: one favourite list (group, type) edited on a working copy by
+// moving channels between the "CHANNEL" list and the "FAVORITE" list. Nothing reaches the database
+// until the page calls store() after OK; Cancel simply drops the model.
+#include "common/prompts.h"
+#include "korvid/database/database.h"
+#include "korvid/editor/list_state.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace korvid {
+
+class FavoriteDialog
+{
+public:
+    static constexpr const char* CAPTION = "Favorite";
+    static constexpr const char* GROUP_LABEL = "Favorite Group : ";
+    // A free entry of the working copy.
+    static constexpr int EMPTY = MAX_CHAN_NUM;
+    using WorkingCopy = std::array<int, MAX_FAVCHAN_NUM>;
+
+    FavoriteDialog(const Database& db, int group, int type, common::Prompts& prompts);
+
+    int group() const { return group_; }
+    int type() const { return type_; }
+    // "%d. %s": the group number and its name.
+    std::string heading() const;
+    const ListState& channel_list() const { return channels_; }
+    const ListState& favorite_list() const { return favorites_; }
+    // Global channel indexes, EMPTY for free entries.
+    const WorkingCopy& working_copy() const { return working_; }
+    // The two info lines: satellite name, then "%d/%c/%d" of the transponder.
+    const std::string& info_line(int line) const { return info_[line ? 1 : 0]; }
+    // The "FAVORITE" row shown drop-highlighted while a drag is over the list, -1 none.
+    int drop_highlight() const { return drop_highlight_; }
+
+    // Selection in either list; the info lines describe the last row of `rows` (the one acted on).
+    void select_channel_rows(std::vector<int> rows);
+    void click_channel_row(int row) { select_channel_rows({row}); }
+    void select_favorite_rows(std::vector<int> rows);
+    void click_favorite_row(int row) { select_favorite_rows({row}); }
+    // A list got the focus: the next row clicked is described even if it was the last one shown.
+    void focus_list() { last_shown_ = -1; }
+
+    // ">>": the selected "CHANNEL" rows go to the end of "FAVORITE".
+    void add_selected();
+    // "<<": the selected "FAVORITE" rows leave it.
+    void remove_selected();
+    // A drag of the selected "CHANNEL" rows moves over "FAVORITE"; `row` is the row under the mouse
+    // (-1 below the rows).
+    void drag_over_favorites(int row);
+    // The button is released over "FAVORITE": the channels go in before the highlighted row, or at
+    // the end when none is highlighted. Returns true when any was added.
+    bool drop_on_favorites();
+    // Dropping onto "CHANNEL" itself does nothing.
+    void drop_on_channels() { drop_highlight_ = -1; }
+
+    // OK closes the dialog; the working copy is then final.
+    bool ok() { return true; }
+    // Writes the working copy into the list, its count and the memberships. Returns true when any
+    // entry changed, which is when the document counts as modified.
+    bool store(Database& db) const;
+
+private:
+    ListState::Row make_row(int global_index) const;
+    bool in_favorites(int global_index) const { return favorites_.find_item(global_index) >= 0; }
+    // The working copy from the "FAVORITE" rows, then the rows again from it.
+    void rebuild(bool after_addition);
+    void show_info(int global_index);
+    std::vector<int> selected_channels() const;
+
+    const Database& db_;
+    const int group_;
+    const int type_;
+    common::Prompts& prompts_;
+    WorkingCopy working_;
+    ListState channels_;
+    ListState favorites_;
+    std::string info_[2];
+    int last_shown_ = -1;
+    int drop_highlight_ = -1;
+};
+
+} // namespace korvid

@@ -1,0 +1,63 @@
+#pragma once
+// The "Favorite" page: one favourite list (group, TV or radio) in its stored order, reordered by
+// dragging one row onto another and edited in the "Favorite" dialog through "Modify".
+// The group selector lists only the groups the receiver shows (a name starting with 0x7F is kept
+// out), so its entries are mapped to group numbers rather than taken as group numbers.
+#include "korvid/editor/check_state.h"
+#include "korvid/editor/combo_state.h"
+#include "korvid/editor/editor_context.h"
+#include "korvid/editor/editor_page.h"
+#include "korvid/editor/list_state.h"
+
+#include <string>
+#include <vector>
+
+namespace korvid {
+
+class FavoritePage : public EditorPage
+{
+public:
+    explicit FavoritePage(EditorContext& ctx);
+
+    const char* caption() const { return "Favorite"; }
+    const char* group_label() const { return "Favorite Group "; }
+    std::vector<std::string> buttons() const { return {"Modify"}; }
+
+    const ComboState& group_combo() const { return group_combo_; }
+    // The group number (0 to 3) behind each selector entry.
+    const std::vector<int>& group_numbers() const { return group_numbers_; }
+    // The chosen group number, -1 when no group is listed.
+    int group() const;
+    int type() const { return type_; }
+    const CheckState& tv_button() const { return tv_; }
+    const CheckState& radio_button() const { return radio_; }
+    const ListState& list() const { return list_; }
+
+    // Refills the group selector (keeping the chosen group while it is listed) and the list.
+    void refresh() override;
+    bool choose_group(int entry);
+    // SERVICE_TV or SERVICE_RADIO, as the two radio buttons.
+    void choose_type(int type);
+    void select_rows(std::vector<int> rows);
+    void click_row(int row) { select_rows({row}); }
+    void modify();
+    // Row `drag_row` was dropped on `drop_row` (-1, or any row past the end, means below the last
+    // row). Returns true when the list changed.
+    bool drag_and_drop(int drag_row, int drop_row);
+
+private:
+    void fill_groups();
+    void fill_list();
+
+    EditorContext& ctx_;
+    ComboState group_combo_;
+    std::vector<int> group_numbers_;
+    int chosen_group_ = 0;
+    int type_ = SERVICE_TV;
+    CheckState tv_, radio_;
+    ListState list_;
+    std::vector<int> entry_of_row_; // position in the stored list behind each row
+    int dropped_row_ = -1;
+};
+
+} // namespace korvid

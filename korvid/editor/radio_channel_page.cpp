@@ -1,0 +1,43 @@
+#include "korvid/editor/radio_channel_page.h"
+
+#include "common/strfmt.h"
+#include "korvid/editor/channel_texts.h"
+
+namespace korvid {
+
+std::vector<std::string> RadioChannelPage::channel_columns(const tChannelStructure& ch) const
+{
+    const Database& db = ctx_.db;
+    return {channel_name(ch),
+            channel_satellite_name(db, ch),
+            ch.tp_index < MAX_TP_NUM ? transponder_short_text(db.transponders[ch.tp_index]) : std::string(),
+            pid_column_text(shown_audio_pid(db, ch)),
+            pid_column_text(ch.pcr_pid),
+            ttx_column_text(ch.ttx_pid),
+            lock_text(ch),
+            common::strfmt("%ld", long(channel_scrambled(ch) ? 1 : 0)),
+            favourite_column_text(ch.fav_membership),
+            language_column_text(ch)};
+}
+
+std::vector<std::string> RadioChannelPage::audio_entries(const tChannelStructure& ch) const
+{
+    std::vector<std::string> entries;
+    for (uint16_t pid : ch.audio_pid)
+        entries.push_back(pid == INVALID_PID ? std::string() : common::strfmt("%ld", long(pid)));
+    for (uint16_t pid : extended_audio_pids(ctx_.db, ch))
+        entries.push_back(common::strfmt("%ld", long(pid)));
+    return entries;
+}
+
+tChannelStructure RadioChannelPage::edited_record(const tChannelStructure& stored,
+                                                  tChannelStructure rec) const
+{
+    // The dialog offers first-half transponders only; a channel added for the second tuner stays on
+    // it, or an unchanged edit would silently move it to the other input.
+    if (stored.tp_index >= TP_HALF_NUM && stored.tp_index < MAX_TP_NUM && rec.tp_index < TP_HALF_NUM)
+        rec.tp_index = uint16_t(rec.tp_index + TP_HALF_NUM);
+    return rec;
+}
+
+} // namespace korvid
