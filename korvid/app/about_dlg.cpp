@@ -44,8 +44,8 @@ void CAboutDlg::paintEvent(QPaintEvent*)
     p.drawText(QRect(180, 80, 300, 22), Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(about_version_line()));
     p.setFont(skin::arial(13));
     p.setPen(QColor(200, 214, 240));
-    p.drawText(QRect(180, 104, 200, 18), Qt::AlignLeft | Qt::AlignTop,
-               QStringLiteral("Channel database and software tool"));
+    p.drawText(QRect(180, 104, 196, 36), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+               QStringLiteral("Database and software tool"));
 }
 
 void CAboutDlg::mousePressEvent(QMouseEvent* e)

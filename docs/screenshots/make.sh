@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Takes the screenshots of this folder again: Korvid under a virtual X server, against receiver-sim.
+# Usage: docs/screenshots/make.sh [build folder, default build]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=${1:-build}
+cmake --build "$root/$build" --target korvid_screenshots
+xvfb-run -a -s "-screen 0 1280x1024x24" "$root/$build/korvid/app/tests/korvid_screenshots" "$root/docs/screenshots"
