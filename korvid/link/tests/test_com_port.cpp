@@ -107,14 +107,14 @@ TEST(CComPort, LineIsRawBothWays)
     CComPort port;
     ASSERT_TRUE(port.OpenPath(pty.path(), 1));
     // XON, XOFF, CR, LF, ^C, ^D, DEL and high bytes must pass untouched.
-    const Bytes special{0x11, 0x13, 0x0D, 0x0A, 0x03, 0x04, 0x7F, 0xFF, 0x00, 0x1A};
-    pty.write(special);
-    ASSERT_TRUE(wait_queued(port, uint32_t(special.size())));
-    Bytes in(special.size());
-    EXPECT_EQ(port.Read(in.data(), uint32_t(in.size())), special.size());
-    EXPECT_EQ(in, special);
-    EXPECT_EQ(port.Write(special.data(), uint32_t(special.size())), 1u);
-    EXPECT_EQ(pty.read(special.size(), 1000), special);
+    const Bytes control_bytes{0x11, 0x13, 0x0D, 0x0A, 0x03, 0x04, 0x7F, 0xFF, 0x00, 0x1A};
+    pty.write(control_bytes);
+    ASSERT_TRUE(wait_queued(port, uint32_t(control_bytes.size())));
+    Bytes in(control_bytes.size());
+    EXPECT_EQ(port.Read(in.data(), uint32_t(in.size())), control_bytes.size());
+    EXPECT_EQ(in, control_bytes);
+    EXPECT_EQ(port.Write(control_bytes.data(), uint32_t(control_bytes.size())), 1u);
+    EXPECT_EQ(pty.read(control_bytes.size(), 1000), control_bytes);
 }
 
 TEST(CComPort, CloseDeliversTheLastBytesWritten)

@@ -219,6 +219,18 @@ TEST_F(TransferE2E, RecvDbOfSomethingThatIsNoDatabaseWritesNothing)
     EXPECT_FALSE(fs::exists(p("out.ird")));
 }
 
+TEST_F(TransferE2E, RecvDbIntoAFileThatCannotBeWrittenIsAFileError)
+{
+    Bytes image;
+    make_database(p("src.ird"), 0x0102, 0x0304, &image);
+    write_file(p("image.bin"), image);
+    SimProcess sim({"--exchange", "db-from-receiver", "--image", p("image.bin")}, p("sim.log"));
+    Cli cli({"recv-db", p("no-such-dir/out.ird"), "--port", sim.path()}, dir);
+    EXPECT_EQ(cli.wait(), 2);
+    EXPECT_EQ(last_line(cli.err()), "Can't save to this file");
+    EXPECT_EQ(sim.wait(5000), 0) << "the image itself arrived";
+}
+
 TEST_F(TransferE2E, RecvDbOfAShortImageIsNotTakenForAWholeOne)
 {
     Bytes image;
