@@ -23,10 +23,13 @@ public:
     ~CKorvidApp() override;
 
     // Runs the start-up sequence and shows the main window; false when the program cannot start.
+    // `editor_factory` makes the editor-mode view; it may reach the database, the document and the
+    // prompts through this object, which exist before the first view is made.
     bool InitInstance(EditorViewFactory editor_factory = {});
 
     Database& database() { return *m_db; }
     CKorvidDoc& document() { return *m_doc; }
+    common::Prompts& prompts() { return m_prompts; }
     CMainFrame* frame() const { return m_frame.get(); }
 
 private:
