@@ -53,6 +53,8 @@ void SatellitePageBase::refresh()
 
 void SatellitePageBase::on_new_database()
 {
+    // The selection was reset with the new data; a highlighted row from the old data would mislead.
+    remembered_ = -1;
     tuner_.set_mode(read_tuner_mode(ctx_.db));
     fill_list();
 }

@@ -30,7 +30,7 @@ public:
 
     // Refills the list from the database, keeping the tuner selection.
     void refresh() override;
-    // Re-reads the tuner mode (which resets the selector) and refills.
+    // Re-reads the tuner mode (which resets the selector), forgets the remembered row and refills.
     void on_new_database() override;
 
     bool choose_tuner(int entry);

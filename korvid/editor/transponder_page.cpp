@@ -71,6 +71,12 @@ void TransponderPage::refresh()
     fill_list();
 }
 
+void TransponderPage::on_new_database()
+{
+    remembered_ = -1;
+    refresh();
+}
+
 bool TransponderPage::choose_db(int entry)
 {
     if (entry < 0 || entry >= int(db_ids_.size()))

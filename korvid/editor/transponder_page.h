@@ -27,6 +27,8 @@ public:
     int remembered_item() const { return remembered_; }
 
     void refresh() override;
+    // Forgets the remembered row, which belonged to the old data, and refreshes.
+    void on_new_database() override;
     bool choose_db(int entry);
     void select_rows(std::vector<int> rows);
     void click_row(int row);

@@ -63,12 +63,20 @@ TEST_F(EditorViewTest, TabChangeKeepsTheTunerChoiceAndANewDatabaseRereadsIt)
     EXPECT_EQ(view.satellite_page().tuner().selection(), TUNER_SEL_T2);
     EXPECT_EQ(view.satellite_page().list().rows[0].item_data, 64);
 
+    view.satellite_page().click_row(2);
+    view.select_tab(EditorView::TAB_TP);
+    view.transponder_page().click_row(0);
     load(TunerMode::Twin);
+    EXPECT_TRUE(view.satellite_page().list().selected.empty());
+    EXPECT_TRUE(view.transponder_page().list().selected.empty());
     EXPECT_EQ(view.satellite_page().tuner().label(), "TUNER: TWIN");
     EXPECT_EQ(view.searched_satellite_page().tuner().label(), "TUNER: TWIN");
     EXPECT_EQ(view.satellite_page().list().rows[0].item_data, 0);
     load(TunerMode::T1T2);
     EXPECT_EQ(view.satellite_page().tuner().selection(), TUNER_SEL_T1);
+    view.satellite_page().click_row(2);
+    load(TunerMode::T1T2);
+    EXPECT_TRUE(view.satellite_page().list().selected.empty());
 }
 
 TEST_F(EditorViewTest, TunerSelectionQueryFollowsTheActiveSatellitePage)
