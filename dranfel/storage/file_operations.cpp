@@ -319,7 +319,6 @@ int FileOperation::copy_recording(Entry& e)
 
 FileOpOutcome FileOperation::run(const FileOpParams& params)
 {
-    cancel_.store(0);
     bytes_.store(0);
     failure_.reset();
     move_ = params.kind == FileOpKind::Move;
@@ -328,8 +327,9 @@ FileOpOutcome FileOperation::run(const FileOpParams& params)
 
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[buffer_size_]);
     if (!buffer) {
-        Entry none;
-        fail(none, FAIL_NO_MEMORY, {}, "could not allocate the copy buffer");
+        Entry first;
+        first.name = params.names.empty() ? std::string() : params.names.front();
+        fail(first, FAIL_NO_MEMORY, {}, "could not allocate the copy buffer");
         return FileOpOutcome::Failed;
     }
     buffer_ = buffer.get();
@@ -344,6 +344,13 @@ FileOpOutcome FileOperation::run(const FileOpParams& params)
     std::vector<Entry> done;
     for (size_t i = 0; i < params.names.size(); ++i) {
         index_ = int32_t(i + 1);
+        if (cancelled()) {
+            // Stopped between entries: a copy takes back what it did, a move keeps what it moved.
+            if (!move_)
+                for (Entry& d : done)
+                    d.remove_destinations();
+            return FileOpOutcome::Cancelled;
+        }
         Entry e;
         e.name = params.names[i];
         e.src = join_path(params.source_folder, e.name);

@@ -76,7 +76,8 @@ public:
     std::function<void(const ProgressReport&)> on_progress;
     std::function<void(const FileOpFailure&)> on_failure;
 
-    // Runs the whole selection. The cancel flag is cleared first. Every write and each copy's final
+    // Runs the whole selection; one FileOperation serves one run, so a cancel that arrives before
+    // the run starts is not lost. Every write and each copy's final
     // size are checked; a failed entry's destination files are removed, and a move deletes an
     // entry's sources only after all of its files were copied whole.
     FileOpOutcome run(const FileOpParams& params);

@@ -9,7 +9,10 @@
 
 #include <sys/stat.h>
 
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 // The allocation-failure test asks for a buffer no machine has; under AddressSanitizer that must
 // come back as a null pointer rather than end the run.
@@ -435,4 +438,47 @@ TEST(FileOperation, SelectionListTakesRealNamesOfRecordingsAndSortsWithoutCase)
     };
     EXPECT_EQ(selection_list(rows), (std::vector<std::string>{"A.mem", "b.MP3", "news_#001_200603012015.AVR",
                                                               "News_#001_200603012015.AVR", "Zed_#001_200603012015.AVR"}));
+}
+
+TEST(FileOperation, CancelFromTheWindowThreadWhileAReportIsBeingHandled)
+{
+    TempDir tmp;
+    std::string src = tmp.sub("src"), dst = tmp.sub("dst");
+    Recording rec = make_recording(src, "News", {400000, 400000});
+    FileOperation op;
+    std::mutex m;
+    std::condition_variable cv;
+    bool reported = false, handled = false;
+    // Each report waits until the "window thread" has handled it, as the GUI's reports do.
+    op.on_progress = [&](const ProgressReport& r) {
+        if (r.code != PROGRESS_FILE_STEP)
+            return;
+        std::unique_lock lock(m);
+        reported = true;
+        cv.notify_all();
+        cv.wait(lock, [&] { return handled; });
+    };
+    FileOpOutcome outcome = FileOpOutcome::Done;
+    std::thread worker([&] { outcome = op.run(params(src, dst, {rec.part1})); });
+    {
+        std::unique_lock lock(m);
+        cv.wait(lock, [&] { return reported; });
+        op.cancel();
+        handled = true;
+        cv.notify_all();
+    }
+    worker.join();
+    EXPECT_EQ(outcome, FileOpOutcome::Cancelled);
+    EXPECT_TRUE(files_in(dst).empty());
+}
+
+TEST(FileOperation, CancelBeforeTheRunStartsCopiesNothing)
+{
+    TempDir tmp;
+    std::string src = tmp.sub("src"), dst = tmp.sub("dst");
+    write_file(src + "/a.mp3", pattern(10, 1));
+    FileOperation op;
+    op.cancel();
+    EXPECT_EQ(op.run(params(src, dst, {"a.mp3"})), FileOpOutcome::Cancelled);
+    EXPECT_TRUE(files_in(dst).empty());
 }
