@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <initializer_list>
 #include <iterator>
 #include <limits>
@@ -21,7 +22,7 @@ namespace korvid {
 
 namespace {
 
-using json = nlohmann::json;
+using json = nlohmann::ordered_json;
 
 constexpr const char* FORMAT_NAME = "korvid channel database";
 constexpr int ROW_BYTES = 32; // bytes per line of a carried region
@@ -934,6 +935,77 @@ void fill_unlisted(Database& db, uint8_t unlisted_language)
         t = tp;
 }
 
+// The parser keeps the last of two equal keys without a word; a key given twice (a merge gone wrong,
+// say) is refused instead, so that no value is dropped unseen. Walks the parse events and keeps the
+// path of where it stands.
+class DuplicateKeys
+{
+public:
+    std::string error;
+
+    bool operator()(int, json::parse_event_t event, json& parsed)
+    {
+        switch (event) {
+        case json::parse_event_t::object_start:
+        case json::parse_event_t::array_start:
+            push(event == json::parse_event_t::object_start);
+            break;
+        case json::parse_event_t::key: {
+            Frame& f = frames_[depth_ - 1];
+            const auto& k = parsed.get_ref<const std::string&>();
+            for (const auto& seen : f.keys)
+                if (seen == k && error.empty())
+                    error = join(path(depth_ - 1), k.c_str()) + ": key given twice";
+            f.keys.push_back(k);
+            break;
+        }
+        case json::parse_event_t::object_end:
+        case json::parse_event_t::array_end:
+            --depth_;
+            element_done();
+            break;
+        case json::parse_event_t::value:
+            element_done();
+            break;
+        }
+        return true;
+    }
+
+private:
+    struct Frame
+    {
+        bool object = false;
+        size_t index = 0;
+        std::vector<std::string> keys;
+    };
+
+    void push(bool object)
+    {
+        if (frames_.size() == depth_)
+            frames_.emplace_back();
+        Frame& f = frames_[depth_++];
+        f.object = object;
+        f.index = 0;
+        f.keys.clear();
+    }
+    void element_done()
+    {
+        if (depth_ > 0 && !frames_[depth_ - 1].object)
+            ++frames_[depth_ - 1].index;
+    }
+    // The path of the value that frame `n` stands in, built from the frames below it.
+    std::string path(size_t n) const
+    {
+        std::string p;
+        for (size_t i = 0; i < n; ++i)
+            p = frames_[i].object ? join(p, frames_[i].keys.back().c_str()) : join(p, frames_[i].index);
+        return p;
+    }
+
+    std::vector<Frame> frames_;
+    size_t depth_ = 0;
+};
+
 bool read_file(const std::string& path, std::string& text)
 {
     std::ifstream in(path, std::ios::binary);
@@ -984,13 +1056,18 @@ DatabaseFromJson build_database_from_json(std::string_view text)
 {
     DatabaseFromJson result;
     json root;
+    DuplicateKeys duplicates;
     try {
-        root = json::parse(text.begin(), text.end());
+        root = json::parse(text.begin(), text.end(), std::ref(duplicates));
     } catch (const json::parse_error& e) {
         // The library's message carries the line and column; its exception tag does not help.
         std::string what = e.what();
         size_t tag = what.find("] ");
         result.error = tag == std::string::npos ? what : what.substr(tag + 2);
+        return result;
+    }
+    if (!duplicates.error.empty()) {
+        result.error = duplicates.error;
         return result;
     }
     Reader r;
