@@ -34,6 +34,23 @@ public:
         DISEQC_USALS
     };
     static constexpr const char* CAPTION = "Satellite";
+    // The fixed texts of the dialog's groups, labels and buttons.
+    static constexpr const char* GROUP_ANTENNA = "Antenna";
+    static constexpr const char* LABEL_NAME = "SAT Name";
+    static constexpr const char* GROUP_LNB = "LNB";
+    static constexpr const char* LABEL_LNB_TYPE = "LNB Type";
+    static constexpr const char* LABEL_FREQ_LOW = "LNB Freq. Low";
+    static constexpr const char* LABEL_FREQ_HIGH = "LNB Freq. High";
+    static constexpr const char* LABEL_LNB_POWER = "LNB Power";
+    static constexpr const char* CHECK_012V = "0/12 V";
+    static constexpr const char* CHECK_22K = "22KHz";
+    static constexpr const char* GROUP_DISEQC = "DiSEqC";
+    static constexpr const char* LABEL_DISEQC = "DiSEqC";
+    static constexpr const char* LABEL_DISEQC_PORT = "DiSEqC Port";
+    static constexpr const char* GROUP_POSITIONER = "Positioner";
+    static constexpr const char* LABEL_DEGREE = "Degree";
+    static constexpr const char* BUTTON_OK = "OK";
+    static constexpr const char* BUTTON_CANCEL = "Cancel";
     static constexpr size_t NAME_CHARS = 21;
     static constexpr size_t FREQ_CHARS = 5;
     static constexpr size_t DEGREE_CHARS = 6;

@@ -27,6 +27,15 @@ public:
         HOR = 1
     };
     static constexpr const char* CAPTION = "Transponder";
+    // The fixed texts of the dialog's labels and buttons.
+    static constexpr const char* LABEL_LINK_SAT = "Link SAT";
+    static constexpr const char* LABEL_FREQUENCY = "Freq(MHz)";
+    static constexpr const char* LABEL_SYMBOL_RATE = "Symbol Rate";
+    static constexpr const char* LABEL_FEC = "FEC";
+    static constexpr const char* LABEL_POLARITY = "Polarity";
+    static constexpr const char* BUTTON_OK = "OK";
+    static constexpr const char* BUTTON_CANCEL = "Cancel";
+    static const char* polarity_button_text(int p) { return p == VER ? "VER" : "HOR"; }
     static constexpr int SPIN_MIN = 0;
     static constexpr int SPIN_MAX = 65535;
     // Edit mode shrinks the window to this size so the list falls outside it.

@@ -17,6 +17,7 @@ public:
     explicit TransponderPage(EditorContext& ctx);
 
     const char* caption() const { return "TP"; }
+    const char* db_label() const { return "DB"; }
     std::vector<std::string> buttons() const { return {"Add", "Edit", "Del"}; }
     std::vector<std::string> context_menu() const { return {"Add", "Edit", "Delete"}; }
 
