@@ -44,6 +44,7 @@ public:
         if (type != CT_MenuItem)
             return QProxyStyle::sizeFromContents(type, opt, size, w);
         const auto* mi = qstyleoption_cast<const QStyleOptionMenuItem*>(opt);
+        // wide enough for the bold look of a highlighted item
         QFontMetrics fm(menu_font(true));
         if (mi && mi->menuItemType == QStyleOptionMenuItem::Separator)
             return {60, 8};
@@ -55,7 +56,7 @@ public:
             text = text.left(tab);
         }
         int width = 9 + fm.horizontalAdvance(text) + 24 + (accel.isEmpty() ? 0 : fm.horizontalAdvance(accel));
-        return {std::max(width, 150), fm.height() + 6};
+        return {std::max(width, 150), QFontMetrics(menu_font(false)).height() + 6};
     }
 
     void drawPrimitive(PrimitiveElement pe, const QStyleOption* opt, QPainter* p, const QWidget* w) const override

@@ -302,6 +302,55 @@ private slots:
         QVERIFY(!m_frame->isVisible());
     }
 
+    void menu_records_keep_append_order_and_removal_takes_the_first_match()
+    {
+        CMyMenu menu(QStringLiteral("Test"));
+        menu.AppendMenu(MF_STRING, 10, "One");
+        menu.AppendMenu(MF_SEPARATOR, 0, "");
+        menu.AppendMenu(MF_STRING, 11, "A text far longer than the thirty-one characters a record holds");
+        menu.AppendMenu(MF_SEPARATOR, 0, "");
+        menu.AppendMenu(MF_STRING, 10, "One again");
+        QCOMPARE(std::string(menu.records()[2]->text), std::string("A text far longer than the thir"));
+        QVERIFY(menu.RemoveMenu(0));
+        QVERIFY(menu.RemoveMenu(10));
+        QCOMPARE(menu.item_texts(), (Texts{QStringLiteral("A text far longer than the thir").toStdString(), "---",
+                                           "One again"}));
+        QVERIFY(!menu.RemoveMenu(99));
+        QCOMPARE(menu.records().size(), size_t(3));
+    }
+
+    void menu_items_are_drawn_in_the_menu_colours()
+    {
+        CMyMenu menu(QStringLiteral("Test"));
+        menu.AppendMenu(MF_STRING, 1, "Open\tCtrl+O");
+        menu.AppendMenu(MF_SEPARATOR, 0, "");
+        menu.AppendMenu(MF_GRAYED, 2, "Disabled");
+        menu.popup(QPoint(10, 10));
+        QTRY_VERIFY(menu.isVisible());
+        menu.setActiveAction(menu.actions().first());
+        const QImage img = menu.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        menu.hide();
+        // Text is antialiased: its pixels count when they come within `tol` of the colour.
+        auto count = [&](QColor c, QRect in, int tol = 0) {
+            int n = 0;
+            for (int y = in.top(); y <= in.bottom(); ++y)
+                for (int x = in.left(); x <= in.right(); ++x) {
+                    const QRgb p = img.pixel(x, y);
+                    n += std::abs(qRed(p) - c.red()) <= tol && std::abs(qGreen(p) - c.green()) <= tol &&
+                         std::abs(qBlue(p) - c.blue()) <= tol;
+                }
+            return n;
+        };
+        const QRect open = menu.actionGeometry(menu.actions()[0]);
+        const QRect disabled = menu.actionGeometry(menu.actions()[2]);
+        QCOMPARE(open.height(), QFontMetrics(menu.font()).height() + 6);
+        QVERIFY(count(QColor(107, 162, 214), open) > open.width() * 4); // highlighted fill
+        QVERIFY(count(QColor(8, 37, 107), open) >= 2 * open.width());    // its frame
+        QVERIFY(count(Qt::white, open, 30) > 10);                           // white text on it
+        QVERIFY(count(QColor(130, 140, 190), disabled) > disabled.width() * 4);
+        QVERIFY(count(Qt::white, disabled, 30) > 10); // the embossed shadow of disabled text
+    }
+
     void frame_save_and_download_db_explain_why_nothing_happens()
     {
         m_frame->on_button(1);
