@@ -382,16 +382,18 @@ bool ChannelPageBase::drag_and_drop(int start_row, int drop_row)
     std::sort(ordered.begin(), ordered.end());
     const auto split = std::upper_bound(ordered.begin(), ordered.end(), target);
     const int b = int(split - ordered.begin());
+    // The exchanges run on slot positions first and the records move once afterwards: a long drag
+    // makes hundreds of thousands of neighbour exchanges, and each one done on the records would
+    // also rescan every favourite list the two channels are in. The outcome is the same.
     Database& db = ctx_.db;
-    int tracked = start; // where the drag-start channel is now
+    const int first = first_slot_of(type_), slots = slot_count_of(type_);
+    std::vector<int> order(static_cast<size_t>(slots)); // relative slot each position takes its channel from
+    for (int i = 0; i < slots; ++i)
+        order[size_t(i)] = i;
     long swaps = 0;
     auto swap_slots = [&](int x, int y) {
-        db.swap_channels(type_, x, y);
+        std::swap(order[size_t(x - first)], order[size_t(y - first)]);
         ++swaps;
-        if (tracked == x)
-            tracked = y;
-        else if (tracked == y)
-            tracked = x;
     };
     // Channels before the drop row bubble up to it one neighbour at a time; each one moved pulls the
     // channels between it and the drop row down by one, the later selected ones included.
@@ -413,6 +415,26 @@ bool ChannelPageBase::drag_and_drop(int start_row, int drop_row)
     }
     if (swaps == 0)
         return false;
+
+    std::vector<tChannelStructure> records(static_cast<size_t>(slots));
+    std::vector<uint8_t> languages(static_cast<size_t>(slots));
+    std::vector<uint16_t> new_position(static_cast<size_t>(slots));
+    for (int i = 0; i < slots; ++i) {
+        const int from = order[size_t(i)];
+        records[size_t(i)] = db.channels[first + from];
+        languages[size_t(i)] = db.language_bytes[first + from];
+        new_position[size_t(from)] = uint16_t(i);
+    }
+    std::copy(records.begin(), records.end(), db.channels + first);
+    std::copy(languages.begin(), languages.end(), db.language_bytes + first);
+    // Favourite entries follow their channels, as exchanging two channels keeps them.
+    for (int g = 0; g < MAX_FAVGROUP_NUM; ++g) {
+        uint16_t* list = db.fav_list(g, type_);
+        for (int e = 0; e < MAX_FAVCHAN_NUM; ++e)
+            if (list[e] != INVALID_FAVENTRY && list[e] < slots)
+                list[e] = new_position[list[e]];
+    }
+    const int tracked = first + new_position[size_t(start - first)];
     remembered_ = tracked;
     ctx_.mark_modified();
     reload();

@@ -528,3 +528,44 @@ TEST_F(ChannelPageTest, SortByNameIsAViewOrder)
     EXPECT_FALSE(db.channels[6].attributes & CH_ATTR_SKIP);
     EXPECT_CONSISTENT();
 }
+
+TEST_F(ChannelPageTest, DragEqualsTheNeighbourExchanges)
+{
+    fill_tv(20);
+    for (int c = 0; c < 20; ++c) {
+        store_channel_name(db.channels[c], ("ch" + std::to_string(c)).c_str());
+        db.language_bytes[c] = uint8_t(c);
+    }
+    for (int c : {4, 9, 15, 7, 2, 0})
+        put_favourite(db, 1, c);
+    put_favourite(db, 3, 15);
+    announce_new_database();
+    // The same drag done the slow way, one exchange of neighbours at a time.
+    auto ref = std::make_unique<Database>();
+    std::memcpy(ref->channels, db.channels, sizeof db.channels);
+    std::memcpy(ref->language_bytes, db.language_bytes, sizeof db.language_bytes);
+    std::memcpy(ref->fav_index, db.fav_index, sizeof db.fav_index);
+    ref->system = db.system;
+    int target = 7, moved = 0;
+    for (int c : {2, 4}) {
+        for (int i = c - moved; i < target; ++i)
+            ref->swap_channels(SERVICE_TV, i, i + 1);
+        ++moved;
+    }
+    ++target;
+    moved = 0;
+    for (int c : {15, 9}) {
+        for (int i = c + moved; i > target; --i)
+            ref->swap_channels(SERVICE_TV, i - 1, i);
+        ++moved;
+    }
+
+    view.select_tab(EditorView::TAB_TV);
+    tv().select_rows({2, 4, 9, 15});
+    ASSERT_TRUE(tv().drag_and_drop(9, 7));
+    EXPECT_EQ(std::memcmp(ref->channels, db.channels, sizeof db.channels), 0);
+    EXPECT_EQ(std::memcmp(ref->language_bytes, db.language_bytes, sizeof db.language_bytes), 0);
+    EXPECT_EQ(std::memcmp(ref->fav_index, db.fav_index, sizeof db.fav_index), 0);
+    EXPECT_EQ(name_of(tv().remembered_item()), "ch9");
+    EXPECT_CONSISTENT();
+}
