@@ -14,6 +14,7 @@
 #include "korvid/link/ui/select_port_dlg.h"
 
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -57,6 +58,16 @@ public:
         return true;
     }
     void refresh() override { ++refreshes; }
+};
+
+// Receives what the desktop would open in a browser.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
 };
 
 } // namespace
@@ -349,6 +360,46 @@ private slots:
         QVERIFY(count(Qt::white, open, 30) > 10);                           // white text on it
         QVERIFY(count(QColor(130, 140, 190), disabled) > disabled.width() * 4);
         QVERIFY(count(Qt::white, disabled, 30) > 10); // the embossed shadow of disabled text
+    }
+
+    void the_top_band_drags_the_window_except_in_full_screen()
+    {
+        const QPoint start = m_frame->pos();
+        const QPoint grab(250, 12); // top band, clear of labels, buttons and caption buttons
+        QTest::mousePress(m_frame.get(), Qt::LeftButton, {}, grab);
+        QTest::mouseMove(m_frame.get(), grab + QPoint(30, 20));
+        QTest::mouseRelease(m_frame.get(), Qt::LeftButton, {}, grab + QPoint(30, 20));
+        QCOMPARE(m_frame->pos(), start + QPoint(30, 20));
+
+        m_frame->goto_editor();
+        m_frame->toggle_full_screen();
+        QCOMPARE(m_frame->pos(), QPoint(0, 0));
+        QTest::mousePress(m_frame.get(), Qt::LeftButton, {}, grab);
+        QTest::mouseMove(m_frame.get(), grab + QPoint(30, 20));
+        QTest::mouseRelease(m_frame.get(), Qt::LeftButton, {}, grab + QPoint(30, 20));
+        QCOMPARE(m_frame->pos(), QPoint(0, 0));
+    }
+
+    void user_instruction_opens_the_makers_page()
+    {
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+        m_frame->on_command(ID_USER_INSTRUCTION);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+        QCOMPARE(catcher.urls, QList<QUrl>{QUrl(QString::fromLatin1(USER_INSTRUCTION_URL))});
+    }
+
+    void the_close_box_goes_through_the_save_question()
+    {
+        m_frame->goto_editor();
+        m_doc->set_modified(true);
+        m_prompts->answers.push_back(common::Answer::Cancel);
+        QTest::mouseClick(m_frame.get(), Qt::LeftButton, {}, m_frame->caption_rect(CAPTION_CLOSE).center());
+        QVERIFY(m_frame->isVisible());
+        QCOMPARE(m_prompts->shown, Texts{"Save changes to file?"});
+        m_prompts->answers.push_back(common::Answer::No);
+        QTest::mouseClick(m_frame.get(), Qt::LeftButton, {}, m_frame->caption_rect(CAPTION_CLOSE).center());
+        QVERIFY(!m_frame->isVisible());
     }
 
     void frame_save_and_download_db_explain_why_nothing_happens()
