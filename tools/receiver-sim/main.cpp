@@ -46,7 +46,7 @@ bool image_from_ird(const std::string& path, std::vector<uint8_t>& image, uint16
     std::vector<uint8_t> buffer;
     korvid::IrdLoad r = korvid::load_ird_file(path, buffer);
     if (r != korvid::IrdLoad::Ok) {
-        error = korvid::ird_load_message(r, path);
+        error = "cannot serve " + path + ": " + korvid::ird_load_message(r, path);
         return false;
     }
     auto db = std::make_unique<korvid::Database>();
