@@ -130,6 +130,14 @@ void ChannelPageBase::refresh()
     reload();
 }
 
+void ChannelPageBase::on_new_database()
+{
+    remembered_ = -1;
+    status_.clear();
+    audio_combo_.empty();
+    refresh();
+}
+
 bool ChannelPageBase::choose_db(int entry)
 {
     if (entry < 0 || entry >= int(db_ids_.size()))

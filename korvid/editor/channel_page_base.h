@@ -47,6 +47,8 @@ public:
 
     // The tab was selected: the list returns to slot order, then everything is rebuilt.
     void refresh() override;
+    // A remembered channel of the old database means nothing in the new one.
+    void on_new_database() override;
     bool choose_db(int entry);
     // The list's selection changed; with exactly one row it is remembered and described.
     void select_rows(std::vector<int> rows);

@@ -76,6 +76,12 @@ void FavoritePage::refresh()
     fill_list();
 }
 
+void FavoritePage::on_new_database()
+{
+    dropped_row_ = -1;
+    refresh();
+}
+
 bool FavoritePage::choose_group(int entry)
 {
     if (entry < 0 || entry >= int(group_numbers_.size()))

@@ -35,6 +35,8 @@ public:
 
     // Refills the group selector (keeping the chosen group while it is listed) and the list.
     void refresh() override;
+    // Forgets the row last dropped on, which belonged to the old database.
+    void on_new_database() override;
     bool choose_group(int entry);
     // SERVICE_TV or SERVICE_RADIO, as the two radio buttons.
     void choose_type(int type);

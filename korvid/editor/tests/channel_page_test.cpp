@@ -145,6 +145,12 @@ TEST_F(ChannelPageTest, StatusLineAndAudioCombo)
     EXPECT_EQ(radio().status_line(), "MANUAL, ");
     EXPECT_EQ(radio().audio_combo().entries, (std::vector<std::string>{"564", "", "", ""}));
     EXPECT_EQ(std::string(radio().audio_label()), " Audio PIDs");
+
+    // A new database forgets the row and what was said about it.
+    announce_new_database();
+    EXPECT_EQ(radio().remembered_item(), -1);
+    EXPECT_TRUE(radio().list().selected.empty());
+    EXPECT_EQ(radio().status_line(), "");
 }
 
 TEST_F(ChannelPageTest, AddRefusedWhenTheTableIsFull)
