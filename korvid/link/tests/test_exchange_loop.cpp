@@ -465,7 +465,8 @@ TEST(ExchangeLoop, SoftwareSendAnswersWithItsOwnTextsAndCompletion)
     h.rx.send(Bytes{version_ack} + version_bytes(0x0BAD, 0x0BAD)).expect({VERSION_OK});
     h.rx.send({ITEM_SIZE_REQ, REQ_BLOCK_INFO}).expect(Bytes{BLOCK_INFO} + h.block_wire());
     h.rx.send({hdr_ack}).expect(h.header(1100, 136));
-    h.rx.send({REQ_DATA}).expect(Bytes{DATA} + packet_bytes(h.payload, 0));
+    h.rx.send({DATA, DATA_NEXT, DATA_END}); // the receiving side's bytes: ignored
+    h.rx.send({REQ_DATA}, 100).expect(Bytes{DATA} + packet_bytes(h.payload, 0));
     h.rx.send({DATA_NACK}).expect(Bytes{DATA} + packet_bytes(h.payload, 0));
     h.rx.send({DATA_ACK}, 3000).expect({DATA_NEXT});
     h.rx.send({REQ_DATA}).expect(Bytes{DATA} + packet_bytes(h.payload, 1024));
