@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace dranfel {
@@ -247,6 +248,30 @@ TEST_F(FfmpegStreams, CommandLineJoinsThePartsLikeTheUncutStream)
     out = run(quote(cli) + " ts2pes " + quote(dir / "junk.AVR") + " 2>&1", &rc);
     EXPECT_EQ(WEXITSTATUS(rc), 1);
     EXPECT_NE(out.find("Convert Canceled"), std::string::npos) << out;
+}
+
+// Ctrl-C: exit status 130 and the target keeps what was written. The source is a pipe that the
+// test fills, so the signal is sure to arrive in the middle of the conversion.
+TEST_F(FfmpegStreams, CommandLineInterruptKeepsTheTarget)
+{
+    fs::path cli = fs::path(KD_BINARY_DIR) / "dranfel/cli/dranfel-cli";
+    if (!fs::exists(cli))
+        GTEST_SKIP() << "dranfel-cli is not built";
+    make_recording(WORK / "mp2.ts", 1);
+    fs::path fifo = dir / "live.AVR";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string script = "set -u; " + quote(cli) + " ts2pes " + quote(fifo) + " " + quote(dir / "live.mpg") +
+                         " --parts one > " + quote(dir / "cli.out") + " & pid=$!; exec 3> " + quote(fifo) +
+                         "; head -c 150000 " + quote(part(1)) + " >&3; sleep 1; kill -INT $pid; sleep 0.2; tail -c +150001 " +
+                         quote(part(1)) + " >&3; exec 3>&-; wait $pid; echo $?";
+    std::ofstream(dir / "interrupt.sh") << script << "\n";
+    std::string status = run("bash " + quote(dir / "interrupt.sh") + " 2>&1");
+    EXPECT_EQ(status, "130\n");
+    std::ifstream out(dir / "cli.out");
+    std::string line;
+    std::getline(out, line);
+    EXPECT_EQ(line, "Convert Canceled");
+    EXPECT_GT(fs::file_size(dir / "live.mpg"), 0u);
 }
 
 } // namespace
