@@ -301,5 +301,22 @@ TEST(Scan, FindsStreamsAndTakesAc3WhenNoMpegAudioTurnsUp)
     EXPECT_EQ(a, APID); // AC-3 counts as audio in the quick look
 }
 
+TEST(Scan, TeletextInAPrivateStreamIsNotTakenForAc3)
+{
+    test::TsWriter w;
+    // Teletext PES packets (data identifier 0x10) come first and often, as broadcasts send them.
+    Bytes teletext = test::concat({Bytes{0x10}, Bytes(183, 0xFF)});
+    for (int k = 0; k < 3; ++k) {
+        w.add(0x300, test::pes(0xBD, teletext, true));
+        w.add(VPID, test::pes(0xE0, test::concat({test::sequence_header(6000000), picture(k, 800)})));
+        w.add(APID, test::pes(0xBD, test::ac3_frame(20), true));
+    }
+    uint8_t block[TS_BLOCK];
+    MemorySource src(w.ts.data(), w.ts.size());
+    ScanResult r = scan_av_pids(src, block, 0);
+    EXPECT_EQ(r.ac3_pid, APID);
+    EXPECT_EQ(r.audio_pid, APID);
+}
+
 } // namespace
 } // namespace dranfel
