@@ -11,8 +11,19 @@ db=${1:-$root/build/samples/sample.ird}
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x build/korvid/app/korvid ] && [ "${KORVID_HEADLESS:-0}" != 1 ]; then
     sim=build/tools/receiver-sim/receiver-sim
+    cli=build/korvid/cli/korvid-cli
     work=$(mktemp -d "${TMPDIR:-/tmp}/korvid-demo.XXXXXX")
     link=$work/receiver # always points at the pseudo-terminal of the simulator serving now
+    if [ ! -f "$db" ]; then
+        db=$work/sample.ird
+        "$cli" build samples/sample.json "$db"
+    fi
+    # The simulated receiver is of the sample's family, so the database passes its version check.
+    codes=(--buyer "$("$cli" info "$db" | sed -n 's/^Buyer code: *//p')"
+           --model "$("$cli" info "$db" | sed -n 's/^Model code: *//p')")
+    # A code file for the downloader page; codes FFFF at bytes 30 and 34 suit any receiver.
+    head -c 65536 /dev/urandom >"$work/demo.mem"
+    printf '\xff\xff\xff\xff\xff\xff' | dd of="$work/demo.mem" bs=1 seek=30 conv=notrunc status=none
     sim_loop() {
         # The receiver leads every exchange, so it has to know which one comes next: the database
         # from the PC, the database back to the PC, then a code file, and round again. A failed or
@@ -21,10 +32,10 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x build/korvid/app/korvid ] &
         while :; do
             local kind=${kinds[$i]} args=(--exchange "${kinds[$i]}" --connect-timeout-ms 86400000)
             case $kind in
-            db-to-receiver) args+=(--out "$work/receiver.img") ;;
+            db-to-receiver) args+=("${codes[@]}" --out "$work/receiver.img") ;;
             db-from-receiver)
                 if [ ! -s "$work/receiver.img" ]; then i=0; continue; fi
-                args+=(--image "$work/receiver.img") ;;
+                args+=("${codes[@]}" --image "$work/receiver.img") ;;
             software) args+=(--out "$work/received-code.bin") ;;
             esac
             case $kind in
@@ -61,7 +72,8 @@ Korvid is starting with a simulated receiver as COM1 ($link).
   1. Press "Goto Database Editor", then File > Open (or drop the file on the window) and open it.
   2. Press "Download DB": the database goes to the simulated receiver.
   3. Press "Upload DB" and choose a new .ird file: the receiver sends it back.
-  The downloader page sends code files (.mem) to the same receiver once the two above are done.
+  4. Back on the downloader page ("Goto Software Downloader"), Open $work/demo.mem and press
+     "Download": the code file goes to the same receiver.
   What the receiver got is kept in $work while Korvid runs.
 
 TEXT
