@@ -98,4 +98,11 @@ int make_folder(const std::string& parent, const std::string& name, std::string&
     return -1;
 }
 
+std::string audio_tool_command_line(const std::string& own_command_line)
+{
+    // The first character of a command line is the quote around the program's own path.
+    std::string rest = own_command_line.size() > 1 ? own_command_line.substr(1) : std::string();
+    return common::strfmt("%s %s", "MELVANE", rest.c_str());
+}
+
 } // namespace dranfel

@@ -35,4 +35,11 @@ std::string same_folder_message();
 // `message` = "Could not make a folder, PATH" and `reason` = the system's reason otherwise.
 int make_folder(const std::string& parent, const std::string& name, std::string& message, std::string* reason = nullptr);
 
+// The audio tool is a separate program, found by its window title and otherwise started by name
+// with the storage manager's own command line (from its second character on) after it.
+constexpr const char* AUDIO_TOOL_WINDOW_TITLE = "Melvane";
+std::string audio_tool_command_line(const std::string& own_command_line);
+constexpr const char* AUDIO_TOOL_ERROR_TEXT = "Can't execute Ostrel Melvane.";
+constexpr const char* AUDIO_TOOL_ERROR_CAPTION = "Error";
+
 } // namespace dranfel

@@ -65,3 +65,9 @@ TEST(Commands, NewFolderIsMadeOrSaysWhyNot)
     EXPECT_EQ(message, "Could not make a folder, " + disk.path() + "/NEW");
     EXPECT_EQ(reason, "Read-only file system");
 }
+
+TEST(Commands, AudioToolCommandLineDropsTheFirstCharacter)
+{
+    EXPECT_EQ(audio_tool_command_line("\"/usr/bin/dranfel\" -x"), "MELVANE /usr/bin/dranfel\" -x");
+    EXPECT_EQ(audio_tool_command_line(""), "MELVANE ");
+}
