@@ -72,12 +72,15 @@ public:
     {
         post([d = m_dlg] { d->m_cancel->hide(); });
     }
-    void on_finished(const ExchangeResult&) override
+    void on_finished(const ExchangeResult& result) override
     {
-        post([d = m_dlg] {
+        post([d = m_dlg, silent = result.aborted] {
+            // This report is the worker's last act; it ends right after, so this wait is short and
+            // the transfer's own state is final afterwards.
+            d->m_transfer.wait(CANCEL_WAIT_MS);
             if (d->m_ending)
                 return;
-            if (d->m_transfer.aborted()) {
+            if (silent) {
                 // The receiver fell silent: the dialog ends by itself, as after Cancel.
                 d->m_ending = true;
                 d->reject();
@@ -169,6 +172,7 @@ void CDBTransferDlg::on_cancel()
 
 void CDBTransferDlg::on_ok()
 {
+    m_transfer.wait(CANCEL_WAIT_MS);
     m_ending = true;
     accept();
 }
