@@ -102,7 +102,9 @@ int run_transfer(FileOpKind kind,
 
     switch (outcome) {
     case FileOpOutcome::Done:
-        return 0;
+        for (const std::string& left : op.sources_left())
+            std::fprintf(stderr, "dranfel-cli: copied, but could not delete the source %s\n", left.c_str());
+        return op.sources_left().empty() ? 0 : 1;
     case FileOpOutcome::Failed:
         std::fprintf(stderr, "dranfel-cli: %s\n", op.failure() ? op.failure()->message(move).c_str() : "failed");
         if (op.failure() && op.failure()->index > 1)

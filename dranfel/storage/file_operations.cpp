@@ -321,6 +321,7 @@ FileOpOutcome FileOperation::run(const FileOpParams& params)
 {
     bytes_.store(0);
     failure_.reset();
+    sources_left_.clear();
     move_ = params.kind == FileOpKind::Move;
     count_ = int32_t(params.names.size());
     index_ = 1;
@@ -370,8 +371,11 @@ FileOpOutcome FileOperation::run(const FileOpParams& params)
             e.complete = true;
             if (move_) {
                 // The parts go before the information file that names them.
-                for (auto it = e.copied.rbegin(); it != e.copied.rend(); ++it)
-                    remove_file(*it, nullptr);
+                for (auto it = e.copied.rbegin(); it != e.copied.rend(); ++it) {
+                    std::string err;
+                    if (!remove_file(*it, &err))
+                        sources_left_.push_back(err);
+                }
             }
         }
         done.push_back(std::move(e));

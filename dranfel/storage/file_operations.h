@@ -88,6 +88,10 @@ public:
 
     const std::optional<FileOpFailure>& failure() const { return failure_; }
 
+    // Sources of a move that were copied whole but could not be deleted afterwards, as
+    // "PATH: reason"; the move itself counts as done, since nothing was lost.
+    const std::vector<std::string>& sources_left() const { return sources_left_; }
+
     // Bytes written to destinations in this run so far, for a speed figure.
     int64_t bytes_copied() const { return bytes_.load(); }
 
@@ -113,6 +117,7 @@ private:
     std::atomic<int> cancel_{0};
     std::atomic<int64_t> bytes_{0};
     std::optional<FileOpFailure> failure_;
+    std::vector<std::string> sources_left_;
     size_t buffer_size_ = COPY_BLOCK_SIZE;
     uint8_t* buffer_ = nullptr;
     int32_t count_ = 0;

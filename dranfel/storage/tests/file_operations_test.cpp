@@ -482,3 +482,19 @@ TEST(FileOperation, CancelBeforeTheRunStartsCopiesNothing)
     EXPECT_EQ(op.run(params(src, dst, {"a.mp3"})), FileOpOutcome::Cancelled);
     EXPECT_TRUE(files_in(dst).empty());
 }
+
+TEST(FileOperation, MoveFromAReadOnlyDiskCopiesAndSaysWhichSourcesStayed)
+{
+    TempDir tmp;
+    common::testing::TmpfsMount disk(1 << 20);
+    if (!disk.ok())
+        GTEST_SKIP() << disk.error();
+    Recording rec = make_recording(disk.path(), "News", {5000});
+    ASSERT_TRUE(disk.remount_read_only());
+    std::string dst = tmp.sub("dst");
+    FileOperation op;
+    EXPECT_EQ(op.run(params(disk.path(), dst, {rec.part1}, FileOpKind::Move)), FileOpOutcome::Done);
+    EXPECT_EQ(files_in(dst), (std::vector<std::string>{rec.info, rec.part1}));
+    EXPECT_EQ(op.sources_left(), (std::vector<std::string>{disk.path() + "/" + rec.part1 + ": Read-only file system",
+                                                           disk.path() + "/" + rec.info + ": Read-only file system"}));
+}
