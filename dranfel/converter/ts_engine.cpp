@@ -20,13 +20,16 @@ int payload_offset(const uint8_t* t)
 // Private stream 1 carries teletext and subtitles as well as AC-3; those start their payload
 // with a data identifier (0x10-0x1F, 0x20, 0x99-0x9B). Only an AC-3 sync word, or a substream
 // header that already says AC-3, makes a stream worth taking as audio.
-bool private_stream_is_ac3(const uint8_t* t, int off)
+// `avail` is how much of the packet the block holds: a packet at the end of a block may be cut.
+bool private_stream_is_ac3(const uint8_t* t, int off, long avail)
 {
-    if (off + 9 > TS_PACKET)
+    if (off + 9 > avail)
         return false;
     int p = off + 9 + t[off + 8];
     if (p + 1 >= TS_PACKET)
-        return true; // the header fills the packet: nothing to tell it by
+        return avail >= TS_PACKET; // the header fills the packet: nothing to tell it by
+    if (p + 1 >= avail)
+        return false;
     return (t[p] == 0x0B && t[p + 1] == 0x77) || (t[p] & 0xF8) == 0x80;
 }
 
@@ -55,7 +58,7 @@ ScanResult scan_av_pids(ByteSource& source, uint8_t* block, int run_mode)
                             r.video_pid = pid_of(t);
                         else if (id >= 0xC0 && id <= 0xDF)
                             r.audio_pid = pid_of(t);
-                        else if (id == 0xBD && r.ac3_pid == 0 && private_stream_is_ac3(t, payload_offset(t)))
+                        else if (id == 0xBD && r.ac3_pid == 0 && private_stream_is_ac3(t, payload_offset(t), n - i))
                             r.ac3_pid = pid_of(t);
                     }
                 }
@@ -96,7 +99,7 @@ void find_pids_in_block(const uint8_t* bytes, int n, int& video_pid, int& audio_
                 if (pl[0] == 0 && pl[1] == 0 && pl[2] == 1) {
                     if (pl[3] >= 0xE0 && pl[3] <= 0xEF)
                         video_pid = pid_of(bytes + i);
-                    else if ((pl[3] == 0xBD && private_stream_is_ac3(bytes + i, off)) ||
+                    else if ((pl[3] == 0xBD && private_stream_is_ac3(bytes + i, off, n - i)) ||
                              (pl[3] >= 0xC0 && pl[3] <= 0xDF))
                         audio_pid = pid_of(bytes + i);
                 }

@@ -104,5 +104,24 @@ TEST(RandomInput, EveryTruncationAndEverySplitIsSafe)
     }
 }
 
+// A packet start in the last bytes of a block: everything read from it must stay within what
+// the block holds (found by fuzzing).
+TEST(RandomInput, PacketStartAtTheEndOfABlock)
+{
+    for (uint8_t id : {0xBD, 0xC0, 0xE0}) {
+        for (int at = TS_BLOCK - 20; at < TS_BLOCK - 7; ++at) {
+            for (bool more : {false, true}) {
+                Bytes in(size_t(at), 0x00);
+                Bytes pkt{0x47, 0x40, 0x20, 0x10, 0x00, 0x00, 0x01, id, 0x00, 0x00, 0x80, 0x80, 0xF0};
+                in.insert(in.end(), pkt.begin(), pkt.end());
+                if (more)
+                    in.resize(in.size() + 400, 0x0B);
+                SCOPED_TRACE(at);
+                convert_and_check({in});
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace dranfel
