@@ -1,0 +1,191 @@
+#include "korvid/editor/ui/db_view.h"
+
+#include "common/prompts.h"
+#include "korvid/app/frame_rules.h"
+#include "korvid/database/korvid_doc.h"
+#include "korvid/editor/satellite_dialog.h"
+#include "korvid/editor/ui/editor_look.h"
+#include "korvid/editor/ui/satellite_dlg.h"
+#include "korvid/editor/ui/satellite_page_wnd.h"
+#include "korvid/link/ui/db_transfer_dlg.h"
+#include "korvid/link/ui/skin.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QTabBar>
+
+namespace korvid {
+
+namespace {
+
+// The display area sits inside the tab control's frame: one pixel below the tab row, four pixels
+// above the bottom.
+constexpr int FRAME_INSET = 2;
+constexpr int BOTTOM_GAP = 4;
+
+} // namespace
+
+CDBView::CDBView(CKorvidDoc& doc, common::Prompts& prompts, QWidget* parent)
+    : QWidget(parent)
+    , m_doc(doc)
+    , m_prompts(prompts)
+    , m_ctx(doc, prompts, m_dialogs)
+    , m_view(m_ctx)
+    , m_tvPage(m_ctx)
+    , m_radioPage(m_ctx)
+    , m_favoritePage(m_ctx)
+{
+    setFont(skin::app_font());
+    setFocusPolicy(Qt::StrongFocus);
+    m_dialogs.satellite = [this](SatelliteDialog& dialog) {
+        CSatelliteDlg window(dialog, this);
+        return window.exec() == QDialog::Accepted;
+    };
+    m_view.attach_page(EditorView::TAB_TV, m_tvPage);
+    m_view.attach_page(EditorView::TAB_RADIO, m_radioPage);
+    m_view.attach_page(EditorView::TAB_FAVORITE, m_favoritePage);
+
+    m_tabs = new QTabBar(this);
+    m_tabs->setDrawBase(false);
+    m_tabs->setExpanding(false);
+    m_tabs->setFocusPolicy(Qt::NoFocus);
+    for (int t = 0; t < EditorView::TAB_COUNT; ++t)
+        m_tabs->addTab(QString::fromLatin1(EditorView::tab_caption(t)));
+
+    // First update: only the "SAT" page gets its window.
+    m_view.first_update();
+    create_page_window(EditorView::TAB_SAT);
+    m_shownTab = EditorView::TAB_SAT;
+    m_pages[EditorView::TAB_SAT]->show();
+    connect(m_tabs, &QTabBar::currentChanged, this, &CDBView::on_tab_changed);
+}
+
+CDBView::~CDBView()
+{
+    // The context's query points into this view's model, which goes with it.
+    m_ctx.tuner_selection_query = nullptr;
+}
+
+CEditorPageWnd* CDBView::page_window(int tab) const
+{
+    return (tab >= 0 && tab < EditorView::TAB_COUNT) ? m_pages[tab] : nullptr;
+}
+
+QRect CDBView::page_rect() const
+{
+    const int top = m_tabs->geometry().bottom() + 1 + FRAME_INSET;
+    return QRect(FRAME_INSET, top, width() - 2 * FRAME_INSET, height() - top - BOTTOM_GAP);
+}
+
+void CDBView::create_page_window(int tab)
+{
+    CEditorPageWnd* page = nullptr;
+    if (tab == EditorView::TAB_SAT)
+        page = new CSatellitePageWnd(m_view.satellite_page(), &m_view.satellite_page(), this);
+    else if (tab == EditorView::TAB_SEARCHED_SAT)
+        page = new CSatellitePageWnd(m_view.searched_satellite_page(), nullptr, this);
+    else
+        page = new CPendingPageWnd(QString::fromLatin1(EditorView::tab_caption(tab)), this);
+    page->setFont(skin::app_font());
+    page->hide();
+    m_pages[tab] = page;
+    place(page);
+}
+
+void CDBView::place(CEditorPageWnd* page)
+{
+    page->setGeometry(page_rect());
+}
+
+void CDBView::select_tab(int tab)
+{
+    if (tab < 0 || tab >= EditorView::TAB_COUNT)
+        return;
+    if (m_tabs->currentIndex() != tab)
+        m_tabs->setCurrentIndex(tab); // comes back through on_tab_changed
+    else
+        on_tab_changed(tab);
+}
+
+void CDBView::on_tab_changed(int tab)
+{
+    if (tab < 0 || tab >= EditorView::TAB_COUNT)
+        return;
+    if (m_shownTab >= 0 && m_shownTab != tab && m_pages[m_shownTab])
+        m_pages[m_shownTab]->hide();
+    m_view.select_tab(tab);
+    if (!m_pages[tab])
+        create_page_window(tab);
+    place(m_pages[tab]);
+    m_pages[tab]->sync();
+    m_pages[tab]->show();
+    m_shownTab = tab;
+}
+
+void CDBView::refresh()
+{
+    m_view.on_new_database();
+    for (int t = 0; t < EditorView::TAB_COUNT; ++t) {
+        if (!m_pages[t])
+            create_page_window(t);
+        m_pages[t]->sync();
+    }
+    const int current = m_tabs->currentIndex();
+    for (int t = 0; t < EditorView::TAB_COUNT; ++t)
+        m_pages[t]->setVisible(t == current);
+    m_shownTab = current;
+}
+
+bool CDBView::on_frame_command(uint32_t id)
+{
+    switch (id) {
+    case ID_SHOW_ALL_DB:
+        m_view.show_all_db_data();
+        if (CEditorPageWnd* page = m_pages[m_view.current_tab()])
+            page->sync();
+        return true;
+    case ID_DOWNLOAD_DB:
+        if (m_view.check_data_to_send())
+            send_database_command(m_doc, m_prompts, this);
+        return true;
+    case ID_UPLOAD_DB:
+        // A received database comes back through the document, which asks for refresh().
+        receive_database_command(m_doc, m_prompts, this);
+        return true;
+    default: return false;
+    }
+}
+
+void CDBView::resizeEvent(QResizeEvent*)
+{
+    m_tabs->setGeometry(0, 0, width(), m_tabs->sizeHint().height());
+    for (CEditorPageWnd* page : m_pages)
+        if (page)
+            place(page);
+}
+
+void CDBView::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Escape) {
+        e->accept();
+        return;
+    }
+    QWidget::keyPressEvent(e);
+}
+
+void CDBView::paintEvent(QPaintEvent*)
+{
+    // The tab control's body: a frame around the display area, open to the selected tab.
+    QPainter p(this);
+    p.fillRect(rect(), editor_look::page_background());
+    const QRect body(0, m_tabs->geometry().bottom(), width() - 1, height() - m_tabs->geometry().bottom() - 1);
+    p.setPen(QColor(140, 156, 184));
+    p.drawRect(body);
+}
+
+EditorViewFactory make_editor_view_factory(CKorvidDoc& doc, common::Prompts& prompts)
+{
+    return [&doc, &prompts](QWidget* parent, int) -> QWidget* { return new CDBView(doc, prompts, parent); };
+}
+
+} // namespace korvid

@@ -1,0 +1,161 @@
+#include "korvid/editor/ui/editor_list.h"
+
+#include "korvid/editor/ui/editor_look.h"
+
+#include <QKeyEvent>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace korvid {
+
+namespace {
+
+QString text8(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+
+} // namespace
+
+ListStateModel::ListStateModel(const ListState& state, QObject* parent) : QAbstractTableModel(parent), m_state(state) {}
+
+int ListStateModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_state.rows.size());
+}
+
+int ListStateModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_state.columns.size());
+}
+
+QVariant ListStateModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
+        return {};
+    const auto& row = m_state.rows[size_t(index.row())];
+    const size_t column = size_t(index.column());
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole: return column < row.texts.size() ? text8(row.texts[column]) : QString();
+    case Qt::TextAlignmentRole:
+        return int(m_state.columns[column].centred ? Qt::AlignCenter : (Qt::AlignLeft | Qt::AlignVCenter));
+    case Qt::DecorationRole: return column == 0 ? QVariant(editor_look::row_picture()) : QVariant();
+    case Qt::UserRole: return row.item_data;
+    default: return {};
+    }
+}
+
+QVariant ListStateModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
+        return {};
+    const auto& column = m_state.columns[size_t(section)];
+    if (role == Qt::DisplayRole)
+        return text8(column.caption);
+    if (role == Qt::TextAlignmentRole)
+        return int(column.centred ? Qt::AlignCenter : Qt::AlignLeft);
+    return {};
+}
+
+void ListStateModel::reload()
+{
+    beginResetModel();
+    endResetModel();
+}
+
+CEditorList::CEditorList(const ListState& state, QWidget* parent)
+    : QTableView(parent), m_state(state), m_model(new ListStateModel(state, this))
+{
+    setHorizontalHeader(new CListHeader(this));
+    setModel(m_model);
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(18);
+    verticalHeader()->setMinimumSectionSize(16);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setFixedHeight(20);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(state.multiple_selection ? QAbstractItemView::ExtendedSelection
+                                              : QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(true);
+    setGridStyle(Qt::SolidLine);
+    setWordWrap(false);
+    setIconSize(QSize(16, 16));
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    setAlternatingRowColors(false);
+
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!m_syncing)
+            emit rowsSelected(selected_rows());
+    });
+    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) {
+        if (!m_syncing && i.isValid())
+            emit rowClicked(i.row());
+    });
+    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& i) {
+        if (i.isValid())
+            emit rowDoubleClicked(i.row());
+    });
+    connect(this, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { emit contextMenuAt(viewport()->mapToGlobal(p)); });
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CEditorList::headerClicked);
+    sync();
+}
+
+std::vector<int> CEditorList::selected_rows() const
+{
+    std::vector<int> rows;
+    for (const QModelIndex& i : selectionModel()->selectedRows())
+        rows.push_back(i.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void CEditorList::sync()
+{
+    m_syncing = true;
+    const int scrolled = verticalScrollBar()->value();
+    m_model->reload();
+    if (m_columnsShown != int(m_state.columns.size())) {
+        for (size_t c = 0; c < m_state.columns.size(); ++c)
+            setColumnWidth(int(c), m_state.columns[c].width);
+        m_columnsShown = int(m_state.columns.size());
+    }
+    QItemSelection selection;
+    for (int r : m_state.selected)
+        if (r >= 0 && r < m_model->rowCount())
+            selection.select(m_model->index(r, 0), m_model->index(r, m_model->columnCount() - 1));
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (!m_state.selected.empty())
+        selectionModel()->setCurrentIndex(m_model->index(m_state.selected.front(), 0), QItemSelectionModel::NoUpdate);
+    verticalScrollBar()->setValue(scrolled);
+    // Only a row the model both selected and named is brought into view; an edit in place leaves the
+    // list where the user had it.
+    const int target = m_state.scroll_to;
+    if (target >= 0 && target < m_model->rowCount() &&
+        std::find(m_state.selected.begin(), m_state.selected.end(), target) != m_state.selected.end())
+        scrollTo(m_model->index(target, 0), QAbstractItemView::EnsureVisible);
+    m_syncing = false;
+}
+
+void CEditorList::set_sort_indicator(int column, int direction)
+{
+    horizontalHeader()->setSortIndicatorShown(direction != 0);
+    if (direction != 0)
+        horizontalHeader()->setSortIndicator(column, direction > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    horizontalHeader()->viewport()->update();
+}
+
+void CEditorList::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Delete) {
+        emit deletePressed();
+        return;
+    }
+    if (e->key() == Qt::Key_Escape) {
+        e->accept(); // a page does not close
+        return;
+    }
+    QTableView::keyPressEvent(e);
+}
+
+} // namespace korvid

@@ -1,0 +1,48 @@
+#pragma once
+// How the editor's pages look: the page background, the list header drawn on its own colour with
+// the sort triangle, the small picture in front of every row, and the page buttons whose window is
+// cut to their rounded face.
+#include "korvid/link/ui/bitmap_button.h"
+
+#include <QColor>
+#include <QHeaderView>
+#include <QPixmap>
+
+namespace korvid {
+
+namespace editor_look {
+
+inline QColor page_background() { return QColor(235, 240, 245); }
+inline QColor header_background() { return QColor(60, 190, 230); }
+// The row picture, 16 x 16, transparent where the picture has no ink.
+QPixmap row_picture();
+
+} // namespace editor_look
+
+// A list header that draws every caption on the header colour, and on the sorted column a small
+// triangle pointing up for ascending and down for descending order.
+class CListHeader : public QHeaderView
+{
+    Q_OBJECT
+public:
+    explicit CListHeader(QWidget* parent = nullptr);
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+};
+
+// "Add", "Edit", "Del" and the like: the skin's button face with the active look under the mouse,
+// and a window shape that ends where the rounded face ends.
+class CPageButton : public CBitmapButton
+{
+    Q_OBJECT
+public:
+    explicit CPageButton(const QString& text, QWidget* parent = nullptr);
+    static constexpr int WIDTH = 80;
+    static constexpr int HEIGHT = 34;
+
+protected:
+    void resizeEvent(QResizeEvent*) override;
+};
+
+} // namespace korvid

@@ -1,0 +1,370 @@
+// The editor as a user meets it inside the main frame: the sample database on "SAT", a satellite
+// added, its LNB edited and deleted through the real dialog and buttons, page windows made only when
+// their tab is chosen and refreshed after a new database, Show All DB Data, and Escape everywhere.
+#include "common/scripted_prompts.h"
+#include "korvid/app/frame_rules.h"
+#include "korvid/app/main_frame.h"
+#include "korvid/database/ird_file.h"
+#include "korvid/database/korvid_doc.h"
+#include "korvid/editor/editor_operations.h"
+#include "korvid/editor/satellite_dialog.h"
+#include "korvid/editor/ui/db_view.h"
+#include "korvid/editor/ui/editor_list.h"
+#include "korvid/editor/ui/editor_look.h"
+#include "korvid/editor/ui/satellite_dlg.h"
+#include "korvid/editor/ui/satellite_page_wnd.h"
+#include "korvid/link/ui/bitmap_button.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+using namespace korvid;
+
+namespace {
+
+// Plays the user in the next satellite dialog once it is on screen.
+void when_dialog(std::function<void(CSatelliteDlg*)> user)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, user] {
+        auto* dlg = qobject_cast<CSatelliteDlg*>(QApplication::activeModalWidget());
+        if (!dlg)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        user(dlg);
+    });
+    timer->start();
+}
+
+void retype(QLineEdit* edit, const QString& text)
+{
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+}
+
+QString cell(const CEditorList* list, int row, int column)
+{
+    return list->model()->index(row, column).data().toString();
+}
+
+int row_named(const CEditorList* list, const QString& name)
+{
+    for (int r = 0; r < list->model()->rowCount(); ++r)
+        if (cell(list, r, 1) == name)
+            return r;
+    return -1;
+}
+
+} // namespace
+
+class DbViewTest : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    std::unique_ptr<Database> m_db;
+    std::unique_ptr<common::ScriptedPrompts> m_prompts;
+    std::unique_ptr<CKorvidDoc> m_doc;
+    std::unique_ptr<CMainFrame> m_frame;
+    CDBView* m_view = nullptr;
+
+    CSatellitePageWnd* sat_window(int tab) const { return qobject_cast<CSatellitePageWnd*>(m_view->page_window(tab)); }
+    void open_sample() { m_doc->open_by_name(KD_SAMPLE_IRD); }
+    void click_tab(int tab)
+    {
+        QTabBar* bar = m_view->tab_bar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(tab).center());
+    }
+    void click_row(CEditorList* list, int row)
+    {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(row, 1)).center());
+    }
+
+private slots:
+    void init()
+    {
+        m_db = std::make_unique<Database>();
+        m_prompts = std::make_unique<common::ScriptedPrompts>();
+        m_doc = std::make_unique<CKorvidDoc>(*m_db, *m_prompts);
+        m_frame = std::make_unique<CMainFrame>(*m_db, *m_doc, *m_prompts);
+        m_frame->set_editor_view_factory(make_editor_view_factory(*m_doc, *m_prompts));
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        m_frame->goto_editor();
+        m_view = dynamic_cast<CDBView*>(m_frame->view());
+        QVERIFY(m_view);
+    }
+    void cleanup()
+    {
+        m_frame.reset();
+        m_doc.reset();
+    }
+
+    void sample_shows_t1_satellites_on_sat_in_the_drawn_look()
+    {
+        open_sample();
+        QCOMPARE(m_view->current_tab(), int(EditorView::TAB_SAT));
+        CSatellitePageWnd* sat = sat_window(EditorView::TAB_SAT);
+        QVERIFY(sat && sat->isVisible());
+        QCOMPARE(sat->tuner_label()->text(), QStringLiteral("TUNER: T1/T2"));
+        QVERIFY(sat->tuner_combo()->isEnabled());
+        QCOMPARE(sat->tuner_combo()->currentText(), QStringLiteral("T1"));
+
+        CEditorList* list = sat->list();
+        QCOMPARE(list->model()->rowCount(), 32);
+        const int widths[8] = {50, 100, 80, 50, 60, 70, 50, 70};
+        const char* captions[8] = {"Num", "Name", "LNB type", "0/12V", "22KHz", "DiSEqC", "Port", "Degree"};
+        for (int c = 0; c < 8; ++c) {
+            QCOMPARE(list->columnWidth(c), widths[c]);
+            QCOMPARE(list->model()->headerData(c, Qt::Horizontal).toString(), QString::fromLatin1(captions[c]));
+            QCOMPARE(list->model()->index(0, c).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
+        }
+        // The first default satellite: universal LNB, 0/12 V on, DiSEqC 1.0 on port 1, 19.2 East.
+        const QStringList first = {"001", "Astra 1KR/1L/1M/1N", "UNI_LNB", "ON", "HLBAND", "Ver 1.0", "1", " 19.2E"};
+        for (int c = 0; c < 8; ++c)
+            QCOMPARE(cell(list, 0, c), first[c]);
+        QCOMPARE(cell(list, 11, 7), QStringLiteral(" 30.0W"));
+        QVERIFY(list->showGrid());
+        QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
+        QVERIFY(!list->model()->index(0, 0).data(Qt::DecorationRole).isNull());
+
+        std::vector<QString> captions_shown;
+        for (CPageButton* b : sat->buttons())
+            captions_shown.push_back(b->text());
+        QCOMPARE(captions_shown, (std::vector<QString>{"Add", "Edit", "Del"}));
+        QCOMPARE(sat->buttons()[0]->size(), QSize(80, 34));
+
+        // Drawn, not styled: the header colour under a caption-free corner, the page colour beside
+        // the tuner label.
+        const QImage header = list->horizontalHeader()->grab().toImage();
+        QCOMPARE(QColor(header.pixel(3, header.height() / 2)), editor_look::header_background());
+        const QImage page = sat->grab().toImage();
+        QCOMPARE(QColor(page.pixel(page.width() - 5, 5)), editor_look::page_background());
+
+        // SEARCHED SAT: only the satellites with channels, East before West, and no Add.
+        click_tab(EditorView::TAB_SEARCHED_SAT);
+        CSatellitePageWnd* searched = sat_window(EditorView::TAB_SEARCHED_SAT);
+        QVERIFY(searched && searched->isVisible() && !sat->isVisible());
+        CEditorList* slist = searched->list();
+        QVERIFY(slist->model()->rowCount() > 0 && slist->model()->rowCount() < 32);
+        const auto degree = [&](int r) {
+            QString t = cell(slist, r, 7).trimmed();
+            const double v = t.chopped(1).toDouble();
+            return t.endsWith(QLatin1Char('W')) ? -v : v;
+        };
+        for (int r = 1; r < slist->model()->rowCount(); ++r)
+            QVERIFY2(degree(r - 1) >= degree(r), qPrintable(cell(slist, r, 1)));
+        QCOMPARE(searched->buttons().size(), size_t(2));
+    }
+
+    void pages_are_made_when_selected_and_refreshed_after_a_new_database()
+    {
+        // Before any database: only "SAT" has a window.
+        QVERIFY(m_view->page_window(EditorView::TAB_SAT));
+        for (int t = 1; t < EditorView::TAB_COUNT; ++t)
+            QVERIFY(!m_view->page_window(t));
+        click_tab(EditorView::TAB_TP);
+        QVERIFY(m_view->page_window(EditorView::TAB_TP) && m_view->page_window(EditorView::TAB_TP)->isVisible());
+        QVERIFY(!m_view->page_window(EditorView::TAB_SEARCHED_SAT));
+        QVERIFY(!m_view->page_window(EditorView::TAB_TV));
+        QVERIFY(!m_view->page_window(EditorView::TAB_SAT)->isVisible());
+
+        // A database opened while "TP" is shown: every page gets its window and the new data,
+        // the never-selected "SEARCHED SAT" too; "TP" stays the one on screen.
+        open_sample();
+        for (int t = 0; t < EditorView::TAB_COUNT; ++t)
+            QVERIFY(m_view->page_window(t));
+        QVERIFY(m_view->page_window(EditorView::TAB_TP)->isVisible());
+        QVERIFY(!m_view->page_window(EditorView::TAB_SEARCHED_SAT)->isVisible());
+        const int searched_rows = sat_window(EditorView::TAB_SEARCHED_SAT)->list()->model()->rowCount();
+        QVERIFY(searched_rows > 0);
+        QCOMPARE(sat_window(EditorView::TAB_SAT)->list()->model()->rowCount(), 32);
+
+        // T2 chosen and a row remembered on "SAT"; then a second file with a renamed satellite.
+        click_tab(EditorView::TAB_SAT);
+        CSatellitePageWnd* sat = sat_window(EditorView::TAB_SAT);
+        QTest::keyClick(sat->tuner_combo(), Qt::Key_Down);
+        QCOMPARE(sat->tuner_combo()->currentText(), QStringLiteral("T2"));
+        click_row(sat->list(), 3);
+        QCOMPARE(int(m_db->selection.current_sat), 67);
+        store_satellite_name(*m_db, 1, "Renamed 13E");
+        store_satellite_name(*m_db, 65, "Renamed 13E");
+        const std::string second = (m_dir.path() + QStringLiteral("/second.ird")).toStdString();
+        QVERIFY(write_database_file(*m_db, 0x0001, 0x0105, second));
+        m_doc->open_by_name(second);
+
+        QCOMPARE(sat->tuner_combo()->currentText(), QStringLiteral("T1"));
+        QCOMPARE(cell(sat->list(), 1, 1), QStringLiteral("Renamed 13E"));
+        QVERIFY(sat->list()->selected_rows().empty());
+        CEditorList* slist = sat_window(EditorView::TAB_SEARCHED_SAT)->list();
+        QVERIFY(row_named(slist, QStringLiteral("Renamed 13E")) >= 0);
+        QCOMPARE(slist->model()->rowCount(), searched_rows);
+    }
+
+    void add_edit_lnb_and_delete_a_satellite_through_the_dialog()
+    {
+        open_sample();
+        CSatellitePageWnd* sat = sat_window(EditorView::TAB_SAT);
+        CEditorList* list = sat->list();
+
+        // Add: a refused OK keeps the dialog open; then a name and a position.
+        bool refused_stayed_open = false;
+        when_dialog([&](CSatelliteDlg* dlg) {
+            QCOMPARE(dlg->windowTitle(), QStringLiteral("Satellite"));
+            for (int b = 0; b < 5; ++b)
+                QVERIFY(!dlg->antenna_button(b)->isEnabled());
+            QVERIFY(dlg->antenna_button(SatelliteDialog::ANT_T1)->isChecked());
+            QCOMPARE(dlg->degree_hint()->text(), QStringLiteral("( XXX.XE )"));
+            retype(dlg->name_edit(), QString());
+            QTest::mouseClick(dlg->ok_button(), Qt::LeftButton);
+            refused_stayed_open = dlg->isVisible();
+            retype(dlg->name_edit(), QStringLiteral("Test Sat 45E"));
+            // The free slot holds no LNB yet; picking the universal type fills its frequencies.
+            QTest::keyClick(dlg->lnb_type_combo(), Qt::Key_Down);
+            QTest::keyClick(dlg->lnb_type_combo(), Qt::Key_Up);
+            QCOMPARE(dlg->low_edit()->text(), QStringLiteral("9750"));
+            QCOMPARE(dlg->high_edit()->text(), QStringLiteral("10600"));
+            retype(dlg->degree_edit(), QStringLiteral("045.0E"));
+            QTest::mouseClick(dlg->ok_button(), Qt::LeftButton);
+        });
+        QTest::mouseClick(sat->buttons()[0], Qt::LeftButton);
+        QVERIFY(refused_stayed_open);
+        QCOMPARE(m_prompts->shown, (std::vector<std::string>{"SAT Name is not correct!"}));
+        QCOMPARE(list->model()->rowCount(), 33);
+        const int row = row_named(list, QStringLiteral("Test Sat 45E"));
+        QCOMPARE(row, 32);
+        QCOMPARE(list->selected_rows(), std::vector<int>{32});
+        QCOMPARE(cell(list, 32, 7), QStringLiteral(" 45.0E"));
+        QCOMPARE(satellite_name(*m_db, 96), std::string("Test Sat 45E"));
+        QVERIFY(m_doc->is_modified());
+
+        // Edit its LNB by double click: a user-defined LNB with two frequencies, so no 22 kHz.
+        when_dialog([&](CSatelliteDlg* dlg) {
+            QTest::keyClick(dlg->lnb_type_combo(), Qt::Key_End);
+            QCOMPARE(dlg->lnb_type_combo()->currentText(), QStringLiteral("USER_DEFINE"));
+            QVERIFY(dlg->low_edit()->isEnabled());
+            retype(dlg->low_edit(), QStringLiteral("9750"));
+            retype(dlg->high_edit(), QStringLiteral("10700"));
+            QVERIFY(!dlg->k22_check()->isEnabled());
+            QTest::keyClick(dlg->diseqc_combo(), Qt::Key_Down); // Off -> DiSEqC 1.0
+            QCOMPARE(dlg->port_combo()->count(), 4);
+            QVERIFY(dlg->port_combo()->isEnabled());
+            QTest::mouseClick(dlg->ok_button(), Qt::LeftButton);
+        });
+        // A double click is the second press of a pair; QTest sends only that one, so the first comes here.
+        click_row(list, 32);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(32, 1)).center());
+        QCOMPARE(cell(list, 32, 2), QStringLiteral("USER"));
+        QCOMPARE(cell(list, 32, 5), QStringLiteral("Ver 1.0"));
+        QCOMPARE(int(m_db->satellites[32].lnb_freq_high), 10700);
+        // T1/T2 mode with T1 chosen: the second tuner's copy keeps its own LNB.
+        QCOMPARE(int(m_db->satellites[96].lnb_type), int(UNI_LNB));
+
+        // Cancel stores nothing.
+        m_doc->set_modified(false);
+        when_dialog([](CSatelliteDlg* dlg) {
+            retype(dlg->name_edit(), QStringLiteral("Never stored"));
+            QTest::mouseClick(dlg->cancel_button(), Qt::LeftButton);
+        });
+        QTest::mouseClick(sat->buttons()[1], Qt::LeftButton);
+        QCOMPARE(cell(list, 32, 1), QStringLiteral("Test Sat 45E"));
+        QVERIFY(!m_doc->is_modified());
+
+        // Delete with the Delete key, answered No and then Yes.
+        click_row(list, 32);
+        m_prompts->shown.clear();
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(list->model()->rowCount(), 33);
+        m_prompts->answers.push_back(common::Answer::Yes);
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(m_prompts->shown, (std::vector<std::string>{"Delete it?", "Delete it?"}));
+        QCOMPARE(list->model()->rowCount(), 32);
+        QCOMPARE(row_named(list, QStringLiteral("Test Sat 45E")), -1);
+        QVERIFY(!satellite_used(*m_db, 32) && !satellite_used(*m_db, 96));
+        QVERIFY(m_doc->is_modified());
+    }
+
+    void context_menu_and_buttons_follow_the_page()
+    {
+        open_sample();
+        CSatellitePageWnd* sat = sat_window(EditorView::TAB_SAT);
+        // Nothing selected: Edit and Del say so.
+        QTest::mouseClick(sat->buttons()[1], Qt::LeftButton);
+        QTest::mouseClick(sat->buttons()[2], Qt::LeftButton);
+        // A default satellite cannot go, whichever way Delete is asked for.
+        click_row(sat->list(), 0);
+        sat->run_menu_entry(QStringLiteral("Delete"));
+        QCOMPARE(m_prompts->shown,
+                 (std::vector<std::string>{"No Item is selected!", "No Item", "You can't delete default SAT"}));
+        // SEARCHED SAT has no Add, whatever is asked of it.
+        click_tab(EditorView::TAB_SEARCHED_SAT);
+        CSatellitePageWnd* searched = sat_window(EditorView::TAB_SEARCHED_SAT);
+        const int rows = sat->list()->model()->rowCount();
+        searched->run_menu_entry(QStringLiteral("Add"));
+        QCOMPARE(sat->list()->model()->rowCount(), rows);
+        QCOMPARE(searched->buttons()[0]->text(), QStringLiteral("Edit"));
+    }
+
+    void show_all_db_data_clears_the_selection_through_the_frame()
+    {
+        open_sample();
+        click_tab(EditorView::TAB_SEARCHED_SAT);
+        CEditorList* slist = sat_window(EditorView::TAB_SEARCHED_SAT)->list();
+        click_row(slist, 0);
+        QCOMPARE(int(m_db->selection.active_sat_page), 1);
+        QVERIFY(m_db->selection.current_sat != INVALID_SATID);
+        m_frame->on_command(ID_SHOW_ALL_DB);
+        QCOMPARE(int(m_db->selection.current_sat), int(INVALID_SATID));
+        QCOMPARE(int(m_db->selection.current_tp), int(INVALID_TPID));
+        QCOMPARE(int(m_db->selection.active_sat_page), 0);
+    }
+
+    void escape_changes_nothing_on_any_page()
+    {
+        open_sample();
+        click_row(sat_window(EditorView::TAB_SAT)->list(), 2);
+        const EditorSelection before = m_db->selection;
+        for (int t = 0; t < EditorView::TAB_COUNT; ++t) {
+            click_tab(t);
+            CEditorPageWnd* page = m_view->page_window(t);
+            QTest::keyClick(page, Qt::Key_Escape);
+            if (auto* sat = qobject_cast<CSatellitePageWnd*>(page)) {
+                const int rows = sat->list()->model()->rowCount();
+                const auto selected = sat->list()->selected_rows();
+                QTest::keyClick(sat->list(), Qt::Key_Escape);
+                QCOMPARE(sat->list()->model()->rowCount(), rows);
+                QCOMPARE(sat->list()->selected_rows(), selected);
+            }
+            QTest::keyClick(m_view, Qt::Key_Escape);
+            QCOMPARE(m_frame->view(), static_cast<QWidget*>(m_view));
+            QVERIFY(page->isVisible());
+            QCOMPARE(m_view->current_tab(), t);
+        }
+        QCOMPARE(m_db->selection.current_sat, before.current_sat);
+        QVERIFY(!m_doc->is_modified());
+        QVERIFY(m_prompts->shown.empty());
+    }
+
+    void download_without_a_database_says_so_once()
+    {
+        m_frame->on_button(4);
+        QCOMPARE(m_prompts->shown, (std::vector<std::string>{"There is no data to send"}));
+    }
+};
+
+QTEST_MAIN(DbViewTest)
+#include "db_view_test.moc"
