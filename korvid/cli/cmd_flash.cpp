@@ -37,8 +37,11 @@ int run_flash(const FlashArgs& a)
     SteadyLinkClock clock;
     SoftwareDownload download(report, report, clock);
     download.set_boxes(a.ota, a.boot, a.dn);
-    if (!download.open_chosen(a.file))
+    if (!download.open_chosen(a.file) || !download.take_file(a.file))
         return 2;
+    std::printf("%s: %u bytes, buyer 0x%04X, model 0x%04X, expected %s\n", a.file.c_str(), download.code_size(),
+                g_BuyerCode, g_ModelCode, expected_time_figures(download.code_size()).c_str());
+    std::fflush(stdout);
     switch (download.start(port_choice_opener(port, &report))) {
     case SoftwareDownload::Start::Started:
         break;
@@ -47,8 +50,6 @@ int run_flash(const FlashArgs& a)
     default:
         return 1;
     }
-    std::printf("%s: %u bytes, buyer 0x%04X, model 0x%04X, expected %s\n", a.file.c_str(), download.code_size(),
-                g_BuyerCode, g_ModelCode, expected_time_figures(download.code_size()).c_str());
     bool interrupted = wait_watching_interrupt([&](uint32_t ms) { return download.wait(ms); },
                                                [&] { download.stop(); });
     if (interrupted)
