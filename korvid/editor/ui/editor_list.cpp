@@ -1,9 +1,13 @@
 #include "korvid/editor/ui/editor_list.h"
 
 #include "korvid/editor/ui/editor_look.h"
+#include "korvid/link/ui/skin.h"
 
+#include <QApplication>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 
@@ -12,6 +16,42 @@ namespace korvid {
 namespace {
 
 QString text8(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+
+// Cells drawn with small margins and the row picture flush left, so that narrow columns such as
+// "Num" (50 pixels, picture included) still show their whole text, as the list control did.
+class CellDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem opt(option);
+        initStyleOption(&opt, index);
+        const QPixmap picture = index.data(Qt::DecorationRole).value<QPixmap>();
+        const QString text = opt.text;
+        opt.text.clear();
+        opt.icon = QIcon();
+        opt.features &= ~QStyleOptionViewItem::HasDecoration;
+        const QWidget* widget = opt.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, p, widget); // background and selection
+
+        QRect r = opt.rect;
+        if (!picture.isNull()) {
+            p->drawPixmap(r.left() + 1, r.top() + (r.height() - picture.height()) / 2, picture);
+            r.setLeft(r.left() + picture.width() + 1);
+        }
+        r.adjust(2, 0, -2, 0);
+        const bool selected = opt.state & QStyle::State_Selected;
+        p->save();
+        p->setFont(opt.font);
+        p->setPen(opt.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        p->drawText(r, int(opt.displayAlignment) | Qt::AlignVCenter,
+                    opt.fontMetrics.elidedText(text, Qt::ElideRight, r.width()));
+        p->restore();
+    }
+};
 
 } // namespace
 
@@ -65,11 +105,15 @@ void ListStateModel::reload()
 CEditorList::CEditorList(const ListState& state, QWidget* parent)
     : QTableView(parent), m_state(state), m_model(new ListStateModel(state, this))
 {
+    // A size smaller than the pages' own text, so that the narrow columns show whole words ("HLBAND"
+    // in 60 pixels); the tip of a cell still shows all of it.
+    setFont(skin::arial(13));
     setHorizontalHeader(new CListHeader(this));
     setModel(m_model);
     verticalHeader()->hide();
-    verticalHeader()->setDefaultSectionSize(18);
     verticalHeader()->setMinimumSectionSize(16);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    setItemDelegate(new CellDelegate(this));
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setFixedHeight(20);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -113,6 +157,8 @@ std::vector<int> CEditorList::selected_rows() const
 void CEditorList::sync()
 {
     m_syncing = true;
+    // Set on every sync: a font change resets the header's own choice.
+    verticalHeader()->setDefaultSectionSize(ROW_HEIGHT);
     const int scrolled = verticalScrollBar()->value();
     m_model->reload();
     if (m_columnsShown != int(m_state.columns.size())) {

@@ -34,6 +34,7 @@ class CEditorList : public QTableView
     Q_OBJECT
 public:
     explicit CEditorList(const ListState& state, QWidget* parent = nullptr);
+    static constexpr int ROW_HEIGHT = 20;
 
     // Shows the list state again: rows, column widths when the columns changed, the selection, and
     // the selected row it names to scroll to.
