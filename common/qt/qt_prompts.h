@@ -86,20 +86,20 @@ public:
 private:
     QWidget* parent() const { return m_parent ? m_parent.data() : QApplication::activeWindow(); }
 
-    std::optional<std::string> run(const FileDialogSpec& spec, bool saving)
+    std::optional<std::string> run(const FileDialogSpec& dialog_spec, bool saving)
     {
         QFileDialog dlg(parent(), saving ? QStringLiteral("Save As") : QStringLiteral("Open"));
         dlg.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dlg.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-        dlg.setNameFilters(qt_name_filters(spec.filter));
-        QString ext = QString::fromStdString(spec.default_extension);
+        dlg.setNameFilters(qt_name_filters(dialog_spec.filter));
+        QString ext = QString::fromStdString(dialog_spec.default_extension);
         if (ext.startsWith(QLatin1Char('.')))
             ext.remove(0, 1);
         if (!ext.isEmpty())
             dlg.setDefaultSuffix(ext);
-        dlg.setOption(QFileDialog::DontConfirmOverwrite, !spec.prompt_overwrite);
-        if (!spec.initial_name.empty())
-            dlg.selectFile(QString::fromStdString(spec.initial_name));
+        dlg.setOption(QFileDialog::DontConfirmOverwrite, !dialog_spec.prompt_overwrite);
+        if (!dialog_spec.initial_name.empty())
+            dlg.selectFile(QString::fromStdString(dialog_spec.initial_name));
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
             return std::nullopt;
         return dlg.selectedFiles().first().toStdString();
