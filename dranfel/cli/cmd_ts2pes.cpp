@@ -7,7 +7,6 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
-#include <map>
 
 namespace {
 
@@ -20,7 +19,7 @@ extern "C" void on_sigint(int) { interrupted.store(true); }
 struct Args
 {
     std::string source, target;
-    dranfel::PartsRule parts = dranfel::PartsRule::Auto;
+    std::string parts_text = "auto";
     bool verbose = false;
 };
 
@@ -67,7 +66,9 @@ int run(const Args& args)
     dranfel::ConversionRequest request;
     request.source = args.source;
     request.target = args.target.empty() ? dranfel::default_target(args.source) : args.target;
-    request.parts = args.parts;
+    request.parts = args.parts_text == "all"   ? dranfel::PartsRule::All
+                    : args.parts_text == "one" ? dranfel::PartsRule::One
+                                               : dranfel::PartsRule::Auto;
     request.diagnostics = args.verbose ? stderr : nullptr;
 
     struct sigaction sa{}, old{};
@@ -92,11 +93,10 @@ const common::CliCommandRegistration reg{{[](CLI::App& app) {
     auto* sub = app.add_subcommand("ts2pes", "Convert a recording's transport stream into an MPEG-2 program stream");
     sub->add_option("SOURCE", args->source, "Part file (.AVR) of the recording")->required();
     sub->add_option("TARGET", args->target, "Program stream to write (default: SOURCE with the extension .mpg)");
-    std::map<std::string, dranfel::PartsRule> rules{
-        {"auto", dranfel::PartsRule::Auto}, {"all", dranfel::PartsRule::All}, {"one", dranfel::PartsRule::One}};
-    sub->add_option("--parts", args->parts,
+    sub->add_option("--parts", args->parts_text,
                     "auto: every part on an NTFS volume, else only SOURCE; all: every part; one: only SOURCE")
-        ->transform(CLI::CheckedTransformer(rules, CLI::ignore_case));
+        ->check(CLI::IsMember({"auto", "all", "one"}))
+        ->default_str("auto");
     sub->add_flag("-v,--verbose", args->verbose, "Print the stream information lines");
     return [args] { return run(*args); };
 }}};

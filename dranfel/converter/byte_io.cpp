@@ -72,17 +72,22 @@ long FileSource::read(uint8_t* dst, long n)
         if (cursor_ == buf_len_) {
             buf_start_ += int64_t(buf_len_);
             buf_len_ = cursor_ = 0;
-            ssize_t r;
-            do
-                r = ::read(fd_, buf_, BUFFER_SIZE);
-            while (r < 0 && errno == EINTR);
-            if (r < 0) {
-                error_ = std::strerror(errno);
-                return -1;
+            // The buffer is filled whole even from a pipe, so that the stream scan at the start
+            // of a part (which stays within the first megabyte) can always go back.
+            while (buf_len_ < BUFFER_SIZE) {
+                ssize_t r = ::read(fd_, buf_ + buf_len_, BUFFER_SIZE - buf_len_);
+                if (r < 0 && errno == EINTR)
+                    continue;
+                if (r < 0) {
+                    error_ = std::strerror(errno);
+                    return -1;
+                }
+                if (r == 0)
+                    break;
+                buf_len_ += size_t(r);
             }
-            if (r == 0)
+            if (buf_len_ == 0)
                 break;
-            buf_len_ = size_t(r);
         }
         size_t take = std::min(size_t(n - got), buf_len_ - cursor_);
         std::memcpy(dst + got, buf_ + cursor_, take);

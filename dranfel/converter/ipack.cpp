@@ -107,7 +107,7 @@ void ipack_reset(ipack& p)
 bool ipack_in_body(const ipack& p)
 {
     if (p.done)
-        return p.found >= 5 && p.found != 4;
+        return p.found >= 5;
     return (p.mpeg == 2 && p.found >= 9) || (p.mpeg == 1 && p.found >= 7);
 }
 
