@@ -152,6 +152,12 @@ private slots:
         // the tuner label.
         const QImage header = list->horizontalHeader()->grab().toImage();
         QCOMPARE(QColor(header.pixel(3, header.height() / 2)), editor_look::header_background());
+        // The sort triangle, which later lists show on "Name", is drawn over the header colour.
+        list->set_sort_indicator(1, +1);
+        const QRect name_section(list->horizontalHeader()->sectionViewportPosition(1), 0, 100, header.height());
+        const QImage sorted = list->horizontalHeader()->grab().toImage().copy(name_section);
+        QVERIFY(sorted != header.copy(name_section));
+        list->set_sort_indicator(1, 0);
         const QImage page = sat->grab().toImage();
         QCOMPARE(QColor(page.pixel(page.width() - 5, 5)), editor_look::page_background());
 
@@ -201,6 +207,10 @@ private slots:
         QCOMPARE(sat->tuner_combo()->currentText(), QStringLiteral("T2"));
         click_row(sat->list(), 3);
         QCOMPARE(int(m_db->selection.current_sat), 67);
+        // The remembered row comes back selected after the page is refilled on its next selection.
+        click_tab(EditorView::TAB_FAVORITE);
+        click_tab(EditorView::TAB_SAT);
+        QCOMPARE(sat->list()->selected_rows(), std::vector<int>{3});
         store_satellite_name(*m_db, 1, "Renamed 13E");
         store_satellite_name(*m_db, 65, "Renamed 13E");
         const std::string second = (m_dir.path() + QStringLiteral("/second.ird")).toStdString();
