@@ -9,6 +9,7 @@
 #include "korvid/database/ird_file.h"
 #include "korvid/database/korvid_doc.h"
 #include "korvid/database/tests/test_database.h"
+#include "korvid/editor/ui/db_view.h"
 #include "korvid/link/com_port.h"
 #include "korvid/link/tests/sim_process.h"
 #include "korvid/link/ui/db_transfer_dlg.h"
@@ -87,6 +88,7 @@ int main(int argc, char** argv)
     common::ScriptedPrompts prompts;
     CKorvidDoc doc(*db, prompts);
     CMainFrame frame(*db, doc, prompts);
+    frame.set_editor_view_factory(korvid::make_editor_view_factory(doc, prompts));
     frame.move(60, 60);
     frame.show();
 
