@@ -214,7 +214,7 @@ ExchangeLoop::Wait ExchangeLoop::block_wait(uint32_t n)
         }
         if (uint32_t(now - start) >= BLOCK_WAIT_MS || !m_running.load())
             return Wait::Expired;
-        m_clock.pause_ms(BLOCK_POLL_MS);
+        m_clock.pause_poll();
     }
 }
 

@@ -94,8 +94,6 @@ constexpr uint32_t WRITING_TIMEOUT_MS = 60000;
 constexpr uint32_t BLOCK_WAIT_MS = 2000;
 // A 4-byte answer to the version request counts once the queue has held exactly 4 bytes this long.
 constexpr uint32_t SHORT_VERSION_STEADY_MS = 50;
-// How often the block wait looks at the queued count.
-constexpr uint32_t BLOCK_POLL_MS = 1;
 
 class ExchangeLoop
 {

@@ -30,6 +30,10 @@ public:
     virtual ~LinkClock() = default;
     virtual uint32_t now_ms() = 0;
     virtual void pause_ms(uint32_t ms) = 0;
+    // One step of a wait that watches the queued byte count. A millisecond on a virtual clock;
+    // a real clock takes shorter steps, because every step the last bytes of a packet sit unseen
+    // is a step added to every packet of a transfer.
+    virtual void pause_poll() { pause_ms(1); }
 };
 
 // Real time.
@@ -38,6 +42,7 @@ class SteadyLinkClock : public LinkClock
 public:
     uint32_t now_ms() override;
     void pause_ms(uint32_t ms) override;
+    void pause_poll() override;
 };
 
 // Real time running `factor` times faster: every limit the loop measures shrinks by that factor.

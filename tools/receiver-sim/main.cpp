@@ -8,6 +8,7 @@
 #include <CLI/CLI.hpp>
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -148,6 +149,11 @@ int main(int argc, char** argv)
         if (dev.empty() || !port.OpenPath(dev, 0))
             return say(1, "cannot open " + port_arg);
     }
+
+    // Pacing sleeps for a byte time (11 us at 921600 baud); the kernel's default timer slack of
+    // 50 us would add more than a byte to every paced byte and make the line look slower than it is.
+    if (opt.baud)
+        ::prctl(PR_SET_TIMERSLACK, 1000UL, 0, 0, 0);
 
     receiver_sim::Receiver receiver(port, opt);
     receiver_sim::Outcome out = receiver.run();
