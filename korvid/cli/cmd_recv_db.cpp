@@ -1,9 +1,9 @@
 // korvid-cli recv-db OUT.ird --port PORT: fetches the receiver's database into a file.
 #include "common/cli_commands.h"
+#include "korvid/cli/db_transfer_run.h"
 #include "korvid/database/codes.h"
 #include "korvid/link/transfer/console_report.h"
 #include "korvid/link/transfer/db_transfer.h"
-#include "korvid/link/transfer/transfer_times.h"
 
 #include <unistd.h>
 
@@ -29,31 +29,12 @@ int run_recv_db(const std::string& path, const std::string& port_arg)
     report.set_save_path(path);
     CKorvidDoc doc(*db, report);
     DbTransfer transfer(doc, report);
-    LineOpener open = port_choice_opener(port, &report);
-    if (!transfer.prepare_receive([&] { return open() != nullptr; }))
+    auto run = run_db_transfer(transfer, report, port, DbDirection::Receive);
+    if (!run)
         return 1;
-    auto line = open();
-    if (!line) {
-        transfer.finish();
-        return 1;
-    }
-    report.set_expected(expected_time_figures(transfer.image_size()));
-    std::printf("%s\n", transfer.expected_text().c_str());
-    SteadyLinkClock clock;
-    if (!transfer.start(std::move(line), clock, report)) {
-        transfer.finish();
-        return 1;
-    }
-    bool interrupted = wait_watching_interrupt([&](uint32_t ms) { return transfer.wait(ms); },
-                                               [&] { transfer.cancel(); });
-    if (interrupted)
-        transfer.wait(60000);
-    DbTransferOutcome outcome = transfer.finish();
-    report.end_progress();
-    if (interrupted) {
-        std::fprintf(stderr, "Cancelled\n");
+    if (run->interrupted)
         return 130;
-    }
+    DbTransferOutcome outcome = run->outcome;
     switch (outcome) {
     case DbTransferOutcome::Complete:
         std::printf("Saved %s (buyer 0x%04X, model 0x%04X)\n", path.c_str(), g_BuyerCode, g_ModelCode);

@@ -1,10 +1,10 @@
 // korvid-cli send-db FILE.ird --port PORT: sends a database file to the receiver.
 #include "common/cli_commands.h"
+#include "korvid/cli/db_transfer_run.h"
 #include "korvid/database/codes.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/link/transfer/console_report.h"
 #include "korvid/link/transfer/db_transfer.h"
-#include "korvid/link/transfer/transfer_times.h"
 
 #include <unistd.h>
 
@@ -40,31 +40,12 @@ int run_send_db(const std::string& path, const std::string& port_arg)
     ConsoleReport report(stdout, stderr, ::isatty(STDERR_FILENO));
     CKorvidDoc doc(*db, report);
     DbTransfer transfer(doc, report);
-    LineOpener open = port_choice_opener(port, &report);
-    if (!transfer.prepare_send([&] { return open() != nullptr; }))
+    auto run = run_db_transfer(transfer, report, port, DbDirection::Send);
+    if (!run)
         return 1;
-    auto line = open();
-    if (!line) {
-        transfer.finish();
-        return 1;
-    }
-    report.set_expected(expected_time_figures(transfer.image_size()));
-    std::printf("%s\n", transfer.expected_text().c_str());
-    SteadyLinkClock clock;
-    if (!transfer.start(std::move(line), clock, report)) {
-        transfer.finish();
-        return 1;
-    }
-    bool interrupted = wait_watching_interrupt([&](uint32_t ms) { return transfer.wait(ms); },
-                                               [&] { transfer.cancel(); });
-    if (interrupted)
-        transfer.wait(60000);
-    DbTransferOutcome outcome = transfer.finish();
-    report.end_progress();
-    if (interrupted) {
-        std::fprintf(stderr, "Cancelled\n");
+    if (run->interrupted)
         return 130;
-    }
+    DbTransferOutcome outcome = run->outcome;
     if (outcome == DbTransferOutcome::Complete)
         return 0;
     std::string text = report.failure();
