@@ -166,12 +166,7 @@ int ChannelPageBase::show_item(int global_index)
 
 void ChannelPageBase::select_rows(std::vector<int> rows)
 {
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    list_.selected.clear();
-    for (int r : rows)
-        if (r >= 0 && r < int(list_.rows.size()))
-            list_.selected.push_back(r);
+    list_.select_rows(std::move(rows));
     const int row = list_.single_selection();
     if (row < 0)
         return;

@@ -102,12 +102,7 @@ void FavoritePage::choose_type(int type)
 
 void FavoritePage::select_rows(std::vector<int> rows)
 {
-    list_.selected.clear();
-    for (int r : rows)
-        if (r >= 0 && r < int(list_.rows.size()))
-            list_.selected.push_back(r);
-    std::sort(list_.selected.begin(), list_.selected.end());
-    list_.selected.erase(std::unique(list_.selected.begin(), list_.selected.end()), list_.selected.end());
+    list_.select_rows(std::move(rows));
 }
 
 void FavoritePage::modify()

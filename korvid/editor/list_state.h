@@ -2,6 +2,7 @@
 // A report-style list control as the models describe it: column captions and widths, the rows with
 // their texts and item data, which rows are selected, and which row should be scrolled into view.
 // Row numbers are positions in `rows`; item data is what the page stores for each row (a slot index).
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,16 @@ struct ListState
         selected.clear();
         if (row >= 0 && row < int(rows.size()))
             selected.push_back(row);
+    }
+    // Selects the given rows in ascending order, once each; rows outside the list are ignored.
+    void select_rows(std::vector<int> wanted)
+    {
+        std::sort(wanted.begin(), wanted.end());
+        wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
+        selected.clear();
+        for (int r : wanted)
+            if (r >= 0 && r < int(rows.size()))
+                selected.push_back(r);
     }
     // The one selected row, or -1 when none or several are selected.
     int single_selection() const { return selected.size() == 1 ? selected.front() : -1; }

@@ -73,12 +73,7 @@ bool SatellitePageBase::choose_tuner(int entry)
 
 void SatellitePageBase::select_rows(std::vector<int> rows)
 {
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    list_.selected.clear();
-    for (int r : rows)
-        if (r >= 0 && r < int(list_.rows.size()))
-            list_.selected.push_back(r);
+    list_.select_rows(std::move(rows));
 }
 
 void SatellitePageBase::click_row(int row)

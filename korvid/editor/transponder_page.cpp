@@ -88,12 +88,7 @@ bool TransponderPage::choose_db(int entry)
 
 void TransponderPage::select_rows(std::vector<int> rows)
 {
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    list_.selected.clear();
-    for (int r : rows)
-        if (r >= 0 && r < int(list_.rows.size()))
-            list_.selected.push_back(r);
+    list_.select_rows(std::move(rows));
 }
 
 void TransponderPage::click_row(int row)
