@@ -3,6 +3,7 @@
 #include "common/strfmt.h"
 #include "korvid/editor/channel_texts.h"
 #include "korvid/editor/editor_operations.h"
+#include "korvid/editor/integer_text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,30 +11,6 @@
 namespace korvid {
 
 namespace {
-
-// Reads an edit as the standard integer check does: optional blanks and sign, then digits only.
-// False when the text is no integer.
-bool read_integer(const std::string& text, long& value)
-{
-    size_t i = 0, n = text.size();
-    while (i < n && std::isspace(static_cast<unsigned char>(text[i])))
-        ++i;
-    while (n > i && std::isspace(static_cast<unsigned char>(text[n - 1])))
-        --n;
-    bool negative = false;
-    if (i < n && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    if (i == n)
-        return false;
-    long v = 0;
-    for (; i < n; ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(text[i])))
-            return false;
-        v = std::min(v * 10 + (text[i] - '0'), 10000000L); // anything this large is out of range anyway
-    }
-    value = negative ? -v : v;
-    return true;
-}
 
 std::string tp_entry_text(int index, const tTransponder& tp, bool with_pol_label)
 {
@@ -173,7 +150,7 @@ bool ChannelDialog::choose_language(int entry)
 void ChannelDialog::spin(EditState& edit, int steps)
 {
     long v = PID_MIN;
-    if (!read_integer(edit.text, v))
+    if (!read_integer_text(edit.text, v))
         v = PID_MIN;
     v = std::clamp<long>(v + steps, PID_MIN, PID_MAX);
     edit.text = common::strfmt("%ld", v);
@@ -181,7 +158,7 @@ void ChannelDialog::spin(EditState& edit, int steps)
 
 bool ChannelDialog::check_pid(const EditState& edit, int max, long& value) const
 {
-    if (!read_integer(edit.text, value)) {
+    if (!read_integer_text(edit.text, value)) {
         prompts_.info("Please enter an integer.");
         return false;
     }

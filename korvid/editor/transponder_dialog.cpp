@@ -2,6 +2,7 @@
 
 #include "common/strfmt.h"
 #include "korvid/editor/editor_operations.h"
+#include "korvid/editor/integer_text.h"
 #include "korvid/editor/transponder_texts.h"
 
 #include <cctype>
@@ -17,32 +18,11 @@ enum class IntegerText
     OutOfRange
 };
 
-// Reads an edit the way the standard integer check does: optional blanks and sign, then digits only.
 IntegerText read_integer(const std::string& text, long& value)
 {
-    size_t i = 0, n = text.size();
-    while (i < n && std::isspace(static_cast<unsigned char>(text[i])))
-        ++i;
-    while (n > i && std::isspace(static_cast<unsigned char>(text[n - 1])))
-        --n;
-    bool negative = false;
-    if (i < n && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    if (i == n)
+    if (!read_integer_text(text, value))
         return IntegerText::NotInteger;
-    long v = 0;
-    bool big = false;
-    for (; i < n; ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(text[i])))
-            return IntegerText::NotInteger;
-        if (!big)
-            v = v * 10 + (text[i] - '0');
-        big = big || v > 1000000;
-    }
-    if (negative)
-        v = -v;
-    value = v;
-    if (big || v < TransponderDialog::SPIN_MIN || v > TransponderDialog::SPIN_MAX)
+    if (value < TransponderDialog::SPIN_MIN || value > TransponderDialog::SPIN_MAX)
         return IntegerText::OutOfRange;
     return IntegerText::Ok;
 }
