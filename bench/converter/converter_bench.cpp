@@ -1,6 +1,7 @@
 // Converts a bare transport stream file (no recording header) the way a conversion run does: the
 // engine over the buffered file layer. For the benchmark script, which times it against ffmpeg.
 #include "dranfel/converter/byte_io.h"
+#include "dranfel/converter/file_sink.h"
 #include "dranfel/converter/ts_engine.h"
 
 #include <chrono>

@@ -59,41 +59,4 @@ private:
     std::string error_;
 };
 
-class FileSink
-{
-public:
-    static constexpr size_t BUFFER_SIZE = 1 << 20;
-
-    FileSink() = default;
-    ~FileSink();
-    FileSink(const FileSink&) = delete;
-    FileSink& operator=(const FileSink&) = delete;
-
-    // Creates the file anew. False with error() set on failure.
-    bool create(const std::string& path);
-    // A failed write is remembered: later writes do nothing and failed() stays true.
-    void write(const uint8_t* bytes, size_t n);
-    bool flush();
-    // Flushes and closes; false when anything failed on the way.
-    bool close();
-    bool failed() const { return failed_; }
-    const std::string& error() const { return error_; }
-    int64_t written() const { return written_; }
-
-    static void output(const uint8_t* bytes, int length, void* sink)
-    {
-        static_cast<FileSink*>(sink)->write(bytes, size_t(length));
-    }
-
-private:
-    bool write_out(const uint8_t* bytes, size_t n);
-
-    int fd_ = -1;
-    uint8_t* buf_ = nullptr;
-    size_t len_ = 0;
-    bool failed_ = false;
-    int64_t written_ = 0;
-    std::string error_;
-};
-
 } // namespace dranfel

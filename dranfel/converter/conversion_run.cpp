@@ -1,6 +1,7 @@
 #include "dranfel/converter/conversion_run.h"
 
 #include "common/strfmt.h"
+#include "dranfel/converter/file_sink.h"
 #include "dranfel/converter/source_volume.h"
 #include "dranfel/storage/recording_name.h"
 

@@ -1,0 +1,75 @@
+#pragma once
+// The converter's output file. The engine hands it 2048-byte chunks; they are gathered into
+// large buffers which a writer thread passes to the system while the engine goes on with the
+// next ones, so that the kernel's copying of a gigabyte into new file pages overlaps the
+// conversion instead of following it.
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace dranfel {
+
+class FileSink
+{
+public:
+    static constexpr size_t BUFFER_SIZE = 1 << 20;
+    static constexpr int BUFFER_COUNT = 4;
+
+    FileSink() = default;
+    ~FileSink();
+    FileSink(const FileSink&) = delete;
+    FileSink& operator=(const FileSink&) = delete;
+
+    // Creates the file anew. False with error() set on failure.
+    bool create(const std::string& path);
+    // A failed write is remembered: later writes do nothing and failed() stays true. The
+    // failure of a write handed to the writer thread shows here a buffer or two later.
+    void write(const uint8_t* bytes, size_t n);
+    // Waits until everything written so far has reached the system; false on any failure.
+    bool flush();
+    // Flushes and closes; false when anything failed on the way.
+    bool close();
+    bool failed() const { return failed_.load(std::memory_order_acquire); }
+    // Meaningful once failed() is true or the sink is closed.
+    const std::string& error() const { return error_; }
+    // Bytes that reached the file; complete after flush() or close().
+    int64_t written() const { return written_.load(std::memory_order_relaxed); }
+
+    static void output(const uint8_t* bytes, int length, void* sink)
+    {
+        static_cast<FileSink*>(sink)->write(bytes, size_t(length));
+    }
+
+private:
+    void hand_over();
+    void writer_loop();
+    void write_out(const uint8_t* bytes, size_t n);
+    void fail(int err);
+
+    int fd_ = -1;
+    std::unique_ptr<uint8_t[]> storage_;
+    size_t lengths_[BUFFER_COUNT] = {};
+    int filling_ = 0;     // the buffer write() copies into; only the caller's thread touches it
+    size_t fill_len_ = 0;
+
+    // Buffers handed over and not yet written, oldest first from next_out_. The writer keeps a
+    // buffer counted until its write has returned, so the caller never refills it too early.
+    std::mutex mutex_;
+    std::condition_variable work_ready_;
+    std::condition_variable buffer_free_;
+    int queued_ = 0;
+    int next_out_ = 0;
+    bool stopping_ = false;
+    std::thread writer_;
+    bool threaded_ = false;
+
+    std::atomic<bool> failed_{false};
+    std::atomic<int64_t> written_{0};
+    std::string error_;
+};
+
+} // namespace dranfel

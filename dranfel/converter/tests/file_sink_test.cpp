@@ -1,0 +1,93 @@
+#include "dranfel/converter/file_sink.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace dranfel {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<uint8_t> read_all(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Uneven pieces, some larger than a buffer, over more bytes than the whole ring holds, with a
+// flush in the middle: the file must be the pieces in order, whatever buffer each landed in.
+TEST(FileSink, KeepsTheOrderOfEveryByteAcrossTheBuffers)
+{
+    fs::path path = fs::path(::testing::TempDir()) / "file_sink_order.bin";
+    std::vector<uint8_t> expected;
+    FileSink sink;
+    ASSERT_TRUE(sink.create(path.string()));
+    uint32_t state = 12345;
+    const size_t sizes[] = {2048, 1, 777, FileSink::BUFFER_SIZE + 3, 65536, 2 * FileSink::BUFFER_SIZE, 5};
+    for (int round = 0; round < 4; ++round) {
+        for (size_t n : sizes) {
+            std::vector<uint8_t> piece(n);
+            for (auto& b : piece) {
+                state = state * 1103515245u + 12345u;
+                b = uint8_t(state >> 16);
+            }
+            sink.write(piece.data(), piece.size());
+            expected.insert(expected.end(), piece.begin(), piece.end());
+        }
+        if (round == 1) {
+            ASSERT_TRUE(sink.flush());
+            EXPECT_EQ(sink.written(), int64_t(expected.size()));
+            EXPECT_EQ(fs::file_size(path), expected.size());
+        }
+    }
+    ASSERT_TRUE(sink.close());
+    EXPECT_EQ(sink.written(), int64_t(expected.size()));
+    EXPECT_TRUE(read_all(path) == expected);
+    fs::remove(path);
+}
+
+// The failure happens on the writer thread; it must reach the caller, stop further writes and
+// make close() fail, without the caller waiting forever on a buffer that is never freed.
+TEST(FileSink, AFailedWriteIsReportedAndLaterWritesAreDropped)
+{
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    FileSink sink;
+    ASSERT_TRUE(sink.create("/dev/full"));
+    std::vector<uint8_t> chunk(2048, 0x47);
+    for (int k = 0; k < 8 * 1024; ++k) // 16 MiB, four times the ring
+        sink.write(chunk.data(), chunk.size());
+    EXPECT_FALSE(sink.flush());
+    EXPECT_TRUE(sink.failed());
+    EXPECT_NE(sink.error().find("No space"), std::string::npos) << sink.error();
+    EXPECT_EQ(sink.written(), 0);
+    EXPECT_FALSE(sink.close());
+    EXPECT_TRUE(sink.failed());
+}
+
+TEST(FileSink, CanBeUsedAgainForANewFile)
+{
+    fs::path dir = fs::path(::testing::TempDir());
+    FileSink sink;
+    ASSERT_TRUE(sink.create((dir / "file_sink_a.bin").string()));
+    uint8_t a[3] = {1, 2, 3};
+    sink.write(a, 3);
+    ASSERT_TRUE(sink.create((dir / "file_sink_b.bin").string())); // closes the first
+    uint8_t b[2] = {9, 8};
+    sink.write(b, 2);
+    ASSERT_TRUE(sink.close());
+    EXPECT_EQ(read_all(dir / "file_sink_a.bin"), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(read_all(dir / "file_sink_b.bin"), (std::vector<uint8_t>{9, 8}));
+    EXPECT_FALSE(sink.create((dir / "no such folder" / "x.bin").string()));
+    EXPECT_FALSE(sink.error().empty());
+    fs::remove(dir / "file_sink_a.bin");
+    fs::remove(dir / "file_sink_b.bin");
+}
+
+} // namespace
+} // namespace dranfel
