@@ -38,20 +38,34 @@ measure() { # label, command...
     eval "${label}_secs=$secs"
 }
 
-# Each program writes its output and deletes it, with the disk flushed in between. The writes
-# of a large new file now and then cost the kernel several times more than usual, whichever
-# program makes them, so the order alternates over three rounds and the fastest round counts.
+# Each program writes its output and deletes it, with the disk flushed in between. On this kind
+# of machine the first pages of a large new file now and then cost the kernel several times more
+# than usual (fresh memory the host has to back), whichever program makes them. So one untimed run
+# comes first, the order alternates from round to round, and each program's fastest round counts.
 best() { awk -v a="$1" -v b="$2" 'BEGIN { print (a < b ? a : b) }'; }
+run_converter() { measure converter "$bench" "$work/big.ts" "$work/out.mpg"; rm -f "$work/out.mpg"; sync; }
+run_ffmpeg() {
+    measure ffmpeg ffmpeg -v error -y -i "$work/big.ts" -map 0 -c copy -f vob "$work/ffmpeg.vob"
+    rm -f "$work/ffmpeg.vob"; sync
+}
+"$bench" "$work/big.ts" "$work/out.mpg" > /dev/null
+rm -f "$work/out.mpg"; sync
 converter_best=1e9
 ffmpeg_best=1e9
-for round in 1 2 3; do
-    measure converter "$bench" "$work/big.ts" "$work/out.mpg"
+converter_all=()
+ffmpeg_all=()
+for round in 1 2 3 4 5; do
+    if (( round % 2 )); then run_converter; run_ffmpeg; else run_ffmpeg; run_converter; fi
     converter_best=$(best "$converter_best" "$converter_secs")
-    rm -f "$work/out.mpg"; sync
-    measure ffmpeg ffmpeg -v error -y -i "$work/big.ts" -map 0 -c copy -f vob "$work/ffmpeg.vob"
     ffmpeg_best=$(best "$ffmpeg_best" "$ffmpeg_secs")
-    rm -f "$work/ffmpeg.vob"; sync
+    converter_all+=("$converter_secs")
+    ffmpeg_all+=("$ffmpeg_secs")
 done
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+converter_median=$(median "${converter_all[@]}")
+ffmpeg_median=$(median "${ffmpeg_all[@]}")
+echo "median: converter ${converter_median} s, ffmpeg ${ffmpeg_median} s, ratio" \
+    "$(awk -v a="$converter_median" -v b="$ffmpeg_median" 'BEGIN { printf "%.1f", b / a }')"
 converter_secs=$converter_best
 ffmpeg_secs=$ffmpeg_best
 echo "best: converter ${converter_secs} s, ffmpeg ${ffmpeg_secs} s"
