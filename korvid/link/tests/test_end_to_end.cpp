@@ -90,6 +90,12 @@ Bytes read_file(const fs::path& p)
     return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
+void write_file(const fs::path& p, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream f(p, std::ios::binary);
+    f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
 class EndToEnd : public ::testing::Test
 {
 protected:
@@ -129,6 +135,26 @@ protected:
         std::atomic<bool> running{true};
         ExchangeLoop loop(port, clock, obs, setup, running);
         return loop.run();
+    }
+
+    ExchangeResult receive_database(CComPort& port, Recorder& obs, Bytes& buffer)
+    {
+        fill_database_flash_map(blocks, items);
+        ExchangeSetup setup;
+        setup.kind = ExchangeKind::DatabaseFromReceiver;
+        setup.receive_buffer = buffer.data();
+        setup.receive_capacity = uint32_t(buffer.size());
+        setup.announced_size = DB_TRANSFER_SIZE;
+        setup.block_table = &blocks;
+        setup.item_table = &items;
+        setup.buyer_code = &buyer;
+        setup.model_code = &model;
+        std::atomic<bool> running{true};
+        SteadyLinkClock clock; // the packet wait's own 2 s
+        ExchangeLoop loop(port, clock, obs, setup, running);
+        ExchangeResult r = loop.run();
+        port.Close();
+        return r;
     }
 
     FlashBlockTable blocks;
@@ -238,32 +264,15 @@ TEST_F(EndToEnd, VersionMismatchIsRefusedOnBothSides)
 TEST_F(EndToEnd, DatabaseReceiveFetchesTheReceiversImage)
 {
     Bytes image = test_image(DB_TRANSFER_SIZE);
-    {
-        std::ofstream f(dir / "image.bin", std::ios::binary);
-        f.write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
-    }
+    write_file(dir / "image.bin", image);
     SimProcess sim({"--exchange", "db-from-receiver", "--image", (dir / "image.bin").string(), "--buyer", "0xF1F2",
                     "--model", "0x0304", "--corrupt-packet", "7"},
                    (dir / "sim.log").string());
     CComPort port;
     ASSERT_TRUE(open(port, sim));
     Bytes buffer(0x100000, 0);
-    fill_database_flash_map(blocks, items);
-    ExchangeSetup setup;
-    setup.kind = ExchangeKind::DatabaseFromReceiver;
-    setup.receive_buffer = buffer.data();
-    setup.receive_capacity = uint32_t(buffer.size());
-    setup.announced_size = DB_TRANSFER_SIZE;
-    setup.block_table = &blocks;
-    setup.item_table = &items;
-    setup.buyer_code = &buyer;
-    setup.model_code = &model;
-    std::atomic<bool> running{true};
     Recorder obs;
-    SteadyLinkClock clock;
-    ExchangeLoop loop(port, clock, obs, setup, running);
-    ExchangeResult r = loop.run();
-    port.Close();
+    ExchangeResult r = receive_database(port, obs, buffer);
     EXPECT_EQ(r.outcome, ExchangeOutcome::Complete);
     EXPECT_EQ(r.offset, DB_TRANSFER_SIZE);
     EXPECT_EQ(sim.wait(5000), 0) << sim.log();
@@ -276,32 +285,15 @@ TEST_F(EndToEnd, DatabaseReceiveFetchesTheReceiversImage)
 TEST_F(EndToEnd, StrayByteBehindAReceivedPacketEndsTheReceive)
 {
     Bytes image = test_image(10000);
-    {
-        std::ofstream f(dir / "image.bin", std::ios::binary);
-        f.write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
-    }
+    write_file(dir / "image.bin", image);
     SimProcess sim({"--exchange", "db-from-receiver", "--image", (dir / "image.bin").string(),
                     "--stray-after-packet", "3"},
                    (dir / "sim.log").string());
     CComPort port;
     ASSERT_TRUE(open(port, sim));
     Bytes buffer(0x100000, 0);
-    fill_database_flash_map(blocks, items);
-    ExchangeSetup setup;
-    setup.kind = ExchangeKind::DatabaseFromReceiver;
-    setup.receive_buffer = buffer.data();
-    setup.receive_capacity = uint32_t(buffer.size());
-    setup.announced_size = DB_TRANSFER_SIZE;
-    setup.block_table = &blocks;
-    setup.item_table = &items;
-    setup.buyer_code = &buyer;
-    setup.model_code = &model;
-    std::atomic<bool> running{true};
     Recorder obs;
-    SteadyLinkClock clock; // the packet wait's own 2 s
-    ExchangeLoop loop(port, clock, obs, setup, running);
-    ExchangeResult r = loop.run();
-    port.Close();
+    ExchangeResult r = receive_database(port, obs, buffer);
     EXPECT_EQ(r.outcome, ExchangeOutcome::PacketTimeOut);
     EXPECT_EQ(r.offset, 2048u);
     EXPECT_EQ(obs.boxes, std::vector<std::string>{"Communication Time Out"});
@@ -349,30 +341,13 @@ TEST_F(EndToEnd, ReceiverServesAnIrdDatabaseInItsOwnByteOrder)
     db->transponders[3275] = {64, 0, 0x1234, 11954, 0, 0, 2, 0};
     std::vector<uint8_t> file;
     encode_database(*db, 0xABCD, 0x0102, file);
-    {
-        std::ofstream f(dir / "db.ird", std::ios::binary);
-        f.write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
-    }
+    write_file(dir / "db.ird", file);
     SimProcess sim({"--exchange", "db-from-receiver", "--ird", (dir / "db.ird").string()}, (dir / "sim.log").string());
     CComPort port;
     ASSERT_TRUE(open(port, sim));
     Bytes buffer(0x100000, 0);
-    fill_database_flash_map(blocks, items);
-    ExchangeSetup setup;
-    setup.kind = ExchangeKind::DatabaseFromReceiver;
-    setup.receive_buffer = buffer.data();
-    setup.receive_capacity = uint32_t(buffer.size());
-    setup.announced_size = DB_TRANSFER_SIZE;
-    setup.block_table = &blocks;
-    setup.item_table = &items;
-    setup.buyer_code = &buyer;
-    setup.model_code = &model;
-    std::atomic<bool> running{true};
     Recorder obs;
-    SteadyLinkClock clock;
-    ExchangeLoop loop(port, clock, obs, setup, running);
-    ExchangeResult r = loop.run();
-    port.Close();
+    ExchangeResult r = receive_database(port, obs, buffer);
     ASSERT_EQ(r.outcome, ExchangeOutcome::Complete);
     EXPECT_EQ(sim.wait(5000), 0) << sim.log();
     // The receiver's codes are the file's.
