@@ -1,6 +1,8 @@
 // dranfel-cli cp and mv: the same command line, one copies and one moves.
-#include "common/cli_commands.h"
+#include "common/cli/command.h"
 #include "dranfel/cli/transfer.h"
+
+#include <memory>
 
 namespace {
 
@@ -10,23 +12,24 @@ struct Args
     std::vector<std::string> names;
 };
 
-common::CliCommand transfer_command(const char* name, const char* description, dranfel::FileOpKind kind)
+common::cli::CommandMaker transfer_command(const char* name, const char* description, dranfel::FileOpKind kind)
 {
-    return {[=](CLI::App& app) {
+    return [=] {
         auto args = std::make_shared<Args>();
-        auto* sub = app.add_subcommand(name, description);
-        sub->add_option("SRC_DIR", args->source, "Source folder")->required();
-        sub->add_option("DST_DIR", args->destination, "Destination folder")->required();
-        sub->add_option("NAME", args->names, "Part-1 .AVR file of a recording, or an .mp3/.mem file")->required();
-        return std::function<int()>([args, kind] {
+        common::cli::Command cmd(name, description);
+        cmd.positional("SRC_DIR", args->source, "Source folder");
+        cmd.positional("DST_DIR", args->destination, "Destination folder");
+        cmd.positionals("NAME", args->names, "Part-1 .AVR file of a recording, or an .mp3/.mem file");
+        cmd.run = [args, kind] {
             return dranfel::cli::run_transfer(kind, args->source, args->destination, args->names);
-        });
-    }};
+        };
+        return cmd;
+    };
 }
 
-const common::CliCommandRegistration copy_reg{transfer_command(
+const common::cli::Registration copy_reg{transfer_command(
     "cp", "Copy recordings and .mp3/.mem files from one folder to another", dranfel::FileOpKind::Copy)};
-const common::CliCommandRegistration move_reg{transfer_command(
+const common::cli::Registration move_reg{transfer_command(
     "mv", "Move recordings and .mp3/.mem files from one folder to another", dranfel::FileOpKind::Move)};
 
 } // namespace

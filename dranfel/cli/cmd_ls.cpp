@@ -1,18 +1,20 @@
-#include "common/cli_commands.h"
+// dranfel-cli ls: a folder as the file list shows it, one tab-separated line per row.
+#include "common/cli/command.h"
 #include "dranfel/storage/file_list.h"
 
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
-const common::CliCommandRegistration reg{{[](CLI::App& app) {
+const common::cli::Registration reg{[] {
     auto dir = std::make_shared<std::string>();
-    auto* sub = app.add_subcommand("ls", "List a folder as the file list shows it: File Name, Real File Name, "
-                                         "Size(KB) and Date, separated by tabs");
-    sub->add_option("DIR", *dir, "Folder")->required();
-    return [dir] {
+    common::cli::Command cmd("ls", "List a folder as the file list shows it: File Name, Real File Name, "
+                                   "Size(KB) and Date, separated by tabs");
+    cmd.positional("DIR", *dir, "Folder");
+    cmd.run = [dir] {
         struct stat st;
         if (::stat(dir->c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
             std::fprintf(stderr, "dranfel-cli: %s is not a folder\n", dir->c_str());
@@ -23,6 +25,7 @@ const common::CliCommandRegistration reg{{[](CLI::App& app) {
                         r.date.c_str());
         return 0;
     };
-}}};
+    return cmd;
+}};
 
 } // namespace

@@ -1,7 +1,9 @@
-#include "common/cli_commands.h"
+// dranfel-cli mkdir: a new folder, with the checks of the storage manager's New Folder.
+#include "common/cli/command.h"
 #include "dranfel/storage/commands.h"
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -10,12 +12,12 @@ struct Args
     std::string parent, name;
 };
 
-const common::CliCommandRegistration reg{{[](CLI::App& app) {
+const common::cli::Registration reg{[] {
     auto args = std::make_shared<Args>();
-    auto* sub = app.add_subcommand("mkdir", "Make a new folder");
-    sub->add_option("PARENT", args->parent, "Parent folder")->required();
-    sub->add_option("NAME", args->name, "Name of the new folder")->required();
-    return [args] {
+    common::cli::Command cmd("mkdir", "Make a new folder");
+    cmd.positional("PARENT", args->parent, "Parent folder");
+    cmd.positional("NAME", args->name, "Name of the new folder");
+    cmd.run = [args] {
         dranfel::CommandCheck check = dranfel::check_new_folder(true, args->parent);
         if (!check.proceed) {
             for (const std::string& m : check.messages)
@@ -33,6 +35,7 @@ const common::CliCommandRegistration reg{{[](CLI::App& app) {
         }
         return 0;
     };
-}}};
+    return cmd;
+}};
 
 } // namespace

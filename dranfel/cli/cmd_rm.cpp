@@ -1,10 +1,12 @@
-#include "common/cli_commands.h"
+// dranfel-cli rm: deletes recordings (every part and the information file) and .mp3/.mem files.
+#include "common/cli/command.h"
 #include "dranfel/cli/transfer.h"
 #include "dranfel/storage/file_list.h"
 
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -14,12 +16,12 @@ struct Args
     std::vector<std::string> names;
 };
 
-const common::CliCommandRegistration reg{{[](CLI::App& app) {
+const common::cli::Registration reg{[] {
     auto args = std::make_shared<Args>();
-    auto* sub = app.add_subcommand("rm", "Delete recordings (all their files) and .mp3/.mem files");
-    sub->add_option("DIR", args->dir, "Folder")->required();
-    sub->add_option("NAME", args->names, "Part-1 .AVR file of a recording, or an .mp3/.mem file")->required();
-    return [args] {
+    common::cli::Command cmd("rm", "Delete recordings (all their files) and .mp3/.mem files");
+    cmd.positional("DIR", args->dir, "Folder");
+    cmd.positionals("NAME", args->names, "Part-1 .AVR file of a recording, or an .mp3/.mem file");
+    cmd.run = [args] {
         // Everything is checked before anything is deleted, so a mistyped name deletes nothing.
         for (const std::string& name : args->names) {
             std::string why = dranfel::cli::check_entry_name(name);
@@ -36,6 +38,7 @@ const common::CliCommandRegistration reg{{[](CLI::App& app) {
             std::fprintf(stderr, "dranfel-cli: could not delete %s\n", e.c_str());
         return errors.empty() ? 0 : 1;
     };
-}}};
+    return cmd;
+}};
 
 } // namespace

@@ -1,20 +1,14 @@
 // dranfel-cli ts2pes: converts a recording's transport stream into an MPEG-2 program stream.
-#include "common/cli_commands.h"
+#include "common/cli/command.h"
+#include "common/cli/interrupt_scope.h"
 #include "dranfel/converter/conversion_run.h"
 
 #include <unistd.h>
 
-#include <atomic>
-#include <csignal>
 #include <cstdio>
+#include <memory>
 
 namespace {
-
-// Set from the SIGINT handler; lock-free, so touching it there is safe.
-std::atomic<bool> interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
-
-extern "C" void on_sigint(int) { interrupted.store(true); }
 
 struct Args
 {
@@ -71,34 +65,37 @@ int run(const Args& args)
                                                : dranfel::PartsRule::Auto;
     request.diagnostics = args.verbose ? stderr : nullptr;
 
-    struct sigaction sa{}, old{};
-    sa.sa_handler = on_sigint;
-    sigemptyset(&sa.sa_mask);
-    ::sigaction(SIGINT, &sa, &old);
-    TerminalProgress progress(::isatty(STDERR_FILENO) == 1);
-    dranfel::RunReport report = dranfel::run_conversion(request, progress, interrupted);
-    ::sigaction(SIGINT, &old, nullptr);
+    bool interrupted = false;
+    dranfel::RunReport report;
+    {
+        common::cli::InterruptScope scope;
+        TerminalProgress progress(::isatty(STDERR_FILENO) == 1);
+        report = dranfel::run_conversion(request, progress, scope.flag());
+        interrupted = scope.interrupted();
+    }
 
     if (report.detail.empty())
         std::printf("%s\n", report.message.c_str());
     else
         std::printf("%s: %s\n", report.message.c_str(), report.detail.c_str());
-    if (report.status == dranfel::RunStatus::Canceled && interrupted.load())
+    if (report.status == dranfel::RunStatus::Canceled && interrupted)
         return 130;
     return report.status == dranfel::RunStatus::Finished ? 0 : 1;
 }
 
-const common::CliCommandRegistration reg{{[](CLI::App& app) {
+const common::cli::Registration reg{[] {
     auto args = std::make_shared<Args>();
-    auto* sub = app.add_subcommand("ts2pes", "Convert a recording's transport stream into an MPEG-2 program stream");
-    sub->add_option("SOURCE", args->source, "Part file (.AVR) of the recording")->required();
-    sub->add_option("TARGET", args->target, "Program stream to write (default: SOURCE with the extension .mpg)");
-    sub->add_option("--parts", args->parts_text,
-                    "auto: every part on an NTFS volume, else only SOURCE; all: every part; one: only SOURCE")
-        ->check(CLI::IsMember({"auto", "all", "one"}))
-        ->default_str("auto");
-    sub->add_flag("-v,--verbose", args->verbose, "Print the stream information lines");
-    return [args] { return run(*args); };
-}}};
+    common::cli::Command cmd("ts2pes", "Convert a recording's transport stream into an MPEG-2 program stream");
+    cmd.positional("SOURCE", args->source, "Part file (.AVR) of the recording");
+    cmd.positional("TARGET", args->target, "Program stream to write (default: SOURCE with the extension .mpg)",
+                   false);
+    cmd.option("--parts", args->parts_text,
+               "auto: every part on an NTFS volume, else only SOURCE; all: every part; one: only SOURCE")
+        .one_of({"auto", "all", "one"})
+        .shown_default("auto");
+    cmd.flag("-v,--verbose", args->verbose, "Print the stream information lines");
+    cmd.run = [args] { return run(*args); };
+    return cmd;
+}};
 
 } // namespace

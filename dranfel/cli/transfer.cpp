@@ -1,9 +1,9 @@
 #include "dranfel/cli/transfer.h"
 
+#include "common/cli/interrupt_scope.h"
 #include "dranfel/storage/commands.h"
 #include "dranfel/storage/recording_name.h"
 
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,13 +14,10 @@ namespace dranfel::cli {
 
 namespace {
 
-FileOperation* g_running = nullptr;
-
-extern "C" void on_interrupt(int)
+// Called from the signal handler: cancel() only stores into a lock-free atomic.
+void cancel_operation(void* op)
 {
-    // cancel() only stores into a lock-free atomic, which is safe in a signal handler.
-    if (g_running)
-        g_running->cancel();
+    static_cast<FileOperation*>(op)->cancel();
 }
 
 bool is_folder(const std::string& path)
@@ -86,17 +83,12 @@ int run_transfer(FileOpKind kind,
         std::fflush(stderr);
     };
 
-    struct sigaction sa = {}, old_int = {}, old_term = {};
-    sa.sa_handler = on_interrupt;
-    sigemptyset(&sa.sa_mask);
-    g_running = &op;
-    ::sigaction(SIGINT, &sa, &old_int);
-    ::sigaction(SIGTERM, &sa, &old_term);
     FileOpParams params{source_folder, destination_folder, names, kind};
-    FileOpOutcome outcome = op.run(params);
-    ::sigaction(SIGINT, &old_int, nullptr);
-    ::sigaction(SIGTERM, &old_term, nullptr);
-    g_running = nullptr;
+    FileOpOutcome outcome;
+    {
+        common::cli::InterruptScope scope(true, cancel_operation, &op);
+        outcome = op.run(params);
+    }
     if (terminal)
         std::fprintf(stderr, "\r\033[K");
 

@@ -1,6 +1,6 @@
 // korvid-cli build IN.json OUT.ird: the database file that a JSON text describes. Anything wrong in
 // the text is named by its JSON path, and then nothing is written.
-#include "common/cli_commands.h"
+#include "common/cli/command.h"
 #include "korvid/database/database_json.h"
 
 #include <cstdio>
@@ -18,13 +18,18 @@ int run_build(const std::string& in, const std::string& out)
     return 0;
 }
 
-common::CliCommandRegistration reg{{[](CLI::App& app) {
-    auto* cmd = app.add_subcommand("build", "Build a database file from JSON text written by dump");
-    auto in = std::make_shared<std::string>();
-    auto out = std::make_shared<std::string>();
-    cmd->add_option("json", *in, "the JSON file")->required();
-    cmd->add_option("out", *out, "the .ird file to write")->required();
-    return std::function<int()>([in, out] { return run_build(*in, *out); });
-}}};
+struct Args
+{
+    std::string in, out;
+};
+
+const common::cli::Registration reg{[] {
+    auto a = std::make_shared<Args>();
+    common::cli::Command cmd("build", "Build a database file from JSON text written by dump");
+    cmd.positional("json", a->in, "the JSON file");
+    cmd.positional("out", a->out, "the .ird file to write");
+    cmd.run = [a] { return run_build(a->in, a->out); };
+    return cmd;
+}};
 
 } // namespace

@@ -1,6 +1,6 @@
 // korvid-cli dump FILE.ird OUT.json: the whole database as JSON text, to read, diff and keep under
 // version control.
-#include "common/cli_commands.h"
+#include "common/cli/command.h"
 #include "korvid/database/database_json.h"
 
 #include <cstdio>
@@ -18,13 +18,18 @@ int run_dump(const std::string& in, const std::string& out)
     return 0;
 }
 
-common::CliCommandRegistration reg{{[](CLI::App& app) {
-    auto* cmd = app.add_subcommand("dump", "Write a database file as JSON text that can be read, diffed and built back");
-    auto in = std::make_shared<std::string>();
-    auto out = std::make_shared<std::string>();
-    cmd->add_option("file", *in, "the .ird file")->required();
-    cmd->add_option("out", *out, "the JSON file to write")->required();
-    return std::function<int()>([in, out] { return run_dump(*in, *out); });
-}}};
+struct Args
+{
+    std::string in, out;
+};
+
+const common::cli::Registration reg{[] {
+    auto a = std::make_shared<Args>();
+    common::cli::Command cmd("dump", "Write a database file as JSON text that can be read, diffed and built back");
+    cmd.positional("file", a->in, "the .ird file");
+    cmd.positional("out", a->out, "the JSON file to write");
+    cmd.run = [a] { return run_dump(a->in, a->out); };
+    return cmd;
+}};
 
 } // namespace

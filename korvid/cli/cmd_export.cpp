@@ -1,6 +1,6 @@
 // korvid-cli export FILE.ird OUT.txt: the factory tables of a database file, as "Save Channels..."
 // writes them.
-#include "common/cli_commands.h"
+#include "common/cli/command.h"
 #include "korvid/database/channel_export.h"
 #include "korvid/database/ird_file.h"
 
@@ -30,13 +30,18 @@ int run_export(const std::string& in, const std::string& out)
     return 0;
 }
 
-common::CliCommandRegistration reg{{[](CLI::App& app) {
-    auto* cmd = app.add_subcommand("export", "Write the factory tables of a database file as source text");
-    auto in = std::make_shared<std::string>();
-    auto out = std::make_shared<std::string>();
-    cmd->add_option("file", *in, "the .ird file")->required();
-    cmd->add_option("out", *out, "the text file to write")->required();
-    return std::function<int()>([in, out] { return run_export(*in, *out); });
-}}};
+struct Args
+{
+    std::string in, out;
+};
+
+const common::cli::Registration reg{[] {
+    auto a = std::make_shared<Args>();
+    common::cli::Command cmd("export", "Write the factory tables of a database file as source text");
+    cmd.positional("file", a->in, "the .ird file");
+    cmd.positional("out", a->out, "the text file to write");
+    cmd.run = [a] { return run_export(a->in, a->out); };
+    return cmd;
+}};
 
 } // namespace

@@ -1,8 +1,9 @@
 // korvid-cli flash CODEFILE --port PORT [--boot | --ota] [--dn]: sends receiver software.
-#include "common/cli_commands.h"
+#include "common/cli/command.h"
 #include "common/strfmt.h"
+#include "korvid/cli/console_report.h"
+#include "korvid/cli/interruptible_wait.h"
 #include "korvid/database/codes.h"
-#include "korvid/link/transfer/console_report.h"
 #include "korvid/link/transfer/software_download.h"
 #include "korvid/link/transfer/transfer_times.h"
 
@@ -71,16 +72,16 @@ int run_flash(const FlashArgs& a)
     return 1;
 }
 
-common::CliCommandRegistration reg{{[](CLI::App& app) {
-    auto* cmd = app.add_subcommand("flash", "Send receiver software (a code file) to the receiver");
+const common::cli::Registration reg{[] {
     auto a = std::make_shared<FlashArgs>();
-    cmd->add_option("file", a->file, "the code file (.mem, .comp)")->required();
-    cmd->add_option("--port", a->port, "serial device path or COMn")->required();
-    auto* boot = cmd->add_flag("--boot", a->boot, "boot software");
-    auto* ota = cmd->add_flag("--ota", a->ota, "over-the-air software");
-    boot->excludes(ota);
-    cmd->add_flag("--dn", a->dn, "send even when the receiver's buyer/model codes differ");
-    return std::function<int()>([a] { return run_flash(*a); });
-}}};
+    common::cli::Command cmd("flash", "Send receiver software (a code file) to the receiver");
+    cmd.positional("file", a->file, "the code file (.mem, .comp)");
+    cmd.option("--port", a->port, "serial device path or COMn").required();
+    cmd.flag("--boot", a->boot, "boot software").excludes("--ota");
+    cmd.flag("--ota", a->ota, "over-the-air software").excludes("--boot");
+    cmd.flag("--dn", a->dn, "send even when the receiver's buyer/model codes differ");
+    cmd.run = [a] { return run_flash(*a); };
+    return cmd;
+}};
 
 } // namespace

@@ -1,5 +1,5 @@
 // korvid-cli info FILE.ird: what a database file holds, in a few lines.
-#include "common/cli_commands.h"
+#include "common/cli/command.h"
 #include "korvid/database/ird_file.h"
 
 #include <cstdio>
@@ -75,11 +75,12 @@ int run_info(const std::string& path)
     return 0;
 }
 
-common::CliCommandRegistration reg{{[](CLI::App& app) {
-    auto* cmd = app.add_subcommand("info", "Show the codes and the counts of a database file");
+const common::cli::Registration reg{[] {
     auto path = std::make_shared<std::string>();
-    cmd->add_option("file", *path, "the .ird file")->required();
-    return std::function<int()>([path] { return run_info(*path); });
-}}};
+    common::cli::Command cmd("info", "Show the codes and the counts of a database file");
+    cmd.positional("file", *path, "the .ird file");
+    cmd.run = [path] { return run_info(*path); };
+    return cmd;
+}};
 
 } // namespace

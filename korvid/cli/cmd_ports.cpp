@@ -1,5 +1,5 @@
 // korvid-cli ports: the serial port table, numbered as COMn.
-#include "common/cli_commands.h"
+#include "common/cli/command.h"
 #include "korvid/link/com_port.h"
 
 #include <cstdio>
@@ -18,9 +18,10 @@ int run_ports()
     return 0;
 }
 
-common::CliCommandRegistration reg{{[](CLI::App& app) {
-    app.add_subcommand("ports", "List the serial ports as COM1, COM2, ...");
-    return std::function<int()>([] { return run_ports(); });
-}}};
+const common::cli::Registration reg{[] {
+    common::cli::Command cmd("ports", "List the serial ports as COM1, COM2, ...");
+    cmd.run = run_ports;
+    return cmd;
+}};
 
 } // namespace

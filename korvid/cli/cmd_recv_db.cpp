@@ -1,8 +1,8 @@
 // korvid-cli recv-db OUT.ird --port PORT: fetches the receiver's database into a file.
-#include "common/cli_commands.h"
+#include "common/cli/command.h"
+#include "korvid/cli/console_report.h"
 #include "korvid/cli/db_transfer_run.h"
 #include "korvid/database/codes.h"
-#include "korvid/link/transfer/console_report.h"
 #include "korvid/link/transfer/db_transfer.h"
 
 #include <unistd.h>
@@ -52,13 +52,18 @@ int run_recv_db(const std::string& path, const std::string& port_arg)
     return 1;
 }
 
-common::CliCommandRegistration reg{{[](CLI::App& app) {
-    auto* cmd = app.add_subcommand("recv-db", "Fetch the receiver's database into a file (Upload DB)");
-    auto path = std::make_shared<std::string>();
-    auto port = std::make_shared<std::string>();
-    cmd->add_option("file", *path, "the .ird file to write")->required();
-    cmd->add_option("--port", *port, "serial device path or COMn")->required();
-    return std::function<int()>([path, port] { return run_recv_db(*path, *port); });
-}}};
+struct Args
+{
+    std::string path, port;
+};
+
+const common::cli::Registration reg{[] {
+    auto a = std::make_shared<Args>();
+    common::cli::Command cmd("recv-db", "Fetch the receiver's database into a file (Upload DB)");
+    cmd.positional("file", a->path, "the .ird file to write");
+    cmd.option("--port", a->port, "serial device path or COMn").required();
+    cmd.run = [a] { return run_recv_db(a->path, a->port); };
+    return cmd;
+}};
 
 } // namespace

@@ -1,9 +1,9 @@
 // korvid-cli send-db FILE.ird --port PORT: sends a database file to the receiver.
-#include "common/cli_commands.h"
+#include "common/cli/command.h"
+#include "korvid/cli/console_report.h"
 #include "korvid/cli/db_transfer_run.h"
 #include "korvid/database/codes.h"
 #include "korvid/database/ird_file.h"
-#include "korvid/link/transfer/console_report.h"
 #include "korvid/link/transfer/db_transfer.h"
 
 #include <unistd.h>
@@ -53,13 +53,18 @@ int run_send_db(const std::string& path, const std::string& port_arg)
     return 1;
 }
 
-common::CliCommandRegistration reg{{[](CLI::App& app) {
-    auto* cmd = app.add_subcommand("send-db", "Send a database file to the receiver (Download DB)");
-    auto path = std::make_shared<std::string>();
-    auto port = std::make_shared<std::string>();
-    cmd->add_option("file", *path, "the .ird file to send")->required();
-    cmd->add_option("--port", *port, "serial device path or COMn")->required();
-    return std::function<int()>([path, port] { return run_send_db(*path, *port); });
-}}};
+struct Args
+{
+    std::string path, port;
+};
+
+const common::cli::Registration reg{[] {
+    auto a = std::make_shared<Args>();
+    common::cli::Command cmd("send-db", "Send a database file to the receiver (Download DB)");
+    cmd.positional("file", a->path, "the .ird file to send");
+    cmd.option("--port", a->port, "serial device path or COMn").required();
+    cmd.run = [a] { return run_send_db(a->path, a->port); };
+    return cmd;
+}};
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "korvid/cli/db_transfer_run.h"
 
+#include "korvid/cli/interruptible_wait.h"
 #include "korvid/link/transfer/transfer_times.h"
 
 #include <cstdio>

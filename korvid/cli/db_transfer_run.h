@@ -1,7 +1,7 @@
 #pragma once
 // The part of send-db and recv-db that is the same: open the port, run the prepared transfer on
 // its worker with the terminal report, and let Ctrl-C cancel it cleanly.
-#include "korvid/link/transfer/console_report.h"
+#include "korvid/cli/console_report.h"
 #include "korvid/link/transfer/db_transfer.h"
 #include "korvid/link/transfer/port_opening.h"
 

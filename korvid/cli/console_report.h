@@ -56,8 +56,4 @@ private:
     std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
 };
 
-// Waits for a running transfer while watching for Ctrl-C. `wait` waits a little and says whether
-// the transfer has ended; on Ctrl-C `cancel` is called once. Returns true when interrupted.
-bool wait_watching_interrupt(const std::function<bool(uint32_t)>& wait, const std::function<void()>& cancel);
-
 } // namespace korvid

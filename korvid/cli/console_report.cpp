@@ -1,8 +1,4 @@
-#include "korvid/link/transfer/console_report.h"
-
-#include <signal.h>
-
-#include <atomic>
+#include "korvid/cli/console_report.h"
 
 namespace korvid {
 
@@ -97,29 +93,6 @@ std::optional<std::string> ConsoleReport::save_file(const common::FileDialogSpec
     if (m_save_path.empty())
         return std::nullopt;
     return m_save_path;
-}
-
-namespace {
-std::atomic<bool> g_interrupted{false};
-extern "C" void on_sigint(int) { g_interrupted = true; }
-} // namespace
-
-bool wait_watching_interrupt(const std::function<bool(uint32_t)>& wait, const std::function<void()>& cancel)
-{
-    g_interrupted = false;
-    struct sigaction sa{}, old{};
-    sa.sa_handler = on_sigint;
-    sigemptyset(&sa.sa_mask);
-    ::sigaction(SIGINT, &sa, &old);
-    bool interrupted = false;
-    while (!wait(20)) {
-        if (g_interrupted && !interrupted) {
-            interrupted = true;
-            cancel();
-        }
-    }
-    ::sigaction(SIGINT, &old, nullptr);
-    return interrupted || g_interrupted;
 }
 
 } // namespace korvid

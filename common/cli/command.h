@@ -1,0 +1,154 @@
+#pragma once
+// A subcommand of a command-line tool as plain data: its name, help, arguments and the function that
+// runs it. Each command file registers one from its own file, so commands live beside each other
+// without one file knowing them all, and only the one file that turns the descriptions into a
+// parser (cli_app.cpp) pays for the parser's headers.
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace common::cli {
+
+// One argument of a command. The target is a variable the run function reads; it must outlive the
+// parse (commands keep their arguments in a struct that the run function holds).
+struct Argument
+{
+    enum class Kind { Positional, Positionals, Option, IntOption, Flag };
+
+    Kind kind = Kind::Positional;
+    // "file" for a positional; "--port" or "-v,--verbose" for an option or a flag.
+    std::string name;
+    std::string help;
+    std::string* text = nullptr;
+    std::vector<std::string>* texts = nullptr;
+    int* number = nullptr;
+    bool* flag = nullptr;
+    bool is_required = false;
+    // The only values an option takes (empty: any).
+    std::vector<std::string> allowed;
+    // Shown as the default in the help.
+    std::string default_shown;
+    // The inclusive range of an IntOption.
+    int min_value = 0;
+    int max_value = 0;
+    bool has_range = false;
+    // Names of other flags that cannot be given together with this one.
+    std::vector<std::string> excluded;
+
+    Argument& required()
+    {
+        is_required = true;
+        return *this;
+    }
+    Argument& one_of(std::vector<std::string> values)
+    {
+        allowed = std::move(values);
+        return *this;
+    }
+    Argument& shown_default(std::string text)
+    {
+        default_shown = std::move(text);
+        return *this;
+    }
+    Argument& range(int min, int max)
+    {
+        min_value = min;
+        max_value = max;
+        has_range = true;
+        return *this;
+    }
+    Argument& excludes(std::string other)
+    {
+        excluded.push_back(std::move(other));
+        return *this;
+    }
+};
+
+struct Command
+{
+    std::string name;
+    std::string help;
+    std::vector<Argument> arguments;
+    // Called only when this command was given; its result is the exit code.
+    std::function<int()> run;
+
+    Command(std::string name_, std::string help_) : name(std::move(name_)), help(std::move(help_)) {}
+
+    // A file name or other word in a fixed place; required unless said otherwise.
+    Argument& positional(std::string arg_name, std::string& target, std::string arg_help, bool required = true)
+    {
+        Argument a;
+        a.kind = Argument::Kind::Positional;
+        a.name = std::move(arg_name);
+        a.help = std::move(arg_help);
+        a.text = &target;
+        a.is_required = required;
+        return add(std::move(a));
+    }
+    // One or more words that take the rest of the command line.
+    Argument& positionals(std::string arg_name, std::vector<std::string>& target, std::string arg_help)
+    {
+        Argument a;
+        a.kind = Argument::Kind::Positionals;
+        a.name = std::move(arg_name);
+        a.help = std::move(arg_help);
+        a.texts = &target;
+        a.is_required = true;
+        return add(std::move(a));
+    }
+    Argument& option(std::string arg_name, std::string& target, std::string arg_help)
+    {
+        Argument a;
+        a.kind = Argument::Kind::Option;
+        a.name = std::move(arg_name);
+        a.help = std::move(arg_help);
+        a.text = &target;
+        return add(std::move(a));
+    }
+    Argument& option(std::string arg_name, int& target, std::string arg_help)
+    {
+        Argument a;
+        a.kind = Argument::Kind::IntOption;
+        a.name = std::move(arg_name);
+        a.help = std::move(arg_help);
+        a.number = &target;
+        return add(std::move(a));
+    }
+    Argument& flag(std::string arg_name, bool& target, std::string arg_help)
+    {
+        Argument a;
+        a.kind = Argument::Kind::Flag;
+        a.name = std::move(arg_name);
+        a.help = std::move(arg_help);
+        a.flag = &target;
+        return add(std::move(a));
+    }
+
+private:
+    Argument& add(Argument a)
+    {
+        arguments.push_back(std::move(a));
+        return arguments.back();
+    }
+};
+
+// Makes a command afresh for each run of the program; the command's arguments live in whatever the
+// maker allocates and the run function holds.
+using CommandMaker = std::function<Command()>;
+
+inline std::vector<CommandMaker>& registered_commands()
+{
+    static std::vector<CommandMaker> makers;
+    return makers;
+}
+
+struct Registration
+{
+    explicit Registration(CommandMaker make) { registered_commands().push_back(std::move(make)); }
+};
+
+// Parses argv against every registered command and runs the chosen one. A wrong command line prints
+// the reason and the usage and gives exit code 2; --help prints the help and gives 0.
+int run(const char* program, const char* description, int argc, char** argv);
+
+} // namespace common::cli
