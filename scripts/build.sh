@@ -1,8 +1,17 @@
 #!/usr/bin/env bash
 # Configures and builds into the given folder (default build/). Extra arguments go to cmake.
+# The configure is quiet when it works and shows everything it said when it does not (a missing
+# package, say).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir=${1:-build}
 shift || true
-cmake -S "$root" -B "$root/$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-cmake --build "$root/$dir" -j "$(nproc)"
+[[ $dir = /* ]] || dir=$root/$dir
+mkdir -p "$dir"
+log="$dir/configure.log"
+if ! cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"$log" 2>&1; then
+    cat "$log" >&2
+    echo "build.sh: the configure failed (the whole output is above and in $log)" >&2
+    exit 1
+fi
+cmake --build "$dir" -j "$(nproc)"
