@@ -3,9 +3,9 @@
 #include "common/cli/command.h"
 
 #include <CLI/CLI.hpp>
-
 #include <cstdio>
 #include <map>
+#include <set>
 
 namespace common::cli {
 
@@ -40,6 +40,70 @@ void add_argument(CLI::App& sub, const Argument& a, std::map<std::string, CLI::O
     by_name[a.name] = o;
 }
 
+// The words of a command that name options: "--port", "-v", and so on; and those that take a value.
+struct OptionWords
+{
+    std::set<std::string> all;
+    std::set<std::string> with_value;
+    std::set<char> short_flags{'h'};
+};
+
+OptionWords option_words(const Command& c)
+{
+    OptionWords w;
+    w.all = {"-h", "--help"};
+    for (const Argument& a : c.arguments) {
+        if (a.kind == Argument::Kind::Positional || a.kind == Argument::Kind::Positionals)
+            continue;
+        std::string names = a.name;
+        size_t start = 0;
+        while (start <= names.size()) {
+            size_t comma = names.find(',', start);
+            std::string n =
+                names.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+            w.all.insert(n);
+            if (a.kind != Argument::Kind::Flag)
+                w.with_value.insert(n);
+            else if (n.size() == 2 && n[0] == '-' && n[1] != '-')
+                w.short_flags.insert(n[1]);
+            if (comma == std::string::npos)
+                break;
+            start = comma + 1;
+        }
+    }
+    return w;
+}
+
+// CLI11 reads a word such as "-h.ird" as the help flag, and any unknown "-x" as an option, even where
+// a file name belongs. A word that starts with '-' and is not one of the command's options is
+// refused here, before the parse; a file whose name starts with '-' is given after "--". Returns the
+// offending word, or empty.
+std::string option_like_word(const Command& c, int first, int argc, char** argv)
+{
+    OptionWords w = option_words(c);
+    for (int i = first; i < argc; ++i) {
+        std::string word = argv[i];
+        if (word == "--")
+            return {};
+        if (word.size() < 2 || word[0] != '-')
+            continue;
+        std::string key = word.substr(0, word.find('='));
+        if (w.all.count(key)) {
+            if (w.with_value.count(key) && key == word)
+                ++i; // its value, whatever it looks like
+            continue;
+        }
+        // Short flags run together ("-vh").
+        bool all_short = word[1] != '-';
+        for (size_t k = 1; k < word.size() && all_short; ++k)
+            all_short = w.short_flags.count(word[k]) != 0;
+        if (all_short)
+            continue;
+        return word;
+    }
+    return {};
+}
+
 } // namespace
 
 int run(const char* program, const char* description, int argc, char** argv)
@@ -60,6 +124,26 @@ int run(const char* program, const char* description, int argc, char** argv)
                 if (by_name.count(other))
                     by_name[a.name]->excludes(by_name[other]);
         subs.push_back(sub);
+    }
+
+    // The command is the first word that is not an option of the program itself.
+    for (int i = 1; i < argc; ++i) {
+        std::string word = argv[i];
+        if (!word.empty() && word[0] == '-')
+            continue;
+        for (size_t k = 0; k < commands.size(); ++k) {
+            if (commands[k].name != word)
+                continue;
+            std::string bad = option_like_word(commands[k], i + 1, argc, argv);
+            if (!bad.empty()) {
+                std::fprintf(
+                    stderr,
+                    "%s is not an option of %s (give a file name that starts with '-' after --)\n\n%s",
+                    bad.c_str(), word.c_str(), subs[k]->help(program).c_str());
+                return 2;
+            }
+        }
+        break;
     }
 
     try {

@@ -13,7 +13,14 @@ namespace common::cli {
 // parse (commands keep their arguments in a struct that the run function holds).
 struct Argument
 {
-    enum class Kind { Positional, Positionals, Option, IntOption, Flag };
+    enum class Kind
+    {
+        Positional,
+        Positionals,
+        Option,
+        IntOption,
+        Flag
+    };
 
     Kind kind = Kind::Positional;
     // "file" for a positional; "--port" or "-v,--verbose" for an option or a flag.
@@ -72,10 +79,14 @@ struct Command
     // Called only when this command was given; its result is the exit code.
     std::function<int()> run;
 
-    Command(std::string name_, std::string help_) : name(std::move(name_)), help(std::move(help_)) {}
+    Command(std::string name_, std::string help_)
+        : name(std::move(name_))
+        , help(std::move(help_))
+    {}
 
     // A file name or other word in a fixed place; required unless said otherwise.
-    Argument& positional(std::string arg_name, std::string& target, std::string arg_help, bool required = true)
+    Argument&
+    positional(std::string arg_name, std::string& target, std::string arg_help, bool required = true)
     {
         Argument a;
         a.kind = Argument::Kind::Positional;

@@ -1,8 +1,7 @@
 #include "common/cli/interrupt_scope.h"
 
-#include <signal.h>
-
 #include <cassert>
+#include <signal.h>
 
 namespace common::cli {
 
@@ -15,7 +14,9 @@ void (*g_on_signal)(void*) = nullptr;
 void* g_context = nullptr;
 bool g_active = false;
 bool g_sigterm = false;
-struct sigaction g_old_int{}, g_old_term{};
+struct sigaction g_old_int
+{
+}, g_old_term{};
 
 extern "C" void on_interrupt(int)
 {
@@ -34,7 +35,9 @@ InterruptScope::InterruptScope(bool also_sigterm, void (*on_signal)(void*), void
     g_on_signal = on_signal;
     g_context = context;
     g_sigterm = also_sigterm;
-    struct sigaction sa{};
+    struct sigaction sa
+    {
+    };
     sa.sa_handler = on_interrupt;
     sigemptyset(&sa.sa_mask);
     ::sigaction(SIGINT, &sa, &g_old_int);

@@ -20,9 +20,10 @@ const common::cli::Registration reg{[] {
             std::fprintf(stderr, "dranfel-cli: %s is not a folder\n", dir->c_str());
             return 1;
         }
+        using dranfel::escape_listing_field;
         for (const dranfel::FileRow& r : dranfel::list_files(*dir))
-            std::printf("%s\t%s\t%s\t%s\n", r.file_name.c_str(), r.real_file_name.c_str(), r.size_kb.c_str(),
-                        r.date.c_str());
+            std::printf("%s\t%s\t%s\t%s\n", escape_listing_field(r.file_name).c_str(),
+                        escape_listing_field(r.real_file_name).c_str(), r.size_kb.c_str(), r.date.c_str());
         return 0;
     };
     return cmd;

@@ -14,15 +14,19 @@ using namespace korvid;
 int run_export(const std::string& in, const std::string& out)
 {
     std::vector<uint8_t> buffer;
-    IrdLoad loaded = load_ird_file(in, buffer);
-    if (loaded != IrdLoad::Ok) {
-        std::fprintf(stderr, "%s\n", ird_load_message(loaded, in).c_str());
+    std::string reason;
+    if (load_ird_file(in, buffer, &reason) != IrdLoad::Ok) {
+        std::fprintf(stderr, "%s\n", ird_load_report(in, reason).c_str());
         return 1;
     }
     auto db = std::make_unique<Database>();
     uint16_t buyer = 0, model = 0;
     read_database(*db, buffer.data(), buyer, model);
-    ChannelExport result = write_channel_tables_file(*db, out);
+    ChannelExport result = write_channel_tables_file(*db, out, &reason);
+    if (result == ChannelExport::CannotCreate) {
+        std::fprintf(stderr, "%s\n%s: %s\n", channel_export_message(result, out).c_str(), out.c_str(), reason.c_str());
+        return 1;
+    }
     if (result != ChannelExport::Ok) {
         std::fprintf(stderr, "%s\n", channel_export_message(result, out).c_str());
         return 1;

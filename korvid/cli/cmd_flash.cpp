@@ -25,8 +25,8 @@ struct FlashArgs
     bool dn = false;
 };
 
-// Exit codes: 0 "Transfer Complete..", 1 the transfer failed, 2 usage or file errors, 130
-// interrupted.
+// Exit codes as in every command (README.md): 0 "Transfer Complete..", 1 a failure (the file, the
+// port or the transfer), 2 usage, 130 interrupted.
 int run_flash(const FlashArgs& a)
 {
     PortChoice port = parse_port_argument(a.port);
@@ -39,15 +39,13 @@ int run_flash(const FlashArgs& a)
     SoftwareDownload download(report, report, clock);
     download.set_boxes(a.ota, a.boot, a.dn);
     if (!download.open_chosen(a.file) || !download.take_file(a.file))
-        return 2;
+        return 1;
     std::printf("%s: %u bytes, buyer 0x%04X, model 0x%04X, expected %s\n", a.file.c_str(), download.code_size(),
                 g_BuyerCode, g_ModelCode, expected_time_figures(download.code_size()).c_str());
     std::fflush(stdout);
     switch (download.start(port_choice_opener(port, &report))) {
     case SoftwareDownload::Start::Started:
         break;
-    case SoftwareDownload::Start::FileRefused:
-        return 2;
     default:
         return 1;
     }

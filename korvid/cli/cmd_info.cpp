@@ -46,10 +46,10 @@ int count_favourites(const Database& db, int group, int type)
 int run_info(const std::string& path)
 {
     std::vector<uint8_t> buffer;
-    IrdLoad loaded = load_ird_file(path, buffer);
-    if (loaded != IrdLoad::Ok) {
-        std::fprintf(stderr, "%s\n", ird_load_message(loaded, path).c_str());
-        return 2;
+    std::string reason;
+    if (load_ird_file(path, buffer, &reason) != IrdLoad::Ok) {
+        std::fprintf(stderr, "%s\n", ird_load_report(path, reason).c_str());
+        return 1;
     }
     auto db = std::make_unique<Database>();
     uint16_t buyer = 0, model = 0;

@@ -3,6 +3,7 @@
 #include "korvid/cli/console_report.h"
 #include "korvid/cli/db_transfer_run.h"
 #include "korvid/database/codes.h"
+#include "korvid/database/ird_file.h"
 #include "korvid/link/transfer/db_transfer.h"
 
 #include <unistd.h>
@@ -14,14 +15,20 @@ namespace {
 
 using namespace korvid;
 
-// Exit codes: 0 written, 1 the transfer failed or the image is not a database, 2 usage or file
-// errors, 130 interrupted. OUT.ird is written only for a whole image that passes the check.
+// Exit codes as in every command (README.md): 0 written, 1 a failure (the target, the port, the
+// transfer, or an image that is not a database), 2 usage, 130 interrupted. OUT.ird is written only
+// for a whole image that passes the check, and the target is checked before the receiver is asked.
 int run_recv_db(const std::string& path, const std::string& port_arg)
 {
     PortChoice port = parse_port_argument(port_arg);
     if (!port.valid) {
         std::fprintf(stderr, "--port takes a device path or COMn, not \"%s\"\n", port_arg.c_str());
         return 2;
+    }
+    std::string reason;
+    if (!check_ird_target(path, reason)) {
+        std::fprintf(stderr, "%s\n", ird_save_report(path, reason).c_str());
+        return 1;
     }
     auto db = std::make_unique<Database>();
     db->clear();
@@ -40,8 +47,9 @@ int run_recv_db(const std::string& path, const std::string& port_arg)
         std::printf("Saved %s (buyer 0x%04X, model 0x%04X)\n", path.c_str(), g_BuyerCode, g_ModelCode);
         return 0;
     case DbTransferOutcome::SaveFailed:
-        // The message has been printed; the image itself arrived.
-        return 2;
+        // "Can't save to this file" has been printed; the image itself arrived.
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), doc.write_error().c_str());
+        return 1;
     case DbTransferOutcome::WrongSyscode:
         return 1;
     default:

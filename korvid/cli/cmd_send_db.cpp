@@ -15,7 +15,7 @@ namespace {
 
 using namespace korvid;
 
-// Exit codes: 0 done, 1 the transfer failed, 2 usage or file errors, 130 interrupted.
+// Exit codes as in every command (README.md): 0 done, 1 a failure, 2 usage, 130 interrupted.
 int run_send_db(const std::string& path, const std::string& port_arg)
 {
     PortChoice port = parse_port_argument(port_arg);
@@ -24,10 +24,10 @@ int run_send_db(const std::string& path, const std::string& port_arg)
         return 2;
     }
     std::vector<uint8_t> buffer;
-    IrdLoad loaded = load_ird_file(path, buffer);
-    if (loaded != IrdLoad::Ok) {
-        std::fprintf(stderr, "%s\n", ird_load_message(loaded, path).c_str());
-        return 2;
+    std::string reason;
+    if (load_ird_file(path, buffer, &reason) != IrdLoad::Ok) {
+        std::fprintf(stderr, "%s\n", ird_load_report(path, reason).c_str());
+        return 1;
     }
     auto db = std::make_unique<Database>();
     read_database(*db, buffer.data(), g_BuyerCode, g_ModelCode);

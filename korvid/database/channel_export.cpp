@@ -281,12 +281,12 @@ std::string export_channel_tables(const Database& db)
     return out;
 }
 
-ChannelExport write_channel_tables_file(const Database& db, const std::string& path)
+ChannelExport write_channel_tables_file(const Database& db, const std::string& path, std::string* reason)
 {
     if (!db.is_valid())
         return ChannelExport::WrongSyscode;
     std::string text = export_channel_tables(db);
-    if (!common::write_file_atomically(path, text.data(), text.size()))
+    if (!common::write_file_atomically(path, text.data(), text.size(), reason))
         return ChannelExport::CannotCreate;
     return ChannelExport::Ok;
 }

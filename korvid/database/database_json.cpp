@@ -1021,6 +1021,12 @@ bool read_file(const std::string& path, std::string& text)
     return bool(in);
 }
 
+// The export's text for an output that could not be written, and the system's reason beneath it.
+std::string created_failure(const std::string& path, const std::string& reason)
+{
+    return common::strfmt("the file, %s, could not be created\n%s: %s", path.c_str(), path.c_str(), reason.c_str());
+}
+
 } // namespace
 
 std::string dump_database_json(const Database& db, uint16_t buyer, uint16_t model)
@@ -1100,9 +1106,9 @@ DatabaseFromJson build_database_from_json(std::string_view text)
 bool dump_database_file(const std::string& ird_path, const std::string& json_path, std::string& message)
 {
     std::vector<uint8_t> buffer;
-    IrdLoad loaded = load_ird_file(ird_path, buffer);
-    if (loaded != IrdLoad::Ok) {
-        message = ird_load_message(loaded, ird_path);
+    std::string reason;
+    if (load_ird_file(ird_path, buffer, &reason) != IrdLoad::Ok) {
+        message = ird_load_report(ird_path, reason);
         return false;
     }
     auto db = std::make_unique<Database>();
@@ -1115,7 +1121,7 @@ bool dump_database_file(const std::string& ird_path, const std::string& json_pat
     std::string text = dump_database_json(*db, buyer, model);
     std::string error;
     if (!common::write_file_atomically(json_path, text.data(), text.size(), &error)) {
-        message = common::strfmt("the file, %s, could not be created (%s)", json_path.c_str(), error.c_str());
+        message = created_failure(json_path, error);
         return false;
     }
     return true;
@@ -1135,7 +1141,7 @@ bool build_database_file(const std::string& json_path, const std::string& ird_pa
     }
     std::string error;
     if (!write_database_file(*built.db, built.buyer, built.model, ird_path, &error)) {
-        message = common::strfmt("the file, %s, could not be created (%s)", ird_path.c_str(), error.c_str());
+        message = created_failure(ird_path, error);
         return false;
     }
     return true;

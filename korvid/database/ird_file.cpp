@@ -9,22 +9,33 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace korvid {
 
-IrdLoad load_ird_file(const std::string& path, std::vector<uint8_t>& buffer)
+IrdLoad load_ird_file(const std::string& path, std::vector<uint8_t>& buffer, std::string* reason)
 {
+    auto fail = [&](IrdLoad result, std::string why) {
+        if (reason)
+            *reason = std::move(why);
+        return result;
+    };
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return IrdLoad::CantOpen;
+        return fail(IrdLoad::CantOpen, std::strerror(errno));
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        int err = errno;
+        bool stat_ok = ::fstat(fd, &st) == 0;
         ::close(fd);
-        return IrdLoad::CantOpen;
+        if (!stat_ok)
+            return fail(IrdLoad::CantOpen, std::strerror(err));
+        return fail(IrdLoad::CantOpen, S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "not a regular file");
     }
     if (st.st_size > off_t(IRD_WORK_BUFFER_SIZE)) {
         ::close(fd);
-        return IrdLoad::TooLarge;
+        return fail(IrdLoad::TooLarge, common::strfmt("too large: %lld bytes, the limit is %zu bytes",
+                                                      static_cast<long long>(st.st_size), IRD_WORK_BUFFER_SIZE));
     }
     buffer.assign(IRD_WORK_BUFFER_SIZE, 0);
     size_t got = 0;
@@ -35,8 +46,9 @@ IrdLoad load_ird_file(const std::string& path, std::vector<uint8_t>& buffer)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
+            int err = errno;
             ::close(fd);
-            return IrdLoad::CantOpen;
+            return fail(IrdLoad::CantOpen, std::strerror(err));
         }
         if (n == 0)
             break;
@@ -57,6 +69,34 @@ std::string ird_load_message(IrdLoad result, const std::string& path)
         break;
     }
     return "Can't open to this file";
+}
+
+std::string ird_load_report(const std::string& path, const std::string& reason)
+{
+    return "Can't open to this file\n" + path + ": " + reason;
+}
+
+bool check_ird_target(const std::string& path, std::string& reason)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        reason = std::strerror(EISDIR);
+        return false;
+    }
+    // The same temporary file the writer makes, made and dropped: whatever stops it (a missing
+    // folder, a read-only disk, permissions) would stop the save.
+    common::AtomicFile probe(path);
+    if (!probe.open()) {
+        reason = probe.error();
+        return false;
+    }
+    probe.abandon();
+    return true;
+}
+
+std::string ird_save_report(const std::string& path, const std::string& reason)
+{
+    return "Can't save to this file\n" + path + ": " + reason;
 }
 
 void read_database(Database& db, const uint8_t* buffer, uint16_t& buyer, uint16_t& model)

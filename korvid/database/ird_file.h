@@ -16,10 +16,21 @@ constexpr size_t IRD_WORK_BUFFER_SIZE = 1u << 20;
 enum class IrdLoad { Ok, CantOpen, TooLarge };
 
 // Reads a whole .ird file into `buffer`, which becomes the zero-filled 1 MiB work buffer. Files
-// longer than the buffer are refused before anything is read, so nothing lands past it.
-IrdLoad load_ird_file(const std::string& path, std::vector<uint8_t>& buffer);
-// The message for a refused file, naming it.
+// longer than the buffer are refused before anything is read, so nothing lands past it. On failure
+// `reason` (when given) gets the system's reason ("No such file or directory", "Is a directory", the
+// size against the limit).
+IrdLoad load_ird_file(const std::string& path, std::vector<uint8_t>& buffer, std::string* reason = nullptr);
+// The message box for a refused file.
 std::string ird_load_message(IrdLoad result, const std::string& path);
+// A terminal's form of the same: "Can't open to this file" and a second line "PATH: reason".
+std::string ird_load_report(const std::string& path, const std::string& reason);
+
+// Whether a database file could be written to `path` now (its folder exists and takes a new file,
+// and the name is not a folder), so that a long receive is not run for a file that cannot be
+// saved. False with the system's reason.
+bool check_ird_target(const std::string& path, std::string& reason);
+// "Can't save to this file" and a second line "PATH: reason".
+std::string ird_save_report(const std::string& path, const std::string& reason);
 
 // Takes the codes from the header (whatever the rest holds) and unpacks the image over the tables.
 // `buffer` is a work buffer of at least IRD_FILE_SIZE bytes.

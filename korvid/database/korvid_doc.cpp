@@ -82,7 +82,8 @@ void CKorvidDoc::open_file(const std::string& path, bool from_menu)
 
 bool CKorvidDoc::write_to(const std::string& path, const char* failure_message)
 {
-    if (!write_database_file(db_, g_BuyerCode, g_ModelCode, path)) {
+    m_write_error.clear();
+    if (!write_database_file(db_, g_BuyerCode, g_ModelCode, path, &m_write_error)) {
         prompts_.info(failure_message);
         return false;
     }

@@ -41,6 +41,9 @@ public:
     // After a receive: `image` holds the receiver-order image. Takes it back and, when valid, writes
     // it to `path`, which becomes the file name. Returns the take-back result (1 valid, 0 not).
     int save_received(const uint8_t* image, const std::string& path);
+    // The system's reason why the last write failed ("No such file or directory", ...); empty after
+    // a write that worked.
+    const std::string& write_error() const { return m_write_error; }
 
 private:
     // The writer: on success clears the modified flag; on failure the old file and the flag stay.
@@ -52,6 +55,7 @@ private:
     common::Prompts& prompts_;
     std::string file_name_;
     bool modified_ = false;
+    std::string m_write_error;
 };
 
 } // namespace korvid

@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 namespace korvid {
@@ -103,6 +104,11 @@ std::vector<std::string> serial_port_table()
     return build_port_table(std::getenv("KORVID_SERIAL_PORTS"), found, answers_tcgetattr);
 }
 
+std::string no_such_port_reason()
+{
+    return common::strfmt("no such port (the port table has %zu entries)", serial_port_table().size());
+}
+
 std::string port_device(int n)
 {
     auto table = serial_port_table();
@@ -166,6 +172,7 @@ bool CComPort::Open(int n)
     Close();
     std::string path = port_device(n);
     if (path.empty()) {
+        m_open_error = no_such_port_reason();
         fail_message(n);
         return false;
     }
@@ -175,14 +182,23 @@ bool CComPort::Open(int n)
 bool CComPort::OpenPath(const std::string& path, int n)
 {
     Close();
+    m_open_error.clear();
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
+        m_open_error = std::strerror(errno);
         fail_message(n);
         return false;
     }
     // TIOCEXCL keeps other users out, but not root; the lock keeps out every program that locks,
     // ourselves included, whoever runs it.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0 || !configure(fd)) {
+    const char* busy = "busy, another program is using it";
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        m_open_error = errno == EWOULDBLOCK ? busy : std::strerror(errno);
+    else if (::ioctl(fd, TIOCEXCL) != 0)
+        m_open_error = errno == EBUSY ? busy : std::strerror(errno);
+    else if (!configure(fd))
+        m_open_error = errno == ENOTTY ? "not a serial port" : std::strerror(errno);
+    if (!m_open_error.empty()) {
         ::close(fd);
         fail_message(n);
         return false;

@@ -26,6 +26,8 @@ std::vector<std::string> build_port_table(const char* env, const std::vector<std
                                           const std::function<bool(const std::string&)>& is_serial);
 // The device of COMn, or "" when the table has no entry n.
 std::string port_device(int n);
+// Why COMn cannot be opened when the table has no entry n.
+std::string no_such_port_reason();
 // "COMn" (any case) gives n; a device path gives its place in the table; 0 when neither.
 int port_number_for(const std::string& arg);
 
@@ -48,6 +50,9 @@ public:
     // Sends what was written, drops what was received, releases the device.
     void Close();
     bool IsOpen() const { return m_fd >= 0; }
+    // Why the last Open or OpenPath failed, in the system's words ("No such file or directory",
+    // "Permission denied", busy with another program, not a serial port); empty after a success.
+    const std::string& OpenError() const { return m_open_error; }
     const std::string& Device() const { return m_path; }
 
     void PurgeRx() override;
@@ -75,6 +80,7 @@ private:
     common::Prompts* m_prompts;
     int m_fd = -1;
     std::string m_path;
+    std::string m_open_error;
     bool m_hung_up = false;
     int m_write_limit_ms = WRITE_LIMIT_MS;
 };

@@ -40,6 +40,18 @@ expected=$(printf 'News\tNews_#001_200603012015.AVR\t64\t2006-03-01 PM  8:15:00\
 check "ls shows one row for the recording" grep -qxF "$expected" <<<"$listing"
 check "ls shows the mp3 file" grep -q $'^tune.mp3\ttune.mp3\t2\t' <<<"$listing"
 check "ls shows two rows in all" test "$(wc -l <<<"$listing")" -eq 2
+# Names with a tab, a line feed or a backslash keep to one line of four fields.
+odd=$work/odd
+mkdir -p "$odd"
+head -c 10 /dev/zero >"$odd/$(printf 'a\tb.mp3')"
+head -c 10 /dev/zero >"$odd/$(printf 'c\nd.mp3')"
+head -c 10 /dev/zero >"$odd/e\\f.mp3"
+odd_listing=$("$cli" ls "$odd" | sort)
+check "ls writes three lines for three odd names" test "$(wc -l <<<"$odd_listing")" -eq 3
+check "ls gives every line four fields" test "$(awk -F'\t' 'NF != 4' <<<"$odd_listing" | wc -l)" -eq 0
+check "ls escapes a tab" grep -qF 'a\tb.mp3	a\tb.mp3	' <<<"$odd_listing"
+check "ls escapes a line feed" grep -qF 'c\nd.mp3	c\nd.mp3	' <<<"$odd_listing"
+check "ls escapes a backslash" grep -qF 'e\\f.mp3	e\\f.mp3	' <<<"$odd_listing"
 check "ls of a missing folder fails" bash -c '! "$0" ls "$1/none" 2>/dev/null' "$cli" "$work"
 
 check "cp succeeds" "$cli" cp "$src" "$dst" News_#001_200603012015.AVR tune.mp3
@@ -75,6 +87,13 @@ check "mkdir made the folder" test -d "$dst/REC"
 out=$("$cli" mkdir "$dst" REC 2>&1)
 check "mkdir of an existing folder exits 1" test $? -eq 1
 check "mkdir says why" grep -qF "Could not make a folder, $dst/REC" <<<"$out"
+
+# An option-like word where a name belongs is refused with the usage; after -- it is a name.
+out=$("$cli" ls -x 2>&1)
+check "ls -x exits 2" test $? -eq 2
+check "ls -x shows the usage" grep -qF "Usage: dranfel-cli ls" <<<"$out"
+mkdir -p "$work/-x"
+check "ls -- -x lists the folder -x" bash -c 'cd "$1" && "$0" ls -- -x' "$cli" "$work"
 
 # Ctrl-C: the copy is stopped while it runs and nothing of it stays at the destination.
 rm -rf "${dst:?}"/*

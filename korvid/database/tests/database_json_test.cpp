@@ -340,7 +340,7 @@ TEST_F(JsonFiles, WrongSystemCodeIsNotDumped)
     EXPECT_EQ(message, "Wrong DB : syscode");
     EXPECT_FALSE(fs::exists(path("zero.json")));
     EXPECT_FALSE(dump_database_file(path("missing.ird"), path("zero.json"), message));
-    EXPECT_EQ(message, "Can't open to this file");
+    EXPECT_EQ(message, "Can't open to this file\n" + path("missing.ird") + ": No such file or directory");
 }
 
 TEST_F(JsonFiles, FileRoundTripIsByteIdentical)

@@ -229,8 +229,15 @@ void check_failed_save(common::testing::TmpfsMount& mount, bool read_only)
     doc.set_modified();
     EXPECT_FALSE(doc.save());
     EXPECT_EQ(prompts.shown, std::vector<std::string>{"Can't save to this file"});
+    EXPECT_EQ(doc.write_error(), read_only ? "Read-only file system" : "No space left on device");
     EXPECT_TRUE(doc.is_modified());
     EXPECT_EQ(read_file(path), before);
+    // A receive checks its target first: a read-only disk is known before the transfer.
+    std::string reason;
+    if (read_only) {
+        EXPECT_FALSE(check_ird_target(path, reason));
+        EXPECT_EQ(reason, "Read-only file system");
+    }
     for (auto& entry : fs::directory_iterator(mount.path()))
         EXPECT_TRUE(entry.path().filename() == "db.ird" || entry.path().filename() == "filler")
             << "left behind: " << entry.path();

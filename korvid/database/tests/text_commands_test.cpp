@@ -82,7 +82,7 @@ TEST_F(TextCommands, FailuresSayWhyAndWriteNothing)
     ASSERT_EQ(run("build " + sample + " " + path("s.ird"), err), 0) << err;
     std::string out = path("missing/dir/s.txt");
     EXPECT_EQ(run("export " + path("s.ird") + " " + out, err), 1);
-    EXPECT_EQ(err, "the file, " + out + ", could not be created\n");
+    EXPECT_EQ(err, "the file, " + out + ", could not be created\n" + out + ": No such file or directory\n");
 
     std::ofstream(path("bad.json")) << "[]";
     EXPECT_EQ(run("build " + path("bad.json") + " " + path("bad.ird"), err), 1);

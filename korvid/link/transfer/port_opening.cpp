@@ -37,16 +37,19 @@ PortChoice parse_port_argument(const std::string& arg)
 LineOpener port_choice_opener(const PortChoice& choice, common::Prompts* prompts)
 {
     return [choice, prompts]() -> std::unique_ptr<SerialLine> {
+        // A device outside the table has no COM number to name, so its path is named instead.
+        std::string text = choice.number > 0 ? common::strfmt("Can not open COM%d", choice.number)
+                                             : common::strfmt("Can not open %s", choice.path.c_str());
         if (choice.number > 0 && choice.path.empty()) {
             if (prompts)
-                prompts->info(common::strfmt("Can not open COM%d", choice.number));
+                prompts->info(common::strfmt("%s\nCOM%d: %s", text.c_str(), choice.number,
+                                             no_such_port_reason().c_str()));
             return nullptr;
         }
-        // A device outside the table has no COM number to name, so its path is named instead.
-        auto port = std::make_unique<CComPort>(choice.number > 0 ? prompts : nullptr);
+        auto port = std::make_unique<CComPort>();
         if (!port->OpenPath(choice.path, choice.number)) {
-            if (choice.number <= 0 && prompts)
-                prompts->info(common::strfmt("Can not open %s", choice.path.c_str()));
+            if (prompts)
+                prompts->info(text + "\n" + choice.path + ": " + port->OpenError());
             return nullptr;
         }
         return port;

@@ -21,7 +21,8 @@ using LineOpener = std::function<std::unique_ptr<SerialLine>()>;
 LineOpener com_port_opener(int n, common::Prompts* prompts);
 
 // What a command line's PORT names: "COMn", or a device path. A path that the port table lists
-// is named by its number in the failure message, any other by its path.
+// is named by its number in the failure message, any other by its path; a second line gives the
+// device (or COMn) and the reason.
 struct PortChoice
 {
     int number = 0;   // 0 when the path is not in the table
