@@ -54,8 +54,11 @@ CFolderView::CFolderView(QWidget* parent) : QWidget(parent)
         if (!m_filling)
             collapse_reset(item);
     });
-    connect(m_tree, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* item, QTreeWidgetItem*) { on_current_changed(item); });
+    // The selection, not the current item: a tree that only takes the focus has chosen nothing.
+    connect(m_tree, &QTreeWidget::itemSelectionChanged, this, [this] {
+        const QList<QTreeWidgetItem*> selected = m_tree->selectedItems();
+        on_current_changed(selected.isEmpty() ? nullptr : selected.first());
+    });
 }
 
 std::string CFolderView::item_path(QTreeWidgetItem* item) const
@@ -125,7 +128,8 @@ void CFolderView::collapse_reset(QTreeWidgetItem* item)
     m_filling = true;
     // A selected folder below goes with its item; the collapsed item takes the selection.
     bool inside = false;
-    for (QTreeWidgetItem* i = m_tree->currentItem(); i && !inside; i = i->parent())
+    const QList<QTreeWidgetItem*> selected = m_tree->selectedItems();
+    for (QTreeWidgetItem* i = selected.isEmpty() ? nullptr : selected.first(); i && !inside; i = i->parent())
         inside = i->parent() == item;
     qDeleteAll(item->takeChildren());
     if (has_subfolders(item_path(item)))
@@ -171,7 +175,8 @@ void CFolderView::rebuild(const std::string& folder)
         if (!folder.empty())
             select_path(folder);
     }
-    QTreeWidgetItem* item = m_tree->currentItem();
+    const QList<QTreeWidgetItem*> selected = m_tree->selectedItems();
+    QTreeWidgetItem* item = selected.isEmpty() ? nullptr : selected.first();
     m_path = item && !is_placeholder(item) ? item_path(item) : std::string();
     emit folder_selected(this);
 }

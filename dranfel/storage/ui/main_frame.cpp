@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QSettings>
 #include <QSplitter>
@@ -70,7 +71,12 @@ CMainFrame::CMainFrame(common::Prompts& prompts, QSettings* settings, QWidget* p
     update_commands();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame()
+{
+    // The panes go in QWidget's destructor, after this object has stopped being a frame.
+    m_destroying = true;
+    disconnect(qApp, nullptr, this, nullptr);
+}
 
 void CMainFrame::build_menus_and_toolbar()
 {
@@ -155,12 +161,18 @@ void CMainFrame::set_start_sizes()
         cols->setSizes({w / 3, w / 3 * 2});
 }
 
-void CMainFrame::showEvent(QShowEvent* e)
+void CMainFrame::setVisible(bool visible)
 {
-    QMainWindow::showEvent(e);
-    if (!m_sized && !m_restoredSizes)
-        set_start_sizes();
-    m_sized = true;
+    // The panes take their sizes before they first show, so that the file lists make their
+    // columns from their real width.
+    if (visible && !m_sized) {
+        m_sized = true;
+        if (!m_restoredSizes) {
+            layout()->activate();
+            set_start_sizes();
+        }
+    }
+    QMainWindow::setVisible(visible);
 }
 
 QAction* CMainFrame::action(uint32_t id) const
@@ -197,6 +209,8 @@ FrameState CMainFrame::state() const
 
 void CMainFrame::update_commands()
 {
+    if (m_destroying)
+        return;
     const FrameState s = state();
     for (auto& [id, a] : m_actions) {
         a->setEnabled(command_enabled(id, s));

@@ -47,6 +47,8 @@ public:
     QSplitter* rows_splitter() const { return m_rows; }
     QSplitter* columns_splitter(Half h) const { return m_columns[int(h)]; }
 
+    void setVisible(bool visible) override;
+
     // A menu or toolbar command, enabled or not (the menus only send enabled ones).
     void on_command(uint32_t id);
     // Re-evaluates which commands are enabled.
@@ -68,7 +70,6 @@ signals:
     void dialog_opened(QDialog* dialog);
 
 protected:
-    void showEvent(QShowEvent*) override;
     void closeEvent(QCloseEvent*) override;
 
 private:
@@ -96,6 +97,7 @@ private:
     QStringList m_ownArgs;
     bool m_sized = false;
     bool m_restoredSizes = false;
+    bool m_destroying = false;
 };
 
 } // namespace dranfel
