@@ -7,13 +7,15 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <QPainter>
+
 namespace dranfel {
 
 CDeleteDlg::CDeleteDlg(std::string folder, std::vector<std::string> names, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint), m_folder(std::move(folder)), m_names(std::move(names))
 {
     setModal(true);
-    setMinimumWidth(420);
+    setMinimumWidth(560);
     m_path = new QLineEdit(this);
     m_path->setObjectName(QStringLiteral("c1004"));
     m_path->setReadOnly(true);
@@ -45,6 +47,14 @@ void CDeleteDlg::next_entry()
             on_file(path);
     });
     QTimer::singleShot(0, this, &CDeleteDlg::next_entry);
+}
+
+void CDeleteDlg::paintEvent(QPaintEvent* e)
+{
+    QDialog::paintEvent(e);
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::Dark));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 } // namespace dranfel

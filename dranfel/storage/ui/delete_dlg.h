@@ -23,6 +23,8 @@ public:
     std::function<void(const std::string&)> on_file;
 
 protected:
+    // No caption, so a border of its own keeps it apart from the window behind.
+    void paintEvent(QPaintEvent*) override;
     void showEvent(QShowEvent*) override;
     void reject() override {}
 

@@ -162,7 +162,10 @@ bool CFolderView::select_path(const std::string& folder)
         return false;
     }
     m_tree->setCurrentItem(item);
-    m_tree->scrollToItem(item);
+    // Once the view has laid out the items just filled in.
+    QMetaObject::invokeMethod(
+        m_tree, [t = m_tree] { t->scrollTo(t->currentIndex(), QAbstractItemView::PositionAtCenter); },
+        Qt::QueuedConnection);
     return true;
 }
 

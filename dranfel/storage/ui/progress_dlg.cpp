@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <QPainter>
+
 namespace dranfel {
 
 namespace {
@@ -190,6 +192,14 @@ void CProgressDlg::reject()
     // Not started yet: nothing was written.
     m_result.outcome = FileOpOutcome::Cancelled;
     QDialog::reject();
+}
+
+void CProgressDlg::paintEvent(QPaintEvent* e)
+{
+    QDialog::paintEvent(e);
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::Dark));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 } // namespace dranfel

@@ -46,6 +46,8 @@ signals:
     void report_shown(int index, int code);
 
 protected:
+    // No caption, so a border of its own keeps it apart from the window behind.
+    void paintEvent(QPaintEvent*) override;
     void showEvent(QShowEvent*) override;
     void reject() override;
 

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QThread>
@@ -44,7 +45,18 @@ void shot(const char* name, QRect area)
     settle();
     QPixmap pm = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
     const QString file = g_out + QLatin1Char('/') + QLatin1String(name);
-    std::printf("%s %s\n", pm.save(file) ? "wrote" : "FAILED", qPrintable(file));
+    std::printf("%s %s (%dx%d at %d,%d)\n", pm.save(file) ? "wrote" : "FAILED", qPrintable(file), area.width(),
+                area.height(), area.x(), area.y());
+}
+
+// A window with a title bar once the window manager has put its frame around it.
+QRect decorated(QWidget* w, int margin)
+{
+    QElapsedTimer t;
+    t.start();
+    while (w->frameGeometry() == w->geometry() && t.elapsed() < 2000)
+        settle(50);
+    return w->frameGeometry().adjusted(-margin, -margin, margin, margin);
 }
 
 void select(CFileView* list, const QStringList& names)
@@ -88,34 +100,36 @@ int main(int argc, char** argv)
     select(frame.list(Half::Top), {"Evening News", "Cup Final", "Wildlife"});
     frame.list(Half::Top)->list()->setFocus();
     frame.update_commands();
-    shot("dranfel-window.png", frame.frameGeometry());
+    shot("dranfel-window.png", decorated(&frame, 0));
 
     bool taken = false;
     QObject::connect(&frame, &CMainFrame::dialog_opened, [&](QDialog* d) {
         if (auto* p = qobject_cast<CProgressDlg*>(d)) {
             QObject::connect(p, &CProgressDlg::report_shown, p, [&, p](int index, int code) {
                 // Half-way through the second recording; the worker waits while the picture is taken.
-                if (!taken && index == 2 && code == PROGRESS_FILE_STEP && p->current_bar()->value() >= 45) {
+                if (!taken && index == 2 && code == PROGRESS_FILE_STEP && p->current_bar()->value() >= 45 &&
+                    p->isVisible() && p->width() > 100) {
                     taken = true;
-                    shot("dranfel-progress.png", p->frameGeometry().adjusted(-4, -4, 4, 4));
+                    settle(1200); // the speed and time left appear after half a second
+                    shot("dranfel-progress.png", p->geometry().adjusted(-4, -4, 4, 4));
                 }
             });
         } else if (auto* del = qobject_cast<CDeleteDlg*>(d)) {
             bool first = true;
             del->on_file = [del, first](const std::string&) mutable {
                 if (first)
-                    shot("dranfel-delete.png", del->frameGeometry().adjusted(-4, -4, 4, 4));
+                    shot("dranfel-delete.png", del->geometry().adjusted(-4, -4, 4, 4));
                 first = false;
             };
         } else if (auto* in = qobject_cast<CInputNameDlg*>(d)) {
             in->name_edit()->setText(QStringLiteral("Holiday 2006"));
             QTimer::singleShot(400, in, [in] {
-                shot("dranfel-input-name.png", in->frameGeometry().adjusted(-4, -4, 4, 4));
+                shot("dranfel-input-name.png", decorated(in, 4));
                 in->cancel_button()->click();
             });
         } else if (auto* about = qobject_cast<CAboutDlg*>(d)) {
             QTimer::singleShot(400, about, [about] {
-                shot("dranfel-about.png", about->frameGeometry().adjusted(-4, -4, 4, 4));
+                shot("dranfel-about.png", decorated(about, 4));
                 about->ok_button()->click();
             });
         }
