@@ -30,6 +30,9 @@ constexpr const char* IDLE_PROMPT = "Ready";
 constexpr const char* SETTINGS_ORGANISATION = "Local AppWizard-Generated Applications";
 constexpr const char* SETTINGS_APPLICATION = "Dranfel";
 
+// Kept in a folder tree, not shown, when it has no drives to show.
+constexpr const char* NO_DRIVES_REASON = "Error Getting Logical DriveStrings!";
+
 constexpr int TOOLBAR_BUTTON_WIDTH = 64;
 constexpr int TOOLBAR_BUTTON_HEIGHT = 42;
 

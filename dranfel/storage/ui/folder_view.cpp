@@ -1,6 +1,7 @@
 #include "dranfel/storage/ui/folder_view.h"
 
 #include "dranfel/storage/file_list.h"
+#include "dranfel/storage/frame_rules.h"
 
 #include <QApplication>
 #include <QFileIconProvider>
@@ -101,6 +102,7 @@ void CFolderView::fill(const std::vector<Drive>& drives)
     m_filling = true;
     m_tree->clear();
     m_drives = drives;
+    m_error = drives.empty() ? NO_DRIVES_REASON : "";
     for (const Drive& d : drives)
         add_folder_item(nullptr, d.mount_point, d.mount_point);
     m_filling = false;

@@ -24,6 +24,8 @@ public:
     // The selected folder; empty while nothing is selected.
     const std::string& path() const { return m_path; }
     const std::vector<Drive>& drives() const { return m_drives; }
+    // Why the tree is empty, when it is; kept for a look in a debugger, never shown.
+    const std::string& error() const { return m_error; }
 
     // Clears the tree and fills it with the given drives (collapsed, nothing selected).
     void fill(const std::vector<Drive>& drives);
@@ -53,6 +55,7 @@ private:
     QTreeWidget* m_tree = nullptr;
     std::vector<Drive> m_drives;
     std::string m_path;
+    std::string m_error;
     bool m_filling = false;
 };
 

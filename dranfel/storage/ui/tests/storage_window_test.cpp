@@ -368,6 +368,17 @@ private slots:
         QVERIFY2(text.rfind("Could not copy " + lost.part1 + ": ", 0) == 0, text.c_str());
         QVERIFY2(text.find(lost.info) != std::string::npos, text.c_str());
         QCOMPARE(files_in(m_bottom), Texts{});
+
+        // A move stops at the same entry: what came before is moved whole, the failed one stays put.
+        m_prompts.shown.clear();
+        Recording good = make_recording(m_top, "Good", {300000});
+        m_frame->refresh_list(Half::Top);
+        select_rows(m_frame->list(Half::Top), {"Good", "Lost"});
+        m_frame->on_command(ID_MOVE_TOP_TO_BOTTOM);
+        QCOMPARE(m_prompts.shown.size(), size_t(1));
+        QVERIFY2(m_prompts.shown[0].rfind("Could not move " + lost.part1 + ": ", 0) == 0, m_prompts.shown[0].c_str());
+        QCOMPARE(files_in(m_bottom), (Texts{good.info, good.part1}));
+        QCOMPARE(files_in(m_top), Texts{lost.part1});
     }
 
     void delete_shows_each_path_and_removes_the_recording()
