@@ -7,6 +7,12 @@
 #include <QApplication>
 #include <QSettings>
 
+// The converter's window is a library of its own (CMake defines DRANFEL_CONVERTER_UI when it is
+// built); without it the command says how to convert from dranfel-cli.
+#ifdef DRANFEL_CONVERTER_UI
+#include "dranfel/converter/ui/ts2pes_dlg.h"
+#endif
+
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
@@ -16,6 +22,13 @@ int main(int argc, char** argv)
     common::QtPrompts prompts(nullptr, QString::fromLatin1(dranfel::APP_TITLE));
     dranfel::CMainFrame frame(prompts, &settings);
     prompts.set_parent(&frame);
+#ifdef DRANFEL_CONVERTER_UI
+    frame.set_converter([&prompts](QWidget* parent, const QString& source, const QString& target) {
+        dranfel::CTs2PesDlg dlg(parent, source, target);
+        dlg.set_prompts(&prompts);
+        dlg.exec();
+    });
+#endif
     const QStringList args = QApplication::arguments();
     frame.set_own_arguments(args);
     frame.select_folders(args.size() > 1 ? args.at(1).toLocal8Bit().toStdString() : std::string(),
