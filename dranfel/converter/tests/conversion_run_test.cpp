@@ -231,6 +231,7 @@ TEST_F(ConversionRunTest, RunThatWritesNothingSaysSoAndWhy)
     EXPECT_EQ(r.status, RunStatus::NothingConverted);
     EXPECT_NE(r.message, "Convert finished");
     EXPECT_NE(r.detail.find("MPEG-1"), std::string::npos);
+    EXPECT_EQ(r.detail.rfind(part_path(1) + ": ", 0), 0u) << r.detail; // names the recording
     EXPECT_TRUE(fs::exists(request(ntfs_table).target));
     EXPECT_EQ(fs::file_size(request(ntfs_table).target), 0u);
 
