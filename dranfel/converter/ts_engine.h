@@ -95,7 +95,7 @@ private:
     int audio_cc_ = -1; // last continuity counter seen on each chosen stream; -1 none yet
     int video_cc_ = -1;
     RunFindings found_;
-    uint8_t block_[TS_BLOCK];
+    alignas(64) uint8_t block_[TS_BLOCK];
 };
 
 } // namespace dranfel
