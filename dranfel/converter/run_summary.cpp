@@ -7,6 +7,8 @@ namespace dranfel {
 
 namespace {
 
+constexpr int VBR_BIT_RATE = 0x3FFFF * 400;
+
 const char* aspect_text(int aspect)
 {
     switch (aspect) {
@@ -52,10 +54,14 @@ std::vector<std::string> summary_lines(const RunReport& report)
     lines.push_back(common::strfmt("Parts converted: %d of %d", report.parts_done, report.parts));
     lines.push_back("Read: " + count_text(f.bytes_read, "byte", "bytes") + ", written: " +
                     count_text(report.bytes_written, "byte", "bytes"));
-    if (f.has_video)
-        lines.push_back(common::strfmt("Video (PID %d): %dx%d, %s, %s fps, %.2f Mbit/s", f.video_pid,
-                                       f.video.horizontal_size, f.video.vertical_size, aspect_text(f.video.aspect),
-                                       rate_text(f.video.frame_rate).c_str(), f.video.bit_rate * 0.000001));
+    if (f.has_video) {
+        // The largest value the field holds is what encoders write for a variable bit rate.
+        std::string rate = f.video.bit_rate == VBR_BIT_RATE ? std::string("variable bit rate")
+                                                            : common::strfmt("%.2f Mbit/s", f.video.bit_rate * 0.000001);
+        lines.push_back(common::strfmt("Video (PID %d): %dx%d, %s, %s fps, %s", f.video_pid, f.video.horizontal_size,
+                                       f.video.vertical_size, aspect_text(f.video.aspect),
+                                       rate_text(f.video.frame_rate).c_str(), rate.c_str()));
+    }
     else if (f.video_pid)
         lines.push_back(common::strfmt("Video (PID %d): no sequence header found", f.video_pid));
     else
@@ -84,7 +90,7 @@ std::vector<std::string> summary_lines(const RunReport& report)
         lines.push_back("Discontinuous: " + count_text(f.continuity_breaks, "gap", "gaps") +
                         " in the transport packets of the converted streams");
     if (f.sync_bytes_skipped > 0)
-        lines.push_back("Skipped to find the packet start again: " +
+        lines.push_back("Skipped to find a packet start: " +
                         count_text(f.sync_bytes_skipped, "byte", "bytes"));
     if (f.bytes_dropped > 0)
         lines.push_back("Left out of the target: " + count_text(f.bytes_dropped, "byte", "bytes") +
