@@ -15,7 +15,12 @@ public:
         if (m_listener.part_started)
             m_listener.part_started(part, parts, total_percent);
     }
-    void current_progress(int percent) override { m_job.m_current.store(percent, std::memory_order_relaxed); }
+    void current_progress(int percent) override
+    {
+        m_job.m_current.store(percent, std::memory_order_relaxed);
+        if (m_listener.progress)
+            m_listener.progress(percent);
+    }
 
 private:
     ConversionJob& m_job;

@@ -18,6 +18,8 @@ public:
     {
         // Called on the worker thread; they must not block on the window thread.
         std::function<void(int part, int parts, int total_percent)> part_started;
+        // The reading position of the current part moved to another percent; stored already.
+        std::function<void(int percent)> progress;
         // The worker's last act: the thread ends right after it returns.
         std::function<void(const RunReport&)> finished;
     };

@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <memory>
+
 namespace dranfel {
 
 namespace {
@@ -35,7 +37,7 @@ QProgressBar* make_bar(QWidget* parent)
 } // namespace
 
 CTs2PesDlg::CTs2PesDlg(QWidget* parent, const QString& source, const QString& target)
-    : QDialog(parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QStringLiteral("ts2pes"));
     m_ownPrompts = std::make_unique<common::QtPrompts>(this, QStringLiteral("Dranfel"));
@@ -51,7 +53,7 @@ CTs2PesDlg::CTs2PesDlg(QWidget* parent, const QString& source, const QString& ta
     m_currentText = new QLabel(percent_text(0), this);
     m_start = new QPushButton(QStringLiteral("Start"), this);
     m_stop = new QPushButton(QStringLiteral("Stop"), this);
-    m_sourceEdit->setMinimumWidth(320);
+    m_sourceEdit->setMinimumWidth(380);
     m_totalBar->setAccessibleName(QStringLiteral("Total"));
     m_currentBar->setAccessibleName(QStringLiteral("Current"));
     // Wide enough for "100 %" so that the bars do not move while the number grows.
@@ -158,6 +160,15 @@ void CTs2PesDlg::on_start()
         if (hook)
             hook(part);
     };
+    if (m_progressHook) {
+        // Parts start and progress on the one worker thread, so the part number needs no lock.
+        auto part = std::make_shared<int>(0);
+        listener.progress = [part, hook = m_progressHook](int percent) { hook(*part, percent); };
+        listener.part_started = [part, started = listener.part_started](int k, int n, int total) {
+            *part = k;
+            started(k, n, total);
+        };
+    }
     listener.finished = [this](const RunReport& report) {
         QMetaObject::invokeMethod(this, [this, report] { finish(report); }, Qt::QueuedConnection);
     };

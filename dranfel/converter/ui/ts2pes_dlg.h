@@ -40,6 +40,9 @@ public:
     // sent and before the part is opened; tests hold the worker
     // there to act in the middle of a run.
     void set_part_hook(std::function<void(int part)> hook) { m_partHook = std::move(hook); }
+    // Called on the worker thread when the current part's percentage changes, after the window
+    // can see it; tests hold the worker there.
+    void set_progress_hook(std::function<void(int part, int percent)> hook) { m_progressHook = std::move(hook); }
 
     bool busy() const { return m_busy; }
     QString source() const;
@@ -92,6 +95,7 @@ private:
     common::Prompts* m_prompts = nullptr;
     std::string m_mountTable;
     std::function<void(int)> m_partHook;
+    std::function<void(int, int)> m_progressHook;
     QTimer m_progressTimer;
     bool m_busy = false;
     bool m_closing = false; // the window was closed during a run: it goes once the run has ended

@@ -243,6 +243,39 @@ private slots:
         QVERIFY(prompts.shown.empty()); // the user closed it: no box afterwards
     }
 
+    // The current bar follows the reading position on the window's timer while the worker is
+    // held half-way through part 1.
+    void current_bar_follows_the_reading_position()
+    {
+        common::ScriptedPrompts prompts;
+        std::atomic<int> held_at{-1};
+        std::atomic<bool> go{false};
+        CTs2PesDlg dlg(nullptr, QString::fromStdString(part(1)), QString::fromStdString(target()));
+        struct Release
+        {
+            std::atomic<bool>& go;
+            ~Release() { go = true; }
+        } release{go};
+        dlg.set_prompts(&prompts);
+        dlg.set_mount_table(m_ntfs);
+        dlg.set_progress_hook([&](int part, int percent) {
+            if (part == 1 && percent >= 50 && held_at.load() < 0) {
+                held_at = percent;
+                while (!go.load())
+                    std::this_thread::yield();
+            }
+        });
+        QSignalSpy done(&dlg, &CTs2PesDlg::run_finished);
+        QTest::mouseClick(dlg.start_button(), Qt::LeftButton);
+        QTRY_VERIFY(held_at.load() >= 50);
+        QTRY_COMPARE(dlg.current_text(), QStringLiteral("%1 %").arg(held_at.load()));
+        QCOMPARE(dlg.current_value(), held_at.load());
+        QCOMPARE(dlg.total_text(), QStringLiteral("33 %"));
+        go = true;
+        QVERIFY(done.wait(30000));
+        QCOMPARE(dlg.current_text(), QStringLiteral("0 %"));
+    }
+
     void a_missing_target_folder_fails_and_start_works_again()
     {
         common::ScriptedPrompts prompts;
