@@ -3,7 +3,6 @@
 #include "common/testing/tmpfs_mount.h"
 #include "dranfel/converter/batch_run.h"
 #include "dranfel/converter/conversion_run.h"
-#include "dranfel/converter/selection_paths.h"
 #include "dranfel/converter/source_volume.h"
 #include "dranfel/converter/tests/ts_builder.h"
 #include "dranfel/storage/recording_name.h"
@@ -334,16 +333,6 @@ TEST_F(ConversionRunTest, BatchStopsAtTheCurrentRecording)
     EXPECT_EQ(r.failures[0].report.status, RunStatus::Canceled);
     EXPECT_TRUE(fs::exists(items[0].target));
     EXPECT_FALSE(fs::exists(items[2].target));
-}
-
-TEST(ConversionPaths, FromTheSelectedRow)
-{
-    ConversionPaths p = conversion_paths_for_row("/media/USB/REC", "Film", "Film_01_200603012015.AVR");
-    EXPECT_EQ(p.source, "/media/USB/REC/Film_01_200603012015.AVR");
-    EXPECT_EQ(p.target, "/media/USB/REC/Film_01_200603012015.mpg");
-    EXPECT_TRUE(conversion_paths_for_row("/m", "Song.MP3", "Song.MP3").source.empty());
-    EXPECT_TRUE(conversion_paths_for_row("/m", "code.Mem", "code.Mem").target.empty());
-    EXPECT_TRUE(conversion_paths_for_row("", "Film", "Film_01.AVR").source.empty());
 }
 
 } // namespace
