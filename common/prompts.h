@@ -9,6 +9,9 @@ namespace common {
 
 enum class Answer { Yes, No, Cancel };
 
+// The icon of a message box: plain news, a refusal the user can put right, a failure, a question.
+enum class Icon { Information, Warning, Error, Question };
+
 // A file dialog as the cores describe it. The filter is in the classic form
 // "IRD Files (*.ird)|*.ird|All Files (*.*)|*.*||".
 struct FileDialogSpec
@@ -26,6 +29,11 @@ public:
 
     // A plain message box with an OK button.
     virtual void info(const std::string& text) = 0;
+    // A message box with an OK button and the icon of its kind. Prompts that show no icons let
+    // it be an info().
+    virtual void message(Icon /*icon*/, const std::string& text) { info(text); }
+    void warning(const std::string& text) { message(Icon::Warning, text); }
+    void error(const std::string& text) { message(Icon::Error, text); }
     virtual bool ask_yes_no(const std::string& text) = 0;
     virtual Answer ask_yes_no_cancel(const std::string& text) = 0;
     // nullopt when the user cancels.

@@ -53,9 +53,18 @@ public:
 
     void set_parent(QWidget* parent) { m_parent = parent; }
 
-    void info(const std::string& text) override
+    void info(const std::string& text) override { message(Icon::Information, text); }
+    void message(Icon icon, const std::string& text) override
     {
-        QMessageBox::information(parent(), m_title, QString::fromLocal8Bit(text.c_str()));
+        const QString t = QString::fromLocal8Bit(text.c_str());
+        switch (icon) {
+        case Icon::Warning: QMessageBox::warning(parent(), m_title, t); break;
+        case Icon::Error: QMessageBox::critical(parent(), m_title, t); break;
+        case Icon::Question:
+            QMessageBox(QMessageBox::Question, m_title, t, QMessageBox::Ok, parent()).exec();
+            break;
+        default: QMessageBox::information(parent(), m_title, t); break;
+        }
     }
     bool ask_yes_no(const std::string& text) override
     {
