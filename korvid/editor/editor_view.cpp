@@ -69,9 +69,9 @@ void EditorView::show_all_db_data()
 
 bool EditorView::check_data_to_send()
 {
-    if (ctx_.db.present)
+    if (ctx_.db.sendable())
         return true;
-    ctx_.prompts.info("There is no data to send");
+    ctx_.prompts.warning("There is no data to send");
     return false;
 }
 
