@@ -5,6 +5,7 @@
 #include "korvid/link/ui/skin.h"
 
 #include <QBitmap>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -28,6 +29,14 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Framele
     m_ok = new CBitmapButton(QStringLiteral("OK"), this);
     m_ok->setGeometry(384, 126, 80, 34);
     connect(m_ok, &QAbstractButton::clicked, this, &QDialog::accept);
+    m_ok->setFocus();
+}
+
+void CAboutDlg::keyPressEvent(QKeyEvent* e)
+{
+    if (press_ok_on_enter(e, m_ok))
+        return;
+    QDialog::keyPressEvent(e);
 }
 
 void CAboutDlg::paintEvent(QPaintEvent*)

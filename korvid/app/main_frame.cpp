@@ -14,11 +14,15 @@
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QPainter>
+#include <QHelpEvent>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QShortcut>
+#include <QToolTip>
 #include <QUrl>
 
 namespace korvid {
@@ -84,26 +88,48 @@ CMainFrame::CMainFrame(Database& db, CKorvidDoc& doc, common::Prompts& prompts, 
     for (CMyMenu* m : {m_file, m_config, m_help}) {
         m_top->addMenu(m);
         m->m_pParent = m_top;
+        m->installEventFilter(this); // Left and Right move to the neighbouring popup
         connect(m, &CMyMenu::command, this, [this](uint32_t id) { on_command(id); });
     }
 
     m_db.clear();
     build_start_menus(*m_file, *m_config, *m_help);
+    bind_keys();
 
-    auto shortcut = [this](QKeySequence keys, uint32_t id) {
-        auto* s = new QShortcut(keys, this);
-        connect(s, &QShortcut::activated, this, [this, id] { on_command(id); });
-    };
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_O), ID_FILE_OPEN);
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_S), ID_FILE_SAVE);
+    m_hoverTimer.setInterval(HOVER_TIMER_MS);
+    connect(&m_hoverTimer, &QTimer::timeout, this, &CMainFrame::watch_pointer);
 
     m_doc.on_new_database = [this] { refresh_view(); };
+    m_doc.on_title_changed = [this] { update_title(); };
+    update_title();
     replace_view(LAYOUT_DOWNLOADER);
 }
 
 CMainFrame::~CMainFrame()
 {
     m_doc.on_new_database = nullptr;
+    m_doc.on_title_changed = nullptr;
+}
+
+void CMainFrame::bind_keys()
+{
+    for (uint32_t id : {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_APP_EXIT}) {
+        auto* s = new QShortcut(QKeySequence(QString::fromLatin1(command_accelerator(id))), this);
+        connect(s, &QShortcut::activated, this, [this, id] { on_command(id); });
+    }
+    // The menu bar is drawn by the frame, so its keys are bound here: Alt with a label's letter,
+    // and F10 for the first popup.
+    for (int popup = 0; popup < 3; ++popup) {
+        auto* s = new QShortcut(QKeySequence::mnemonic(QString::fromLatin1(menu_label_mnemonic_text(popup))), this);
+        connect(s, &QShortcut::activated, this, [this, popup] { open_menu_from_keyboard(popup); });
+    }
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(f10, &QShortcut::activated, this, [this] { open_menu_from_keyboard(0); });
+}
+
+void CMainFrame::update_title()
+{
+    setWindowTitle(QString::fromLocal8Bit(m_doc.title().c_str()));
 }
 
 CKorvidView* CMainFrame::downloader_view() const
@@ -224,6 +250,7 @@ void CMainFrame::goto_editor()
         return;
     m_hoverButton = -1;
     m_hoverLabel = -1;
+    m_hoverTimer.start(); // the status text goes back once the pointer is seen off the buttons
     m_mode = MODE_EDITOR;
     replace_view(LAYOUT_EDITOR);
     menus_to_editor(*m_file, *m_config);
@@ -235,6 +262,7 @@ void CMainFrame::goto_downloader()
         return;
     m_hoverButton = -1;
     m_hoverLabel = -1;
+    m_hoverTimer.start();
     m_mode = MODE_DOWNLOADER;
     replace_view(LAYOUT_DOWNLOADER);
     menus_to_downloader(*m_file, *m_config);
@@ -296,6 +324,7 @@ void CMainFrame::on_button(int index)
 {
     m_hoverButton = -1;
     m_pressedButton = -1;
+    m_hoverTimer.start();
     update();
     switch (index) {
     case 0: on_command(ID_FILE_OPEN); break;
@@ -333,7 +362,7 @@ void CMainFrame::drop_files(const std::vector<std::string>& paths)
 {
     const DropDecision d = decide_drop(m_mode, paths);
     if (d.kind == DropDecision::TooMany) {
-        m_prompts.info(d.message);
+        m_prompts.warning(d.message);
         return;
     }
     if (d.kind == DropDecision::Ask && !m_prompts.ask_yes_no(d.message))
@@ -404,7 +433,6 @@ void CMainFrame::paintEvent(QPaintEvent*)
 
     // menu-bar labels
     p.setFont(m_menuFont);
-    const char* labels[3] = {"File", "Configuration", "Help"};
     for (int i = 0; i < 3; ++i) {
         QRect r = menu_label_rect(i);
         if (i == m_hoverLabel) {
@@ -415,7 +443,8 @@ void CMainFrame::paintEvent(QPaintEvent*)
         } else {
             p.setPen(QColor(28, 44, 80));
         }
-        p.drawText(r.adjusted(0, -1, 0, 1), Qt::AlignCenter, QString::fromLatin1(labels[i]));
+        p.drawText(r.adjusted(0, -1, 0, 1), Qt::AlignCenter | Qt::TextShowMnemonic,
+                   QString::fromLatin1(menu_label_mnemonic_text(i)));
     }
 
     // command buttons
@@ -443,6 +472,100 @@ void CMainFrame::open_menu(int popup)
     menus[popup]->popup(mapToGlobal(QPoint(r.left() - 4, r.bottom() + 4)));
 }
 
+void CMainFrame::open_menu_from_keyboard(int popup)
+{
+    if (popup < 0 || popup > 2)
+        return;
+    CMyMenu* menus[3] = {m_file, m_config, m_help};
+    for (CMyMenu* m : menus)
+        if (m != menus[popup] && m->isVisible())
+            m->hide();
+    open_menu(popup);
+    for (QAction* a : menus[popup]->actions())
+        if (!a->isSeparator() && a->isEnabled()) {
+            menus[popup]->setActiveAction(a);
+            break;
+        }
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* e)
+{
+    if (e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        CMyMenu* menus[3] = {m_file, m_config, m_help};
+        for (int i = 0; i < 3; ++i) {
+            if (watched != menus[i] || (key != Qt::Key_Left && key != Qt::Key_Right))
+                continue;
+            const int next = (i + (key == Qt::Key_Right ? 1 : 2)) % 3;
+            menus[i]->hide();
+            // After the key has left the closing popup.
+            QMetaObject::invokeMethod(this, [this, next] { open_menu_from_keyboard(next); }, Qt::QueuedConnection);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+QString CMainFrame::tooltip_at(const QPoint& pos) const
+{
+    if (const int b = button_at(pos); b >= 0)
+        return QString::fromLatin1(command_prompt(button_command(b)));
+    if (const int c = caption_at(pos); c >= 0)
+        return QString::fromLatin1(caption_prompt(CaptionButton(c), m_layout == LAYOUT_FULL));
+    return {};
+}
+
+bool CMainFrame::event(QEvent* e)
+{
+    if (e->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(e);
+        const QString tip = tooltip_at(help->pos());
+        if (tip.isEmpty()) {
+            QToolTip::hideText();
+            e->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), tip, this);
+        }
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+void CMainFrame::set_hover(int b, int l, int c)
+{
+    if (b != m_hoverButton) {
+        m_hoverButton = b;
+        set_status(b >= 0 ? QString::fromLatin1(command_prompt(button_command(b))) : QString::fromLatin1(IDLE_STATUS));
+        update(0, BUTTON_ROW_Y - 2, width(), BUTTON_HEIGHT + 4);
+    } else if (b < 0) {
+        set_status(QString::fromLatin1(IDLE_STATUS)); // after a mode switch the prompt may linger
+    }
+    if (l != m_hoverLabel || c != m_hoverCaption) {
+        m_hoverLabel = l;
+        m_hoverCaption = c;
+        update(0, 0, width(), 72);
+    }
+    // The watch runs while anything is lit: the pointer can leave straight into the view or off
+    // the window without the frame hearing of it.
+    if (b >= 0 || l >= 0 || c >= 0)
+        m_hoverTimer.start();
+    else
+        m_hoverTimer.stop();
+}
+
+void CMainFrame::watch_pointer()
+{
+    const QPoint pos = mapFromGlobal(QCursor::pos());
+    // Only where the frame itself is under the pointer: not over the view, nor another window.
+    const bool over_frame = rect().contains(pos) && !client_rect().contains(pos) &&
+                            QApplication::topLevelAt(QCursor::pos()) == this;
+    if (!over_frame || m_dragging) {
+        set_hover(-1, -1, -1);
+        return;
+    }
+    set_hover(button_at(pos), label_at(pos), caption_at(pos));
+}
+
 void CMainFrame::mouseMoveEvent(QMouseEvent* e)
 {
     const QPoint pos = e->position().toPoint();
@@ -450,28 +573,12 @@ void CMainFrame::mouseMoveEvent(QMouseEvent* e)
         move(e->globalPosition().toPoint() - m_dragOffset);
         return;
     }
-    const int b = button_at(pos);
-    if (b != m_hoverButton) {
-        m_hoverButton = b;
-        set_status(b >= 0 ? QString::fromLatin1(command_prompt(button_command(b))) : QString::fromLatin1(IDLE_STATUS));
-        update(0, BUTTON_ROW_Y - 2, width(), BUTTON_HEIGHT + 4);
-    }
-    const int l = label_at(pos);
-    const int c = caption_at(pos);
-    if (l != m_hoverLabel || c != m_hoverCaption) {
-        m_hoverLabel = l;
-        m_hoverCaption = c;
-        update(0, 0, width(), 72);
-    }
+    set_hover(button_at(pos), label_at(pos), caption_at(pos));
 }
 
 void CMainFrame::leaveEvent(QEvent*)
 {
-    if (m_hoverButton >= 0 || m_hoverLabel >= 0 || m_hoverCaption >= 0) {
-        m_hoverButton = m_hoverLabel = m_hoverCaption = -1;
-        set_status(QString::fromLatin1(IDLE_STATUS));
-        update();
-    }
+    set_hover(-1, -1, -1);
 }
 
 void CMainFrame::mousePressEvent(QMouseEvent* e)
