@@ -22,6 +22,29 @@ struct FileDialogSpec
     bool prompt_overwrite = false;
 };
 
+// The kind of file a dialog is for, as the folder it last used is remembered under: the default
+// extension without its dot ("ird"), else the extension of the filter's first pattern ("mem" for
+// "CODE Files (*.mem)|*.mem|..."), else "file".
+inline std::string file_dialog_kind(const FileDialogSpec& dialog)
+{
+    std::string kind = dialog.default_extension;
+    if (kind.empty()) {
+        const size_t bar = dialog.filter.find('|');
+        if (bar != std::string::npos) {
+            const std::string pattern = dialog.filter.substr(bar + 1, dialog.filter.find_first_of("|;", bar + 1) - bar - 1);
+            const size_t dot = pattern.rfind('.');
+            if (dot != std::string::npos && pattern.find('*', dot) == std::string::npos)
+                kind = pattern.substr(dot + 1);
+        }
+    }
+    if (!kind.empty() && kind.front() == '.')
+        kind.erase(0, 1);
+    for (char& c : kind)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            c = '_';
+    return kind.empty() ? std::string("file") : kind;
+}
+
 class Prompts
 {
 public:

@@ -1,5 +1,6 @@
 // The main window: start-up look, the two modes and their menus, dropped files, the command
 // buttons, the port dialog, the About box and closing with unsaved changes.
+#include "common/qt/qt_prompts.h"
 #include "common/scripted_prompts.h"
 #include "korvid/app/about_dlg.h"
 #include "korvid/app/frame_skin.h"
@@ -16,8 +17,10 @@
 
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDir>
 #include <QHelpEvent>
 #include <QMouseEvent>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -553,6 +556,31 @@ private slots:
         m_prompts->files.push_back(path("missing.ird"));
         m_frame->on_command(ID_FILE_OPEN);
         QCOMPARE(m_prompts->icons.back().second, common::Icon::Error);
+    }
+
+    void file_dialogs_remember_their_folder_per_kind_of_file()
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path() + QStringLiteral("/settings"));
+        QDir(m_dir.path()).mkpath(QStringLiteral("ird-files"));
+        QDir(m_dir.path()).mkpath(QStringLiteral("code-files"));
+        const common::FileDialogSpec ird = CKorvidDoc::ird_dialog(false);
+        common::FileDialogSpec code;
+        code.filter = "CODE Files (*.mem)|*.mem|COMP Files (*.comp)|*.comp|All Files (*.*)|*.*||";
+        QCOMPARE(common::file_dialog_kind(ird), std::string("ird"));
+        QCOMPARE(common::file_dialog_kind(code), std::string("mem"));
+        QCOMPARE(common::file_dialog_kind(common::FileDialogSpec{}), std::string("file"));
+
+        QCOMPARE(common::FileDialogFolders::folder_for(ird), QString());
+        common::FileDialogFolders::remember(ird, m_dir.path() + QStringLiteral("/ird-files/list.ird"));
+        common::FileDialogFolders::remember(code, m_dir.path() + QStringLiteral("/code-files/main.mem"));
+        QSettings().sync();
+        QCOMPARE(common::FileDialogFolders::folder_for(ird), m_dir.path() + QStringLiteral("/ird-files"));
+        QCOMPARE(common::FileDialogFolders::folder_for(code), m_dir.path() + QStringLiteral("/code-files"));
+        QCOMPARE(common::FileDialogFolders::folder_for(CKorvidDoc::ird_dialog(true)),
+                 m_dir.path() + QStringLiteral("/ird-files"));
+        // A folder that has gone since is not offered.
+        QDir(m_dir.path()).rmdir(QStringLiteral("code-files"));
+        QCOMPARE(common::FileDialogFolders::folder_for(code), QString());
     }
 
     void frame_save_and_download_db_explain_why_nothing_happens()
