@@ -10,20 +10,22 @@
 #include "korvid/link/ui/select_port_dlg.h"
 #include "korvid/link/ui/skin.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QApplication>
 #include <QGuiApplication>
-#include <QMimeData>
-#include <QPainter>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QPainter>
 #include <QScreen>
 #include <QShortcut>
 #include <QToolTip>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace korvid {
 
@@ -130,6 +132,7 @@ void CMainFrame::bind_keys()
 void CMainFrame::update_title()
 {
     setWindowTitle(QString::fromLocal8Bit(m_doc.title().c_str()));
+    update(0, 0, width(), MENU_LABEL_Y); // the name painted in the top band
 }
 
 CKorvidView* CMainFrame::downloader_view() const
@@ -419,6 +422,7 @@ void CMainFrame::paintEvent(QPaintEvent*)
         p.setPen(QColor(110, 132, 176));
         p.drawLine(0, TOP_BAND - 1, width(), TOP_BAND - 1);
         p.drawPixmap(10, 28, frame_skin::small_logo());
+        draw_document_name(p, 84, 28, 18);
     } else {
         p.drawPixmap(m_pieces.top_at, m_pieces.top);
         p.drawPixmap(m_pieces.left_at, m_pieces.left);
@@ -428,6 +432,8 @@ void CMainFrame::paintEvent(QPaintEvent*)
         p.setFont(skin::arial(20, QFont::Bold));
         p.setPen(QColor(60, 100, 160));
         p.drawText(QRect(TITLE_X, 22, 200, 28), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Korvid"));
+        if (m_mode == MODE_EDITOR)
+            draw_document_name(p, TITLE_X + QFontMetrics(p.font()).horizontalAdvance(QStringLiteral("Korvid")) + 12, 22, 28);
     }
     p.setRenderHint(QPainter::Antialiasing);
 
@@ -463,6 +469,23 @@ void CMainFrame::paintEvent(QPaintEvent*)
     p.setFont(m_menuFont);
     p.setPen(QColor(28, 44, 80));
     p.drawText(QRect(22, m_geo.status_top, width() - 44, 22), Qt::AlignLeft | Qt::AlignVCenter, m_status);
+}
+
+void CMainFrame::draw_document_name(QPainter& p, int x, int y, int h)
+{
+    // Between the title and the caption buttons, shortened in the middle when the name is long.
+    int right = width() - 8;
+    for (const auto& [kind, r] : m_geo.captions)
+        right = std::min(right, r.x - 12);
+    const QString name = QString::fromLocal8Bit(m_doc.display_name().c_str());
+    if (name.isEmpty() || right - x < 40)
+        return;
+    p.save();
+    p.setFont(skin::arial(14));
+    p.setPen(QColor(70, 90, 130));
+    const QString shown = QFontMetrics(p.font()).elidedText(name, Qt::ElideMiddle, right - x);
+    p.drawText(QRect(x, y, right - x, h), Qt::AlignLeft | Qt::AlignVCenter, shown);
+    p.restore();
 }
 
 void CMainFrame::open_menu(int popup)

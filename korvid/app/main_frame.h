@@ -13,6 +13,8 @@
 
 #include <string>
 
+class QPainter;
+
 namespace common {
 class Prompts;
 }
@@ -88,6 +90,8 @@ private:
     void set_status(const QString& text);
     void refresh_view();
     void update_title();
+    // The document's name in the top band, from `x` to the caption buttons.
+    void draw_document_name(QPainter& p, int x, int y, int h);
     // The 30 ms watch: where the pointer is now decides the lit button, label and caption button.
     void watch_pointer();
     void set_hover(int button, int label, int caption);

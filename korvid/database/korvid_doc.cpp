@@ -48,15 +48,21 @@ void CKorvidDoc::set_modified(bool modified)
         on_title_changed();
 }
 
-std::string CKorvidDoc::title() const
+std::string CKorvidDoc::display_name() const
 {
     std::string name = file_name_.substr(file_name_.find_last_of("/\\") + 1);
     if (name.empty()) {
         if (!modified_)
-            return "Korvid";
+            return {};
         name = "Untitled";
     }
-    return name + (modified_ ? "* - Korvid" : " - Korvid");
+    return modified_ ? name + "*" : name;
+}
+
+std::string CKorvidDoc::title() const
+{
+    const std::string name = display_name();
+    return name.empty() ? std::string("Korvid") : name + " - Korvid";
 }
 
 common::FileDialogSpec CKorvidDoc::ird_dialog(bool for_saving)

@@ -23,6 +23,8 @@ public:
     // What the desktop shows for the window: "NAME.ird - Korvid", with a mark after the name
     // while there are unsaved changes.
     std::string title() const;
+    // The file's name as the title shows it ("list.ird*"); "" with no file and no changes.
+    std::string display_name() const;
     // Called when the title changes (file name or modified flag).
     std::function<void()> on_title_changed;
 

@@ -149,6 +149,7 @@ TEST_F(IrdDocument, TitleNamesTheFileAndMarksUnsavedChanges)
     doc->set_modified();
     doc->set_modified();
     EXPECT_EQ(doc->title(), "list.ird* - Korvid");
+    EXPECT_EQ(doc->display_name(), "list.ird*");
     EXPECT_TRUE(doc->save());
     EXPECT_EQ(doc->title(), "list.ird - Korvid");
     EXPECT_EQ(changes, 5) << "once per change of name or flag, not per call";
