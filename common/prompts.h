@@ -57,6 +57,8 @@ public:
     virtual void message(Icon /*icon*/, const std::string& text) { info(text); }
     void warning(const std::string& text) { message(Icon::Warning, text); }
     void error(const std::string& text) { message(Icon::Error, text); }
+    // The same with a caption of its own ("Error") instead of the program's name.
+    virtual void message(const std::string& text, const std::string& /*caption*/) { info(text); }
     virtual bool ask_yes_no(const std::string& text) = 0;
     virtual Answer ask_yes_no_cancel(const std::string& text) = 0;
     // nullopt when the user cancels.

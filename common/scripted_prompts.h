@@ -20,6 +20,7 @@ public:
     std::deque<Answer> answers;         // for ask_yes_no (Yes/No) and ask_yes_no_cancel
     std::deque<std::optional<std::string>> files; // for open_file and save_file
     std::vector<FileDialogSpec> dialogs;
+    std::vector<std::string> captions; // the caption of every message() box, in order
     int busy_depth = 0;
     int busy_calls = 0;
 
@@ -28,6 +29,11 @@ public:
     {
         shown.push_back(text);
         icons.emplace_back(text, icon);
+    }
+    void message(const std::string& text, const std::string& caption) override
+    {
+        message(Icon::Information, text);
+        captions.push_back(caption);
     }
     // The icon the message with this text was last shown with; Question for questions.
     std::optional<Icon> icon_of(const std::string& text) const
