@@ -6,5 +6,5 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-build}
 cmake --build "$root/$build" --target korvid_screenshots korvid_editor_screenshots
 xvfb-run -a -s "-screen 0 1280x1024x24" "$root/$build/korvid/app/tests/korvid_screenshots" "$root/docs/screenshots"
-xvfb-run -a -s "-screen 0 1280x1024x24" "$root/$build/korvid/editor/ui/tests/korvid_editor_screenshots" \
+xvfb-run -a -s "-screen 0 1280x1024x24" "$root/$build/korvid/app/tests/korvid_editor_screenshots" \
     "$root/docs/screenshots" "$root/$build/samples/sample.ird"

@@ -9,7 +9,7 @@
 #include "korvid/database/korvid_doc.h"
 #include "korvid/database/tests/test_database.h"
 #include "korvid/link/com_port.h"
-#include "korvid/link/ui/bitmap_button.h"
+#include "korvid/ui/bitmap_button.h"
 #include "korvid/link/ui/korvid_view.h"
 #include "korvid/link/ui/select_port_dlg.h"
 
