@@ -43,7 +43,7 @@ MenuState menus(const CMainFrame& f)
     return m;
 }
 
-// An editor view of the kind the editor issue plugs in: it owns Show All DB Data.
+// A stand-in for the editor view: it takes Show All DB Data and counts its refreshes.
 class FakeEditorView : public QWidget, public FrameView
 {
 public:
