@@ -190,7 +190,7 @@ void CDBTransferDlg::paintEvent(QPaintEvent* e)
     p.drawText(STATUS_BAND, Qt::AlignLeft | Qt::AlignTop, m_statusText);
 }
 
-// --- the editor's two commands -----------------------------------------------------------------
+// --- Download DB and Upload DB, as the main frame runs them ----------------------------------
 
 static DbTransferOutcome run_dialog(DbTransfer& transfer, common::Prompts& prompts, QWidget* parent)
 {

@@ -72,11 +72,11 @@ private:
     std::unique_ptr<Bridge> m_bridge;
 };
 
-// The editor's "Download DB": "There is no data to send" without a database, the port check, the
-// dialog, and the tables back in host order afterwards.
+// "Download DB" in editor mode, as the main frame runs it: "There is no data to send" without a
+// database, the port check, the dialog, and the tables back in host order afterwards.
 DbTransferOutcome send_database_command(CKorvidDoc& doc, common::Prompts& prompts, QWidget* parent);
-// The editor's "Upload DB": the file to save to, the port check, the dialog, and the received
-// database taken back and written to that file.
+// "Upload DB" in editor mode, as the main frame runs it: the file to save to, the port check, the
+// dialog, and the received database taken back and written to that file.
 DbTransferOutcome receive_database_command(CKorvidDoc& doc, common::Prompts& prompts, QWidget* parent);
 
 } // namespace korvid
