@@ -100,7 +100,8 @@ CMainFrame::CMainFrame(Database& db, CKorvidDoc& doc, common::Prompts& prompts, 
 
     // The rest of the top band moves the window, except in the full-screen layout.
     new FramelessDrag(this, [this](const QPoint& pos) {
-        return pos.y() < TOP_BAND && m_geo.draggable && caption_at(pos) < 0 && label_at(pos) < 0 && button_at(pos) < 0;
+        return pos.y() < TOP_BAND && m_geo.draggable && caption_at(pos) < 0 && label_at(pos) < 0
+               && button_at(pos) < 0;
     });
 
     m_doc.on_new_database = [this] { refresh_view(); };

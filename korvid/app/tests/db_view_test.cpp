@@ -343,6 +343,24 @@ private slots:
         QCOMPARE(int(m_view->selection().active_sat_page), 0);
     }
 
+    void the_selection_outlives_a_switch_to_the_downloader_and_a_new_database_resets_it()
+    {
+        open_sample();
+        click_row(sat_window(EditorView::TAB_SAT)->list(), 2);
+        const uint16_t picked = m_view->selection().current_sat;
+        QVERIFY(picked != INVALID_SATID);
+
+        m_frame->goto_downloader();
+        m_frame->goto_editor();
+        auto* fresh = dynamic_cast<CDBView*>(m_frame->view());
+        QVERIFY(fresh);
+        m_view = fresh;
+        QCOMPARE(m_view->selection().current_sat, picked);
+
+        open_sample();
+        QCOMPARE(int(m_view->selection().current_sat), int(INVALID_SATID));
+    }
+
     void escape_changes_nothing_on_any_page()
     {
         open_sample();
