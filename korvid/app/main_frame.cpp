@@ -8,7 +8,8 @@
 #include "korvid/link/ui/db_transfer_dlg.h"
 #include "korvid/link/ui/korvid_view.h"
 #include "korvid/link/ui/select_port_dlg.h"
-#include "korvid/link/ui/skin.h"
+#include "korvid/ui/frameless_drag.h"
+#include "korvid/ui/skin.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -31,8 +32,8 @@ namespace korvid {
 
 namespace {
 
-// The editor area until the editor view exists: the frame's client, empty, with the document's
-// file name so that a user sees what Open and Upload DB brought in.
+// The editor area of a frame that was given no editor view (the frame's own tests): the client,
+// empty but for the document's file name, so that what Open and Upload DB brought in still shows.
 class EmptyEditorView : public QWidget, public FrameView
 {
 public:
@@ -100,6 +101,12 @@ CMainFrame::CMainFrame(Database& db, CKorvidDoc& doc, common::Prompts& prompts, 
 
     m_hoverTimer.setInterval(HOVER_TIMER_MS);
     connect(&m_hoverTimer, &QTimer::timeout, this, &CMainFrame::watch_pointer);
+
+    // The rest of the top band moves the window, except in the full-screen layout.
+    new FramelessDrag(this, [this](const QPoint& pos) {
+        return pos.y() < TOP_BAND && m_geo.draggable && caption_at(pos) < 0 && label_at(pos) < 0
+               && button_at(pos) < 0;
+    });
 
     m_doc.on_new_database = [this] { refresh_view(); };
     m_doc.on_title_changed = [this] { update_title(); };
@@ -582,7 +589,7 @@ void CMainFrame::watch_pointer()
     // Only where the frame itself is under the pointer: not over the view, nor another window.
     const bool over_frame = rect().contains(pos) && !client_rect().contains(pos) &&
                             QApplication::topLevelAt(QCursor::pos()) == this;
-    if (!over_frame || m_dragging) {
+    if (!over_frame) {
         set_hover(-1, -1, -1);
         return;
     }
@@ -592,10 +599,6 @@ void CMainFrame::watch_pointer()
 void CMainFrame::mouseMoveEvent(QMouseEvent* e)
 {
     const QPoint pos = e->position().toPoint();
-    if (m_dragging) {
-        move(e->globalPosition().toPoint() - m_dragOffset);
-        return;
-    }
     set_hover(button_at(pos), label_at(pos), caption_at(pos));
 }
 
@@ -631,17 +634,11 @@ void CMainFrame::mousePressEvent(QMouseEvent* e)
     if (b >= 0) {
         m_pressedButton = b;
         update(command_button_rect(b));
-        return;
-    }
-    if (pos.y() < TOP_BAND && m_geo.draggable) {
-        m_dragging = true;
-        m_dragOffset = e->globalPosition().toPoint() - frameGeometry().topLeft();
     }
 }
 
 void CMainFrame::mouseReleaseEvent(QMouseEvent* e)
 {
-    m_dragging = false;
     if (m_pressedButton < 0)
         return;
     const int b = m_pressedButton;

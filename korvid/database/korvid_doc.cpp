@@ -109,11 +109,9 @@ void CKorvidDoc::open_file(const std::string& path, bool from_menu)
         if (from_menu)
             set_file_name(path);
         db_.present = true;
-        db_.selection.reset();
     } else {
         prompts_.error(common::strfmt("syscode case %d(0x%04x)", from_menu ? 3 : 4, db_.system.syscode));
         db_.clear();
-        db_.selection.reset();
         prompts_.error("Wrong DB : syscode");
     }
     // Cleared tables are a change too: a page still listing the old rows would edit slots that
@@ -189,7 +187,6 @@ bool CKorvidDoc::ask_save_changes()
 
 int CKorvidDoc::save_received(const uint8_t* image, const std::string& path)
 {
-    db_.selection.reset();
     if (!db_.take_back_image(image, prompts_)) {
         database_changed();
         return 0;
