@@ -42,14 +42,14 @@ LineOpener port_choice_opener(const PortChoice& choice, common::Prompts* prompts
                                              : common::strfmt("Can not open %s", choice.path.c_str());
         if (choice.number > 0 && choice.path.empty()) {
             if (prompts)
-                prompts->info(common::strfmt("%s\nCOM%d: %s", text.c_str(), choice.number,
+                prompts->error(common::strfmt("%s\nCOM%d: %s", text.c_str(), choice.number,
                                              no_such_port_reason().c_str()));
             return nullptr;
         }
         auto port = std::make_unique<CComPort>();
         if (!port->OpenPath(choice.path, choice.number)) {
             if (prompts)
-                prompts->info(text + "\n" + choice.path + ": " + port->OpenError());
+                prompts->error(text + "\n" + choice.path + ": " + port->OpenError());
             return nullptr;
         }
         return port;
