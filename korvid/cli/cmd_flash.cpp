@@ -22,6 +22,7 @@ struct FlashArgs
     bool boot = false;
     bool ota = false;
     bool dn = false;
+    uint32_t max_refusals = UNATTENDED_MAX_REFUSALS;
 };
 
 // Exit codes: 0 "Transfer Complete..", 1 the transfer failed, 2 usage or file errors, 130
@@ -37,6 +38,7 @@ int run_flash(const FlashArgs& a)
     SteadyLinkClock clock;
     SoftwareDownload download(report, report, clock);
     download.set_boxes(a.ota, a.boot, a.dn);
+    download.set_max_refusals(a.max_refusals);
     if (!download.open_chosen(a.file) || !download.take_file(a.file))
         return 2;
     std::printf("%s: %u bytes, buyer 0x%04X, model 0x%04X, expected %s\n", a.file.c_str(), download.code_size(),
@@ -80,6 +82,8 @@ common::CliCommandRegistration reg{{[](CLI::App& app) {
     auto* ota = cmd->add_flag("--ota", a->ota, "over-the-air software");
     boot->excludes(ota);
     cmd->add_flag("--dn", a->dn, "send even when the receiver's buyer/model codes differ");
+    cmd->add_option("--max-refusals", a->max_refusals, "give up when the receiver refuses one packet N times (0: never)")
+        ->capture_default_str();
     return std::function<int()>([a] { return run_flash(*a); });
 }}};
 

@@ -43,7 +43,8 @@ int run_recv_db(const std::string& path, const std::string& port_arg)
         // The message has been printed; the image itself arrived.
         return 2;
     case DbTransferOutcome::WrongSyscode:
-        return 1;
+    case DbTransferOutcome::Damaged:
+        return 1; // the message has been printed; nothing was written
     default:
         break;
     }

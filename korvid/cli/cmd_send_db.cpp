@@ -16,7 +16,7 @@ namespace {
 using namespace korvid;
 
 // Exit codes: 0 done, 1 the transfer failed, 2 usage or file errors, 130 interrupted.
-int run_send_db(const std::string& path, const std::string& port_arg)
+int run_send_db(const std::string& path, const std::string& port_arg, uint32_t max_refusals)
 {
     PortChoice port = parse_port_argument(port_arg);
     if (!port.valid) {
@@ -40,6 +40,7 @@ int run_send_db(const std::string& path, const std::string& port_arg)
     ConsoleReport report(stdout, stderr, ::isatty(STDERR_FILENO));
     CKorvidDoc doc(*db, report);
     DbTransfer transfer(doc, report);
+    transfer.set_max_refusals(max_refusals);
     auto run = run_db_transfer(transfer, report, port, DbDirection::Send);
     if (!run)
         return 1;
@@ -59,7 +60,10 @@ common::CliCommandRegistration reg{{[](CLI::App& app) {
     auto port = std::make_shared<std::string>();
     cmd->add_option("file", *path, "the .ird file to send")->required();
     cmd->add_option("--port", *port, "serial device path or COMn")->required();
-    return std::function<int()>([path, port] { return run_send_db(*path, *port); });
+    auto refusals = std::make_shared<uint32_t>(UNATTENDED_MAX_REFUSALS);
+    cmd->add_option("--max-refusals", *refusals, "give up when the receiver refuses one packet N times (0: never)")
+        ->capture_default_str();
+    return std::function<int()>([path, port, refusals] { return run_send_db(*path, *port, *refusals); });
 }}};
 
 } // namespace

@@ -60,11 +60,11 @@ public:
     // was zeroed by the caller.
     int pack_image(uint8_t* dest) const;
     int unpack_image(const uint8_t* src);
-    // Swaps every 16-bit field that differs between host and receiver order; its own inverse.
-    void swap_receiver_order();
-    int build_image_for_receiver(uint8_t* dest);
-    // 1 when the image holds a valid database; otherwise the database is cleared, "Wrong DB :
-    // syscode" is shown and the result is 0.
+    // The image as the receiver keeps it (every 16-bit field big-endian), built into `dest` as
+    // pack_image does; the tables themselves are not touched.
+    int build_image_for_receiver(uint8_t* dest) const;
+    // Unpacks a receiver-order image over the tables. 1 when it holds a valid database; otherwise
+    // the database is cleared, "Wrong DB : syscode" is shown and the result is 0.
     int take_back_image(const uint8_t* src, common::Prompts& prompts);
 
     void clear();

@@ -29,6 +29,17 @@ std::string port_device(int n);
 // "COMn" (any case) gives n; a device path gives its place in the table; 0 when neither.
 int port_number_for(const std::string& arg);
 
+// Where a port stands. A port that hung up still holds its device until Close; it reads nothing
+// and writes nothing from then on.
+enum class PortState
+{
+    Closed,
+    Opening,
+    Open,
+    HungUp,
+    Closing,
+};
+
 class CComPort : public SerialLine
 {
 public:
@@ -48,6 +59,7 @@ public:
     // Sends what was written, drops what was received, releases the device.
     void Close();
     bool IsOpen() const { return m_fd >= 0; }
+    PortState State() const { return m_state; }
     const std::string& Device() const { return m_path; }
 
     void PurgeRx() override;
@@ -58,8 +70,8 @@ public:
 
     // Waits up to `ms` for bytes to arrive; true when something is queued. Does not read.
     bool WaitReadable(int ms);
-    // True once the other end has gone (a pseudo-terminal whose far side closed).
-    bool HungUp() const { return m_hung_up; }
+    // True once the other end has gone (a pulled adapter, a pseudo-terminal whose far side closed).
+    bool HungUp() const override { return m_state == PortState::HungUp; }
 
     // Longest time a Write keeps trying before it gives up (a line that takes nothing, such as a
     // port held by flow control or a terminal nobody reads), and the longest wait for the output
@@ -71,11 +83,12 @@ public:
 private:
     bool configure(int fd);
     void fail_message(int n);
+    void hung_up();
 
     common::Prompts* m_prompts;
     int m_fd = -1;
     std::string m_path;
-    bool m_hung_up = false;
+    PortState m_state = PortState::Closed;
     int m_write_limit_ms = WRITE_LIMIT_MS;
 };
 
