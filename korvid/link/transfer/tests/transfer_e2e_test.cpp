@@ -95,8 +95,7 @@ protected:
     // the sender must deliver it.
     void make_database(const fs::path& path, uint16_t buyer, uint16_t model, Bytes* receiver_image)
     {
-        auto db = random_database(11);
-        db->system.syscode = DB_SYSCODE_VALUE;
+        auto db = sound_random_database(11);
         ASSERT_TRUE(write_database_file(*db, buyer, model, path.string()));
         if (receiver_image) {
             receiver_image->assign(DB_TRANSFER_BUFFER_SIZE, 0);
@@ -154,6 +153,43 @@ TEST_F(TransferE2E, SendDbToAReceiverOfAnotherFamilyFailsWithTheMismatchLast)
     EXPECT_EQ(cli.wait(), 1);
     EXPECT_EQ(last_line(cli.err()), "Buyer/Model is different");
     EXPECT_EQ(sim.wait(), 3) << sim.log();
+}
+
+TEST_F(TransferE2E, SendDbAndFlashGiveUpOnAPacketTheReceiverRefusesEveryTime)
+{
+    make_database(p("db.ird"), 0x1234, 0x5678, nullptr);
+    {
+        SimProcess sim({"--refuse-always", "3", "--trace"}, p("sim.log"));
+        Cli cli({"send-db", p("db.ird"), "--port", sim.path(), "--max-refusals", "5"}, dir);
+        EXPECT_EQ(cli.wait(), 1);
+        EXPECT_EQ(last_line(cli.err()), "The receiver refused packet 3 5 times: giving up");
+        EXPECT_EQ(sim.wait(), 2);
+        EXPECT_THAT(sim.log(), HasSubstr("the PC ended the exchange at packet 3"));
+    }
+    write_file(p("main.mem"), code_file(5000, 0xFFFF, 0xFFFF));
+    {
+        SimProcess sim({"--exchange", "software", "--refuse-always", "1"}, p("sim.log"));
+        Cli cli({"flash", p("main.mem"), "--port", sim.path(), "--max-refusals", "2"}, dir);
+        EXPECT_EQ(cli.wait(), 1);
+        EXPECT_EQ(last_line(cli.err()), "The receiver refused packet 1 2 times: giving up");
+        EXPECT_EQ(sim.wait(), 2);
+    }
+}
+
+TEST_F(TransferE2E, RecvDbRefusesAWholeButDamagedImageAndWritesNothing)
+{
+    auto db = sound_random_database(12);
+    db->transponders[100].sat_id = 0xC3; // what two flips the packet checksum cannot see might leave
+    Bytes image(DB_TRANSFER_BUFFER_SIZE, 0);
+    db->build_image_for_receiver(image.data());
+    image.resize(DB_IMAGE_SIZE);
+    write_file(p("image.bin"), image);
+    SimProcess sim({"--exchange", "db-from-receiver", "--image", p("image.bin")}, p("sim.log"));
+    Cli cli({"recv-db", p("out.ird"), "--port", sim.path()}, dir);
+    EXPECT_EQ(cli.wait(), 1);
+    EXPECT_EQ(last_line(cli.err()), "Damaged DB : transponder 100 names satellite 195");
+    EXPECT_FALSE(fs::exists(p("out.ird")));
+    EXPECT_EQ(sim.wait(), 0) << "the image itself arrived whole";
 }
 
 TEST_F(TransferE2E, RecvDbWritesWhatOpenAndSaveOfTheSourceGiveWithTheReceiversCodes)
