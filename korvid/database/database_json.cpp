@@ -123,13 +123,10 @@ public:
 
     [[gnu::format(printf, 2, 3)]] void put(const char* fmt, ...)
     {
-        char buf[256];
         va_list ap;
         va_start(ap, fmt);
-        int n = std::vsnprintf(buf, sizeof buf, fmt, ap);
+        common::vappendf(out, fmt, ap);
         va_end(ap);
-        if (n > 0)
-            out.append(buf, size_t(n) < sizeof buf ? size_t(n) : sizeof buf - 1);
     }
     void raw(const char* s) { out += s; }
     void key(const char* k)
@@ -852,12 +849,19 @@ bool read_favourite_list(Reader& r, const json& obj, const char* key, const std:
     uint16_t* list = db.fav_list(group, type);
     for (int e = 0; e < MAX_FAVCHAN_NUM; ++e)
         list[e] = INVALID_FAVENTRY;
+    int used = 0;
     for (size_t e = 0; e < entries.size(); ++e) {
         long long v = 0;
         if (!r.integer(entries[e], join(ep, e), 0, 0xFFFF, v))
             return false;
         list[e] = uint16_t(v);
+        used += list[e] != INVALID_FAVENTRY;
     }
+    // The receiver shows as many entries as the count says: a count that disagrees with the list
+    // would show holes or hide entries.
+    const int count = db.system.fav_count[list_index];
+    if (count != used)
+        return r.fail(join(p, "count"), common::strfmt("%d disagrees with the %d entries listed", count, used));
     return true;
 }
 
@@ -1021,6 +1025,43 @@ bool read_file(const std::string& path, std::string& text)
     return bool(in);
 }
 
+// The format nests five levels deep (the top, the favourites, a group, its list, the entries);
+// anything much deeper is not a database, and the parser must never see it: its recursion would
+// end the program on a deep enough input. Brackets inside strings do not count.
+constexpr int MAX_JSON_DEPTH = 32;
+constexpr int DATABASE_JSON_DEPTH = 5;
+
+std::string too_deep(std::string_view text)
+{
+    int depth = 0;
+    bool in_string = false, escaped = false;
+    size_t line = 1, column = 0;
+    for (char c : text) {
+        ++column;
+        if (c == '\n') {
+            ++line;
+            column = 0;
+        }
+        if (in_string) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                in_string = false;
+        } else if (c == '"') {
+            in_string = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > MAX_JSON_DEPTH)
+                return common::strfmt("line %zu, column %zu: nested deeper than %d levels; a database needs %d", line,
+                                      column, MAX_JSON_DEPTH, DATABASE_JSON_DEPTH);
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 std::string dump_database_json(const Database& db, uint16_t buyer, uint16_t model)
@@ -1055,6 +1096,9 @@ std::string dump_database_json(const Database& db, uint16_t buyer, uint16_t mode
 DatabaseFromJson build_database_from_json(std::string_view text)
 {
     DatabaseFromJson result;
+    result.error = too_deep(text);
+    if (!result.error.empty())
+        return result;
     json root;
     DuplicateKeys duplicates;
     try {
