@@ -105,18 +105,25 @@ void Database::clear()
 {
     for (int i = 0; i < MAX_CHAN_NUM; ++i)
         reset_channel_slot(i);
-    for (auto& tp : transponders) {
-        tp.sat_id = INVALID_SATID;
-        tp.symbol_rate = 0;
-    }
+    for (auto& tp : transponders)
+        clear_transponder(tp);
     for (auto& sat : satellites)
-        sat.sat_id = INVALID_SATID;
+        clear_satellite(sat);
     system.syscode = 0;
 }
 
-void Database::reset_channel_slot(int slot)
+void Database::clear_satellite(tSatellite& sat) { sat.sat_id = INVALID_SATID; }
+
+void Database::clear_transponder(tTransponder& tp)
 {
-    tChannelStructure& ch = channels[slot];
+    tp.sat_id = INVALID_SATID;
+    tp.symbol_rate = 0;
+}
+
+void Database::reset_channel_slot(int slot) { reset_channel(channels[slot]); }
+
+void Database::reset_channel(tChannelStructure& ch)
+{
     ch.tp_index = INVALID_TPID;
     ch.service_id = 0;
     for (auto& pid : ch.audio_pid)

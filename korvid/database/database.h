@@ -69,6 +69,12 @@ public:
 
     void clear();
     void reset_channel_slot(int slot);
+    // The empty-slot values of one record, as clear() and reset_channel_slot() write them; fields
+    // they leave alone keep what they hold (the channel's byte 43, the other satellite and
+    // transponder fields).
+    static void reset_channel(tChannelStructure& ch);
+    static void clear_satellite(tSatellite& sat);
+    static void clear_transponder(tTransponder& tp);
     void delete_channel(int global_index);
     void compact_channels();
     void compact_favourite_lists();

@@ -38,18 +38,12 @@ const char* const FEC_NAMES[] = {"AUTO", "1/2", "2/3", "3/4", "5/6", "7/8"};
 
 template <class T> bool same_bytes(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof(T)) == 0; }
 
+// The slots the text leaves out hold what the database's own reset writes over zeros.
 tChannelStructure empty_channel()
 {
     tChannelStructure ch;
     std::memset(&ch, 0, sizeof ch);
-    ch.tp_index = INVALID_TPID;
-    for (auto& pid : ch.audio_pid)
-        pid = INVALID_PID;
-    ch.video_pid = ch.pcr_pid = ch.ttx_pid = INVALID_PID;
-    std::memset(ch.audio_lang, 0xFF, sizeof ch.audio_lang);
-    std::memcpy(ch.name, "no name chan", 12);
-    ch.carried_pid = INVALID_PID;
-    ch.ext_audio_index = MAX_EXAUD_NUM;
+    Database::reset_channel(ch);
     return ch;
 }
 
@@ -73,7 +67,7 @@ tSatellite empty_satellite()
 {
     tSatellite s;
     std::memset(&s, 0, sizeof s);
-    s.sat_id = INVALID_SATID;
+    Database::clear_satellite(s);
     return s;
 }
 
@@ -81,7 +75,7 @@ tTransponder empty_transponder()
 {
     tTransponder t;
     std::memset(&t, 0, sizeof t);
-    t.sat_id = INVALID_SATID;
+    Database::clear_transponder(t);
     return t;
 }
 
