@@ -33,6 +33,6 @@ set +e
 status=$?
 set -e
 tried=$(grep -o 'stat::number_of_executed_units: *[0-9]*' fuzz.log | grep -o '[0-9]*$' || true)
-crashes=$(ls crash-* leak-* timeout-* oom-* 2>/dev/null | wc -l)
+crashes=$(find . -maxdepth 1 \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' -o -name 'oom-*' \) | wc -l)
 echo "inputs tried: ${tried:-unknown} (asked for $runs), crashes found: $crashes, libFuzzer exit $status"
 echo "log and any crash inputs: $work"
