@@ -24,7 +24,7 @@ bool FileSink::create(const std::string& path)
         error_ = std::strerror(errno);
         return false;
     }
-    storage_.reset(new (std::nothrow) uint8_t[BUFFER_SIZE * BUFFER_COUNT]);
+    storage_.reset(static_cast<uint8_t*>(std::aligned_alloc(4096, BUFFER_SIZE * BUFFER_COUNT)));
     if (!storage_) {
         error_ = "out of memory";
         ::close(fd_);
