@@ -108,18 +108,16 @@ void ChannelDialog::fill_tp(bool with_pol_label, int preselect_tp)
 
 bool ChannelDialog::choose_sat(int entry)
 {
-    if (entry < 0 || entry >= int(sat_.entries.size()))
+    if (!sat_.choose(entry))
         return false;
-    sat_.selection = entry;
     fill_tp(false, -1);
     return true;
 }
 
 bool ChannelDialog::choose_tp(int entry)
 {
-    if (entry < 0 || entry >= int(tp_.entries.size()))
+    if (!tp_.choose(entry))
         return false;
-    tp_.selection = entry;
     return true;
 }
 
@@ -141,9 +139,8 @@ bool ChannelDialog::spin_video_pid(int steps)
 
 bool ChannelDialog::choose_language(int entry)
 {
-    if (entry < 0 || entry >= int(language_.entries.size()))
+    if (!language_.choose(entry))
         return false;
-    language_.selection = entry;
     return true;
 }
 
@@ -159,11 +156,11 @@ void ChannelDialog::spin(EditState& edit, int steps)
 bool ChannelDialog::check_pid(const EditState& edit, int max, long& value) const
 {
     if (!read_integer_text(edit.text, value)) {
-        prompts_.info("Please enter an integer.");
+        prompts_.warning("Please enter an integer.");
         return false;
     }
     if (value < PID_MIN || value > max) {
-        prompts_.info(common::strfmt("Please enter an integer between %d and %d.", PID_MIN, max));
+        prompts_.warning(common::strfmt("Please enter an integer between %d and %d.", PID_MIN, max));
         return false;
     }
     return true;
@@ -172,7 +169,7 @@ bool ChannelDialog::check_pid(const EditState& edit, int max, long& value) const
 bool ChannelDialog::ok()
 {
     if (name_.text.size() > NAME_CHARS) {
-        prompts_.info(common::strfmt("Please enter no more than %d characters.", int(NAME_CHARS)));
+        prompts_.warning(common::strfmt("Please enter no more than %d characters.", int(NAME_CHARS)));
         return false;
     }
     long video = INVALID_PID, audio = 0, pcr = 0;
@@ -188,11 +185,11 @@ bool ChannelDialog::ok()
     else if (!check_pid(pcr_, PID_MAX, pcr))
         return false;
     if (!sat_.has_selection()) {
-        prompts_.info("Satellite is not selected");
+        prompts_.warning("Satellite is not selected");
         return false;
     }
     if (!tp_.has_selection()) {
-        prompts_.info("Transponder is not selected");
+        prompts_.warning("Transponder is not selected");
         return false;
     }
 

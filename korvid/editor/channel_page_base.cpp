@@ -40,10 +40,22 @@ std::string ChannelPageBase::lock_text(const tChannelStructure& ch) const
 
 ListState::Row ChannelPageBase::make_row(int row_number, int global_index) const
 {
-    const tChannelStructure& ch = ctx_.db.channels[global_index];
+    const Database& db = ctx_.db;
+    const tChannelStructure& ch = db.channels[global_index];
     ListState::Row row{global_index, {common::strfmt("%03d", row_number + 1)}};
-    for (std::string& text : channel_columns(ch))
-        row.texts.push_back(std::move(text));
+    std::vector<std::string>& texts = row.texts;
+    texts.push_back(channel_name(ch));
+    texts.push_back(channel_satellite_name(db, ch));
+    texts.push_back(ch.tp_index < MAX_TP_NUM ? transponder_short_text(db.transponders[ch.tp_index]) : std::string());
+    if (tv())
+        texts.push_back(pid_column_text(ch.video_pid));
+    texts.push_back(pid_column_text(shown_audio_pid(db, ch)));
+    texts.push_back(pid_column_text(ch.pcr_pid));
+    texts.push_back(ttx_column_text(ch.ttx_pid));
+    texts.push_back(lock_text(ch));
+    texts.push_back(common::strfmt("%ld", long(channel_scrambled(ch) ? 1 : 0)));
+    texts.push_back(favourite_column_text(ch.fav_membership));
+    texts.push_back(language_column_text(ch));
     return row;
 }
 
@@ -235,7 +247,7 @@ void ChannelPageBase::add()
     Database& db = ctx_.db;
     const int target = first_free_slot();
     if (target < 0) {
-        ctx_.prompts.info("Channel is Full");
+        ctx_.prompts.warning("Channel is Full");
         return;
     }
     EditorSelection& sel = ctx_.selection();
@@ -253,7 +265,7 @@ void ChannelPageBase::add()
     const SearchResult found = search_duplicates(db, type_, rec);
     if (found.duplicate >= 0) {
         const int number = tv() ? found.duplicate + 1 : found.duplicate - (MAX_TV_CHAN_NUM - 1);
-        ctx_.prompts.info(common::strfmt("Same Channel exist = %d", number));
+        ctx_.prompts.warning(common::strfmt("Same Channel exist = %d", number));
         return;
     }
     int shown;
@@ -287,11 +299,11 @@ void ChannelPageBase::add()
 void ChannelPageBase::edit()
 {
     if (list_.selected.empty()) {
-        ctx_.prompts.info("No item is selected!");
+        ctx_.prompts.warning("No item is selected!");
         return;
     }
     if (list_.selected.size() > 1) {
-        ctx_.prompts.info("Only one select!");
+        ctx_.prompts.warning("Only one select!");
         return;
     }
     Database& db = ctx_.db;
@@ -319,7 +331,7 @@ void ChannelPageBase::edit()
 void ChannelPageBase::remove()
 {
     if (list_.selected.empty()) {
-        ctx_.prompts.info("No Item");
+        ctx_.prompts.warning("No Item");
         return;
     }
     if (!ctx_.prompts.ask_yes_no("Delete it ?"))

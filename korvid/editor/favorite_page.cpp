@@ -84,9 +84,8 @@ void FavoritePage::on_new_database()
 
 bool FavoritePage::choose_group(int entry)
 {
-    if (entry < 0 || entry >= int(group_numbers_.size()))
+    if (!group_combo_.choose(entry))
         return false;
-    group_combo_.selection = entry;
     chosen_group_ = group_numbers_[size_t(entry)];
     fill_list();
     return true;
@@ -109,7 +108,7 @@ void FavoritePage::modify()
 {
     Database& db = ctx_.db;
     if (db.system.chan_count[type_] == 0) {
-        ctx_.prompts.info("There is no channel!");
+        ctx_.prompts.warning("There is no channel!");
         return;
     }
     const int g = group();

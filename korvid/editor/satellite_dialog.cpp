@@ -98,9 +98,8 @@ SatelliteDialog::SatelliteDialog(const tSatellite& record, const std::string& na
 
 bool SatelliteDialog::choose_lnb_type(int entry)
 {
-    if (entry < 0 || entry >= int(lnb_type_.entries.size()))
+    if (!lnb_type_.choose(entry))
         return false;
-    lnb_type_.selection = entry;
     if (entry == UNI_LNB) {
         low_.text = "9750";
         high_.text = "10600";
@@ -144,9 +143,8 @@ bool SatelliteDialog::type_high(const std::string& text)
 
 bool SatelliteDialog::choose_lnb_power(int entry)
 {
-    if (entry < 0 || entry >= int(power_.entries.size()))
+    if (!power_.choose(entry))
         return false;
-    power_.selection = entry;
     return true;
 }
 
@@ -186,9 +184,8 @@ bool SatelliteDialog::choose_diseqc(int mode)
 
 bool SatelliteDialog::choose_port(int entry)
 {
-    if (!port_.enabled || entry < 0 || entry >= int(port_.entries.size()))
+    if (!port_.choose(entry))
         return false;
-    port_.selection = entry;
     return true;
 }
 
@@ -209,8 +206,10 @@ bool SatelliteDialog::click_antenna(int button)
 
 bool SatelliteDialog::ok()
 {
+    focus_ = FOCUS_NONE;
     if (name_.text.empty()) {
-        prompts_.info("SAT Name is not correct!");
+        prompts_.warning("SAT Name is not correct!");
+        focus_ = FOCUS_NAME;
         return false;
     }
     tSatellite r = record_;
@@ -225,7 +224,8 @@ bool SatelliteDialog::ok()
     uint16_t low = 0, high = 0;
     if (!read_frequency(low_.text, low) || !read_frequency(high_.text, high) || high < low ||
         (low == 0 && high == 0)) {
-        prompts_.info("Please check LNB value!");
+        prompts_.warning("Please check LNB value!");
+        focus_ = low_.enabled ? FOCUS_LOW : FOCUS_NONE;
         return false;
     }
     r.lnb_type = lnb_type_from_frequencies(low, high);
@@ -267,10 +267,17 @@ bool SatelliteDialog::ok()
 
     int16_t position = 0;
     if (!parse_degree(degree_.text, position)) {
-        prompts_.info("The degree format is wrong");
+        prompts_.warning("The degree format is wrong");
+        focus_ = FOCUS_DEGREE;
         return false;
     }
     r.position = position;
+
+    if (name_taken && name_taken(name_.text)) {
+        prompts_.warning("Same Name SAT already exist");
+        focus_ = FOCUS_NAME;
+        return false;
+    }
 
     record_ = r;
     result_name_ = name_.text;

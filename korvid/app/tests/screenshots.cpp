@@ -14,8 +14,8 @@
 #include "common/testing/receiver_sim_process.h"
 #include "korvid/link/ui/db_transfer_dlg.h"
 #include "korvid/link/ui/korvid_view.h"
-#include "korvid/link/ui/percent_progress.h"
-#include "korvid/link/ui/skin.h"
+#include "korvid/ui/percent_progress.h"
+#include "korvid/ui/skin.h"
 
 #include <QApplication>
 #include <QDir>
@@ -139,6 +139,11 @@ int main(int argc, char** argv)
         shot("menu-file.png", r);
     }
     frame.file_menu()->hide();
+
+    // 4b. the top band of the full-screen layout, with its small logo
+    frame.toggle_full_screen();
+    shot("editor-full-screen-top.png", QRect(frame.mapToGlobal(QPoint(0, 0)), QSize(360, 103)));
+    frame.toggle_full_screen();
 
     // 5. the About box
     {

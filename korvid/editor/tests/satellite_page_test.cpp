@@ -59,26 +59,26 @@ TEST_F(SatellitePageTest, ListsTheChosenHalfWithItsColumns)
     EXPECT_EQ(list.rows[0].item_data, 64);
     EXPECT_TRUE(list.selected.empty());
     EXPECT_EQ(sat().remembered_item(), -1);
-    EXPECT_EQ(db.selection.current_sat, INVALID_SATID);
+    EXPECT_EQ(selection.current_sat, INVALID_SATID);
 }
 
 TEST_F(SatellitePageTest, RowClickSetsTheSelectionAndIsRemembered)
 {
-    db.selection.current_tp = 5;
+    selection.current_tp = 5;
     sat().click_row(3);
-    EXPECT_EQ(db.selection.current_sat, 3);
-    EXPECT_EQ(db.selection.current_tp, INVALID_TPID);
-    EXPECT_EQ(db.selection.active_sat_page, 0);
+    EXPECT_EQ(selection.current_sat, 3);
+    EXPECT_EQ(selection.current_tp, INVALID_TPID);
+    EXPECT_EQ(selection.active_sat_page, 0);
     sat().refresh();
     EXPECT_EQ(sat().list().selected, std::vector<int>{3});
     EXPECT_EQ(sat().list().scroll_to, 3);
 
     sat().choose_tuner(TUNER_SEL_T2);
     sat().click_row(3);
-    EXPECT_EQ(db.selection.current_sat, 67);
+    EXPECT_EQ(selection.current_sat, 67);
     searched().click_row(0);
-    EXPECT_EQ(db.selection.active_sat_page, 1);
-    EXPECT_EQ(db.selection.current_sat, 3); // satellite 3 lies furthest East of those with channels
+    EXPECT_EQ(selection.active_sat_page, 1);
+    EXPECT_EQ(selection.current_sat, 3); // satellite 3 lies furthest East of those with channels
     EXPECT_FALSE(doc.is_modified());
 }
 
@@ -132,8 +132,8 @@ TEST_F(SatellitePageTest, AddFillsSlot32AndItsTwin)
     ASSERT_EQ(sat().list().rows.size(), 33u);
     EXPECT_EQ(sat().list().selected, std::vector<int>{32});
     EXPECT_EQ(sat().list().scroll_to, 32);
-    EXPECT_EQ(db.selection.current_sat, 32);
-    EXPECT_EQ(db.selection.current_tp, INVALID_TPID);
+    EXPECT_EQ(selection.current_sat, 32);
+    EXPECT_EQ(selection.current_tp, INVALID_TPID);
 }
 
 TEST_F(SatellitePageTest, AddWithT2SelectedStillFillsTheFirstHalf)
@@ -149,7 +149,7 @@ TEST_F(SatellitePageTest, AddWithT2SelectedStillFillsTheFirstHalf)
     EXPECT_CONSISTENT();
     EXPECT_EQ(db.satellites[32].tuner_connection, TUNER_T1); // T2 stored as 0 in the first half
     EXPECT_EQ(db.satellites[96].tuner_connection, TUNER_T2);
-    EXPECT_EQ(db.selection.current_sat, 96);
+    EXPECT_EQ(selection.current_sat, 96);
     ASSERT_EQ(sat().list().selected.size(), 1u);
     EXPECT_EQ(sat().list().rows[size_t(sat().list().selected[0])].item_data, 96);
 }
@@ -379,8 +379,8 @@ TEST_F(SatellitePageTest, DeleteCascadesThroughTransponderChannelsAndFavourites)
     EXPECT_EQ(db.fav_list(3, SERVICE_TV)[0], 6); // followed its channel to its new slot
     EXPECT_EQ(db.system.fav_count[fav_list_index(3, SERVICE_TV)], 1);
     EXPECT_EQ(db.system.fav_count[fav_list_index(1, SERVICE_RADIO)], 1);
-    EXPECT_EQ(db.selection.current_sat, INVALID_SATID);
-    EXPECT_EQ(db.selection.current_tp, INVALID_TPID);
+    EXPECT_EQ(selection.current_sat, INVALID_SATID);
+    EXPECT_EQ(selection.current_tp, INVALID_TPID);
     EXPECT_EQ(sat().list().find_item(33), -1);
     EXPECT_EQ(sat().list().rows.size(), 32u);
 }
@@ -413,5 +413,42 @@ TEST_F(SatellitePageTest, DefaultSatellitesAndMissingSelectionsAreRefused)
     EXPECT_EQ(prompts.shown, (std::vector<std::string>{"You can't delete default SAT", "No Item"}));
     EXPECT_TRUE(satellite_used(db, 31));
     EXPECT_FALSE(doc.is_modified());
+    EXPECT_CONSISTENT();
+}
+
+TEST_F(SatellitePageTest, AStaleRowEditsNothingAndTheListCatchesUp)
+{
+    sat().click_row(3);
+    // The tables are cleared behind the page's back, as a load that fails its check does.
+    db.clear();
+    sat().edit();
+    sat().remove();
+    EXPECT_EQ(satellite_dialogs_opened, 0);
+    EXPECT_EQ(prompts.shown, (std::vector<std::string>{"No Item is selected!", "No Item"}));
+    EXPECT_TRUE(sat().list().rows.empty());
+    for (int s = 0; s < MAX_SAT_NUM; ++s)
+        EXPECT_FALSE(satellite_used(db, s)) << s;
+    EXPECT_FALSE(doc.is_modified());
+}
+
+TEST_F(SatellitePageTest, ANewSatelliteOpensWithItsLnbFrequenciesAndTheNameIsCheckedInTheDialog)
+{
+    bool first_ok = true;
+    SatelliteDialog::Focus focus = SatelliteDialog::FOCUS_NONE;
+    on_satellite_dialog([&](SatelliteDialog& d) {
+        EXPECT_EQ(d.low_edit().text, "9750");
+        EXPECT_EQ(d.high_edit().text, "10600");
+        d.type_name("Sat 05");
+        first_ok = d.ok();
+        focus = d.focus();
+        d.type_name("Sat 45E");
+    });
+    sat().add();
+    EXPECT_FALSE(first_ok) << "the clash is found while the dialog is open";
+    EXPECT_EQ(focus, SatelliteDialog::FOCUS_NAME);
+    EXPECT_EQ(prompts.shown, std::vector<std::string>{"Same Name SAT already exist"});
+    EXPECT_EQ(prompts.icon_of("Same Name SAT already exist"), common::Icon::Warning);
+    EXPECT_EQ(satellite_name(db, 32), "Sat 45E");
+    EXPECT_EQ(db.satellites[32].lnb_freq_high, 10600);
     EXPECT_CONSISTENT();
 }

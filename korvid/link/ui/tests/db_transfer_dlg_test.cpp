@@ -5,9 +5,9 @@
 #include "korvid/database/ird_file.h"
 #include "korvid/database/tests/test_database.h"
 #include "common/testing/receiver_sim_process.h"
-#include "korvid/link/ui/bitmap_button.h"
+#include "korvid/ui/bitmap_button.h"
 #include "korvid/link/ui/db_transfer_dlg.h"
-#include "korvid/link/ui/percent_progress.h"
+#include "korvid/ui/percent_progress.h"
 #include "korvid/link/ui/tests/ui_test_support.h"
 
 #include <QSignalSpy>
@@ -62,6 +62,7 @@ private slots:
         QCOMPARE(dlg.progress()->geometry(), QRect(25, 47, 440, 20));
 
         QTest::keyClick(&dlg, Qt::Key_Escape);
+        QTest::keyClick(&dlg, Qt::Key_Return); // OK is not there yet
         QCoreApplication::processEvents();
         QVERIFY(dlg.isVisible());
         QVERIFY(transfer.running());
@@ -142,7 +143,8 @@ private slots:
             dlg.show();
             QVERIFY(done.wait(30000));
             QVERIFY(dlg.ok_button()->isVisible());
-            dlg.on_ok();
+            QTest::keyClick(&dlg, Qt::Key_Enter);
+            QCOMPARE(dlg.result(), int(QDialog::Accepted));
             QCOMPARE(transfer.finish(), DbTransferOutcome::Complete);
             QCOMPARE(sim.wait(), 0);
         }

@@ -2,7 +2,7 @@
 // added, its LNB edited and deleted through the real dialog and buttons, page windows made only when
 // their tab is chosen and refreshed after a new database, Show All DB Data, and Escape everywhere.
 #include "common/scripted_prompts.h"
-#include "korvid/app/frame_rules.h"
+#include "korvid/frame/frame_rules.h"
 #include "korvid/app/main_frame.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/database/korvid_doc.h"
@@ -13,10 +13,11 @@
 #include "korvid/editor/ui/editor_look.h"
 #include "korvid/editor/ui/satellite_dlg.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
-#include "korvid/link/ui/bitmap_button.h"
+#include "korvid/ui/bitmap_button.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -206,7 +207,7 @@ private slots:
         QTest::keyClick(sat->tuner_combo(), Qt::Key_Down);
         QCOMPARE(sat->tuner_combo()->currentText(), QStringLiteral("T2"));
         click_row(sat->list(), 3);
-        QCOMPARE(int(m_db->selection.current_sat), 67);
+        QCOMPARE(int(m_view->selection().current_sat), 67);
         // The remembered row comes back selected after the page is refilled on its next selection.
         click_tab(EditorView::TAB_FAVORITE);
         click_tab(EditorView::TAB_SAT);
@@ -335,19 +336,37 @@ private slots:
         click_tab(EditorView::TAB_SEARCHED_SAT);
         CEditorList* slist = sat_window(EditorView::TAB_SEARCHED_SAT)->list();
         click_row(slist, 0);
-        QCOMPARE(int(m_db->selection.active_sat_page), 1);
-        QVERIFY(m_db->selection.current_sat != INVALID_SATID);
+        QCOMPARE(int(m_view->selection().active_sat_page), 1);
+        QVERIFY(m_view->selection().current_sat != INVALID_SATID);
         m_frame->on_command(ID_SHOW_ALL_DB);
-        QCOMPARE(int(m_db->selection.current_sat), int(INVALID_SATID));
-        QCOMPARE(int(m_db->selection.current_tp), int(INVALID_TPID));
-        QCOMPARE(int(m_db->selection.active_sat_page), 0);
+        QCOMPARE(int(m_view->selection().current_sat), int(INVALID_SATID));
+        QCOMPARE(int(m_view->selection().current_tp), int(INVALID_TPID));
+        QCOMPARE(int(m_view->selection().active_sat_page), 0);
+    }
+
+    void the_selection_outlives_a_switch_to_the_downloader_and_a_new_database_resets_it()
+    {
+        open_sample();
+        click_row(sat_window(EditorView::TAB_SAT)->list(), 2);
+        const uint16_t picked = m_view->selection().current_sat;
+        QVERIFY(picked != INVALID_SATID);
+
+        m_frame->goto_downloader();
+        m_frame->goto_editor();
+        auto* fresh = dynamic_cast<CDBView*>(m_frame->view());
+        QVERIFY(fresh);
+        m_view = fresh;
+        QCOMPARE(m_view->selection().current_sat, picked);
+
+        open_sample();
+        QCOMPARE(int(m_view->selection().current_sat), int(INVALID_SATID));
     }
 
     void escape_changes_nothing_on_any_page()
     {
         open_sample();
         click_row(sat_window(EditorView::TAB_SAT)->list(), 2);
-        const EditorSelection before = m_db->selection;
+        const EditorSelection before = m_view->selection();
         for (int t = 0; t < EditorView::TAB_COUNT; ++t) {
             click_tab(t);
             CEditorPageWnd* page = m_view->page_window(t);
@@ -364,9 +383,101 @@ private slots:
             QVERIFY(page->isVisible());
             QCOMPARE(m_view->current_tab(), t);
         }
-        QCOMPARE(m_db->selection.current_sat, before.current_sat);
+        QCOMPARE(m_view->selection().current_sat, before.current_sat);
         QVERIFY(!m_doc->is_modified());
         QVERIFY(m_prompts->shown.empty());
+    }
+
+    void edits_outlive_an_open_cancelled_at_both_questions()
+    {
+        open_sample();
+        when_dialog([](CSatelliteDlg* dlg) {
+            retype(dlg->name_edit(), QStringLiteral("Kept Sat"));
+            QTest::keyClick(dlg->name_edit(), Qt::Key_Return); // Enter presses OK
+        });
+        QTest::mouseClick(sat_window(EditorView::TAB_SAT)->buttons()[0], Qt::LeftButton);
+        QCOMPARE(satellite_name(*m_db, 32), std::string("Kept Sat"));
+        QVERIFY(m_doc->is_modified());
+
+        // File > Open: Cancel to the save question, then Cancel in the file dialog.
+        m_prompts->answers.push_back(common::Answer::Cancel);
+        m_frame->on_command(ID_FILE_OPEN);
+        QVERIFY(m_doc->is_modified());
+        QCOMPARE(satellite_name(*m_db, 32), std::string("Kept Sat"));
+        // Closing still asks, and Cancel keeps the window with the edits.
+        m_prompts->shown.clear();
+        m_prompts->answers.push_back(common::Answer::Cancel);
+        QVERIFY(!m_frame->close());
+        QCOMPARE(m_prompts->shown, (std::vector<std::string>{"Save changes to file?"}));
+        QVERIFY(m_frame->isVisible());
+    }
+
+    void a_failed_load_empties_the_shown_page_and_sends_nothing()
+    {
+        open_sample();
+        CSatellitePageWnd* sat = sat_window(EditorView::TAB_SAT);
+        CEditorList* list = sat->list();
+        QCOMPARE(list->model()->rowCount(), 32);
+        click_row(list, 5);
+
+        // A file that fails the system-code check, dropped while "SAT" is on screen.
+        const QString bad = m_dir.path() + QStringLiteral("/bad.ird");
+        {
+            QFile f(bad);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("\x00\x01\x01\x05", 4);
+        }
+        m_frame->drop_files({bad.toStdString()});
+        QCOMPARE(m_prompts->shown, (std::vector<std::string>{"syscode case 4(0x0000)", "Wrong DB : syscode"}));
+        QCOMPARE(m_prompts->icon_of("Wrong DB : syscode"), common::Icon::Error);
+        QCOMPARE(list->model()->rowCount(), 0);
+        QCOMPARE(sat->tuner_combo()->currentText(), QStringLiteral("T1"));
+
+        // No row is left to edit through, so nothing half-formed can be stored.
+        m_prompts->shown.clear();
+        QTest::mouseClick(sat->buttons()[1], Qt::LeftButton);
+        QCOMPARE(m_prompts->shown, (std::vector<std::string>{"No Item is selected!"}));
+        for (int s = 0; s < MAX_SAT_NUM; ++s)
+            QVERIFY(!satellite_used(*m_db, s));
+
+        // Download DB would wipe the receiver's list with these empty tables: it is refused.
+        m_prompts->shown.clear();
+        QTest::mouseClick(m_frame.get(), Qt::LeftButton, {}, m_frame->command_button_rect(4).center());
+        QCoreApplication::processEvents();
+        QCOMPARE(m_prompts->shown, (std::vector<std::string>{"There is no data to send"}));
+        QCOMPARE(m_prompts->icon_of("There is no data to send"), common::Icon::Warning);
+    }
+
+    void add_is_ready_for_ok_and_a_taken_name_keeps_the_dialog()
+    {
+        open_sample();
+        CSatellitePageWnd* sat = sat_window(EditorView::TAB_SAT);
+        bool stayed_open = false;
+        bool name_focused = false;
+        QString degree_kept;
+        when_dialog([&](CSatelliteDlg* dlg) {
+            // The universal LNB of a free slot comes with its frequencies.
+            QCOMPARE(dlg->lnb_type_combo()->currentText(), QStringLiteral("UNI_LNB"));
+            QCOMPARE(dlg->low_edit()->text(), QStringLiteral("9750"));
+            QCOMPARE(dlg->high_edit()->text(), QStringLiteral("10600"));
+            retype(dlg->degree_edit(), QStringLiteral("045.0E"));
+            retype(dlg->name_edit(), QStringLiteral("Astra 1KR/1L/1M/1N"));
+            QTest::mouseClick(dlg->ok_button(), Qt::LeftButton);
+            stayed_open = dlg->isVisible();
+            name_focused = dlg->focusWidget() == dlg->name_edit();
+            degree_kept = dlg->degree_edit()->text();
+            retype(dlg->name_edit(), QStringLiteral("Sat 45E"));
+            QTest::mouseClick(dlg->ok_button(), Qt::LeftButton);
+        });
+        QTest::mouseClick(sat->buttons()[0], Qt::LeftButton);
+        QCOMPARE(m_prompts->shown, (std::vector<std::string>{"Same Name SAT already exist"}));
+        QVERIFY(stayed_open);
+        QVERIFY(name_focused);
+        QCOMPARE(degree_kept, QStringLiteral("045.0E"));
+        QCOMPARE(satellite_name(*m_db, 32), std::string("Sat 45E"));
+        QCOMPARE(int(m_db->satellites[32].lnb_type), int(UNI_LNB));
+        QCOMPARE(int(m_db->satellites[32].lnb_freq_low), 9750);
+        QCOMPARE(int(m_db->satellites[32].position), 450);
     }
 
     void download_without_a_database_says_so_once()
