@@ -26,4 +26,22 @@ namespace common {
     return big;
 }
 
+// Appends printf output to `out` through a bounded buffer; a longer result is cut at the buffer's
+// end. For the row formats of the text exports, which all fit easily.
+inline void vappendf(std::string& out, const char* fmt, va_list ap)
+{
+    char buf[512];
+    int n = std::vsnprintf(buf, sizeof buf, fmt, ap);
+    if (n > 0)
+        out.append(buf, size_t(n) < sizeof buf ? size_t(n) : sizeof buf - 1);
+}
+
+[[gnu::format(printf, 2, 3)]] inline void appendf(std::string& out, const char* fmt, ...)
+{
+    va_list ap;
+    va_start(ap, fmt);
+    vappendf(out, fmt, ap);
+    va_end(ap);
+}
+
 } // namespace common

@@ -3,7 +3,7 @@
 // nothing paces it.
 #include "korvid/link/com_port.h"
 #include "korvid/link/exchange_loop.h"
-#include "korvid/link/tests/sim_process.h"
+#include "common/testing/receiver_sim_process.h"
 
 #include <benchmark/benchmark.h>
 
@@ -59,7 +59,7 @@ void send_database(benchmark::State& state, uint32_t size, uint32_t baud)
         std::vector<std::string> args;
         if (baud)
             args = {"--baud", std::to_string(baud)};
-        korvid::testing::SimProcess sim(args, log);
+        common::testing::SimProcess sim(args, log);
         ::setenv("KORVID_SERIAL_PORTS", sim.path().c_str(), 1);
         CComPort port;
         if (!port.Open(1)) {

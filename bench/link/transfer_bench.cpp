@@ -5,6 +5,7 @@
 //
 //   korvid_link_transfer_bench [runs] [baud...]     (default: 3 runs at 115200 and 921600)
 #include "common/scripted_prompts.h"
+#include "common/testing/receiver_sim_process.h"
 #include "korvid/database/codes.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/link/transfer/db_transfer.h"
@@ -54,47 +55,11 @@ public:
     }
     uint32_t QueuedBytes() override { return m_port->QueuedBytes(); }
     void PurgeRx() override { m_port->PurgeRx(); }
+    bool HungUp() const override { return m_port->HungUp(); }
 
 private:
     std::unique_ptr<CComPort> m_port;
     uint64_t& m_count;
-};
-
-struct Sim
-{
-    pid_t pid = -1;
-    std::string path;
-
-    explicit Sim(const std::vector<std::string>& args)
-    {
-        int out[2];
-        if (::pipe(out) != 0)
-            return;
-        pid = ::fork();
-        if (pid == 0) {
-            ::dup2(out[1], 1);
-            ::close(out[0]);
-            std::vector<std::string> a{RECEIVER_SIM, "--pty"};
-            a.insert(a.end(), args.begin(), args.end());
-            std::vector<char*> argv;
-            for (auto& s : a)
-                argv.push_back(s.data());
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        char c;
-        while (::read(out[0], &c, 1) == 1 && c != '\n')
-            path += c;
-        ::close(out[0]);
-    }
-    int wait()
-    {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
 };
 
 struct Run
@@ -113,8 +78,8 @@ Run run_transfer(DbTransfer::Direction dir, uint32_t baud, const fs::path& work)
     } else {
         args.insert(args.end(), {"--out", (work / "got.bin").string()});
     }
-    Sim sim(args);
-    if (sim.path.empty())
+    common::testing::SimProcess sim(args, "/dev/null");
+    if (sim.path().empty())
         return r;
 
     auto db = std::make_unique<Database>();
@@ -131,7 +96,7 @@ Run run_transfer(DbTransfer::Direction dir, uint32_t baud, const fs::path& work)
     DbTransfer t(doc, prompts);
     bool prepared = dir == DbTransfer::Direction::Send ? t.prepare_send({}) : t.prepare_receive({});
     auto port = std::make_unique<CComPort>(&prompts);
-    if (!prepared || !port->OpenPath(sim.path, 1))
+    if (!prepared || !port->OpenPath(sim.path(), 1))
         return r;
     SteadyLinkClock clock;
     TransferObserver quiet;

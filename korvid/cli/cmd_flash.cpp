@@ -23,6 +23,7 @@ struct FlashArgs
     bool boot = false;
     bool ota = false;
     bool dn = false;
+    int max_refusals = UNATTENDED_MAX_REFUSALS;
 };
 
 // Exit codes as in every command (README.md): 0 "Transfer Complete..", 1 a failure (the file, the
@@ -38,6 +39,7 @@ int run_flash(const FlashArgs& a)
     SteadyLinkClock clock;
     SoftwareDownload download(report, report, clock);
     download.set_boxes(a.ota, a.boot, a.dn);
+    download.set_max_refusals(uint32_t(a.max_refusals));
     if (!download.open_chosen(a.file) || !download.take_file(a.file))
         return 1;
     std::printf("%s: %u bytes, buyer 0x%04X, model 0x%04X, expected %s\n", a.file.c_str(), download.code_size(),
@@ -78,6 +80,10 @@ const common::cli::Registration reg{[] {
     cmd.flag("--boot", a->boot, "boot software").excludes("--ota");
     cmd.flag("--ota", a->ota, "over-the-air software").excludes("--boot");
     cmd.flag("--dn", a->dn, "send even when the receiver's buyer/model codes differ");
+    cmd.option("--max-refusals", a->max_refusals,
+               "give up when the receiver refuses one packet N times (0: never)")
+        .shown_default("64")
+        .range(0, 1000000);
     cmd.run = [a] { return run_flash(*a); };
     return cmd;
 }};

@@ -51,7 +51,8 @@ int run_recv_db(const std::string& path, const std::string& port_arg)
         std::fprintf(stderr, "%s: %s\n", path.c_str(), doc.write_error().c_str());
         return 1;
     case DbTransferOutcome::WrongSyscode:
-        return 1;
+    case DbTransferOutcome::Damaged:
+        return 1; // the message has been printed; nothing was written
     default:
         break;
     }

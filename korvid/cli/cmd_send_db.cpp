@@ -16,7 +16,7 @@ namespace {
 using namespace korvid;
 
 // Exit codes as in every command (README.md): 0 done, 1 a failure, 2 usage, 130 interrupted.
-int run_send_db(const std::string& path, const std::string& port_arg)
+int run_send_db(const std::string& path, const std::string& port_arg, int max_refusals)
 {
     PortChoice port = parse_port_argument(port_arg);
     if (!port.valid) {
@@ -40,6 +40,7 @@ int run_send_db(const std::string& path, const std::string& port_arg)
     ConsoleReport report(stdout, stderr, ::isatty(STDERR_FILENO));
     CKorvidDoc doc(*db, report);
     DbTransfer transfer(doc, report);
+    transfer.set_max_refusals(uint32_t(max_refusals));
     auto run = run_db_transfer(transfer, report, port, DbDirection::Send);
     if (!run)
         return 1;
@@ -56,6 +57,7 @@ int run_send_db(const std::string& path, const std::string& port_arg)
 struct Args
 {
     std::string path, port;
+    int max_refusals = UNATTENDED_MAX_REFUSALS;
 };
 
 const common::cli::Registration reg{[] {
@@ -63,7 +65,11 @@ const common::cli::Registration reg{[] {
     common::cli::Command cmd("send-db", "Send a database file to the receiver (Download DB)");
     cmd.positional("file", a->path, "the .ird file to send");
     cmd.option("--port", a->port, "serial device path or COMn").required();
-    cmd.run = [a] { return run_send_db(a->path, a->port); };
+    cmd.option("--max-refusals", a->max_refusals,
+               "give up when the receiver refuses one packet N times (0: never)")
+        .shown_default("64")
+        .range(0, 1000000);
+    cmd.run = [a] { return run_send_db(a->path, a->port, a->max_refusals); };
     return cmd;
 }};
 

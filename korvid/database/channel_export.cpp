@@ -4,8 +4,6 @@
 #include "common/prompts.h"
 #include "common/strfmt.h"
 
-#include <cstdarg>
-#include <cstdio>
 #include <iterator>
 
 namespace korvid {
@@ -14,17 +12,7 @@ namespace {
 
 const char HEX[] = "0123456789abcdef";
 
-// Appends printf output; every row format here fits easily in the local buffer.
-[[gnu::format(printf, 2, 3)]] void put(std::string& out, const char* fmt, ...)
-{
-    char buf[512];
-    va_list ap;
-    va_start(ap, fmt);
-    int n = std::vsnprintf(buf, sizeof buf, fmt, ap);
-    va_end(ap);
-    if (n > 0)
-        out.append(buf, size_t(n) < sizeof buf ? size_t(n) : sizeof buf - 1);
-}
+using common::appendf;
 
 // "0x%02x" and "0x%04x" without printf: the extended-audio table alone has 42,588 of them.
 void put_hex2(std::string& out, unsigned v)
@@ -91,18 +79,18 @@ void put_satellites(const Database& db, std::string& out)
     put_header(out, "const tSatellite Factory_SatInfo[] = {");
     for (int s = 0; s < SAT_HALF_NUM; ++s) {
         const tSatellite& sat = db.satellites[s];
-        put(out, "\t{ %5d,\t%5d,\t0x%02x,\t%s", sat.lnb_freq_high, sat.lnb_freq_low, sat.lnb_control,
+        appendf(out, "\t{ %5d,\t%5d,\t0x%02x,\t%s", sat.lnb_freq_high, sat.lnb_freq_low, sat.lnb_control,
             lnb_type_column(sat.lnb_type));
-        put(out, "0x%02x,\t%2d,\t%2d,\t", sat.DiSEqC_Cfg, sat.DiSEqC_idx, sat.tuner_connection);
+        appendf(out, "0x%02x,\t%2d,\t%2d,\t", sat.DiSEqC_Cfg, sat.DiSEqC_idx, sat.tuner_connection);
         if (sat.sat_id == INVALID_SATID)
             out += "INVALID_SATID,\t";
         else
-            put(out, "%13d,\t", sat.sat_id);
-        put(out, "%4d,\t", sat.position);
+            appendf(out, "%13d,\t", sat.sat_id);
+        appendf(out, "%4d,\t", sat.position);
         // Only the stored-position mode travels; the motor and Usals bits are set up on the box.
         bool stored = (sat.positioner & 0x03) == 2;
-        put(out, "0x%02x,\t%2d,\t", stored ? 2 : 0, stored ? sat.positioner_position : 0);
-        put(out, "%2d,\t0", sat.carried14);
+        appendf(out, "0x%02x,\t%2d,\t", stored ? 2 : 0, stored ? sat.positioner_position : 0);
+        appendf(out, "%2d,\t0", sat.carried14);
         out += s == SAT_HALF_NUM - 1 ? " }\n" : " },\n";
     }
     put_footer(out);
@@ -130,10 +118,10 @@ void put_transponders(const Database& db, std::string& out)
     for (int t = 0; t <= last; ++t) {
         const tTransponder& tp = db.transponders[t];
         if (transponder_valid(db, t))
-            put(out, "\t{ %13d,\t%d,\t%5d,\t%5d,\t%d,\t%d,\t0x%02x,\t0x%02x }, // %05d\n", tp.sat_id, tp.carried1,
+            appendf(out, "\t{ %13d,\t%d,\t%5d,\t%5d,\t%d,\t%d,\t0x%02x,\t0x%02x }, // %05d\n", tp.sat_id, tp.carried1,
                 tp.symbol_rate, tp.frequency, tp.sr_offset, tp.polarisation, tp.fec, tp.carried9, t);
         else
-            put(out,
+            appendf(out,
                 "\t{ INVALID_SATID,\t%d,\t%5d,\t%5d,\tSROFFSET_DEFAULT,\tLNB_POL_VERTICAL,\tFEC_AUTOMATIC,\t%d }, "
                 "// %05d\n",
                 0, 0, 0, 0, t);
@@ -182,7 +170,7 @@ void put_channels(const Database& db, int type, std::string& out)
         put_hex4(out, ch.ext_audio_index);
         out += ", ";
         put_hex2(out, ch.ci_marker);
-        put(out, ", 0 }, // %05d\n", i);
+        appendf(out, ", 0 }, // %05d\n", i);
     }
     put_footer(out);
 }
@@ -233,7 +221,7 @@ void put_favourite_index(const Database& db, std::string& out)
             out += ", ";
         if (i % 16 == 0) {
             if (i > 0)
-                put(out, " // %04d\n", i);
+                appendf(out, " // %04d\n", i);
             out += '\t';
         }
         int group = i / (2 * MAX_FAVCHAN_NUM);
@@ -244,7 +232,7 @@ void put_favourite_index(const Database& db, std::string& out)
         else
             out += "0xffff";
     }
-    put(out, " // %04d\n", total);
+    appendf(out, " // %04d\n", total);
     put_footer(out);
 }
 

@@ -3,13 +3,13 @@
 #include "common/byte_order.h"
 #include "common/prompts.h"
 #include "korvid/database/image_layout.h"
+#include "korvid/database/receiver_order.h"
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace korvid {
-
-using common::swap16;
 
 static_assert(sizeof(Database::region1) == image::REGION1_SIZE);
 static_assert(sizeof(Database::region2) == image::REGION2_SIZE);
@@ -82,59 +82,18 @@ int Database::unpack_image(const uint8_t* src)
     return DB_IMAGE_SIZE;
 }
 
-static void swap_in_place(uint16_t& v) { v = swap16(v); }
-
-void Database::swap_receiver_order()
+int Database::build_image_for_receiver(uint8_t* dest) const
 {
-    for (auto& ch : channels) {
-        swap_in_place(ch.tp_index);
-        swap_in_place(ch.service_id);
-        for (auto& pid : ch.audio_pid)
-            swap_in_place(pid);
-        swap_in_place(ch.video_pid);
-        swap_in_place(ch.pcr_pid);
-        swap_in_place(ch.ttx_pid);
-        swap_in_place(ch.carried_pid);
-        swap_in_place(ch.ext_audio_index);
-    }
-    for (auto& ea : ext_audio)
-        for (auto& pid : ea.pid)
-            swap_in_place(pid);
-    for (auto& tp : transponders) {
-        swap_in_place(tp.symbol_rate);
-        swap_in_place(tp.frequency);
-    }
-    for (auto& entry : fav_index)
-        swap_in_place(entry);
-    for (auto& sat : satellites) {
-        swap_in_place(sat.lnb_freq_high);
-        swap_in_place(sat.lnb_freq_low);
-        sat.position = int16_t(swap16(uint16_t(sat.position)));
-    }
-    swap_in_place(system.syscode);
-    swap_in_place(system.carried36);
-    swap_in_place(system.carried38);
-    swap_in_place(system.carried46);
-    swap_in_place(system.chan_count[0]);
-    swap_in_place(system.chan_count[1]);
-    swap_in_place(cursor.current_chan[0]);
-    swap_in_place(cursor.current_chan[1]);
-    for (int r = 0; r < 8; ++r)
-        std::swap(region2[r * 16 + 4], region2[r * 16 + 5]);
-    for (int i = 0; i < image::REGION3_SIZE; i += 2)
-        std::swap(region3[i], region3[i + 1]);
-}
-
-int Database::build_image_for_receiver(uint8_t* dest)
-{
-    swap_receiver_order();
-    return pack_image(dest);
+    pack_image(dest);
+    swap_image_receiver_order(dest);
+    return DB_IMAGE_SIZE;
 }
 
 int Database::take_back_image(const uint8_t* src, common::Prompts& prompts)
 {
-    unpack_image(src);
-    swap_receiver_order();
+    std::vector<uint8_t> host(src, src + DB_IMAGE_SIZE);
+    swap_image_receiver_order(host.data());
+    unpack_image(host.data());
     if (is_valid())
         return 1;
     clear();
@@ -146,18 +105,25 @@ void Database::clear()
 {
     for (int i = 0; i < MAX_CHAN_NUM; ++i)
         reset_channel_slot(i);
-    for (auto& tp : transponders) {
-        tp.sat_id = INVALID_SATID;
-        tp.symbol_rate = 0;
-    }
+    for (auto& tp : transponders)
+        clear_transponder(tp);
     for (auto& sat : satellites)
-        sat.sat_id = INVALID_SATID;
+        clear_satellite(sat);
     system.syscode = 0;
 }
 
-void Database::reset_channel_slot(int slot)
+void Database::clear_satellite(tSatellite& sat) { sat.sat_id = INVALID_SATID; }
+
+void Database::clear_transponder(tTransponder& tp)
 {
-    tChannelStructure& ch = channels[slot];
+    tp.sat_id = INVALID_SATID;
+    tp.symbol_rate = 0;
+}
+
+void Database::reset_channel_slot(int slot) { reset_channel(channels[slot]); }
+
+void Database::reset_channel(tChannelStructure& ch)
+{
     ch.tp_index = INVALID_TPID;
     ch.service_id = 0;
     for (auto& pid : ch.audio_pid)

@@ -52,15 +52,21 @@ public:
     // was zeroed by the caller.
     int pack_image(uint8_t* dest) const;
     int unpack_image(const uint8_t* src);
-    // Swaps every 16-bit field that differs between host and receiver order; its own inverse.
-    void swap_receiver_order();
-    int build_image_for_receiver(uint8_t* dest);
-    // 1 when the image holds a valid database; otherwise the database is cleared, "Wrong DB :
-    // syscode" is shown and the result is 0.
+    // The image as the receiver keeps it (every 16-bit field big-endian), built into `dest` as
+    // pack_image does; the tables themselves are not touched.
+    int build_image_for_receiver(uint8_t* dest) const;
+    // Unpacks a receiver-order image over the tables. 1 when it holds a valid database; otherwise
+    // the database is cleared, "Wrong DB : syscode" is shown and the result is 0.
     int take_back_image(const uint8_t* src, common::Prompts& prompts);
 
     void clear();
     void reset_channel_slot(int slot);
+    // The empty-slot values of one record, as clear() and reset_channel_slot() write them; fields
+    // they leave alone keep what they hold (the channel's byte 43, the other satellite and
+    // transponder fields).
+    static void reset_channel(tChannelStructure& ch);
+    static void clear_satellite(tSatellite& sat);
+    static void clear_transponder(tTransponder& tp);
     void delete_channel(int global_index);
     void compact_channels();
     void compact_favourite_lists();

@@ -38,18 +38,12 @@ const char* const FEC_NAMES[] = {"AUTO", "1/2", "2/3", "3/4", "5/6", "7/8"};
 
 template <class T> bool same_bytes(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof(T)) == 0; }
 
+// The slots the text leaves out hold what the database's own reset writes over zeros.
 tChannelStructure empty_channel()
 {
     tChannelStructure ch;
     std::memset(&ch, 0, sizeof ch);
-    ch.tp_index = INVALID_TPID;
-    for (auto& pid : ch.audio_pid)
-        pid = INVALID_PID;
-    ch.video_pid = ch.pcr_pid = ch.ttx_pid = INVALID_PID;
-    std::memset(ch.audio_lang, 0xFF, sizeof ch.audio_lang);
-    std::memcpy(ch.name, "no name chan", 12);
-    ch.carried_pid = INVALID_PID;
-    ch.ext_audio_index = MAX_EXAUD_NUM;
+    Database::reset_channel(ch);
     return ch;
 }
 
@@ -73,7 +67,7 @@ tSatellite empty_satellite()
 {
     tSatellite s;
     std::memset(&s, 0, sizeof s);
-    s.sat_id = INVALID_SATID;
+    Database::clear_satellite(s);
     return s;
 }
 
@@ -81,7 +75,7 @@ tTransponder empty_transponder()
 {
     tTransponder t;
     std::memset(&t, 0, sizeof t);
-    t.sat_id = INVALID_SATID;
+    Database::clear_transponder(t);
     return t;
 }
 
@@ -123,13 +117,10 @@ public:
 
     [[gnu::format(printf, 2, 3)]] void put(const char* fmt, ...)
     {
-        char buf[256];
         va_list ap;
         va_start(ap, fmt);
-        int n = std::vsnprintf(buf, sizeof buf, fmt, ap);
+        common::vappendf(out, fmt, ap);
         va_end(ap);
-        if (n > 0)
-            out.append(buf, size_t(n) < sizeof buf ? size_t(n) : sizeof buf - 1);
     }
     void raw(const char* s) { out += s; }
     void key(const char* k)
@@ -852,12 +843,19 @@ bool read_favourite_list(Reader& r, const json& obj, const char* key, const std:
     uint16_t* list = db.fav_list(group, type);
     for (int e = 0; e < MAX_FAVCHAN_NUM; ++e)
         list[e] = INVALID_FAVENTRY;
+    int used = 0;
     for (size_t e = 0; e < entries.size(); ++e) {
         long long v = 0;
         if (!r.integer(entries[e], join(ep, e), 0, 0xFFFF, v))
             return false;
         list[e] = uint16_t(v);
+        used += list[e] != INVALID_FAVENTRY;
     }
+    // The receiver shows as many entries as the count says: a count that disagrees with the list
+    // would show holes or hide entries.
+    const int count = db.system.fav_count[list_index];
+    if (count != used)
+        return r.fail(join(p, "count"), common::strfmt("%d disagrees with the %d entries listed", count, used));
     return true;
 }
 
@@ -1027,6 +1025,43 @@ std::string created_failure(const std::string& path, const std::string& reason)
     return common::strfmt("the file, %s, could not be created\n%s: %s", path.c_str(), path.c_str(), reason.c_str());
 }
 
+// The format nests five levels deep (the top, the favourites, a group, its list, the entries);
+// anything much deeper is not a database, and the parser must never see it: its recursion would
+// end the program on a deep enough input. Brackets inside strings do not count.
+constexpr int MAX_JSON_DEPTH = 32;
+constexpr int DATABASE_JSON_DEPTH = 5;
+
+std::string too_deep(std::string_view text)
+{
+    int depth = 0;
+    bool in_string = false, escaped = false;
+    size_t line = 1, column = 0;
+    for (char c : text) {
+        ++column;
+        if (c == '\n') {
+            ++line;
+            column = 0;
+        }
+        if (in_string) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                in_string = false;
+        } else if (c == '"') {
+            in_string = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > MAX_JSON_DEPTH)
+                return common::strfmt("line %zu, column %zu: nested deeper than %d levels; a database needs %d", line,
+                                      column, MAX_JSON_DEPTH, DATABASE_JSON_DEPTH);
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 std::string dump_database_json(const Database& db, uint16_t buyer, uint16_t model)
@@ -1061,6 +1096,9 @@ std::string dump_database_json(const Database& db, uint16_t buyer, uint16_t mode
 DatabaseFromJson build_database_from_json(std::string_view text)
 {
     DatabaseFromJson result;
+    result.error = too_deep(text);
+    if (!result.error.empty())
+        return result;
     json root;
     DuplicateKeys duplicates;
     try {

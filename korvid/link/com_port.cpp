@@ -183,9 +183,11 @@ bool CComPort::OpenPath(const std::string& path, int n)
 {
     Close();
     m_open_error.clear();
+    m_state = PortState::Opening;
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         m_open_error = std::strerror(errno);
+        m_state = PortState::Closed;
         fail_message(n);
         return false;
     }
@@ -200,12 +202,13 @@ bool CComPort::OpenPath(const std::string& path, int n)
         m_open_error = errno == ENOTTY ? "not a serial port" : std::strerror(errno);
     if (!m_open_error.empty()) {
         ::close(fd);
+        m_state = PortState::Closed;
         fail_message(n);
         return false;
     }
     m_fd = fd;
     m_path = path;
-    m_hung_up = false;
+    m_state = PortState::Open;
     return true;
 }
 
@@ -214,25 +217,37 @@ bool CComPort::Attach(int fd)
     Close();
     if (fd < 0)
         return false;
+    m_state = PortState::Opening;
     int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0 || !configure(fd))
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0 || !configure(fd)) {
+        m_state = PortState::Closed;
         return false;
+    }
     m_fd = fd;
     m_path.clear();
-    m_hung_up = false;
+    m_state = PortState::Open;
     return true;
+}
+
+// Seen once, kept until Close: the device will not come back under this descriptor.
+void CComPort::hung_up()
+{
+    if (m_state == PortState::Open)
+        m_state = PortState::HungUp;
 }
 
 void CComPort::Close()
 {
     if (m_fd < 0)
         return;
+    const bool gone = m_state == PortState::HungUp;
+    m_state = PortState::Closing;
     // Let what we wrote (the closing BYE) leave before the device goes; a purge of the output
     // would throw it away. A line that does not drain in time is flushed so close cannot hang.
     auto deadline = Clock::now() + std::chrono::milliseconds(DRAIN_LIMIT_MS);
     for (;;) {
         int pending = 0;
-        if (m_hung_up || ::ioctl(m_fd, TIOCOUTQ, &pending) != 0 || pending <= 0)
+        if (gone || ::ioctl(m_fd, TIOCOUTQ, &pending) != 0 || pending <= 0)
             break;
         if (Clock::now() >= deadline) {
             ::tcflush(m_fd, TCOFLUSH);
@@ -244,6 +259,7 @@ void CComPort::Close()
     ::close(m_fd);
     m_fd = -1;
     m_path.clear();
+    m_state = PortState::Closed;
 }
 
 void CComPort::PurgeRx()
@@ -254,7 +270,7 @@ void CComPort::PurgeRx()
 
 uint32_t CComPort::Write(const uint8_t* buf, uint32_t len)
 {
-    if (m_fd < 0)
+    if (m_state != PortState::Open)
         return 0;
     auto deadline = Clock::now() + std::chrono::milliseconds(m_write_limit_ms);
     uint32_t done = 0;
@@ -268,7 +284,7 @@ uint32_t CComPort::Write(const uint8_t* buf, uint32_t len)
             continue;
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
             if (errno == EIO)
-                m_hung_up = true;
+                hung_up();
             return 0;
         }
         int left = ms_left(deadline);
@@ -279,7 +295,7 @@ uint32_t CComPort::Write(const uint8_t* buf, uint32_t len)
         if (r < 0 && errno != EINTR)
             return 0;
         if (r > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL)) && !(p.revents & POLLOUT)) {
-            m_hung_up = true;
+            hung_up();
             return 0;
         }
     }
@@ -288,7 +304,7 @@ uint32_t CComPort::Write(const uint8_t* buf, uint32_t len)
 
 uint32_t CComPort::Read(uint8_t* buf, uint32_t count)
 {
-    if (m_fd < 0 || count == 0)
+    if (m_state != PortState::Open || count == 0)
         return 0;
     for (;;) {
         ssize_t n = ::read(m_fd, buf, count);
@@ -297,30 +313,30 @@ uint32_t CComPort::Read(uint8_t* buf, uint32_t count)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno == EIO)
-            m_hung_up = true;
+            hung_up();
         return 0;
     }
 }
 
 bool CComPort::WaitReadable(int ms)
 {
-    if (m_fd < 0)
+    if (m_state != PortState::Open)
         return false;
     auto deadline = Clock::now() + std::chrono::milliseconds(ms);
     for (;;) {
         pollfd p{m_fd, POLLIN, 0};
         int r = ::poll(&p, 1, ms_left(deadline));
-        if (r > 0 && (p.revents & POLLIN))
-            return true;
-        if (r > 0) {
-            // The far end is gone: nothing will come, but the caller still gets its full wait so
-            // that a loop over this call does not spin.
-            m_hung_up = true;
-            int left = ms_left(deadline);
-            if (left > 0)
-                std::this_thread::sleep_for(std::chrono::milliseconds(left));
+        if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+            // The far end is gone (a pseudo-terminal reports POLLIN with it, and reads then give
+            // nothing): what it sent before is still read, then the hang-up is said at once, so
+            // that a transfer ends now rather than after its silence limit.
+            if (QueuedBytes() > 0)
+                return true;
+            hung_up();
             return false;
         }
+        if (r > 0 && (p.revents & POLLIN))
+            return true;
         if (r == 0 || errno != EINTR)
             return false;
     }
@@ -329,7 +345,7 @@ bool CComPort::WaitReadable(int ms)
 bool CComPort::ReadByte(uint8_t& out)
 {
     out = 0;
-    if (m_fd < 0)
+    if (m_state != PortState::Open)
         return false;
     if (Read(&out, 1) == 1)
         return true;
@@ -337,7 +353,7 @@ bool CComPort::ReadByte(uint8_t& out)
     while (WaitReadable(ms_left(deadline))) {
         if (Read(&out, 1) == 1)
             return true;
-        if (ms_left(deadline) == 0)
+        if (ms_left(deadline) == 0 || m_state != PortState::Open)
             break;
     }
     out = 0;

@@ -31,6 +31,17 @@ std::string no_such_port_reason();
 // "COMn" (any case) gives n; a device path gives its place in the table; 0 when neither.
 int port_number_for(const std::string& arg);
 
+// Where a port stands. A port that hung up still holds its device until Close; it reads nothing
+// and writes nothing from then on.
+enum class PortState
+{
+    Closed,
+    Opening,
+    Open,
+    HungUp,
+    Closing,
+};
+
 class CComPort : public SerialLine
 {
 public:
@@ -53,6 +64,7 @@ public:
     // Why the last Open or OpenPath failed, in the system's words ("No such file or directory",
     // "Permission denied", busy with another program, not a serial port); empty after a success.
     const std::string& OpenError() const { return m_open_error; }
+    PortState State() const { return m_state; }
     const std::string& Device() const { return m_path; }
 
     void PurgeRx() override;
@@ -63,8 +75,8 @@ public:
 
     // Waits up to `ms` for bytes to arrive; true when something is queued. Does not read.
     bool WaitReadable(int ms);
-    // True once the other end has gone (a pseudo-terminal whose far side closed).
-    bool HungUp() const { return m_hung_up; }
+    // True once the other end has gone (a pulled adapter, a pseudo-terminal whose far side closed).
+    bool HungUp() const override { return m_state == PortState::HungUp; }
 
     // Longest time a Write keeps trying before it gives up (a line that takes nothing, such as a
     // port held by flow control or a terminal nobody reads), and the longest wait for the output
@@ -76,12 +88,13 @@ public:
 private:
     bool configure(int fd);
     void fail_message(int n);
+    void hung_up();
 
     common::Prompts* m_prompts;
     int m_fd = -1;
     std::string m_path;
     std::string m_open_error;
-    bool m_hung_up = false;
+    PortState m_state = PortState::Closed;
     int m_write_limit_ms = WRITE_LIMIT_MS;
 };
 

@@ -26,6 +26,10 @@ ExchangeResult ExchangeLoop::run()
 {
     m_offset = 0;
     m_connected = false;
+    m_confirmed = false;
+    m_data_started = false;
+    m_await = Await::Nothing;
+    m_refusals = 0;
     m_measuring = false;
     m_last_byte = 0;
     m_last_chunk = 0;
@@ -47,12 +51,16 @@ ExchangeResult ExchangeLoop::run()
             m_wait_start = now;
             m_measuring = true;
         }
-        m_last_byte = got ? b : 0;
-        if (uint32_t(now - m_wait_start) > m_timeout) {
+        const bool wanted = got && expected(b);
+        m_last_byte = wanted ? b : 0;
+        // A line whose far end is gone ends the exchange as a silence would, without waiting for it.
+        if (uint32_t(now - m_wait_start) > m_timeout || (!got && m_line.HungUp())) {
             time_out(TEXT_TIME_OUT);
             continue;
         }
-        if (!got || b == 0 || (!m_connected && b != HELLO)) {
+        if (!wanted) {
+            // Anything this side cannot be asked now is noise (a flipped bit on the cable, a stray
+            // byte): it is not answered, and it does not count as the receiver speaking.
             if (!m_connected)
                 m_line.WriteByte(PROBE);
             continue;
@@ -68,6 +76,40 @@ ExchangeResult ExchangeLoop::run()
     m_result.offset = m_offset;
     m_result.last_byte = m_last_byte;
     return m_result;
+}
+
+bool ExchangeLoop::expected(uint8_t b) const
+{
+    const bool receiving = m_setup.kind == ExchangeKind::DatabaseFromReceiver;
+    // Version, tables and header come in the order the receiver asks, before the first packet.
+    const bool setting_up = m_confirmed && !m_data_started;
+    switch (b) {
+    case HELLO:
+        return !m_confirmed; // repeated while our CONNECT has not been heard
+    case CONNECT:
+        return m_connected && !m_data_started;
+    case version_ack:
+    case REQ_BLOCK_INFO:
+    case ITEM_SIZE_REQ:
+    case hdr_ack:
+        return setting_up;
+    case REQ_DATA:
+        return !receiving && (setting_up || m_await == Await::Request);
+    case DATA_ACK:
+    case DATA_NACK:
+        return !receiving && m_await == Await::Answer;
+    case WRITE_DONE:
+        // Before DATA_END it ends the exchange as incomplete, which is never taken for success.
+        return !receiving && m_confirmed;
+    case DATA:
+        // After our DATA_ACK only a repeat can come: the receiver heard a refusal.
+        return receiving && (setting_up || m_await == Await::Packet || m_await == Await::Continuation);
+    case DATA_NEXT:
+    case DATA_END:
+        return receiving && m_await == Await::Continuation;
+    default:
+        return false;
+    }
 }
 
 void ExchangeLoop::stop(ExchangeOutcome outcome)
@@ -113,6 +155,7 @@ void ExchangeLoop::answer(uint8_t b)
         m_line.WriteByte(CONNECT);
         break;
     case CONNECT:
+        m_confirmed = true;
         m_timeout = EXCHANGE_TIMEOUT_MS;
         m_obs.on_status(software ? "Connected..." : "Connected..");
         m_line.WriteByte(CONNECT_ACK);
@@ -127,8 +170,10 @@ void ExchangeLoop::answer(uint8_t b)
         if (software)
             break;
         send_table(ITEM_SIZE, false);
-        if (receiving)
+        if (receiving) {
             m_line.WriteByte(REQ_DATA);
+            m_await = Await::Packet;
+        }
         break;
     case hdr_ack:
         send_header();
@@ -141,6 +186,10 @@ void ExchangeLoop::answer(uint8_t b)
         if (receiving)
             break;
         m_obs.on_status(software ? "Check Sum Failed" : "Checksum error");
+        if (m_setup.max_refusals && ++m_refusals >= m_setup.max_refusals) {
+            give_up();
+            break;
+        }
         send_packet();
         break;
     case DATA_ACK:
@@ -156,6 +205,7 @@ void ExchangeLoop::answer(uint8_t b)
             break;
         m_obs.on_status("Data Transfer");
         m_line.WriteByte(REQ_DATA);
+        m_await = Await::Packet;
         break;
     case DATA_END:
         if (!receiving)
@@ -201,6 +251,8 @@ ExchangeLoop::Wait ExchangeLoop::block_wait(uint32_t n)
         uint32_t queued = m_line.QueuedBytes();
         if (queued == n)
             return Wait::Full;
+        if (m_line.HungUp())
+            return Wait::HungUp;
         uint32_t now = m_clock.now_ms();
         if (n == VersionBlock::SIZE && queued == 4) {
             if (!four) {
@@ -222,6 +274,10 @@ void ExchangeLoop::on_version()
 {
     VersionBlock v; // zeros: what a missing answer reads as
     Wait w = block_wait(VersionBlock::SIZE);
+    if (w == Wait::HungUp) {
+        time_out(TEXT_TIME_OUT);
+        return;
+    }
     uint16_t buyer = 0, model = 0;
     if (w == Wait::ShortVersion) {
         // A receiver that answers with 4 bytes gives no codes. Its 4 bytes are taken off the line
@@ -308,21 +364,36 @@ void ExchangeLoop::send_packet()
     buf[0] = DATA;
     m_last_chunk = build_packet(m_setup.payload, m_setup.payload ? m_setup.payload_size : 0, m_offset, buf + 1);
     m_line.Write(buf, sizeof buf);
+    m_data_started = true;
+    m_await = Await::Answer;
+}
+
+void ExchangeLoop::give_up()
+{
+    const uint32_t packet = m_offset / PACKET_DATA_MAX + 1;
+    std::string text = common::strfmt("The receiver refused packet %u %u times: giving up", packet, m_refusals);
+    stop(ExchangeOutcome::Refused);
+    m_obs.on_status(text);
+    m_obs.on_message_box(text);
+    m_line.WriteByte(BYE);
 }
 
 void ExchangeLoop::advance()
 {
     const uint32_t size = m_setup.payload_size;
     m_offset += m_last_chunk;
+    m_refusals = 0;
     if (m_setup.kind == ExchangeKind::DatabaseToReceiver) {
         m_obs.on_status("Data Transfer");
         m_obs.on_time_text(elapsed_text("Elapsed %02ld:%02ld"));
         if (m_last_chunk == PACKET_DATA_MAX) {
             m_last_chunk = 0;
             m_line.WriteByte(DATA_NEXT);
+            m_await = Await::Request;
             set_percent(m_offset, size);
         } else {
             m_line.WriteByte(DATA_END);
+            m_await = Await::Writing;
             m_obs.on_percent(100);
             m_obs.on_status("On Writing.. Please Wait!");
             m_obs.on_hide_cancel();
@@ -335,8 +406,10 @@ void ExchangeLoop::advance()
         m_obs.on_status("DATA_ACK");
         m_obs.on_time_text(elapsed_text("%02ld:%02ld"));
         m_line.WriteByte(DATA_NEXT);
+        m_await = Await::Request;
     } else {
         m_line.WriteByte(DATA_END);
+        m_await = Await::Writing;
         m_obs.on_percent(100);
         m_obs.on_status("On Writing.. Wait Please!");
         m_obs.on_busy_picture(true);
@@ -347,7 +420,12 @@ void ExchangeLoop::advance()
 void ExchangeLoop::receive_packet()
 {
     uint8_t pkt[PACKET_SIZE] = {};
-    if (block_wait(PACKET_SIZE) != Wait::Full) {
+    Wait w = block_wait(PACKET_SIZE);
+    if (w == Wait::HungUp) {
+        time_out(TEXT_TIME_OUT);
+        return;
+    }
+    if (w != Wait::Full) {
         if (!m_running.load())
             return; // stopped by the owner while waiting: not a failure of the link
         m_obs.on_status(TEXT_TIME_OUT);
@@ -361,12 +439,25 @@ void ExchangeLoop::receive_packet()
     // A packet that is short, damaged, or would run past the buffer is refused and not stored.
     bool fits = m_setup.receive_buffer && c.length <= m_setup.receive_capacity &&
                 offset <= m_setup.receive_capacity - c.length;
+    m_data_started = true;
+    if (m_await == Await::Continuation) {
+        // Our DATA_ACK reached the receiver as a refusal and it sent the packet again. The same
+        // bytes are acknowledged again and not stored twice; anything else is refused.
+        const uint32_t last = m_last_chunk;
+        bool repeat = got == PACKET_SIZE && c.ok && c.length == last && last <= offset &&
+                      std::memcmp(m_setup.receive_buffer + offset - last, pkt + 8, last) == 0;
+        m_line.WriteByte(repeat ? DATA_ACK : DATA_NACK);
+        return;
+    }
     if (got == PACKET_SIZE && c.ok && fits) {
         std::memcpy(m_setup.receive_buffer + offset, pkt + 8, c.length);
         m_line.WriteByte(DATA_ACK);
         m_offset = offset + c.length;
+        m_last_chunk = c.length;
+        m_await = Await::Continuation;
     } else {
-        m_line.WriteByte(DATA_NACK);
+        m_line.WriteByte(DATA_NACK); // the receiver sends the same packet again
+        m_await = Await::Packet;
     }
     set_percent(m_offset, m_setup.announced_size);
     m_obs.on_time_text(elapsed_text("Elapsed %02ld:%02ld"));

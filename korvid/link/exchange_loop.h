@@ -66,15 +66,20 @@ struct ExchangeSetup
     uint16_t* model_code = nullptr;
     // Software send with the DN box ticked: any receiver codes are accepted.
     bool accept_any_version = false;
+    // Sending: the exchange gives up when the receiver refuses one packet this many times (0: the
+    // packet is sent again for as long as the receiver asks). Unattended callers bound it; a
+    // window, where the user sees "Checksum error" repeat and has Cancel, does not.
+    uint32_t max_refusals = 0;
 };
 
 enum class ExchangeOutcome
 {
     Complete,        // WRITE_DONE (sending) or DATA_END (receiving)
     SoftwareIncomplete, // software: WRITE_DONE before everything was confirmed
-    TimedOut,        // silence beyond the time-out
+    TimedOut,        // silence beyond the time-out, or the line hung up
     PacketTimeOut,   // a received packet did not complete within the block wait
     VersionMismatch,
+    Refused,         // sending: the receiver refused one packet max_refusals times
     Stopped,         // the owner cleared the running flag
 };
 
@@ -82,7 +87,7 @@ struct ExchangeResult
 {
     ExchangeOutcome outcome = ExchangeOutcome::Stopped;
     uint32_t offset = 0;    // bytes confirmed
-    uint8_t last_byte = 0;  // the byte read in the last pass, 0 when none came
+    uint8_t last_byte = 0;  // the byte accepted in the last pass, 0 when none (or only noise) came
     // The database dialog's "aborted": a silence time-out (a Cancel is the owner's to add).
     bool aborted = false;
 };
@@ -94,6 +99,8 @@ constexpr uint32_t WRITING_TIMEOUT_MS = 60000;
 constexpr uint32_t BLOCK_WAIT_MS = 2000;
 // A 4-byte answer to the version request counts once the queue has held exactly 4 bytes this long.
 constexpr uint32_t SHORT_VERSION_STEADY_MS = 50;
+// Refusals of one packet after which an unattended sender (the command line) gives up.
+constexpr uint32_t UNATTENDED_MAX_REFUSALS = 64;
 
 class ExchangeLoop
 {
@@ -114,9 +121,25 @@ private:
         Full,
         ShortVersion,
         Expired,
+        HungUp,
     };
+    // Where the exchange stands once the data flow has begun: what the receiver may send next.
+    enum class Await
+    {
+        Nothing,
+        Answer,       // sending: DATA_ACK or DATA_NACK for the packet just sent
+        Request,      // sending: REQ_DATA after DATA_NEXT
+        Writing,      // sending: WRITE_DONE after DATA_END
+        Packet,       // receiving: DATA after REQ_DATA or DATA_NACK
+        Continuation, // receiving: DATA_NEXT or DATA_END after DATA_ACK
+    };
+    // Whether `b` is a request the receiver can make at this point of the exchange. Anything else
+    // is noise on the line and is neither answered nor counted as the receiver speaking, so that
+    // no flipped bit can move the exchange on, let alone end it as complete.
+    bool expected(uint8_t b) const;
     Wait block_wait(uint32_t n);
     void answer(uint8_t b);
+    void give_up();
     void on_version();
     void send_packet();
     void advance();
@@ -137,6 +160,10 @@ private:
 
     // LinkState
     bool m_connected = false;
+    bool m_confirmed = false;    // the receiver's CONNECT came
+    bool m_data_started = false; // the first packet went out (sending) or came in (receiving)
+    Await m_await = Await::Nothing;
+    uint32_t m_refusals = 0;     // of the packet at the offset
     bool m_measuring = false;
     uint32_t m_wait_start = 0;
     uint32_t m_timeout = CONNECT_TIMEOUT_MS;

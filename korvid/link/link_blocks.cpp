@@ -117,41 +117,58 @@ PacketCheck check_packet(const uint8_t in[PACKET_SIZE])
 }
 
 namespace {
+
 // Entries from the count on carry no meaning and go out as they lie in memory; a count beyond
 // the table is taken as the whole table so nothing outside it is touched.
 uint32_t encoded_entries(uint32_t count, uint32_t entries) { return std::min(count, entries); }
-} // namespace
 
-void FlashBlockTable::encode(uint8_t out[WIRE_SIZE]) const
+// Both tables go out the same way: entry 0 holds only the count, in word `count_word`, and the
+// entries that carry meaning are big-endian; every other word goes out as it lies in memory.
+template <class Table> void encode_table(const Table& table, uint32_t count_word, uint8_t* out)
 {
-    uint32_t n = encoded_entries(count(), ENTRIES);
-    for (uint32_t i = 0; i < ENTRIES; ++i) {
-        const Entry& e = entry[i];
-        uint8_t* p = out + i * 16;
-        bool big = i == 0 ? false : i < n;
-        auto put = big ? store_be32 : store_le32;
-        put(p, e.staddr);
-        put(p + 4, e.edaddr);
-        put(p + 8, e.bassize);
-        put(p + 12, e.totsize);
-        if (i == 0)
-            store_be32(p, e.staddr);
+    using Entry = typename Table::Entry;
+    constexpr uint32_t WORDS = sizeof(Entry) / 4;
+    static_assert(sizeof(Entry) == WORDS * 4 && Table::WIRE_SIZE == Table::ENTRIES * sizeof(Entry));
+    const uint32_t n = encoded_entries(table.count(), Table::ENTRIES);
+    for (uint32_t i = 0; i < Table::ENTRIES; ++i) {
+        uint32_t words[WORDS];
+        std::memcpy(words, &table.entry[i], sizeof words);
+        for (uint32_t w = 0; w < WORDS; ++w) {
+            bool big = i == 0 ? w == count_word : i < n;
+            (big ? store_be32 : store_le32)(out + (i * WORDS + w) * 4, words[w]);
+        }
     }
 }
 
-bool FlashBlockTable::decode(const uint8_t in[WIRE_SIZE])
+// The receiver's side: false when the count is 0 or beyond the table.
+template <class Table> bool decode_table(Table& table, uint32_t count_word, const uint8_t* in)
 {
-    *this = FlashBlockTable{};
-    uint32_t n = load_be32(in);
-    if (n == 0 || n > ENTRIES)
+    using Entry = typename Table::Entry;
+    constexpr uint32_t WORDS = sizeof(Entry) / 4;
+    table = Table{};
+    const uint32_t n = load_be32(in + count_word * 4);
+    if (n == 0 || n > Table::ENTRIES)
         return false;
-    entry[0].staddr = n;
+    uint32_t words[WORDS] = {};
+    words[count_word] = n;
+    std::memcpy(&table.entry[0], words, sizeof words);
     for (uint32_t i = 1; i < n; ++i) {
-        const uint8_t* p = in + i * 16;
-        entry[i] = {load_be32(p), load_be32(p + 4), load_be32(p + 8), load_be32(p + 12)};
+        for (uint32_t w = 0; w < WORDS; ++w)
+            words[w] = load_be32(in + (i * WORDS + w) * 4);
+        std::memcpy(&table.entry[i], words, sizeof words);
     }
     return true;
 }
+
+// Where each table keeps its count in entry 0.
+constexpr uint32_t BLOCK_COUNT_WORD = 0; // staddr
+constexpr uint32_t ITEM_COUNT_WORD = 2;  // size
+
+} // namespace
+
+void FlashBlockTable::encode(uint8_t out[WIRE_SIZE]) const { encode_table(*this, BLOCK_COUNT_WORD, out); }
+
+bool FlashBlockTable::decode(const uint8_t in[WIRE_SIZE]) { return decode_table(*this, BLOCK_COUNT_WORD, in); }
 
 uint32_t ItemTable::total_size() const
 {
@@ -162,35 +179,9 @@ uint32_t ItemTable::total_size() const
     return total;
 }
 
-void ItemTable::encode(uint8_t out[WIRE_SIZE]) const
-{
-    uint32_t n = encoded_entries(count(), ENTRIES);
-    for (uint32_t i = 0; i < ENTRIES; ++i) {
-        const Entry& e = entry[i];
-        uint8_t* p = out + i * 12;
-        bool big = i == 0 ? false : i < n;
-        auto put = big ? store_be32 : store_le32;
-        put(p, e.flash_eeprom);
-        put(p + 4, e.address);
-        put(p + 8, e.size);
-        if (i == 0)
-            store_be32(p + 8, e.size);
-    }
-}
+void ItemTable::encode(uint8_t out[WIRE_SIZE]) const { encode_table(*this, ITEM_COUNT_WORD, out); }
 
-bool ItemTable::decode(const uint8_t in[WIRE_SIZE])
-{
-    *this = ItemTable{};
-    uint32_t n = load_be32(in + 8);
-    if (n == 0 || n > ENTRIES)
-        return false;
-    entry[0].size = n;
-    for (uint32_t i = 1; i < n; ++i) {
-        const uint8_t* p = in + i * 12;
-        entry[i] = {load_be32(p), load_be32(p + 4), load_be32(p + 8)};
-    }
-    return true;
-}
+bool ItemTable::decode(const uint8_t in[WIRE_SIZE]) { return decode_table(*this, ITEM_COUNT_WORD, in); }
 
 void fill_database_flash_map(FlashBlockTable& blocks, ItemTable& items)
 {

@@ -20,6 +20,9 @@ public:
     virtual bool ReadByte(uint8_t& out) = 0;
     virtual uint32_t QueuedBytes() = 0;
     virtual void PurgeRx() = 0;
+    // True once the far end is gone for good (a pulled USB adapter, a closed pseudo-terminal):
+    // nothing will ever arrive, so the loop need not wait out its silence limit.
+    virtual bool HungUp() const { return false; }
 };
 
 // Milliseconds since an arbitrary start, wrapping like a tick count; differences are taken

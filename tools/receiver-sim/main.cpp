@@ -94,6 +94,9 @@ int main(int argc, char** argv)
     app.add_flag("--silent-before-write-done", opt.silent_before_write_done, "never send WRITE_DONE");
     app.add_option("--baud", opt.baud, "pace output and reading at this baud rate (default: unpaced)");
     app.add_flag("--trace", opt.trace, "log every byte exchanged to standard error");
+    app.add_option("--noise", opt.noise, "flip one bit in this share of the bytes crossing the line, both ways")
+        ->check(CLI::Range(0.0, 1.0));
+    app.add_option("--seed", opt.seed, "seed of the noise (default 1)");
     app.add_option("--timeout-ms", opt.answer_timeout_ms, "longest wait for one answer of the PC");
     app.add_option("--connect-timeout-ms", opt.connect_timeout_ms, "how long HELLO is repeated");
     CLI11_PARSE(app, argc, argv);

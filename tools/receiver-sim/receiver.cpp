@@ -20,7 +20,24 @@ uint32_t ms_since(Clock::time_point t)
 }
 } // namespace
 
-Receiver::Receiver(CComPort& port, const Options& options) : m_port(port), m_opt(options) {}
+Receiver::Receiver(CComPort& port, const Options& options)
+    : m_port(port)
+    , m_opt(options)
+    , m_rng(options.seed)
+{
+}
+
+void Receiver::disturb(uint8_t* p, uint32_t n)
+{
+    if (m_opt.noise <= 0)
+        return;
+    std::uniform_real_distribution<double> chance(0.0, 1.0);
+    for (uint32_t i = 0; i < n; ++i)
+        if (chance(m_rng) < m_opt.noise) {
+            p[i] ^= uint8_t(1u << (m_rng() % 8));
+            ++m_flips;
+        }
+}
 
 void Receiver::trace(const std::string& line)
 {
@@ -45,6 +62,12 @@ bool Receiver::send(const uint8_t* p, uint32_t n, const char* what)
         else
             trace(strfmt("tx %s (%u bytes)", what, n));
     }
+    std::vector<uint8_t> noisy;
+    if (m_opt.noise > 0) {
+        noisy.assign(p, p + n);
+        disturb(noisy.data(), n);
+        p = noisy.data();
+    }
     if (!m_opt.baud)
         return m_port.Write(p, n) == 1;
     // Paced: hand the bytes over in small slices at line speed.
@@ -67,8 +90,12 @@ Receiver::Got Receiver::wait_for(std::initializer_list<uint8_t> wanted, uint32_t
     auto start = Clock::now();
     while (ms_since(start) < ms) {
         uint8_t b;
-        if (!m_port.ReadByte(b))
+        if (!m_port.ReadByte(b)) {
+            if (m_port.HungUp())
+                return Got::TimedOut; // the PC has gone; nothing more will come
             continue;
+        }
+        disturb(&b, 1);
         pace(1, Clock::now());
         for (uint8_t w : wanted)
             if (b == w) {
@@ -94,10 +121,11 @@ bool Receiver::read_block(uint8_t* buf, uint32_t n, uint32_t ms)
         have += m_port.Read(buf + have, n - have);
         if (have >= n)
             break;
-        if (ms_since(start) >= ms)
+        if (ms_since(start) >= ms || m_port.HungUp())
             return false;
         m_port.WaitReadable(10);
     }
+    disturb(buf, n);
     pace(n, start);
     trace(strfmt("rx block (%u bytes)", n));
     return true;

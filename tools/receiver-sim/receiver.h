@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -36,6 +37,8 @@ struct Options
     bool silent_before_write_done = false;
     uint32_t baud = 0;               // 0: as fast as the line takes it
     bool trace = false;
+    double noise = 0;                // chance per byte, either way, of one flipped bit (a noisy cable)
+    uint32_t seed = 1;               // of the noise, so that a noisy run can be repeated
     uint32_t answer_timeout_ms = 10000;   // how long the PC may take for one answer
     uint32_t connect_timeout_ms = 60000;  // how long HELLO is repeated
 };
@@ -66,6 +69,8 @@ private:
     bool send_byte(uint8_t b);
     void pace(uint32_t bytes, std::chrono::steady_clock::time_point since);
     void trace(const std::string& line);
+    // The cable's noise on `n` bytes that cross it.
+    void disturb(uint8_t* p, uint32_t n);
 
     bool handshake(Outcome& out);
     bool version(Outcome& out);
@@ -78,6 +83,8 @@ private:
 
     korvid::CComPort& m_port;
     Options m_opt;
+    std::mt19937 m_rng;
+    uint64_t m_flips = 0;
 };
 
 } // namespace receiver_sim

@@ -11,7 +11,7 @@
 #include "korvid/database/tests/test_database.h"
 #include "korvid/editor/ui/db_view.h"
 #include "korvid/link/com_port.h"
-#include "korvid/link/tests/sim_process.h"
+#include "common/testing/receiver_sim_process.h"
 #include "korvid/link/ui/db_transfer_dlg.h"
 #include "korvid/link/ui/korvid_view.h"
 #include "korvid/ui/percent_progress.h"
@@ -110,7 +110,7 @@ int main(int argc, char** argv)
 
     // 2. mid-download, on a receiver paced like a real line
     {
-        korvid::testing::SimProcess sim({"--exchange", "software", "--out", tmp + "/code.bin", "--baud", "115200"},
+        common::testing::SimProcess sim({"--exchange", "software", "--out", tmp + "/code.bin", "--baud", "115200"},
                                         tmp + "/sim-software.log");
         ::setenv("KORVID_SERIAL_PORTS", sim.path().c_str(), 1);
         CKorvidView* view = frame.downloader_view();
@@ -155,7 +155,7 @@ int main(int argc, char** argv)
 
     // 6. DB Transfer, half-way through the database
     {
-        korvid::testing::SimProcess sim({"--exchange", "db-to-receiver", "--out", tmp + "/db.img", "--baud", "460800"},
+        common::testing::SimProcess sim({"--exchange", "db-to-receiver", "--out", tmp + "/db.img", "--baud", "460800"},
                                         tmp + "/sim-db.log");
         ::setenv("KORVID_SERIAL_PORTS", sim.path().c_str(), 1);
         DbTransfer transfer(doc, prompts);

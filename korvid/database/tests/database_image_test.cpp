@@ -1,6 +1,7 @@
 // The image: where each field lands, round trips, and the receiver's byte order.
 #include "korvid/database/database.h"
 #include "korvid/database/image_layout.h"
+#include "korvid/database/receiver_order.h"
 #include "test_database.h"
 #include "common/scripted_prompts.h"
 
@@ -139,9 +140,9 @@ std::set<int> swapped_pairs()
 TEST(DatabaseImage, ReceiverOrderSwapsExactlyTheListedFieldsAndTwiceIsIdentity)
 {
     auto db = random_database(4);
-    auto host = packed(*db);
-    db->swap_receiver_order();
-    auto receiver = packed(*db);
+    const auto host = packed(*db);
+    auto receiver = host;
+    swap_image_receiver_order(receiver.data());
     auto pairs = swapped_pairs();
     std::vector<bool> in_pair(DB_IMAGE_SIZE, false);
     for (int o : pairs) {
@@ -155,7 +156,12 @@ TEST(DatabaseImage, ReceiverOrderSwapsExactlyTheListedFieldsAndTwiceIsIdentity)
         }
     }
 
-    db->swap_receiver_order();
+    swap_image_receiver_order(receiver.data());
+    EXPECT_EQ(receiver, host);
+    std::vector<uint8_t> built(DB_IMAGE_SIZE, 0);
+    db->build_image_for_receiver(built.data());
+    swap_image_receiver_order(built.data());
+    EXPECT_EQ(built, host) << "building the receiver's image leaves the tables in host order";
     EXPECT_EQ(packed(*db), host);
 }
 

@@ -63,6 +63,15 @@ std::vector<uint8_t> random_file(unsigned seed)
         b = uint8_t(rng());
     file[4 + 0x70000] = 0x5A;
     file[4 + 0x70001] = 0x5A;
+    // A favourite count must agree with the entries of its list; the entries stay random.
+    for (int l = 0; l < FAV_LIST_NUM; ++l) {
+        int used = 0;
+        for (int i = 0; i < MAX_FAVCHAN_NUM; ++i) {
+            size_t at = 4 + 0x68000 + size_t(l * MAX_FAVCHAN_NUM + i) * 2;
+            used += !(file[at] == 0xFF && file[at + 1] == 0xFF);
+        }
+        file[4 + 0x70000 + 24 + size_t(l)] = uint8_t(used);
+    }
     return file;
 }
 
@@ -109,6 +118,7 @@ TEST(DatabaseJson, EmptySlotsStayOutOfTheText)
     db->transponders[7].fec = 3;
     db->channels[MAX_TV_CHAN_NUM + 2].tp_index = 7;
     db->fav_list(2, SERVICE_RADIO)[0] = 2;
+    db->system.fav_count[fav_list_index(2, SERVICE_RADIO)] = 1;
     std::string text = dump_database_json(*db, 0x1234, 0xABCD);
     auto j = nlohmann::json::parse(text);
     EXPECT_EQ(j["buyer_code"], "0x1234");
@@ -165,6 +175,7 @@ protected:
         db->channels[0].tp_index = 0;
         db->ext_audio[4].in_use = 1;
         db->region2[40] = 0xAB;
+        std::memset(db->fav_index, 0xFF, sizeof db->fav_index);
         good = nlohmann::ordered_json::parse(dump_database_json(*db, 1, 2));
     }
 
@@ -282,6 +293,29 @@ TEST_F(BadJson, WrongCountsAndRepeatedSlots)
     j = good;
     std::swap(j["favourites"][0], j["favourites"][1]);
     EXPECT_EQ(error_of(j), "favourites[0].group: expected group 0 here, found 1");
+}
+
+TEST_F(BadJson, FavouriteCountThatDisagreesWithItsEntries)
+{
+    auto j = good;
+    j["favourites"][1]["radio"]["entries"] = nlohmann::json::array({3, 4});
+    j["favourites"][1]["radio"]["count"] = 3;
+    EXPECT_EQ(error_of(j), "favourites[1].radio.count: 3 disagrees with the 2 entries listed");
+    j["favourites"][1]["radio"]["entries"] = nlohmann::json::array({3, 65535, 4});
+    EXPECT_EQ(error_of(j), "favourites[1].radio.count: 3 disagrees with the 2 entries listed");
+    j["favourites"][1]["radio"]["count"] = 2;
+    EXPECT_TRUE(build_database_from_json(j.dump()).db);
+}
+
+TEST_F(BadJson, NestingDeeperThanTheFormatIsRefusedBeforeParsing)
+{
+    // Deep enough to overflow a recursive parser's stack; strings may hold brackets freely.
+    std::string deep(200000, '[');
+    EXPECT_EQ(build_database_from_json(deep).error,
+              "line 1, column 33: nested deeper than 32 levels; a database needs 5");
+    auto j = good;
+    j["satellites"][0]["name"] = std::string(40, '[');
+    EXPECT_EQ(error_of(j), "satellites[0].name: longer than 22 bytes");
 }
 
 TEST_F(BadJson, BadNames)

@@ -233,7 +233,6 @@ TEST_F(IrdDocument, SaveAfterReceiveWritesTheChosenFile)
     EXPECT_TRUE(db->present);
     EXPECT_EQ(refreshes, 1);
     std::vector<uint8_t> expected;
-    src->swap_receiver_order(); // building the image left the source in receiver order
     encode_database(*src, g_BuyerCode, g_ModelCode, expected);
     EXPECT_EQ(read_file(path), expected);
 

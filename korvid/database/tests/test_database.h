@@ -39,6 +39,35 @@ inline std::unique_ptr<Database> random_database(unsigned seed)
     return db;
 }
 
+// Random as above, but every index the receiver follows lies in its table and every count within
+// its list, as in any database a receiver could hold; valid system code.
+inline std::unique_ptr<Database> sound_random_database(unsigned seed)
+{
+    auto db = random_database(seed);
+    db->system.syscode = DB_SYSCODE_VALUE;
+    for (int s = 0; s < MAX_SAT_NUM; ++s)
+        db->satellites[s].sat_id = (db->satellites[s].sat_id & 1) ? uint8_t(s) : INVALID_SATID;
+    for (auto& tp : db->transponders)
+        tp.sat_id = tp.sat_id % (MAX_SAT_NUM + 1); // 128 is INVALID_SATID
+    for (auto& ch : db->channels) {
+        ch.tp_index = uint16_t(ch.tp_index % (MAX_TP_NUM + 1));
+        ch.ext_audio_index = uint16_t(ch.ext_audio_index % (MAX_EXAUD_NUM + 1));
+    }
+    for (int type : {SERVICE_TV, SERVICE_RADIO}) {
+        db->system.chan_count[type] = uint16_t(db->system.chan_count[type] % (slot_count_of(type) + 1));
+        db->cursor.current_chan[type] = 0;
+        for (int g = 0; g < MAX_FAVGROUP_NUM; ++g) {
+            const int l = fav_list_index(g, type);
+            db->system.fav_count[l] = uint8_t(db->system.fav_count[l] % (MAX_FAVCHAN_NUM + 1));
+            db->cursor.fav_cursor[l] = 0;
+            uint16_t* list = db->fav_list(g, type);
+            for (int i = 0; i < MAX_FAVCHAN_NUM; ++i)
+                list[i] = i < db->system.fav_count[l] ? uint16_t(list[i] % slot_count_of(type)) : INVALID_FAVENTRY;
+        }
+    }
+    return db;
+}
+
 // A cleared, valid database with satellite 0 and transponder 0 in use.
 inline std::unique_ptr<Database> small_database()
 {

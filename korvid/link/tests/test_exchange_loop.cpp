@@ -401,8 +401,9 @@ TEST(ExchangeLoop, ReceivedPacketsThatAreBadOrRunPastTheBufferAreRefusedAndNotSt
     h.rx.send(Bytes{DATA} + bad_sum).expect({DATA_NACK});
     h.rx.send(Bytes{DATA} + too_long).expect({DATA_NACK});
     h.rx.send(Bytes{DATA} + packet_bytes(image, 0)).expect({DATA_ACK});
+    h.rx.send({DATA_NEXT}).expect({REQ_DATA});
     h.rx.send(Bytes{DATA} + packet_bytes(image, 1024)).expect({DATA_NACK}); // 1024 more would pass 2000
-    h.rx.send({DATA_END}).expect({BYE});
+    h.rx.call([&] { h.running = false; });
     ExchangeResult r = h.run();
     EXPECT_THAT(h.rx.failures, IsEmpty());
     EXPECT_EQ(r.offset, 1024u);
@@ -530,4 +531,94 @@ TEST(ExchangeLoop, ClearingTheRunningFlagEndsTheLoopAtItsNextPass)
     EXPECT_EQ(r.offset, 0u);
     EXPECT_EQ(h.rx.unexpected(), Bytes{BYE});
     EXPECT_THAT(h.obs.boxes, IsEmpty());
+}
+
+TEST(ExchangeLoop, BytesTheReceiverCannotSendNowAreNoiseAndMoveNothingOn)
+{
+    Harness h(ExchangeKind::DatabaseToReceiver, 1500);
+    h.connect();
+    h.rx.send({hdr_ack}).expect(h.header(1500, 3));
+    h.rx.send({REQ_DATA}).expect(Bytes{DATA} + packet_bytes(h.payload, 0));
+    // While the packet waits for its answer, nothing but an answer counts.
+    h.rx.send({REQ_DATA, hdr_ack, version_ack, HELLO, CONNECT, 0x00});
+    h.rx.send({DATA_ACK}, 100).expect({DATA_NEXT});
+    // A second DATA_ACK (a flipped DATA_NACK, say) must not skip a packet; nor may table or header
+    // requests come back once the data flows.
+    h.rx.send({DATA_ACK, DATA_NACK, REQ_BLOCK_INFO, ITEM_SIZE_REQ, hdr_ack});
+    h.rx.send({REQ_DATA}, 100).expect(Bytes{DATA} + packet_bytes(h.payload, 1024));
+    h.rx.send({DATA_ACK}).expect({DATA_END});
+    h.rx.send({DATA_ACK, DATA_NACK, REQ_DATA});
+    h.rx.send({WRITE_DONE}, 100).expect({BYE});
+    ExchangeResult r = h.run();
+    EXPECT_THAT(h.rx.failures, IsEmpty());
+    EXPECT_EQ(r.outcome, ExchangeOutcome::Complete);
+    EXPECT_EQ(r.offset, 1500u);
+    EXPECT_EQ(h.rx.unexpected(), Bytes{BYE});
+}
+
+TEST(ExchangeLoop, NoiseDoesNotCountAsTheReceiverSpeaking)
+{
+    Harness h(ExchangeKind::DatabaseToReceiver, 3000);
+    h.connect();
+    h.rx.send({REQ_DATA}).expect(Bytes{DATA} + packet_bytes(h.payload, 0));
+    h.rx.send({DATA_ACK}).expect({DATA_NEXT});
+    uint32_t t0 = 0;
+    h.rx.call([&] { t0 = h.clock.now; });
+    for (int i = 0; i < 10; ++i)
+        h.rx.send({DATA_ACK}, 2000); // never the REQ_DATA the PC waits for
+    ExchangeResult r = h.run();
+    EXPECT_EQ(r.outcome, ExchangeOutcome::TimedOut);
+    EXPECT_GT(h.clock.now - t0, 10000u);
+    EXPECT_LT(h.clock.now - t0, 10200u);
+    EXPECT_EQ(r.offset, 1024u);
+}
+
+TEST(ExchangeLoop, ReceivingTakesPacketsOnlyWhenAskedAndARepeatOnlyOnce)
+{
+    Harness h(ExchangeKind::DatabaseFromReceiver);
+    Bytes image(1500);
+    for (size_t i = 0; i < image.size(); ++i)
+        image[i] = uint8_t(0x31 + i * 7);
+    h.receive.assign(4096, 0xEE);
+    h.setup.receive_buffer = h.receive.data();
+    h.setup.receive_capacity = uint32_t(h.receive.size());
+    h.setup.announced_size = 1500;
+    h.connect();
+    h.rx.send({ITEM_SIZE_REQ}).expect(Bytes{ITEM_SIZE} + h.item_wire() + Bytes{REQ_DATA});
+    h.rx.send({DATA_END, DATA_NEXT}); // no packet has been taken yet: noise
+    h.rx.send(Bytes{DATA} + packet_bytes(image, 0), 100).expect({DATA_ACK});
+    // Our DATA_ACK reached the receiver as a refusal: the same packet comes again.
+    h.rx.send(Bytes{DATA} + packet_bytes(image, 0)).expect({DATA_ACK});
+    h.rx.send({DATA_NEXT}).expect({REQ_DATA});
+    h.rx.send(Bytes{DATA} + packet_bytes(image, 1024)).expect({DATA_ACK});
+    h.rx.send({DATA_END}).expect({BYE});
+    ExchangeResult r = h.run();
+    EXPECT_THAT(h.rx.failures, IsEmpty());
+    EXPECT_EQ(r.outcome, ExchangeOutcome::Complete);
+    EXPECT_EQ(r.offset, 1500u);
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), h.receive.begin()));
+    EXPECT_EQ(h.receive[1500], 0xEE);
+}
+
+TEST(ExchangeLoop, SenderGivesUpAfterTheAllowedRefusalsOfOnePacket)
+{
+    Harness h(ExchangeKind::DatabaseToReceiver, 3000);
+    h.setup.max_refusals = 3;
+    h.connect();
+    h.rx.send({REQ_DATA}).expect(Bytes{DATA} + packet_bytes(h.payload, 0));
+    for (int i = 0; i < 2; ++i)
+        h.rx.send({DATA_NACK}).expect(Bytes{DATA} + packet_bytes(h.payload, 0));
+    // The count is per packet: an acknowledged packet starts it again.
+    h.rx.send({DATA_ACK}).expect({DATA_NEXT});
+    h.rx.send({REQ_DATA}).expect(Bytes{DATA} + packet_bytes(h.payload, 1024));
+    for (int i = 0; i < 2; ++i)
+        h.rx.send({DATA_NACK}).expect(Bytes{DATA} + packet_bytes(h.payload, 1024));
+    h.rx.send({DATA_NACK}).expect({BYE});
+    ExchangeResult r = h.run();
+    EXPECT_THAT(h.rx.failures, IsEmpty());
+    EXPECT_EQ(r.outcome, ExchangeOutcome::Refused);
+    EXPECT_EQ(r.offset, 1024u);
+    EXPECT_EQ(h.obs.boxes, std::vector<std::string>{"The receiver refused packet 2 3 times: giving up"});
+    EXPECT_EQ(h.obs.statuses.back(), "The receiver refused packet 2 3 times: giving up");
+    EXPECT_EQ(h.rx.unexpected(), Bytes{BYE}); // and the closing one after the loop
 }

@@ -1,7 +1,7 @@
 // The rules of the port selection: test on choice, jump back on failure, OK and Cancel.
 #include "korvid/link/com_port.h"
 #include "korvid/link/select_port_model.h"
-#include "korvid/link/tests/pty_pair.h"
+#include "common/testing/pty_pair.h"
 
 #include "common/scripted_prompts.h"
 
@@ -50,7 +50,7 @@ TEST(SelectPortModel, FailedChoiceJumpsBackAndOkKeepsThePreviousPort)
 
 TEST(SelectPortModel, BoundToTheRealPortCheck)
 {
-    korvid::testing::PtyPair a, b;
+    common::testing::PtyPair a, b;
     ASSERT_TRUE(a.ok() && b.ok());
     std::string env = a.path() + ":" + b.path();
     ::setenv("KORVID_SERIAL_PORTS", env.c_str(), 1);

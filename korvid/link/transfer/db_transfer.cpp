@@ -2,6 +2,8 @@
 
 #include "common/strfmt.h"
 #include "korvid/database/codes.h"
+#include "korvid/database/image_check.h"
+#include "korvid/database/receiver_order.h"
 #include "korvid/link/transfer/transfer_times.h"
 
 namespace korvid {
@@ -25,8 +27,10 @@ bool DbTransfer::prepare_send(const std::function<bool()>& test_port)
     if (test_port && !test_port())
         return false;
     m_buffer = std::make_shared<std::vector<uint8_t>>(DB_TRANSFER_BUFFER_SIZE, 0);
-    // Converts the tables to the receiver's order in place; finish() converts them back.
-    m_doc.database().build_image_for_receiver(m_buffer->data());
+    // The receiver's image goes into the transfer's own buffer: the document's tables stay in host
+    // order whatever happens to the transfer, so a Save at any time writes what the user sees.
+    const Database& db = m_doc.database();
+    db.build_image_for_receiver(m_buffer->data());
     fill_database_flash_map(m_blocks, m_items);
     m_prepared = true;
     return true;
@@ -61,6 +65,7 @@ bool DbTransfer::start(std::unique_ptr<SerialLine> line, LinkClock& clock, Trans
     setup.model_code = &m_model;
     setup.block_table = &m_blocks;
     setup.item_table = &m_items;
+    setup.max_refusals = m_max_refusals;
     if (m_direction == Direction::Send) {
         setup.kind = ExchangeKind::DatabaseToReceiver;
         setup.payload = m_buffer->data();
@@ -99,8 +104,6 @@ DbTransferOutcome DbTransfer::finish()
     m_prepared = false;
     auto buffer = std::move(m_buffer); // a worker still running keeps its own reference
 
-    if (m_direction == Direction::Send)
-        m_doc.database().swap_receiver_order();
     if (!m_started)
         return DbTransferOutcome::NotRun;
     m_started = false;
@@ -118,6 +121,8 @@ DbTransferOutcome DbTransfer::finish()
     switch (r.outcome) {
     case ExchangeOutcome::VersionMismatch:
         return DbTransferOutcome::VersionMismatch;
+    case ExchangeOutcome::Refused:
+        return DbTransferOutcome::Refused;
     case ExchangeOutcome::Complete:
         break;
     default:
@@ -131,6 +136,20 @@ DbTransferOutcome DbTransfer::finish()
     }
     if (m_direction == Direction::Send)
         return DbTransferOutcome::Complete;
+
+    // The packet checksums cannot see two bit flips that cancel out, so a whole image may still be
+    // a damaged one: check what can be checked before anything is replaced or written.
+    {
+        std::vector<uint8_t> host(buffer->begin(), buffer->begin() + DB_IMAGE_SIZE);
+        swap_image_receiver_order(host.data());
+        auto received = std::make_unique<Database>();
+        received->unpack_image(host.data());
+        std::string why = received->is_valid() ? damaged_database_reason(*received) : std::string();
+        if (!why.empty()) {
+            m_prompts.info("Damaged DB : " + why);
+            return DbTransferOutcome::Damaged;
+        }
+    }
 
     // The writer clears the flag only when the file was written.
     m_doc.set_modified(true);
@@ -152,6 +171,10 @@ const char* db_outcome_text(DbTransferOutcome outcome)
         return "Buyer/Model is different";
     case DbTransferOutcome::Incomplete:
         return "Transfer incomplete";
+    case DbTransferOutcome::Refused:
+        return "Transfer refused";
+    case DbTransferOutcome::Damaged:
+        return "Damaged DB";
     case DbTransferOutcome::WrongSyscode:
         return "Wrong DB : syscode";
     case DbTransferOutcome::SaveFailed:

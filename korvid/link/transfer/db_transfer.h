@@ -27,6 +27,8 @@ enum class DbTransferOutcome
     Aborted,         // Cancel, or the receiver fell silent
     VersionMismatch, // the receiver's buyer/model codes differ from the database's
     Incomplete,      // the receiver ended the exchange before every byte was through
+    Refused,         // the receiver refused one packet as often as allowed (set_max_refusals)
+    Damaged,         // the received image is plainly not a sound database; nothing written
     WrongSyscode,    // the received image is not a database; nothing written
     SaveFailed,      // received and taken back, but the file could not be written
 };
@@ -47,11 +49,15 @@ public:
     DbTransfer& operator=(const DbTransfer&) = delete;
 
     // Send, before the dialog: "There is no data to send" when no database is present; the port
-    // check; the buffer with the image in the receiver's order. False when nothing is to run.
+    // check; the buffer with the image in the receiver's order, built from the tables without
+    // changing them. False when nothing is to run.
     bool prepare_send(const std::function<bool()>& test_port);
     // Receive, before the dialog: the file to save to is asked for first (Cancel: no transfer);
     // then the port check and the buffer. `chosen_path`, when given, replaces the dialog.
     bool prepare_receive(const std::function<bool()>& test_port);
+
+    // Refusals of one packet before a send gives up; 0 (the dialog's way) never.
+    void set_max_refusals(uint32_t n) { m_max_refusals = n; }
 
     Direction direction() const { return m_direction; }
     uint32_t image_size() const { return DB_TRANSFER_SIZE; }
@@ -70,8 +76,7 @@ public:
     // The dialog's "aborted": Cancel or a silence time-out.
     bool aborted() const;
 
-    // After the dialog, on the window thread. Send: the tables come back to host order and the
-    // buffer goes. Receive, not aborted: the selection is reset, the image taken back and
+    // After the dialog, on the window thread. Send: the buffer goes. Receive, not aborted: the selection is reset, the image taken back and
     // checked, the chosen file written and the database made present. The codes the receiver
     // gave are in g_BuyerCode/g_ModelCode afterwards.
     DbTransferOutcome finish();
@@ -90,6 +95,7 @@ private:
     // The codes the loop compares or replaces; copied back to the globals by finish() only.
     uint16_t m_buyer = 0xFFFF;
     uint16_t m_model = 0xFFFF;
+    uint32_t m_max_refusals = 0;
     TransferWorker m_worker;
 };
 

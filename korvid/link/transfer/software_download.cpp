@@ -239,6 +239,7 @@ SoftwareDownload::Start SoftwareDownload::start(const LineOpener& open_line)
     setup.buyer_code = &m_buyer;
     setup.model_code = &m_model;
     setup.accept_any_version = m_dn;
+    setup.max_refusals = m_max_refusals;
 
     g_Downloading = true;
     m_obs.on_percent(0);

@@ -80,6 +80,8 @@ public:
     // The boxes as the page shows them now. BOOT and OTA are taken when a file is read and when a
     // download starts; DN when a download starts.
     void set_boxes(bool ota, bool boot, bool dn);
+    // Refusals of one packet before the download gives up; 0 (the page's way) never.
+    void set_max_refusals(uint32_t n) { m_max_refusals = n; }
     bool ota_box() const { return m_ota_box; }
     bool boot_box() const { return m_boot_box; }
     bool dn_box() const { return m_dn_box; }
@@ -128,6 +130,7 @@ private:
     bool m_ota_box = false, m_boot_box = false, m_dn_box = false;
     // As stored when the file was read or the download started.
     bool m_ota = false, m_boot = false, m_dn = false;
+    uint32_t m_max_refusals = 0;
     SoftwareKind m_kind = SoftwareKind::Main;
     std::shared_ptr<std::vector<uint8_t>> m_code; // held only while no worker has it
     std::weak_ptr<const std::vector<uint8_t>> m_code_watch;

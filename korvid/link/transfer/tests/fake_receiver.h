@@ -17,6 +17,10 @@ namespace korvid::testing {
 
 using Bytes = std::vector<uint8_t>;
 
+// How long a test waits for a transfer to end by itself: a limit only so that a broken build
+// ends; the test never depends on it.
+constexpr uint32_t UNTIL_DONE_MS = 600000;
+
 struct FakeReceiverRecord
 {
     std::mutex mutex;
@@ -27,6 +31,8 @@ struct FakeReceiverRecord
     uint32_t packets = 0;       // DATA blocks received
     Bytes answers;              // single bytes the PC wrote
     std::atomic<int> closed{0}; // times the line was destroyed
+    // The far end goes away (a pulled cable, a killed receiver) once this many packets came; 0 never.
+    uint32_t hang_up_after = 0;
     // While set, a PC write waits until it is cleared (a line that hangs).
     bool hold_writes = false;
     std::condition_variable released;
@@ -78,6 +84,10 @@ public:
             queue({REQ_DATA});
         } else if (lead == DATA && len == 1 + PACKET_SIZE) {
             ++m_rec.packets;
+            if (m_rec.packets == m_rec.hang_up_after) {
+                m_hung_up = true;
+                return 1;
+            }
             PacketCheck c = check_packet(buf + 1);
             m_rec.payload.insert(m_rec.payload.end(), buf + 1 + 8, buf + 1 + 8 + c.length);
             queue({DATA_ACK});
@@ -111,6 +121,7 @@ public:
         return uint32_t(m_rx.size());
     }
     void PurgeRx() override {}
+    bool HungUp() const override { return m_hung_up; }
 
 private:
     void queue(const Bytes& b)
@@ -147,6 +158,7 @@ private:
 
     FakeReceiverRecord& m_rec;
     bool m_database;
+    std::atomic<bool> m_hung_up{false};
     Bytes m_version;
     std::mutex m_rx_mutex;
     std::condition_variable m_rx_cv;

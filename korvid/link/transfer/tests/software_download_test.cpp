@@ -189,7 +189,7 @@ TEST_F(Software, EachKindGetsItsRegionHeaderAndTheFileByteForByte)
         EXPECT_FALSE(watch.expired());
         ASSERT_EQ(d.start([&] { return std::make_unique<FakeReceiver>(r, 0xFFFF, 0xFFFF); }),
                   SoftwareDownload::Start::Started);
-        ASSERT_TRUE(d.wait(10000));
+        ASSERT_TRUE(d.wait(UNTIL_DONE_MS));
         EXPECT_EQ(obs.flag_at_first_percent.exchange(-1), 1);
         EXPECT_EQ(d.result().outcome, ExchangeOutcome::Complete);
         EXPECT_EQ(r.payload, code);
@@ -224,7 +224,7 @@ TEST_F(Software, DnLetsAReceiverWithOtherCodesTakeTheFile)
         EXPECT_EQ(g_BuyerCode, 0x1234);
         EXPECT_EQ(g_ModelCode, 0x5678);
         ASSERT_EQ(d.start(fake(0x1234, 0x9999)), SoftwareDownload::Start::Started);
-        ASSERT_TRUE(d.wait(10000));
+        ASSERT_TRUE(d.wait(UNTIL_DONE_MS));
         EXPECT_EQ(d.result().outcome, ExchangeOutcome::VersionMismatch);
         EXPECT_THAT(rec.answers, ::testing::Contains(VERSION_BAD));
         EXPECT_TRUE(rec.payload.empty());
@@ -235,7 +235,7 @@ TEST_F(Software, DnLetsAReceiverWithOtherCodesTakeTheFile)
     ASSERT_TRUE(d.take_file(path));
     ASSERT_EQ(d.start([&] { return std::make_unique<FakeReceiver>(r2, 0x1234, 0x9999); }),
               SoftwareDownload::Start::Started);
-    ASSERT_TRUE(d.wait(10000));
+    ASSERT_TRUE(d.wait(UNTIL_DONE_MS));
     EXPECT_EQ(d.result().outcome, ExchangeOutcome::Complete);
     EXPECT_EQ(r2.payload, code);
     EXPECT_EQ(r2.packets, 2u);
@@ -289,12 +289,12 @@ TEST_F(Software, StopEndsARunningDownloadWithByeAndClearsThePageButIdleStopDoesN
     EXPECT_EQ(d.start(fake(0xFFFF, 0xFFFF)), SoftwareDownload::Start::Busy);
     EXPECT_THAT(prompts.shown, ElementsAre("On Processing", "On Processing", "On downloading"));
 
-    std::thread releaser([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        rec.release();
-    });
-    d.stop();
-    releaser.join();
+    // The worker is stuck in a write: Stop gives up its wait at once and clears the page, and the
+    // worker, once the line lets it go, ends and releases the code buffer itself.
+    d.stop(0);
+    EXPECT_FALSE(watch.expired()) << "the worker still uses the code buffer";
+    rec.release();
+    ASSERT_TRUE(d.wait(UNTIL_DONE_MS));
     EXPECT_FALSE(d.downloading());
     EXPECT_TRUE(watch.expired());
     EXPECT_EQ(rec.closed.load(), 1);

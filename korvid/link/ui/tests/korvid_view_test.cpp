@@ -2,7 +2,7 @@
 // file sent to receiver-sim on a pseudo-terminal.
 #include "common/scripted_prompts.h"
 #include "korvid/database/codes.h"
-#include "korvid/link/tests/sim_process.h"
+#include "common/testing/receiver_sim_process.h"
 #include "korvid/link/ui/korvid_view.h"
 #include "korvid/ui/percent_progress.h"
 #include "korvid/link/ui/tests/ui_test_support.h"
@@ -128,7 +128,7 @@ private slots:
         const std::string out = path("received.bin");
         const auto bytes = code_file_bytes(50 * 1024 + 77, 3);
         testing::write_file(code, bytes);
-        korvid::testing::SimProcess sim({"--exchange", "software", "--out", out}, path("sim.log"));
+        common::testing::SimProcess sim({"--exchange", "software", "--out", out}, path("sim.log"));
         QVERIFY(!sim.path().empty());
 
         common::ScriptedPrompts prompts;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace korvid::testing {
+namespace common::testing {
 
 class PtyPair
 {
@@ -35,6 +35,13 @@ public:
     PtyPair& operator=(const PtyPair&) = delete;
 
     bool ok() const { return !m_path.empty(); }
+    // The far end goes away, as a pulled cable does: the port sees its line hang up.
+    void close_far_end()
+    {
+        if (m_master >= 0)
+            ::close(m_master);
+        m_master = -1;
+    }
     const std::string& path() const { return m_path; }
     void write(const std::vector<uint8_t>& b) { (void)!::write(m_master, b.data(), b.size()); }
     // Whatever the far end receives within `ms`, up to `max` bytes.
@@ -64,4 +71,4 @@ private:
     std::string m_path;
 };
 
-} // namespace korvid::testing
+} // namespace common::testing
