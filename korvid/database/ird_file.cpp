@@ -2,6 +2,7 @@
 
 #include "common/atomic_file.h"
 #include "common/byte_order.h"
+#include "common/regular_file.h"
 #include "common/strfmt.h"
 
 #include <fcntl.h>
@@ -14,14 +15,10 @@ namespace korvid {
 
 IrdLoad load_ird_file(const std::string& path, std::vector<uint8_t>& buffer)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st;
+    int fd = common::open_regular_file(path, nullptr, &st);
     if (fd < 0)
         return IrdLoad::CantOpen;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return IrdLoad::CantOpen;
-    }
     if (st.st_size > off_t(IRD_WORK_BUFFER_SIZE)) {
         ::close(fd);
         return IrdLoad::TooLarge;
@@ -56,6 +53,11 @@ std::string ird_load_message(IrdLoad result, const std::string& path)
     case IrdLoad::CantOpen:
         break;
     }
+    // A FIFO or a device is refused before it is read; say so, or the refusal looks arbitrary.
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return common::strfmt("Can't open to this file\n%s is %s, not a regular file", path.c_str(),
+                              common::file_kind(st.st_mode));
     return "Can't open to this file";
 }
 
