@@ -191,8 +191,9 @@ int FileOperation::copy_file(const std::string& src,
     Fd in(common::open_regular_file(src, &why, &sst));
     if (!in.ok())
         return fail(e, FAIL_SOURCE, src, "could not open " + src + ": " + why);
+    // A link at the destination is replaced, never followed; only the source's own name is refused.
     struct stat dst_st;
-    if (::stat(dst.c_str(), &dst_st) == 0 && dst_st.st_dev == sst.st_dev && dst_st.st_ino == sst.st_ino)
+    if (::lstat(dst.c_str(), &dst_st) == 0 && dst_st.st_dev == sst.st_dev && dst_st.st_ino == sst.st_ino)
         return fail(e, FAIL_DESTINATION, dst, "could not create " + dst + ": it is the source file itself");
     // The copy grows under a temporary name beside its target; what is at the target's name
     // stays as it is until the whole entry is there.
@@ -564,6 +565,12 @@ std::vector<std::string> delete_entry(const std::string& folder,
         del(path);
         return errors;
     }
+    // An information file that counts no parts: the parts that follow on from part 1, as a copy
+    // takes them, so that none is left behind without its information file.
+    if (parts <= 0)
+        while (parts < 999 &&
+               common::is_regular_file(RecordingName::part_file_name(p.prefix, p.title, parts + 1, p.date, p.suffix)))
+            ++parts;
     // An information file that counts no parts still leaves the named part to delete.
     bool named_done = false;
     for (int i = 1; i <= std::max(parts, 1); ++i) {

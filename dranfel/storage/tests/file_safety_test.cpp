@@ -191,6 +191,10 @@ TEST(FileSafety, AnInformationFileCountingNoPartsTakesThePartsThatFollowOnFromPa
         << op2.failure()->reason;
     EXPECT_EQ(files_in(src), before);
     EXPECT_EQ(files_in(dst).size(), 4u);
+
+    // Deleted the same way: no counted-out part is left behind without its information file.
+    EXPECT_TRUE(delete_entry(dst, rec.part1).empty());
+    EXPECT_TRUE(files_in(dst).empty());
 }
 
 TEST(FileSafety, ALinkAtTheDestinationIsReplacedNotWrittenThrough)
