@@ -51,6 +51,15 @@ inline bool is_lock_name(std::string_view name)
     return is_temp_name(name) && name.size() == TEMP_PREFIX.size() + TEMP_TOKEN_LEN;
 }
 
+// A lock's name, a dot and a number: anything else that merely starts like ours is left alone.
+inline bool is_staged_name(std::string_view name)
+{
+    const size_t dot = TEMP_PREFIX.size() + TEMP_TOKEN_LEN;
+    if (!is_temp_name(name) || name.size() < dot + 2 || name[dot] != '.')
+        return false;
+    return std::all_of(name.begin() + long(dot) + 1, name.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 } // namespace staging_detail
 
 // Removes what writers that are gone left in `folder`: the areas whose lock can be taken, and
@@ -62,9 +71,10 @@ inline void clear_stale_temps(const std::string& folder)
     if (DIR* d = ::opendir(folder.empty() ? "." : folder.c_str())) {
         while (dirent* e = ::readdir(d)) {
             std::string_view name = e->d_name;
-            if (!is_temp_name(name))
-                continue;
-            (is_lock_name(name) ? locks : staged).emplace_back(name);
+            if (is_lock_name(name))
+                locks.emplace_back(name);
+            else if (is_staged_name(name))
+                staged.emplace_back(name);
         }
         ::closedir(d);
     }
@@ -86,7 +96,8 @@ inline void clear_stale_temps(const std::string& folder)
             continue;
         }
         // The name must still be this file: another cleaner may have removed it meanwhile.
-        if (::fstat(fd, &fst) == 0 && ::lstat(path.c_str(), &nst) == 0 && same_inode(fst, nst)) {
+        if (::fstat(fd, &fst) == 0 && S_ISREG(fst.st_mode) && ::lstat(path.c_str(), &nst) == 0 &&
+            same_inode(fst, nst)) {
             dead.push_back(lock);
             held.push_back(fd);
         } else {

@@ -84,8 +84,9 @@ TEST(AtomicFile, AKilledWriteLeavesTheOldFileAndTheNextWriteClearsWhatItLeft)
     EXPECT_EQ(read_text(target), "old contents");
     EXPECT_EQ(temp_count(dir.path), 2u); // the dead writer's lock and its staged file
 
+    write_text(dir.path + "/.kdtmp-notes.txt", "a name that only starts like ours");
     ASSERT_TRUE(common::write_file_atomically(dir.path + "/other.json", "{}", 2));
-    EXPECT_EQ(names_in(dir.path), (std::vector<std::string>{"db.ird", "other.json"}));
+    EXPECT_EQ(names_in(dir.path), (std::vector<std::string>{".kdtmp-notes.txt", "db.ird", "other.json"}));
 }
 
 TEST(AtomicFile, TheTemporaryFilesOfAWriterStillAtWorkAreLeftAlone)
