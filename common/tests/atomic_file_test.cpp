@@ -1,7 +1,6 @@
 // Replacing files through a staging area: what is on disk after a failure, a kill, a link and a
 // long name.
 #include "common/atomic_file.h"
-#include "common/testing/tmpfs_mount.h"
 
 #include <gtest/gtest.h>
 
@@ -99,26 +98,6 @@ TEST(AtomicFile, TheTemporaryFilesOfAWriterStillAtWorkAreLeftAlone)
     ASSERT_TRUE(slow.commit());
     EXPECT_EQ(read_text(dir.path + "/a.ird"), "aaaa");
     EXPECT_EQ(names_in(dir.path), (std::vector<std::string>{"a.ird", "b.ird"}));
-}
-
-TEST(AtomicFile, AFullOrReadOnlyDiskLeavesTheOldFileWhole)
-{
-    common::testing::TmpfsMount disk(64 * 1024);
-    if (!disk.ok())
-        GTEST_SKIP() << disk.error();
-    std::string target = disk.path() + "/db.ird";
-    write_text(target, "old");
-    disk.fill();
-    std::string big(256 * 1024, 'x'), error;
-    EXPECT_FALSE(common::write_file_atomically(target, big.data(), big.size(), &error));
-    EXPECT_EQ(error, "No space left on device");
-    EXPECT_EQ(read_text(target), "old");
-    EXPECT_EQ(temp_count(disk.path()), 0u);
-
-    ASSERT_TRUE(disk.remount_read_only());
-    EXPECT_FALSE(common::write_file_atomically(target, "new", 3, &error));
-    EXPECT_EQ(error, "Read-only file system");
-    EXPECT_EQ(read_text(target), "old");
 }
 
 TEST(AtomicFile, ALinkIsFollowedToItsFinalTargetAndStaysALink)
