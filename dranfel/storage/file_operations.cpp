@@ -195,6 +195,9 @@ int FileOperation::copy_file(const std::string& src,
     struct stat dst_st;
     if (::lstat(dst.c_str(), &dst_st) == 0 && dst_st.st_dev == sst.st_dev && dst_st.st_ino == sst.st_ino)
         return fail(e, FAIL_DESTINATION, dst, "could not create " + dst + ": it is the source file itself");
+    // Only files are replaced: a folder of that name stays where it is, and so does all it holds.
+    if (::lstat(dst.c_str(), &dst_st) == 0 && S_ISDIR(dst_st.st_mode))
+        return fail(e, FAIL_DESTINATION, dst, "could not create " + dst + ": " + error_text(EISDIR));
     // The copy grows under a temporary name beside its target; what is at the target's name
     // stays as it is until the whole entry is there.
     std::string temp;
@@ -430,9 +433,13 @@ int FileOperation::put_in_place(Entry& e)
         e.placed.push_back(s.target);
     }
     e.staged.clear();
-    for (const std::string& old : e.stale)
+    for (const std::string& old : e.stale) {
+        struct stat st;
+        if (::lstat(old.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            continue; // not a part, whatever its name says
         if (!set_aside(old))
             return failed(old, area_->error());
+    }
     return 0;
 }
 

@@ -217,6 +217,14 @@ TEST(FileSafety, ALinkAtTheDestinationIsReplacedNotWrittenThrough)
         EXPECT_FALSE(std::filesystem::is_symlink(dst + "/" + name)) << name;
         EXPECT_EQ(read_file(dst + "/" + name).size(), read_file(src + "/" + name).size()) << name;
     }
+
+    // A folder of the name is no file to replace: it stays, with what it holds.
+    std::filesystem::remove(dst + "/a.mp3");
+    tmp.sub("dst/a.mp3");
+    write_file(dst + "/a.mp3/inside", pattern(10, 1));
+    EXPECT_EQ(op.run(params(src, dst, {"a.mp3"})), FileOpOutcome::Failed);
+    EXPECT_EQ(read_file(dst + "/a.mp3/inside"), pattern(10, 1));
+    EXPECT_EQ(temp_files(dst), 0u);
 }
 
 // A FIFO where a file is expected would block for ever: refused by a copy, passed over by a
