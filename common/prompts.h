@@ -26,6 +26,8 @@ public:
 
     // A plain message box with an OK button.
     virtual void info(const std::string& text) = 0;
+    // The same with a caption of its own ("Error") instead of the program's name.
+    virtual void message(const std::string& text, const std::string& /*caption*/) { info(text); }
     virtual bool ask_yes_no(const std::string& text) = 0;
     virtual Answer ask_yes_no_cancel(const std::string& text) = 0;
     // nullopt when the user cancels.

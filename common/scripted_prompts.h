@@ -17,10 +17,16 @@ public:
     std::deque<Answer> answers;         // for ask_yes_no (Yes/No) and ask_yes_no_cancel
     std::deque<std::optional<std::string>> files; // for open_file and save_file
     std::vector<FileDialogSpec> dialogs;
+    std::vector<std::string> captions; // the caption of every message() box, in order
     int busy_depth = 0;
     int busy_calls = 0;
 
     void info(const std::string& text) override { shown.push_back(text); }
+    void message(const std::string& text, const std::string& caption) override
+    {
+        shown.push_back(text);
+        captions.push_back(caption);
+    }
     bool ask_yes_no(const std::string& text) override
     {
         shown.push_back(text);

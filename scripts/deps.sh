@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libcli11-dev nlohmann-json3-dev
     qt6-base-dev
-    ffmpeg xvfb xauth imagemagick
+    ffmpeg xvfb xauth imagemagick openbox
     strace
 )
 

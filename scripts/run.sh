@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and shows the channel database tool at work on the sample database.
+# scripts/run.sh dranfel: the recording manager instead, on a demo disk of recordings made at run time.
 # With a display: Korvid on screen, talking to a simulated receiver on a pseudo-terminal as COM1.
 # Without one: the headless demonstration below.
 set -euo pipefail
@@ -7,6 +8,37 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash scripts/deps.sh
 bash scripts/build.sh build
+
+if [ "${1:-}" = dranfel ]; then
+    # Dranfel on a demo disk of recordings made now from a short stream that ffmpeg generates.
+    work=$(mktemp -d "${TMPDIR:-/tmp}/dranfel-demo.XXXXXX")
+    trap 'rm -rf "$work"' EXIT
+    echo "Making demo recordings in $work/disk ..."
+    bash scripts/make_demo_recordings.sh "$work/disk" >/dev/null
+    cli=build/dranfel/cli/dranfel-cli
+    if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x build/dranfel/app/dranfel ] && [ "${KORVID_HEADLESS:-0}" != 1 ]; then
+        cat <<TEXT
+
+Dranfel is starting on a demo disk:
+  top half:    $work/disk/REC  (the receiver's recordings, an .mp3 and a .mem file)
+  bottom half: $work/disk/PC   (empty)
+  Select rows in the top list and use File > Copy from Top to Bottom (or the toolbar), Move,
+  Delete with the focus in a list, New Folder with the focus in a tree. The files are removed
+  when Dranfel closes.
+
+TEXT
+        build/dranfel/app/dranfel "$work/disk/REC" "$work/disk/PC" || true
+        exit 0
+    fi
+    # Headless: the same commands from a terminal.
+    echo; echo "== dranfel-cli ls $work/disk/REC"
+    "$cli" ls "$work/disk/REC"
+    first=$(cd "$work/disk/REC" && ls ./*_#001_*.AVR | head -n 1 | sed 's|^\./||')
+    echo; echo "== dranfel-cli cp: \"$first\" to $work/disk/PC"
+    "$cli" cp "$work/disk/REC" "$work/disk/PC" "$first"
+    "$cli" ls "$work/disk/PC"
+    exit 0
+fi
 db=${1:-$root/build/samples/sample.ird}
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x build/korvid/app/korvid ] && [ "${KORVID_HEADLESS:-0}" != 1 ]; then

@@ -57,6 +57,10 @@ public:
     {
         QMessageBox::information(parent(), m_title, QString::fromLocal8Bit(text.c_str()));
     }
+    void message(const std::string& text, const std::string& caption) override
+    {
+        QMessageBox::information(parent(), QString::fromStdString(caption), QString::fromLocal8Bit(text.c_str()));
+    }
     bool ask_yes_no(const std::string& text) override
     {
         return QMessageBox::question(parent(), m_title, QString::fromLocal8Bit(text.c_str()),

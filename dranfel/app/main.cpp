@@ -1,0 +1,38 @@
+// dranfel [TOP_FOLDER [BOTTOM_FOLDER]]: the storage manager's window, with the two halves on the
+// folders named, or on the folders of the last run.
+#include "common/qt/qt_prompts.h"
+#include "dranfel/storage/frame_rules.h"
+#include "dranfel/storage/ui/main_frame.h"
+
+#include <QApplication>
+#include <QSettings>
+
+// The converter's window is a library of its own (CMake defines DRANFEL_CONVERTER_UI when it is
+// built); without it the command says how to convert from dranfel-cli.
+#ifdef DRANFEL_CONVERTER_UI
+#include "dranfel/converter/ui/ts2pes_dlg.h"
+#endif
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QString::fromLatin1(dranfel::SETTINGS_ORGANISATION));
+    QApplication::setApplicationName(QString::fromLatin1(dranfel::SETTINGS_APPLICATION));
+    QSettings settings;
+    common::QtPrompts prompts(nullptr, QString::fromLatin1(dranfel::APP_TITLE));
+    dranfel::CMainFrame frame(prompts, &settings);
+    prompts.set_parent(&frame);
+#ifdef DRANFEL_CONVERTER_UI
+    frame.set_converter([&prompts](QWidget* parent, const QString& source, const QString& target) {
+        dranfel::CTs2PesDlg dlg(parent, source, target);
+        dlg.set_prompts(&prompts);
+        dlg.exec();
+    });
+#endif
+    const QStringList args = QApplication::arguments();
+    frame.set_own_arguments(args);
+    frame.select_folders(args.size() > 1 ? args.at(1).toLocal8Bit().toStdString() : std::string(),
+                         args.size() > 2 ? args.at(2).toLocal8Bit().toStdString() : std::string());
+    frame.show();
+    return app.exec();
+}

@@ -1,0 +1,60 @@
+#include "dranfel/storage/progress_state.h"
+
+#include "common/strfmt.h"
+#include "dranfel/storage/transfer_space.h"
+
+#include <algorithm>
+
+namespace dranfel {
+
+ProgressState::ProgressState(const FileOpParams& params)
+    : names_(params.names)
+    , source_(params.source_folder)
+    , destination_(params.destination_folder)
+    , total_text_(common::strfmt("%d/%d", 1, int(params.names.size())))
+{
+}
+
+bool ProgressState::apply(const ProgressReport& r)
+{
+    switch (r.code) {
+    case PROGRESS_FILE_START:
+        total_text_ = common::strfmt("%d/%d", r.index, r.count);
+        if (r.index >= 1 && size_t(r.index) <= names_.size())
+            file_name_ = names_[size_t(r.index - 1)];
+        total_range_ = r.count;
+        total_position_ = r.index;
+        current_range_ = r.range;
+        current_position_ = 0;
+        return false;
+    case PROGRESS_FILE_STEP:
+        total_position_ = r.index;
+        current_position_ = r.position;
+        return false;
+    case PROGRESS_FILE_DONE: return false;
+    case PROGRESS_ALL_DONE: return true;
+    default: return is_failure_code(r.code);
+    }
+}
+
+std::string duration_text(int64_t seconds)
+{
+    seconds = std::max<int64_t>(seconds, 0);
+    long long h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
+    if (h > 0)
+        return common::strfmt("%lld:%02lld:%02lld", h, m, s);
+    return common::strfmt("%lld:%02lld", m, s);
+}
+
+std::string TransferRate::text(int64_t bytes_done, int64_t now_ms) const
+{
+    const int64_t elapsed = now_ms - start_;
+    if (elapsed < 500 || bytes_done <= 0)
+        return {};
+    const double per_second = double(bytes_done) * 1000.0 / double(elapsed);
+    const int64_t left_bytes = std::max<int64_t>(0, total_ - bytes_done);
+    const int64_t left_s = int64_t(double(left_bytes) / per_second + 0.999);
+    return size_text(int64_t(per_second)) + "/s, " + duration_text(left_s) + " left";
+}
+
+} // namespace dranfel

@@ -1,0 +1,55 @@
+#pragma once
+// What the copy/move progress dialog shows, driven by the engine's reports: the Total group (text
+// "index/count" and a bar over the entries), the Current group (source folder, entry name,
+// destination folder and a bar over the entry), and, beyond the reports, the speed and the time
+// left of the whole selection. The Qt dialog only copies these fields into its controls.
+#include "dranfel/storage/file_operations.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace dranfel {
+
+class ProgressState
+{
+public:
+    explicit ProgressState(const FileOpParams& params);
+
+    // Applies one report; true when the dialog closes on it (the whole selection done, or a failure).
+    bool apply(const ProgressReport& r);
+
+    const std::string& source() const { return source_; }
+    const std::string& destination() const { return destination_; }
+    const std::string& file_name() const { return file_name_; }
+    const std::string& total_text() const { return total_text_; }
+    int total_range() const { return total_range_; }
+    int total_position() const { return total_position_; }
+    int current_range() const { return current_range_; }
+    int current_position() const { return current_position_; }
+
+private:
+    std::vector<std::string> names_;
+    std::string source_, destination_, file_name_, total_text_;
+    int total_range_ = 0, total_position_ = 0, current_range_ = 100, current_position_ = 0;
+};
+
+// The speed of a run and the time it still needs, from the bytes written so far against the bytes
+// of the whole selection. Times are in milliseconds on whatever clock the caller keeps.
+class TransferRate
+{
+public:
+    TransferRate(int64_t total_bytes, int64_t start_ms) : total_(total_bytes), start_(start_ms) {}
+
+    // "12.3 MB/s, 1:05 left"; empty until half a second has passed with some bytes written.
+    std::string text(int64_t bytes_done, int64_t now_ms) const;
+
+private:
+    int64_t total_;
+    int64_t start_;
+};
+
+// "0:42", "12:05" or "1:02:05".
+std::string duration_text(int64_t seconds);
+
+} // namespace dranfel

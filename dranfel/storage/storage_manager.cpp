@@ -1,0 +1,153 @@
+#include "dranfel/storage/storage_manager.h"
+
+#include "dranfel/storage/commands.h"
+#include "dranfel/storage/file_list.h"
+#include "dranfel/storage/recording_name.h"
+#include "dranfel/storage/transfer_space.h"
+
+namespace dranfel {
+
+bool StorageManager::on_command(uint32_t id)
+{
+    switch (id) {
+    case ID_NEW_FOLDER: new_folder(); return true;
+    case ID_COPY_TOP_TO_BOTTOM: copy_move(Half::Top, FileOpKind::Copy); return true;
+    case ID_COPY_BOTTOM_TO_TOP: copy_move(Half::Bottom, FileOpKind::Copy); return true;
+    case ID_MOVE_TOP_TO_BOTTOM: copy_move(Half::Top, FileOpKind::Move); return true;
+    case ID_MOVE_BOTTOM_TO_TOP: copy_move(Half::Bottom, FileOpKind::Move); return true;
+    case ID_DELETE: remove(); return true;
+    case ID_CONVERT_AVI: convert_avi(); return true;
+    case ID_CONVERT_MP3: convert_mp3(); return true;
+    default: return false;
+    }
+}
+
+void StorageManager::copy_move(Half from, FileOpKind kind)
+{
+    const FrameState s = m_window.state();
+    const Half to = other(from);
+    CommandCheck check = check_copy_move(s.half(from).folder, s.half(from).row_selected, s.half(to).folder);
+    for (const std::string& m : check.messages)
+        say(m);
+    if (!check.proceed)
+        return;
+
+    FileOpParams params;
+    params.source_folder = s.half(from).folder;
+    params.destination_folder = s.half(to).folder;
+    params.names = selection_list(m_window.selected_rows(from));
+    params.kind = kind;
+    // Refused before the dialog opens, so that nothing at all is written.
+    if (std::string refusal = check_free_space(params); !refusal.empty()) {
+        say(refusal);
+        return;
+    }
+
+    FileOpResult result = m_window.run_progress(params);
+    m_window.refresh_list(to);
+    if (kind == FileOpKind::Move)
+        m_window.refresh_list(from);
+    if (result.failure)
+        say(result.failure->message(kind == FileOpKind::Move));
+    if (!result.sources_left.empty()) {
+        std::string text = "These files were moved but could not be deleted from the source:";
+        for (const std::string& line : result.sources_left)
+            text += "\n" + line;
+        say(text);
+    }
+}
+
+void StorageManager::remove()
+{
+    const FrameState s = m_window.state();
+    Half h = Half::Top;
+    const bool in_list = focus_in_list(s.focus, &h);
+    CommandCheck check = check_delete(in_list, in_list && s.half(h).row_selected, in_list ? s.half(h).folder : "");
+    for (const std::string& m : check.messages)
+        say(m);
+    if (!check.proceed)
+        return;
+    m_window.run_delete(s.half(h).folder, selection_list(m_window.selected_rows(h)));
+    m_window.refresh_list(h);
+}
+
+void StorageManager::new_folder()
+{
+    const FrameState s = m_window.state();
+    Half h = Half::Top;
+    const bool in_tree = focus_in_tree(s.focus, &h);
+    CommandCheck check = check_new_folder(in_tree, in_tree ? s.half(h).folder : "");
+    for (const std::string& m : check.messages)
+        say(m);
+    if (!check.proceed)
+        return;
+    std::optional<std::string> name = m_window.ask_folder_name();
+    if (!name)
+        return;
+    std::string message;
+    const std::string parent = s.half(h).folder;
+    int made = make_folder(parent, *name, message);
+    if (made < 0) {
+        say(message);
+        return;
+    }
+    if (made == 0)
+        return;
+    m_window.rebuild_tree(h, join_path(parent, *name));
+    const std::string& there = s.half(other(h)).folder;
+    m_window.rebuild_tree(other(h), there);
+}
+
+ConverterPaths converter_paths(const FrameState& state, const std::vector<SelectedRow>& focused_rows)
+{
+    ConverterPaths out;
+    Half h;
+    if (!focus_in_list(state.focus, &h) || focused_rows.empty() || state.half(h).folder.empty())
+        return out;
+    const SelectedRow& row = focused_rows.front();
+    if (has_extension(row.file_name, ".mp3") || has_extension(row.file_name, ".mem"))
+        return out;
+    out.source = join_path(state.half(h).folder, row.real_file_name);
+    const size_t slash = out.source.find_last_of('/');
+    const size_t dot = out.source.find_last_of('.');
+    const bool has_ext = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    out.target = (has_ext ? out.source.substr(0, dot) : out.source) + ".mpg";
+    return out;
+}
+
+std::string converter_command_hint(const ConverterPaths& paths)
+{
+    std::string text = "This program has no converter window; convert from a terminal with\n"
+                       "dranfel-cli ts2pes ";
+    text += paths.source.empty() ? "SOURCE.AVR" : "\"" + paths.source + "\"";
+    if (!paths.target.empty())
+        text += " \"" + paths.target + "\"";
+    return text;
+}
+
+void StorageManager::convert_avi()
+{
+    const FrameState s = m_window.state();
+    Half h;
+    std::vector<SelectedRow> rows;
+    if (focus_in_list(s.focus, &h))
+        rows = m_window.selected_rows(h);
+    ConverterPaths p = converter_paths(s, rows);
+    if (!m_window.open_converter(p.source, p.target))
+        say(converter_command_hint(p));
+}
+
+void StorageManager::convert_mp3()
+{
+    if (!m_window.start_audio_tool())
+        m_prompts.message(AUDIO_TOOL_ERROR_TEXT, AUDIO_TOOL_ERROR_CAPTION);
+}
+
+void StorageManager::devices_changed()
+{
+    const FrameState s = m_window.state();
+    m_window.rebuild_tree(Half::Top, s.half(Half::Top).folder);
+    m_window.rebuild_tree(Half::Bottom, s.half(Half::Bottom).folder);
+}
+
+} // namespace dranfel

@@ -1,0 +1,41 @@
+#pragma once
+// The Delete dialog: "Delete Files" and the full path of each file as it goes. The entries are
+// deleted on the window thread, one per turn of the event loop from 100 ms after the dialog first
+// shows, and the dialog closes itself after the last.
+#include <QDialog>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QLineEdit;
+
+namespace dranfel {
+
+class CDeleteDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    CDeleteDlg(std::string folder, std::vector<std::string> names, QWidget* parent = nullptr);
+
+    QLineEdit* path_edit() const { return m_path; }
+    // Called with each path after it is shown and before it is deleted (screenshots use it).
+    std::function<void(const std::string&)> on_file;
+
+protected:
+    // No caption, so a border of its own keeps it apart from the window behind.
+    void paintEvent(QPaintEvent*) override;
+    void showEvent(QShowEvent*) override;
+    void reject() override {}
+
+private:
+    void next_entry();
+
+    std::string m_folder;
+    std::vector<std::string> m_names;
+    size_t m_next = 0;
+    bool m_started = false;
+    QLineEdit* m_path = nullptr;
+};
+
+} // namespace dranfel

@@ -1,0 +1,45 @@
+#pragma once
+// CFileView: one half's file list in report mode: "File Name", the hidden "Real File Name",
+// "Size(KB)" and "Date", one row per recording (its part 1) and per .mp3/.mem file.
+#include "dranfel/storage/file_operations.h"
+
+#include <QWidget>
+
+#include <string>
+#include <vector>
+
+class QTreeWidget;
+
+namespace dranfel {
+
+class CFileView : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit CFileView(QWidget* parent = nullptr);
+
+    QTreeWidget* list() const { return m_list; }
+    const std::string& folder() const { return m_folder; }
+
+    // Rebuilds the rows from the folder; an empty or vanished folder gives no rows.
+    void refresh(const std::string& folder);
+    int row_count() const;
+    QString text(int row, int column) const;
+    std::vector<SelectedRow> selected_rows() const;
+    bool has_selection() const;
+
+signals:
+    void selection_changed();
+
+protected:
+    void showEvent(QShowEvent*) override;
+
+private:
+    void set_column_widths();
+
+    QTreeWidget* m_list = nullptr;
+    std::string m_folder;
+    bool m_columnsSet = false;
+};
+
+} // namespace dranfel

@@ -1,0 +1,205 @@
+#include "dranfel/storage/ui/progress_dlg.h"
+
+#include "dranfel/storage/transfer_space.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <QPainter>
+
+namespace dranfel {
+
+namespace {
+
+QString to_q(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
+
+} // namespace
+
+CProgressDlg::CProgressDlg(const FileOpParams& params, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint), m_params(params), m_state(params)
+{
+    setModal(true);
+    setMinimumWidth(460);
+
+    auto* total = new QGroupBox(QStringLiteral("Total"), this);
+    m_totalText = new QLabel(total);
+    m_totalText->setObjectName(QStringLiteral("c1002"));
+    m_totalBar = new QProgressBar(total);
+    m_totalBar->setObjectName(QStringLiteral("c1003"));
+    m_totalBar->setTextVisible(false);
+    m_rate = new QLabel(total);
+    auto* tl = new QGridLayout(total);
+    tl->addWidget(m_totalText, 0, 0);
+    tl->addWidget(m_totalBar, 0, 1);
+    tl->addWidget(m_rate, 1, 1);
+    tl->setColumnStretch(1, 1);
+
+    auto* current = new QGroupBox(QStringLiteral("Current"), this);
+    auto edit = [current](const char* id) {
+        auto* e = new QLineEdit(current);
+        e->setReadOnly(true);
+        e->setObjectName(QLatin1String(id));
+        return e;
+    };
+    m_source = edit("c1006");
+    m_fileName = edit("c1004");
+    m_destination = edit("c1007");
+    m_currentBar = new QProgressBar(current);
+    m_currentBar->setObjectName(QStringLiteral("c1005"));
+    m_currentBar->setTextVisible(false);
+    auto* form = new QFormLayout(current);
+    form->addRow(QStringLiteral("Source"), m_source);
+    form->addRow(QStringLiteral("FileName"), m_fileName);
+    form->addRow(QStringLiteral("Destination"), m_destination);
+    form->addRow(m_currentBar);
+
+    m_cancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(total);
+    layout->addWidget(current);
+    layout->addLayout(buttons);
+    connect(m_cancel, &QPushButton::clicked, this, &CProgressDlg::reject);
+
+    m_totalBytes = 0;
+    for (const std::string& name : params.names)
+        m_totalBytes += entry_bytes(params.source_folder, name);
+    m_rateTimer = new QTimer(this);
+    m_rateTimer->setInterval(500);
+    connect(m_rateTimer, &QTimer::timeout, this, &CProgressDlg::update_rate);
+
+    m_op.on_progress = [this](const ProgressReport& r) { deliver(r); };
+    sync();
+}
+
+CProgressDlg::~CProgressDlg()
+{
+    // Reports still queued will never be shown: the worker must not wait for them.
+    {
+        std::lock_guard lock(m_mutex);
+        m_noWaiting = true;
+    }
+    m_shown.notify_all();
+    m_op.cancel();
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+void CProgressDlg::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    if (m_started)
+        return;
+    m_started = true;
+    if (m_params.source_folder.empty() || m_params.destination_folder.empty() || m_params.names.empty()) {
+        QTimer::singleShot(0, this, &QDialog::accept);
+        return;
+    }
+    QTimer::singleShot(100, this, &CProgressDlg::start_worker);
+}
+
+void CProgressDlg::start_worker()
+{
+    if (m_op.cancelled() || !isVisible())
+        return;
+    m_clock.start();
+    m_rateTimer->start();
+    m_worker = std::thread([this] {
+        FileOpOutcome outcome = m_op.run(m_params);
+        QMetaObject::invokeMethod(
+            this,
+            [this, outcome] {
+                m_result.outcome = outcome;
+                worker_finished();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void CProgressDlg::deliver(const ProgressReport& r)
+{
+    std::unique_lock lock(m_mutex);
+    if (m_noWaiting)
+        return;
+    const uint64_t ticket = ++m_posted;
+    QMetaObject::invokeMethod(
+        this,
+        [this, r, ticket] {
+            show_report(r);
+            {
+                std::lock_guard inner(m_mutex);
+                m_handled = ticket;
+            }
+            m_shown.notify_all();
+        },
+        Qt::QueuedConnection);
+    m_shown.wait(lock, [&] { return m_handled >= ticket || m_noWaiting; });
+}
+
+void CProgressDlg::show_report(const ProgressReport& r)
+{
+    m_state.apply(r);
+    sync();
+    emit report_shown(r.index, r.code);
+}
+
+void CProgressDlg::sync()
+{
+    m_totalText->setText(to_q(m_state.total_text()));
+    m_source->setText(to_q(m_state.source()));
+    m_destination->setText(to_q(m_state.destination()));
+    m_fileName->setText(to_q(m_state.file_name()));
+    m_totalBar->setRange(0, std::max(1, m_state.total_range()));
+    m_totalBar->setValue(m_state.total_position());
+    m_currentBar->setRange(0, std::max(1, m_state.current_range()));
+    m_currentBar->setValue(m_state.current_position());
+}
+
+void CProgressDlg::update_rate()
+{
+    TransferRate rate(m_totalBytes, 0);
+    m_rate->setText(to_q(rate.text(m_op.bytes_copied(), m_clock.elapsed())));
+}
+
+void CProgressDlg::worker_finished()
+{
+    if (m_worker.joinable())
+        m_worker.join();
+    m_rateTimer->stop();
+    m_result.failure = m_op.failure();
+    m_result.sources_left = m_op.sources_left();
+    QDialog::accept();
+}
+
+void CProgressDlg::reject()
+{
+    // Escape, the window's close button and "&Cancel" alike: the engine stops after its current
+    // block and takes back what this run wrote; the dialog closes when it has.
+    m_op.cancel();
+    if (m_worker.joinable()) {
+        m_cancel->setEnabled(false);
+        return;
+    }
+    // Not started yet: nothing was written.
+    m_result.outcome = FileOpOutcome::Cancelled;
+    QDialog::reject();
+}
+
+void CProgressDlg::paintEvent(QPaintEvent* e)
+{
+    QDialog::paintEvent(e);
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::Dark));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+} // namespace dranfel

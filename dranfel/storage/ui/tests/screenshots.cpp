@@ -1,0 +1,149 @@
+// Takes the storage manager's screenshots for docs/screenshots: the window with a folder picked in
+// each half, the progress dialog half-way through a copy, the Delete dialog, "Input Name" and the
+// About box. Run under xvfb-run (docs/screenshots/make.sh).
+#include "common/scripted_prompts.h"
+#include "dranfel/storage/tests/recording_fixture.h"
+#include "dranfel/storage/ui/about_dlg.h"
+#include "dranfel/storage/ui/delete_dlg.h"
+#include "dranfel/storage/ui/file_view.h"
+#include "dranfel/storage/ui/folder_view.h"
+#include "dranfel/storage/ui/input_name_dlg.h"
+#include "dranfel/storage/ui/main_frame.h"
+#include "dranfel/storage/ui/progress_dlg.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QThread>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <cstdio>
+#include <filesystem>
+
+using namespace dranfel;
+
+namespace {
+
+QString g_out;
+
+void settle(int ms = 300)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+}
+
+void shot(const char* name, QRect area)
+{
+    settle();
+    QPixmap pm = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    const QString file = g_out + QLatin1Char('/') + QLatin1String(name);
+    std::printf("%s %s (%dx%d at %d,%d)\n", pm.save(file) ? "wrote" : "FAILED", qPrintable(file), area.width(),
+                area.height(), area.x(), area.y());
+}
+
+// A window with a title bar once the window manager has put its frame around it.
+QRect decorated(QWidget* w, int margin)
+{
+    QElapsedTimer t;
+    t.start();
+    while (w->frameGeometry() == w->geometry() && t.elapsed() < 2000)
+        settle(50);
+    return w->frameGeometry().adjusted(-margin, -margin, margin, margin);
+}
+
+void select(CFileView* list, const QStringList& names)
+{
+    list->list()->clearSelection();
+    for (int r = 0; r < list->row_count(); ++r)
+        if (names.contains(list->text(r, 0)))
+            list->list()->topLevelItem(r)->setSelected(true);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    g_out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    const std::string root = "/tmp/dranfel-shots";
+    std::filesystem::remove_all(root);
+    const std::string pc = root + "/Recordings", usb = root + "/USB/REC";
+    std::filesystem::create_directories(pc);
+    std::filesystem::create_directories(usb);
+    using storage_test::make_recording;
+    const size_t mb = 1 << 20;
+    make_recording(usb, "Evening News", {6 * mb, 6 * mb, 3 * mb}, "200603012015");
+    make_recording(usb, "Cup Final", {8 * mb, 8 * mb, 8 * mb, 2 * mb}, "200605202000");
+    make_recording(usb, "Wildlife", {5 * mb, 4 * mb}, "200604111230");
+    make_recording(usb, "Film Night", {7 * mb, 7 * mb}, "200604152130", 2);
+    storage_test::write_file(usb + "/theme.mp3", storage_test::pattern(3 * mb + 12345, 9));
+    storage_test::write_file(usb + "/receiver.mem", storage_test::pattern(900000, 8));
+    make_recording(pc, "Weather", {2 * mb}, "200602280655");
+
+    common::ScriptedPrompts prompts;
+    CMainFrame frame(prompts);
+    frame.resize(1100, 720);
+    frame.move(60, 40);
+    frame.show();
+    settle(500);
+    frame.tree(Half::Top)->rebuild(usb);
+    frame.tree(Half::Bottom)->rebuild(pc);
+    settle(300);
+    select(frame.list(Half::Top), {"Evening News", "Cup Final", "Wildlife"});
+    frame.list(Half::Top)->list()->setFocus();
+    frame.update_commands();
+    shot("dranfel-window.png", decorated(&frame, 0));
+
+    bool taken = false;
+    QObject::connect(&frame, &CMainFrame::dialog_opened, [&](QDialog* d) {
+        if (auto* p = qobject_cast<CProgressDlg*>(d)) {
+            QObject::connect(p, &CProgressDlg::report_shown, p, [&, p](int index, int code) {
+                // Half-way through the second recording; the worker waits while the picture is taken.
+                if (!taken && index == 2 && code == PROGRESS_FILE_STEP && p->current_bar()->value() >= 45 &&
+                    p->isVisible() && p->width() > 100) {
+                    taken = true;
+                    settle(1200); // the speed and time left appear after half a second
+                    shot("dranfel-progress.png", p->geometry().adjusted(-4, -4, 4, 4));
+                }
+            });
+        } else if (auto* del = qobject_cast<CDeleteDlg*>(d)) {
+            bool first = true;
+            del->on_file = [del, first](const std::string&) mutable {
+                if (first)
+                    shot("dranfel-delete.png", del->geometry().adjusted(-4, -4, 4, 4));
+                first = false;
+            };
+        } else if (auto* in = qobject_cast<CInputNameDlg*>(d)) {
+            in->name_edit()->setText(QStringLiteral("Holiday 2006"));
+            QTimer::singleShot(400, in, [in] {
+                shot("dranfel-input-name.png", decorated(in, 4));
+                in->cancel_button()->click();
+            });
+        } else if (auto* about = qobject_cast<CAboutDlg*>(d)) {
+            QTimer::singleShot(400, about, [about] {
+                shot("dranfel-about.png", decorated(about, 4));
+                about->ok_button()->click();
+            });
+        }
+    });
+    frame.on_command(ID_COPY_TOP_TO_BOTTOM);
+    settle(300);
+    select(frame.list(Half::Bottom), {"Wildlife"});
+    frame.list(Half::Bottom)->list()->setFocus();
+    frame.on_command(ID_DELETE);
+    frame.tree(Half::Bottom)->tree()->setFocus();
+    frame.on_command(ID_NEW_FOLDER);
+    frame.on_command(ID_APP_ABOUT);
+    for (const std::string& m : prompts.shown)
+        std::printf("message: %s\n", m.c_str());
+    std::filesystem::remove_all(root);
+    return taken ? 0 : 1;
+}
