@@ -42,31 +42,38 @@ measure() { # label, command...
 # of machine the first pages of a large new file now and then cost the kernel several times more
 # than usual (fresh memory the host has to back), whichever program makes them. So one untimed run
 # comes first, the order alternates from round to round, and each program's fastest round counts.
+# The same rounds are run with both programs writing to /dev/null, where only their own work counts.
 best() { awk -v a="$1" -v b="$2" 'BEGIN { print (a < b ? a : b) }'; }
-run_converter() { measure converter "$bench" "$work/big.ts" "$work/out.mpg"; rm -f "$work/out.mpg"; sync; }
-run_ffmpeg() {
-    measure ffmpeg ffmpeg -v error -y -i "$work/big.ts" -map 0 -c copy -f vob "$work/ffmpeg.vob"
-    rm -f "$work/ffmpeg.vob"; sync
-}
-"$bench" "$work/big.ts" "$work/out.mpg" > /dev/null
-rm -f "$work/out.mpg"; sync
-converter_best=1e9
-ffmpeg_best=1e9
-converter_all=()
-ffmpeg_all=()
-for round in 1 2 3 4 5; do
-    if (( round % 2 )); then run_converter; run_ffmpeg; else run_ffmpeg; run_converter; fi
-    converter_best=$(best "$converter_best" "$converter_secs")
-    ffmpeg_best=$(best "$ffmpeg_best" "$ffmpeg_secs")
-    converter_all+=("$converter_secs")
-    ffmpeg_all+=("$ffmpeg_secs")
-done
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-converter_median=$(median "${converter_all[@]}")
-ffmpeg_median=$(median "${ffmpeg_all[@]}")
-echo "median: converter ${converter_median} s, ffmpeg ${ffmpeg_median} s, ratio" \
-    "$(awk -v a="$converter_median" -v b="$ffmpeg_median" 'BEGIN { printf "%.1f", b / a }')"
-converter_secs=$converter_best
-ffmpeg_secs=$ffmpeg_best
-echo "best: converter ${converter_secs} s, ffmpeg ${ffmpeg_secs} s"
-awk -v a="$converter_secs" -v b="$ffmpeg_secs" 'BEGIN { printf "converter is %.1f times as fast as the ffmpeg remux\n", b / a }'
+run_converter() { # output
+    measure converter "$bench" "$work/big.ts" "$1"
+    [ "$1" = /dev/null ] || { rm -f "$1"; sync; }
+}
+run_ffmpeg() { # output
+    measure ffmpeg ffmpeg -v error -y -i "$work/big.ts" -map 0 -c copy -f vob "$1"
+    [ "$1" = /dev/null ] || { rm -f "$1"; sync; }
+}
+compare() { # label, converter output, ffmpeg output
+    local label=$1 conv_out=$2 ff_out=$3
+    "$bench" "$work/big.ts" "$conv_out" > /dev/null
+    [ "$conv_out" = /dev/null ] || { rm -f "$conv_out"; sync; }
+    local converter_best=1e9 ffmpeg_best=1e9 converter_all=() ffmpeg_all=()
+    for round in 1 2 3 4 5; do
+        if (( round % 2 )); then run_converter "$conv_out"; run_ffmpeg "$ff_out"
+        else run_ffmpeg "$ff_out"; run_converter "$conv_out"; fi
+        converter_best=$(best "$converter_best" "$converter_secs")
+        ffmpeg_best=$(best "$ffmpeg_best" "$ffmpeg_secs")
+        converter_all+=("$converter_secs")
+        ffmpeg_all+=("$ffmpeg_secs")
+    done
+    local cm fm
+    cm=$(median "${converter_all[@]}")
+    fm=$(median "${ffmpeg_all[@]}")
+    echo "$label median: converter ${cm} s, ffmpeg ${fm} s, ratio" \
+        "$(awk -v a="$cm" -v b="$fm" 'BEGIN { printf "%.1f", b / a }')"
+    echo "$label best: converter ${converter_best} s, ffmpeg ${ffmpeg_best} s"
+    awk -v l="$label" -v a="$converter_best" -v b="$ffmpeg_best" \
+        'BEGIN { printf "%s: converter is %.1f times as fast as the ffmpeg remux\n", l, b / a }'
+}
+compare "to /dev/null" /dev/null /dev/null
+compare "to a file" "$work/out.mpg" "$work/ffmpeg.vob"

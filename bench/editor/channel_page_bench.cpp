@@ -25,7 +25,8 @@ struct Editor
     common::ScriptedPrompts prompts;
     CKorvidDoc doc{*db, prompts};
     DialogRunner dialogs;
-    EditorContext ctx{doc, prompts, dialogs};
+    EditorSelection selection;
+    EditorContext ctx{doc, prompts, dialogs, selection};
     TvChannelPage page{ctx};
 
     // Every TV slot used, spread over 16 satellites and 320 transponders; with `favourites`, the

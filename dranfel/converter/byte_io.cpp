@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -41,7 +42,7 @@ bool FileSource::open(const std::string& path)
     if (fd_ < 0)
         return false;
     size_ = st.st_size;
-    buf_ = new (std::nothrow) uint8_t[BUFFER_SIZE];
+    buf_ = static_cast<uint8_t*>(std::aligned_alloc(PAGE, BUFFER_SIZE));
     if (!buf_) {
         error_ = "out of memory";
         close();
@@ -49,7 +50,7 @@ bool FileSource::open(const std::string& path)
     }
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
     buf_start_ = 0;
-    buf_len_ = cursor_ = 0;
+    buf_len_ = cursor_ = skip_ = 0;
     return true;
 }
 
@@ -58,7 +59,7 @@ void FileSource::close()
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
-    delete[] buf_;
+    std::free(buf_);
     buf_ = nullptr;
 }
 
@@ -87,6 +88,14 @@ long FileSource::read(uint8_t* dst, long n)
             }
             if (buf_len_ == 0)
                 break;
+            if (skip_ >= buf_len_) { // the file ends before the position sought
+                skip_ -= buf_len_;
+                buf_start_ += int64_t(buf_len_);
+                buf_len_ = 0;
+                break;
+            }
+            cursor_ = skip_;
+            skip_ = 0;
         }
         size_t take = std::min(size_t(n - got), buf_len_ - cursor_);
         std::memcpy(dst + got, buf_ + cursor_, take);
@@ -102,14 +111,20 @@ bool FileSource::seek(int64_t position)
         return false;
     if (position >= buf_start_ && position <= buf_start_ + int64_t(buf_len_)) {
         cursor_ = size_t(position - buf_start_);
+        skip_ = 0;
         return true;
     }
-    if (::lseek(fd_, position, SEEK_SET) < 0) {
+    // Reading goes on from the page that holds the position, the bytes before it skipped in the
+    // buffer.
+    int64_t page_start = position - position % int64_t(PAGE);
+    if (::lseek(fd_, page_start, SEEK_SET) < 0) {
         error_ = std::strerror(errno);
         return false;
     }
-    buf_start_ = position;
-    buf_len_ = cursor_ = 0;
+    buf_start_ = page_start;
+    buf_len_ = 0;
+    cursor_ = 0;
+    skip_ = size_t(position - page_start);
     return true;
 }
 

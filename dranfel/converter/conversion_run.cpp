@@ -82,7 +82,10 @@ RunReport run_conversion(const ConversionRequest& request,
                          const std::atomic<bool>& cancel)
 {
     RunReport report;
+    const TsConverter* engine = nullptr;
     auto finish = [&](RunStatus status, const char* message, std::string detail) {
+        if (engine)
+            report.findings = engine->findings();
         report.status = status;
         report.message = message;
         report.detail = std::move(detail);
@@ -111,6 +114,7 @@ RunReport run_conversion(const ConversionRequest& request,
     EngineOptions options = request.engine;
     options.diagnostics = request.diagnostics;
     TsConverter conv(&FileSink::output, &sink, options);
+    engine = &conv;
     FileSource source;
     Progress progress{&observer, &cancel, &source, &sink, 0, -1};
     conv.on_block = [&progress]() {
@@ -192,7 +196,8 @@ RunReport run_conversion(const ConversionRequest& request,
     if (sink.written() == 0 && !sink.failed()) {
         // An empty file is no output: an old target is worth more.
         dropped();
-        return finish(RunStatus::NothingConverted, MSG_NOTHING, nothing_reason(conv));
+        return finish(RunStatus::NothingConverted, MSG_NOTHING,
+                      common::strfmt("%s: %s", request.source.c_str(), nothing_reason(conv).c_str()));
     }
     wrote();
     if (sink.failed())

@@ -38,6 +38,7 @@ struct RunReport
     int parts = 0;       // parts the run set out to convert
     int parts_done = 0;  // parts converted to their end
     int64_t bytes_written = 0;
+    RunFindings findings; // what the engine found in the parts it read
 };
 
 class ConversionObserver

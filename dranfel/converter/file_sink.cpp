@@ -28,7 +28,7 @@ bool FileSink::create(const std::string& path)
         return false;
     }
     fd_ = m_file->fd();
-    storage_.reset(new (std::nothrow) uint8_t[BUFFER_SIZE * BUFFER_COUNT]);
+    storage_.reset(static_cast<uint8_t*>(std::aligned_alloc(4096, BUFFER_SIZE * BUFFER_COUNT)));
     if (!storage_) {
         error_ = "out of memory";
         m_file.reset();

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -59,7 +60,8 @@ private:
 
     int fd_ = -1;
     std::unique_ptr<common::AtomicFile> m_file;
-    std::unique_ptr<uint8_t[]> storage_;
+    // Page-aligned, like the reader's buffer: the kernel copies out of it at full speed only so.
+    std::unique_ptr<uint8_t, void (*)(void*)> storage_{nullptr, std::free};
     size_t lengths_[BUFFER_COUNT] = {};
     int filling_ = 0;     // the buffer write() copies into; only the caller's thread touches it
     size_t fill_len_ = 0;

@@ -25,6 +25,9 @@ struct ConversionState
     int64_t chunks_written = 0;
     int64_t bytes_written = 0;
     int64_t mpeg1_chunks = 0;
+    // Chunk bytes of the chosen streams that never reached the target (audio before the first
+    // sequence header, MPEG-1 packets, packets the end of the input cut short).
+    int64_t bytes_dropped = 0;
 };
 
 // Receives every finished chunk (and the pack header in front of the first).
@@ -63,6 +66,10 @@ struct ipack
     // -1 when not known.
     int ac3_next = -1;
     int mpeg1_pts_index = 0;
+    // The first AC-3 sync frame of a private stream, for the run's report; the mux rate does not
+    // depend on it.
+    int has_ac3_info = 0;
+    Ac3FrameInfo ac3_info;
 };
 
 // Returns 1, or 0 when the buffer could not be allocated (the message goes to `diag`).

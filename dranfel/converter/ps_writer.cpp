@@ -63,6 +63,7 @@ void ps_writer(ipack& p)
     ConversionState& st = *p.state;
     if (p.mpeg != 2) {
         ++st.mpeg1_chunks;
+        st.bytes_dropped += p.count;
         return;
     }
     // The stream headers are looked for in the payload only: PTS bytes can look like an audio
@@ -81,6 +82,9 @@ void ps_writer(ipack& p)
             p.has_video_info = 1;
             st.video_bitrate = p.video_info.bit_rate;
         }
+    } else if (id == 0xBD && !p.has_ac3_info) {
+        if (parse_ac3_header(p.buf + payload, p.count - payload, p.ac3_info) >= 0 && p.ac3_info.frame_size > 0)
+            p.has_ac3_info = 1;
     }
     if (p.has_video_info && st.video_bitrate != 0 && st.mux_rate == 0)
         st.mux_rate = (st.video_bitrate + st.audio_bitrate) / MUX_RATE_DIVISOR;
@@ -88,11 +92,15 @@ void ps_writer(ipack& p)
         st.mux_rate = AUDIO_ONLY_MUX_RATE;
 
     if (st.mode == 1) {
-        if (st.mux_rate == 0)
+        if (st.mux_rate == 0) {
+            st.bytes_dropped += p.count;
             return;
+        }
         if (!st.header_written) {
-            if (st.video_bitrate == 0)
+            if (st.video_bitrate == 0) {
+                st.bytes_dropped += p.count;
                 return;
+            }
             uint32_t scr = uint32_t(pts_value(p.pts)) - SCR_LEAD;
             uint8_t header[PACK_HEADER_SIZE];
             write_pack_header(header, scr, st.mux_rate);
@@ -100,6 +108,7 @@ void ps_writer(ipack& p)
             st.header_written = 1;
         }
     } else if (st.mode != 2) {
+        st.bytes_dropped += p.count;
         return;
     }
     emit(p, p.buf, p.count);

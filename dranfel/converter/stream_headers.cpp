@@ -26,6 +26,8 @@ void ac3_from_code(uint8_t c, Ac3FrameInfo& info)
     int index = (c >> 1) & 0x1F;
     info.bit_rate = index < 19 ? AC3_KBPS[index] * 1000 : 0;
     info.frame_size = 0;
+    static const int AC3_FREQ[4] = {48000, 44100, 32000, 0};
+    info.sample_rate = AC3_FREQ[fscod];
     if (fscod < 3 && index < 19) {
         int words = AC3_WORDS[fscod][index];
         if (fscod == 1 && (c & 1))

@@ -138,18 +138,54 @@ bool TsConverter::make_ipack(ipack& p, bool& made)
     return true;
 }
 
+void TsConverter::note_other_audio(const uint8_t* t)
+{
+    int pid = pid_of(t);
+    if (pid == apid_ || pid == vpid_ || found_.other_audio_count == RunFindings::MAX_OTHER_AUDIO)
+        return;
+    int off = payload_offset(t);
+    if (off + 4 > TS_PACKET || t[off] != 0 || t[off + 1] != 0 || t[off + 2] != 1)
+        return;
+    uint8_t id = t[off + 3];
+    if (!((id >= 0xC0 && id <= 0xDF) || (id == 0xBD && private_stream_is_ac3(t, off, TS_PACKET))))
+        return;
+    for (int i = 0; i < found_.other_audio_count; ++i)
+        if (found_.other_audio[i].pid == pid)
+            return;
+    found_.other_audio[found_.other_audio_count++] = OtherAudio{pid, id};
+}
+
 void TsConverter::process_packet(const uint8_t* t)
 {
+    ++found_.packets;
     if (!(t[3] & 0x10))
         return;
     int pid = pid_of(t);
     ipack* p = nullptr;
-    if (video_made_ && vpid_ != 0 && pid == vpid_)
+    int* last_cc = nullptr;
+    if (video_made_ && vpid_ != 0 && pid == vpid_) {
         p = &video_;
-    else if (audio_made_ && apid_ != 0 && pid == apid_)
+        last_cc = &video_cc_;
+    } else if (audio_made_ && apid_ != 0 && pid == apid_) {
         p = &audio_;
-    if (!p)
+        last_cc = &audio_cc_;
+    }
+    if (!p) {
+        if ((t[1] & 0x40) && apid_ != 0)
+            note_other_audio(t);
         return;
+    }
+    // The demodulator could not correct this packet: nothing in it can be trusted, its header
+    // included, so the continuity counter is not taken from it either.
+    if (t[1] & 0x80) {
+        ++found_.damaged_packets;
+        return;
+    }
+    int cc = t[3] & 0x0F;
+    bool discontinuity_flagged = (t[3] & 0x20) && t[4] > 0 && (t[5] & 0x80);
+    if (*last_cc >= 0 && cc != ((*last_cc + 1) & 0x0F) && cc != *last_cc && !discontinuity_flagged)
+        ++found_.continuity_breaks;
+    *last_cc = cc;
     int off = payload_offset(t);
     if (t[1] & 0x40)
         ipack_unit_start(*p);
@@ -202,6 +238,8 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
             std::fprintf(options_.diagnostics, "Not a TS\n");
         return PartResult::NotTs;
     }
+    found_.bytes_read += n;
+    found_.sync_bytes_skipped += first;
     long have = n - first;
     std::memmove(block_, block_ + first, size_t(have));
 
@@ -209,6 +247,7 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
         long got = source.read(block_ + have, TS_BLOCK - have);
         if (got < 0)
             return PartResult::ReadError;
+        found_.bytes_read += got;
         if (got > 0) {
             if (vpid_ == 0 && state_.mode == 1) {
                 int v, a;
@@ -238,9 +277,11 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
         while (pos + TS_PACKET <= have) {
             if (block_[pos] != 0x47) {
                 // Lost sync: go on at the next sync byte rather than feed shifted packets.
+                long from = pos;
                 ++pos;
                 while (pos < have && block_[pos] != 0x47)
                     ++pos;
+                found_.sync_bytes_skipped += pos - from;
                 continue;
             }
             process_packet(block_ + pos);
@@ -255,10 +296,40 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
 
 void TsConverter::finish()
 {
-    if (video_made_)
-        ipack_finish(video_);
-    if (audio_made_)
-        ipack_finish(audio_);
+    // A bounded packet that the input cut short is dropped by the repacker: count what it held.
+    for (auto [made, p] : {std::pair{video_made_, &video_}, std::pair{audio_made_, &audio_}}) {
+        if (!made)
+            continue;
+        if (ipack_in_body(*p) && !p->done && p->plength != UNBOUNDED_PES && p->count > 9)
+            state_.bytes_dropped += p->count;
+        ipack_finish(*p);
+    }
+}
+
+RunFindings TsConverter::findings() const
+{
+    RunFindings f = found_;
+    f.bytes_dropped = state_.bytes_dropped;
+    f.video_pid = state_.mode == 1 ? vpid_ : 0;
+    f.audio_pid = apid_;
+    if (video_made_ && video_.has_video_info) {
+        f.has_video = true;
+        f.video = video_.video_info;
+    }
+    if (audio_made_ && audio_.has_audio_info) {
+        f.has_mpeg_audio = true;
+        f.mpeg_audio = audio_.audio_info;
+    } else if (audio_made_ && audio_.has_ac3_info) {
+        f.has_ac3 = true;
+        f.ac3 = audio_.ac3_info;
+    }
+    // A stream noted before the scan of a later part chose it is no longer left out.
+    int kept = 0;
+    for (int i = 0; i < f.other_audio_count; ++i)
+        if (f.other_audio[i].pid != f.audio_pid)
+            f.other_audio[kept++] = f.other_audio[i];
+    f.other_audio_count = kept;
+    return f;
 }
 
 void TsConverter::discard()

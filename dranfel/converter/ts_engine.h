@@ -5,6 +5,7 @@
 // parts between transport packets, not between PES packets.
 #include "dranfel/converter/byte_io.h"
 #include "dranfel/converter/ipack.h"
+#include "dranfel/converter/run_findings.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -70,12 +71,15 @@ public:
     void discard();
 
     const ConversionState& state() const { return state_; }
+    // What the run has found so far, its stream descriptions included.
+    RunFindings findings() const;
     int audio_pid() const { return apid_; }
     int video_pid() const { return vpid_; }
 
 private:
     bool make_ipack(ipack& p, bool& made);
     void process_packet(const uint8_t* t);
+    void note_other_audio(const uint8_t* t);
 
     OutputFunction output_;
     void* context_;
@@ -88,7 +92,10 @@ private:
     int apid_ = 0;
     int vpid_ = 0;
     int ps_ = 1;
-    uint8_t block_[TS_BLOCK];
+    int audio_cc_ = -1; // last continuity counter seen on each chosen stream; -1 none yet
+    int video_cc_ = -1;
+    RunFindings found_;
+    alignas(64) uint8_t block_[TS_BLOCK];
 };
 
 } // namespace dranfel

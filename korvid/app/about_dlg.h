@@ -1,32 +1,24 @@
 #pragma once
-// "About Korvid": a frameless rounded box with the version line, an OK button and a close spot,
-// dragged by its top strip.
-#include <QDialog>
+// "About Korvid": a skinned box with the version line, an OK button and a close spot.
+#include "korvid/ui/skinned_dialog.h"
 
 namespace korvid {
 
 class CBitmapButton;
 
-class CAboutDlg : public QDialog
+class CAboutDlg : public CSkinnedDialog
 {
     Q_OBJECT
 public:
     explicit CAboutDlg(QWidget* parent = nullptr);
     CBitmapButton* ok_button() const { return m_ok; }
-    QRect close_box() const { return QRect(width() - 25, 6, 16, 16); }
 
 protected:
     void paintEvent(QPaintEvent*) override;
-    void mousePressEvent(QMouseEvent*) override;
-    void mouseMoveEvent(QMouseEvent*) override;
-    void mouseReleaseEvent(QMouseEvent*) override;
 
 private:
     CBitmapButton* m_ok = nullptr;
-    QPixmap m_background;
     QPixmap m_picture;
-    bool m_dragging = false;
-    QPoint m_dragOffset;
 };
 
 } // namespace korvid

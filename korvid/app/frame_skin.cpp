@@ -1,6 +1,6 @@
 #include "korvid/app/frame_skin.h"
 
-#include "korvid/link/ui/skin.h"
+#include "korvid/ui/skin.h"
 
 #include <QLinearGradient>
 #include <QPainter>

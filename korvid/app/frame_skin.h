@@ -1,7 +1,7 @@
 #pragma once
 // The main window's pictures, drawn with QPainter at the sizes its layouts use: the frame pieces
 // around the view, the command button faces, the caption buttons and the small full-screen logo.
-#include "korvid/app/frame_rules.h"
+#include "korvid/frame/frame_rules.h"
 
 #include <QPixmap>
 #include <QSize>

@@ -4,7 +4,7 @@
 #include "korvid/database/codes.h"
 #include "korvid/link/com_port.h"
 #include "korvid/link/transfer/software_download.h"
-#include "korvid/link/ui/skin.h"
+#include "korvid/ui/skin.h"
 
 #include <QStringList>
 
@@ -13,7 +13,6 @@ namespace korvid {
 void reset_startup_state(Database& db)
 {
     reset_codes();
-    db.selection.reset();
     db.present = false;
     g_Downloading = false;
     g_ComPort = 1;
@@ -30,7 +29,7 @@ CKorvidApp::~CKorvidApp()
     m_frame.reset();
 }
 
-bool CKorvidApp::InitInstance(EditorViewFactory editor_factory)
+bool CKorvidApp::InitInstance(const EditorViewFactoryMaker& make_editor)
 {
     m_db = std::make_unique<Database>();
     reset_startup_state(*m_db);
@@ -40,8 +39,8 @@ bool CKorvidApp::InitInstance(EditorViewFactory editor_factory)
 
     m_doc = std::make_unique<CKorvidDoc>(*m_db, m_prompts);
     m_frame = std::make_unique<CMainFrame>(*m_db, *m_doc, m_prompts);
-    if (editor_factory)
-        m_frame->set_editor_view_factory(std::move(editor_factory));
+    if (make_editor)
+        m_frame->set_editor_view_factory(make_editor(*m_doc, m_prompts));
     m_prompts.set_parent(m_frame.get());
     m_frame->show();
 

@@ -8,7 +8,8 @@
 #include "korvid/link/ui/db_transfer_dlg.h"
 #include "korvid/link/ui/korvid_view.h"
 #include "korvid/link/ui/select_port_dlg.h"
-#include "korvid/link/ui/skin.h"
+#include "korvid/ui/frameless_drag.h"
+#include "korvid/ui/skin.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -25,8 +26,8 @@ namespace korvid {
 
 namespace {
 
-// The editor area until the editor view exists: the frame's client, empty, with the document's
-// file name so that a user sees what Open and Upload DB brought in.
+// The editor area of a frame that was given no editor view (the frame's own tests): the client,
+// empty but for the document's file name, so that what Open and Upload DB brought in still shows.
 class EmptyEditorView : public QWidget, public FrameView
 {
 public:
@@ -96,6 +97,12 @@ CMainFrame::CMainFrame(Database& db, CKorvidDoc& doc, common::Prompts& prompts, 
     };
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_O), ID_FILE_OPEN);
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_S), ID_FILE_SAVE);
+
+    // The rest of the top band moves the window, except in the full-screen layout.
+    new FramelessDrag(this, [this](const QPoint& pos) {
+        return pos.y() < TOP_BAND && m_geo.draggable && caption_at(pos) < 0 && label_at(pos) < 0
+               && button_at(pos) < 0;
+    });
 
     m_doc.on_new_database = [this] { refresh_view(); };
     replace_view(LAYOUT_DOWNLOADER);
@@ -446,10 +453,6 @@ void CMainFrame::open_menu(int popup)
 void CMainFrame::mouseMoveEvent(QMouseEvent* e)
 {
     const QPoint pos = e->position().toPoint();
-    if (m_dragging) {
-        move(e->globalPosition().toPoint() - m_dragOffset);
-        return;
-    }
     const int b = button_at(pos);
     if (b != m_hoverButton) {
         m_hoverButton = b;
@@ -501,17 +504,11 @@ void CMainFrame::mousePressEvent(QMouseEvent* e)
     if (b >= 0) {
         m_pressedButton = b;
         update(command_button_rect(b));
-        return;
-    }
-    if (pos.y() < TOP_BAND && m_geo.draggable) {
-        m_dragging = true;
-        m_dragOffset = e->globalPosition().toPoint() - frameGeometry().topLeft();
     }
 }
 
 void CMainFrame::mouseReleaseEvent(QMouseEvent* e)
 {
-    m_dragging = false;
     if (m_pressedButton < 0)
         return;
     const int b = m_pressedButton;

@@ -3,9 +3,9 @@
 // buttons and caption buttons; side and bottom bands with the status text), in one of two modes,
 // each with its own view, menus, buttons and window size. The rules live in frame_rules.h; this
 // class draws, hit-tests and routes.
-#include "korvid/app/frame_rules.h"
+#include "korvid/frame/frame_rules.h"
 #include "korvid/app/frame_skin.h"
-#include "korvid/app/frame_view.h"
+#include "korvid/ui/frame_view.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -110,8 +110,6 @@ private:
     int m_hoverLabel = -1;
     int m_hoverCaption = -1;
     int m_pressedButton = -1;
-    bool m_dragging = false;
-    QPoint m_dragOffset;
 };
 
 } // namespace korvid

@@ -1,6 +1,6 @@
 #include "korvid/app/my_menu.h"
 
-#include "korvid/link/ui/skin.h"
+#include "korvid/ui/skin.h"
 
 #include <QPainter>
 #include <QProxyStyle>

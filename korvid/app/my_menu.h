@@ -1,7 +1,7 @@
 #pragma once
 // The owner-drawn popup menus of the main window. Each item is a fixed 40-byte record (command id,
 // flags, text) that the menu keeps in append order; the records are what the mode switch edits.
-#include "korvid/app/frame_rules.h"
+#include "korvid/frame/frame_rules.h"
 
 #include <QMenu>
 

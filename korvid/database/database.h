@@ -12,16 +12,6 @@ class Prompts;
 
 namespace korvid {
 
-// What the editor has selected; reset whenever a new database is loaded or received.
-struct EditorSelection
-{
-    uint16_t current_sat = INVALID_SATID;
-    uint16_t current_tp = INVALID_TPID;
-    uint16_t active_sat_page = 0; // 0 first page, 1 second page
-
-    void reset() { *this = EditorSelection{}; }
-};
-
 class Database
 {
 public:
@@ -46,7 +36,6 @@ public:
     uint8_t region3[256];
     uint8_t region4[8400];
 
-    EditorSelection selection;
     bool present = false; // a database was loaded or received: sending and exporting are allowed
 
     uint16_t* fav_list(int group, int type) { return fav_index + fav_list_index(group, type) * MAX_FAVCHAN_NUM; }

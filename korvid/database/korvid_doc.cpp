@@ -70,7 +70,6 @@ void CKorvidDoc::open_file(const std::string& path, bool from_menu)
         if (from_menu)
             file_name_ = path;
         db_.present = true;
-        db_.selection.reset();
         if (on_new_database)
             on_new_database();
     } else {
@@ -142,7 +141,6 @@ bool CKorvidDoc::ask_save_changes()
 
 int CKorvidDoc::save_received(const uint8_t* image, const std::string& path)
 {
-    db_.selection.reset();
     if (!db_.take_back_image(image, prompts_))
         return 0;
     file_name_ = path;

@@ -108,18 +108,16 @@ void ChannelDialog::fill_tp(bool with_pol_label, int preselect_tp)
 
 bool ChannelDialog::choose_sat(int entry)
 {
-    if (entry < 0 || entry >= int(sat_.entries.size()))
+    if (!sat_.choose(entry))
         return false;
-    sat_.selection = entry;
     fill_tp(false, -1);
     return true;
 }
 
 bool ChannelDialog::choose_tp(int entry)
 {
-    if (entry < 0 || entry >= int(tp_.entries.size()))
+    if (!tp_.choose(entry))
         return false;
-    tp_.selection = entry;
     return true;
 }
 
@@ -141,9 +139,8 @@ bool ChannelDialog::spin_video_pid(int steps)
 
 bool ChannelDialog::choose_language(int entry)
 {
-    if (entry < 0 || entry >= int(language_.entries.size()))
+    if (!language_.choose(entry))
         return false;
-    language_.selection = entry;
     return true;
 }
 

@@ -40,10 +40,22 @@ std::string ChannelPageBase::lock_text(const tChannelStructure& ch) const
 
 ListState::Row ChannelPageBase::make_row(int row_number, int global_index) const
 {
-    const tChannelStructure& ch = ctx_.db.channels[global_index];
+    const Database& db = ctx_.db;
+    const tChannelStructure& ch = db.channels[global_index];
     ListState::Row row{global_index, {common::strfmt("%03d", row_number + 1)}};
-    for (std::string& text : channel_columns(ch))
-        row.texts.push_back(std::move(text));
+    std::vector<std::string>& texts = row.texts;
+    texts.push_back(channel_name(ch));
+    texts.push_back(channel_satellite_name(db, ch));
+    texts.push_back(ch.tp_index < MAX_TP_NUM ? transponder_short_text(db.transponders[ch.tp_index]) : std::string());
+    if (tv())
+        texts.push_back(pid_column_text(ch.video_pid));
+    texts.push_back(pid_column_text(shown_audio_pid(db, ch)));
+    texts.push_back(pid_column_text(ch.pcr_pid));
+    texts.push_back(ttx_column_text(ch.ttx_pid));
+    texts.push_back(lock_text(ch));
+    texts.push_back(common::strfmt("%ld", long(channel_scrambled(ch) ? 1 : 0)));
+    texts.push_back(favourite_column_text(ch.fav_membership));
+    texts.push_back(language_column_text(ch));
     return row;
 }
 

@@ -2,8 +2,8 @@
 // What the "TV" and "RADIO" pages share: the "DB" combo of the satellites that carry channels of the
 // page's type, the channel list filtered by the current satellite, the status line and audio PID
 // combo of one selected row, Add with its duplicate and twin-channel search, Edit, Delete, the view
-// sort by name and the move by drag and drop. The pages differ in their type, one list column, what
-// the status line, the audio combo and the "LOCK" column show, and how Edit stores the record.
+// sort by name and the move by drag and drop. The pages differ in their type (which decides the
+// video PID column and what the "LOCK" column shows), the audio combo, and how Edit stores the record.
 #include "korvid/editor/combo_state.h"
 #include "korvid/editor/editor_context.h"
 #include "korvid/editor/editor_page.h"
@@ -72,13 +72,11 @@ public:
     static SearchResult search_duplicates(const Database& db, int type, const tChannelStructure& rec);
 
 protected:
-    // Column texts of one channel row, without the leading "Num".
-    virtual std::vector<std::string> channel_columns(const tChannelStructure& ch) const = 0;
     virtual std::vector<std::string> audio_entries(const tChannelStructure& ch) const = 0;
     // Turns the dialog's record into what Edit stores over `stored`.
     virtual tChannelStructure edited_record(const tChannelStructure& stored, tChannelStructure rec) const = 0;
 
-    // Shared column texts.
+    // The "LOCK" column: "lock", or on the radio list also "skip".
     std::string lock_text(const tChannelStructure& ch) const;
 
     EditorContext& ctx_;

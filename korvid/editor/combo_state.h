@@ -22,6 +22,15 @@ struct ComboState
         entries.clear();
         selection = -1;
     }
+    // The user picks `entry`: false, and nothing changes, when the combo takes no input or has no
+    // such entry.
+    bool choose(int entry)
+    {
+        if (!enabled || entry < 0 || entry >= int(entries.size()))
+            return false;
+        selection = entry;
+        return true;
+    }
     bool has_selection() const { return selection >= 0 && selection < int(entries.size()); }
     std::string selected_text() const { return has_selection() ? entries[size_t(selection)] : std::string(); }
 };

@@ -22,7 +22,7 @@ const char* EditorView::tab_caption(int tab)
 
 int EditorView::tuner_selection() const
 {
-    return ctx_.db.selection.active_sat_page == 1 ? searched_page_.tuner().selection()
+    return ctx_.selection().active_sat_page == 1 ? searched_page_.tuner().selection()
                                                   : sat_page_.tuner().selection();
 }
 
@@ -53,6 +53,8 @@ void EditorView::select_tab(int tab)
 
 void EditorView::on_new_database()
 {
+    // What was picked belonged to the old tables.
+    ctx_.selection().reset();
     for (int tab = 0; tab < TAB_COUNT; ++tab) {
         created_[tab] = true;
         if (pages_[tab])
@@ -62,17 +64,9 @@ void EditorView::on_new_database()
 
 void EditorView::show_all_db_data()
 {
-    ctx_.db.selection.reset();
+    ctx_.selection().reset();
     if (pages_[current_tab_])
         pages_[current_tab_]->refresh();
-}
-
-bool EditorView::check_data_to_send()
-{
-    if (ctx_.db.present)
-        return true;
-    ctx_.prompts.info("There is no data to send");
-    return false;
 }
 
 } // namespace korvid

@@ -47,14 +47,12 @@ public:
     void first_update();
     // A tab was chosen: its page is made if need be, then refreshed.
     void select_tab(int tab);
-    // A database was loaded or received: every page is made and refreshed.
+    // A database was loaded or received: the selection is reset, every page is made and refreshed.
     void on_new_database();
     // "Show All DB Data": no satellite, no transponder, first satellite page; the current tab refreshes.
     void show_all_db_data();
     // 0 T1, 1 T2, -1 none: the selector of the satellite page named by the active satellite page.
     int tuner_selection() const;
-    // "Download DB": true when there is a database to send, otherwise says so.
-    bool check_data_to_send();
 
 private:
     void create_page(int tab);

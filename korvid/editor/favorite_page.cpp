@@ -84,9 +84,8 @@ void FavoritePage::on_new_database()
 
 bool FavoritePage::choose_group(int entry)
 {
-    if (entry < 0 || entry >= int(group_numbers_.size()))
+    if (!group_combo_.choose(entry))
         return false;
-    group_combo_.selection = entry;
     chosen_group_ = group_numbers_[size_t(entry)];
     fill_list();
     return true;

@@ -5,21 +5,6 @@
 
 namespace korvid {
 
-std::vector<std::string> RadioChannelPage::channel_columns(const tChannelStructure& ch) const
-{
-    const Database& db = ctx_.db;
-    return {channel_name(ch),
-            channel_satellite_name(db, ch),
-            ch.tp_index < MAX_TP_NUM ? transponder_short_text(db.transponders[ch.tp_index]) : std::string(),
-            pid_column_text(shown_audio_pid(db, ch)),
-            pid_column_text(ch.pcr_pid),
-            ttx_column_text(ch.ttx_pid),
-            lock_text(ch),
-            common::strfmt("%ld", long(channel_scrambled(ch) ? 1 : 0)),
-            favourite_column_text(ch.fav_membership),
-            language_column_text(ch)};
-}
-
 std::vector<std::string> RadioChannelPage::audio_entries(const tChannelStructure& ch) const
 {
     std::vector<std::string> entries;

@@ -98,9 +98,8 @@ SatelliteDialog::SatelliteDialog(const tSatellite& record, const std::string& na
 
 bool SatelliteDialog::choose_lnb_type(int entry)
 {
-    if (entry < 0 || entry >= int(lnb_type_.entries.size()))
+    if (!lnb_type_.choose(entry))
         return false;
-    lnb_type_.selection = entry;
     if (entry == UNI_LNB) {
         low_.text = "9750";
         high_.text = "10600";
@@ -144,9 +143,8 @@ bool SatelliteDialog::type_high(const std::string& text)
 
 bool SatelliteDialog::choose_lnb_power(int entry)
 {
-    if (entry < 0 || entry >= int(power_.entries.size()))
+    if (!power_.choose(entry))
         return false;
-    power_.selection = entry;
     return true;
 }
 
@@ -186,9 +184,8 @@ bool SatelliteDialog::choose_diseqc(int mode)
 
 bool SatelliteDialog::choose_port(int entry)
 {
-    if (!port_.enabled || entry < 0 || entry >= int(port_.entries.size()))
+    if (!port_.choose(entry))
         return false;
-    port_.selection = entry;
     return true;
 }
 

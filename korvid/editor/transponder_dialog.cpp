@@ -84,9 +84,8 @@ void TransponderDialog::fill_existing()
 
 bool TransponderDialog::choose_link_sat(int entry)
 {
-    if (!link_sat_.enabled || entry < 0 || entry >= int(link_sat_.entries.size()))
+    if (!link_sat_.choose(entry))
         return false;
-    link_sat_.selection = entry;
     fill_existing();
     choose_polarity(VER);
     frequency_.text = "0";
@@ -97,9 +96,8 @@ bool TransponderDialog::choose_link_sat(int entry)
 
 bool TransponderDialog::choose_fec(int entry)
 {
-    if (entry < 0 || entry >= int(fec_.entries.size()))
+    if (!fec_.choose(entry))
         return false;
-    fec_.selection = entry;
     return true;
 }
 

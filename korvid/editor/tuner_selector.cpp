@@ -22,10 +22,7 @@ void TunerSelector::set_mode(TunerMode mode)
 
 bool TunerSelector::choose(int entry)
 {
-    if (!combo_.enabled || entry < 0 || entry >= int(combo_.entries.size()))
-        return false;
-    combo_.selection = entry;
-    return true;
+    return combo_.choose(entry);
 }
 
 } // namespace korvid

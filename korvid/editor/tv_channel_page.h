@@ -16,7 +16,6 @@ public:
     const char* audio_label() const override { return " Audio PID"; }
 
 protected:
-    std::vector<std::string> channel_columns(const tChannelStructure& ch) const override;
     std::vector<std::string> audio_entries(const tChannelStructure& ch) const override;
     tChannelStructure edited_record(const tChannelStructure& stored, tChannelStructure rec) const override;
 };

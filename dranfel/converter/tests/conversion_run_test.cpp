@@ -1,6 +1,7 @@
 // A conversion run over recordings written to disk: which parts it converts, its progress, and
 // the message it ends with.
 #include "common/testing/tmpfs_mount.h"
+#include "dranfel/converter/batch_run.h"
 #include "dranfel/converter/conversion_run.h"
 #include "dranfel/converter/source_volume.h"
 #include "dranfel/converter/tests/ts_builder.h"
@@ -236,6 +237,7 @@ TEST_F(ConversionRunTest, RunThatWritesNothingSaysSoAndWhy)
     EXPECT_EQ(r.status, RunStatus::NothingConverted);
     EXPECT_NE(r.message, "Convert finished");
     EXPECT_NE(r.detail.find("MPEG-1"), std::string::npos);
+    EXPECT_EQ(r.detail.rfind(part_path(1) + ": ", 0), 0u) << r.detail; // names the recording
     EXPECT_FALSE(fs::exists(request(ntfs_table).target));
 
     // Video only: no audio stream to decide the output by.
@@ -344,6 +346,56 @@ TEST(DefaultTarget, ExtensionBecomesMpg)
 {
     EXPECT_EQ(default_target("/m/News_#001_200603012015.AVR"), "/m/News_#001_200603012015.mpg");
     EXPECT_EQ(default_target("/m/v1.0/clip"), "/m/v1.0/clip.mpg");
+}
+
+TEST_F(ConversionRunTest, BatchTargetsGoToTheFolderAndMayNotCollide)
+{
+    std::vector<BatchItem> items;
+    std::string error;
+    ASSERT_TRUE(plan_batch({"/rec/A_01.AVR", "/other/B_01.AVR"}, "/out", items, error));
+    EXPECT_EQ(items[0].target, "/out/A_01.mpg");
+    EXPECT_EQ(items[1].target, "/out/B_01.mpg");
+    ASSERT_TRUE(plan_batch({"/rec/A_01.AVR"}, "", items, error));
+    EXPECT_EQ(items[0].target, "/rec/A_01.mpg");
+    // Two recordings of one name from two folders would end in one file.
+    EXPECT_FALSE(plan_batch({"/rec/A_01.AVR", "/other/A_01.AVR"}, "/out", items, error));
+    EXPECT_NE(error.find("/out/A_01.mpg"), std::string::npos) << error;
+}
+
+// Stopped during the second of three: the second ends cancelled and the third is not begun.
+TEST_F(ConversionRunTest, BatchStopsAtTheCurrentRecording)
+{
+    write_recording(recording_ts(30), {});
+    fs::copy_file(part_path(1), dir / "second.AVR");
+    fs::copy_file(part_path(1), dir / "third.AVR");
+    std::vector<BatchItem> items;
+    std::string error;
+    ASSERT_TRUE(plan_batch({part_path(1), (dir / "second.AVR").string(), (dir / "third.AVR").string()},
+                           (dir / "out").string(), items, error));
+    fs::create_directories(dir / "out");
+    struct StopAtSecond : BatchObserver
+    {
+        std::atomic<bool>* cancel;
+        std::vector<int> started;
+        void item_started(int index, int, const BatchItem&) override
+        {
+            started.push_back(index);
+            if (index == 2)
+                *cancel = true;
+        }
+    } observer;
+    observer.cancel = &cancel;
+    ConversionRequest common = request(other_table);
+    BatchResult r = run_batch(items, common, observer, cancel);
+    EXPECT_EQ(observer.started, (std::vector<int>{1, 2}));
+    EXPECT_EQ(r.converted, 1);
+    EXPECT_TRUE(r.stopped);
+    EXPECT_EQ(r.not_started, 1);
+    ASSERT_EQ(r.failures.size(), 1u);
+    EXPECT_EQ(r.failures[0].item.source, (dir / "second.AVR").string());
+    EXPECT_EQ(r.failures[0].report.status, RunStatus::Canceled);
+    EXPECT_TRUE(fs::exists(items[0].target));
+    EXPECT_FALSE(fs::exists(items[2].target));
 }
 
 } // namespace

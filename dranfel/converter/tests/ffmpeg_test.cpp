@@ -2,6 +2,7 @@
 // output must be a clean MPEG-2 program stream holding the input's video byte for byte and its
 // audio from the first frame written on.
 #include "dranfel/converter/conversion_run.h"
+#include "dranfel/converter/run_summary.h"
 #include "dranfel/converter/tests/ts_builder.h"
 #include "dranfel/storage/recording_name.h"
 
@@ -278,6 +279,158 @@ TEST_F(FfmpegStreams, CommandLineInterruptKeepsTheTarget)
     for (auto& e : fs::directory_iterator(dir))
         names += e.path().filename().string().rfind(".kdtmp-", 0) == 0;
     EXPECT_EQ(names, 0u);
+}
+
+// The run's report against what ffmpeg put into the streams: frame size, frame rate and audio kind.
+TEST_F(FfmpegStreams, ReportDescribesTheStreamsFfmpegMade)
+{
+    make_recording(WORK / "mp2.ts", 3);
+    RunReport r = convert(dir / "mp2.mpg");
+    ASSERT_EQ(r.status, RunStatus::Finished);
+    const RunFindings& f = r.findings;
+    EXPECT_EQ(r.parts_done, 3);
+    EXPECT_EQ(f.bytes_read, int64_t(fs::file_size(WORK / "mp2.ts")));
+    EXPECT_EQ(f.packets, f.bytes_read / 188);
+    ASSERT_TRUE(f.has_video);
+    EXPECT_EQ(f.video.horizontal_size, 320);
+    EXPECT_EQ(f.video.vertical_size, 240);
+    EXPECT_DOUBLE_EQ(f.video.frame_rate, 25.0);
+    ASSERT_TRUE(f.has_mpeg_audio);
+    EXPECT_EQ(f.mpeg_audio.layer, 2);
+    EXPECT_EQ(f.mpeg_audio.bit_rate, 192000);
+    EXPECT_EQ(f.mpeg_audio.sample_rate, 48000);
+    EXPECT_FALSE(f.has_ac3);
+    EXPECT_EQ(f.damaged_packets, 0);
+    EXPECT_EQ(f.continuity_breaks, 0);
+    EXPECT_EQ(f.other_audio_count, 0);
+    std::string text = final_message(r);
+    EXPECT_EQ(text.rfind("Convert finished\n\nParts converted: 3 of 3\n", 0), 0u) << text;
+    EXPECT_NE(text.find("320x240"), std::string::npos) << text;
+    EXPECT_NE(text.find("25 fps"), std::string::npos) << text;
+    EXPECT_NE(text.find("MPEG audio Layer II, 192 kb/s, 48.0 kHz"), std::string::npos) << text;
+    EXPECT_NE(text.find("No damaged or missing transport packets"), std::string::npos) << text;
+
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    make_recording(WORK / "ac3.ts", 1);
+    r = convert(dir / "ac3.mpg");
+    ASSERT_EQ(r.status, RunStatus::Finished);
+    ASSERT_TRUE(r.findings.has_ac3);
+    EXPECT_EQ(r.findings.ac3.bit_rate, 192000);
+    EXPECT_EQ(r.findings.ac3.sample_rate, 48000);
+    EXPECT_NE(final_message(r).find("AC-3, 192 kb/s, 48.0 kHz"), std::string::npos) << final_message(r);
+}
+
+// Packets marked damaged by the demodulator, packets that went missing, and a second audio stream:
+// all counted, the damaged ones skipped.
+TEST_F(FfmpegStreams, ReportCountsDamagedAndMissingPacketsAndAudioLeftOut)
+{
+    fs::path two = WORK / "two-audio.ts";
+    if (!fs::exists(two)) {
+        fs::path tmp = WORK / ("two-audio." + std::to_string(::getpid()) + ".ts");
+        int rc = 0;
+        run("ffmpeg -v error -y -f lavfi -i testsrc=size=320x240:rate=25 -f lavfi -i sine=frequency=440:sample_rate=48000 "
+            "-f lavfi -i sine=frequency=660:sample_rate=48000 -map 0 -map 1 -map 2 -c:v mpeg2video -b:v 1500k "
+            "-c:a:0 mp2 -b:a:0 192k -c:a:1 ac3 -b:a:1 192k -t 3 -f mpegts " + quote(tmp) + " 2>&1", &rc);
+        ASSERT_EQ(rc, 0);
+        fs::rename(tmp, two);
+    }
+    Bytes ts = read_file(two);
+    ConversionRequest probe;
+    RunReport clean;
+    {
+        write_file(dir / "clean.AVR", test::concat({Bytes(AVR_HEADER_SIZE, 0), ts}));
+        Bytes hdr = read_file(dir / "clean.AVR");
+        hdr[9] = uint8_t(AVR_HEADER_SIZE);
+        write_file(dir / "clean.AVR", hdr);
+        ConversionRequest req;
+        req.source = (dir / "clean.AVR").string();
+        req.target = (dir / "clean.mpg").string();
+        req.parts = PartsRule::One;
+        req.diagnostics = nullptr;
+        ConversionObserver quiet;
+        std::atomic<bool> cancel{false};
+        clean = run_conversion(req, quiet, cancel);
+    }
+    ASSERT_EQ(clean.status, RunStatus::Finished);
+    ASSERT_EQ(clean.findings.other_audio_count, 1);
+    EXPECT_EQ(clean.findings.other_audio[0].stream_id, 0xBD);
+    EXPECT_NE(final_message(clean).find("Audio left out: PID"), std::string::npos) << final_message(clean);
+    EXPECT_EQ(clean.findings.damaged_packets, 0);
+    EXPECT_EQ(clean.findings.continuity_breaks, 0);
+    int vpid = clean.findings.video_pid;
+    int apid = clean.findings.audio_pid;
+
+    // Seven audio packets marked damaged, and every 50th video packet with payload taken out,
+    // far enough apart that each is a gap of its own.
+    Bytes bad;
+    int marked = 0, removed = 0, video_seen = 0, audio_seen = 0;
+    for (size_t i = 0; i + 188 <= ts.size(); i += 188) {
+        Bytes pkt(ts.begin() + long(i), ts.begin() + long(i + 188));
+        int pid = ((pkt[1] & 0x1F) << 8) | pkt[2];
+        if (pid == apid && marked < 7 && ++audio_seen % 20 == 0 && (pkt[1] & 0x40) == 0) {
+            pkt[1] |= 0x80;
+            ++marked;
+        }
+        if (pid == vpid && (pkt[3] & 0x10) && ++video_seen % 50 == 0 && (pkt[1] & 0x40) == 0) {
+            ++removed;
+            continue;
+        }
+        bad.insert(bad.end(), pkt.begin(), pkt.end());
+    }
+    ASSERT_EQ(marked, 7);
+    ASSERT_GT(removed, 3);
+    Bytes file = test::concat({Bytes(AVR_HEADER_SIZE, 0), bad});
+    file[9] = uint8_t(AVR_HEADER_SIZE);
+    write_file(dir / "bad.AVR", file);
+    ConversionRequest req;
+    req.source = (dir / "bad.AVR").string();
+    req.target = (dir / "bad.mpg").string();
+    req.parts = PartsRule::One;
+    req.diagnostics = nullptr;
+    ConversionObserver quiet;
+    std::atomic<bool> cancel{false};
+    RunReport r = run_conversion(req, quiet, cancel);
+    ASSERT_EQ(r.status, RunStatus::Finished);
+    EXPECT_EQ(r.findings.damaged_packets, 7);
+    // A damaged packet's counter is not trusted, so the packet after it shows a gap as well.
+    EXPECT_EQ(r.findings.continuity_breaks, removed + 7);
+    std::string text = final_message(r);
+    EXPECT_NE(text.find("Skipped as damaged: 7 transport packets"), std::string::npos) << text;
+    EXPECT_NE(text.find("Discontinuous: " + std::to_string(removed + 7) + " gaps"), std::string::npos) << text;
+}
+
+// Several recordings into one folder: each converted with its summary, a failure named at the end
+// and in the exit status.
+TEST_F(FfmpegStreams, CommandLineConvertsSeveralIntoAFolder)
+{
+    fs::path cli = fs::path(KD_BINARY_DIR) / "dranfel/cli/dranfel-cli";
+    if (!fs::exists(cli))
+        GTEST_SKIP() << "dranfel-cli is not built";
+    make_recording(WORK / "mp2.ts", 1);
+    fs::rename(part(1), dir / "first.AVR");
+    make_recording(WORK / "radio.ts", 1);
+    fs::rename(part(1), dir / "radio.AVR");
+    write_file(dir / "junk.AVR", Bytes(1000, 0));
+    fs::create_directories(dir / "out");
+    int rc = 0;
+    std::string out = run(quote(cli) + " ts2pes " + quote(dir / "first.AVR") + " " + quote(dir / "junk.AVR") + " " +
+                              quote(dir / "radio.AVR") + " -o " + quote(dir / "out") + " 2> " + quote(dir / "err"),
+                          &rc);
+    EXPECT_EQ(WEXITSTATUS(rc), 1);
+    EXPECT_EQ(out, (dir / "first.AVR").string() + ": Convert finished\n" + (dir / "junk.AVR").string() +
+                       ": Convert Canceled: " + (dir / "junk.AVR").string() + " holds no transport stream\n" +
+                       (dir / "radio.AVR").string() + ": Convert finished\n");
+    std::ifstream in(dir / "err");
+    std::string err((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_NE(err.find("[1/3] " + (dir / "first.AVR").string() + " -> " + (dir / "out" / "first.mpg").string()),
+              std::string::npos) << err;
+    EXPECT_NE(err.find("  Video (PID 256): 320x240"), std::string::npos) << err;
+    EXPECT_NE(err.find("  Video: none"), std::string::npos) << err;
+    EXPECT_NE(err.find("1 of 3 recordings were not converted:\n  " + (dir / "junk.AVR").string() + ": Convert Canceled"),
+              std::string::npos) << err;
+    EXPECT_GT(fs::file_size(dir / "out" / "first.mpg"), 0u);
+    EXPECT_GT(fs::file_size(dir / "out" / "radio.mpg"), 0u);
 }
 
 } // namespace

@@ -1,7 +1,9 @@
+#include "dranfel/converter/byte_io.h"
 #include "dranfel/converter/file_sink.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -88,6 +90,35 @@ TEST(FileSink, CanBeUsedAgainForANewFile)
     EXPECT_FALSE(sink.error().empty());
     fs::remove(dir / "file_sink_a.bin");
     fs::remove(dir / "file_sink_b.bin");
+}
+
+// Reads from a page boundary after a seek outside the buffer: the bytes and the position must be
+// those of the offset sought, whatever page it lies in, and the buffer must start on a page.
+TEST(FileSource, SeeksToAnyOffsetAndReadsFromItsPage)
+{
+    std::string path = std::string(KD_BINARY_DIR) + "/file-source-seek.bin";
+    std::vector<uint8_t> bytes(3 * FileSource::BUFFER_SIZE + 777);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = uint8_t(i * 7 + (i >> 12));
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    FileSource src;
+    ASSERT_TRUE(src.open(path));
+    for (int64_t at : {int64_t(134), int64_t(2 * FileSource::BUFFER_SIZE + 4096 + 13), int64_t(5000),
+                       int64_t(bytes.size() - 5), int64_t(bytes.size() + 10)}) {
+        ASSERT_TRUE(src.seek(at));
+        EXPECT_EQ(src.position(), at);
+        uint8_t got[1880];
+        long n = src.read(got, long(sizeof got));
+        long expect = std::max<long>(0, std::min<long>(long(sizeof got), long(int64_t(bytes.size()) - at)));
+        ASSERT_EQ(n, expect) << "at " << at;
+        EXPECT_TRUE(std::equal(got, got + n, bytes.begin() + std::min<int64_t>(at, int64_t(bytes.size()))))
+            << "at " << at;
+        EXPECT_EQ(src.position(), std::min<int64_t>(at + n, std::max<int64_t>(at, int64_t(bytes.size()))));
+    }
+    std::remove(path.c_str());
 }
 
 } // namespace

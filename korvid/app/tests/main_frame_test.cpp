@@ -9,7 +9,7 @@
 #include "korvid/database/korvid_doc.h"
 #include "korvid/database/tests/test_database.h"
 #include "korvid/link/com_port.h"
-#include "korvid/link/ui/bitmap_button.h"
+#include "korvid/ui/bitmap_button.h"
 #include "korvid/link/ui/korvid_view.h"
 #include "korvid/link/ui/select_port_dlg.h"
 
@@ -43,7 +43,7 @@ MenuState menus(const CMainFrame& f)
     return m;
 }
 
-// An editor view of the kind the editor issue plugs in: it owns Show All DB Data.
+// A stand-in for the editor view: it takes Show All DB Data and counts its refreshes.
 class FakeEditorView : public QWidget, public FrameView
 {
 public:

@@ -14,8 +14,8 @@
 #include "korvid/link/tests/sim_process.h"
 #include "korvid/link/ui/db_transfer_dlg.h"
 #include "korvid/link/ui/korvid_view.h"
-#include "korvid/link/ui/percent_progress.h"
-#include "korvid/link/ui/skin.h"
+#include "korvid/ui/percent_progress.h"
+#include "korvid/ui/skin.h"
 
 #include <QApplication>
 #include <QDir>

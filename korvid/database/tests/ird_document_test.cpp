@@ -87,10 +87,9 @@ TEST_F(IrdDocument, EmptyDatabaseFileHasNoCodesAndNoSystemCode)
     EXPECT_EQ(refreshes, 0);
 }
 
-TEST_F(IrdDocument, MenuOpenLoadsCodesNameAndResetsTheSelection)
+TEST_F(IrdDocument, MenuOpenLoadsCodesNameAndAnnouncesTheNewDatabase)
 {
     std::string path = valid_file("good.ird");
-    db->selection.current_sat = 5;
     prompts.files.push_back(path);
     doc->open_from_menu();
     EXPECT_TRUE(prompts.shown.empty());
@@ -98,7 +97,6 @@ TEST_F(IrdDocument, MenuOpenLoadsCodesNameAndResetsTheSelection)
     EXPECT_EQ(g_ModelCode, 0xF1F2);
     EXPECT_EQ(doc->file_name(), path);
     EXPECT_TRUE(db->present);
-    EXPECT_EQ(db->selection.current_sat, INVALID_SATID);
     EXPECT_EQ(db->satellites[0].position, 192);
     EXPECT_EQ(refreshes, 1);
     EXPECT_EQ(prompts.busy_depth, 0);

@@ -50,7 +50,7 @@ TEST_F(ChannelPageTest, DbComboMergesTwinsAndFilters)
     EXPECT_EQ(tv().db_combo().entries, (std::vector<std::string>{"All", "Sat 02", "Sat 01", "Sat 00"}));
     EXPECT_EQ(tv().list().rows.size(), 6u);
     ASSERT_TRUE(tv().choose_db(1));
-    EXPECT_EQ(db.selection.current_sat, 2);
+    EXPECT_EQ(selection.current_sat, 2);
     ASSERT_EQ(tv().list().rows.size(), 2u);
     EXPECT_EQ(tv().list().rows[1].item_data, 5); // the T2 channel of the same satellite
     EXPECT_EQ(tv().list().text(1, 0), "002");
@@ -59,7 +59,7 @@ TEST_F(ChannelPageTest, DbComboMergesTwinsAndFilters)
     view.select_tab(EditorView::TAB_SAT);
     view.satellite_page().choose_tuner(TUNER_SEL_T2);
     view.satellite_page().click_row(1);
-    EXPECT_EQ(db.selection.current_sat, 65);
+    EXPECT_EQ(selection.current_sat, 65);
     view.select_tab(EditorView::TAB_TV);
     EXPECT_EQ(tv().db_combo().selection, 2);
     EXPECT_EQ(tv().list().rows.size(), 2u);
@@ -207,7 +207,7 @@ TEST_F(ChannelPageTest, AddOnT2OfAChannelOnT1MarksItSkipped)
     EXPECT_TRUE(doc.is_modified());
     EXPECT_CONSISTENT();
     // The twin channel is shown, on its own satellite.
-    EXPECT_EQ(db.selection.current_sat, 0);
+    EXPECT_EQ(selection.current_sat, 0);
     const int row = radio().list().find_item(MAX_TV_CHAN_NUM);
     EXPECT_EQ(radio().list().selected, std::vector<int>{row});
     EXPECT_EQ(radio().list().text(row, RADIO_LOCK), "skip");
@@ -255,14 +255,14 @@ TEST_F(ChannelPageTest, NewChannelIsManualWithItsGroups)
     EXPECT_EQ(tv().list().selected, std::vector<int>{6});
     EXPECT_EQ(tv().status_line(), "MANUAL, ");
     EXPECT_EQ(tv().list().text(6, 11), "ENG");
-    EXPECT_EQ(db.selection.current_sat, INVALID_SATID); // "All" stays "All"
+    EXPECT_EQ(selection.current_sat, INVALID_SATID); // "All" stays "All"
     EXPECT_TRUE(doc.is_modified());
     EXPECT_CONSISTENT();
 
     // With a satellite chosen, the selection follows the new channel; Cancel stores nothing.
     tv().choose_db(1);
     add_on(tv(), 3, 0, "700", "701"); // Sat 03, its first transponder
-    EXPECT_EQ(db.selection.current_sat, 3);
+    EXPECT_EQ(selection.current_sat, 3);
     EXPECT_EQ(tv().list().rows.size(), 1u);
     dialogs.channel = [](ChannelDialog&) { return false; };
     tv().add();

@@ -103,7 +103,6 @@ EditorFixture::EditorFixture()
 
 void EditorFixture::announce_new_database()
 {
-    db.selection.reset();
     view.on_new_database();
     doc.set_modified(false);
 }

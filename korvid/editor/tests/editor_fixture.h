@@ -60,7 +60,8 @@ protected:
     common::ScriptedPrompts prompts;
     CKorvidDoc doc{db, prompts};
     DialogRunner dialogs;
-    EditorContext ctx{doc, prompts, dialogs};
+    EditorSelection selection;
+    EditorContext ctx{doc, prompts, dialogs, selection};
     EditorView view{ctx};
     int satellite_dialogs_opened = 0;
     int transponder_dialogs_opened = 0;

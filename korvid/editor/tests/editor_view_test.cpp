@@ -1,6 +1,9 @@
 // The editor view: tabs, when pages are made and refreshed, the tuner selection query and the
 // view-wide commands.
+#include "korvid/database/ird_file.h"
 #include "korvid/editor/tests/editor_fixture.h"
+
+#include <cstdio>
 
 using namespace korvid;
 using namespace korvid::testing;
@@ -91,23 +94,39 @@ TEST_F(EditorViewTest, TunerSelectionQueryFollowsTheActiveSatellitePage)
     EXPECT_EQ(view.tuner_selection(), TUNER_SEL_T1);
 }
 
-TEST_F(EditorViewTest, ShowAllAndNothingToSend)
+TEST_F(EditorViewTest, ShowAllClearsTheSelection)
 {
     load();
     view.select_tab(EditorView::TAB_TP);
     view.transponder_page().choose_db(2);
     view.transponder_page().click_row(0);
-    db.selection.active_sat_page = 1;
+    selection.active_sat_page = 1;
     view.show_all_db_data();
-    EXPECT_EQ(db.selection.current_sat, INVALID_SATID);
-    EXPECT_EQ(db.selection.current_tp, INVALID_TPID);
-    EXPECT_EQ(db.selection.active_sat_page, 0);
+    EXPECT_EQ(selection.current_sat, INVALID_SATID);
+    EXPECT_EQ(selection.current_tp, INVALID_TPID);
+    EXPECT_EQ(selection.active_sat_page, 0);
     EXPECT_EQ(view.transponder_page().list().rows.size(), 12u);
+}
 
-    EXPECT_TRUE(view.check_data_to_send());
-    db.present = false;
-    EXPECT_FALSE(view.check_data_to_send());
-    EXPECT_EQ(last_message(), "There is no data to send");
+TEST_F(EditorViewTest, ANewDatabaseResetsTheSelectionBeforeThePagesRefresh)
+{
+    load();
+    view.select_tab(EditorView::TAB_TP);
+    view.transponder_page().choose_db(2);
+    view.transponder_page().click_row(0);
+    selection.active_sat_page = 1;
+    ASSERT_NE(selection.current_tp, INVALID_TPID);
+
+    // The document announces a loaded or received database; the pages see no stale filter.
+    const std::string path = ::testing::TempDir() + "editor_view_new_database.ird";
+    ASSERT_TRUE(write_database_file(db, 0x1234, 0x5678, path));
+    doc.on_new_database = [this] { view.on_new_database(); };
+    doc.open_by_name(path);
+    std::remove(path.c_str());
+    EXPECT_EQ(selection.current_sat, INVALID_SATID);
+    EXPECT_EQ(selection.current_tp, INVALID_TPID);
+    EXPECT_EQ(selection.active_sat_page, 0);
+    EXPECT_EQ(view.transponder_page().list().rows.size(), 12u);
 }
 
 TEST_F(EditorViewTest, TunerModeComesFromTheFirstUsedDefaultSatellite)

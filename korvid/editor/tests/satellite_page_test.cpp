@@ -59,26 +59,26 @@ TEST_F(SatellitePageTest, ListsTheChosenHalfWithItsColumns)
     EXPECT_EQ(list.rows[0].item_data, 64);
     EXPECT_TRUE(list.selected.empty());
     EXPECT_EQ(sat().remembered_item(), -1);
-    EXPECT_EQ(db.selection.current_sat, INVALID_SATID);
+    EXPECT_EQ(selection.current_sat, INVALID_SATID);
 }
 
 TEST_F(SatellitePageTest, RowClickSetsTheSelectionAndIsRemembered)
 {
-    db.selection.current_tp = 5;
+    selection.current_tp = 5;
     sat().click_row(3);
-    EXPECT_EQ(db.selection.current_sat, 3);
-    EXPECT_EQ(db.selection.current_tp, INVALID_TPID);
-    EXPECT_EQ(db.selection.active_sat_page, 0);
+    EXPECT_EQ(selection.current_sat, 3);
+    EXPECT_EQ(selection.current_tp, INVALID_TPID);
+    EXPECT_EQ(selection.active_sat_page, 0);
     sat().refresh();
     EXPECT_EQ(sat().list().selected, std::vector<int>{3});
     EXPECT_EQ(sat().list().scroll_to, 3);
 
     sat().choose_tuner(TUNER_SEL_T2);
     sat().click_row(3);
-    EXPECT_EQ(db.selection.current_sat, 67);
+    EXPECT_EQ(selection.current_sat, 67);
     searched().click_row(0);
-    EXPECT_EQ(db.selection.active_sat_page, 1);
-    EXPECT_EQ(db.selection.current_sat, 3); // satellite 3 lies furthest East of those with channels
+    EXPECT_EQ(selection.active_sat_page, 1);
+    EXPECT_EQ(selection.current_sat, 3); // satellite 3 lies furthest East of those with channels
     EXPECT_FALSE(doc.is_modified());
 }
 
@@ -132,8 +132,8 @@ TEST_F(SatellitePageTest, AddFillsSlot32AndItsTwin)
     ASSERT_EQ(sat().list().rows.size(), 33u);
     EXPECT_EQ(sat().list().selected, std::vector<int>{32});
     EXPECT_EQ(sat().list().scroll_to, 32);
-    EXPECT_EQ(db.selection.current_sat, 32);
-    EXPECT_EQ(db.selection.current_tp, INVALID_TPID);
+    EXPECT_EQ(selection.current_sat, 32);
+    EXPECT_EQ(selection.current_tp, INVALID_TPID);
 }
 
 TEST_F(SatellitePageTest, AddWithT2SelectedStillFillsTheFirstHalf)
@@ -149,7 +149,7 @@ TEST_F(SatellitePageTest, AddWithT2SelectedStillFillsTheFirstHalf)
     EXPECT_CONSISTENT();
     EXPECT_EQ(db.satellites[32].tuner_connection, TUNER_T1); // T2 stored as 0 in the first half
     EXPECT_EQ(db.satellites[96].tuner_connection, TUNER_T2);
-    EXPECT_EQ(db.selection.current_sat, 96);
+    EXPECT_EQ(selection.current_sat, 96);
     ASSERT_EQ(sat().list().selected.size(), 1u);
     EXPECT_EQ(sat().list().rows[size_t(sat().list().selected[0])].item_data, 96);
 }
@@ -379,8 +379,8 @@ TEST_F(SatellitePageTest, DeleteCascadesThroughTransponderChannelsAndFavourites)
     EXPECT_EQ(db.fav_list(3, SERVICE_TV)[0], 6); // followed its channel to its new slot
     EXPECT_EQ(db.system.fav_count[fav_list_index(3, SERVICE_TV)], 1);
     EXPECT_EQ(db.system.fav_count[fav_list_index(1, SERVICE_RADIO)], 1);
-    EXPECT_EQ(db.selection.current_sat, INVALID_SATID);
-    EXPECT_EQ(db.selection.current_tp, INVALID_TPID);
+    EXPECT_EQ(selection.current_sat, INVALID_SATID);
+    EXPECT_EQ(selection.current_tp, INVALID_TPID);
     EXPECT_EQ(sat().list().find_item(33), -1);
     EXPECT_EQ(sat().list().rows.size(), 32u);
 }

@@ -58,13 +58,13 @@ TEST_F(TransponderPageTest, DbComboAndRows)
               (std::vector<std::string>{"005", "Sat 01", "12000", "HOR", "27500", "3/4"}));
 
     ASSERT_TRUE(tp().choose_db(3));
-    EXPECT_EQ(db.selection.current_sat, 2);
+    EXPECT_EQ(selection.current_sat, 2);
     ASSERT_EQ(tp().list().rows.size(), 3u);
     EXPECT_EQ(tp().list().rows[0].item_data, 6);
     EXPECT_EQ(tp().list().text(0, 0), "001");
 
     tp().choose_db(0);
-    EXPECT_EQ(db.selection.current_sat, INVALID_SATID);
+    EXPECT_EQ(selection.current_sat, INVALID_SATID);
     EXPECT_EQ(tp().list().rows.size(), 12u);
     EXPECT_FALSE(doc.is_modified());
 }
@@ -77,7 +77,7 @@ TEST_F(TransponderPageTest, SatellitePickFiltersAndShowAllClearsIt)
     EXPECT_EQ(tp().db_combo().selection, 2);
     EXPECT_EQ(tp().list().rows.size(), 3u);
     view.show_all_db_data();
-    EXPECT_EQ(db.selection.current_sat, INVALID_SATID);
+    EXPECT_EQ(selection.current_sat, INVALID_SATID);
     EXPECT_EQ(tp().db_combo().selection, 0);
     EXPECT_EQ(tp().list().rows.size(), 12u);
 }
@@ -87,22 +87,22 @@ TEST_F(TransponderPageTest, AT2SatelliteSelectionOpensOnAll)
     view.select_tab(EditorView::TAB_SAT);
     view.satellite_page().choose_tuner(TUNER_SEL_T2);
     view.satellite_page().click_row(1);
-    EXPECT_EQ(db.selection.current_sat, 65);
+    EXPECT_EQ(selection.current_sat, 65);
     view.select_tab(EditorView::TAB_TP);
     EXPECT_EQ(tp().db_combo().selection, 0);
-    EXPECT_EQ(db.selection.current_sat, INVALID_SATID);
+    EXPECT_EQ(selection.current_sat, INVALID_SATID);
     EXPECT_EQ(tp().list().rows.size(), 12u);
 }
 
 TEST_F(TransponderPageTest, RowClickFollowsTheTunerSelection)
 {
     tp().click_row(4);
-    EXPECT_EQ(db.selection.current_tp, 4);
-    EXPECT_EQ(db.selection.current_sat, 1);
+    EXPECT_EQ(selection.current_tp, 4);
+    EXPECT_EQ(selection.current_sat, 1);
     view.satellite_page().choose_tuner(TUNER_SEL_T2);
     tp().click_row(4);
-    EXPECT_EQ(db.selection.current_tp, 4 + TP_HALF_NUM);
-    EXPECT_EQ(db.selection.current_sat, 65);
+    EXPECT_EQ(selection.current_tp, 4 + TP_HALF_NUM);
+    EXPECT_EQ(selection.current_sat, 65);
     tp().refresh();
     EXPECT_EQ(tp().list().selected, std::vector<int>{4}); // the remembered row comes back
 }
@@ -128,8 +128,8 @@ TEST_F(TransponderPageTest, AddDuplicatesAreExact)
     EXPECT_EQ(db.transponders[13].carried9, 0);
     EXPECT_EQ(db.transponders[13 + TP_HALF_NUM].sat_id, 64);
     // Selection follows the new row.
-    EXPECT_EQ(db.selection.current_tp, 13);
-    EXPECT_EQ(db.selection.current_sat, 0);
+    EXPECT_EQ(selection.current_tp, 13);
+    EXPECT_EQ(selection.current_sat, 0);
     const int row = tp().list().find_item(13);
     EXPECT_EQ(tp().list().selected, std::vector<int>{row});
     EXPECT_EQ(tp().list().scroll_to, row);
@@ -147,8 +147,8 @@ TEST_F(TransponderPageTest, AddChecksValuesAndSatellite)
     EXPECT_EQ(db.transponders[12].sat_id, 1);
     EXPECT_CONSISTENT();
     // With "All" shown the new row is picked all the same, and with it its satellite.
-    EXPECT_EQ(db.selection.current_tp, 12);
-    EXPECT_EQ(db.selection.current_sat, 1);
+    EXPECT_EQ(selection.current_tp, 12);
+    EXPECT_EQ(selection.current_sat, 1);
 }
 
 TEST_F(TransponderPageTest, AddPreselectsTheDbSatelliteAndAllNeedsAChoice)
@@ -169,7 +169,7 @@ TEST_F(TransponderPageTest, AddPreselectsTheDbSatelliteAndAllNeedsAChoice)
     EXPECT_EQ(db.transponders[12].frequency, 12005);
     EXPECT_EQ(db.transponders[12].polarisation, 1);
     EXPECT_EQ(db.transponders[12].sat_id, 3);
-    EXPECT_EQ(db.selection.current_sat, 3);
+    EXPECT_EQ(selection.current_sat, 3);
     EXPECT_CONSISTENT();
 
     doc.set_modified(false);
@@ -203,7 +203,7 @@ TEST_F(TransponderPageTest, EditDuplicatesAreWithinThree)
     EXPECT_EQ(db.transponders[12].frequency, 12004);
     EXPECT_EQ(db.transponders[12 + TP_HALF_NUM].frequency, 12004);
     EXPECT_EQ(tp().list().text(row, 2), "12004");
-    EXPECT_EQ(db.selection.current_tp, 12);
+    EXPECT_EQ(selection.current_tp, 12);
     EXPECT_TRUE(doc.is_modified());
     EXPECT_CONSISTENT();
 
@@ -263,8 +263,8 @@ TEST_F(TransponderPageTest, DeleteFreesExactlyThePairAndItsChannels)
     for (int c = 0; c < 5; ++c)
         EXPECT_NE(db.channels[c].tp_index, 4);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(db.channels[3].name)), "tv4");
-    EXPECT_EQ(db.selection.current_tp, INVALID_TPID);
-    EXPECT_EQ(db.selection.current_sat, 1); // the satellite stays picked
+    EXPECT_EQ(selection.current_tp, INVALID_TPID);
+    EXPECT_EQ(selection.current_sat, 1); // the satellite stays picked
     EXPECT_EQ(tp().list().rows.size(), 2u);
     EXPECT_TRUE(doc.is_modified());
 }

@@ -1,18 +1,18 @@
 #include "korvid/editor/ui/db_view.h"
 
 #include "common/prompts.h"
-#include "korvid/app/frame_rules.h"
 #include "korvid/database/korvid_doc.h"
 #include "korvid/editor/satellite_dialog.h"
 #include "korvid/editor/ui/editor_look.h"
 #include "korvid/editor/ui/satellite_dlg.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
-#include "korvid/link/ui/db_transfer_dlg.h"
-#include "korvid/link/ui/skin.h"
+#include "korvid/ui/skin.h"
 
 #include <QKeyEvent>
 #include <QPainter>
 #include <QTabBar>
+
+#include <memory>
 
 namespace korvid {
 
@@ -25,15 +25,11 @@ constexpr int BOTTOM_GAP = 4;
 
 } // namespace
 
-CDBView::CDBView(CKorvidDoc& doc, common::Prompts& prompts, QWidget* parent)
+CDBView::CDBView(CKorvidDoc& doc, common::Prompts& prompts, EditorSelection& selection, QWidget* parent)
     : QWidget(parent)
-    , m_doc(doc)
-    , m_prompts(prompts)
-    , m_ctx(doc, prompts, m_dialogs)
+    , m_ctx(doc, prompts, m_dialogs, selection)
     , m_view(m_ctx)
-    , m_tvPage(m_ctx)
-    , m_radioPage(m_ctx)
-    , m_favoritePage(m_ctx)
+    , m_channelPages(m_ctx, m_view)
 {
     setFont(skin::app_font());
     setFocusPolicy(Qt::StrongFocus);
@@ -41,9 +37,6 @@ CDBView::CDBView(CKorvidDoc& doc, common::Prompts& prompts, QWidget* parent)
         CSatelliteDlg window(dialog, this);
         return window.exec() == QDialog::Accepted;
     };
-    m_view.attach_page(EditorView::TAB_TV, m_tvPage);
-    m_view.attach_page(EditorView::TAB_RADIO, m_radioPage);
-    m_view.attach_page(EditorView::TAB_FAVORITE, m_favoritePage);
 
     m_tabs = new QTabBar(this);
     m_tabs->setDrawBase(false);
@@ -144,14 +137,6 @@ bool CDBView::on_frame_command(uint32_t id)
         if (CEditorPageWnd* page = m_pages[m_view.current_tab()])
             page->sync();
         return true;
-    case ID_DOWNLOAD_DB:
-        if (m_view.check_data_to_send())
-            send_database_command(m_doc, m_prompts, this);
-        return true;
-    case ID_UPLOAD_DB:
-        // A received database comes back through the document, which asks for refresh().
-        receive_database_command(m_doc, m_prompts, this);
-        return true;
     default: return false;
     }
 }
@@ -185,7 +170,10 @@ void CDBView::paintEvent(QPaintEvent*)
 
 EditorViewFactory make_editor_view_factory(CKorvidDoc& doc, common::Prompts& prompts)
 {
-    return [&doc, &prompts](QWidget* parent, int) -> QWidget* { return new CDBView(doc, prompts, parent); };
+    auto selection = std::make_shared<EditorSelection>();
+    return [&doc, &prompts, selection](QWidget* parent, int) -> QWidget* {
+        return new CDBView(doc, prompts, *selection, parent);
+    };
 }
 
 } // namespace korvid

@@ -2,14 +2,14 @@
 // CDBView: the "Database Editor" mode of the main window. A tab control with the six tabs; the page
 // objects exist from the start, a page window is made when its tab is first selected (or when a new
 // database arrives), and every page is shown again from its model whenever the model was refreshed.
-// The view takes "Show All DB Data" and the two database transfers from the frame.
-#include "korvid/app/frame_view.h"
+// The view takes "Show All DB Data" from the frame; the frame itself runs the database transfers,
+// and a database that arrives comes back here as refresh().
+#include "korvid/editor/channel_pages.h"
 #include "korvid/editor/dialog_runner.h"
 #include "korvid/editor/editor_context.h"
+#include "korvid/editor/editor_selection.h"
 #include "korvid/editor/editor_view.h"
-#include "korvid/editor/favorite_page.h"
-#include "korvid/editor/radio_channel_page.h"
-#include "korvid/editor/tv_channel_page.h"
+#include "korvid/ui/frame_view.h"
 
 #include <QWidget>
 
@@ -28,10 +28,13 @@ class CDBView : public QWidget, public FrameView
 {
     Q_OBJECT
 public:
-    CDBView(CKorvidDoc& doc, common::Prompts& prompts, QWidget* parent = nullptr);
+    // `selection` outlives the view: a new view of the same run starts with what the last one picked.
+    CDBView(CKorvidDoc& doc, common::Prompts& prompts, EditorSelection& selection, QWidget* parent = nullptr);
     ~CDBView() override;
 
     EditorView& model() { return m_view; }
+    ChannelPages& channel_pages() { return m_channelPages; }
+    EditorSelection& selection() { return m_ctx.selection(); }
     QTabBar* tab_bar() const { return m_tabs; }
     int current_tab() const { return m_view.current_tab(); }
     // The window of a tab's page, null while it has not been made.
@@ -56,21 +59,18 @@ private:
     void create_page_window(int tab);
     void place(CEditorPageWnd* page);
 
-    CKorvidDoc& m_doc;
-    common::Prompts& m_prompts;
     DialogRunner m_dialogs;
     EditorContext m_ctx;
     EditorView m_view;
-    TvChannelPage m_tvPage;
-    RadioChannelPage m_radioPage;
-    FavoritePage m_favoritePage;
+    ChannelPages m_channelPages;
 
     QTabBar* m_tabs;
     CEditorPageWnd* m_pages[EditorView::TAB_COUNT] = {};
     int m_shownTab = -1;
 };
 
-// The factory the main frame takes for its editor mode.
+// The factory the main frame takes for its editor mode. Its views share one selection, which lives
+// as long as the factory.
 EditorViewFactory make_editor_view_factory(CKorvidDoc& doc, common::Prompts& prompts);
 
 } // namespace korvid

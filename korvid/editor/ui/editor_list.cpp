@@ -1,7 +1,7 @@
 #include "korvid/editor/ui/editor_list.h"
 
 #include "korvid/editor/ui/editor_look.h"
-#include "korvid/link/ui/skin.h"
+#include "korvid/ui/skin.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -2,7 +2,7 @@
 // How the editor's pages look: the page background, the list header drawn on its own colour with
 // the sort triangle, the small picture in front of every row, and the page buttons whose window is
 // cut to their rounded face.
-#include "korvid/link/ui/bitmap_button.h"
+#include "korvid/ui/bitmap_button.h"
 
 #include <QColor>
 #include <QHeaderView>

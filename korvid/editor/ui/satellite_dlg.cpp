@@ -2,8 +2,8 @@
 
 #include "korvid/editor/satellite_dialog.h"
 #include "korvid/editor/ui/editor_look.h"
-#include "korvid/link/ui/bitmap_button.h"
-#include "korvid/link/ui/skin.h"
+#include "korvid/ui/bitmap_button.h"
+#include "korvid/ui/skin.h"
 
 #include <QCheckBox>
 #include <QComboBox>

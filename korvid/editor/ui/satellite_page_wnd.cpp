@@ -3,7 +3,7 @@
 #include "korvid/editor/satellite_page.h"
 #include "korvid/editor/ui/editor_list.h"
 #include "korvid/editor/ui/editor_look.h"
-#include "korvid/link/ui/skin.h"
+#include "korvid/ui/skin.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -2,15 +2,13 @@
 
 #include "common/prompts.h"
 #include "korvid/link/com_port.h"
-#include "korvid/link/ui/bitmap_button.h"
-#include "korvid/link/ui/percent_progress.h"
-#include "korvid/link/ui/skin.h"
+#include "korvid/ui/bitmap_button.h"
+#include "korvid/ui/percent_progress.h"
+#include "korvid/ui/skin.h"
 
-#include <QBitmap>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QPainterPath>
 
 namespace korvid {
 
@@ -20,16 +18,6 @@ constexpr int DLG_H = 192;
 const QRect TIME_BAND(180, 80, 220, 20);
 const QRect STATUS_BAND(180, 100, 220, 30);
 
-QBitmap rounded_mask(QSize size)
-{
-    QBitmap mask(size);
-    mask.fill(Qt::color0);
-    QPainter p(&mask);
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::color1);
-    p.drawRoundedRect(QRect(QPoint(0, 0), size), 4, 4);
-    return mask;
-}
 } // namespace
 
 class CDBTransferDlg::Bridge : public TransferObserver
@@ -99,7 +87,7 @@ private:
 
 CDBTransferDlg::CDBTransferDlg(DbTransfer& transfer, common::Prompts& prompts, QWidget* parent, LinkClock* clock,
                                LineOpener opener)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+    : CSkinnedDialog(QStringLiteral("DB Transfer"), QSize(DLG_W, DLG_H), parent)
     , m_transfer(transfer)
     , m_prompts(prompts)
     , m_opener(std::move(opener))
@@ -109,11 +97,7 @@ CDBTransferDlg::CDBTransferDlg(DbTransfer& transfer, common::Prompts& prompts, Q
         clock = m_ownClock.get();
     }
     m_clock = clock;
-    setWindowTitle(QStringLiteral("DB Transfer"));
     setFont(skin::app_font());
-    setFixedSize(DLG_W, DLG_H);
-    setMask(rounded_mask(size()));
-    m_background = skin::dialog_background(size());
     m_picture = skin::transfer_picture();
 
     m_ok = new CBitmapButton(QStringLiteral("OK"), this);
@@ -195,48 +179,18 @@ void CDBTransferDlg::keyPressEvent(QKeyEvent* e)
     QDialog::keyPressEvent(e);
 }
 
-void CDBTransferDlg::mousePressEvent(QMouseEvent* e)
+void CDBTransferDlg::paintEvent(QPaintEvent* e)
 {
-    if (e->button() != Qt::LeftButton)
-        return;
-    const QPoint pos = e->position().toPoint();
-    if (close_box().contains(pos)) {
-        on_cancel();
-        return;
-    }
-    if (pos.y() < 21 && pos.x() < width() - 30) {
-        m_dragging = true;
-        m_dragOffset = e->globalPosition().toPoint() - frameGeometry().topLeft();
-    }
-}
-
-void CDBTransferDlg::mouseMoveEvent(QMouseEvent* e)
-{
-    if (m_dragging)
-        move(e->globalPosition().toPoint() - m_dragOffset);
-}
-
-void CDBTransferDlg::mouseReleaseEvent(QMouseEvent*)
-{
-    m_dragging = false;
-}
-
-void CDBTransferDlg::paintEvent(QPaintEvent*)
-{
+    CSkinnedDialog::paintEvent(e);
     QPainter p(this);
-    p.drawPixmap(0, 0, m_background);
     p.drawPixmap(70, 90, m_picture);
-    p.drawPixmap(close_box().topLeft(), skin::close_box(false));
-    p.setFont(skin::arial(15, QFont::Bold));
-    p.setPen(QColor(0x45, 0x46, 0x48));
-    p.drawText(QRect(11, 8, 300, 18), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("DB Transfer"));
     p.setFont(skin::app_font());
     p.setPen(Qt::white);
     p.drawText(TIME_BAND, Qt::AlignLeft | Qt::AlignTop, m_time);
     p.drawText(STATUS_BAND, Qt::AlignLeft | Qt::AlignTop, m_statusText);
 }
 
-// --- the editor's two commands -----------------------------------------------------------------
+// --- Download DB and Upload DB, as the main frame runs them ----------------------------------
 
 static DbTransferOutcome run_dialog(DbTransfer& transfer, common::Prompts& prompts, QWidget* parent)
 {

@@ -1,10 +1,9 @@
 #pragma once
 // "DB Transfer": the modal dialog in which the database goes to the receiver or comes from it.
-// Self-drawn, 490 x 192 with rounded corners, dragged by its top strip; Escape does not cancel.
+// A skinned dialog of 490 x 192; Escape does not cancel.
 // The worker and every rule are DbTransfer's; the dialog shows the reports as queued calls.
 #include "korvid/link/transfer/db_transfer.h"
-
-#include <QDialog>
+#include "korvid/ui/skinned_dialog.h"
 
 #include <memory>
 
@@ -19,7 +18,7 @@ namespace korvid {
 class CBitmapButton;
 class CPercentProgress;
 
-class CDBTransferDlg : public QDialog
+class CDBTransferDlg : public CSkinnedDialog
 {
     Q_OBJECT
 public:
@@ -36,7 +35,6 @@ public:
     CBitmapButton* cancel_button() const { return m_cancel; }
     // False when the port could not be opened or no worker started: Cancel is all there is.
     bool worker_started() const { return m_started; }
-    QRect close_box() const { return QRect(width() - 25, 6, 16, 16); }
 
     void on_cancel();
     void on_ok();
@@ -48,10 +46,8 @@ protected:
     void showEvent(QShowEvent*) override;
     void paintEvent(QPaintEvent*) override;
     void keyPressEvent(QKeyEvent*) override;
-    void mousePressEvent(QMouseEvent*) override;
-    void mouseMoveEvent(QMouseEvent*) override;
-    void mouseReleaseEvent(QMouseEvent*) override;
     void closeEvent(QCloseEvent*) override;
+    void close_box_clicked() override { on_cancel(); }
 
 private:
     class Bridge;
@@ -72,18 +68,15 @@ private:
     bool m_initialised = false;
     bool m_started = false;
     bool m_ending = false;
-    bool m_dragging = false;
-    QPoint m_dragOffset;
-    QPixmap m_background;
     QPixmap m_picture;
     std::unique_ptr<Bridge> m_bridge;
 };
 
-// The editor's "Download DB": "There is no data to send" without a database, the port check, the
-// dialog, and the tables back in host order afterwards.
+// "Download DB" in editor mode, as the main frame runs it: "There is no data to send" without a
+// database, the port check, the dialog, and the tables back in host order afterwards.
 DbTransferOutcome send_database_command(CKorvidDoc& doc, common::Prompts& prompts, QWidget* parent);
-// The editor's "Upload DB": the file to save to, the port check, the dialog, and the received
-// database taken back and written to that file.
+// "Upload DB" in editor mode, as the main frame runs it: the file to save to, the port check, the
+// dialog, and the received database taken back and written to that file.
 DbTransferOutcome receive_database_command(CKorvidDoc& doc, common::Prompts& prompts, QWidget* parent);
 
 } // namespace korvid

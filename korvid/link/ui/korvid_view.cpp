@@ -1,9 +1,9 @@
 #include "korvid/link/ui/korvid_view.h"
 
 #include "korvid/link/com_port.h"
-#include "korvid/link/ui/bitmap_button.h"
-#include "korvid/link/ui/percent_progress.h"
-#include "korvid/link/ui/skin.h"
+#include "korvid/ui/bitmap_button.h"
+#include "korvid/ui/percent_progress.h"
+#include "korvid/ui/skin.h"
 
 #include <QCheckBox>
 #include <QLabel>

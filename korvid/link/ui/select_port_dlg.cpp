@@ -1,7 +1,7 @@
 #include "korvid/link/ui/select_port_dlg.h"
 
 #include "korvid/link/com_port.h"
-#include "korvid/link/ui/skin.h"
+#include "korvid/ui/skin.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -5,9 +5,9 @@
 #include "korvid/database/ird_file.h"
 #include "korvid/database/tests/test_database.h"
 #include "korvid/link/tests/sim_process.h"
-#include "korvid/link/ui/bitmap_button.h"
+#include "korvid/ui/bitmap_button.h"
 #include "korvid/link/ui/db_transfer_dlg.h"
-#include "korvid/link/ui/percent_progress.h"
+#include "korvid/ui/percent_progress.h"
 #include "korvid/link/ui/tests/ui_test_support.h"
 
 #include <QElapsedTimer>

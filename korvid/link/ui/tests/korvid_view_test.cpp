@@ -4,7 +4,7 @@
 #include "korvid/database/codes.h"
 #include "korvid/link/tests/sim_process.h"
 #include "korvid/link/ui/korvid_view.h"
-#include "korvid/link/ui/percent_progress.h"
+#include "korvid/ui/percent_progress.h"
 #include "korvid/link/ui/tests/ui_test_support.h"
 
 #include <QElapsedTimer>

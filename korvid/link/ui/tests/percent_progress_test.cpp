@@ -1,7 +1,7 @@
 // The percentage bar's drawing rules, the port dialog bound to its model, and the filter
 // conversion of the Qt prompts.
 #include "common/qt/qt_prompts.h"
-#include "korvid/link/ui/percent_progress.h"
+#include "korvid/ui/percent_progress.h"
 #include "korvid/link/ui/select_port_dlg.h"
 
 #include <QComboBox>

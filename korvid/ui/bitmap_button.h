@@ -1,6 +1,6 @@
 #pragma once
 // A push button drawn from the skin's button faces (normal, pressed, disabled, hovered) instead of
-// the platform style, as the transfer windows and the About box show them.
+// the platform style: the buttons of the transfer windows, the About box and the editor pages.
 #include <QAbstractButton>
 
 namespace korvid {

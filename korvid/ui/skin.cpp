@@ -1,4 +1,4 @@
-#include "korvid/link/ui/skin.h"
+#include "korvid/ui/skin.h"
 
 #include <QLinearGradient>
 #include <QPainter>

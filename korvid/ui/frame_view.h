@@ -1,7 +1,10 @@
 #pragma once
-// What the main frame asks of the view it shows, beyond being a widget. The editor view implements
-// it to take the commands it owns (Show All DB Data, the database transfers) and to refresh after
-// a database was loaded or received; a view that does not implement it gets the frame's defaults.
+// What the main frame asks of the view it shows, beyond being a widget, and the command ids the
+// frame sends it. The editor view implements it to take the commands it owns (Show All DB Data) and
+// to refresh after a database was loaded or received; a view that does not implement it gets the
+// frame's defaults.
+#include "korvid/frame/frame_commands.h"
+
 #include <cstdint>
 #include <functional>
 

@@ -1,6 +1,6 @@
-#include "korvid/link/ui/percent_progress.h"
+#include "korvid/ui/percent_progress.h"
 
-#include "korvid/link/ui/skin.h"
+#include "korvid/ui/skin.h"
 
 #include <QPainter>
 

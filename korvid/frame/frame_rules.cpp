@@ -1,4 +1,4 @@
-#include "korvid/app/frame_rules.h"
+#include "korvid/frame/frame_rules.h"
 
 #include "common/strfmt.h"
 

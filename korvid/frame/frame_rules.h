@@ -2,6 +2,8 @@
 // The rules of the main window without its widgets: the commands and their prompts, which buttons
 // and menu items each mode shows, how the menus change on a mode switch, the window geometry of
 // each layout, and what a dropped file leads to. The Qt frame only draws and routes.
+#include "korvid/frame/frame_commands.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,28 +20,6 @@ enum FrameMode : uint8_t
 constexpr int LAYOUT_DOWNLOADER = 101;
 constexpr int LAYOUT_EDITOR = 134;
 constexpr int LAYOUT_FULL = 255;
-
-// Command ids.
-constexpr uint32_t ID_FILE_OPEN = 57601;
-constexpr uint32_t ID_FILE_SAVE = 57603;
-constexpr uint32_t ID_FILE_SAVE_AS = 57604;
-constexpr uint32_t ID_APP_ABOUT = 57664;
-constexpr uint32_t ID_APP_EXIT = 57665;
-constexpr uint32_t ID_SERIAL_PORT = 32771;
-constexpr uint32_t ID_GOTO_DOWNLOADER = 32772;
-constexpr uint32_t ID_GOTO_EDITOR = 32773;
-constexpr uint32_t ID_DOWNLOAD_DB = 32775;
-constexpr uint32_t ID_UPLOAD_DB = 32776;
-constexpr uint32_t ID_SHOW_ALL_DB = 32777;
-constexpr uint32_t ID_SAVE_CHANNELS = 32778;
-constexpr uint32_t ID_USER_INSTRUCTION = 32779;
-// The edit commands of the accelerator table; the focused control handles them.
-constexpr uint32_t ID_EDIT_UNDO = 57643;
-constexpr uint32_t ID_EDIT_CUT = 57635;
-constexpr uint32_t ID_EDIT_COPY = 57634;
-constexpr uint32_t ID_EDIT_PASTE = 57637;
-constexpr uint32_t ID_NEXT_PANE = 57680;
-constexpr uint32_t ID_PREV_PANE = 57681;
 
 // Menu item flags as the item records keep them.
 constexpr uint32_t MF_STRING = 0x0000;

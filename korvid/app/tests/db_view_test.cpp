@@ -2,7 +2,7 @@
 // added, its LNB edited and deleted through the real dialog and buttons, page windows made only when
 // their tab is chosen and refreshed after a new database, Show All DB Data, and Escape everywhere.
 #include "common/scripted_prompts.h"
-#include "korvid/app/frame_rules.h"
+#include "korvid/frame/frame_rules.h"
 #include "korvid/app/main_frame.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/database/korvid_doc.h"
@@ -13,7 +13,7 @@
 #include "korvid/editor/ui/editor_look.h"
 #include "korvid/editor/ui/satellite_dlg.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
-#include "korvid/link/ui/bitmap_button.h"
+#include "korvid/ui/bitmap_button.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -206,7 +206,7 @@ private slots:
         QTest::keyClick(sat->tuner_combo(), Qt::Key_Down);
         QCOMPARE(sat->tuner_combo()->currentText(), QStringLiteral("T2"));
         click_row(sat->list(), 3);
-        QCOMPARE(int(m_db->selection.current_sat), 67);
+        QCOMPARE(int(m_view->selection().current_sat), 67);
         // The remembered row comes back selected after the page is refilled on its next selection.
         click_tab(EditorView::TAB_FAVORITE);
         click_tab(EditorView::TAB_SAT);
@@ -335,19 +335,37 @@ private slots:
         click_tab(EditorView::TAB_SEARCHED_SAT);
         CEditorList* slist = sat_window(EditorView::TAB_SEARCHED_SAT)->list();
         click_row(slist, 0);
-        QCOMPARE(int(m_db->selection.active_sat_page), 1);
-        QVERIFY(m_db->selection.current_sat != INVALID_SATID);
+        QCOMPARE(int(m_view->selection().active_sat_page), 1);
+        QVERIFY(m_view->selection().current_sat != INVALID_SATID);
         m_frame->on_command(ID_SHOW_ALL_DB);
-        QCOMPARE(int(m_db->selection.current_sat), int(INVALID_SATID));
-        QCOMPARE(int(m_db->selection.current_tp), int(INVALID_TPID));
-        QCOMPARE(int(m_db->selection.active_sat_page), 0);
+        QCOMPARE(int(m_view->selection().current_sat), int(INVALID_SATID));
+        QCOMPARE(int(m_view->selection().current_tp), int(INVALID_TPID));
+        QCOMPARE(int(m_view->selection().active_sat_page), 0);
+    }
+
+    void the_selection_outlives_a_switch_to_the_downloader_and_a_new_database_resets_it()
+    {
+        open_sample();
+        click_row(sat_window(EditorView::TAB_SAT)->list(), 2);
+        const uint16_t picked = m_view->selection().current_sat;
+        QVERIFY(picked != INVALID_SATID);
+
+        m_frame->goto_downloader();
+        m_frame->goto_editor();
+        auto* fresh = dynamic_cast<CDBView*>(m_frame->view());
+        QVERIFY(fresh);
+        m_view = fresh;
+        QCOMPARE(m_view->selection().current_sat, picked);
+
+        open_sample();
+        QCOMPARE(int(m_view->selection().current_sat), int(INVALID_SATID));
     }
 
     void escape_changes_nothing_on_any_page()
     {
         open_sample();
         click_row(sat_window(EditorView::TAB_SAT)->list(), 2);
-        const EditorSelection before = m_db->selection;
+        const EditorSelection before = m_view->selection();
         for (int t = 0; t < EditorView::TAB_COUNT; ++t) {
             click_tab(t);
             CEditorPageWnd* page = m_view->page_window(t);
@@ -364,7 +382,7 @@ private slots:
             QVERIFY(page->isVisible());
             QCOMPARE(m_view->current_tab(), t);
         }
-        QCOMPARE(m_db->selection.current_sat, before.current_sat);
+        QCOMPARE(m_view->selection().current_sat, before.current_sat);
         QVERIFY(!m_doc->is_modified());
         QVERIFY(m_prompts->shown.empty());
     }

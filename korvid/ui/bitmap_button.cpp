@@ -1,6 +1,6 @@
-#include "korvid/link/ui/bitmap_button.h"
+#include "korvid/ui/bitmap_button.h"
 
-#include "korvid/link/ui/skin.h"
+#include "korvid/ui/skin.h"
 
 #include <QPainter>
 

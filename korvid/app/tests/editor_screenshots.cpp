@@ -10,7 +10,7 @@
 #include "korvid/editor/ui/editor_list.h"
 #include "korvid/editor/ui/satellite_dlg.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
-#include "korvid/link/ui/skin.h"
+#include "korvid/ui/skin.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

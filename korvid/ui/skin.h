@@ -1,7 +1,6 @@
 #pragma once
-// The pictures of the transfer windows, drawn here with QPainter instead of shipped as bitmaps.
-// Each is made once at the size its window asks for and kept; all of them share one palette so
-// the downloader page, the DB Transfer dialog and the main frame look like one product.
+// The pictures of Korvid's windows, drawn here with QPainter instead of shipped as bitmaps, and the
+// program's fonts. Each picture is made once at the size its window asks for and kept.
 #include <QColor>
 #include <QFont>
 #include <QPixmap>
@@ -15,15 +14,8 @@ QFont app_font();
 // Arial of the given pixel height and weight, with the same fallbacks.
 QFont arial(int pixel_height, int weight = QFont::Normal);
 
-// Palette of the skin.
-inline QColor ink() { return QColor(40, 44, 56); }
-inline QColor band_light() { return QColor(238, 242, 249); }
-inline QColor band_mid() { return QColor(206, 216, 234); }
-inline QColor navy() { return QColor(28, 52, 98); }
-inline QColor accent() { return QColor(107, 162, 214); }
-
 // A rounded dialog body: light title strip on top (height `title_height`), a deep blue panel
-// below it for white text, a thin frame. Used by the About box and the DB Transfer dialog.
+// below it for white text, a thin frame. The body of every CSkinnedDialog.
 QPixmap dialog_background(QSize size, int title_height = 30);
 // The 16 x 16 close spot of the self-drawn dialogs.
 QPixmap close_box(bool hot);

@@ -1,0 +1,143 @@
+#include "dranfel/cli/ts2pes_batch.h"
+
+#include "dranfel/converter/batch_run.h"
+#include "dranfel/converter/run_summary.h"
+#include "dranfel/storage/file_list.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+
+namespace dranfel::cli {
+
+namespace {
+
+// Set from the SIGINT handler; lock-free, so touching it there is safe.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void on_sigint(int) { interrupted.store(true); }
+
+std::string result_line(const RunReport& report)
+{
+    return report.detail.empty() ? report.message : report.message + ": " + report.detail;
+}
+
+// One line per recording on standard error: redrawn in place on a terminal as the parts and
+// percentages go by, written once when it starts elsewhere.
+class TerminalProgress : public BatchObserver
+{
+public:
+    TerminalProgress(bool redraw, bool several) : m_redraw(redraw), m_several(several) {}
+
+    void item_started(int index, int count, const BatchItem& item) override
+    {
+        m_head = m_several ? "[" + std::to_string(index) + "/" + std::to_string(count) + "] " : std::string();
+        m_head += item.source + " -> " + item.target;
+        m_source = item.source;
+        m_part = m_parts = m_percent = 0;
+        if (!m_redraw)
+            std::fprintf(stderr, "%s\n", m_head.c_str());
+        draw();
+    }
+    void part_started(int part, int parts, int, const std::string&) override
+    {
+        m_part = part;
+        m_parts = parts;
+        m_percent = 0;
+        draw();
+    }
+    void current_progress(int percent) override
+    {
+        m_percent = percent;
+        draw();
+    }
+    void item_finished(int, int, const BatchItem&, const RunReport& report) override
+    {
+        if (m_redraw)
+            std::fprintf(stderr, "\r\033[K%s: %s\n", m_head.c_str(), report.message.c_str());
+        for (const std::string& line : summary_lines(report))
+            std::fprintf(stderr, "  %s\n", line.c_str());
+        std::fflush(stderr);
+        if (m_several)
+            std::printf("%s: %s\n", m_source.c_str(), result_line(report).c_str());
+        else
+            std::printf("%s\n", result_line(report).c_str());
+        std::fflush(stdout);
+    }
+private:
+    void draw()
+    {
+        if (!m_redraw)
+            return;
+        if (m_parts > 0)
+            std::fprintf(stderr, "\r\033[K%s: part %d of %d, %3d %%", m_head.c_str(), m_part, m_parts, m_percent);
+        else
+            std::fprintf(stderr, "\r\033[K%s", m_head.c_str());
+        std::fflush(stderr);
+    }
+
+    bool m_redraw;
+    bool m_several;
+    std::string m_head;
+    std::string m_source;
+    int m_part = 0, m_parts = 0, m_percent = 0;
+};
+
+bool has_mpg_extension(const std::string& path)
+{
+    std::string ext = std::filesystem::path(path).extension().string();
+    return compare_no_case(ext, ".mpg") == 0;
+}
+
+} // namespace
+
+int run_ts2pes(const Ts2pesArgs& args)
+{
+    std::vector<BatchItem> items;
+    if (args.paths.size() == 2 && args.out_dir.empty() && has_mpg_extension(args.paths[1])) {
+        items.push_back({args.paths[0], args.paths[1]});
+    } else {
+        std::string error;
+        if (!args.out_dir.empty() && !std::filesystem::is_directory(args.out_dir)) {
+            std::fprintf(stderr, "%s is not a folder\n", args.out_dir.c_str());
+            return 2;
+        }
+        if (!plan_batch(args.paths, args.out_dir, items, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 2;
+        }
+    }
+
+    ConversionRequest request;
+    request.parts = args.parts_text == "all"   ? PartsRule::All
+                    : args.parts_text == "one" ? PartsRule::One
+                                               : PartsRule::Auto;
+    request.diagnostics = args.verbose ? stderr : nullptr;
+
+    struct sigaction sa{}, old{};
+    sa.sa_handler = on_sigint;
+    sigemptyset(&sa.sa_mask);
+    ::sigaction(SIGINT, &sa, &old);
+    bool several = items.size() > 1;
+    TerminalProgress progress(::isatty(STDERR_FILENO) == 1, several);
+    BatchResult result = run_batch(items, request, progress, interrupted);
+    ::sigaction(SIGINT, &old, nullptr);
+
+    if (several && !result.failures.empty()) {
+        std::fprintf(stderr, "%zu of %zu recordings were not converted:\n", result.failures.size() + size_t(result.not_started),
+                     items.size());
+        for (const BatchFailure& f : result.failures)
+            std::fprintf(stderr, "  %s: %s\n", f.item.source.c_str(), result_line(f.report).c_str());
+        for (size_t i = items.size() - size_t(result.not_started); i < items.size(); ++i)
+            std::fprintf(stderr, "  %s: not started\n", items[i].source.c_str());
+    }
+    if (result.stopped && interrupted.load())
+        return 130;
+    return result.failures.empty() ? 0 : 1;
+}
+
+} // namespace dranfel::cli
