@@ -5,7 +5,9 @@
 #include "common/prompts.h"
 
 #include <deque>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace common {
@@ -14,6 +16,7 @@ class ScriptedPrompts : public Prompts
 {
 public:
     std::vector<std::string> shown;     // info texts and question texts, in order
+    std::vector<std::pair<std::string, Icon>> icons; // every text shown, with its icon
     std::deque<Answer> answers;         // for ask_yes_no (Yes/No) and ask_yes_no_cancel
     std::deque<std::optional<std::string>> files; // for open_file and save_file
     std::vector<FileDialogSpec> dialogs;
@@ -21,20 +24,35 @@ public:
     int busy_depth = 0;
     int busy_calls = 0;
 
-    void info(const std::string& text) override { shown.push_back(text); }
-    void message(const std::string& text, const std::string& caption) override
+    void info(const std::string& text) override { message(Icon::Information, text); }
+    void message(Icon icon, const std::string& text) override
     {
         shown.push_back(text);
+        icons.emplace_back(text, icon);
+    }
+    void message(const std::string& text, const std::string& caption) override
+    {
+        message(Icon::Information, text);
         captions.push_back(caption);
+    }
+    // The icon the message with this text was last shown with; Question for questions.
+    std::optional<Icon> icon_of(const std::string& text) const
+    {
+        for (size_t i = icons.size(); i-- > 0;)
+            if (icons[i].first == text)
+                return icons[i].second;
+        return std::nullopt;
     }
     bool ask_yes_no(const std::string& text) override
     {
         shown.push_back(text);
+        icons.emplace_back(text, Icon::Question);
         return next_answer(Answer::No) == Answer::Yes;
     }
     Answer ask_yes_no_cancel(const std::string& text) override
     {
         shown.push_back(text);
+        icons.emplace_back(text, Icon::Question);
         return next_answer(Answer::Cancel);
     }
     std::optional<std::string> open_file(const FileDialogSpec& dialog) override { return next_file(dialog); }

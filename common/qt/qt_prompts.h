@@ -5,8 +5,10 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
+#include <QSettings>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -43,6 +45,27 @@ inline QStringList qt_name_filters(const std::string& classic)
     return out;
 }
 
+// The folder each kind of file dialog last used, kept in the user's settings so that the next
+// dialog of that kind opens there, in this run and the next.
+class FileDialogFolders
+{
+public:
+    static QString key(const FileDialogSpec& dialog)
+    {
+        return QStringLiteral("FileDialogs/") + QString::fromStdString(file_dialog_kind(dialog));
+    }
+    // "" when none was used yet, or it is gone.
+    static QString folder_for(const FileDialogSpec& dialog)
+    {
+        const QString folder = QSettings().value(key(dialog)).toString();
+        return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
+    }
+    static void remember(const FileDialogSpec& dialog, const QString& chosen_file)
+    {
+        QSettings().setValue(key(dialog), QFileInfo(chosen_file).absolutePath());
+    }
+};
+
 class QtPrompts : public Prompts
 {
 public:
@@ -53,9 +76,18 @@ public:
 
     void set_parent(QWidget* parent) { m_parent = parent; }
 
-    void info(const std::string& text) override
+    void info(const std::string& text) override { message(Icon::Information, text); }
+    void message(Icon icon, const std::string& text) override
     {
-        QMessageBox::information(parent(), m_title, QString::fromLocal8Bit(text.c_str()));
+        const QString t = QString::fromLocal8Bit(text.c_str());
+        switch (icon) {
+        case Icon::Warning: QMessageBox::warning(parent(), m_title, t); break;
+        case Icon::Error: QMessageBox::critical(parent(), m_title, t); break;
+        case Icon::Question:
+            QMessageBox(QMessageBox::Question, m_title, t, QMessageBox::Ok, parent()).exec();
+            break;
+        default: QMessageBox::information(parent(), m_title, t); break;
+        }
     }
     void message(const std::string& text, const std::string& caption) override
     {
@@ -102,11 +134,19 @@ private:
         if (!ext.isEmpty())
             dlg.setDefaultSuffix(ext);
         dlg.setOption(QFileDialog::DontConfirmOverwrite, !dialog_spec.prompt_overwrite);
-        if (!dialog_spec.initial_name.empty())
-            dlg.selectFile(QString::fromStdString(dialog_spec.initial_name));
+        const QString initial = QString::fromStdString(dialog_spec.initial_name);
+        const QString folder = FileDialogFolders::folder_for(dialog_spec);
+        // A name with its own folder (Save As of an open file) opens there; otherwise the folder
+        // this kind of file was last taken from or put in.
+        if (!folder.isEmpty() && (initial.isEmpty() || QFileInfo(initial).fileName() == initial))
+            dlg.setDirectory(folder);
+        if (!initial.isEmpty())
+            dlg.selectFile(initial);
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
             return std::nullopt;
-        return dlg.selectedFiles().first().toStdString();
+        const QString chosen = dlg.selectedFiles().first();
+        FileDialogFolders::remember(dialog_spec, chosen);
+        return chosen.toStdString();
     }
 
     QPointer<QWidget> m_parent;

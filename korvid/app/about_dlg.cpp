@@ -4,6 +4,7 @@
 #include "korvid/ui/bitmap_button.h"
 #include "korvid/ui/skin.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 
 namespace korvid {
@@ -14,6 +15,14 @@ CAboutDlg::CAboutDlg(QWidget* parent) : CSkinnedDialog(QStringLiteral("About Kor
     m_ok = new CBitmapButton(QStringLiteral("OK"), this);
     m_ok->setGeometry(384, 126, 80, 34);
     connect(m_ok, &QAbstractButton::clicked, this, &QDialog::accept);
+    m_ok->setFocus();
+}
+
+void CAboutDlg::keyPressEvent(QKeyEvent* e)
+{
+    if (press_ok_on_enter(e, m_ok))
+        return;
+    QDialog::keyPressEvent(e);
 }
 
 void CAboutDlg::paintEvent(QPaintEvent* e)

@@ -15,6 +15,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    void keyPressEvent(QKeyEvent*) override;
 
 private:
     CBitmapButton* m_ok = nullptr;

@@ -3,6 +3,7 @@
 #include "korvid/ui/skin.h"
 
 #include <QLinearGradient>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
@@ -287,16 +288,34 @@ QPixmap emblem(int side)
     return pm;
 }
 
+QRect small_logo_text_rect()
+{
+    return QRect(17, 0, 45, 18);
+}
+
+QFont small_logo_font()
+{
+    // The largest bold size at which the whole name fits beside the emblem; the face the system
+    // substitutes for Arial decides, so it is measured rather than assumed.
+    const QString name = QStringLiteral("Korvid");
+    for (int px = 14; px > 8; --px) {
+        QFont f = skin::arial(px, QFont::Bold);
+        if (QFontMetrics(f).horizontalAdvance(name) <= small_logo_text_rect().width())
+            return f;
+    }
+    return skin::arial(9, QFont::Bold);
+}
+
 QPixmap small_logo()
 {
     QPixmap pm(62, 18);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
-    p.drawPixmap(0, 0, emblem(18));
-    p.setFont(skin::arial(14, QFont::Bold));
+    p.drawPixmap(0, 1, emblem(16));
+    p.setFont(small_logo_font());
     p.setPen(QColor(60, 100, 160));
-    p.drawText(QRectF(21, 0, 41, 18), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Korvid"));
+    p.drawText(small_logo_text_rect(), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Korvid"));
     return pm;
 }
 

@@ -21,6 +21,8 @@ void reset_startup_state(Database& db)
 CKorvidApp::CKorvidApp(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Korvid"));
+    // Where QSettings keeps what the user would not want to choose again (file dialog folders).
+    setOrganizationName(QStringLiteral("Korvid"));
 }
 
 CKorvidApp::~CKorvidApp()

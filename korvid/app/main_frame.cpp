@@ -11,16 +11,22 @@
 #include "korvid/ui/frameless_drag.h"
 #include "korvid/ui/skin.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
+#include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <QScreen>
 #include <QShortcut>
+#include <QToolTip>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace korvid {
 
@@ -85,18 +91,16 @@ CMainFrame::CMainFrame(Database& db, CKorvidDoc& doc, common::Prompts& prompts, 
     for (CMyMenu* m : {m_file, m_config, m_help}) {
         m_top->addMenu(m);
         m->m_pParent = m_top;
+        m->installEventFilter(this); // Left and Right move to the neighbouring popup
         connect(m, &CMyMenu::command, this, [this](uint32_t id) { on_command(id); });
     }
 
     m_db.clear();
     build_start_menus(*m_file, *m_config, *m_help);
+    bind_keys();
 
-    auto shortcut = [this](QKeySequence keys, uint32_t id) {
-        auto* s = new QShortcut(keys, this);
-        connect(s, &QShortcut::activated, this, [this, id] { on_command(id); });
-    };
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_O), ID_FILE_OPEN);
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_S), ID_FILE_SAVE);
+    m_hoverTimer.setInterval(HOVER_TIMER_MS);
+    connect(&m_hoverTimer, &QTimer::timeout, this, &CMainFrame::watch_pointer);
 
     // The rest of the top band moves the window, except in the full-screen layout.
     new FramelessDrag(this, [this](const QPoint& pos) {
@@ -105,12 +109,37 @@ CMainFrame::CMainFrame(Database& db, CKorvidDoc& doc, common::Prompts& prompts, 
     });
 
     m_doc.on_new_database = [this] { refresh_view(); };
+    m_doc.on_title_changed = [this] { update_title(); };
+    update_title();
     replace_view(LAYOUT_DOWNLOADER);
 }
 
 CMainFrame::~CMainFrame()
 {
     m_doc.on_new_database = nullptr;
+    m_doc.on_title_changed = nullptr;
+}
+
+void CMainFrame::bind_keys()
+{
+    for (uint32_t id : {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_APP_EXIT}) {
+        auto* s = new QShortcut(QKeySequence(QString::fromLatin1(command_accelerator(id))), this);
+        connect(s, &QShortcut::activated, this, [this, id] { on_command(id); });
+    }
+    // The menu bar is drawn by the frame, so its keys are bound here: Alt with a label's letter,
+    // and F10 for the first popup.
+    for (int popup = 0; popup < 3; ++popup) {
+        auto* s = new QShortcut(QKeySequence::mnemonic(QString::fromLatin1(menu_label_mnemonic_text(popup))), this);
+        connect(s, &QShortcut::activated, this, [this, popup] { open_menu_from_keyboard(popup); });
+    }
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(f10, &QShortcut::activated, this, [this] { open_menu_from_keyboard(0); });
+}
+
+void CMainFrame::update_title()
+{
+    setWindowTitle(QString::fromLocal8Bit(m_doc.title().c_str()));
+    update(0, 0, width(), MENU_LABEL_Y); // the name painted in the top band
 }
 
 CKorvidView* CMainFrame::downloader_view() const
@@ -231,6 +260,7 @@ void CMainFrame::goto_editor()
         return;
     m_hoverButton = -1;
     m_hoverLabel = -1;
+    m_hoverTimer.start(); // the status text goes back once the pointer is seen off the buttons
     m_mode = MODE_EDITOR;
     replace_view(LAYOUT_EDITOR);
     menus_to_editor(*m_file, *m_config);
@@ -242,6 +272,7 @@ void CMainFrame::goto_downloader()
         return;
     m_hoverButton = -1;
     m_hoverLabel = -1;
+    m_hoverTimer.start();
     m_mode = MODE_DOWNLOADER;
     replace_view(LAYOUT_DOWNLOADER);
     menus_to_downloader(*m_file, *m_config);
@@ -303,6 +334,7 @@ void CMainFrame::on_button(int index)
 {
     m_hoverButton = -1;
     m_pressedButton = -1;
+    m_hoverTimer.start();
     update();
     switch (index) {
     case 0: on_command(ID_FILE_OPEN); break;
@@ -340,7 +372,7 @@ void CMainFrame::drop_files(const std::vector<std::string>& paths)
 {
     const DropDecision d = decide_drop(m_mode, paths);
     if (d.kind == DropDecision::TooMany) {
-        m_prompts.info(d.message);
+        m_prompts.warning(d.message);
         return;
     }
     if (d.kind == DropDecision::Ask && !m_prompts.ask_yes_no(d.message))
@@ -397,6 +429,7 @@ void CMainFrame::paintEvent(QPaintEvent*)
         p.setPen(QColor(110, 132, 176));
         p.drawLine(0, TOP_BAND - 1, width(), TOP_BAND - 1);
         p.drawPixmap(10, 28, frame_skin::small_logo());
+        draw_document_name(p, 84, 28, 18);
     } else {
         p.drawPixmap(m_pieces.top_at, m_pieces.top);
         p.drawPixmap(m_pieces.left_at, m_pieces.left);
@@ -406,12 +439,13 @@ void CMainFrame::paintEvent(QPaintEvent*)
         p.setFont(skin::arial(20, QFont::Bold));
         p.setPen(QColor(60, 100, 160));
         p.drawText(QRect(TITLE_X, 22, 200, 28), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Korvid"));
+        if (m_mode == MODE_EDITOR)
+            draw_document_name(p, TITLE_X + QFontMetrics(p.font()).horizontalAdvance(QStringLiteral("Korvid")) + 12, 22, 28);
     }
     p.setRenderHint(QPainter::Antialiasing);
 
     // menu-bar labels
     p.setFont(m_menuFont);
-    const char* labels[3] = {"File", "Configuration", "Help"};
     for (int i = 0; i < 3; ++i) {
         QRect r = menu_label_rect(i);
         if (i == m_hoverLabel) {
@@ -422,7 +456,8 @@ void CMainFrame::paintEvent(QPaintEvent*)
         } else {
             p.setPen(QColor(28, 44, 80));
         }
-        p.drawText(r.adjusted(0, -1, 0, 1), Qt::AlignCenter, QString::fromLatin1(labels[i]));
+        p.drawText(r.adjusted(0, -1, 0, 1), Qt::AlignCenter | Qt::TextShowMnemonic,
+                   QString::fromLatin1(menu_label_mnemonic_text(i)));
     }
 
     // command buttons
@@ -443,6 +478,23 @@ void CMainFrame::paintEvent(QPaintEvent*)
     p.drawText(QRect(22, m_geo.status_top, width() - 44, 22), Qt::AlignLeft | Qt::AlignVCenter, m_status);
 }
 
+void CMainFrame::draw_document_name(QPainter& p, int x, int y, int h)
+{
+    // Between the title and the caption buttons, shortened in the middle when the name is long.
+    int right = width() - 8;
+    for (const auto& [kind, r] : m_geo.captions)
+        right = std::min(right, r.x - 12);
+    const QString name = QString::fromLocal8Bit(m_doc.display_name().c_str());
+    if (name.isEmpty() || right - x < 40)
+        return;
+    p.save();
+    p.setFont(skin::arial(14));
+    p.setPen(QColor(70, 90, 130));
+    const QString shown = QFontMetrics(p.font()).elidedText(name, Qt::ElideMiddle, right - x);
+    p.drawText(QRect(x, y, right - x, h), Qt::AlignLeft | Qt::AlignVCenter, shown);
+    p.restore();
+}
+
 void CMainFrame::open_menu(int popup)
 {
     CMyMenu* menus[3] = {m_file, m_config, m_help};
@@ -450,31 +502,109 @@ void CMainFrame::open_menu(int popup)
     menus[popup]->popup(mapToGlobal(QPoint(r.left() - 4, r.bottom() + 4)));
 }
 
-void CMainFrame::mouseMoveEvent(QMouseEvent* e)
+void CMainFrame::open_menu_from_keyboard(int popup)
 {
-    const QPoint pos = e->position().toPoint();
-    const int b = button_at(pos);
+    if (popup < 0 || popup > 2)
+        return;
+    CMyMenu* menus[3] = {m_file, m_config, m_help};
+    for (CMyMenu* m : menus)
+        if (m != menus[popup] && m->isVisible())
+            m->hide();
+    open_menu(popup);
+    for (QAction* a : menus[popup]->actions())
+        if (!a->isSeparator() && a->isEnabled()) {
+            menus[popup]->setActiveAction(a);
+            break;
+        }
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* e)
+{
+    if (e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        CMyMenu* menus[3] = {m_file, m_config, m_help};
+        for (int i = 0; i < 3; ++i) {
+            if (watched != menus[i] || (key != Qt::Key_Left && key != Qt::Key_Right))
+                continue;
+            const int next = (i + (key == Qt::Key_Right ? 1 : 2)) % 3;
+            menus[i]->hide();
+            // After the key has left the closing popup.
+            QMetaObject::invokeMethod(this, [this, next] { open_menu_from_keyboard(next); }, Qt::QueuedConnection);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+QString CMainFrame::tooltip_at(const QPoint& pos) const
+{
+    if (const int b = button_at(pos); b >= 0)
+        return QString::fromLatin1(command_prompt(button_command(b)));
+    if (const int c = caption_at(pos); c >= 0)
+        return QString::fromLatin1(caption_prompt(CaptionButton(c), m_layout == LAYOUT_FULL));
+    return {};
+}
+
+bool CMainFrame::event(QEvent* e)
+{
+    if (e->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(e);
+        const QString tip = tooltip_at(help->pos());
+        if (tip.isEmpty()) {
+            QToolTip::hideText();
+            e->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), tip, this);
+        }
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+void CMainFrame::set_hover(int b, int l, int c)
+{
     if (b != m_hoverButton) {
         m_hoverButton = b;
         set_status(b >= 0 ? QString::fromLatin1(command_prompt(button_command(b))) : QString::fromLatin1(IDLE_STATUS));
         update(0, BUTTON_ROW_Y - 2, width(), BUTTON_HEIGHT + 4);
+    } else if (b < 0) {
+        set_status(QString::fromLatin1(IDLE_STATUS)); // after a mode switch the prompt may linger
     }
-    const int l = label_at(pos);
-    const int c = caption_at(pos);
     if (l != m_hoverLabel || c != m_hoverCaption) {
         m_hoverLabel = l;
         m_hoverCaption = c;
         update(0, 0, width(), 72);
     }
+    // The watch runs while anything is lit: the pointer can leave straight into the view or off
+    // the window without the frame hearing of it.
+    if (b >= 0 || l >= 0 || c >= 0)
+        m_hoverTimer.start();
+    else
+        m_hoverTimer.stop();
+}
+
+void CMainFrame::watch_pointer()
+{
+    const QPoint pos = mapFromGlobal(QCursor::pos());
+    // Only where the frame itself is under the pointer: not over the view, nor another window.
+    const bool over_frame = rect().contains(pos) && !client_rect().contains(pos) &&
+                            QApplication::topLevelAt(QCursor::pos()) == this;
+    if (!over_frame) {
+        set_hover(-1, -1, -1);
+        return;
+    }
+    set_hover(button_at(pos), label_at(pos), caption_at(pos));
+}
+
+void CMainFrame::mouseMoveEvent(QMouseEvent* e)
+{
+    const QPoint pos = e->position().toPoint();
+    set_hover(button_at(pos), label_at(pos), caption_at(pos));
 }
 
 void CMainFrame::leaveEvent(QEvent*)
 {
-    if (m_hoverButton >= 0 || m_hoverLabel >= 0 || m_hoverCaption >= 0) {
-        m_hoverButton = m_hoverLabel = m_hoverCaption = -1;
-        set_status(QString::fromLatin1(IDLE_STATUS));
-        update();
-    }
+    set_hover(-1, -1, -1);
 }
 
 void CMainFrame::mousePressEvent(QMouseEvent* e)

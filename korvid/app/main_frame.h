@@ -8,9 +8,12 @@
 #include "korvid/ui/frame_view.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <string>
+
+class QPainter;
 
 namespace common {
 class Prompts;
@@ -43,6 +46,11 @@ public:
     CMyMenu* help_menu() const { return m_help; }
     const QString& status_text() const { return m_status; }
     int hovered_button() const { return m_hoverButton; }
+    // What a tooltip shows at a point of the window: the prompt of the frame button there, or "".
+    QString tooltip_at(const QPoint& pos) const;
+    // Opens a menu-bar popup as Alt with its letter or F10 does, its first item active.
+    void open_menu_from_keyboard(int popup);
+    bool hover_timer_running() const { return m_hoverTimer.isActive(); }
 
     // Where things are drawn, in window coordinates.
     QRect client_rect() const;
@@ -72,6 +80,8 @@ protected:
     void dragEnterEvent(QDragEnterEvent*) override;
     void dropEvent(QDropEvent*) override;
     void resizeEvent(QResizeEvent*) override;
+    bool event(QEvent*) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void replace_view(int layout);
@@ -79,6 +89,13 @@ private:
     void open_menu(int popup);
     void set_status(const QString& text);
     void refresh_view();
+    void update_title();
+    // The document's name in the top band, from `x` to the caption buttons.
+    void draw_document_name(QPainter& p, int x, int y, int h);
+    // The 30 ms watch: where the pointer is now decides the lit button, label and caption button.
+    void watch_pointer();
+    void set_hover(int button, int label, int caption);
+    void bind_keys();
     void show_about();
     int button_at(const QPoint& pos) const;
     int label_at(const QPoint& pos) const;
@@ -106,6 +123,7 @@ private:
     QPointer<QWidget> m_view;
     EditorViewFactory m_editorFactory;
 
+    QTimer m_hoverTimer;
     int m_hoverButton = -1;
     int m_hoverLabel = -1;
     int m_hoverCaption = -1;

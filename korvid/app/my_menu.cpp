@@ -203,7 +203,7 @@ std::vector<std::string> CMyMenu::item_texts() const
 {
     std::vector<std::string> out;
     for (QAction* a : actions())
-        out.push_back(a->isSeparator() ? std::string("---") : a->text().toStdString());
+        out.push_back(a->isSeparator() ? std::string("---") : a->text().section(QLatin1Char('\t'), 0, 0).toStdString());
     return out;
 }
 

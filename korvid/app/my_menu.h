@@ -36,7 +36,8 @@ public:
     bool remove(uint32_t id) override { return RemoveMenu(id); }
 
     const std::vector<std::unique_ptr<MenuItemRecord>>& records() const { return m_items; }
-    // The items as shown, for a glance or a test: texts with "---" for separators.
+    // The items as shown, for a glance or a test: texts without their accelerator, "---" for
+    // separators.
     std::vector<std::string> item_texts() const;
     // The menu that holds this one (the top menu of the frame).
     QMenu* m_pParent = nullptr;

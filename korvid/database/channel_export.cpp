@@ -311,7 +311,7 @@ int save_channel_tables(const Database& db, const std::string& path, common::Pro
     prompts.set_busy(false);
     if (result == ChannelExport::Ok)
         return 1;
-    prompts.info(channel_export_message(result, path));
+    prompts.error(channel_export_message(result, path));
     return 0;
 }
 

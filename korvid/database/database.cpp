@@ -138,7 +138,7 @@ int Database::take_back_image(const uint8_t* src, common::Prompts& prompts)
     if (is_valid())
         return 1;
     clear();
-    prompts.info("Wrong DB : syscode");
+    prompts.error("Wrong DB : syscode");
     return 0;
 }
 

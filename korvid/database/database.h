@@ -44,6 +44,9 @@ public:
         return fav_index + fav_list_index(group, type) * MAX_FAVCHAN_NUM;
     }
     bool is_valid() const { return system.syscode == DB_SYSCODE_VALUE; }
+    // Something the receiver may be given: loaded or received, and not cleared by a failed check
+    // since. Sending empty tables would wipe the receiver's channel list.
+    bool sendable() const { return present && is_valid(); }
 
     // Image. Both return DB_IMAGE_SIZE; the buffer holds at least that many bytes and, for pack,
     // was zeroed by the caller.

@@ -30,6 +30,41 @@ CKorvidDoc::CKorvidDoc(Database& db, common::Prompts& prompts)
 {
 }
 
+void CKorvidDoc::set_file_name(const std::string& name)
+{
+    if (name == file_name_)
+        return;
+    file_name_ = name;
+    if (on_title_changed)
+        on_title_changed();
+}
+
+void CKorvidDoc::set_modified(bool modified)
+{
+    if (modified == modified_)
+        return;
+    modified_ = modified;
+    if (on_title_changed)
+        on_title_changed();
+}
+
+std::string CKorvidDoc::display_name() const
+{
+    std::string name = file_name_.substr(file_name_.find_last_of("/\\") + 1);
+    if (name.empty()) {
+        if (!modified_)
+            return {};
+        name = "Untitled";
+    }
+    return modified_ ? name + "*" : name;
+}
+
+std::string CKorvidDoc::title() const
+{
+    const std::string name = display_name();
+    return name.empty() ? std::string("Korvid") : name + " - Korvid";
+}
+
 common::FileDialogSpec CKorvidDoc::ird_dialog(bool for_saving)
 {
     common::FileDialogSpec d;
@@ -43,7 +78,8 @@ void CKorvidDoc::open_from_menu()
 {
     if (db_.present)
         ask_save_changes(); // whatever the answer, the Open goes on
-    modified_ = false;
+    // The flag goes only with the tables it speaks of: a cancelled dialog or a file that cannot be
+    // read leaves the edits in memory, and closing must still ask about them.
     auto path = prompts_.open_file(ird_dialog(false));
     if (!path)
         return;
@@ -57,7 +93,7 @@ void CKorvidDoc::open_file(const std::string& path, bool from_menu)
     std::vector<uint8_t> buffer;
     IrdLoad loaded = load_ird_file(path, buffer);
     if (loaded != IrdLoad::Ok) {
-        prompts_.info(ird_load_message(loaded, path));
+        prompts_.error(ird_load_message(loaded, path));
         return;
     }
     std::optional<BusyCursor> busy;
@@ -66,26 +102,36 @@ void CKorvidDoc::open_file(const std::string& path, bool from_menu)
         db_.clear();
     }
     read_database(db_, buffer.data(), g_BuyerCode, g_ModelCode);
+    // The tables in memory have been replaced (or cleared), whatever the check says; a flag left
+    // set would have Save write them over the file of the edits they replaced.
+    set_modified(false);
     if (db_.is_valid()) {
         if (from_menu)
-            file_name_ = path;
+            set_file_name(path);
         db_.present = true;
-        if (on_new_database)
-            on_new_database();
     } else {
-        prompts_.info(common::strfmt("syscode case %d(0x%04x)", from_menu ? 3 : 4, db_.system.syscode));
+        prompts_.error(common::strfmt("syscode case %d(0x%04x)", from_menu ? 3 : 4, db_.system.syscode));
         db_.clear();
-        prompts_.info("Wrong DB : syscode");
+        prompts_.error("Wrong DB : syscode");
     }
+    // Cleared tables are a change too: a page still listing the old rows would edit slots that
+    // are free now.
+    database_changed();
+}
+
+void CKorvidDoc::database_changed()
+{
+    if (on_new_database)
+        on_new_database();
 }
 
 bool CKorvidDoc::write_to(const std::string& path, const char* failure_message)
 {
     if (!write_database_file(db_, g_BuyerCode, g_ModelCode, path)) {
-        prompts_.info(failure_message);
+        prompts_.error(failure_message);
         return false;
     }
-    modified_ = false;
+    set_modified(false);
     return true;
 }
 
@@ -104,7 +150,7 @@ bool CKorvidDoc::save()
 bool CKorvidDoc::frame_save(bool on_editor_page)
 {
     if (!on_editor_page) {
-        prompts_.info("not db page");
+        prompts_.warning("not db page");
         return false;
     }
     BusyCursor busy(prompts_);
@@ -120,7 +166,7 @@ bool CKorvidDoc::save_as()
         return false;
     if (!write_to(*chosen, "Failed to save document."))
         return false;
-    file_name_ = *chosen;
+    set_file_name(*chosen);
     return true;
 }
 
@@ -141,16 +187,17 @@ bool CKorvidDoc::ask_save_changes()
 
 int CKorvidDoc::save_received(const uint8_t* image, const std::string& path)
 {
-    if (!db_.take_back_image(image, prompts_))
+    if (!db_.take_back_image(image, prompts_)) {
+        database_changed();
         return 0;
-    file_name_ = path;
+    }
+    set_file_name(path);
     {
         BusyCursor busy(prompts_);
         write_to(path, "Can't save to this file");
     }
     db_.present = true;
-    if (on_new_database)
-        on_new_database();
+    database_changed();
     return 1;
 }
 

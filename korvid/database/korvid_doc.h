@@ -16,11 +16,20 @@ public:
 
     Database& database() { return db_; }
     const std::string& file_name() const { return file_name_; }
-    void set_file_name(const std::string& name) { file_name_ = name; }
+    void set_file_name(const std::string& name);
     bool is_modified() const { return modified_; }
-    void set_modified(bool modified = true) { modified_ = modified; }
+    void set_modified(bool modified = true);
 
-    // Called after a database has been loaded or received, so that every view refreshes.
+    // What the desktop shows for the window: "NAME.ird - Korvid", with a mark after the name
+    // while there are unsaved changes.
+    std::string title() const;
+    // The file's name as the title shows it ("list.ird*"); "" with no file and no changes.
+    std::string display_name() const;
+    // Called when the title changes (file name or modified flag).
+    std::function<void()> on_title_changed;
+
+    // Called whenever the tables were replaced or cleared (loaded, received, or failed their check),
+    // so that every view shows them again.
     std::function<void()> on_new_database;
 
     static common::FileDialogSpec ird_dialog(bool for_saving);
@@ -47,6 +56,7 @@ private:
     bool write_to(const std::string& path, const char* failure_message);
     // Shared tail of both opens: read the file, check the system code.
     void open_file(const std::string& path, bool from_menu);
+    void database_changed();
 
     Database& db_;
     common::Prompts& prompts_;

@@ -156,11 +156,11 @@ void ChannelDialog::spin(EditState& edit, int steps)
 bool ChannelDialog::check_pid(const EditState& edit, int max, long& value) const
 {
     if (!read_integer_text(edit.text, value)) {
-        prompts_.info("Please enter an integer.");
+        prompts_.warning("Please enter an integer.");
         return false;
     }
     if (value < PID_MIN || value > max) {
-        prompts_.info(common::strfmt("Please enter an integer between %d and %d.", PID_MIN, max));
+        prompts_.warning(common::strfmt("Please enter an integer between %d and %d.", PID_MIN, max));
         return false;
     }
     return true;
@@ -169,7 +169,7 @@ bool ChannelDialog::check_pid(const EditState& edit, int max, long& value) const
 bool ChannelDialog::ok()
 {
     if (name_.text.size() > NAME_CHARS) {
-        prompts_.info(common::strfmt("Please enter no more than %d characters.", int(NAME_CHARS)));
+        prompts_.warning(common::strfmt("Please enter no more than %d characters.", int(NAME_CHARS)));
         return false;
     }
     long video = INVALID_PID, audio = 0, pcr = 0;
@@ -185,11 +185,11 @@ bool ChannelDialog::ok()
     else if (!check_pid(pcr_, PID_MAX, pcr))
         return false;
     if (!sat_.has_selection()) {
-        prompts_.info("Satellite is not selected");
+        prompts_.warning("Satellite is not selected");
         return false;
     }
     if (!tp_.has_selection()) {
-        prompts_.info("Transponder is not selected");
+        prompts_.warning("Transponder is not selected");
         return false;
     }
 

@@ -247,7 +247,7 @@ void ChannelPageBase::add()
     Database& db = ctx_.db;
     const int target = first_free_slot();
     if (target < 0) {
-        ctx_.prompts.info("Channel is Full");
+        ctx_.prompts.warning("Channel is Full");
         return;
     }
     EditorSelection& sel = ctx_.selection();
@@ -265,7 +265,7 @@ void ChannelPageBase::add()
     const SearchResult found = search_duplicates(db, type_, rec);
     if (found.duplicate >= 0) {
         const int number = tv() ? found.duplicate + 1 : found.duplicate - (MAX_TV_CHAN_NUM - 1);
-        ctx_.prompts.info(common::strfmt("Same Channel exist = %d", number));
+        ctx_.prompts.warning(common::strfmt("Same Channel exist = %d", number));
         return;
     }
     int shown;
@@ -299,11 +299,11 @@ void ChannelPageBase::add()
 void ChannelPageBase::edit()
 {
     if (list_.selected.empty()) {
-        ctx_.prompts.info("No item is selected!");
+        ctx_.prompts.warning("No item is selected!");
         return;
     }
     if (list_.selected.size() > 1) {
-        ctx_.prompts.info("Only one select!");
+        ctx_.prompts.warning("Only one select!");
         return;
     }
     Database& db = ctx_.db;
@@ -331,7 +331,7 @@ void ChannelPageBase::edit()
 void ChannelPageBase::remove()
 {
     if (list_.selected.empty()) {
-        ctx_.prompts.info("No Item");
+        ctx_.prompts.warning("No Item");
         return;
     }
     if (!ctx_.prompts.ask_yes_no("Delete it ?"))

@@ -11,6 +11,14 @@ bool satellite_used(const Database& db, int slot)
     return slot >= 0 && slot < MAX_SAT_NUM && db.satellites[slot].sat_id < INVALID_SATID;
 }
 
+bool satellite_name_taken(const Database& db, const std::string& name, int skip_slot)
+{
+    for (int s = 0; s < SAT_HALF_NUM; ++s)
+        if (s != skip_slot && satellite_used(db, s) && satellite_name(db, s) == name)
+            return true;
+    return false;
+}
+
 bool transponder_used(const Database& db, int index)
 {
     return index >= 0 && index < MAX_TP_NUM && db.transponders[index].sat_id < INVALID_SATID;

@@ -11,6 +11,9 @@ bool satellite_used(const Database& db, int slot);
 bool transponder_used(const Database& db, int index);
 bool channel_used(const Database& db, int global_index);
 
+// True when a used satellite of the first half other than `skip_slot` (-1: none) has exactly this
+// name; a satellite and its twin share their name, so the first half is enough.
+bool satellite_name_taken(const Database& db, const std::string& name, int skip_slot);
 // The name in a satellite's cell, read no further than the stored bytes.
 std::string satellite_name(const Database& db, int slot);
 // Writes the name NUL-padded over the whole cell.

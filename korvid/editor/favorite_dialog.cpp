@@ -114,11 +114,11 @@ void FavoriteDialog::add_selected()
         return;
     if (chosen.size() == 1) {
         if (favorites_.rows.size() >= MAX_FAVCHAN_NUM) {
-            prompts_.info("Favorite channel at this group is full !");
+            prompts_.warning("Favorite channel at this group is full !");
             return;
         }
         if (in_favorites(chosen.front())) {
-            prompts_.info("Same channel already exist");
+            prompts_.warning("Same channel already exist");
             return;
         }
         favorites_.rows.push_back(make_row(chosen.front()));
@@ -128,7 +128,7 @@ void FavoriteDialog::add_selected()
     bool added = false;
     for (int g : chosen) {
         if (favorites_.rows.size() >= MAX_FAVCHAN_NUM) {
-            prompts_.info("Favorite channel at this group is full !");
+            prompts_.warning("Favorite channel at this group is full !");
             break;
         }
         if (in_favorites(g))
@@ -162,11 +162,11 @@ bool FavoriteDialog::drop_on_favorites()
     if (chosen.empty())
         return false;
     if (chosen.size() + favorites_.rows.size() > MAX_FAVCHAN_NUM) {
-        prompts_.info("Favorite item at this group is full !");
+        prompts_.warning("Favorite item at this group is full !");
         return false;
     }
     if (chosen.size() == 1 && in_favorites(chosen.front())) {
-        prompts_.info("Same Channel already exist");
+        prompts_.warning("Same Channel already exist");
         return false;
     }
     size_t pos = at < 0 ? favorites_.rows.size() : size_t(at);

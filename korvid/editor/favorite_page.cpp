@@ -108,7 +108,7 @@ void FavoritePage::modify()
 {
     Database& db = ctx_.db;
     if (db.system.chan_count[type_] == 0) {
-        ctx_.prompts.info("There is no channel!");
+        ctx_.prompts.warning("There is no channel!");
         return;
     }
     const int g = group();

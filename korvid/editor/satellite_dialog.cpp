@@ -206,8 +206,10 @@ bool SatelliteDialog::click_antenna(int button)
 
 bool SatelliteDialog::ok()
 {
+    focus_ = FOCUS_NONE;
     if (name_.text.empty()) {
-        prompts_.info("SAT Name is not correct!");
+        prompts_.warning("SAT Name is not correct!");
+        focus_ = FOCUS_NAME;
         return false;
     }
     tSatellite r = record_;
@@ -222,7 +224,8 @@ bool SatelliteDialog::ok()
     uint16_t low = 0, high = 0;
     if (!read_frequency(low_.text, low) || !read_frequency(high_.text, high) || high < low ||
         (low == 0 && high == 0)) {
-        prompts_.info("Please check LNB value!");
+        prompts_.warning("Please check LNB value!");
+        focus_ = low_.enabled ? FOCUS_LOW : FOCUS_NONE;
         return false;
     }
     r.lnb_type = lnb_type_from_frequencies(low, high);
@@ -264,10 +267,17 @@ bool SatelliteDialog::ok()
 
     int16_t position = 0;
     if (!parse_degree(degree_.text, position)) {
-        prompts_.info("The degree format is wrong");
+        prompts_.warning("The degree format is wrong");
+        focus_ = FOCUS_DEGREE;
         return false;
     }
     r.position = position;
+
+    if (name_taken && name_taken(name_.text)) {
+        prompts_.warning("Same Name SAT already exist");
+        focus_ = FOCUS_NAME;
+        return false;
+    }
 
     record_ = r;
     result_name_ = name_.text;

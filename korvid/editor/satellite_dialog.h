@@ -8,6 +8,7 @@
 #include "korvid/editor/combo_state.h"
 #include "korvid/editor/edit_state.h"
 
+#include <functional>
 #include <string>
 
 namespace korvid {
@@ -55,7 +56,20 @@ public:
     static constexpr size_t FREQ_CHARS = 5;
     static constexpr size_t DEGREE_CHARS = 6;
 
+    // The control that should have the keyboard after OK was refused.
+    enum Focus
+    {
+        FOCUS_NONE = 0,
+        FOCUS_NAME,
+        FOCUS_LOW,
+        FOCUS_DEGREE
+    };
+
     SatelliteDialog(const tSatellite& record, const std::string& name, common::Prompts& prompts);
+
+    // Set by the page: true when another satellite already carries this name. OK checks it last,
+    // so that a clash is reported while the dialog and what was typed are still there.
+    std::function<bool(const std::string&)> name_taken;
 
     static const char* antenna_button_text(int button);
     const CheckState& antenna_button(int button) const { return antenna_[button]; }
@@ -87,6 +101,7 @@ public:
     // OK: true when the dialog closes and record()/name() hold the result; false when a message was
     // shown and the dialog stays open.
     bool ok();
+    Focus focus() const { return focus_; }
 
     const tSatellite& record() const { return record_; }
     const std::string& name() const { return result_name_; }
@@ -107,6 +122,7 @@ private:
     CheckState v012_, k22_;
     ComboState diseqc_, port_;
     EditState degree_;
+    Focus focus_ = FOCUS_NONE;
 };
 
 } // namespace korvid

@@ -2,6 +2,7 @@
 
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/satellite_dialog.h"
+#include "korvid/editor/satellite_texts.h"
 
 namespace korvid {
 
@@ -24,7 +25,7 @@ void SatellitePage::add()
     Database& db = ctx_.db;
     const int slot = find_free_satellite_slot(db);
     if (slot < 0) {
-        ctx_.prompts.info("All SAT slot is full");
+        ctx_.prompts.warning("All SAT slot is full");
         return;
     }
     // Loop and Twin leave no tuner to pick; a new satellite then carries the database's own wiring,
@@ -37,9 +38,12 @@ void SatellitePage::add()
         connection = TUNER_TWIN;
 
     tSatellite working = db.satellites[slot];
+    // A free slot may hold a type with no frequencies to match; OK would refuse it as it opens.
+    apply_lnb_type_frequencies(working);
     working.tuner_connection = connection == TUNER_T1 && selection == TUNER_SEL_T2 ? TUNER_T2 : connection;
     working.sat_id = uint8_t(satellite_in_half(slot, selection));
     SatelliteDialog dialog(working, satellite_name(db, slot), ctx_.prompts);
+    dialog.name_taken = [this](const std::string& name) { return satellite_name_taken(ctx_.db, name, -1); };
     if (!ctx_.dialogs.satellite || !ctx_.dialogs.satellite(dialog))
         return;
 
@@ -47,11 +51,10 @@ void SatellitePage::add()
     rec.sat_id = uint8_t(slot);
     rec.tuner_connection = connection;
     const std::string& name = dialog.name();
-    for (int s = 0; s < SAT_HALF_NUM; ++s)
-        if (satellite_used(db, s) && satellite_name(db, s) == name) {
-            ctx_.prompts.info("Same Name SAT already exist");
-            return;
-        }
+    if (satellite_name_taken(db, name, -1)) {
+        ctx_.prompts.warning("Same Name SAT already exist");
+        return;
+    }
 
     db.satellites[slot] = rec;
     store_satellite_name(db, slot, name);

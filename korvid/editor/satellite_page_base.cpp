@@ -95,16 +95,39 @@ void SatellitePageBase::double_click_row(int row)
     edit();
 }
 
-void SatellitePageBase::edit()
+bool SatellitePageBase::row_matches(int row) const
+{
+    if (row < 0 || row >= int(list_.rows.size()))
+        return false;
+    const ListState::Row& shown = list_.rows[size_t(row)];
+    return satellite_used(ctx_.db, shown.item_data) && make_row(row, shown.item_data).texts == shown.texts;
+}
+
+int SatellitePageBase::checked_selection()
 {
     const int row = list_.single_selection();
+    if (row < 0 || row_matches(row))
+        return row;
+    // The tables changed under the list (a load that failed its check, a receive): show them as
+    // they are instead of writing through a row that names another or a free slot.
+    remembered_ = -1;
+    fill_list();
+    return -1;
+}
+
+void SatellitePageBase::edit()
+{
+    const int row = checked_selection();
     if (row < 0) {
-        ctx_.prompts.info("No Item is selected!");
+        ctx_.prompts.warning("No Item is selected!");
         return;
     }
     Database& db = ctx_.db;
     const int id = satellite_in_half(list_.rows[size_t(row)].item_data, edit_tuner_selection());
     SatelliteDialog dialog(db.satellites[id], satellite_name(db, id), ctx_.prompts);
+    dialog.name_taken = [this, id](const std::string& name) {
+        return satellite_name_taken(ctx_.db, name, satellite_t1(id));
+    };
     if (!ctx_.dialogs.satellite || !ctx_.dialogs.satellite(dialog))
         return;
 
@@ -116,11 +139,10 @@ void SatellitePageBase::edit()
         return; // nothing the receiver would see has changed
 
     const int t1 = satellite_t1(id);
-    for (int s = 0; s < SAT_HALF_NUM; ++s)
-        if (s != t1 && satellite_used(db, s) && satellite_name(db, s) == name) {
-            ctx_.prompts.info("Same Name SAT already exist");
-            return;
-        }
+    if (satellite_name_taken(db, name, t1)) {
+        ctx_.prompts.warning("Same Name SAT already exist");
+        return;
+    }
 
     store_satellite_name(db, t1, name);
     store_satellite_name(db, t1 + SAT_HALF_NUM, name);
@@ -140,14 +162,14 @@ void SatellitePageBase::edit()
 
 void SatellitePageBase::remove()
 {
-    const int row = list_.single_selection();
+    const int row = checked_selection();
     if (row < 0) {
-        ctx_.prompts.info("No Item");
+        ctx_.prompts.warning("No Item");
         return;
     }
     const int slot = satellite_t1(list_.rows[size_t(row)].item_data);
     if (slot < 32) {
-        ctx_.prompts.info("You can't delete default SAT");
+        ctx_.prompts.warning("You can't delete default SAT");
         return;
     }
     if (!ctx_.prompts.ask_yes_no("Delete it?"))

@@ -53,6 +53,11 @@ protected:
 
     void fill_list();
     ListState::Row make_row(int row_number, int sat_id) const;
+    // True when the row still shows the satellite its slot holds.
+    bool row_matches(int row) const;
+    // The one selected row when it still matches its slot; otherwise -1, and a stale list is
+    // refilled from the tables.
+    int checked_selection();
     // Selects and shows the row of a satellite id when it is listed; returns the row or -1.
     int select_item(int sat_id);
 

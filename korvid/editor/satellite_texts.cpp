@@ -131,4 +131,14 @@ uint16_t fixed_lnb_frequency(uint8_t lnb_type)
     return (lnb_type >= SINGLE_5150 && lnb_type <= SINGLE_11475) ? FIXED_FREQUENCIES[lnb_type] : 0;
 }
 
+void apply_lnb_type_frequencies(tSatellite& sat)
+{
+    if (sat.lnb_type == UNI_LNB) {
+        sat.lnb_freq_low = 9750;
+        sat.lnb_freq_high = 10600;
+    } else if (const uint16_t f = fixed_lnb_frequency(sat.lnb_type)) {
+        sat.lnb_freq_low = sat.lnb_freq_high = f;
+    }
+}
+
 } // namespace korvid

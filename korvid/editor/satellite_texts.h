@@ -25,5 +25,8 @@ int parse_degree(const std::string& text, int16_t& position);
 uint8_t lnb_type_from_frequencies(uint16_t low, uint16_t high);
 // The local oscillator of the fixed single-frequency types 1 to 8; 0 for the others.
 uint16_t fixed_lnb_frequency(uint8_t lnb_type);
+// Gives a record the frequencies its LNB type stands for (9750/10600 for UNI_LNB, the one
+// frequency twice for the fixed types); a user-defined LNB keeps what it holds.
+void apply_lnb_type_frequencies(tSatellite& sat);
 
 } // namespace korvid

@@ -137,10 +137,10 @@ bool TransponderDialog::ok()
     for (int i = 0; i < 2; ++i) {
         switch (read_integer(edits[i]->text, values[i])) {
         case IntegerText::NotInteger:
-            prompts_.info("Please enter an integer.");
+            prompts_.warning("Please enter an integer.");
             return false;
         case IntegerText::OutOfRange:
-            prompts_.info(common::strfmt("Please enter an integer between %d and %d.", SPIN_MIN, SPIN_MAX));
+            prompts_.warning(common::strfmt("Please enter an integer between %d and %d.", SPIN_MIN, SPIN_MAX));
             return false;
         case IntegerText::Ok:
             break;

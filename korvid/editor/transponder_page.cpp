@@ -146,7 +146,7 @@ void TransponderPage::add()
     Database& db = ctx_.db;
     const int entry = find_free_transponder(db);
     if (entry < 0) {
-        ctx_.prompts.info("All Transponder slot is full");
+        ctx_.prompts.warning("All Transponder slot is full");
         return;
     }
     tTransponder working{};
@@ -156,15 +156,15 @@ void TransponderPage::add()
         return;
     tTransponder rec = dialog.record();
     if (!dialog.link_sat_chosen() || rec.sat_id >= SAT_HALF_NUM) {
-        ctx_.prompts.info("SAT Infomation is not correct");
+        ctx_.prompts.warning("SAT Infomation is not correct");
         return;
     }
     if (!valid_values(rec)) {
-        ctx_.prompts.info("Transponder value is not valid");
+        ctx_.prompts.warning("Transponder value is not valid");
         return;
     }
     if (find_duplicate(db, rec, DuplicateRule::Exact, -1) >= 0) {
-        ctx_.prompts.info("Same Transponder already exist");
+        ctx_.prompts.warning("Same Transponder already exist");
         return;
     }
     store_pair(entry, rec);
@@ -186,11 +186,25 @@ void TransponderPage::add()
     ctx_.mark_modified();
 }
 
-void TransponderPage::edit()
+int TransponderPage::checked_selection()
 {
     const int row = list_.single_selection();
+    if (row < 0)
+        return row;
+    const ListState::Row& shown = list_.rows[size_t(row)];
+    if (transponder_used(ctx_.db, shown.item_data) && make_row(row, shown.item_data).texts == shown.texts)
+        return row;
+    // The tables changed under the list: show them as they are rather than write through a row
+    // that names a slot holding something else now.
+    on_new_database();
+    return -1;
+}
+
+void TransponderPage::edit()
+{
+    const int row = checked_selection();
     if (row < 0) {
-        ctx_.prompts.info("No Item is selected!");
+        ctx_.prompts.warning("No Item is selected!");
         return;
     }
     Database& db = ctx_.db;
@@ -201,11 +215,11 @@ void TransponderPage::edit()
         return;
     const tTransponder rec = dialog.record();
     if (!valid_values(rec)) {
-        ctx_.prompts.info("Transponder value is not valid");
+        ctx_.prompts.warning("Transponder value is not valid");
         return;
     }
     if (find_duplicate(db, rec, DuplicateRule::Within3, entry) >= 0) {
-        ctx_.prompts.info("Same Transponder already exist");
+        ctx_.prompts.warning("Same Transponder already exist");
         return;
     }
     const tTransponder before[2] = {db.transponders[entry], db.transponders[entry + TP_HALF_NUM]};
@@ -220,9 +234,9 @@ void TransponderPage::edit()
 
 void TransponderPage::remove()
 {
-    const int row = list_.single_selection();
+    const int row = checked_selection();
     if (row < 0) {
-        ctx_.prompts.info("No Item");
+        ctx_.prompts.warning("No Item");
         return;
     }
     if (!ctx_.prompts.ask_yes_no("Delete it?"))

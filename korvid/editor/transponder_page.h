@@ -50,6 +50,9 @@ public:
 
 private:
     ListState::Row make_row(int row_number, int index) const;
+    // The one selected row when it still shows its slot as the tables hold it; else -1 and the
+    // list is refilled.
+    int checked_selection();
     void fill_db_combo();
     void fill_list();
     // Writes a first-half entry and its second-half copy.

@@ -39,13 +39,56 @@ const char* command_prompt(uint32_t id)
     }
 }
 
+const char* command_accelerator(uint32_t id)
+{
+    switch (id) {
+    case ID_FILE_OPEN: return "Ctrl+O";
+    case ID_FILE_SAVE: return "Ctrl+S";
+    case ID_FILE_SAVE_AS: return "Ctrl+Shift+S";
+    case ID_APP_EXIT: return "Ctrl+Q";
+    default: return "";
+    }
+}
+
+const char* caption_prompt(CaptionButton which, bool full_screen)
+{
+    switch (which) {
+    case CAPTION_MINIMISE: return "Minimize";
+    case CAPTION_FULL_SCREEN: return full_screen ? "Restore window size" : "Full screen";
+    case CAPTION_CLOSE: return "Close";
+    }
+    return "";
+}
+
+const char* menu_label_mnemonic_text(int popup)
+{
+    static const char* const labels[3] = {"&File", "&Configuration", "&Help"};
+    return popup >= 0 && popup < 3 ? labels[popup] : "";
+}
+
 static const uint32_t ITEM = MF_STRING;
+
+namespace {
+
+// An item text with its accelerator after a tab, as the menu draws it.
+std::string with_accelerator(uint32_t id, const char* text)
+{
+    const char* keys = command_accelerator(id);
+    return *keys ? std::string(text) + "\t" + keys : std::string(text);
+}
+
+void append_command(MenuEditor& menu, uint32_t id, const char* text)
+{
+    menu.append(ITEM, id, with_accelerator(id, text).c_str());
+}
+
+} // namespace
 
 void build_start_menus(MenuEditor& file, MenuEditor& config, MenuEditor& help)
 {
-    file.append(ITEM, ID_FILE_OPEN, "Open");
+    append_command(file, ID_FILE_OPEN, "Open");
     file.append(MF_SEPARATOR, 0, "");
-    file.append(ITEM, ID_APP_EXIT, "Exit");
+    append_command(file, ID_APP_EXIT, "Exit");
     config.append(ITEM, ID_SERIAL_PORT, "Serial Port");
     help.append(ITEM, ID_APP_ABOUT, "About Korvid...");
     help.append(MF_SEPARATOR, 0, "");
@@ -61,12 +104,12 @@ void menus_to_editor(MenuEditor& file, MenuEditor& config)
 
     file.remove(0);
     file.remove(ID_APP_EXIT);
-    file.append(ITEM, ID_FILE_SAVE, "Save");
-    file.append(ITEM, ID_FILE_SAVE_AS, "Save As...");
+    append_command(file, ID_FILE_SAVE, "Save");
+    append_command(file, ID_FILE_SAVE_AS, "Save As...");
     file.append(MF_SEPARATOR, 0, "");
     file.append(ITEM, ID_SAVE_CHANNELS, "Save Channels...");
     file.append(MF_SEPARATOR, 0, "");
-    file.append(ITEM, ID_APP_EXIT, "Exit");
+    append_command(file, ID_APP_EXIT, "Exit");
 }
 
 void menus_to_downloader(MenuEditor& file, MenuEditor& config)

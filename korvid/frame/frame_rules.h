@@ -40,6 +40,18 @@ const std::vector<int>& visible_buttons(FrameMode mode);
 const char* command_prompt(uint32_t id);
 // What the status text returns to when the pointer leaves the buttons.
 constexpr const char* IDLE_STATUS = "Korvid";
+// How often the frame looks where the pointer is while a button or label is lit, in ms.
+constexpr int HOVER_TIMER_MS = 30;
+// The key of a command as a desktop user expects it ("Ctrl+O"); "" when it has none. The menu
+// shows it right-aligned after the item text, and the frame binds the same keys.
+const char* command_accelerator(uint32_t id);
+// The words a frame button's tooltip shows: a command button's status prompt, and for the caption
+// buttons what they do.
+enum CaptionButton : int;
+const char* caption_prompt(CaptionButton which, bool full_screen);
+
+// The three menu-bar labels with the letter that opens them with Alt ("&File").
+const char* menu_label_mnemonic_text(int popup);
 
 // The three popup menus are edited through this, so that the switch rules are the same for the
 // owner-drawn menus on screen and for a plain list in a test.
@@ -62,7 +74,7 @@ struct Rect
     bool contains(int px, int py) const { return px >= x && py >= y && px < x + w && py < y + h; }
 };
 
-enum CaptionButton
+enum CaptionButton : int
 {
     CAPTION_MINIMISE = 0,
     CAPTION_FULL_SCREEN = 1,

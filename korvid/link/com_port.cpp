@@ -138,7 +138,7 @@ CComPort::~CComPort()
 void CComPort::fail_message(int n)
 {
     if (m_prompts)
-        m_prompts->info(common::strfmt("Can not open COM%d", n));
+        m_prompts->error(common::strfmt("Can not open COM%d", n));
 }
 
 bool CComPort::configure(int fd)

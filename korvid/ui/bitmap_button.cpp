@@ -2,6 +2,7 @@
 
 #include "korvid/ui/skin.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 
 namespace korvid {
@@ -36,6 +37,25 @@ void CBitmapButton::enterEvent(QEnterEvent*)
 {
     m_hot = true;
     update();
+}
+
+void CBitmapButton::keyPressEvent(QKeyEvent* e)
+{
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && !e->isAutoRepeat()) {
+        click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(e);
+}
+
+bool press_ok_on_enter(QKeyEvent* e, CBitmapButton* ok)
+{
+    if (e->key() != Qt::Key_Return && e->key() != Qt::Key_Enter)
+        return false;
+    e->accept();
+    if (ok && ok->isVisible() && ok->isEnabled() && !e->isAutoRepeat())
+        ok->click();
+    return true;
 }
 
 void CBitmapButton::leaveEvent(QEvent*)

@@ -3,6 +3,8 @@
 // the platform style: the buttons of the transfer windows, the About box and the editor pages.
 #include <QAbstractButton>
 
+class QKeyEvent;
+
 namespace korvid {
 
 class CBitmapButton : public QAbstractButton
@@ -15,10 +17,16 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override;
     void enterEvent(QEnterEvent*) override;
+    // Enter and Return press a focused button, as Space does.
+    void keyPressEvent(QKeyEvent*) override;
     void leaveEvent(QEvent*) override;
 
 private:
     bool m_hot = false;
 };
+
+// Enter or Return that reached a dialog of these buttons (no focused control took it): presses
+// `ok` when it is shown and enabled. True when the key was taken.
+bool press_ok_on_enter(QKeyEvent* e, CBitmapButton* ok);
 
 } // namespace korvid

@@ -17,6 +17,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -385,6 +386,98 @@ private slots:
         QCOMPARE(m_view->selection().current_sat, before.current_sat);
         QVERIFY(!m_doc->is_modified());
         QVERIFY(m_prompts->shown.empty());
+    }
+
+    void edits_outlive_an_open_cancelled_at_both_questions()
+    {
+        open_sample();
+        when_dialog([](CSatelliteDlg* dlg) {
+            retype(dlg->name_edit(), QStringLiteral("Kept Sat"));
+            QTest::keyClick(dlg->name_edit(), Qt::Key_Return); // Enter presses OK
+        });
+        QTest::mouseClick(sat_window(EditorView::TAB_SAT)->buttons()[0], Qt::LeftButton);
+        QCOMPARE(satellite_name(*m_db, 32), std::string("Kept Sat"));
+        QVERIFY(m_doc->is_modified());
+
+        // File > Open: Cancel to the save question, then Cancel in the file dialog.
+        m_prompts->answers.push_back(common::Answer::Cancel);
+        m_frame->on_command(ID_FILE_OPEN);
+        QVERIFY(m_doc->is_modified());
+        QCOMPARE(satellite_name(*m_db, 32), std::string("Kept Sat"));
+        // Closing still asks, and Cancel keeps the window with the edits.
+        m_prompts->shown.clear();
+        m_prompts->answers.push_back(common::Answer::Cancel);
+        QVERIFY(!m_frame->close());
+        QCOMPARE(m_prompts->shown, (std::vector<std::string>{"Save changes to file?"}));
+        QVERIFY(m_frame->isVisible());
+    }
+
+    void a_failed_load_empties_the_shown_page_and_sends_nothing()
+    {
+        open_sample();
+        CSatellitePageWnd* sat = sat_window(EditorView::TAB_SAT);
+        CEditorList* list = sat->list();
+        QCOMPARE(list->model()->rowCount(), 32);
+        click_row(list, 5);
+
+        // A file that fails the system-code check, dropped while "SAT" is on screen.
+        const QString bad = m_dir.path() + QStringLiteral("/bad.ird");
+        {
+            QFile f(bad);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("\x00\x01\x01\x05", 4);
+        }
+        m_frame->drop_files({bad.toStdString()});
+        QCOMPARE(m_prompts->shown, (std::vector<std::string>{"syscode case 4(0x0000)", "Wrong DB : syscode"}));
+        QCOMPARE(m_prompts->icon_of("Wrong DB : syscode"), common::Icon::Error);
+        QCOMPARE(list->model()->rowCount(), 0);
+        QCOMPARE(sat->tuner_combo()->currentText(), QStringLiteral("T1"));
+
+        // No row is left to edit through, so nothing half-formed can be stored.
+        m_prompts->shown.clear();
+        QTest::mouseClick(sat->buttons()[1], Qt::LeftButton);
+        QCOMPARE(m_prompts->shown, (std::vector<std::string>{"No Item is selected!"}));
+        for (int s = 0; s < MAX_SAT_NUM; ++s)
+            QVERIFY(!satellite_used(*m_db, s));
+
+        // Download DB would wipe the receiver's list with these empty tables: it is refused.
+        m_prompts->shown.clear();
+        QTest::mouseClick(m_frame.get(), Qt::LeftButton, {}, m_frame->command_button_rect(4).center());
+        QCoreApplication::processEvents();
+        QCOMPARE(m_prompts->shown, (std::vector<std::string>{"There is no data to send"}));
+        QCOMPARE(m_prompts->icon_of("There is no data to send"), common::Icon::Warning);
+    }
+
+    void add_is_ready_for_ok_and_a_taken_name_keeps_the_dialog()
+    {
+        open_sample();
+        CSatellitePageWnd* sat = sat_window(EditorView::TAB_SAT);
+        bool stayed_open = false;
+        bool name_focused = false;
+        QString degree_kept;
+        when_dialog([&](CSatelliteDlg* dlg) {
+            // The universal LNB of a free slot comes with its frequencies.
+            QCOMPARE(dlg->lnb_type_combo()->currentText(), QStringLiteral("UNI_LNB"));
+            QCOMPARE(dlg->low_edit()->text(), QStringLiteral("9750"));
+            QCOMPARE(dlg->high_edit()->text(), QStringLiteral("10600"));
+            retype(dlg->degree_edit(), QStringLiteral("045.0E"));
+            retype(dlg->name_edit(), QStringLiteral("Astra 1KR/1L/1M/1N"));
+            QTest::mouseClick(dlg->ok_button(), Qt::LeftButton);
+            stayed_open = dlg->isVisible();
+            name_focused = dlg->focusWidget() == dlg->name_edit();
+            degree_kept = dlg->degree_edit()->text();
+            retype(dlg->name_edit(), QStringLiteral("Sat 45E"));
+            QTest::mouseClick(dlg->ok_button(), Qt::LeftButton);
+        });
+        QTest::mouseClick(sat->buttons()[0], Qt::LeftButton);
+        QCOMPARE(m_prompts->shown, (std::vector<std::string>{"Same Name SAT already exist"}));
+        QVERIFY(stayed_open);
+        QVERIFY(name_focused);
+        QCOMPARE(degree_kept, QStringLiteral("045.0E"));
+        QCOMPARE(satellite_name(*m_db, 32), std::string("Sat 45E"));
+        QCOMPARE(int(m_db->satellites[32].lnb_type), int(UNI_LNB));
+        QCOMPARE(int(m_db->satellites[32].lnb_freq_low), 9750);
+        QCOMPARE(int(m_db->satellites[32].position), 450);
     }
 
     void download_without_a_database_says_so_once()

@@ -1,7 +1,9 @@
 // The main window: start-up look, the two modes and their menus, dropped files, the command
 // buttons, the port dialog, the About box and closing with unsaved changes.
+#include "common/qt/qt_prompts.h"
 #include "common/scripted_prompts.h"
 #include "korvid/app/about_dlg.h"
+#include "korvid/app/frame_skin.h"
 #include "korvid/app/main_frame.h"
 #include "korvid/app/my_menu.h"
 #include "korvid/database/codes.h"
@@ -15,9 +17,14 @@
 
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDir>
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include <fstream>
 
@@ -58,6 +65,17 @@ public:
         return true;
     }
     void refresh() override { ++refreshes; }
+};
+
+// A view that takes the pointer's moves for itself, as the editor's lists do: the frame does not
+// hear of a pointer that goes from a button straight into it.
+class TrackingView : public QWidget, public FrameView
+{
+public:
+    explicit TrackingView(QWidget* parent) : QWidget(parent) { setMouseTracking(true); }
+
+protected:
+    void mouseMoveEvent(QMouseEvent* e) override { e->accept(); }
 };
 
 // Receives what the desktop would open in a browser.
@@ -400,6 +418,169 @@ private slots:
         m_prompts->answers.push_back(common::Answer::No);
         QTest::mouseClick(m_frame.get(), Qt::LeftButton, {}, m_frame->caption_rect(CAPTION_CLOSE).center());
         QVERIFY(!m_frame->isVisible());
+    }
+
+    void the_hover_watch_lets_go_when_the_pointer_leaves_into_the_view_or_the_mode_changes()
+    {
+        m_frame->set_editor_view_factory([](QWidget* parent, int) { return new TrackingView(parent); });
+        m_frame->goto_editor();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        auto at = [this](QPoint p) { QCursor::setPos(m_frame->mapToGlobal(p)); };
+
+        at(m_frame->command_button_rect(4).center());
+        QTRY_COMPARE(m_frame->status_text(), QStringLiteral("Download DB"));
+        QVERIFY(m_frame->hover_timer_running());
+        at(m_frame->client_rect().center()); // straight into the view
+        QTRY_COMPARE(m_frame->status_text(), QStringLiteral("Korvid"));
+        QCOMPARE(m_frame->hovered_button(), -1);
+        QTRY_VERIFY(!m_frame->hover_timer_running());
+
+        // Goto Software Downloader: the window shrinks and no button is under the pointer any more.
+        const QPoint goto_downloader = m_frame->command_button_rect(2).center();
+        at(goto_downloader);
+        QTRY_COMPARE(m_frame->status_text(), QStringLiteral("Goto Software Downloader"));
+        QTest::mouseClick(m_frame.get(), Qt::LeftButton, {}, goto_downloader);
+        QTRY_COMPARE(m_frame->mode(), MODE_DOWNLOADER);
+        QTRY_COMPARE(m_frame->status_text(), QStringLiteral("Korvid"));
+        QCOMPARE(m_frame->hovered_button(), -1);
+    }
+
+    void the_full_screen_logo_holds_the_whole_name()
+    {
+        const QRect text = frame_skin::small_logo_text_rect();
+        QVERIFY(QRect(0, 0, 62, 18).contains(text));
+        QVERIFY(text.left() >= 16); // right of the emblem
+        QVERIFY(QFontMetrics(frame_skin::small_logo_font()).horizontalAdvance(QStringLiteral("Korvid")) <= text.width());
+        QCOMPARE(frame_skin::small_logo().size(), QSize(62, 18));
+    }
+
+    void enter_presses_ok_in_the_about_box_and_the_port_dialog()
+    {
+        CAboutDlg about(m_frame.get());
+        about.show();
+        QTest::keyClick(&about, Qt::Key_Return);
+        QCOMPARE(about.result(), int(QDialog::Accepted));
+        QVERIFY(!about.isVisible());
+
+        bool accepted = false;
+        QTimer::singleShot(0, [&accepted] {
+            auto* dlg = qobject_cast<CSelectPortDlg*>(QApplication::activeModalWidget());
+            QVERIFY(dlg);
+            QTest::keyClick(dlg->list(), Qt::Key_Return);
+            accepted = !dlg->isVisible() && dlg->result() == QDialog::Accepted;
+            if (dlg->isVisible())
+                dlg->reject(); // Enter did nothing: end the dialog so that the test can fail
+        });
+        m_frame->on_command(ID_SERIAL_PORT);
+        QVERIFY(accepted);
+    }
+
+    void menus_open_from_the_keyboard_and_show_their_shortcuts()
+    {
+        QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+        m_frame->goto_editor();
+        QCOMPARE(std::string(m_frame->file_menu()->records()[0]->text), std::string("Open\tCtrl+O"));
+        QCOMPARE(std::string(m_frame->file_menu()->records()[1]->text), std::string("Save\tCtrl+S"));
+        QCOMPARE(std::string(m_frame->file_menu()->records()[2]->text), std::string("Save As...\tCtrl+Shift+S"));
+        QCOMPARE(std::string(m_frame->file_menu()->records().back()->text), std::string("Exit\tCtrl+Q"));
+
+        QTest::keyClick(m_frame.get(), Qt::Key_F, Qt::AltModifier);
+        QTRY_VERIFY(m_frame->file_menu()->isVisible());
+        QCOMPARE(m_frame->file_menu()->activeAction()->text(), QStringLiteral("Open\tCtrl+O"));
+        QTest::keyClick(m_frame->file_menu(), Qt::Key_Right);
+        QTRY_VERIFY(m_frame->config_menu()->isVisible());
+        QVERIFY(!m_frame->file_menu()->isVisible());
+        QTest::keyClick(m_frame->config_menu(), Qt::Key_Escape);
+        QTRY_VERIFY(!m_frame->config_menu()->isVisible());
+
+        // Alt+H, down to User Instruction, Enter.
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+        QTest::keyClick(m_frame.get(), Qt::Key_H, Qt::AltModifier);
+        QTRY_VERIFY(m_frame->help_menu()->isVisible());
+        QTest::keyClick(m_frame->help_menu(), Qt::Key_Down);
+        QTest::keyClick(m_frame->help_menu(), Qt::Key_Return);
+        QTRY_COMPARE(catcher.urls.size(), 1);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+
+        QTest::keyClick(m_frame.get(), Qt::Key_F10);
+        QTRY_VERIFY(m_frame->file_menu()->isVisible());
+        QTest::keyClick(m_frame->file_menu(), Qt::Key_Escape);
+        QTRY_VERIFY(!m_frame->file_menu()->isVisible());
+
+        // Ctrl+Q is Exit, which asks about unsaved changes first.
+        m_doc->set_modified(true);
+        QTest::keyClick(m_frame.get(), Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(m_prompts->shown, Texts{"Save changes to file?"});
+        QVERIFY(m_frame->isVisible());
+    }
+
+    void frame_buttons_have_tooltips_in_their_prompt_words()
+    {
+        auto tip = [this](QPoint pos) {
+            QHelpEvent e(QEvent::ToolTip, pos, m_frame->mapToGlobal(pos));
+            QApplication::sendEvent(m_frame.get(), &e);
+            return QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        QCOMPARE(tip(m_frame->command_button_rect(3).center()), QStringLiteral("Goto Database Editor"));
+        QCOMPARE(tip(m_frame->caption_rect(CAPTION_CLOSE).center()), QStringLiteral("Close"));
+        m_frame->goto_editor();
+        QCOMPARE(tip(m_frame->command_button_rect(4).center()), QStringLiteral("Download DB"));
+        QCOMPARE(tip(m_frame->caption_rect(CAPTION_FULL_SCREEN).center()), QStringLiteral("Full screen"));
+        QCOMPARE(m_frame->tooltip_at(QPoint(300, 300)), QString());
+    }
+
+    void the_window_title_names_the_file_and_marks_unsaved_changes()
+    {
+        QCOMPARE(m_frame->windowTitle(), QStringLiteral("Korvid"));
+        m_frame->goto_editor();
+        const std::string file = path("list.ird");
+        auto db = korvid::testing::small_database();
+        QVERIFY(write_database_file(*db, 1, 2, file));
+        m_prompts->files.push_back(file);
+        m_frame->on_command(ID_FILE_OPEN);
+        QCOMPARE(m_frame->windowTitle(), QStringLiteral("list.ird - Korvid"));
+        m_doc->set_modified(true);
+        QCOMPARE(m_frame->windowTitle(), QStringLiteral("list.ird* - Korvid"));
+        m_frame->on_command(ID_FILE_SAVE);
+        QCOMPARE(m_frame->windowTitle(), QStringLiteral("list.ird - Korvid"));
+    }
+
+    void failures_warn_and_questions_ask_with_their_icons()
+    {
+        m_frame->drop_files({path("a.mem"), path("b.mem")});
+        QCOMPARE(m_prompts->icon_of("Only one file at a time"), common::Icon::Warning);
+        m_frame->drop_files({path("a.bin")});
+        QCOMPARE(m_prompts->icon_of("File Extension is not mem, is it correct file?"), common::Icon::Question);
+        m_frame->goto_editor();
+        m_prompts->files.push_back(path("missing.ird"));
+        m_frame->on_command(ID_FILE_OPEN);
+        QCOMPARE(m_prompts->icons.back().second, common::Icon::Error);
+    }
+
+    void file_dialogs_remember_their_folder_per_kind_of_file()
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path() + QStringLiteral("/settings"));
+        QDir(m_dir.path()).mkpath(QStringLiteral("ird-files"));
+        QDir(m_dir.path()).mkpath(QStringLiteral("code-files"));
+        const common::FileDialogSpec ird = CKorvidDoc::ird_dialog(false);
+        common::FileDialogSpec code;
+        code.filter = "CODE Files (*.mem)|*.mem|COMP Files (*.comp)|*.comp|All Files (*.*)|*.*||";
+        QCOMPARE(common::file_dialog_kind(ird), std::string("ird"));
+        QCOMPARE(common::file_dialog_kind(code), std::string("mem"));
+        QCOMPARE(common::file_dialog_kind(common::FileDialogSpec{}), std::string("file"));
+
+        QCOMPARE(common::FileDialogFolders::folder_for(ird), QString());
+        common::FileDialogFolders::remember(ird, m_dir.path() + QStringLiteral("/ird-files/list.ird"));
+        common::FileDialogFolders::remember(code, m_dir.path() + QStringLiteral("/code-files/main.mem"));
+        QSettings().sync();
+        QCOMPARE(common::FileDialogFolders::folder_for(ird), m_dir.path() + QStringLiteral("/ird-files"));
+        QCOMPARE(common::FileDialogFolders::folder_for(code), m_dir.path() + QStringLiteral("/code-files"));
+        QCOMPARE(common::FileDialogFolders::folder_for(CKorvidDoc::ird_dialog(true)),
+                 m_dir.path() + QStringLiteral("/ird-files"));
+        // A folder that has gone since is not offered.
+        QDir(m_dir.path()).rmdir(QStringLiteral("code-files"));
+        QCOMPARE(common::FileDialogFolders::folder_for(code), QString());
     }
 
     void frame_save_and_download_db_explain_why_nothing_happens()

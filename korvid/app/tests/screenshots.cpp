@@ -140,6 +140,11 @@ int main(int argc, char** argv)
     }
     frame.file_menu()->hide();
 
+    // 4b. the top band of the full-screen layout, with its small logo
+    frame.toggle_full_screen();
+    shot("editor-full-screen-top.png", QRect(frame.mapToGlobal(QPoint(0, 0)), QSize(360, 103)));
+    frame.toggle_full_screen();
+
     // 5. the About box
     {
         CAboutDlg about(&frame);

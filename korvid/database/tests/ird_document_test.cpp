@@ -83,8 +83,9 @@ TEST_F(IrdDocument, EmptyDatabaseFileHasNoCodesAndNoSystemCode)
     prompts.files.push_back(path);
     doc->open_from_menu();
     EXPECT_EQ(prompts.shown, (std::vector<std::string>{"syscode case 3(0x0000)", "Wrong DB : syscode"}));
+    EXPECT_EQ(prompts.icon_of("Wrong DB : syscode"), common::Icon::Error);
     EXPECT_FALSE(db->present);
-    EXPECT_EQ(refreshes, 0);
+    EXPECT_EQ(refreshes, 1) << "the cleared tables are shown as well";
 }
 
 TEST_F(IrdDocument, MenuOpenLoadsCodesNameAndAnnouncesTheNewDatabase)
@@ -116,6 +117,42 @@ TEST_F(IrdDocument, CancelInTheSaveQuestionDoesNotStopOpen)
     EXPECT_EQ(prompts.shown, std::vector<std::string>{"Save changes to file?"});
     EXPECT_EQ(doc->file_name(), path);
     EXPECT_FALSE(doc->is_modified());
+}
+
+TEST_F(IrdDocument, OnlyReplacedOrSavedTablesLoseTheModifiedFlag)
+{
+    db->present = true;
+    doc->set_modified();
+    prompts.answers = {Answer::No, Answer::No};
+    doc->open_from_menu(); // the file dialog is cancelled
+    EXPECT_TRUE(doc->is_modified());
+    prompts.files.push_back((dir / "missing.ird").string());
+    doc->open_from_menu();
+    EXPECT_TRUE(doc->is_modified()) << "a file that cannot be read replaces nothing";
+    EXPECT_EQ(prompts.icon_of("Save changes to file?"), common::Icon::Question);
+    prompts.answers.push_back(Answer::No);
+    prompts.files.push_back(valid_file("good.ird"));
+    doc->open_from_menu();
+    EXPECT_FALSE(doc->is_modified());
+}
+
+TEST_F(IrdDocument, TitleNamesTheFileAndMarksUnsavedChanges)
+{
+    int changes = 0;
+    doc->on_title_changed = [&] { ++changes; };
+    EXPECT_EQ(doc->title(), "Korvid");
+    doc->set_modified();
+    EXPECT_EQ(doc->title(), "Untitled* - Korvid");
+    prompts.files.push_back(valid_file("list.ird"));
+    doc->open_from_menu();
+    EXPECT_EQ(doc->title(), "list.ird - Korvid");
+    doc->set_modified();
+    doc->set_modified();
+    EXPECT_EQ(doc->title(), "list.ird* - Korvid");
+    EXPECT_EQ(doc->display_name(), "list.ird*");
+    EXPECT_TRUE(doc->save());
+    EXPECT_EQ(doc->title(), "list.ird - Korvid");
+    EXPECT_EQ(changes, 5) << "once per change of name or flag, not per call";
 }
 
 TEST_F(IrdDocument, WrongSystemCodeStillReplacesTheCodes)

@@ -415,3 +415,40 @@ TEST_F(SatellitePageTest, DefaultSatellitesAndMissingSelectionsAreRefused)
     EXPECT_FALSE(doc.is_modified());
     EXPECT_CONSISTENT();
 }
+
+TEST_F(SatellitePageTest, AStaleRowEditsNothingAndTheListCatchesUp)
+{
+    sat().click_row(3);
+    // The tables are cleared behind the page's back, as a load that fails its check does.
+    db.clear();
+    sat().edit();
+    sat().remove();
+    EXPECT_EQ(satellite_dialogs_opened, 0);
+    EXPECT_EQ(prompts.shown, (std::vector<std::string>{"No Item is selected!", "No Item"}));
+    EXPECT_TRUE(sat().list().rows.empty());
+    for (int s = 0; s < MAX_SAT_NUM; ++s)
+        EXPECT_FALSE(satellite_used(db, s)) << s;
+    EXPECT_FALSE(doc.is_modified());
+}
+
+TEST_F(SatellitePageTest, ANewSatelliteOpensWithItsLnbFrequenciesAndTheNameIsCheckedInTheDialog)
+{
+    bool first_ok = true;
+    SatelliteDialog::Focus focus = SatelliteDialog::FOCUS_NONE;
+    on_satellite_dialog([&](SatelliteDialog& d) {
+        EXPECT_EQ(d.low_edit().text, "9750");
+        EXPECT_EQ(d.high_edit().text, "10600");
+        d.type_name("Sat 05");
+        first_ok = d.ok();
+        focus = d.focus();
+        d.type_name("Sat 45E");
+    });
+    sat().add();
+    EXPECT_FALSE(first_ok) << "the clash is found while the dialog is open";
+    EXPECT_EQ(focus, SatelliteDialog::FOCUS_NAME);
+    EXPECT_EQ(prompts.shown, std::vector<std::string>{"Same Name SAT already exist"});
+    EXPECT_EQ(prompts.icon_of("Same Name SAT already exist"), common::Icon::Warning);
+    EXPECT_EQ(satellite_name(db, 32), "Sat 45E");
+    EXPECT_EQ(db.satellites[32].lnb_freq_high, 10600);
+    EXPECT_CONSISTENT();
+}

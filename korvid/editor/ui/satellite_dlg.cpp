@@ -10,6 +10,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -216,8 +217,29 @@ void CSatelliteDlg::sync()
 
 void CSatelliteDlg::on_ok()
 {
-    if (m_model.ok())
+    if (m_model.ok()) {
         accept();
+        return;
+    }
+    // The dialog stays with everything typed; the keyboard goes where the fault is.
+    QLineEdit* target = nullptr;
+    switch (m_model.focus()) {
+    case SatelliteDialog::FOCUS_NAME: target = m_name; break;
+    case SatelliteDialog::FOCUS_LOW: target = m_low; break;
+    case SatelliteDialog::FOCUS_DEGREE: target = m_degree; break;
+    default: break;
+    }
+    if (target) {
+        target->setFocus(Qt::OtherFocusReason);
+        target->selectAll();
+    }
+}
+
+void CSatelliteDlg::keyPressEvent(QKeyEvent* e)
+{
+    if (press_ok_on_enter(e, m_ok))
+        return;
+    QDialog::keyPressEvent(e);
 }
 
 } // namespace korvid

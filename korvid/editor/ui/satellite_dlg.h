@@ -40,6 +40,9 @@ public:
 
     void on_ok();
 
+protected:
+    void keyPressEvent(QKeyEvent*) override;
+
 private:
     SatelliteDialog& m_model;
     QRadioButton* m_antenna[5] = {};

@@ -70,13 +70,14 @@ TEST(FrameRules, ModeSwitchesEditTheMenusAndComeBackToTheStart)
     ListMenu file, config, help;
     build_start_menus(file, config, help);
     const auto start = std::make_tuple(file.items, config.items, help.items);
-    EXPECT_EQ(file.texts(), (Texts{"Open", "---", "Exit"}));
+    EXPECT_EQ(file.texts(), (Texts{"Open\tCtrl+O", "---", "Exit\tCtrl+Q"}));
     EXPECT_EQ(config.texts(), (Texts{"Serial Port"}));
     EXPECT_EQ(help.texts(), (Texts{"About Korvid...", "---", "User Instruction"}));
 
     for (int round = 0; round < 2; ++round) {
         menus_to_editor(file, config);
-        EXPECT_EQ(file.texts(), (Texts{"Open", "Save", "Save As...", "---", "Save Channels...", "---", "Exit"}));
+        EXPECT_EQ(file.texts(), (Texts{"Open\tCtrl+O", "Save\tCtrl+S", "Save As...\tCtrl+Shift+S", "---",
+                                       "Save Channels...", "---", "Exit\tCtrl+Q"}));
         EXPECT_EQ(config.texts(), (Texts{"Show All DB Data", "---", "Serial Port"}));
         menus_to_downloader(file, config);
         EXPECT_EQ(std::make_tuple(file.items, config.items, help.items), start) << "round " << round;

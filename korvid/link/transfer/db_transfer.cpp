@@ -18,8 +18,8 @@ bool DbTransfer::prepare_send(const std::function<bool()>& test_port)
 {
     m_prepared = false;
     m_direction = Direction::Send;
-    if (!m_doc.database().present) {
-        m_prompts.info("There is no data to send");
+    if (!m_doc.database().sendable()) {
+        m_prompts.warning("There is no data to send");
         return false;
     }
     if (test_port && !test_port())
@@ -73,7 +73,7 @@ bool DbTransfer::start(std::unique_ptr<SerialLine> line, LinkClock& clock, Trans
     }
     m_user_cancelled = false;
     if (!m_worker.start(std::move(line), clock, observer, setup, m_buffer)) {
-        m_prompts.info(m_direction == Direction::Send ? "DownloadDBThreadProc Create Fail"
+        m_prompts.error(m_direction == Direction::Send ? "DownloadDBThreadProc Create Fail"
                                                       : "UploadDBThreadProc Create Fail");
         return false;
     }
@@ -126,7 +126,7 @@ DbTransferOutcome DbTransfer::finish()
     if (r.offset != DB_TRANSFER_SIZE) {
         // A receiver that ends early must not pass for a whole database: on a send the receiver
         // holds a part, on a receive the rest of the image would be zeros.
-        m_prompts.info(common::strfmt("Transfer incomplete: %u of %u bytes", r.offset, DB_TRANSFER_SIZE));
+        m_prompts.error(common::strfmt("Transfer incomplete: %u of %u bytes", r.offset, DB_TRANSFER_SIZE));
         return DbTransferOutcome::Incomplete;
     }
     if (m_direction == Direction::Send)

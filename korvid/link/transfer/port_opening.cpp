@@ -39,14 +39,14 @@ LineOpener port_choice_opener(const PortChoice& choice, common::Prompts* prompts
     return [choice, prompts]() -> std::unique_ptr<SerialLine> {
         if (choice.number > 0 && choice.path.empty()) {
             if (prompts)
-                prompts->info(common::strfmt("Can not open COM%d", choice.number));
+                prompts->error(common::strfmt("Can not open COM%d", choice.number));
             return nullptr;
         }
         // A device outside the table has no COM number to name, so its path is named instead.
         auto port = std::make_unique<CComPort>(choice.number > 0 ? prompts : nullptr);
         if (!port->OpenPath(choice.path, choice.number)) {
             if (choice.number <= 0 && prompts)
-                prompts->info(common::strfmt("Can not open %s", choice.path.c_str()));
+                prompts->error(common::strfmt("Can not open %s", choice.path.c_str()));
             return nullptr;
         }
         return port;

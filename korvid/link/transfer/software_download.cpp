@@ -77,11 +77,11 @@ bool within_limit(const std::string& path, uint32_t limit, common::Prompts& prom
 {
     long long n = file_length(path);
     if (n < 0) {
-        prompts.info("can't open file");
+        prompts.error("can't open file");
         return false;
     }
     if (n >= (long long)limit) {
-        prompts.info("boot file is too big");
+        prompts.warning("boot file is too big");
         return false;
     }
     return true;
@@ -140,7 +140,7 @@ void SoftwareDownload::ota_clicked(bool ticked)
 bool SoftwareDownload::open_chosen(const std::string& path)
 {
     if (downloading()) {
-        m_prompts.info("On Processing");
+        m_prompts.warning("On Processing");
         return false;
     }
     if (!code_file_size_ok(path, m_ota_box, m_boot_box, m_prompts))
@@ -157,7 +157,7 @@ bool SoftwareDownload::open_chosen(const std::string& path)
 bool SoftwareDownload::take_file(const std::string& path)
 {
     if (downloading()) {
-        m_prompts.info("On Processing");
+        m_prompts.warning("On Processing");
         return false;
     }
     std::string previous = m_file_name;
@@ -183,7 +183,7 @@ bool SoftwareDownload::read_code_file()
     if (!f || st.st_size > 0xFFFFFFFELL) {
         if (f)
             std::fclose(f);
-        m_prompts.info("File Open Failure");
+        m_prompts.error("File Open Failure");
         return false;
     }
     // One spare byte, as the receiver tool always had; it is never sent.
@@ -192,7 +192,7 @@ bool SoftwareDownload::read_code_file()
     bool read_ok = !std::ferror(f);
     std::fclose(f);
     if (!read_ok) {
-        m_prompts.info("File Open Failure");
+        m_prompts.error("File Open Failure");
         return false;
     }
     // A file that shrank under us is sent as what was read, never with bytes that were not.
@@ -209,14 +209,14 @@ bool SoftwareDownload::read_code_file()
 SoftwareDownload::Start SoftwareDownload::start(const LineOpener& open_line)
 {
     if (downloading()) {
-        m_prompts.info("On downloading");
+        m_prompts.warning("On downloading");
         return Start::Busy;
     }
     std::unique_ptr<SerialLine> line = open_line ? open_line() : nullptr;
     if (!line)
         return Start::PortFailed;
     if (!read_code_file() || m_code_size == 0) {
-        m_prompts.info("Please, check the file !");
+        m_prompts.warning("Please, check the file !");
         m_code.reset();
         return Start::FileRefused;
     }
@@ -262,7 +262,7 @@ SoftwareDownload::Start SoftwareDownload::start(const LineOpener& open_line)
     if (!m_worker.start(std::move(line), m_clock, m_obs, setup, std::move(keep), after)) {
         g_Downloading = false;
         m_obs.on_download_button(true);
-        m_prompts.info("DownloadThreadProc Create Fail");
+        m_prompts.error("DownloadThreadProc Create Fail");
         return Start::WorkerFailed;
     }
     return Start::Started;

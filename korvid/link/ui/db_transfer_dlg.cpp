@@ -1,3 +1,4 @@
+#include "korvid/link/message_icon.h"
 #include "korvid/link/ui/db_transfer_dlg.h"
 
 #include "common/prompts.h"
@@ -54,7 +55,7 @@ public:
     }
     void on_message_box(const std::string& text) override
     {
-        post([d = m_dlg, text] { d->m_prompts.info(text); });
+        post([d = m_dlg, text] { d->m_prompts.message(exchange_message_icon(text), text); });
     }
     void on_hide_cancel() override
     {
@@ -176,6 +177,9 @@ void CDBTransferDlg::keyPressEvent(QKeyEvent* e)
         e->ignore();
         return;
     }
+    // Enter does what OK does, and only once OK shows (after a complete transfer).
+    if (press_ok_on_enter(e, m_ok))
+        return;
     QDialog::keyPressEvent(e);
 }
 

@@ -1,3 +1,4 @@
+#include "korvid/link/message_icon.h"
 #include "korvid/link/ui/korvid_view.h"
 
 #include "korvid/link/com_port.h"
@@ -39,7 +40,7 @@ public:
     {
         // Always later: the worker goes on, and a box shown from inside a report would run a
         // nested event loop in the middle of whatever the page was doing.
-        QMetaObject::invokeMethod(m_view, [v = m_view, text] { v->m_prompts.info(text); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(m_view, [v = m_view, text] { v->m_prompts.message(exchange_message_icon(text), text); }, Qt::QueuedConnection);
     }
     void on_busy_picture(bool shown) override
     {
@@ -222,7 +223,7 @@ void CKorvidView::sync_boxes()
 void CKorvidView::on_open()
 {
     if (m_download->downloading()) {
-        m_prompts.info("On Processing");
+        m_prompts.warning("On Processing");
         return;
     }
     common::FileDialogSpec dlg;
