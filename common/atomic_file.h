@@ -1,8 +1,17 @@
 #pragma once
 // Replaces a file only once its new contents are safely on disk: the bytes go to a temporary file
-// in the target's folder, every write and the flush are checked, and a rename puts it in place. On
-// any failure the old file is untouched and the temporary file is removed, so a full disk or a
-// pulled USB stick can never leave a cut file behind a report of success.
+// in the target's folder (common/staging_area.h), every write and the flush are checked, and a
+// rename puts it in place. On any failure the old file is untouched and the temporary file is
+// removed, so a full disk or a pulled USB stick can never leave a cut file behind a report of
+// success; a writer killed halfway leaves only a temporary file, which the next writer in that
+// folder clears away.
+//
+// A target that is a symbolic link is followed to its final target, which is replaced beside it:
+// the link stays a link. A target that is a FIFO or a device (/dev/stdout) is written directly.
+#include "common/fd_io.h"
+#include "common/staging_area.h"
+
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,30 +19,39 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
+#include <memory>
 #include <string>
 
 namespace common {
 
-// Writes all of [data, data+len) to fd, retrying short writes and interruptions.
-inline bool write_all(int fd, const void* data, size_t len)
+// The file a chain of symbolic links ends at (the path itself when it is no link, or does not
+// exist yet); relative links count from the link's own folder. False on a loop.
+inline bool final_target(const std::string& path, std::string& out, std::string* error = nullptr)
 {
-    auto p = static_cast<const uint8_t*>(data);
-    while (len > 0) {
-        ssize_t n = ::write(fd, p, len);
+    std::string cur = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(cur.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            out = cur;
+            return true;
+        }
+        char buf[PATH_MAX];
+        ssize_t n = ::readlink(cur.c_str(), buf, sizeof buf - 1);
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
+            if (error)
+                *error = std::strerror(errno);
             return false;
         }
-        if (n == 0) {
-            errno = ENOSPC;
-            return false;
+        std::string link(buf, size_t(n));
+        if (link.empty() || link[0] != '/') {
+            size_t slash = cur.rfind('/');
+            link = (slash == std::string::npos ? std::string() : cur.substr(0, slash + 1)) + link;
         }
-        p += n;
-        len -= size_t(n);
+        cur = link;
     }
-    return true;
+    if (error)
+        *error = std::strerror(ELOOP);
+    return false;
 }
 
 class AtomicFile
@@ -46,49 +64,81 @@ public:
 
     bool open()
     {
-        std::filesystem::path p(target_);
-        std::string dir = p.has_parent_path() ? p.parent_path().string() : std::string(".");
-        std::string tmpl = dir + "/." + p.filename().string() + ".XXXXXX";
-        temp_ = tmpl;
-        fd_ = ::mkstemp(temp_.data());
-        if (fd_ < 0) {
-            error_ = std::strerror(errno);
-            temp_.clear();
+        abandon();
+        failed_ = false;
+        if (!final_target(target_, m_final, &error_))
+            return false;
+        struct stat st;
+        bool exists = ::stat(m_final.c_str(), &st) == 0;
+        if (exists && S_ISDIR(st.st_mode)) {
+            error_ = std::strerror(EISDIR);
+            return false;
+        }
+        if (exists && !S_ISREG(st.st_mode)) {
+            // A pipe or a device has no folder to stage in and nothing to lose.
+            fd_ = ::open(m_final.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+            if (fd_ < 0) {
+                error_ = std::strerror(errno);
+                return false;
+            }
+            m_direct = true;
+            return true;
+        }
+        size_t slash = m_final.rfind('/');
+        std::string folder = slash == std::string::npos ? std::string(".") : m_final.substr(0, slash ? slash : 1);
+        m_area = std::make_unique<StagingArea>(folder);
+        if (!m_area->open()) {
+            error_ = m_area->error();
+            m_area.reset();
             return false;
         }
         // Keep the permissions of the file being replaced; a new file gets the usual ones.
-        struct stat st;
         mode_t mode;
-        if (::stat(target_.c_str(), &st) == 0) {
+        if (exists) {
             mode = st.st_mode & 07777;
         } else {
             mode_t mask = ::umask(0);
             ::umask(mask);
             mode = 0666 & ~mask;
         }
-        ::fchmod(fd_, mode);
+        fd_ = m_area->create(temp_, mode);
+        if (fd_ < 0) {
+            error_ = m_area->error();
+            m_area.reset();
+            return false;
+        }
         return true;
     }
+
+    // The descriptor the new contents go to, for writers of their own; -1 when not open.
+    int fd() const { return fd_; }
 
     bool write(const void* data, size_t len)
     {
         if (fd_ < 0 || failed_)
             return false;
-        if (!write_all(fd_, data, len)) {
-            error_ = std::strerror(errno);
-            failed_ = true;
-        }
+        if (!write_all(fd_, data, len))
+            fail(errno);
         return !failed_;
     }
 
+    // For writers that use fd() themselves: the reason their write failed.
+    void fail(int err)
+    {
+        error_ = std::strerror(err);
+        failed_ = true;
+    }
+
     // Flushes, closes and renames over the target. False (and the target untouched) on failure.
-    bool commit()
+    // Without `sync` the data is left to the system's write-back: safe against a kill, not
+    // against a power cut; for output that can be made again.
+    bool commit(bool sync = true)
     {
         if (fd_ < 0 || failed_) {
             abandon();
             return false;
         }
-        bool ok = ::fsync(fd_) == 0;
+        bool ok = m_direct || !sync || ::fsync(fd_) == 0;
         if (!ok)
             error_ = std::strerror(errno);
         if (::close(fd_) != 0 && ok) {
@@ -96,14 +146,11 @@ public:
             error_ = std::strerror(errno);
         }
         fd_ = -1;
-        if (ok && ::rename(temp_.c_str(), target_.c_str()) != 0) {
+        if (ok && !m_direct && !m_area->place(temp_, m_final)) {
             ok = false;
-            error_ = std::strerror(errno);
+            error_ = m_area->error();
         }
-        if (!ok) {
-            ::unlink(temp_.c_str());
-        }
-        temp_.clear();
+        abandon();
         return ok;
     }
 
@@ -112,9 +159,9 @@ public:
         if (fd_ >= 0)
             ::close(fd_);
         fd_ = -1;
-        if (!temp_.empty())
-            ::unlink(temp_.c_str());
+        m_area.reset(); // removes the temporary file unless it was placed
         temp_.clear();
+        m_direct = false;
     }
 
     const std::string& error() const { return error_; }
@@ -125,6 +172,9 @@ private:
     std::string error_;
     int fd_ = -1;
     bool failed_ = false;
+    std::string m_final; // target_ after its symbolic links
+    std::unique_ptr<StagingArea> m_area;
+    bool m_direct = false;
 };
 
 // The whole file at once. On failure `error` (when given) says why.

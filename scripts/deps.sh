@@ -9,6 +9,7 @@ packages=(
     libcli11-dev nlohmann-json3-dev
     qt6-base-dev
     ffmpeg xvfb xauth imagemagick openbox
+    strace
 )
 
 missing=()

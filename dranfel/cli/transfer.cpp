@@ -91,6 +91,8 @@ int run_transfer(FileOpKind kind,
     }
     if (terminal)
         std::fprintf(stderr, "\r\033[K");
+    for (const std::string& note : op.notes())
+        std::fprintf(stderr, "dranfel-cli: %s\n", note.c_str());
 
     switch (outcome) {
     case FileOpOutcome::Done:

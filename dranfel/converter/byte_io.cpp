@@ -1,5 +1,7 @@
 #include "dranfel/converter/byte_io.h"
 
+#include "common/regular_file.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,14 +37,11 @@ FileSource::~FileSource() { close(); }
 bool FileSource::open(const std::string& path)
 {
     close();
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) {
-        error_ = std::strerror(errno);
-        return false;
-    }
     struct stat st{};
-    if (::fstat(fd_, &st) == 0)
-        size_ = st.st_size;
+    fd_ = common::open_regular_file(path, &error_, &st);
+    if (fd_ < 0)
+        return false;
+    size_ = st.st_size;
     buf_ = static_cast<uint8_t*>(std::aligned_alloc(PAGE, BUFFER_SIZE));
     if (!buf_) {
         error_ = "out of memory";

@@ -99,11 +99,13 @@ RunReport run_conversion(const ConversionRequest& request,
     std::vector<std::string> parts = parts_to_convert(request, ntfs);
     report.parts = int(parts.size());
 
-    // Creating the target truncates it: it must not be one of the files it is made from.
+    // The target replaces what is at its name when the run ends: never one of its own sources.
     for (const auto& part : parts)
         if (same_file(part, request.target))
             return finish(RunStatus::TargetOpenFailed, MSG_NO_TARGET,
                           common::strfmt("%s is the source itself", request.target.c_str()));
+    // Written under a temporary name: an old target stays whole until this run has something to
+    // put in its place.
     FileSink sink;
     if (!sink.create(request.target))
         return finish(RunStatus::TargetOpenFailed, MSG_NO_TARGET,
@@ -128,9 +130,16 @@ RunReport run_conversion(const ConversionRequest& request,
         return true;
     };
 
+    // A finished or stopped run puts what it wrote under the target's name; a failed one leaves
+    // the old target as it was.
     auto wrote = [&] {
         sink.close();
         report.bytes_written = sink.written();
+    };
+    auto dropped = [&] {
+        sink.flush();
+        report.bytes_written = sink.written();
+        sink.discard();
     };
     int n = int(parts.size());
     for (int k = 1; k <= n; ++k) {
@@ -138,7 +147,7 @@ RunReport run_conversion(const ConversionRequest& request,
         observer.part_started(k, n, 100 * k / n, path);
         if (!source.open(path)) {
             conv.discard();
-            wrote();
+            dropped();
             return finish(RunStatus::SourceOpenFailed, MSG_NO_SOURCE,
                           common::strfmt("%s: %s", path.c_str(), source.error().c_str()));
         }
@@ -146,7 +155,7 @@ RunReport run_conversion(const ConversionRequest& request,
         long got = source.read(header, long(sizeof header));
         if (got < 0 || !source.seek(avr_ts_offset(header, got < 0 ? 0 : size_t(got)))) {
             conv.discard();
-            wrote();
+            dropped();
             return finish(RunStatus::ReadFailed, MSG_FAILED,
                           common::strfmt("Read error in %s: %s", path.c_str(), source.error().c_str()));
         }
@@ -160,7 +169,10 @@ RunReport run_conversion(const ConversionRequest& request,
             r = PartResult::Canceled; // the sink failure is reported below
         if (r != PartResult::End) {
             conv.discard();
-            wrote();
+            if (r == PartResult::Canceled && !sink.failed())
+                wrote();
+            else
+                dropped();
             if (sink.failed())
                 return finish(RunStatus::WriteFailed, MSG_FAILED,
                               common::strfmt("Can't write %s: %s", request.target.c_str(), sink.error().c_str()));
@@ -180,13 +192,17 @@ RunReport run_conversion(const ConversionRequest& request,
         report.parts_done = k;
     }
     conv.finish();
+    sink.flush();
+    if (sink.written() == 0 && !sink.failed()) {
+        // An empty file is no output: an old target is worth more.
+        dropped();
+        return finish(RunStatus::NothingConverted, MSG_NOTHING,
+                      common::strfmt("%s: %s", request.source.c_str(), nothing_reason(conv).c_str()));
+    }
     wrote();
     if (sink.failed())
         return finish(RunStatus::WriteFailed, MSG_FAILED,
                       common::strfmt("Can't write %s: %s", request.target.c_str(), sink.error().c_str()));
-    if (report.bytes_written == 0)
-        return finish(RunStatus::NothingConverted, MSG_NOTHING,
-                      common::strfmt("%s: %s", request.source.c_str(), nothing_reason(conv).c_str()));
     return finish(RunStatus::Finished, MSG_FINISHED, "");
 }
 

@@ -1,5 +1,7 @@
 #include "dranfel/converter/file_sink.h"
 
+#include "common/fd_io.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -11,7 +13,7 @@
 
 namespace dranfel {
 
-FileSink::~FileSink() { close(); }
+FileSink::~FileSink() { discard(); }
 
 bool FileSink::create(const std::string& path)
 {
@@ -19,15 +21,17 @@ bool FileSink::create(const std::string& path)
     failed_ = false;
     written_ = 0;
     error_.clear();
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd_ < 0) {
-        error_ = std::strerror(errno);
+    m_file = std::make_unique<common::AtomicFile>(path);
+    if (!m_file->open()) {
+        error_ = m_file->error();
+        m_file.reset();
         return false;
     }
+    fd_ = m_file->fd();
     storage_.reset(static_cast<uint8_t*>(std::aligned_alloc(4096, BUFFER_SIZE * BUFFER_COUNT)));
     if (!storage_) {
         error_ = "out of memory";
-        ::close(fd_);
+        m_file.reset();
         fd_ = -1;
         return false;
     }
@@ -54,18 +58,13 @@ void FileSink::fail(int err)
 
 void FileSink::write_out(const uint8_t* bytes, size_t n)
 {
-    while (n > 0 && !failed()) {
-        ssize_t w = ::write(fd_, bytes, n);
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w <= 0) {
-            fail(w < 0 ? errno : ENOSPC);
-            return;
-        }
-        bytes += w;
-        n -= size_t(w);
-        written_.fetch_add(w, std::memory_order_relaxed);
+    if (failed())
+        return;
+    if (!common::write_all(fd_, bytes, n)) {
+        fail(errno);
+        return;
     }
+    written_.fetch_add(int64_t(n), std::memory_order_relaxed);
 }
 
 void FileSink::writer_loop()
@@ -131,11 +130,8 @@ bool FileSink::flush()
     return !failed();
 }
 
-bool FileSink::close()
+void FileSink::stop_writer()
 {
-    if (fd_ < 0)
-        return !failed();
-    flush();
     if (threaded_) {
         {
             std::lock_guard lock(mutex_);
@@ -145,11 +141,33 @@ bool FileSink::close()
         writer_.join();
         threaded_ = false;
     }
-    if (::close(fd_) != 0 && !failed())
-        fail(errno);
     fd_ = -1;
     storage_.reset();
+}
+
+bool FileSink::close()
+{
+    if (fd_ < 0)
+        return !failed();
+    flush();
+    stop_writer();
+    // No fsync: a converted file can always be made again from its recording, and waiting for a
+    // gigabyte to reach the disk would double the time of a run. A kill still leaves the target
+    // as it was, since the rename comes after the last write.
+    if (!failed() && !m_file->commit(false)) {
+        error_ = m_file->error();
+        failed_.store(true, std::memory_order_release);
+    }
+    m_file.reset();
     return !failed();
+}
+
+void FileSink::discard()
+{
+    if (fd_ < 0)
+        return;
+    stop_writer();
+    m_file.reset();
 }
 
 } // namespace dranfel

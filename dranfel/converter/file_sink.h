@@ -3,6 +3,8 @@
 // large buffers which a writer thread passes to the system while the engine goes on with the
 // next ones, so that the kernel's copying of a gigabyte into new file pages overlaps the
 // conversion instead of following it.
+#include "common/atomic_file.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -21,19 +23,23 @@ public:
     static constexpr int BUFFER_COUNT = 4;
 
     FileSink() = default;
-    ~FileSink();
+    ~FileSink(); // discards a file that was not closed
     FileSink(const FileSink&) = delete;
     FileSink& operator=(const FileSink&) = delete;
 
-    // Creates the file anew. False with error() set on failure.
+    // Starts a new file for `path` under a temporary name beside it; whatever was at `path`
+    // stays until close() puts the new file in its place. False with error() set on failure.
     bool create(const std::string& path);
     // A failed write is remembered: later writes do nothing and failed() stays true. The
     // failure of a write handed to the writer thread shows here a buffer or two later.
     void write(const uint8_t* bytes, size_t n);
     // Waits until everything written so far has reached the system; false on any failure.
     bool flush();
-    // Flushes and closes; false when anything failed on the way.
+    // Flushes, closes and puts the file in place of the target; false when anything failed on
+    // the way, and then the target is left as it was.
     bool close();
+    // Drops the file written so far; the target is left as it was.
+    void discard();
     bool failed() const { return failed_.load(std::memory_order_acquire); }
     // Meaningful once failed() is true or the sink is closed.
     const std::string& error() const { return error_; }
@@ -50,8 +56,10 @@ private:
     void writer_loop();
     void write_out(const uint8_t* bytes, size_t n);
     void fail(int err);
+    void stop_writer();
 
     int fd_ = -1;
+    std::unique_ptr<common::AtomicFile> m_file;
     // Page-aligned, like the reader's buffer: the kernel copies out of it at full speed only so.
     std::unique_ptr<uint8_t, void (*)(void*)> storage_{nullptr, std::free};
     size_t lengths_[BUFFER_COUNT] = {};

@@ -75,13 +75,36 @@ bool delete_enabled(bool focus_in_list, bool row_selected, const std::string& fo
 
 bool same_folder(const std::string& a, const std::string& b)
 {
-    if (compare_no_case(without_trailing_slash(a), without_trailing_slash(b)) == 0)
-        return true;
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec) && !ec;
+    // What the names lead to decides, after every link: "rec" and "REC" are two folders here,
+    // while "a/./b", "a/b/" and a link to a/b are one.
+    struct stat sa, sb;
+    bool has_a = ::stat(a.c_str(), &sa) == 0;
+    bool has_b = ::stat(b.c_str(), &sb) == 0;
+    if (has_a && has_b)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    if (has_a != has_b)
+        return false;
+    // Neither is there: only the spelling is left to compare.
+    auto normal = [](const std::string& p) {
+        return without_trailing_slash(std::filesystem::path(p).lexically_normal().string());
+    };
+    return normal(a) == normal(b);
 }
 
 std::string same_folder_message() { return "Source Folder and Destination Folder is same"; }
+
+std::string folder_name_problem(const std::string& name)
+{
+    if (name.empty())
+        return "a folder needs a name";
+    if (name == "." || name == "..")
+        return "\"" + name + "\" names a folder that is already there";
+    if (name.find('/') != std::string::npos)
+        return "a folder name cannot hold '/'";
+    if (name.find('\0') != std::string::npos)
+        return "a folder name cannot hold a NUL character";
+    return {};
+}
 
 int make_folder(const std::string& parent, const std::string& name, std::string& message, std::string* reason)
 {
@@ -89,6 +112,13 @@ int make_folder(const std::string& parent, const std::string& name, std::string&
     if (name.empty())
         return 0;
     std::string path = join_path(parent, name);
+    // One name inside the parent: "../x" or "a/b" would make a folder somewhere else.
+    if (std::string problem = folder_name_problem(name); !problem.empty()) {
+        message = common::strfmt("Could not make a folder, %s", path.c_str());
+        if (reason)
+            *reason = problem;
+        return -1;
+    }
     if (::mkdir(path.c_str(), 0777) == 0)
         return 1;
     int err = errno;

@@ -26,13 +26,19 @@ CommandCheck check_new_folder(bool focus_in_tree, const std::string& parent_fold
 bool copy_move_enabled(const std::string& source_folder, bool row_selected, const std::string& destination_folder);
 bool delete_enabled(bool focus_in_list, bool row_selected, const std::string& folder);
 
-// Two folders are the same when their texts match without regard to case (as the receiver's own
-// disks do) or when they are one folder on disk (a trailing '/', a symbolic link, "..").
+// Two folders are the same when they are one folder on disk (same device and inode after every
+// symbolic link: a trailing '/', "a/./b", ".."), or, when neither exists, when their normalised
+// texts match. Case counts: "rec" and "REC" are two folders on this platform.
 bool same_folder(const std::string& a, const std::string& b);
 std::string same_folder_message();
 
+// Why `name` cannot be a new folder's name, or empty when it can: one name, not empty, not "."
+// or "..", without '/' or NUL. For the command line and the "Input Name" dialog alike.
+std::string folder_name_problem(const std::string& name);
+
 // Makes the folder PARENT/NAME. 1 when made; 0 for an empty name (nothing to do); -1 with
-// `message` = "Could not make a folder, PATH" and `reason` = the system's reason otherwise.
+// `message` = "Could not make a folder, PATH" and `reason` = the system's reason, or the name's
+// problem (folder_name_problem) when it is not one name, otherwise.
 int make_folder(const std::string& parent, const std::string& name, std::string& message, std::string* reason = nullptr);
 
 // The audio tool is a separate program, found by its window title and otherwise started by name

@@ -86,8 +86,9 @@ std::string row_date(int year, int month, int day, int hour, int minute, int sec
 bool file_row(const std::string& folder, const std::string& name, FileRow& row)
 {
     std::string path = join_path(folder, name);
+    // Only regular files get a row: reading a FIFO's or a device's information would block.
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
     if (has_extension(name, ".avr")) {
         if (RecordingName::part_of(name) != 1)

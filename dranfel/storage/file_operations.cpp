@@ -1,10 +1,14 @@
 #include "dranfel/storage/file_operations.h"
 
+#include "common/fd_io.h"
+#include "common/regular_file.h"
+#include "common/staging_area.h"
 #include "dranfel/storage/commands.h"
 #include "dranfel/storage/file_list.h"
 #include "dranfel/storage/receiver_path.h"
 #include "dranfel/storage/recording_name.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,21 +51,11 @@ private:
 
 std::string error_text(int err) { return std::strerror(err); }
 
-bool pwrite_all(int fd, const uint8_t* p, size_t n, off_t off, int& err)
+mode_t current_umask()
 {
-    while (n > 0) {
-        ssize_t w = ::pwrite(fd, p, n, off);
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w <= 0) {
-            err = w < 0 ? errno : ENOSPC;
-            return false;
-        }
-        p += w;
-        n -= size_t(w);
-        off += w;
-    }
-    return true;
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
 }
 
 // Reads up to n bytes at off; the count read, or -1 with err set.
@@ -110,18 +104,36 @@ std::string FileOpFailure::message(bool move) const
 
 struct FileOperation::Entry
 {
+    struct Staged
+    {
+        std::string temp;   // the copy under its temporary name
+        std::string target; // the name it goes to
+    };
     std::string name;
     std::string src;
     std::string dst;
-    std::vector<std::string> created; // destination files this entry created or replaced
-    std::vector<std::string> copied;  // source files copied whole, in copy order
+    std::vector<Staged> staged;      // whole copies not yet in place, in the order they go in
+    std::vector<std::string> stale;  // old destination files the new entry does not replace (extra parts)
+    std::vector<std::string> placed; // destination names that now hold this entry's files
+    std::vector<Entry::Staged> aside; // old destination files moved to a temporary name, and their names
+    std::vector<std::string> copied; // source files copied whole, parts before the information file
     bool complete = false;
 
-    void remove_destinations()
+    // Takes back what this entry put at the destination: its new files go, the old ones that
+    // were there come back, and its unplaced copies are dropped.
+    void take_back(common::StagingArea& area)
     {
-        for (auto it = created.rbegin(); it != created.rend(); ++it)
+        for (auto it = aside.rbegin(); it != aside.rend(); ++it) {
+            area.place(it->temp, it->target);
+            placed.erase(std::remove(placed.begin(), placed.end(), it->target), placed.end());
+        }
+        aside.clear();
+        for (auto it = placed.rbegin(); it != placed.rend(); ++it)
             remove_file(*it, nullptr);
-        created.clear();
+        placed.clear();
+        for (const Staged& s : staged)
+            area.discard(s.temp);
+        staged.clear();
     }
 };
 
@@ -170,22 +182,29 @@ int FileOperation::copy_file(const std::string& src,
                              int64_t total_size,
                              bool single,
                              size_t header_offset,
-                             const std::string& receiver_path)
+                             const std::string& receiver_path,
+                             int64_t* copied_size)
 {
     const CopyMode mode = single ? CopyMode::Single : header_offset == AVF_PATH_OFFSET ? CopyMode::Info : CopyMode::Part;
-    Fd in(::open(src.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!in.ok())
-        return fail(e, FAIL_SOURCE, src, "could not open " + src + ": " + error_text(errno));
     struct stat sst;
-    if (::fstat(in.get(), &sst) != 0)
-        return fail(e, FAIL_SOURCE, src, "could not read " + src + ": " + error_text(errno));
+    std::string why;
+    Fd in(common::open_regular_file(src, &why, &sst));
+    if (!in.ok())
+        return fail(e, FAIL_SOURCE, src, "could not open " + src + ": " + why);
+    // A link at the destination is replaced, never followed; only the source's own name is refused.
     struct stat dst_st;
-    if (::stat(dst.c_str(), &dst_st) == 0 && dst_st.st_dev == sst.st_dev && dst_st.st_ino == sst.st_ino)
+    if (::lstat(dst.c_str(), &dst_st) == 0 && dst_st.st_dev == sst.st_dev && dst_st.st_ino == sst.st_ino)
         return fail(e, FAIL_DESTINATION, dst, "could not create " + dst + ": it is the source file itself");
-    Fd out(::open(dst.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    // Only files are replaced: a folder of that name stays where it is, and so does all it holds.
+    if (::lstat(dst.c_str(), &dst_st) == 0 && S_ISDIR(dst_st.st_mode))
+        return fail(e, FAIL_DESTINATION, dst, "could not create " + dst + ": " + error_text(EISDIR));
+    // The copy grows under a temporary name beside its target; what is at the target's name
+    // stays as it is until the whole entry is there.
+    std::string temp;
+    Fd out(area_->create(temp, new_file_mode_));
     if (!out.ok())
-        return fail(e, FAIL_DESTINATION, dst, "could not create " + dst + ": " + error_text(errno));
-    e.created.push_back(dst);
+        return fail(e, FAIL_DESTINATION, dst, "could not create " + dst + ": " + area_->error());
+    e.staged.push_back({temp, dst});
 
     // A single file's bar counts bytes; past 2 GiB both ends are scaled down alike.
     int shift = 0;
@@ -216,9 +235,12 @@ int FileOperation::copy_file(const std::string& src,
                 return fail(e, FAIL_SOURCE, src, "could not read " + src + ": " + error_text(err));
             if (n == 0)
                 break;
-            if (!pwrite_all(out.get(), buffer_, size_t(n), off, err))
-                return fail(e, FAIL_DESTINATION, dst, "could not write " + dst + ": " + error_text(err));
+            if (!common::write_all(out.get(), buffer_, size_t(n), off))
+                return fail(e, FAIL_DESTINATION, dst, "could not write " + dst + ": " + error_text(errno));
         }
+        // The copy is flushed before its name is given (below); starting each block's write-back
+        // now lets the disk work while the next blocks are read, so that flush has little left.
+        ::sync_file_range(out.get(), off, n, SYNC_FILE_RANGE_WRITE);
         off += n;
         bytes_.fetch_add(n);
         if (mode == CopyMode::Info)
@@ -245,8 +267,8 @@ int FileOperation::copy_file(const std::string& src,
                 return fail(e, FAIL_DESTINATION, dst,
                             "could not read back " + dst + ": " + error_text(got < 0 ? err : EIO));
             RecordingName::write_receiver_path(header + header_offset, receiver_path);
-            if (!pwrite_all(out.get(), header, header_size, 0, err))
-                return fail(e, FAIL_DESTINATION, dst, "could not write " + dst + ": " + error_text(err));
+            if (!common::write_all(out.get(), header, header_size, 0))
+                return fail(e, FAIL_DESTINATION, dst, "could not write " + dst + ": " + error_text(errno));
         }
         ::fchmod(out.get(), sst.st_mode & 07777);
     }
@@ -255,19 +277,47 @@ int FileOperation::copy_file(const std::string& src,
         return fail(e, FAIL_DESTINATION, dst,
                     "could not write " + dst + ": the copy holds " + std::to_string(dst_end.st_size) + " of " +
                         std::to_string(off) + " bytes");
-    if (!out.close())
+    // On the disk before its name says it is there: the user's only copy may be the one a move
+    // is about to delete, and a disk pulled later must not show a named file with holes.
+    if (::fsync(out.get()) != 0 || !out.close())
         return fail(e, FAIL_DESTINATION, dst, "could not write " + dst + ": " + error_text(errno));
     e.copied.push_back(src);
+    if (copied_size)
+        *copied_size = off;
     return 0;
 }
 
 int FileOperation::copy_single(Entry& e)
 {
-    int r = copy_file(e.src, e.dst, e, 0, 0, true, 0, {});
+    int r = copy_file(e.src, e.dst, e, 0, 0, true, 0, {}, nullptr);
     if (r != 0)
         return r;
+    if (int placed = put_in_place(e); placed != 0)
+        return placed;
     report(PROGRESS_FILE_DONE, 0, 0);
     return 0;
+}
+
+// Part files of the recording in `sp`'s folder whose number is above `last`.
+static std::vector<std::string> parts_above(const ParsedRecordingName& sp, int last)
+{
+    std::vector<std::string> found;
+    std::string folder = sp.prefix.empty() ? std::string(".") : sp.prefix;
+    DIR* d = ::opendir(folder.c_str());
+    if (!d)
+        return found;
+    while (dirent* de = ::readdir(d)) {
+        std::string name = de->d_name;
+        ParsedRecordingName p;
+        if (!has_extension(name, ".avr") || !RecordingName::parse(name, p))
+            continue;
+        if (p.title == sp.title && p.date == sp.date && p.suffix == sp.suffix && p.part > last &&
+            name == RecordingName::part_file_name("", p.title, p.part, p.date, p.suffix))
+            found.push_back(name);
+    }
+    ::closedir(d);
+    std::sort(found.begin(), found.end());
+    return found;
 }
 
 int FileOperation::copy_recording(Entry& e)
@@ -277,9 +327,10 @@ int FileOperation::copy_recording(Entry& e)
     if (!info)
         return fail(e, FAIL_NO_MEMORY, src_info, "could not allocate a work buffer");
     {
-        Fd fi(::open(src_info.c_str(), O_RDONLY | O_CLOEXEC));
+        std::string why;
+        Fd fi(common::open_regular_file(src_info, &why));
         if (!fi.ok())
-            return fail(e, FAIL_SOURCE, src_info, "could not open the information file " + src_info + ": " + error_text(errno));
+            return fail(e, FAIL_SOURCE, src_info, "could not open the information file " + src_info + ": " + why);
         int err = 0;
         ssize_t got = pread_full(fi.get(), info.get(), AVF_FILE_SIZE, 0, err);
         if (got < 0)
@@ -288,7 +339,7 @@ int FileOperation::copy_recording(Entry& e)
             return fail(e, FAIL_INFO_SHORT, src_info,
                         "the information file " + src_info + " holds " + std::to_string(got) + " bytes, less than 8008");
     }
-    const int parts = RecordingName::part_count(info.get(), AVF_FILE_SIZE);
+    int parts = RecordingName::part_count(info.get(), AVF_FILE_SIZE);
     const int64_t total = RecordingName::total_size(info.get(), AVF_FILE_SIZE);
 
     ParsedRecordingName sp, dp;
@@ -297,23 +348,98 @@ int FileOperation::copy_recording(Entry& e)
     if (!RecordingName::parse(e.dst, dp))
         return fail(e, FAIL_DESTINATION, e.dst, "the name " + e.dst + " is not a recording name that can be parsed");
 
+    if (parts <= 0) {
+        // An information file that counts no parts would otherwise be copied alone and the parts
+        // left behind: take the parts that follow on from part 1 instead, and say so; a part
+        // beyond a gap would still be left behind, so then nothing is copied.
+        int found = 0;
+        while (found < 999 &&
+               common::is_regular_file(RecordingName::part_file_name(sp.prefix, sp.title, found + 1, sp.date, sp.suffix)))
+            ++found;
+        std::vector<std::string> stray = parts_above(sp, found);
+        if (!stray.empty())
+            return fail(e, FAIL_SOURCE, src_info,
+                        "the information file " + src_info + " counts " + std::to_string(parts) + " parts, and " +
+                            stray.front() + " does not follow on from the " + std::to_string(found) +
+                            " found from part 1; the recording was not copied");
+        notes_.push_back("the information file " + src_info + " counts " + std::to_string(parts) + " parts; the " +
+                         std::to_string(found) + " part files found from part 1 on were " +
+                         (move_ ? "moved" : "copied"));
+        parts = std::max(found, 1); // none found: part 1 itself fails to open, and says so
+    }
+
     report(PROGRESS_FILE_START, 100, 0);
     const std::string dst_info = info_file_of(e.dst);
     const std::string rpath = receiver_path_of(dst_info);
-    if (int r = copy_file(src_info, dst_info, e, 0, 0, false, AVF_PATH_OFFSET, rpath); r != 0)
-        return r;
 
     int64_t done = 0;
     for (int p = 1; p <= parts; ++p) {
         std::string from = RecordingName::part_file_name(sp.prefix, sp.title, p, sp.date, sp.suffix);
         std::string to = RecordingName::part_file_name(dp.prefix, dp.title, p, dp.date, dp.suffix);
-        if (int r = copy_file(from, to, e, done, total, false, AVR_PATH_OFFSET, rpath); r != 0)
+        int64_t size = 0;
+        if (int r = copy_file(from, to, e, done, total, false, AVR_PATH_OFFSET, rpath, &size); r != 0)
             return r;
-        struct stat st;
-        if (::stat(to.c_str(), &st) == 0)
-            done += st.st_size;
+        done += size;
     }
+    // The information file last: it is what makes the parts a recording.
+    if (int r = copy_file(src_info, dst_info, e, 0, 0, false, AVF_PATH_OFFSET, rpath, nullptr); r != 0)
+        return r;
+
+    // Parts of a longer recording that was at the destination would be left over beside the new one.
+    uint8_t old_info[AVF_FILE_SIZE];
+    int err = 0;
+    Fd oi(common::open_regular_file(dst_info));
+    if (oi.ok() && pread_full(oi.get(), old_info, sizeof old_info, 0, err) == ssize_t(sizeof old_info)) {
+        int old_parts = std::min(RecordingName::part_count(old_info, sizeof old_info), 999);
+        for (int p = parts + 1; p <= old_parts; ++p)
+            e.stale.push_back(RecordingName::part_file_name(dp.prefix, dp.title, p, dp.date, dp.suffix));
+    }
+    if (int placed = put_in_place(e); placed != 0)
+        return placed;
     report(PROGRESS_FILE_DONE, 100, total > 0 ? 100 : 0);
+    return 0;
+}
+
+// Renames the entry's whole copies over their targets, the information file last, after the old
+// information file has been moved aside: at no moment does an information file stand beside parts
+// that are not all there. The old files are kept aside until the run ends, so that a cancelled
+// copy can bring them back.
+int FileOperation::put_in_place(Entry& e)
+{
+    if (e.staged.empty() && e.stale.empty())
+        return 0;
+    auto failed = [&](const std::string& target, const std::string& why) {
+        int r = fail(e, FAIL_DESTINATION, target, "could not put " + target + " in place: " + why);
+        e.take_back(*area_);
+        return r;
+    };
+    auto set_aside = [&](const std::string& target) {
+        std::string temp;
+        if (!area_->set_aside(target, temp))
+            return false;
+        if (!temp.empty())
+            e.aside.push_back({temp, target});
+        return true;
+    };
+    const std::string& last = e.staged.back().target;
+    if (e.staged.size() > 1 && !set_aside(last))
+        return failed(last, area_->error());
+    for (size_t i = 0; i < e.staged.size(); ++i) {
+        const Entry::Staged s = e.staged[i];
+        if (!(i + 1 == e.staged.size() && e.staged.size() > 1) && !set_aside(s.target))
+            return failed(s.target, area_->error());
+        if (!area_->place(s.temp, s.target))
+            return failed(s.target, area_->error());
+        e.placed.push_back(s.target);
+    }
+    e.staged.clear();
+    for (const std::string& old : e.stale) {
+        struct stat st;
+        if (::lstat(old.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            continue; // not a part, whatever its name says
+        if (!set_aside(old))
+            return failed(old, area_->error());
+    }
     return 0;
 }
 
@@ -322,7 +448,9 @@ FileOpOutcome FileOperation::run(const FileOpParams& params)
     bytes_.store(0);
     failure_.reset();
     sources_left_.clear();
+    notes_.clear();
     move_ = params.kind == FileOpKind::Move;
+    new_file_mode_ = 0666 & ~current_umask();
     count_ = int32_t(params.names.size());
     index_ = 1;
 
@@ -342,14 +470,33 @@ FileOpOutcome FileOperation::run(const FileOpParams& params)
         return FileOpOutcome::Failed;
     }
 
+    // Opening the area also clears what an earlier copy that was killed left in this folder.
+    common::StagingArea area(params.destination_folder);
+    if (!params.names.empty() && !area.open()) {
+        Entry first;
+        first.name = params.names.front();
+        std::string dst = join_path(params.destination_folder, first.name);
+        fail(first, FAIL_DESTINATION, dst, "could not create " + dst + ": " + area.error());
+        return FileOpOutcome::Failed;
+    }
+    area_ = &area;
+    struct Unset
+    {
+        common::StagingArea*& p;
+        ~Unset() { p = nullptr; }
+    } unset{area_};
+
     std::vector<Entry> done;
+    auto take_back_all = [&] {
+        for (auto it = done.rbegin(); it != done.rend(); ++it)
+            it->take_back(area);
+    };
     for (size_t i = 0; i < params.names.size(); ++i) {
         index_ = int32_t(i + 1);
         if (cancelled()) {
             // Stopped between entries: a copy takes back what it did, a move keeps what it moved.
             if (!move_)
-                for (Entry& d : done)
-                    d.remove_destinations();
+                take_back_all();
             return FileOpOutcome::Cancelled;
         }
         Entry e;
@@ -363,17 +510,17 @@ FileOpOutcome FileOperation::run(const FileOpParams& params)
             r = copy_recording(e);
 
         if (r < 0) {
-            // Whatever of this entry reached the destination is incomplete.
-            e.remove_destinations();
+            // Whatever of this entry was written is incomplete; the old files stay as they were.
+            e.take_back(area);
             return FileOpOutcome::Failed;
         }
         if (r == 0) {
             e.complete = true;
             if (move_) {
                 // The parts go before the information file that names them.
-                for (auto it = e.copied.rbegin(); it != e.copied.rend(); ++it) {
+                for (const std::string& src : e.copied) {
                     std::string err;
-                    if (!remove_file(*it, &err))
+                    if (!remove_file(src, &err))
                         sources_left_.push_back(err);
                 }
             }
@@ -383,10 +530,9 @@ FileOpOutcome FileOperation::run(const FileOpParams& params)
             if (move_) {
                 // Moved entries stay moved; only a copy cut short is taken back.
                 if (!done.back().complete)
-                    done.back().remove_destinations();
+                    done.back().take_back(area);
             } else {
-                for (Entry& d : done)
-                    d.remove_destinations();
+                take_back_all();
             }
             return FileOpOutcome::Cancelled;
         }
@@ -419,7 +565,7 @@ std::vector<std::string> delete_entry(const std::string& folder,
     int parts = 1;
     {
         uint8_t info[AVF_FILE_SIZE];
-        Fd fi(::open(info_file_of(path).c_str(), O_RDONLY | O_CLOEXEC));
+        Fd fi(common::open_regular_file(info_file_of(path)));
         int err = 0;
         if (fi.ok() && pread_full(fi.get(), info, sizeof info, 0, err) == ssize_t(sizeof info))
             parts = RecordingName::part_count(info, sizeof info);
@@ -429,6 +575,12 @@ std::vector<std::string> delete_entry(const std::string& folder,
         del(path);
         return errors;
     }
+    // An information file that counts no parts: the parts that follow on from part 1, as a copy
+    // takes them, so that none is left behind without its information file.
+    if (parts <= 0)
+        while (parts < 999 &&
+               common::is_regular_file(RecordingName::part_file_name(p.prefix, p.title, parts + 1, p.date, p.suffix)))
+            ++parts;
     // An information file that counts no parts still leaves the named part to delete.
     bool named_done = false;
     for (int i = 1; i <= std::max(parts, 1); ++i) {

@@ -11,6 +11,12 @@
 #include <string>
 #include <vector>
 
+#include <sys/types.h>
+
+namespace common {
+class StagingArea;
+}
+
 namespace dranfel {
 
 // The codes of a progress report.
@@ -77,9 +83,13 @@ public:
     std::function<void(const FileOpFailure&)> on_failure;
 
     // Runs the whole selection; one FileOperation serves one run, so a cancel that arrives before
-    // the run starts is not lost. Every write and each copy's final
-    // size are checked; a failed entry's destination files are removed, and a move deletes an
-    // entry's sources only after all of its files were copied whole.
+    // the run starts is not lost. Every write and each copy's final size are checked. Each file
+    // is copied under a temporary name in the destination folder, and an entry's files are
+    // renamed over the old ones only when all of them are whole (a recording's information file
+    // last), so a failure, a cancel or a kill never leaves a cut file under a real name nor
+    // takes away the files that were to be replaced; temporary files that a killed run left are
+    // cleared when the next run opens that folder. A move deletes an entry's sources only after
+    // all of its files were copied whole.
     FileOpOutcome run(const FileOpParams& params);
 
     // From any thread (or a signal handler): the copy stops after the current 64 KB block.
@@ -91,6 +101,10 @@ public:
     // Sources of a move that were copied whole but could not be deleted afterwards, as
     // "PATH: reason"; the move itself counts as done, since nothing was lost.
     const std::vector<std::string>& sources_left() const { return sources_left_; }
+
+    // What the run did that the user should know although nothing failed, one line each (an
+    // information file that counts no parts, and which parts were taken instead).
+    const std::vector<std::string>& notes() const { return notes_; }
 
     // Bytes written to destinations in this run so far, for a speed figure.
     int64_t bytes_copied() const { return bytes_.load(); }
@@ -110,7 +124,9 @@ private:
                   int64_t total_size,
                   bool single,
                   size_t header_offset,
-                  const std::string& receiver_path);
+                  const std::string& receiver_path,
+                  int64_t* copied_size);
+    int put_in_place(Entry& e);
     int fail(Entry& e, int32_t code, const std::string& file, const std::string& reason);
     void report(int32_t code, int32_t range, int32_t position);
 
@@ -118,6 +134,9 @@ private:
     std::atomic<int64_t> bytes_{0};
     std::optional<FileOpFailure> failure_;
     std::vector<std::string> sources_left_;
+    std::vector<std::string> notes_;
+    common::StagingArea* area_ = nullptr; // the destination folder's, while a run goes on
+    mode_t new_file_mode_ = 0644;
     size_t buffer_size_ = COPY_BLOCK_SIZE;
     uint8_t* buffer_ = nullptr;
     int32_t count_ = 0;

@@ -1,6 +1,7 @@
 #include "dranfel/storage/recording_name.h"
 
 #include "common/byte_order.h"
+#include "common/regular_file.h"
 #include "common/strfmt.h"
 
 #include <fcntl.h>
@@ -62,7 +63,7 @@ SplitPath split_path(const std::string& path)
 // Reads the whole information file of a part path; false when it cannot be opened or is short.
 bool read_info_file(const std::string& part_path, uint8_t* info)
 {
-    int fd = ::open(info_file_of(part_path).c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = common::open_regular_file(info_file_of(part_path));
     if (fd < 0)
         return false;
     size_t got = 0;

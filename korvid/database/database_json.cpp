@@ -1,11 +1,14 @@
 #include "korvid/database/database_json.h"
 
 #include "common/atomic_file.h"
+#include "common/regular_file.h"
 #include "common/strfmt.h"
 #include "korvid/database/image_layout.h"
 #include "korvid/database/ird_file.h"
 
 #include <nlohmann/json.hpp>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdarg>
 #include <cstdio>
@@ -1004,19 +1007,33 @@ private:
     size_t depth_ = 0;
 };
 
-bool read_file(const std::string& path, std::string& text)
+bool read_file(const std::string& path, std::string& text, std::string& reason)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    struct stat st;
+    int fd = common::open_regular_file(path, &reason, &st);
+    if (fd < 0)
         return false;
-    in.seekg(0, std::ios::end);
-    auto size = in.tellg();
-    if (size < 0 || size_t(size) > MAX_JSON_FILE)
+    if (size_t(st.st_size) > MAX_JSON_FILE) {
+        ::close(fd);
+        reason = common::strfmt("larger than the %zu MiB a database's text can take", MAX_JSON_FILE >> 20);
         return false;
-    in.seekg(0);
-    text.resize(size_t(size));
-    in.read(text.data(), size);
-    return bool(in);
+    }
+    // Bounded by the size seen at the start: a file that grows meanwhile is read as it was.
+    text.resize(size_t(st.st_size));
+    size_t got = 0;
+    while (got < text.size()) {
+        ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            reason = n < 0 ? std::strerror(errno) : "the file shrank while it was read";
+            ::close(fd);
+            return false;
+        }
+        got += size_t(n);
+    }
+    ::close(fd);
+    return true;
 }
 
 // The export's text for an output that could not be written, and the system's reason beneath it.
@@ -1168,8 +1185,9 @@ bool dump_database_file(const std::string& ird_path, const std::string& json_pat
 bool build_database_file(const std::string& json_path, const std::string& ird_path, std::string& message)
 {
     std::string text;
-    if (!read_file(json_path, text)) {
-        message = common::strfmt("Can't open %s", json_path.c_str());
+    std::string reason;
+    if (!read_file(json_path, text, reason)) {
+        message = common::strfmt("Can't open %s: %s", json_path.c_str(), reason.c_str());
         return false;
     }
     DatabaseFromJson built = build_database_from_json(text);

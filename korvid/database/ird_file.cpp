@@ -2,6 +2,7 @@
 
 #include "common/atomic_file.h"
 #include "common/byte_order.h"
+#include "common/regular_file.h"
 #include "common/strfmt.h"
 
 #include <fcntl.h>
@@ -20,18 +21,11 @@ IrdLoad load_ird_file(const std::string& path, std::vector<uint8_t>& buffer, std
             *reason = std::move(why);
         return result;
     };
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return fail(IrdLoad::CantOpen, std::strerror(errno));
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        int err = errno;
-        bool stat_ok = ::fstat(fd, &st) == 0;
-        ::close(fd);
-        if (!stat_ok)
-            return fail(IrdLoad::CantOpen, std::strerror(err));
-        return fail(IrdLoad::CantOpen, S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "not a regular file");
-    }
+    std::string why;
+    int fd = common::open_regular_file(path, &why, &st);
+    if (fd < 0)
+        return fail(IrdLoad::CantOpen, errno == EISDIR ? std::strerror(EISDIR) : why);
     if (st.st_size > off_t(IRD_WORK_BUFFER_SIZE)) {
         ::close(fd);
         return fail(IrdLoad::TooLarge, common::strfmt("too large: %lld bytes, the limit is %zu bytes",
@@ -68,6 +62,11 @@ std::string ird_load_message(IrdLoad result, const std::string& path)
     case IrdLoad::CantOpen:
         break;
     }
+    // A FIFO or a device is refused before it is read; say so, or the refusal looks arbitrary.
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return common::strfmt("Can't open to this file\n%s is %s, not a regular file", path.c_str(),
+                              common::file_kind(st.st_mode));
     return "Can't open to this file";
 }
 

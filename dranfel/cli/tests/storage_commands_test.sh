@@ -95,13 +95,53 @@ check "ls -x shows the usage" grep -qF "Usage: dranfel-cli ls" <<<"$out"
 mkdir -p "$work/-x"
 check "ls -- -x lists the folder -x" bash -c 'cd "$1" && "$0" ls -- -x' "$cli" "$work"
 
+out=$("$cli" mkdir "$dst" ../escaped 2>&1)
+check "mkdir of a name that leaves the parent exits 1" test $? -eq 1
+check "mkdir made nothing outside the parent" test ! -e "$work/escaped"
+check "mkdir says why" grep -qF "cannot hold '/'" <<<"$out"
+
+# An information file that counts no parts: the parts found are taken, and the user is told.
+rm -rf "${src:?}"/* "${dst:?}"/*
+make_recording "$src" Zero
+printf '\x00\x00' | dd of="$src/Zero_#001_200603012015.AVF" bs=1 seek=1740 conv=notrunc status=none
+out=$("$cli" cp "$src" "$dst" Zero_#001_200603012015.AVR 2>&1)
+check "cp of a recording counting no parts succeeds" test $? -eq 0
+check "cp took both parts" test -f "$dst/Zero_#002_200603012015.AVR"
+check "cp says it took the parts it found" grep -qF "the 2 part files found from part 1 on were copied" <<<"$out"
+
+# -9 at each rename that puts a copy over an older recording: the destination holds the old
+# recording whole, or no information file at all, never one beside a mix of parts.
+if command -v strace >/dev/null; then
+    rm -rf "${src:?}"/* "${dst:?}"/*
+    make_recording "$src" News
+    make_recording "$dst" News
+    mkdir "$work/old" && cp "$dst"/* "$work/old/"
+    info=News_#001_200603012015.AVF
+    for k in 1 2 3 4 5 6; do
+        out=$(strace -f -qq -o /dev/null -e trace=rename,renameat,renameat2 \
+            -e inject=rename,renameat,renameat2:error=EIO:signal=KILL:when=$k \
+            "$cli" cp "$src" "$dst" News_#001_200603012015.AVR 2>&1)
+        check "killed at rename $k" test $? -eq 137
+        if [ -e "$dst/$info" ]; then
+            check "killed at rename $k: the old recording is whole" diff -r -q -x '.kdtmp-*' "$work/old" "$dst"
+        else
+            check "killed at rename $k: no information file" true
+        fi
+        rm -rf "${dst:?}"/* && cp "$work/old"/* "$dst/" # what a killed run left is cleared by the next
+    done
+    check "a run after them replaces the recording" "$cli" cp "$src" "$dst" News_#001_200603012015.AVR
+    check "and leaves no temporary file" test -z "$(ls -A "$dst" | grep kdtmp)"
+    check "the new recording is there" cmp -s <(tail -c +135 "$src/News_#002_200603012015.AVR") \
+        <(tail -c +135 "$dst/News_#002_200603012015.AVR")
+fi
+
 # Ctrl-C: the copy is stopped while it runs and nothing of it stays at the destination.
-rm -rf "${dst:?}"/*
+rm -rf "${src:?}"/* "${dst:?}"/*
 truncate -s 768M "$src/big.mp3"
 "$cli" cp "$src" "$dst" big.mp3 2>/dev/null &
 pid=$!
 for _ in $(seq 1 500); do
-    [ -e "$dst/big.mp3" ] && break
+    [ -n "$(ls -A "$dst")" ] && break
     sleep 0.01
 done
 kill -STOP $pid
@@ -110,7 +150,7 @@ kill -CONT $pid
 wait $pid
 rc=$?
 check "Ctrl-C exits 130" test $rc -eq 130
-check "Ctrl-C leaves nothing of the copy" test -z "$(ls "$dst")"
+check "Ctrl-C leaves nothing of the copy" test -z "$(ls -A "$dst")"
 
 echo "$passes passed, $failures failed"
 [ $failures -eq 0 ]

@@ -9,6 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -217,7 +222,7 @@ TEST_F(ConversionRunTest, MissingPartAndForeignFileEndTheRunWithTheirMessages)
     EXPECT_EQ(r.status, RunStatus::SourceOpenFailed);
     EXPECT_EQ(r.message, "Can't open the source file");
     EXPECT_NE(r.detail.find(part_path(2)), std::string::npos);
-    EXPECT_GT(fs::file_size(request(ntfs_table).target), 0u); // part 1 stays written
+    EXPECT_FALSE(fs::exists(request(ntfs_table).target)); // a failed run puts nothing in place
 
     write_file(part_path(1), Bytes(4000, 0x00));
     r = run_conversion(request(other_table), rec, cancel);
@@ -233,8 +238,7 @@ TEST_F(ConversionRunTest, RunThatWritesNothingSaysSoAndWhy)
     EXPECT_NE(r.message, "Convert finished");
     EXPECT_NE(r.detail.find("MPEG-1"), std::string::npos);
     EXPECT_EQ(r.detail.rfind(part_path(1) + ": ", 0), 0u) << r.detail; // names the recording
-    EXPECT_TRUE(fs::exists(request(ntfs_table).target));
-    EXPECT_EQ(fs::file_size(request(ntfs_table).target), 0u);
+    EXPECT_FALSE(fs::exists(request(ntfs_table).target));
 
     // Video only: no audio stream to decide the output by.
     test::TsWriter w;
@@ -244,6 +248,65 @@ TEST_F(ConversionRunTest, RunThatWritesNothingSaysSoAndWhy)
     r = run_conversion(request(ntfs_table), rec, cancel);
     EXPECT_EQ(r.status, RunStatus::NothingConverted);
     EXPECT_NE(r.detail.find("no audio stream"), std::string::npos);
+}
+
+// The old target stays whole until a run has something to put in its place: a run that fails, or
+// is killed, leaves it as it was; a stopped run puts what it wrote there.
+TEST_F(ConversionRunTest, AnOldTargetIsReplacedOnlyByARunThatFinishesOrIsStopped)
+{
+    write_recording(recording_ts(30), {40, 95});
+    const std::string target = request(ntfs_table).target;
+    const Bytes old(5000, 0x5A);
+    write_file(target, old);
+    auto names = [&] {
+        std::vector<std::string> n;
+        for (auto& e : fs::directory_iterator(dir))
+            n.push_back(e.path().filename().string());
+        std::sort(n.begin(), n.end());
+        return n;
+    };
+    const auto before = names();
+
+    Bytes part2 = read_file(part_path(2));
+    fs::remove(part_path(2));
+    EXPECT_EQ(run_conversion(request(ntfs_table), rec, cancel).status, RunStatus::SourceOpenFailed);
+    EXPECT_EQ(read_file(target), old);
+    ASSERT_EQ(::mkfifo(part_path(2).c_str(), 0644), 0); // refused, not waited on
+    RunReport r = run_conversion(request(ntfs_table), rec, cancel);
+    EXPECT_EQ(r.status, RunStatus::SourceOpenFailed);
+    EXPECT_NE(r.detail.find("a FIFO, not a regular file"), std::string::npos) << r.detail;
+    EXPECT_EQ(read_file(target), old);
+    fs::remove(part_path(2));
+    write_file(part_path(2), part2);
+
+    // Killed (-9) as part 2 starts: part 1 was written, the target is still the old one.
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        Recorder killer;
+        killer.on_part = [](int part) {
+            if (part == 2)
+                ::raise(SIGKILL);
+        };
+        std::atomic<bool> no{false};
+        run_conversion(request(ntfs_table), killer, no);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(read_file(target), old);
+    EXPECT_NE(names(), before); // what the killed run left, under a temporary name
+
+    rec.on_part = [&](int part) {
+        if (part == 2)
+            cancel = true;
+    };
+    r = run_conversion(request(ntfs_table), rec, cancel);
+    EXPECT_EQ(r.status, RunStatus::Canceled);
+    EXPECT_EQ(int64_t(read_file(target).size()), r.bytes_written);
+    EXPECT_NE(read_file(target), old);
+    EXPECT_EQ(names(), before); // and the next run cleared it away
 }
 
 TEST_F(ConversionRunTest, FullDiskIsAFailureNotAFinish)

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <nlohmann/json.hpp>
 
 #include <cstring>
@@ -375,6 +377,16 @@ TEST_F(JsonFiles, WrongSystemCodeIsNotDumped)
     EXPECT_FALSE(fs::exists(path("zero.json")));
     EXPECT_FALSE(dump_database_file(path("missing.ird"), path("zero.json"), message));
     EXPECT_EQ(message, "Can't open to this file\n" + path("missing.ird") + ": No such file or directory");
+}
+
+// JSON text that is a FIFO is refused at once, not waited on.
+TEST_F(JsonFiles, AFifoIsRefusedWithoutBlocking)
+{
+    ASSERT_EQ(::mkfifo(path("pipe.json").c_str(), 0644), 0);
+    std::string message;
+    EXPECT_FALSE(build_database_file(path("pipe.json"), path("out.ird"), message));
+    EXPECT_EQ(message, "Can't open " + path("pipe.json") + ": a FIFO, not a regular file");
+    EXPECT_FALSE(fs::exists(path("out.ird")));
 }
 
 TEST_F(JsonFiles, FileRoundTripIsByteIdentical)

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -195,10 +197,15 @@ TEST_F(IrdDocument, UnreadableAndOversizedFilesChangeNothing)
     std::vector<uint8_t> big((1u << 20) + 1, 0x5A);
     write_file((dir / "big.ird").string(), big);
     doc->open_by_name((dir / "big.ird").string());
-    ASSERT_EQ(prompts.shown.size(), 3u);
+    // A FIFO with nothing writing to it would block the reader for ever: refused at once.
+    std::string fifo = (dir / "pipe.ird").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    doc->open_by_name(fifo);
+    ASSERT_EQ(prompts.shown.size(), 4u);
     EXPECT_EQ(prompts.shown[0], "Can't open to this file");
-    EXPECT_EQ(prompts.shown[1], "Can't open to this file");
+    EXPECT_EQ(prompts.shown[1], "Can't open to this file\n" + dir.string() + " is a folder, not a regular file");
     EXPECT_NE(prompts.shown[2].find("larger than 1 MiB"), std::string::npos);
+    EXPECT_EQ(prompts.shown[3], "Can't open to this file\n" + fifo + " is a FIFO, not a regular file");
     EXPECT_EQ(db->satellites[0].position, 192) << "the loaded database is untouched";
     EXPECT_EQ(g_BuyerCode, 0x1234);
 }

@@ -1,5 +1,6 @@
 #include "korvid/link/transfer/software_download.h"
 
+#include "common/regular_file.h"
 #include "korvid/database/codes.h"
 #include "korvid/link/transfer/transfer_times.h"
 
@@ -64,13 +65,12 @@ namespace {
 // -1 when the file cannot be opened for reading.
 long long file_length(const std::string& path)
 {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return -1;
     struct stat st{};
-    long long n = ::fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) ? (long long)st.st_size : -1;
-    std::fclose(f);
-    return n;
+    int fd = common::open_regular_file(path, nullptr, &st);
+    if (fd < 0)
+        return -1;
+    ::close(fd);
+    return (long long)st.st_size;
 }
 
 bool within_limit(const std::string& path, uint32_t limit, common::Prompts& prompts)
@@ -175,9 +175,12 @@ bool SoftwareDownload::read_code_file()
     m_code.reset();
     m_code_watch.reset();
     m_code_size = 0;
-    FILE* f = std::fopen(m_file_name.c_str(), "rb");
     struct stat st{};
-    if (!f || ::fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > 0xFFFFFFFELL) {
+    int fd = common::open_regular_file(m_file_name, nullptr, &st);
+    FILE* f = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
+    if (fd >= 0 && !f)
+        ::close(fd);
+    if (!f || st.st_size > 0xFFFFFFFELL) {
         if (f)
             std::fclose(f);
         m_prompts.error("File Open Failure");

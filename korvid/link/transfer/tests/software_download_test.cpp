@@ -8,6 +8,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -167,7 +169,11 @@ TEST_F(Software, SizeCheckRefusesBootAndOtaFilesAtTheirLimits)
     EXPECT_TRUE(code_file_size_ok(ota_big, false, false, prompts)) << "main software has no limit";
     EXPECT_FALSE(code_file_size_ok((dir / "missing").string(), false, true, prompts));
     EXPECT_TRUE(code_file_size_ok((dir / "missing").string(), false, false, prompts));
-    EXPECT_THAT(prompts.shown, ElementsAre("boot file is too big", "boot file is too big", "can't open file"));
+    // A FIFO is no code file, and is not waited on.
+    ASSERT_EQ(::mkfifo((dir / "pipe.mem").c_str(), 0644), 0);
+    EXPECT_FALSE(code_file_size_ok((dir / "pipe.mem").string(), false, true, prompts));
+    EXPECT_THAT(prompts.shown, ElementsAre("boot file is too big", "boot file is too big", "can't open file",
+                                           "can't open file"));
 }
 
 TEST_F(Software, EachKindGetsItsRegionHeaderAndTheFileByteForByte)
@@ -252,6 +258,13 @@ TEST_F(Software, StartRefusesWhatCannotBeSentAndOpensNothingElse)
     prompts.shown.clear();
     ASSERT_TRUE(d.open_chosen(file("x.mem", Bytes(10))));
     fs::remove(dir / "x.mem");
+    EXPECT_EQ(d.start(fake(0xFFFF, 0xFFFF)), SoftwareDownload::Start::FileRefused);
+    EXPECT_THAT(prompts.shown, ElementsAre("File Open Failure", "Please, check the file !"));
+
+    prompts.shown.clear();
+    ASSERT_TRUE(d.open_chosen(file("p.mem", Bytes(10))));
+    fs::remove(dir / "p.mem");
+    ASSERT_EQ(::mkfifo((dir / "p.mem").c_str(), 0644), 0);
     EXPECT_EQ(d.start(fake(0xFFFF, 0xFFFF)), SoftwareDownload::Start::FileRefused);
     EXPECT_THAT(prompts.shown, ElementsAre("File Open Failure", "Please, check the file !"));
 

@@ -1,0 +1,76 @@
+#pragma once
+// The one way both programs open a file they read: a FIFO, a device or a socket given where a
+// file is expected would block the reader for ever (a FIFO with no writer) or feed it endless
+// bytes, so the name is opened without blocking, looked at, and refused unless it is a regular
+// file. Symbolic links are followed as usual.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+namespace common {
+
+// What a non-regular file is, for a message: "a folder", "a FIFO", ...
+inline const char* file_kind(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISFIFO(mode))
+        return "a FIFO";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "a device";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    if (S_ISREG(mode))
+        return "a regular file";
+    return "a special file";
+}
+
+// Opens `path` for reading when it is a regular file; the descriptor (blocking again, close on
+// exec), or -1 with `reason` ("No such file or directory", "a FIFO, not a regular file") and
+// errno set. `st`, when given, receives the file's status.
+inline int open_regular_file(const std::string& path, std::string* reason = nullptr, struct stat* st = nullptr)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        int err = errno;
+        if (reason)
+            *reason = std::strerror(err);
+        errno = err;
+        return -1;
+    }
+    struct stat own;
+    struct stat& s = st ? *st : own;
+    if (::fstat(fd, &s) != 0) {
+        int err = errno;
+        ::close(fd);
+        if (reason)
+            *reason = std::strerror(err);
+        errno = err;
+        return -1;
+    }
+    if (!S_ISREG(s.st_mode)) {
+        ::close(fd);
+        if (reason)
+            *reason = std::string(file_kind(s.st_mode)) + ", not a regular file";
+        errno = S_ISDIR(s.st_mode) ? EISDIR : EINVAL;
+        return -1;
+    }
+    // A regular file never blocks, but later reads should not see EAGAIN from a stray flag.
+    int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+
+// True for a regular file (after following links); listings show nothing else.
+inline bool is_regular_file(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+} // namespace common
