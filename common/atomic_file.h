@@ -57,7 +57,7 @@ inline bool final_target(const std::string& path, std::string& out, std::string*
 class AtomicFile
 {
 public:
-    explicit AtomicFile(std::string target) : target_(std::move(target)) {}
+    explicit AtomicFile(std::string target) : m_target(std::move(target)) {}
     ~AtomicFile() { abandon(); }
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -65,20 +65,20 @@ public:
     bool open()
     {
         abandon();
-        failed_ = false;
-        if (!final_target(target_, m_final, &error_))
+        m_failed = false;
+        if (!final_target(m_target, m_final, &m_error))
             return false;
         struct stat st;
         bool exists = ::stat(m_final.c_str(), &st) == 0;
         if (exists && S_ISDIR(st.st_mode)) {
-            error_ = std::strerror(EISDIR);
+            m_error = std::strerror(EISDIR);
             return false;
         }
         if (exists && !S_ISREG(st.st_mode)) {
             // A pipe or a device has no folder to stage in and nothing to lose.
-            fd_ = ::open(m_final.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-            if (fd_ < 0) {
-                error_ = std::strerror(errno);
+            m_fd = ::open(m_final.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+            if (m_fd < 0) {
+                m_error = std::strerror(errno);
                 return false;
             }
             m_direct = true;
@@ -88,7 +88,7 @@ public:
         std::string folder = slash == std::string::npos ? std::string(".") : m_final.substr(0, slash ? slash : 1);
         m_area = std::make_unique<StagingArea>(folder);
         if (!m_area->open()) {
-            error_ = m_area->error();
+            m_error = m_area->error();
             m_area.reset();
             return false;
         }
@@ -101,9 +101,9 @@ public:
             ::umask(mask);
             mode = 0666 & ~mask;
         }
-        fd_ = m_area->create(temp_, mode);
-        if (fd_ < 0) {
-            error_ = m_area->error();
+        m_fd = m_area->create(m_temp, mode);
+        if (m_fd < 0) {
+            m_error = m_area->error();
             m_area.reset();
             return false;
         }
@@ -111,22 +111,22 @@ public:
     }
 
     // The descriptor the new contents go to, for writers of their own; -1 when not open.
-    int fd() const { return fd_; }
+    int fd() const { return m_fd; }
 
     bool write(const void* data, size_t len)
     {
-        if (fd_ < 0 || failed_)
+        if (m_fd < 0 || m_failed)
             return false;
-        if (!write_all(fd_, data, len))
+        if (!write_all(m_fd, data, len))
             fail(errno);
-        return !failed_;
+        return !m_failed;
     }
 
     // For writers that use fd() themselves: the reason their write failed.
     void fail(int err)
     {
-        error_ = std::strerror(err);
-        failed_ = true;
+        m_error = std::strerror(err);
+        m_failed = true;
     }
 
     // Flushes, closes and renames over the target. False (and the target untouched) on failure.
@@ -134,21 +134,21 @@ public:
     // against a power cut; for output that can be made again.
     bool commit(bool sync = true)
     {
-        if (fd_ < 0 || failed_) {
+        if (m_fd < 0 || m_failed) {
             abandon();
             return false;
         }
-        bool ok = m_direct || !sync || ::fsync(fd_) == 0;
+        bool ok = m_direct || !sync || ::fsync(m_fd) == 0;
         if (!ok)
-            error_ = std::strerror(errno);
-        if (::close(fd_) != 0 && ok) {
+            m_error = std::strerror(errno);
+        if (::close(m_fd) != 0 && ok) {
             ok = false;
-            error_ = std::strerror(errno);
+            m_error = std::strerror(errno);
         }
-        fd_ = -1;
-        if (ok && !m_direct && !m_area->place(temp_, m_final)) {
+        m_fd = -1;
+        if (ok && !m_direct && !m_area->place(m_temp, m_final)) {
             ok = false;
-            error_ = m_area->error();
+            m_error = m_area->error();
         }
         abandon();
         return ok;
@@ -156,23 +156,23 @@ public:
 
     void abandon()
     {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
         m_area.reset(); // removes the temporary file unless it was placed
-        temp_.clear();
+        m_temp.clear();
         m_direct = false;
     }
 
-    const std::string& error() const { return error_; }
+    const std::string& error() const { return m_error; }
 
 private:
-    std::string target_;
-    std::string temp_;
-    std::string error_;
-    int fd_ = -1;
-    bool failed_ = false;
-    std::string m_final; // target_ after its symbolic links
+    std::string m_target;
+    std::string m_temp;
+    std::string m_error;
+    int m_fd = -1;
+    bool m_failed = false;
+    std::string m_final; // m_target after its symbolic links
     std::unique_ptr<StagingArea> m_area;
     bool m_direct = false;
 };

@@ -79,8 +79,8 @@ struct Command
     // Called only when this command was given; its result is the exit code.
     std::function<int()> run;
 
-    Command(std::string name_, std::string help_)
-        : name(std::move(name_))
+    Command(std::string m_name, std::string help_)
+        : name(std::move(m_name))
         , help(std::move(help_))
     {}
 

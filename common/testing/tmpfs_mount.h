@@ -22,56 +22,56 @@ public:
     {
         char tmpl[] = "/tmp/kd-tmpfs-XXXXXX";
         if (!::mkdtemp(tmpl)) {
-            error_ = std::strerror(errno);
+            m_error = std::strerror(errno);
             return;
         }
-        dir_ = tmpl;
+        m_dir = tmpl;
         std::string opts = "size=" + std::to_string(size_bytes);
-        if (::mount("tmpfs", dir_.c_str(), "tmpfs", 0, opts.c_str()) != 0) {
-            error_ = std::string("mount tmpfs: ") + std::strerror(errno);
+        if (::mount("tmpfs", m_dir.c_str(), "tmpfs", 0, opts.c_str()) != 0) {
+            m_error = std::string("mount tmpfs: ") + std::strerror(errno);
             return;
         }
-        mounted_ = true;
+        m_mounted = true;
     }
     ~TmpfsMount()
     {
-        if (mounted_)
-            ::umount2(dir_.c_str(), MNT_DETACH);
-        if (!dir_.empty()) {
+        if (m_mounted)
+            ::umount2(m_dir.c_str(), MNT_DETACH);
+        if (!m_dir.empty()) {
             std::error_code ec;
-            std::filesystem::remove_all(dir_, ec);
+            std::filesystem::remove_all(m_dir, ec);
         }
     }
     TmpfsMount(const TmpfsMount&) = delete;
     TmpfsMount& operator=(const TmpfsMount&) = delete;
 
-    bool ok() const { return mounted_; }
-    const std::string& error() const { return error_; }
-    const std::string& path() const { return dir_; }
+    bool ok() const { return m_mounted; }
+    const std::string& error() const { return m_error; }
+    const std::string& path() const { return m_dir; }
 
     bool remount_read_only()
     {
-        return ::mount("tmpfs", dir_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+        return ::mount("tmpfs", m_dir.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
     }
 
     // Fills the mount until a write fails, leaving `leave_free` bytes (rounded to the page) free.
     void fill(size_t leave_free = 0)
     {
-        std::ofstream f(dir_ + "/filler", std::ios::binary);
+        std::ofstream f(m_dir + "/filler", std::ios::binary);
         std::string block(4096, 'x');
         while (f.write(block.data(), block.size()))
             f.flush();
         f.close();
         if (leave_free) {
-            auto size = std::filesystem::file_size(dir_ + "/filler");
-            std::filesystem::resize_file(dir_ + "/filler", size > leave_free ? size - leave_free : 0);
+            auto size = std::filesystem::file_size(m_dir + "/filler");
+            std::filesystem::resize_file(m_dir + "/filler", size > leave_free ? size - leave_free : 0);
         }
     }
 
 private:
-    std::string dir_;
-    std::string error_;
-    bool mounted_ = false;
+    std::string m_dir;
+    std::string m_error;
+    bool m_mounted = false;
 };
 
 } // namespace common::testing

@@ -16,11 +16,11 @@ namespace dranfel {
 
 long MemorySource::read(uint8_t* dst, long n)
 {
-    if (n <= 0 || pos_ >= size_)
+    if (n <= 0 || m_pos >= m_size)
         return 0;
-    size_t take = std::min(size_t(n), size_ - pos_);
-    std::memcpy(dst, bytes_ + pos_, take);
-    pos_ += take;
+    size_t take = std::min(size_t(n), m_size - m_pos);
+    std::memcpy(dst, m_bytes + m_pos, take);
+    m_pos += take;
     return long(take);
 }
 
@@ -28,7 +28,7 @@ bool MemorySource::seek(int64_t position)
 {
     if (position < 0)
         return false;
-    pos_ = size_t(position);
+    m_pos = size_t(position);
     return true;
 }
 
@@ -38,68 +38,68 @@ bool FileSource::open(const std::string& path)
 {
     close();
     struct stat st{};
-    fd_ = common::open_regular_file(path, &error_, &st);
-    if (fd_ < 0)
+    m_fd = common::open_regular_file(path, &m_error, &st);
+    if (m_fd < 0)
         return false;
-    size_ = st.st_size;
-    buf_ = static_cast<uint8_t*>(std::aligned_alloc(PAGE, BUFFER_SIZE));
-    if (!buf_) {
-        error_ = "out of memory";
+    m_size = st.st_size;
+    m_buf = static_cast<uint8_t*>(std::aligned_alloc(PAGE, BUFFER_SIZE));
+    if (!m_buf) {
+        m_error = "out of memory";
         close();
         return false;
     }
-    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
-    buf_start_ = 0;
-    buf_len_ = cursor_ = skip_ = 0;
+    ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    m_buf_start = 0;
+    m_buf_len = m_cursor = m_skip = 0;
     return true;
 }
 
 void FileSource::close()
 {
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
-    std::free(buf_);
-    buf_ = nullptr;
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    std::free(m_buf);
+    m_buf = nullptr;
 }
 
 long FileSource::read(uint8_t* dst, long n)
 {
-    if (fd_ < 0)
+    if (m_fd < 0)
         return -1;
     long got = 0;
     while (got < n) {
-        if (cursor_ == buf_len_) {
-            buf_start_ += int64_t(buf_len_);
-            buf_len_ = cursor_ = 0;
+        if (m_cursor == m_buf_len) {
+            m_buf_start += int64_t(m_buf_len);
+            m_buf_len = m_cursor = 0;
             // The buffer is filled whole even from a pipe, so that the stream scan at the start
             // of a part (which stays within the first megabyte) can always go back.
-            while (buf_len_ < BUFFER_SIZE) {
-                ssize_t r = ::read(fd_, buf_ + buf_len_, BUFFER_SIZE - buf_len_);
+            while (m_buf_len < BUFFER_SIZE) {
+                ssize_t r = ::read(m_fd, m_buf + m_buf_len, BUFFER_SIZE - m_buf_len);
                 if (r < 0 && errno == EINTR)
                     continue;
                 if (r < 0) {
-                    error_ = std::strerror(errno);
+                    m_error = std::strerror(errno);
                     return -1;
                 }
                 if (r == 0)
                     break;
-                buf_len_ += size_t(r);
+                m_buf_len += size_t(r);
             }
-            if (buf_len_ == 0)
+            if (m_buf_len == 0)
                 break;
-            if (skip_ >= buf_len_) { // the file ends before the position sought
-                skip_ -= buf_len_;
-                buf_start_ += int64_t(buf_len_);
-                buf_len_ = 0;
+            if (m_skip >= m_buf_len) { // the file ends before the position sought
+                m_skip -= m_buf_len;
+                m_buf_start += int64_t(m_buf_len);
+                m_buf_len = 0;
                 break;
             }
-            cursor_ = skip_;
-            skip_ = 0;
+            m_cursor = m_skip;
+            m_skip = 0;
         }
-        size_t take = std::min(size_t(n - got), buf_len_ - cursor_);
-        std::memcpy(dst + got, buf_ + cursor_, take);
-        cursor_ += take;
+        size_t take = std::min(size_t(n - got), m_buf_len - m_cursor);
+        std::memcpy(dst + got, m_buf + m_cursor, take);
+        m_cursor += take;
         got += long(take);
     }
     return got;
@@ -107,24 +107,24 @@ long FileSource::read(uint8_t* dst, long n)
 
 bool FileSource::seek(int64_t position)
 {
-    if (fd_ < 0 || position < 0)
+    if (m_fd < 0 || position < 0)
         return false;
-    if (position >= buf_start_ && position <= buf_start_ + int64_t(buf_len_)) {
-        cursor_ = size_t(position - buf_start_);
-        skip_ = 0;
+    if (position >= m_buf_start && position <= m_buf_start + int64_t(m_buf_len)) {
+        m_cursor = size_t(position - m_buf_start);
+        m_skip = 0;
         return true;
     }
     // Reading goes on from the page that holds the position, the bytes before it skipped in the
     // buffer.
     int64_t page_start = position - position % int64_t(PAGE);
-    if (::lseek(fd_, page_start, SEEK_SET) < 0) {
-        error_ = std::strerror(errno);
+    if (::lseek(m_fd, page_start, SEEK_SET) < 0) {
+        m_error = std::strerror(errno);
         return false;
     }
-    buf_start_ = page_start;
-    buf_len_ = 0;
-    cursor_ = 0;
-    skip_ = size_t(position - page_start);
+    m_buf_start = page_start;
+    m_buf_len = 0;
+    m_cursor = 0;
+    m_skip = size_t(position - page_start);
     return true;
 }
 

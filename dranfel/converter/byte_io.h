@@ -19,15 +19,15 @@ public:
 class MemorySource : public ByteSource
 {
 public:
-    MemorySource(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
+    MemorySource(const uint8_t* bytes, size_t size) : m_bytes(bytes), m_size(size) {}
     long read(uint8_t* dst, long n) override;
-    int64_t position() const override { return int64_t(pos_); }
+    int64_t position() const override { return int64_t(m_pos); }
     bool seek(int64_t position) override;
 
 private:
-    const uint8_t* bytes_;
-    size_t size_;
-    size_t pos_ = 0;
+    const uint8_t* m_bytes;
+    size_t m_size;
+    size_t m_pos = 0;
 };
 
 class FileSource : public ByteSource
@@ -48,20 +48,20 @@ public:
     bool open(const std::string& path);
     void close();
     long read(uint8_t* dst, long n) override;
-    int64_t position() const override { return buf_start_ + int64_t(cursor_ + skip_); }
+    int64_t position() const override { return m_buf_start + int64_t(m_cursor + m_skip); }
     bool seek(int64_t position) override;
-    int64_t size() const { return size_; }
-    const std::string& error() const { return error_; }
+    int64_t size() const { return m_size; }
+    const std::string& error() const { return m_error; }
 
 private:
-    int fd_ = -1;
-    uint8_t* buf_ = nullptr;
-    int64_t buf_start_ = 0; // file offset of buf_[0]
-    size_t buf_len_ = 0;
-    size_t cursor_ = 0;
-    size_t skip_ = 0; // bytes of the next fill that lie before the position sought
-    int64_t size_ = 0;
-    std::string error_;
+    int m_fd = -1;
+    uint8_t* m_buf = nullptr;
+    int64_t m_buf_start = 0; // file offset of m_buf[0]
+    size_t m_buf_len = 0;
+    size_t m_cursor = 0;
+    size_t m_skip = 0; // bytes of the next fill that lie before the position sought
+    int64_t m_size = 0;
+    std::string m_error;
 };
 
 } // namespace dranfel

@@ -18,136 +18,136 @@ FileSink::~FileSink() { discard(); }
 bool FileSink::create(const std::string& path)
 {
     close();
-    failed_ = false;
-    written_ = 0;
-    error_.clear();
+    m_failed = false;
+    m_written = 0;
+    m_error.clear();
     m_file = std::make_unique<common::AtomicFile>(path);
     if (!m_file->open()) {
-        error_ = m_file->error();
+        m_error = m_file->error();
         m_file.reset();
         return false;
     }
-    fd_ = m_file->fd();
+    m_fd = m_file->fd();
     storage_.reset(static_cast<uint8_t*>(std::aligned_alloc(4096, BUFFER_SIZE * BUFFER_COUNT)));
     if (!storage_) {
-        error_ = "out of memory";
+        m_error = "out of memory";
         m_file.reset();
-        fd_ = -1;
+        m_fd = -1;
         return false;
     }
-    filling_ = 0;
-    fill_len_ = 0;
-    queued_ = 0;
-    next_out_ = 0;
-    stopping_ = false;
+    m_filling = 0;
+    m_fill_len = 0;
+    m_queued = 0;
+    m_next_out = 0;
+    m_stopping = false;
     // Without a thread the buffers are written in place: slower, never wrong.
     try {
-        writer_ = std::thread(&FileSink::writer_loop, this);
-        threaded_ = true;
+        m_writer = std::thread(&FileSink::writer_loop, this);
+        m_threaded = true;
     } catch (const std::system_error&) {
-        threaded_ = false;
+        m_threaded = false;
     }
     return true;
 }
 
 void FileSink::fail(int err)
 {
-    error_ = std::strerror(err);
-    failed_.store(true, std::memory_order_release);
+    m_error = std::strerror(err);
+    m_failed.store(true, std::memory_order_release);
 }
 
 void FileSink::write_out(const uint8_t* bytes, size_t n)
 {
     if (failed())
         return;
-    if (!common::write_all(fd_, bytes, n)) {
+    if (!common::write_all(m_fd, bytes, n)) {
         fail(errno);
         return;
     }
-    written_.fetch_add(int64_t(n), std::memory_order_relaxed);
+    m_written.fetch_add(int64_t(n), std::memory_order_relaxed);
 }
 
 void FileSink::writer_loop()
 {
-    std::unique_lock lock(mutex_);
+    std::unique_lock lock(m_mutex);
     for (;;) {
-        work_ready_.wait(lock, [this] { return queued_ > 0 || stopping_; });
-        if (queued_ == 0)
+        m_work_ready.wait(lock, [this] { return m_queued > 0 || m_stopping; });
+        if (m_queued == 0)
             return;
-        int slot = next_out_;
+        int slot = m_next_out;
         lock.unlock();
         write_out(storage_.get() + size_t(slot) * BUFFER_SIZE, lengths_[slot]);
         lock.lock();
-        next_out_ = (next_out_ + 1) % BUFFER_COUNT;
-        --queued_;
-        buffer_free_.notify_one();
+        m_next_out = (m_next_out + 1) % BUFFER_COUNT;
+        --m_queued;
+        m_buffer_free.notify_one();
     }
 }
 
 void FileSink::hand_over()
 {
-    if (fill_len_ == 0)
+    if (m_fill_len == 0)
         return;
-    uint8_t* data = storage_.get() + size_t(filling_) * BUFFER_SIZE;
-    if (!threaded_) {
-        write_out(data, fill_len_);
-        fill_len_ = 0;
+    uint8_t* data = storage_.get() + size_t(m_filling) * BUFFER_SIZE;
+    if (!m_threaded) {
+        write_out(data, m_fill_len);
+        m_fill_len = 0;
         return;
     }
-    std::unique_lock lock(mutex_);
-    lengths_[filling_] = fill_len_;
-    ++queued_;
-    work_ready_.notify_one();
-    buffer_free_.wait(lock, [this] { return queued_ < BUFFER_COUNT; });
-    filling_ = (filling_ + 1) % BUFFER_COUNT;
-    fill_len_ = 0;
+    std::unique_lock lock(m_mutex);
+    lengths_[m_filling] = m_fill_len;
+    ++m_queued;
+    m_work_ready.notify_one();
+    m_buffer_free.wait(lock, [this] { return m_queued < BUFFER_COUNT; });
+    m_filling = (m_filling + 1) % BUFFER_COUNT;
+    m_fill_len = 0;
 }
 
 void FileSink::write(const uint8_t* bytes, size_t n)
 {
-    if (fd_ < 0 || failed())
+    if (m_fd < 0 || failed())
         return;
     while (n > 0) {
-        size_t take = std::min(n, BUFFER_SIZE - fill_len_);
-        std::memcpy(storage_.get() + size_t(filling_) * BUFFER_SIZE + fill_len_, bytes, take);
-        fill_len_ += take;
+        size_t take = std::min(n, BUFFER_SIZE - m_fill_len);
+        std::memcpy(storage_.get() + size_t(m_filling) * BUFFER_SIZE + m_fill_len, bytes, take);
+        m_fill_len += take;
         bytes += take;
         n -= take;
-        if (fill_len_ == BUFFER_SIZE)
+        if (m_fill_len == BUFFER_SIZE)
             hand_over();
     }
 }
 
 bool FileSink::flush()
 {
-    if (fd_ < 0)
+    if (m_fd < 0)
         return !failed();
     hand_over();
-    if (threaded_) {
-        std::unique_lock lock(mutex_);
-        buffer_free_.wait(lock, [this] { return queued_ == 0; });
+    if (m_threaded) {
+        std::unique_lock lock(m_mutex);
+        m_buffer_free.wait(lock, [this] { return m_queued == 0; });
     }
     return !failed();
 }
 
 void FileSink::stop_writer()
 {
-    if (threaded_) {
+    if (m_threaded) {
         {
-            std::lock_guard lock(mutex_);
-            stopping_ = true;
+            std::lock_guard lock(m_mutex);
+            m_stopping = true;
         }
-        work_ready_.notify_one();
-        writer_.join();
-        threaded_ = false;
+        m_work_ready.notify_one();
+        m_writer.join();
+        m_threaded = false;
     }
-    fd_ = -1;
+    m_fd = -1;
     storage_.reset();
 }
 
 bool FileSink::close()
 {
-    if (fd_ < 0)
+    if (m_fd < 0)
         return !failed();
     flush();
     stop_writer();
@@ -155,8 +155,8 @@ bool FileSink::close()
     // gigabyte to reach the disk would double the time of a run. A kill still leaves the target
     // as it was, since the rename comes after the last write.
     if (!failed() && !m_file->commit(false)) {
-        error_ = m_file->error();
-        failed_.store(true, std::memory_order_release);
+        m_error = m_file->error();
+        m_failed.store(true, std::memory_order_release);
     }
     m_file.reset();
     return !failed();
@@ -164,7 +164,7 @@ bool FileSink::close()
 
 void FileSink::discard()
 {
-    if (fd_ < 0)
+    if (m_fd < 0)
         return;
     stop_writer();
     m_file.reset();

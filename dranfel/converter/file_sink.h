@@ -40,11 +40,11 @@ public:
     bool close();
     // Drops the file written so far; the target is left as it was.
     void discard();
-    bool failed() const { return failed_.load(std::memory_order_acquire); }
+    bool failed() const { return m_failed.load(std::memory_order_acquire); }
     // Meaningful once failed() is true or the sink is closed.
-    const std::string& error() const { return error_; }
+    const std::string& error() const { return m_error; }
     // Bytes that reached the file; complete after flush() or close().
-    int64_t written() const { return written_.load(std::memory_order_relaxed); }
+    int64_t written() const { return m_written.load(std::memory_order_relaxed); }
 
     static void output(const uint8_t* bytes, int length, void* sink)
     {
@@ -58,28 +58,28 @@ private:
     void fail(int err);
     void stop_writer();
 
-    int fd_ = -1;
+    int m_fd = -1;
     std::unique_ptr<common::AtomicFile> m_file;
     // Page-aligned, like the reader's buffer: the kernel copies out of it at full speed only so.
     std::unique_ptr<uint8_t, void (*)(void*)> storage_{nullptr, std::free};
     size_t lengths_[BUFFER_COUNT] = {};
-    int filling_ = 0;     // the buffer write() copies into; only the caller's thread touches it
-    size_t fill_len_ = 0;
+    int m_filling = 0;     // the buffer write() copies into; only the caller's thread touches it
+    size_t m_fill_len = 0;
 
-    // Buffers handed over and not yet written, oldest first from next_out_. The writer keeps a
+    // Buffers handed over and not yet written, oldest first from m_next_out. The writer keeps a
     // buffer counted until its write has returned, so the caller never refills it too early.
-    std::mutex mutex_;
-    std::condition_variable work_ready_;
-    std::condition_variable buffer_free_;
-    int queued_ = 0;
-    int next_out_ = 0;
-    bool stopping_ = false;
-    std::thread writer_;
-    bool threaded_ = false;
+    std::mutex m_mutex;
+    std::condition_variable m_work_ready;
+    std::condition_variable m_buffer_free;
+    int m_queued = 0;
+    int m_next_out = 0;
+    bool m_stopping = false;
+    std::thread m_writer;
+    bool m_threaded = false;
 
-    std::atomic<bool> failed_{false};
-    std::atomic<int64_t> written_{0};
-    std::string error_;
+    std::atomic<bool> m_failed{false};
+    std::atomic<int64_t> m_written{0};
+    std::string m_error;
 };
 
 } // namespace dranfel

@@ -112,28 +112,28 @@ void find_pids_in_block(const uint8_t* bytes, int n, int& video_pid, int& audio_
 }
 
 TsConverter::TsConverter(OutputFunction output, void* context, EngineOptions options)
-    : output_(output)
-    , context_(context)
-    , options_(options)
+    : m_output(output)
+    , m_context(context)
+    , m_options(options)
 {
 }
 
 TsConverter::~TsConverter()
 {
-    if (audio_made_)
-        ipack_free(audio_);
-    if (video_made_)
-        ipack_free(video_);
+    if (m_audio_made)
+        ipack_free(m_audio);
+    if (m_video_made)
+        ipack_free(m_video);
 }
 
 bool TsConverter::make_ipack(ipack& p, bool& made)
 {
     if (made)
         return true;
-    if (!ipack_init(p, IPACK_SIZE, output_, context_, &state_, options_.diagnostics, options_.allocate,
-                    options_.release))
+    if (!ipack_init(p, IPACK_SIZE, m_output, m_context, &m_state, m_options.diagnostics, m_options.allocate,
+                    m_options.release))
         return false;
-    p.ps = ps_;
+    p.ps = m_ps;
     made = true;
     return true;
 }
@@ -141,7 +141,7 @@ bool TsConverter::make_ipack(ipack& p, bool& made)
 void TsConverter::note_other_audio(const uint8_t* t)
 {
     int pid = pid_of(t);
-    if (pid == apid_ || pid == vpid_ || found_.other_audio_count == RunFindings::MAX_OTHER_AUDIO)
+    if (pid == m_apid || pid == m_vpid || m_found.other_audio_count == RunFindings::MAX_OTHER_AUDIO)
         return;
     int off = payload_offset(t);
     if (off + 4 > TS_PACKET || t[off] != 0 || t[off + 1] != 0 || t[off + 2] != 1)
@@ -149,42 +149,42 @@ void TsConverter::note_other_audio(const uint8_t* t)
     uint8_t id = t[off + 3];
     if (!((id >= 0xC0 && id <= 0xDF) || (id == 0xBD && private_stream_is_ac3(t, off, TS_PACKET))))
         return;
-    for (int i = 0; i < found_.other_audio_count; ++i)
-        if (found_.other_audio[i].pid == pid)
+    for (int i = 0; i < m_found.other_audio_count; ++i)
+        if (m_found.other_audio[i].pid == pid)
             return;
-    found_.other_audio[found_.other_audio_count++] = OtherAudio{pid, id};
+    m_found.other_audio[m_found.other_audio_count++] = OtherAudio{pid, id};
 }
 
 void TsConverter::process_packet(const uint8_t* t)
 {
-    ++found_.packets;
+    ++m_found.packets;
     if (!(t[3] & 0x10))
         return;
     int pid = pid_of(t);
     ipack* p = nullptr;
     int* last_cc = nullptr;
-    if (video_made_ && vpid_ != 0 && pid == vpid_) {
-        p = &video_;
-        last_cc = &video_cc_;
-    } else if (audio_made_ && apid_ != 0 && pid == apid_) {
-        p = &audio_;
-        last_cc = &audio_cc_;
+    if (m_video_made && m_vpid != 0 && pid == m_vpid) {
+        p = &m_video;
+        last_cc = &m_video_cc;
+    } else if (m_audio_made && m_apid != 0 && pid == m_apid) {
+        p = &m_audio;
+        last_cc = &m_audio_cc;
     }
     if (!p) {
-        if ((t[1] & 0x40) && apid_ != 0)
+        if ((t[1] & 0x40) && m_apid != 0)
             note_other_audio(t);
         return;
     }
     // The demodulator could not correct this packet: nothing in it can be trusted, its header
     // included, so the continuity counter is not taken from it either.
     if (t[1] & 0x80) {
-        ++found_.damaged_packets;
+        ++m_found.damaged_packets;
         return;
     }
     int cc = t[3] & 0x0F;
     bool discontinuity_flagged = (t[3] & 0x20) && t[4] > 0 && (t[5] & 0x80);
     if (*last_cc >= 0 && cc != ((*last_cc + 1) & 0x0F) && cc != *last_cc && !discontinuity_flagged)
-        ++found_.continuity_breaks;
+        ++m_found.continuity_breaks;
     *last_cc = cc;
     int off = payload_offset(t);
     if (t[1] & 0x40)
@@ -195,37 +195,37 @@ void TsConverter::process_packet(const uint8_t* t)
 
 PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int video_pid, int ps)
 {
-    ps_ = ps;
+    m_ps = ps;
     int new_apid = audio_pid;
     int new_vpid = video_pid;
     if (audio_pid == 0 && video_pid == 0) {
         int64_t start = source.position();
-        ScanResult scan = scan_av_pids(source, block_, state_.mode);
+        ScanResult scan = scan_av_pids(source, block_, m_state.mode);
         if (scan.read_error)
             return PartResult::ReadError;
         // Everything the scan read is converted too.
         if (!source.seek(start))
             return PartResult::ReadError;
         if (scan.audio_pid)
-            state_.mode = scan.video_pid ? 1 : 2;
+            m_state.mode = scan.video_pid ? 1 : 2;
         // A short part may hold no PES start at all, only the rest of packets begun in the part
         // before: its streams are the ones that part had.
-        new_apid = scan.audio_pid ? scan.audio_pid : apid_;
-        new_vpid = scan.video_pid ? scan.video_pid : vpid_;
+        new_apid = scan.audio_pid ? scan.audio_pid : m_apid;
+        new_vpid = scan.video_pid ? scan.video_pid : m_vpid;
     }
     // A repacker carries on into this part only when its stream does.
-    if (audio_made_ && new_apid != apid_)
-        ipack_reset(audio_);
-    if (video_made_ && new_vpid != vpid_)
-        ipack_reset(video_);
-    apid_ = new_apid;
-    vpid_ = new_vpid;
+    if (m_audio_made && new_apid != m_apid)
+        ipack_reset(m_audio);
+    if (m_video_made && new_vpid != m_vpid)
+        ipack_reset(m_video);
+    m_apid = new_apid;
+    m_vpid = new_vpid;
 
-    if (!make_ipack(audio_, audio_made_))
+    if (!make_ipack(m_audio, m_audio_made))
         return PartResult::NoMemory;
-    if (state_.mode == 1 && !make_ipack(video_, video_made_))
+    if (m_state.mode == 1 && !make_ipack(m_video, m_video_made))
         return PartResult::NoMemory;
-    audio_.ps = video_.ps = ps;
+    m_audio.ps = m_video.ps = ps;
 
     long n = source.read(block_, TS_PACKET);
     if (n < 0)
@@ -234,12 +234,12 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
     while (first < n && block_[first] != 0x47)
         ++first;
     if (first == n) {
-        if (options_.diagnostics)
-            std::fprintf(options_.diagnostics, "Not a TS\n");
+        if (m_options.diagnostics)
+            std::fprintf(m_options.diagnostics, "Not a TS\n");
         return PartResult::NotTs;
     }
-    found_.bytes_read += n;
-    found_.sync_bytes_skipped += first;
+    m_found.bytes_read += n;
+    m_found.sync_bytes_skipped += first;
     long have = n - first;
     std::memmove(block_, block_ + first, size_t(have));
 
@@ -247,26 +247,26 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
         long got = source.read(block_ + have, TS_BLOCK - have);
         if (got < 0)
             return PartResult::ReadError;
-        found_.bytes_read += got;
+        m_found.bytes_read += got;
         if (got > 0) {
-            if (vpid_ == 0 && state_.mode == 1) {
+            if (m_vpid == 0 && m_state.mode == 1) {
                 int v, a;
                 find_pids_in_block(block_ + have, int(got), v, a);
                 if (v) {
-                    vpid_ = v;
-                    if (options_.diagnostics)
-                        std::fprintf(options_.diagnostics, "vpid %d (0x%02x)\n", v, v);
-                    if (!make_ipack(video_, video_made_))
+                    m_vpid = v;
+                    if (m_options.diagnostics)
+                        std::fprintf(m_options.diagnostics, "vpid %d (0x%02x)\n", v, v);
+                    if (!make_ipack(m_video, m_video_made))
                         return PartResult::NoMemory;
                 }
             }
-            if (apid_ == 0) {
+            if (m_apid == 0) {
                 int v, a;
                 find_pids_in_block(block_ + have, int(got), v, a);
                 if (a) {
-                    apid_ = a;
-                    if (options_.diagnostics)
-                        std::fprintf(options_.diagnostics, "apid %d (0x%02x)\n", a, a);
+                    m_apid = a;
+                    if (m_options.diagnostics)
+                        std::fprintf(m_options.diagnostics, "apid %d (0x%02x)\n", a, a);
                 }
             }
         }
@@ -281,7 +281,7 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
                 ++pos;
                 while (pos < have && block_[pos] != 0x47)
                     ++pos;
-                found_.sync_bytes_skipped += pos - from;
+                m_found.sync_bytes_skipped += pos - from;
                 continue;
             }
             process_packet(block_ + pos);
@@ -297,31 +297,31 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
 void TsConverter::finish()
 {
     // A bounded packet that the input cut short is dropped by the repacker: count what it held.
-    for (auto [made, p] : {std::pair{video_made_, &video_}, std::pair{audio_made_, &audio_}}) {
+    for (auto [made, p] : {std::pair{m_video_made, &m_video}, std::pair{m_audio_made, &m_audio}}) {
         if (!made)
             continue;
         if (ipack_in_body(*p) && !p->done && p->plength != UNBOUNDED_PES && p->count > 9)
-            state_.bytes_dropped += p->count;
+            m_state.bytes_dropped += p->count;
         ipack_finish(*p);
     }
 }
 
 RunFindings TsConverter::findings() const
 {
-    RunFindings f = found_;
-    f.bytes_dropped = state_.bytes_dropped;
-    f.video_pid = state_.mode == 1 ? vpid_ : 0;
-    f.audio_pid = apid_;
-    if (video_made_ && video_.has_video_info) {
+    RunFindings f = m_found;
+    f.bytes_dropped = m_state.bytes_dropped;
+    f.video_pid = m_state.mode == 1 ? m_vpid : 0;
+    f.audio_pid = m_apid;
+    if (m_video_made && m_video.has_video_info) {
         f.has_video = true;
-        f.video = video_.video_info;
+        f.video = m_video.video_info;
     }
-    if (audio_made_ && audio_.has_audio_info) {
+    if (m_audio_made && m_audio.has_audio_info) {
         f.has_mpeg_audio = true;
-        f.mpeg_audio = audio_.audio_info;
-    } else if (audio_made_ && audio_.has_ac3_info) {
+        f.mpeg_audio = m_audio.audio_info;
+    } else if (m_audio_made && m_audio.has_ac3_info) {
         f.has_ac3 = true;
-        f.ac3 = audio_.ac3_info;
+        f.ac3 = m_audio.ac3_info;
     }
     // A stream noted before the scan of a later part chose it is no longer left out.
     int kept = 0;
@@ -334,10 +334,10 @@ RunFindings TsConverter::findings() const
 
 void TsConverter::discard()
 {
-    if (video_made_)
-        ipack_reset(video_);
-    if (audio_made_)
-        ipack_reset(audio_);
+    if (m_video_made)
+        ipack_reset(m_video);
+    if (m_audio_made)
+        ipack_reset(m_audio);
 }
 
 } // namespace dranfel

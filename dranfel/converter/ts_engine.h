@@ -70,31 +70,31 @@ public:
     // Drops whatever the repackers hold (a cancelled or failed run).
     void discard();
 
-    const ConversionState& state() const { return state_; }
+    const ConversionState& state() const { return m_state; }
     // What the run has found so far, its stream descriptions included.
     RunFindings findings() const;
-    int audio_pid() const { return apid_; }
-    int video_pid() const { return vpid_; }
+    int audio_pid() const { return m_apid; }
+    int video_pid() const { return m_vpid; }
 
 private:
     bool make_ipack(ipack& p, bool& made);
     void process_packet(const uint8_t* t);
     void note_other_audio(const uint8_t* t);
 
-    OutputFunction output_;
-    void* context_;
-    EngineOptions options_;
-    ConversionState state_;
-    ipack audio_;
-    ipack video_;
-    bool audio_made_ = false;
-    bool video_made_ = false;
-    int apid_ = 0;
-    int vpid_ = 0;
-    int ps_ = 1;
-    int audio_cc_ = -1; // last continuity counter seen on each chosen stream; -1 none yet
-    int video_cc_ = -1;
-    RunFindings found_;
+    OutputFunction m_output;
+    void* m_context;
+    EngineOptions m_options;
+    ConversionState m_state;
+    ipack m_audio;
+    ipack m_video;
+    bool m_audio_made = false;
+    bool m_video_made = false;
+    int m_apid = 0;
+    int m_vpid = 0;
+    int m_ps = 1;
+    int m_audio_cc = -1; // last continuity counter seen on each chosen stream; -1 none yet
+    int m_video_cc = -1;
+    RunFindings m_found;
     alignas(64) uint8_t block_[TS_BLOCK];
 };
 

@@ -28,25 +28,25 @@ namespace {
 class Fd
 {
 public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
+    explicit Fd(int fd = -1) : m_fd(fd) {}
     ~Fd()
     {
-        if (fd_ >= 0)
-            ::close(fd_);
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    bool ok() const { return fd_ >= 0; }
+    int get() const { return m_fd; }
+    bool ok() const { return m_fd >= 0; }
     bool close()
     {
-        int fd = fd_;
-        fd_ = -1;
+        int fd = m_fd;
+        m_fd = -1;
         return fd < 0 || ::close(fd) == 0;
     }
 
 private:
-    int fd_;
+    int m_fd;
 };
 
 std::string error_text(int err) { return std::strerror(err); }
@@ -147,8 +147,8 @@ void FileOperation::report(int32_t code, int32_t range, int32_t position)
 {
     if (on_progress) {
         ProgressReport r;
-        r.count = count_;
-        r.index = index_;
+        r.count = m_count;
+        r.index = m_index;
         r.code = code;
         r.range = range;
         r.position = position;
@@ -160,11 +160,11 @@ int FileOperation::fail(Entry& e, int32_t code, const std::string& file, const s
 {
     FileOpFailure f;
     f.code = code;
-    f.index = index_;
+    f.index = m_index;
     f.entry = e.name;
     f.file = file;
     f.reason = reason;
-    failure_ = f;
+    m_failure = f;
     report(code, 0, 0);
     if (on_failure)
         on_failure(f);
@@ -201,9 +201,9 @@ int FileOperation::copy_file(const std::string& src,
     // The copy grows under a temporary name beside its target; what is at the target's name
     // stays as it is until the whole entry is there.
     std::string temp;
-    Fd out(area_->create(temp, new_file_mode_));
+    Fd out(m_area->create(temp, m_new_file_mode));
     if (!out.ok())
-        return fail(e, FAIL_DESTINATION, dst, "could not create " + dst + ": " + area_->error());
+        return fail(e, FAIL_DESTINATION, dst, "could not create " + dst + ": " + m_area->error());
     e.staged.push_back({temp, dst});
 
     // A single file's bar counts bytes; past 2 GiB both ends are scaled down alike.
@@ -230,19 +230,19 @@ int FileOperation::copy_file(const std::string& src,
             }
         } else {
             int err = 0;
-            n = pread_full(in.get(), buffer_, std::min(buffer_size_, COPY_BLOCK_SIZE), off, err);
+            n = pread_full(in.get(), m_buffer, std::min(m_buffer_size, COPY_BLOCK_SIZE), off, err);
             if (n < 0)
                 return fail(e, FAIL_SOURCE, src, "could not read " + src + ": " + error_text(err));
             if (n == 0)
                 break;
-            if (!common::write_all(out.get(), buffer_, size_t(n), off))
+            if (!common::write_all(out.get(), m_buffer, size_t(n), off))
                 return fail(e, FAIL_DESTINATION, dst, "could not write " + dst + ": " + error_text(errno));
         }
         // The copy is flushed before its name is given (below); starting each block's write-back
         // now lets the disk work while the next blocks are read, so that flush has little left.
         ::sync_file_range(out.get(), off, n, SYNC_FILE_RANGE_WRITE);
         off += n;
-        bytes_.fetch_add(n);
+        m_bytes.fetch_add(n);
         if (mode == CopyMode::Info)
             continue; // small, and part of the recording's start
         if (mode == CopyMode::Single) {
@@ -362,9 +362,9 @@ int FileOperation::copy_recording(Entry& e)
                         "the information file " + src_info + " counts " + std::to_string(parts) + " parts, and " +
                             stray.front() + " does not follow on from the " + std::to_string(found) +
                             " found from part 1; the recording was not copied");
-        notes_.push_back("the information file " + src_info + " counts " + std::to_string(parts) + " parts; the " +
+        m_notes.push_back("the information file " + src_info + " counts " + std::to_string(parts) + " parts; the " +
                          std::to_string(found) + " part files found from part 1 on were " +
-                         (move_ ? "moved" : "copied"));
+                         (m_move ? "moved" : "copied"));
         parts = std::max(found, 1); // none found: part 1 itself fails to open, and says so
     }
 
@@ -410,12 +410,12 @@ int FileOperation::put_in_place(Entry& e)
         return 0;
     auto failed = [&](const std::string& target, const std::string& why) {
         int r = fail(e, FAIL_DESTINATION, target, "could not put " + target + " in place: " + why);
-        e.take_back(*area_);
+        e.take_back(*m_area);
         return r;
     };
     auto set_aside = [&](const std::string& target) {
         std::string temp;
-        if (!area_->set_aside(target, temp))
+        if (!m_area->set_aside(target, temp))
             return false;
         if (!temp.empty())
             e.aside.push_back({temp, target});
@@ -423,13 +423,13 @@ int FileOperation::put_in_place(Entry& e)
     };
     const std::string& last = e.staged.back().target;
     if (e.staged.size() > 1 && !set_aside(last))
-        return failed(last, area_->error());
+        return failed(last, m_area->error());
     for (size_t i = 0; i < e.staged.size(); ++i) {
         const Entry::Staged s = e.staged[i];
         if (!(i + 1 == e.staged.size() && e.staged.size() > 1) && !set_aside(s.target))
-            return failed(s.target, area_->error());
-        if (!area_->place(s.temp, s.target))
-            return failed(s.target, area_->error());
+            return failed(s.target, m_area->error());
+        if (!m_area->place(s.temp, s.target))
+            return failed(s.target, m_area->error());
         e.placed.push_back(s.target);
     }
     e.staged.clear();
@@ -438,30 +438,30 @@ int FileOperation::put_in_place(Entry& e)
         if (::lstat(old.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
             continue; // not a part, whatever its name says
         if (!set_aside(old))
-            return failed(old, area_->error());
+            return failed(old, m_area->error());
     }
     return 0;
 }
 
 FileOpOutcome FileOperation::run(const FileOpParams& params)
 {
-    bytes_.store(0);
-    failure_.reset();
-    sources_left_.clear();
-    notes_.clear();
-    move_ = params.kind == FileOpKind::Move;
-    new_file_mode_ = 0666 & ~current_umask();
-    count_ = int32_t(params.names.size());
-    index_ = 1;
+    m_bytes.store(0);
+    m_failure.reset();
+    m_sources_left.clear();
+    m_notes.clear();
+    m_move = params.kind == FileOpKind::Move;
+    m_new_file_mode = 0666 & ~current_umask();
+    m_count = int32_t(params.names.size());
+    m_index = 1;
 
-    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[buffer_size_]);
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[m_buffer_size]);
     if (!buffer) {
         Entry first;
         first.name = params.names.empty() ? std::string() : params.names.front();
         fail(first, FAIL_NO_MEMORY, {}, "could not allocate the copy buffer");
         return FileOpOutcome::Failed;
     }
-    buffer_ = buffer.get();
+    m_buffer = buffer.get();
 
     if (!params.names.empty() && same_folder(params.source_folder, params.destination_folder)) {
         Entry first;
@@ -479,12 +479,12 @@ FileOpOutcome FileOperation::run(const FileOpParams& params)
         fail(first, FAIL_DESTINATION, dst, "could not create " + dst + ": " + area.error());
         return FileOpOutcome::Failed;
     }
-    area_ = &area;
+    m_area = &area;
     struct Unset
     {
         common::StagingArea*& p;
         ~Unset() { p = nullptr; }
-    } unset{area_};
+    } unset{m_area};
 
     std::vector<Entry> done;
     auto take_back_all = [&] {
@@ -492,10 +492,10 @@ FileOpOutcome FileOperation::run(const FileOpParams& params)
             it->take_back(area);
     };
     for (size_t i = 0; i < params.names.size(); ++i) {
-        index_ = int32_t(i + 1);
+        m_index = int32_t(i + 1);
         if (cancelled()) {
             // Stopped between entries: a copy takes back what it did, a move keeps what it moved.
-            if (!move_)
+            if (!m_move)
                 take_back_all();
             return FileOpOutcome::Cancelled;
         }
@@ -516,18 +516,18 @@ FileOpOutcome FileOperation::run(const FileOpParams& params)
         }
         if (r == 0) {
             e.complete = true;
-            if (move_) {
+            if (m_move) {
                 // The parts go before the information file that names them.
                 for (const std::string& src : e.copied) {
                     std::string err;
                     if (!remove_file(src, &err))
-                        sources_left_.push_back(err);
+                        m_sources_left.push_back(err);
                 }
             }
         }
         done.push_back(std::move(e));
         if (r == 1 || cancelled()) {
-            if (move_) {
+            if (m_move) {
                 // Moved entries stay moved; only a copy cut short is taken back.
                 if (!done.back().complete)
                     done.back().take_back(area);
@@ -537,7 +537,7 @@ FileOpOutcome FileOperation::run(const FileOpParams& params)
             return FileOpOutcome::Cancelled;
         }
     }
-    index_ = count_ + 1;
+    m_index = m_count + 1;
     report(PROGRESS_ALL_DONE, 0, 0);
     return FileOpOutcome::Done;
 }

@@ -93,24 +93,24 @@ public:
     FileOpOutcome run(const FileOpParams& params);
 
     // From any thread (or a signal handler): the copy stops after the current 64 KB block.
-    void cancel() { cancel_.store(1); }
-    bool cancelled() const { return cancel_.load() != 0; }
+    void cancel() { m_cancel.store(1); }
+    bool cancelled() const { return m_cancel.load() != 0; }
 
-    const std::optional<FileOpFailure>& failure() const { return failure_; }
+    const std::optional<FileOpFailure>& failure() const { return m_failure; }
 
     // Sources of a move that were copied whole but could not be deleted afterwards, as
     // "PATH: reason"; the move itself counts as done, since nothing was lost.
-    const std::vector<std::string>& sources_left() const { return sources_left_; }
+    const std::vector<std::string>& sources_left() const { return m_sources_left; }
 
     // What the run did that the user should know although nothing failed, one line each (an
     // information file that counts no parts, and which parts were taken instead).
-    const std::vector<std::string>& notes() const { return notes_; }
+    const std::vector<std::string>& notes() const { return m_notes; }
 
     // Bytes written to destinations in this run so far, for a speed figure.
-    int64_t bytes_copied() const { return bytes_.load(); }
+    int64_t bytes_copied() const { return m_bytes.load(); }
 
     // The size of the copy buffer; only tests change it, to make its allocation fail for real.
-    void set_buffer_size(size_t bytes) { buffer_size_ = bytes; }
+    void set_buffer_size(size_t bytes) { m_buffer_size = bytes; }
 
 private:
     struct Entry; // the files of one entry: the destinations made and the sources copied whole
@@ -130,18 +130,18 @@ private:
     int fail(Entry& e, int32_t code, const std::string& file, const std::string& reason);
     void report(int32_t code, int32_t range, int32_t position);
 
-    std::atomic<int> cancel_{0};
-    std::atomic<int64_t> bytes_{0};
-    std::optional<FileOpFailure> failure_;
-    std::vector<std::string> sources_left_;
-    std::vector<std::string> notes_;
-    common::StagingArea* area_ = nullptr; // the destination folder's, while a run goes on
-    mode_t new_file_mode_ = 0644;
-    size_t buffer_size_ = COPY_BLOCK_SIZE;
-    uint8_t* buffer_ = nullptr;
-    int32_t count_ = 0;
-    int32_t index_ = 0;
-    bool move_ = false;
+    std::atomic<int> m_cancel{0};
+    std::atomic<int64_t> m_bytes{0};
+    std::optional<FileOpFailure> m_failure;
+    std::vector<std::string> m_sources_left;
+    std::vector<std::string> m_notes;
+    common::StagingArea* m_area = nullptr; // the destination folder's, while a run goes on
+    mode_t m_new_file_mode = 0644;
+    size_t m_buffer_size = COPY_BLOCK_SIZE;
+    uint8_t* m_buffer = nullptr;
+    int32_t m_count = 0;
+    int32_t m_index = 0;
+    bool m_move = false;
 };
 
 // Deletes one entry of a folder as a recording (its parts 1 to the part count of its information

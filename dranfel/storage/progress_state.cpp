@@ -8,10 +8,10 @@
 namespace dranfel {
 
 ProgressState::ProgressState(const FileOpParams& params)
-    : names_(params.names)
+    : m_names(params.names)
     , source_(params.source_folder)
     , destination_(params.destination_folder)
-    , total_text_(common::strfmt("%d/%d", 1, int(params.names.size())))
+    , m_total_text(common::strfmt("%d/%d", 1, int(params.names.size())))
 {
 }
 
@@ -19,10 +19,10 @@ bool ProgressState::apply(const ProgressReport& r)
 {
     switch (r.code) {
     case PROGRESS_FILE_START:
-        total_text_ = common::strfmt("%d/%d", r.index, r.count);
-        if (r.index >= 1 && size_t(r.index) <= names_.size())
-            file_name_ = names_[size_t(r.index - 1)];
-        total_range_ = r.count;
+        m_total_text = common::strfmt("%d/%d", r.index, r.count);
+        if (r.index >= 1 && size_t(r.index) <= m_names.size())
+            m_file_name = m_names[size_t(r.index - 1)];
+        m_total_range = r.count;
         total_position_ = r.index;
         current_range_ = r.range;
         current_position_ = 0;
@@ -48,11 +48,11 @@ std::string duration_text(int64_t seconds)
 
 std::string TransferRate::text(int64_t bytes_done, int64_t now_ms) const
 {
-    const int64_t elapsed = now_ms - start_;
+    const int64_t elapsed = now_ms - m_start;
     if (elapsed < 500 || bytes_done <= 0)
         return {};
     const double per_second = double(bytes_done) * 1000.0 / double(elapsed);
-    const int64_t left_bytes = std::max<int64_t>(0, total_ - bytes_done);
+    const int64_t left_bytes = std::max<int64_t>(0, m_total - bytes_done);
     const int64_t left_s = int64_t(double(left_bytes) / per_second + 0.999);
     return size_text(int64_t(per_second)) + "/s, " + duration_text(left_s) + " left";
 }

@@ -21,17 +21,17 @@ public:
 
     const std::string& source() const { return source_; }
     const std::string& destination() const { return destination_; }
-    const std::string& file_name() const { return file_name_; }
-    const std::string& total_text() const { return total_text_; }
-    int total_range() const { return total_range_; }
+    const std::string& file_name() const { return m_file_name; }
+    const std::string& total_text() const { return m_total_text; }
+    int total_range() const { return m_total_range; }
     int total_position() const { return total_position_; }
     int current_range() const { return current_range_; }
     int current_position() const { return current_position_; }
 
 private:
-    std::vector<std::string> names_;
-    std::string source_, destination_, file_name_, total_text_;
-    int total_range_ = 0, total_position_ = 0, current_range_ = 100, current_position_ = 0;
+    std::vector<std::string> m_names;
+    std::string source_, destination_, m_file_name, m_total_text;
+    int m_total_range = 0, total_position_ = 0, current_range_ = 100, current_position_ = 0;
 };
 
 // The speed of a run and the time it still needs, from the bytes written so far against the bytes
@@ -39,14 +39,14 @@ private:
 class TransferRate
 {
 public:
-    TransferRate(int64_t total_bytes, int64_t start_ms) : total_(total_bytes), start_(start_ms) {}
+    TransferRate(int64_t total_bytes, int64_t start_ms) : m_total(total_bytes), m_start(start_ms) {}
 
     // "12.3 MB/s, 1:05 left"; empty until half a second has passed with some bytes written.
     std::string text(int64_t bytes_done, int64_t now_ms) const;
 
 private:
-    int64_t total_;
-    int64_t start_;
+    int64_t m_total;
+    int64_t m_start;
 };
 
 // "0:42", "12:05" or "1:02:05".

@@ -952,17 +952,17 @@ public:
             push(event == json::parse_event_t::object_start);
             break;
         case json::parse_event_t::key: {
-            Frame& f = frames_[depth_ - 1];
+            Frame& f = m_frames[m_depth - 1];
             const auto& k = parsed.get_ref<const std::string&>();
             for (const auto& seen : f.keys)
                 if (seen == k && error.empty())
-                    error = join(path(depth_ - 1), k.c_str()) + ": key given twice";
+                    error = join(path(m_depth - 1), k.c_str()) + ": key given twice";
             f.keys.push_back(k);
             break;
         }
         case json::parse_event_t::object_end:
         case json::parse_event_t::array_end:
-            --depth_;
+            --m_depth;
             element_done();
             break;
         case json::parse_event_t::value:
@@ -982,29 +982,29 @@ private:
 
     void push(bool object)
     {
-        if (frames_.size() == depth_)
-            frames_.emplace_back();
-        Frame& f = frames_[depth_++];
+        if (m_frames.size() == m_depth)
+            m_frames.emplace_back();
+        Frame& f = m_frames[m_depth++];
         f.object = object;
         f.index = 0;
         f.keys.clear();
     }
     void element_done()
     {
-        if (depth_ > 0 && !frames_[depth_ - 1].object)
-            ++frames_[depth_ - 1].index;
+        if (m_depth > 0 && !m_frames[m_depth - 1].object)
+            ++m_frames[m_depth - 1].index;
     }
     // The path of the value that frame `n` stands in, built from the frames below it.
     std::string path(size_t n) const
     {
         std::string p;
         for (size_t i = 0; i < n; ++i)
-            p = frames_[i].object ? join(p, frames_[i].keys.back().c_str()) : join(p, frames_[i].index);
+            p = m_frames[i].object ? join(p, m_frames[i].keys.back().c_str()) : join(p, m_frames[i].index);
         return p;
     }
 
-    std::vector<Frame> frames_;
-    size_t depth_ = 0;
+    std::vector<Frame> m_frames;
+    size_t m_depth = 0;
 };
 
 bool read_file(const std::string& path, std::string& text, std::string& reason)

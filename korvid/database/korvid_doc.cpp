@@ -15,48 +15,48 @@ namespace {
 class BusyCursor
 {
 public:
-    explicit BusyCursor(common::Prompts& p) : prompts_(p) { prompts_.set_busy(true); }
-    ~BusyCursor() { prompts_.set_busy(false); }
+    explicit BusyCursor(common::Prompts& p) : m_prompts(p) { m_prompts.set_busy(true); }
+    ~BusyCursor() { m_prompts.set_busy(false); }
 
 private:
-    common::Prompts& prompts_;
+    common::Prompts& m_prompts;
 };
 
 } // namespace
 
 CKorvidDoc::CKorvidDoc(Database& db, common::Prompts& prompts)
-    : db_(db)
-    , prompts_(prompts)
+    : m_db(db)
+    , m_prompts(prompts)
 {
 }
 
 void CKorvidDoc::set_file_name(const std::string& name)
 {
-    if (name == file_name_)
+    if (name == m_file_name)
         return;
-    file_name_ = name;
+    m_file_name = name;
     if (on_title_changed)
         on_title_changed();
 }
 
 void CKorvidDoc::set_modified(bool modified)
 {
-    if (modified == modified_)
+    if (modified == m_modified)
         return;
-    modified_ = modified;
+    m_modified = modified;
     if (on_title_changed)
         on_title_changed();
 }
 
 std::string CKorvidDoc::display_name() const
 {
-    std::string name = file_name_.substr(file_name_.find_last_of("/\\") + 1);
+    std::string name = m_file_name.substr(m_file_name.find_last_of("/\\") + 1);
     if (name.empty()) {
-        if (!modified_)
+        if (!m_modified)
             return {};
         name = "Untitled";
     }
-    return modified_ ? name + "*" : name;
+    return m_modified ? name + "*" : name;
 }
 
 std::string CKorvidDoc::title() const
@@ -76,11 +76,11 @@ common::FileDialogSpec CKorvidDoc::ird_dialog(bool for_saving)
 
 void CKorvidDoc::open_from_menu()
 {
-    if (db_.present)
+    if (m_db.present)
         ask_save_changes(); // whatever the answer, the Open goes on
     // The flag goes only with the tables it speaks of: a cancelled dialog or a file that cannot be
     // read leaves the edits in memory, and closing must still ask about them.
-    auto path = prompts_.open_file(ird_dialog(false));
+    auto path = m_prompts.open_file(ird_dialog(false));
     if (!path)
         return;
     open_file(*path, true);
@@ -93,26 +93,26 @@ void CKorvidDoc::open_file(const std::string& path, bool from_menu)
     std::vector<uint8_t> buffer;
     IrdLoad loaded = load_ird_file(path, buffer);
     if (loaded != IrdLoad::Ok) {
-        prompts_.error(ird_load_message(loaded, path));
+        m_prompts.error(ird_load_message(loaded, path));
         return;
     }
     std::optional<BusyCursor> busy;
     if (from_menu) {
-        busy.emplace(prompts_);
-        db_.clear();
+        busy.emplace(m_prompts);
+        m_db.clear();
     }
-    read_database(db_, buffer.data(), g_BuyerCode, g_ModelCode);
+    read_database(m_db, buffer.data(), g_BuyerCode, g_ModelCode);
     // The tables in memory have been replaced (or cleared), whatever the check says; a flag left
     // set would have Save write them over the file of the edits they replaced.
     set_modified(false);
-    if (db_.is_valid()) {
+    if (m_db.is_valid()) {
         if (from_menu)
             set_file_name(path);
-        db_.present = true;
+        m_db.present = true;
     } else {
-        prompts_.error(common::strfmt("syscode case %d(0x%04x)", from_menu ? 3 : 4, db_.system.syscode));
-        db_.clear();
-        prompts_.error("Wrong DB : syscode");
+        m_prompts.error(common::strfmt("syscode case %d(0x%04x)", from_menu ? 3 : 4, m_db.system.syscode));
+        m_db.clear();
+        m_prompts.error("Wrong DB : syscode");
     }
     // Cleared tables are a change too: a page still listing the old rows would edit slots that
     // are free now.
@@ -128,8 +128,8 @@ void CKorvidDoc::database_changed()
 bool CKorvidDoc::write_to(const std::string& path, const char* failure_message)
 {
     m_write_error.clear();
-    if (!write_database_file(db_, g_BuyerCode, g_ModelCode, path, &m_write_error)) {
-        prompts_.error(failure_message);
+    if (!write_database_file(m_db, g_BuyerCode, g_ModelCode, path, &m_write_error)) {
+        m_prompts.error(failure_message);
         return false;
     }
     set_modified(false);
@@ -138,9 +138,9 @@ bool CKorvidDoc::write_to(const std::string& path, const char* failure_message)
 
 bool CKorvidDoc::save()
 {
-    std::string path = file_name_;
+    std::string path = m_file_name;
     if (path.empty()) {
-        auto chosen = prompts_.save_file(ird_dialog(true));
+        auto chosen = m_prompts.save_file(ird_dialog(true));
         if (!chosen)
             return false;
         path = *chosen;
@@ -151,18 +151,18 @@ bool CKorvidDoc::save()
 bool CKorvidDoc::frame_save(bool on_editor_page)
 {
     if (!on_editor_page) {
-        prompts_.warning("not db page");
+        m_prompts.warning("not db page");
         return false;
     }
-    BusyCursor busy(prompts_);
+    BusyCursor busy(m_prompts);
     return save();
 }
 
 bool CKorvidDoc::save_as()
 {
     common::FileDialogSpec d = ird_dialog(true);
-    d.initial_name = file_name_;
-    auto chosen = prompts_.save_file(d);
+    d.initial_name = m_file_name;
+    auto chosen = m_prompts.save_file(d);
     if (!chosen)
         return false;
     if (!write_to(*chosen, "Failed to save document."))
@@ -173,9 +173,9 @@ bool CKorvidDoc::save_as()
 
 bool CKorvidDoc::ask_save_changes()
 {
-    if (!modified_)
+    if (!m_modified)
         return true;
-    switch (prompts_.ask_yes_no_cancel("Save changes to file?")) {
+    switch (m_prompts.ask_yes_no_cancel("Save changes to file?")) {
     case common::Answer::Cancel:
         return false;
     case common::Answer::No:
@@ -188,16 +188,16 @@ bool CKorvidDoc::ask_save_changes()
 
 int CKorvidDoc::save_received(const uint8_t* image, const std::string& path)
 {
-    if (!db_.take_back_image(image, prompts_)) {
+    if (!m_db.take_back_image(image, m_prompts)) {
         database_changed();
         return 0;
     }
     set_file_name(path);
     {
-        BusyCursor busy(prompts_);
+        BusyCursor busy(m_prompts);
         write_to(path, "Can't save to this file");
     }
-    db_.present = true;
+    m_db.present = true;
     database_changed();
     return 1;
 }

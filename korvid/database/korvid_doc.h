@@ -14,10 +14,10 @@ class CKorvidDoc
 public:
     CKorvidDoc(Database& db, common::Prompts& prompts);
 
-    Database& database() { return db_; }
-    const std::string& file_name() const { return file_name_; }
+    Database& database() { return m_db; }
+    const std::string& file_name() const { return m_file_name; }
     void set_file_name(const std::string& name);
-    bool is_modified() const { return modified_; }
+    bool is_modified() const { return m_modified; }
     void set_modified(bool modified = true);
 
     // What the desktop shows for the window: "NAME.ird - Korvid", with a mark after the name
@@ -61,10 +61,10 @@ private:
     void open_file(const std::string& path, bool from_menu);
     void database_changed();
 
-    Database& db_;
-    common::Prompts& prompts_;
-    std::string file_name_;
-    bool modified_ = false;
+    Database& m_db;
+    common::Prompts& m_prompts;
+    std::string m_file_name;
+    bool m_modified = false;
     std::string m_write_error;
 };
 

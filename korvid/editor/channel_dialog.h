@@ -35,41 +35,41 @@ public:
     // `current_sat` is the editor's current satellite, which add mode preselects.
     ChannelDialog(const Database& db, Mode mode, int target, int current_sat, common::Prompts& prompts);
 
-    Mode mode() const { return mode_; }
-    int target() const { return target_; }
-    bool radio() const { return type_ == SERVICE_RADIO; }
+    Mode mode() const { return m_mode; }
+    int target() const { return m_target; }
+    bool radio() const { return m_type == SERVICE_RADIO; }
     const char* caption() const { return radio() ? "Radio Channel" : "TV Channel"; }
 
-    const EditState& name_edit() const { return name_; }
-    const ComboState& sat_combo() const { return sat_; }
+    const EditState& name_edit() const { return m_name; }
+    const ComboState& sat_combo() const { return m_sat; }
     // The satellite slot (0 to 63) behind each "SAT" entry.
-    const std::vector<int>& sat_ids() const { return sat_ids_; }
-    const ComboState& tp_combo() const { return tp_; }
+    const std::vector<int>& sat_ids() const { return m_sat_ids; }
+    const ComboState& tp_combo() const { return m_tp; }
     // The first-half transponder behind each "TP Info." entry.
-    const std::vector<int>& tp_ids() const { return tp_ids_; }
-    const GroupCheckCombo& group_combo() const { return groups_; }
+    const std::vector<int>& tp_ids() const { return m_tp_ids; }
+    const GroupCheckCombo& group_combo() const { return m_groups; }
     const CheckState& lock_check() const { return lock_; }
-    const CheckState& scramble_check() const { return scramble_; }
-    const EditState& video_pid_edit() const { return video_; }
-    const EditState& audio_pid_edit() const { return audio_; }
-    const EditState& pcr_pid_edit() const { return pcr_; }
-    const ComboState& language_combo() const { return language_; }
-    const EditState& sid_edit() const { return sid_; }
+    const CheckState& scramble_check() const { return m_scramble; }
+    const EditState& video_pid_edit() const { return m_video; }
+    const EditState& audio_pid_edit() const { return m_audio; }
+    const EditState& pcr_pid_edit() const { return m_pcr; }
+    const ComboState& language_combo() const { return m_language; }
+    const EditState& sid_edit() const { return m_sid; }
 
     // What the user does; input to a disabled control is ignored and returns false.
-    void type_name(const std::string& text) { name_.type(text); }
+    void type_name(const std::string& text) { m_name.type(text); }
     bool choose_sat(int entry);
     bool choose_tp(int entry);
-    bool toggle_group(int entry) { return groups_.toggle(entry); }
+    bool toggle_group(int entry) { return m_groups.toggle(entry); }
     void set_lock(bool checked) { lock_.checked = checked; }
-    void set_scramble(bool checked) { scramble_.checked = checked; }
+    void set_scramble(bool checked) { m_scramble.checked = checked; }
     bool type_video_pid(const std::string& text);
-    void type_audio_pid(const std::string& text) { audio_.type(text); }
-    void type_pcr_pid(const std::string& text) { pcr_.type(text); }
+    void type_audio_pid(const std::string& text) { m_audio.type(text); }
+    void type_pcr_pid(const std::string& text) { m_pcr.type(text); }
     // The spin buttons step a PID edit within 32 to 8191.
     bool spin_video_pid(int steps);
-    void spin_audio_pid(int steps) { spin(audio_, steps); }
-    void spin_pcr_pid(int steps) { spin(pcr_, steps); }
+    void spin_audio_pid(int steps) { spin(m_audio, steps); }
+    void spin_pcr_pid(int steps) { spin(m_pcr, steps); }
     bool choose_language(int entry);
 
     // OK: true when the dialog closes and record() holds the result; false when a message was shown
@@ -77,10 +77,10 @@ public:
     bool ok();
     // The channel as OK built it. Its transponder index is a first-half index; the page moves it into
     // the right half. Its membership is the checked groups.
-    const tChannelStructure& record() const { return record_; }
-    uint8_t wanted_membership() const { return record_.fav_membership; }
+    const tChannelStructure& record() const { return m_record; }
+    uint8_t wanted_membership() const { return m_record.fav_membership; }
     // The language index chosen, or -1 when none is selected.
-    int chosen_language() const { return language_.selection; }
+    int chosen_language() const { return m_language.selection; }
 
     // Once the page has stored record() (with its final transponder and attributes) at target():
     // brings the favourite lists in line with the wanted groups and writes the language byte.
@@ -93,25 +93,25 @@ private:
     static void spin(EditState& edit, int steps);
     bool check_pid(const EditState& edit, int max, long& value) const;
 
-    const Database& db_;
-    const Mode mode_;
-    const int target_;
-    const int type_;
-    common::Prompts& prompts_;
-    tChannelStructure record_;
-    uint8_t old_membership_;
-    uint16_t audio_attr_bits_; // bits 13-15 of the first audio PID as opened
+    const Database& m_db;
+    const Mode m_mode;
+    const int m_target;
+    const int m_type;
+    common::Prompts& m_prompts;
+    tChannelStructure m_record;
+    uint8_t m_old_membership;
+    uint16_t m_audio_attr_bits; // bits 13-15 of the first audio PID as opened
 
-    EditState name_;
-    ComboState sat_;
-    std::vector<int> sat_ids_;
-    ComboState tp_;
-    std::vector<int> tp_ids_;
-    GroupCheckCombo groups_;
-    CheckState lock_, scramble_;
-    EditState video_, audio_, pcr_;
-    ComboState language_;
-    EditState sid_;
+    EditState m_name;
+    ComboState m_sat;
+    std::vector<int> m_sat_ids;
+    ComboState m_tp;
+    std::vector<int> m_tp_ids;
+    GroupCheckCombo m_groups;
+    CheckState lock_, m_scramble;
+    EditState m_video, m_audio, m_pcr;
+    ComboState m_language;
+    EditState m_sid;
 };
 
 } // namespace korvid

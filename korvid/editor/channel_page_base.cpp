@@ -13,13 +13,13 @@
 namespace korvid {
 
 ChannelPageBase::ChannelPageBase(EditorContext& ctx, int type)
-    : ctx_(ctx)
-    , type_(type)
+    : m_ctx(ctx)
+    , m_type(type)
 {
-    list_.columns = {{"Num", 60}, {"Name", 90}, {"SAT", 80}, {"TP", 120}};
+    m_list.columns = {{"Num", 60}, {"Name", 90}, {"SAT", 80}, {"TP", 120}};
     if (tv())
-        list_.columns.push_back({"V PID", 50});
-    list_.columns.insert(list_.columns.end(), {{"A PID", 50},
+        m_list.columns.push_back({"V PID", 50});
+    m_list.columns.insert(m_list.columns.end(), {{"A PID", 50},
                                                {"PCR PID", 60},
                                                {"TTXT PID", 80},
                                                {"LOCK", 50},
@@ -40,7 +40,7 @@ std::string ChannelPageBase::lock_text(const tChannelStructure& ch) const
 
 ListState::Row ChannelPageBase::make_row(int row_number, int global_index) const
 {
-    const Database& db = ctx_.db;
+    const Database& db = m_ctx.db;
     const tChannelStructure& ch = db.channels[global_index];
     ListState::Row row{global_index, {common::strfmt("%03d", row_number + 1)}};
     std::vector<std::string>& texts = row.texts;
@@ -61,11 +61,11 @@ ListState::Row ChannelPageBase::make_row(int row_number, int global_index) const
 
 void ChannelPageBase::fill_db_combo()
 {
-    const Database& db = ctx_.db;
+    const Database& db = m_ctx.db;
     uint8_t ids[MAX_SAT_NUM];
     int n = 0;
     bool seen[SAT_HALF_NUM] = {};
-    const int first = first_slot_of(type_), end = first + slot_count_of(type_);
+    const int first = first_slot_of(m_type), end = first + slot_count_of(m_type);
     for (int c = first; c < end && n < MAX_SAT_NUM; ++c) {
         const uint16_t tp = db.channels[c].tp_index;
         if (tp >= INVALID_TPID)
@@ -79,9 +79,9 @@ void ChannelPageBase::fill_db_combo()
     }
     sort_satellites_by_position(db, ids, n);
 
-    EditorSelection& sel = ctx_.selection();
+    EditorSelection& sel = m_ctx.selection();
     std::vector<std::string> names = {"All"};
-    db_ids_ = {INVALID_SATID};
+    m_db_ids = {INVALID_SATID};
     int selected = 0;
     for (int i = 0; i < n; ++i) {
         if (!satellite_used(db, ids[i]))
@@ -91,40 +91,40 @@ void ChannelPageBase::fill_db_combo()
         if (selected == 0 && sel.current_sat != INVALID_SATID && same_satellite(ids[i], sel.current_sat) >= 0)
             selected = int(names.size());
         names.push_back(satellite_name(db, ids[i]));
-        db_ids_.push_back(ids[i]);
+        m_db_ids.push_back(ids[i]);
     }
-    db_combo_.fill(std::move(names), selected);
+    m_db_combo.fill(std::move(names), selected);
     if (selected == 0)
         sel.current_sat = INVALID_SATID;
 }
 
 void ChannelPageBase::fill_list()
 {
-    const Database& db = ctx_.db;
-    const int current = ctx_.selection().current_sat;
-    const int first = first_slot_of(type_);
-    const int count = std::min<int>(db.system.chan_count[type_], slot_count_of(type_));
-    list_.clear_rows();
-    list_.rows.reserve(size_t(count));
+    const Database& db = m_ctx.db;
+    const int current = m_ctx.selection().current_sat;
+    const int first = first_slot_of(m_type);
+    const int count = std::min<int>(db.system.chan_count[m_type], slot_count_of(m_type));
+    m_list.clear_rows();
+    m_list.rows.reserve(size_t(count));
     for (int c = first; c < first + count; ++c) {
         if (current != INVALID_SATID) {
             const uint16_t tp = db.channels[c].tp_index;
             if (tp >= MAX_TP_NUM || same_satellite(db.transponders[tp].sat_id, current) < 0)
                 continue;
         }
-        list_.rows.push_back(make_row(int(list_.rows.size()), c));
+        m_list.rows.push_back(make_row(int(m_list.rows.size()), c));
     }
     apply_sort();
-    if (remembered_ >= 0)
-        show_item(remembered_);
+    if (m_remembered >= 0)
+        show_item(m_remembered);
 }
 
 void ChannelPageBase::apply_sort()
 {
-    if (sort_ == NameSort::None)
+    if (m_sort == NameSort::None)
         return;
-    const bool descending = sort_ == NameSort::Descending;
-    std::stable_sort(list_.rows.begin(), list_.rows.end(), [descending](const auto& a, const auto& b) {
+    const bool descending = m_sort == NameSort::Descending;
+    std::stable_sort(m_list.rows.begin(), m_list.rows.end(), [descending](const auto& a, const auto& b) {
         const int cmp = strcasecmp(a.texts[NAME_COLUMN].c_str(), b.texts[NAME_COLUMN].c_str());
         return descending ? cmp > 0 : cmp < 0;
     });
@@ -138,39 +138,39 @@ void ChannelPageBase::reload()
 
 void ChannelPageBase::refresh()
 {
-    sort_ = NameSort::None;
+    m_sort = NameSort::None;
     reload();
 }
 
 void ChannelPageBase::on_new_database()
 {
-    remembered_ = -1;
-    status_.clear();
-    audio_combo_.empty();
+    m_remembered = -1;
+    m_status.clear();
+    m_audio_combo.empty();
     refresh();
 }
 
 bool ChannelPageBase::choose_db(int entry)
 {
-    if (entry < 0 || entry >= int(db_ids_.size()))
+    if (entry < 0 || entry >= int(m_db_ids.size()))
         return false;
-    ctx_.selection().current_sat = uint16_t(db_ids_[size_t(entry)]);
+    m_ctx.selection().current_sat = uint16_t(m_db_ids[size_t(entry)]);
     reload();
     return true;
 }
 
 void ChannelPageBase::describe(int global_index)
 {
-    const tChannelStructure& ch = ctx_.db.channels[global_index];
-    status_ = channel_status_text(ch, tv());
-    audio_combo_.fill(audio_entries(ch), 0);
+    const tChannelStructure& ch = m_ctx.db.channels[global_index];
+    m_status = channel_status_text(ch, tv());
+    m_audio_combo.fill(audio_entries(ch), 0);
 }
 
 int ChannelPageBase::show_item(int global_index)
 {
-    const int row = list_.find_item(global_index);
-    list_.select_only(row);
-    list_.scroll_to = row;
+    const int row = m_list.find_item(global_index);
+    m_list.select_only(row);
+    m_list.scroll_to = row;
     if (row >= 0)
         describe(global_index);
     return row;
@@ -178,12 +178,12 @@ int ChannelPageBase::show_item(int global_index)
 
 void ChannelPageBase::select_rows(std::vector<int> rows)
 {
-    list_.select_rows(std::move(rows));
-    const int row = list_.single_selection();
+    m_list.select_rows(std::move(rows));
+    const int row = m_list.single_selection();
     if (row < 0)
         return;
-    remembered_ = list_.rows[size_t(row)].item_data;
-    describe(remembered_);
+    m_remembered = m_list.rows[size_t(row)].item_data;
+    describe(m_remembered);
 }
 
 void ChannelPageBase::click_row(int row)
@@ -199,9 +199,9 @@ void ChannelPageBase::double_click_row(int row)
 
 int ChannelPageBase::first_free_slot() const
 {
-    const int first = first_slot_of(type_), end = first + slot_count_of(type_);
+    const int first = first_slot_of(m_type), end = first + slot_count_of(m_type);
     for (int c = first; c < end; ++c)
-        if (ctx_.db.channels[c].tp_index >= INVALID_TPID)
+        if (m_ctx.db.channels[c].tp_index >= INVALID_TPID)
             return c;
     return -1;
 }
@@ -244,28 +244,28 @@ ChannelPageBase::search_duplicates(const Database& db, int type, const tChannelS
 
 void ChannelPageBase::add()
 {
-    Database& db = ctx_.db;
+    Database& db = m_ctx.db;
     const int target = first_free_slot();
     if (target < 0) {
-        ctx_.prompts.warning("Channel is Full");
+        m_ctx.prompts.warning("Channel is Full");
         return;
     }
-    EditorSelection& sel = ctx_.selection();
-    ChannelDialog dialog(db, ChannelDialog::ADD, target, sel.current_sat, ctx_.prompts);
-    if (!ctx_.dialogs.channel || !ctx_.dialogs.channel(dialog))
+    EditorSelection& sel = m_ctx.selection();
+    ChannelDialog dialog(db, ChannelDialog::ADD, target, sel.current_sat, m_ctx.prompts);
+    if (!m_ctx.dialogs.channel || !m_ctx.dialogs.channel(dialog))
         return;
     tChannelStructure rec = dialog.record();
-    if (ctx_.tuner_selection() == TUNER_SEL_T2) {
+    if (m_ctx.tuner_selection() == TUNER_SEL_T2) {
         if (rec.tp_index < TP_HALF_NUM)
             rec.tp_index = uint16_t(rec.tp_index + TP_HALF_NUM);
     } else if (rec.tp_index >= TP_HALF_NUM) {
         rec.tp_index = uint16_t(rec.tp_index - TP_HALF_NUM);
     }
 
-    const SearchResult found = search_duplicates(db, type_, rec);
+    const SearchResult found = search_duplicates(db, m_type, rec);
     if (found.duplicate >= 0) {
         const int number = tv() ? found.duplicate + 1 : found.duplicate - (MAX_TV_CHAN_NUM - 1);
-        ctx_.prompts.warning(common::strfmt("Same Channel exist = %d", number));
+        m_ctx.prompts.warning(common::strfmt("Same Channel exist = %d", number));
         return;
     }
     int shown;
@@ -279,115 +279,115 @@ void ChannelPageBase::add()
         // Favourites only now, when the slot really holds the channel they point at.
         dialog.store(db);
         db.language_bytes[target] = 0xFF;
-        const int first = first_slot_of(type_);
-        int count = db.system.chan_count[type_];
-        while (count < slot_count_of(type_) && channel_used(db, first + count))
+        const int first = first_slot_of(m_type);
+        int count = db.system.chan_count[m_type];
+        while (count < slot_count_of(m_type) && channel_used(db, first + count))
             ++count;
-        db.system.chan_count[type_] = uint16_t(count);
+        db.system.chan_count[m_type] = uint16_t(count);
         shown = target;
     }
     // The row to show must be in the filtered list: follow the satellite of the channel shown (for a
     // twin channel that is the twin satellite of the one the user picked).
     if (sel.current_sat != INVALID_SATID)
         sel.current_sat = db.transponders[db.channels[shown].tp_index].sat_id;
-    remembered_ = shown;
+    m_remembered = shown;
     reload();
     show_item(shown);
-    ctx_.mark_modified();
+    m_ctx.mark_modified();
 }
 
 void ChannelPageBase::edit()
 {
-    if (list_.selected.empty()) {
-        ctx_.prompts.warning("No item is selected!");
+    if (m_list.selected.empty()) {
+        m_ctx.prompts.warning("No item is selected!");
         return;
     }
-    if (list_.selected.size() > 1) {
-        ctx_.prompts.warning("Only one select!");
+    if (m_list.selected.size() > 1) {
+        m_ctx.prompts.warning("Only one select!");
         return;
     }
-    Database& db = ctx_.db;
-    const int row = list_.selected.front();
-    const int index = list_.rows[size_t(row)].item_data;
-    ChannelDialog dialog(db, ChannelDialog::EDIT, index, ctx_.selection().current_sat, ctx_.prompts);
-    if (!ctx_.dialogs.channel || !ctx_.dialogs.channel(dialog))
+    Database& db = m_ctx.db;
+    const int row = m_list.selected.front();
+    const int index = m_list.rows[size_t(row)].item_data;
+    ChannelDialog dialog(db, ChannelDialog::EDIT, index, m_ctx.selection().current_sat, m_ctx.prompts);
+    if (!m_ctx.dialogs.channel || !m_ctx.dialogs.channel(dialog))
         return;
     const tChannelStructure before = db.channels[index];
     db.channels[index] = edited_record(before, dialog.record());
     bool changed = std::memcmp(&before, &db.channels[index], sizeof before) != 0;
     changed = dialog.store(db) || changed;
 
-    const std::string number = list_.rows[size_t(row)].texts[0];
-    list_.rows[size_t(row)] = make_row(0, index);
-    list_.rows[size_t(row)].texts[0] = number;
-    list_.select_only(row);
-    list_.scroll_to = row;
-    remembered_ = index;
+    const std::string number = m_list.rows[size_t(row)].texts[0];
+    m_list.rows[size_t(row)] = make_row(0, index);
+    m_list.rows[size_t(row)].texts[0] = number;
+    m_list.select_only(row);
+    m_list.scroll_to = row;
+    m_remembered = index;
     describe(index);
     if (changed)
-        ctx_.mark_modified();
+        m_ctx.mark_modified();
 }
 
 void ChannelPageBase::remove()
 {
-    if (list_.selected.empty()) {
-        ctx_.prompts.warning("No Item");
+    if (m_list.selected.empty()) {
+        m_ctx.prompts.warning("No Item");
         return;
     }
-    if (!ctx_.prompts.ask_yes_no("Delete it ?"))
+    if (!m_ctx.prompts.ask_yes_no("Delete it ?"))
         return;
-    Database& db = ctx_.db;
+    Database& db = m_ctx.db;
     std::vector<int> doomed;
-    for (int r : list_.selected)
-        doomed.push_back(list_.rows[size_t(r)].item_data);
+    for (int r : m_list.selected)
+        doomed.push_back(m_list.rows[size_t(r)].item_data);
     std::sort(doomed.begin(), doomed.end());
     for (int c : doomed)
         db.delete_channel(c);
     compact_after_channel_deletion(db);
     // Compaction closes the gaps, so a remembered survivor moves down by the deleted ones before it.
-    if (remembered_ >= 0) {
-        const auto below = std::lower_bound(doomed.begin(), doomed.end(), remembered_);
-        if (below != doomed.end() && *below == remembered_)
-            remembered_ = -1;
+    if (m_remembered >= 0) {
+        const auto below = std::lower_bound(doomed.begin(), doomed.end(), m_remembered);
+        if (below != doomed.end() && *below == m_remembered)
+            m_remembered = -1;
         else
-            remembered_ -= int(below - doomed.begin());
+            m_remembered -= int(below - doomed.begin());
     }
     reload();
-    status_.clear();
-    audio_combo_.empty();
-    ctx_.mark_modified();
+    m_status.clear();
+    m_audio_combo.empty();
+    m_ctx.mark_modified();
 }
 
 void ChannelPageBase::click_name_header()
 {
-    sort_ = sort_ == NameSort::Descending ? NameSort::Ascending : NameSort::Descending;
+    m_sort = m_sort == NameSort::Descending ? NameSort::Ascending : NameSort::Descending;
     std::vector<int> items;
-    for (int r : list_.selected)
-        items.push_back(list_.rows[size_t(r)].item_data);
+    for (int r : m_list.selected)
+        items.push_back(m_list.rows[size_t(r)].item_data);
     apply_sort();
-    list_.selected.clear();
+    m_list.selected.clear();
     for (int item : items)
-        list_.selected.push_back(list_.find_item(item));
-    std::sort(list_.selected.begin(), list_.selected.end());
+        m_list.selected.push_back(m_list.find_item(item));
+    std::sort(m_list.selected.begin(), m_list.selected.end());
 }
 
 bool ChannelPageBase::drag_and_drop(int start_row, int drop_row)
 {
-    const int n = int(list_.rows.size());
+    const int n = int(m_list.rows.size());
     if (start_row < 0 || start_row >= n || n == 0)
         return false;
     drop_row = std::clamp(drop_row, 0, n - 1);
     if (drop_row == start_row)
         return false;
     // A drag always carries the row it started on.
-    if (!std::binary_search(list_.selected.begin(), list_.selected.end(), start_row))
-        list_.select_only(start_row);
+    if (!std::binary_search(m_list.selected.begin(), m_list.selected.end(), start_row))
+        m_list.select_only(start_row);
 
     std::vector<int> s;
-    for (int r : list_.selected)
-        s.push_back(list_.rows[size_t(r)].item_data);
-    const int start = list_.rows[size_t(start_row)].item_data;
-    int target = list_.rows[size_t(drop_row)].item_data;
+    for (int r : m_list.selected)
+        s.push_back(m_list.rows[size_t(r)].item_data);
+    const int start = m_list.rows[size_t(start_row)].item_data;
+    int target = m_list.rows[size_t(drop_row)].item_data;
     const int p = int(std::find(s.begin(), s.end(), start) - s.begin());
     const auto t_pos = std::find(s.begin(), s.end(), target);
     if (t_pos != s.end() && int(t_pos - s.begin()) - p == target - start)
@@ -400,8 +400,8 @@ bool ChannelPageBase::drag_and_drop(int start_row, int drop_row)
     // The exchanges run on slot positions first and the records move once afterwards: a long drag
     // makes hundreds of thousands of neighbour exchanges, and each one done on the records would
     // also rescan every favourite list the two channels are in. The outcome is the same.
-    Database& db = ctx_.db;
-    const int first = first_slot_of(type_), slots = slot_count_of(type_);
+    Database& db = m_ctx.db;
+    const int first = first_slot_of(m_type), slots = slot_count_of(m_type);
     std::vector<int> order(static_cast<size_t>(slots)); // relative slot each position takes its channel from
     for (int i = 0; i < slots; ++i)
         order[size_t(i)] = i;
@@ -444,14 +444,14 @@ bool ChannelPageBase::drag_and_drop(int start_row, int drop_row)
     std::copy(languages.begin(), languages.end(), db.language_bytes + first);
     // Favourite entries follow their channels, as exchanging two channels keeps them.
     for (int g = 0; g < MAX_FAVGROUP_NUM; ++g) {
-        uint16_t* list = db.fav_list(g, type_);
+        uint16_t* list = db.fav_list(g, m_type);
         for (int e = 0; e < MAX_FAVCHAN_NUM; ++e)
             if (list[e] != INVALID_FAVENTRY && list[e] < slots)
                 list[e] = new_position[list[e]];
     }
     const int tracked = first + new_position[size_t(start - first)];
-    remembered_ = tracked;
-    ctx_.mark_modified();
+    m_remembered = tracked;
+    m_ctx.mark_modified();
     reload();
     return true;
 }

@@ -26,22 +26,22 @@ public:
 
     ChannelPageBase(EditorContext& ctx, int type);
 
-    int type() const { return type_; }
-    bool tv() const { return type_ == SERVICE_TV; }
+    int type() const { return m_type; }
+    bool tv() const { return m_type == SERVICE_TV; }
     virtual const char* caption() const = 0;
     virtual const char* audio_label() const = 0;
     std::vector<std::string> buttons() const { return {"Add", "Edit", "Del"}; }
     std::vector<std::string> context_menu() const { return {"Add", "Edit", "Delete"}; }
 
-    const ComboState& db_combo() const { return db_combo_; }
+    const ComboState& db_combo() const { return m_db_combo; }
     // The satellite id behind each "DB" entry; INVALID_SATID for "All".
-    const std::vector<int>& db_ids() const { return db_ids_; }
-    const ListState& list() const { return list_; }
-    const std::string& status_line() const { return status_; }
-    const ComboState& audio_combo() const { return audio_combo_; }
+    const std::vector<int>& db_ids() const { return m_db_ids; }
+    const ListState& list() const { return m_list; }
+    const std::string& status_line() const { return m_status; }
+    const ComboState& audio_combo() const { return m_audio_combo; }
     // The global index of the channel whose row is remembered, -1 when none.
-    int remembered_item() const { return remembered_; }
-    NameSort name_sort() const { return sort_; }
+    int remembered_item() const { return m_remembered; }
+    NameSort name_sort() const { return m_sort; }
     // The column whose header shows the sort direction.
     static constexpr int NAME_COLUMN = 1;
 
@@ -79,7 +79,7 @@ protected:
     // The "LOCK" column: "lock", or on the radio list also "skip".
     std::string lock_text(const tChannelStructure& ch) const;
 
-    EditorContext& ctx_;
+    EditorContext& m_ctx;
 
 private:
     // Rebuilds combo and list keeping the name sort, as Add, Delete, a drop and the "DB" combo do.
@@ -93,14 +93,14 @@ private:
     int show_item(int global_index);
     int first_free_slot() const;
 
-    const int type_;
-    ComboState db_combo_;
-    std::vector<int> db_ids_;
-    ListState list_;
-    std::string status_;
-    ComboState audio_combo_;
-    int remembered_ = -1;
-    NameSort sort_ = NameSort::None;
+    const int m_type;
+    ComboState m_db_combo;
+    std::vector<int> m_db_ids;
+    ListState m_list;
+    std::string m_status;
+    ComboState m_audio_combo;
+    int m_remembered = -1;
+    NameSort m_sort = NameSort::None;
 };
 
 } // namespace korvid

@@ -3,15 +3,15 @@
 namespace korvid {
 
 EditorView::EditorView(EditorContext& ctx)
-    : ctx_(ctx)
-    , sat_page_(ctx)
-    , searched_page_(ctx)
-    , tp_page_(ctx)
+    : m_ctx(ctx)
+    , m_sat_page(ctx)
+    , m_searched_page(ctx)
+    , m_tp_page(ctx)
 {
-    pages_[TAB_SAT] = &sat_page_;
-    pages_[TAB_SEARCHED_SAT] = &searched_page_;
-    pages_[TAB_TP] = &tp_page_;
-    ctx_.tuner_selection_query = [this] { return tuner_selection(); };
+    pages_[TAB_SAT] = &m_sat_page;
+    pages_[TAB_SEARCHED_SAT] = &m_searched_page;
+    pages_[TAB_TP] = &m_tp_page;
+    m_ctx.tuner_selection_query = [this] { return tuner_selection(); };
 }
 
 const char* EditorView::tab_caption(int tab)
@@ -22,8 +22,8 @@ const char* EditorView::tab_caption(int tab)
 
 int EditorView::tuner_selection() const
 {
-    return ctx_.selection().active_sat_page == 1 ? searched_page_.tuner().selection()
-                                                  : sat_page_.tuner().selection();
+    return m_ctx.selection().active_sat_page == 1 ? m_searched_page.tuner().selection()
+                                                  : m_sat_page.tuner().selection();
 }
 
 void EditorView::create_page(int tab)
@@ -35,7 +35,7 @@ void EditorView::create_page(int tab)
 
 void EditorView::first_update()
 {
-    current_tab_ = TAB_SAT;
+    m_current_tab = TAB_SAT;
     if (!created_[TAB_SAT])
         create_page(TAB_SAT);
 }
@@ -44,7 +44,7 @@ void EditorView::select_tab(int tab)
 {
     if (tab < 0 || tab >= TAB_COUNT)
         return;
-    current_tab_ = tab;
+    m_current_tab = tab;
     if (!created_[tab])
         create_page(tab);
     else if (pages_[tab])
@@ -54,7 +54,7 @@ void EditorView::select_tab(int tab)
 void EditorView::on_new_database()
 {
     // What was picked belonged to the old tables.
-    ctx_.selection().reset();
+    m_ctx.selection().reset();
     for (int tab = 0; tab < TAB_COUNT; ++tab) {
         created_[tab] = true;
         if (pages_[tab])
@@ -64,9 +64,9 @@ void EditorView::on_new_database()
 
 void EditorView::show_all_db_data()
 {
-    ctx_.selection().reset();
-    if (pages_[current_tab_])
-        pages_[current_tab_]->refresh();
+    m_ctx.selection().reset();
+    if (pages_[m_current_tab])
+        pages_[m_current_tab]->refresh();
 }
 
 } // namespace korvid

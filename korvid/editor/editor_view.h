@@ -33,14 +33,14 @@ public:
 
     static const char* tab_caption(int tab);
 
-    SatellitePage& satellite_page() { return sat_page_; }
-    SearchedSatellitePage& searched_satellite_page() { return searched_page_; }
-    TransponderPage& transponder_page() { return tp_page_; }
+    SatellitePage& satellite_page() { return m_sat_page; }
+    SearchedSatellitePage& searched_satellite_page() { return m_searched_page; }
+    TransponderPage& transponder_page() { return m_tp_page; }
     // Gives the view the page of a tab it does not own (TV, RADIO, Favorite).
     void attach_page(int tab, EditorPage& page) { pages_[tab] = &page; }
     EditorPage* page(int tab) { return (tab >= 0 && tab < TAB_COUNT) ? pages_[tab] : nullptr; }
 
-    int current_tab() const { return current_tab_; }
+    int current_tab() const { return m_current_tab; }
     bool page_created(int tab) const { return tab >= 0 && tab < TAB_COUNT && created_[tab]; }
 
     // The view is first shown: only the "SAT" page is made and filled.
@@ -57,13 +57,13 @@ public:
 private:
     void create_page(int tab);
 
-    EditorContext& ctx_;
-    SatellitePage sat_page_;
-    SearchedSatellitePage searched_page_;
-    TransponderPage tp_page_;
+    EditorContext& m_ctx;
+    SatellitePage m_sat_page;
+    SearchedSatellitePage m_searched_page;
+    TransponderPage m_tp_page;
     EditorPage* pages_[TAB_COUNT] = {};
     bool created_[TAB_COUNT] = {};
-    int current_tab_ = TAB_SAT;
+    int m_current_tab = TAB_SAT;
 };
 
 } // namespace korvid

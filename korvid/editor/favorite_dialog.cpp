@@ -10,46 +10,46 @@
 namespace korvid {
 
 FavoriteDialog::FavoriteDialog(const Database& db, int group, int type, common::Prompts& prompts)
-    : db_(db)
-    , group_(group)
-    , type_(type)
-    , prompts_(prompts)
+    : m_db(db)
+    , m_group(group)
+    , m_type(type)
+    , m_prompts(prompts)
 {
     const int first = first_slot_of(type), n = slot_count_of(type);
     const uint16_t* list = db.fav_list(group, type);
     for (int i = 0; i < MAX_FAVCHAN_NUM; ++i)
-        working_[size_t(i)] = (list[i] != INVALID_FAVENTRY && list[i] < n) ? first + list[i] : EMPTY;
+        m_working[size_t(i)] = (list[i] != INVALID_FAVENTRY && list[i] < n) ? first + list[i] : EMPTY;
 
-    channels_.columns = {{"Name", 0}};
-    favorites_.columns = {{"Name", 0}};
+    m_channels.columns = {{"Name", 0}};
+    m_favorites.columns = {{"Name", 0}};
     for (int c = first; c < first + n && channel_used(db, c); ++c)
-        channels_.rows.push_back(make_row(c));
-    for (int g : working_) {
+        m_channels.rows.push_back(make_row(c));
+    for (int g : m_working) {
         if (g == EMPTY)
             break;
-        favorites_.rows.push_back(make_row(g));
+        m_favorites.rows.push_back(make_row(g));
     }
 }
 
 std::string FavoriteDialog::heading() const
 {
-    return common::strfmt("%d. %s", group_ + 1, favourite_group_name(db_, group_).c_str());
+    return common::strfmt("%d. %s", m_group + 1, favourite_group_name(m_db, m_group).c_str());
 }
 
 ListState::Row FavoriteDialog::make_row(int global_index) const
 {
-    return {global_index, {channel_name(db_.channels[global_index])}};
+    return {global_index, {channel_name(m_db.channels[global_index])}};
 }
 
 void FavoriteDialog::show_info(int global_index)
 {
-    if (global_index == last_shown_)
+    if (global_index == m_last_shown)
         return;
-    last_shown_ = global_index;
-    const tChannelStructure& ch = db_.channels[global_index];
-    info_[0] = channel_satellite_name(db_, ch);
-    info_[1] =
-        ch.tp_index < MAX_TP_NUM ? transponder_short_text(db_.transponders[ch.tp_index]) : std::string();
+    m_last_shown = global_index;
+    const tChannelStructure& ch = m_db.channels[global_index];
+    m_info[0] = channel_satellite_name(m_db, ch);
+    m_info[1] =
+        ch.tp_index < MAX_TP_NUM ? transponder_short_text(m_db.transponders[ch.tp_index]) : std::string();
 }
 
 static void set_selection(ListState& list, const std::vector<int>& rows)
@@ -64,47 +64,47 @@ static void set_selection(ListState& list, const std::vector<int>& rows)
 
 void FavoriteDialog::select_channel_rows(std::vector<int> rows)
 {
-    set_selection(channels_, rows);
-    if (!rows.empty() && rows.back() >= 0 && rows.back() < int(channels_.rows.size()))
-        show_info(channels_.rows[size_t(rows.back())].item_data);
+    set_selection(m_channels, rows);
+    if (!rows.empty() && rows.back() >= 0 && rows.back() < int(m_channels.rows.size()))
+        show_info(m_channels.rows[size_t(rows.back())].item_data);
 }
 
 void FavoriteDialog::select_favorite_rows(std::vector<int> rows)
 {
-    set_selection(favorites_, rows);
-    if (!rows.empty() && rows.back() >= 0 && rows.back() < int(favorites_.rows.size()))
-        show_info(favorites_.rows[size_t(rows.back())].item_data);
+    set_selection(m_favorites, rows);
+    if (!rows.empty() && rows.back() >= 0 && rows.back() < int(m_favorites.rows.size()))
+        show_info(m_favorites.rows[size_t(rows.back())].item_data);
 }
 
 std::vector<int> FavoriteDialog::selected_channels() const
 {
     std::vector<int> out;
-    for (int r : channels_.selected)
-        out.push_back(channels_.rows[size_t(r)].item_data);
+    for (int r : m_channels.selected)
+        out.push_back(m_channels.rows[size_t(r)].item_data);
     return out;
 }
 
 void FavoriteDialog::rebuild(bool after_addition)
 {
-    working_.fill(EMPTY);
-    for (size_t i = 0; i < favorites_.rows.size() && i < working_.size(); ++i)
-        working_[i] = favorites_.rows[i].item_data;
-    favorites_.clear_rows();
-    for (int g : working_) {
+    m_working.fill(EMPTY);
+    for (size_t i = 0; i < m_favorites.rows.size() && i < m_working.size(); ++i)
+        m_working[i] = m_favorites.rows[i].item_data;
+    m_favorites.clear_rows();
+    for (int g : m_working) {
         if (g == EMPTY)
             break;
-        favorites_.rows.push_back(make_row(g));
+        m_favorites.rows.push_back(make_row(g));
     }
     if (!after_addition)
         return;
     for (int g : selected_channels()) {
-        const int row = favorites_.find_item(g);
+        const int row = m_favorites.find_item(g);
         if (row >= 0)
-            favorites_.selected.push_back(row);
+            m_favorites.selected.push_back(row);
     }
-    std::sort(favorites_.selected.begin(), favorites_.selected.end());
-    if (!favorites_.selected.empty())
-        favorites_.scroll_to = favorites_.selected.back();
+    std::sort(m_favorites.selected.begin(), m_favorites.selected.end());
+    if (!m_favorites.selected.empty())
+        m_favorites.scroll_to = m_favorites.selected.back();
 }
 
 void FavoriteDialog::add_selected()
@@ -113,27 +113,27 @@ void FavoriteDialog::add_selected()
     if (chosen.empty())
         return;
     if (chosen.size() == 1) {
-        if (favorites_.rows.size() >= MAX_FAVCHAN_NUM) {
-            prompts_.warning("Favorite channel at this group is full !");
+        if (m_favorites.rows.size() >= MAX_FAVCHAN_NUM) {
+            m_prompts.warning("Favorite channel at this group is full !");
             return;
         }
         if (in_favorites(chosen.front())) {
-            prompts_.warning("Same channel already exist");
+            m_prompts.warning("Same channel already exist");
             return;
         }
-        favorites_.rows.push_back(make_row(chosen.front()));
+        m_favorites.rows.push_back(make_row(chosen.front()));
         rebuild(true);
         return;
     }
     bool added = false;
     for (int g : chosen) {
-        if (favorites_.rows.size() >= MAX_FAVCHAN_NUM) {
-            prompts_.warning("Favorite channel at this group is full !");
+        if (m_favorites.rows.size() >= MAX_FAVCHAN_NUM) {
+            m_prompts.warning("Favorite channel at this group is full !");
             break;
         }
         if (in_favorites(g))
             continue;
-        favorites_.rows.push_back(make_row(g));
+        m_favorites.rows.push_back(make_row(g));
         added = true;
     }
     rebuild(added);
@@ -141,52 +141,52 @@ void FavoriteDialog::add_selected()
 
 void FavoriteDialog::remove_selected()
 {
-    if (favorites_.selected.empty())
+    if (m_favorites.selected.empty())
         return;
-    for (auto it = favorites_.selected.rbegin(); it != favorites_.selected.rend(); ++it)
-        favorites_.rows.erase(favorites_.rows.begin() + *it);
-    favorites_.selected.clear();
+    for (auto it = m_favorites.selected.rbegin(); it != m_favorites.selected.rend(); ++it)
+        m_favorites.rows.erase(m_favorites.rows.begin() + *it);
+    m_favorites.selected.clear();
     rebuild(false);
 }
 
 void FavoriteDialog::drag_over_favorites(int row)
 {
-    drop_highlight_ = (row >= 0 && row < int(favorites_.rows.size())) ? row : -1;
+    m_drop_highlight = (row >= 0 && row < int(m_favorites.rows.size())) ? row : -1;
 }
 
 bool FavoriteDialog::drop_on_favorites()
 {
-    const int at = drop_highlight_;
-    drop_highlight_ = -1;
+    const int at = m_drop_highlight;
+    m_drop_highlight = -1;
     const std::vector<int> chosen = selected_channels();
     if (chosen.empty())
         return false;
-    if (chosen.size() + favorites_.rows.size() > MAX_FAVCHAN_NUM) {
-        prompts_.warning("Favorite item at this group is full !");
+    if (chosen.size() + m_favorites.rows.size() > MAX_FAVCHAN_NUM) {
+        m_prompts.warning("Favorite item at this group is full !");
         return false;
     }
     if (chosen.size() == 1 && in_favorites(chosen.front())) {
-        prompts_.warning("Same Channel already exist");
+        m_prompts.warning("Same Channel already exist");
         return false;
     }
-    size_t pos = at < 0 ? favorites_.rows.size() : size_t(at);
+    size_t pos = at < 0 ? m_favorites.rows.size() : size_t(at);
     bool added = false;
     for (int g : chosen) {
         if (in_favorites(g))
             continue;
-        favorites_.rows.insert(favorites_.rows.begin() + long(pos++), make_row(g));
+        m_favorites.rows.insert(m_favorites.rows.begin() + long(pos++), make_row(g));
         added = true;
     }
-    favorites_.selected.clear();
+    m_favorites.selected.clear();
     rebuild(added);
     return added;
 }
 
 bool FavoriteDialog::store(Database& db) const
 {
-    const int first = first_slot_of(type_), n = slot_count_of(type_);
-    const uint8_t bit = uint8_t(1u << group_);
-    uint16_t* list = db.fav_list(group_, type_);
+    const int first = first_slot_of(m_type), n = slot_count_of(m_type);
+    const uint8_t bit = uint8_t(1u << m_group);
+    uint16_t* list = db.fav_list(m_group, m_type);
     uint16_t before[MAX_FAVCHAN_NUM];
     std::memcpy(before, list, sizeof before);
 
@@ -200,7 +200,7 @@ bool FavoriteDialog::store(Database& db) const
     }
     int count = 0;
     for (int i = 0; i < MAX_FAVCHAN_NUM; ++i) {
-        const int g = working_[size_t(i)];
+        const int g = m_working[size_t(i)];
         if (g == EMPTY) {
             list[i] = INVALID_FAVENTRY;
             continue;
@@ -209,7 +209,7 @@ bool FavoriteDialog::store(Database& db) const
         db.channels[g].fav_membership |= uint8_t(bit | CH_FAV_MEMBER);
         ++count;
     }
-    const int l = fav_list_index(group_, type_);
+    const int l = fav_list_index(m_group, m_type);
     db.system.fav_count[l] = uint8_t(count);
     if (std::memcmp(before, list, sizeof before) == 0)
         return false;

@@ -23,18 +23,18 @@ public:
 
     FavoriteDialog(const Database& db, int group, int type, common::Prompts& prompts);
 
-    int group() const { return group_; }
-    int type() const { return type_; }
+    int group() const { return m_group; }
+    int type() const { return m_type; }
     // "%d. %s": the group number and its name.
     std::string heading() const;
-    const ListState& channel_list() const { return channels_; }
-    const ListState& favorite_list() const { return favorites_; }
+    const ListState& channel_list() const { return m_channels; }
+    const ListState& favorite_list() const { return m_favorites; }
     // Global channel indexes, EMPTY for free entries.
-    const WorkingCopy& working_copy() const { return working_; }
+    const WorkingCopy& working_copy() const { return m_working; }
     // The two info lines: satellite name, then "%d/%c/%d" of the transponder.
-    const std::string& info_line(int line) const { return info_[line ? 1 : 0]; }
+    const std::string& info_line(int line) const { return m_info[line ? 1 : 0]; }
     // The "FAVORITE" row shown drop-highlighted while a drag is over the list, -1 none.
-    int drop_highlight() const { return drop_highlight_; }
+    int drop_highlight() const { return m_drop_highlight; }
 
     // Selection in either list; the info lines describe the last row of `rows` (the one acted on).
     void select_channel_rows(std::vector<int> rows);
@@ -42,7 +42,7 @@ public:
     void select_favorite_rows(std::vector<int> rows);
     void click_favorite_row(int row) { select_favorite_rows({row}); }
     // A list got the focus: the next row clicked is described even if it was the last one shown.
-    void focus_list() { last_shown_ = -1; }
+    void focus_list() { m_last_shown = -1; }
 
     // ">>": the selected "CHANNEL" rows go to the end of "FAVORITE".
     void add_selected();
@@ -55,7 +55,7 @@ public:
     // the end when none is highlighted. Returns true when any was added.
     bool drop_on_favorites();
     // Dropping onto "CHANNEL" itself does nothing.
-    void drop_on_channels() { drop_highlight_ = -1; }
+    void drop_on_channels() { m_drop_highlight = -1; }
 
     // OK closes the dialog; the working copy is then final.
     bool ok() { return true; }
@@ -65,22 +65,22 @@ public:
 
 private:
     ListState::Row make_row(int global_index) const;
-    bool in_favorites(int global_index) const { return favorites_.find_item(global_index) >= 0; }
+    bool in_favorites(int global_index) const { return m_favorites.find_item(global_index) >= 0; }
     // The working copy from the "FAVORITE" rows, then the rows again from it.
     void rebuild(bool after_addition);
     void show_info(int global_index);
     std::vector<int> selected_channels() const;
 
-    const Database& db_;
-    const int group_;
-    const int type_;
-    common::Prompts& prompts_;
-    WorkingCopy working_;
-    ListState channels_;
-    ListState favorites_;
-    std::string info_[2];
-    int last_shown_ = -1;
-    int drop_highlight_ = -1;
+    const Database& m_db;
+    const int m_group;
+    const int m_type;
+    common::Prompts& m_prompts;
+    WorkingCopy m_working;
+    ListState m_channels;
+    ListState m_favorites;
+    std::string m_info[2];
+    int m_last_shown = -1;
+    int m_drop_highlight = -1;
 };
 
 } // namespace korvid

@@ -10,63 +10,63 @@
 namespace korvid {
 
 FavoritePage::FavoritePage(EditorContext& ctx)
-    : ctx_(ctx)
+    : m_ctx(ctx)
 {
-    list_.columns = {{"Num", 50, true}, {"Name", 100, true}, {"SAT", 100, true}, {"TP", 200, false}};
+    m_list.columns = {{"Num", 50, true}, {"Name", 100, true}, {"SAT", 100, true}, {"TP", 200, false}};
     // Rows move one at a time.
-    list_.multiple_selection = false;
+    m_list.multiple_selection = false;
     tv_.checked = true;
 }
 
 int FavoritePage::group() const
 {
-    return group_combo_.has_selection() ? chosen_group_ : -1;
+    return m_group_combo.has_selection() ? m_chosen_group : -1;
 }
 
 void FavoritePage::fill_groups()
 {
     std::vector<std::string> labels;
-    group_numbers_.clear();
+    m_group_numbers.clear();
     int selected = -1;
     for (int g = 0; g < MAX_FAVGROUP_NUM; ++g) {
-        if (favourite_group_hidden(ctx_.db, g))
+        if (favourite_group_hidden(m_ctx.db, g))
             continue;
-        if (g == chosen_group_)
+        if (g == m_chosen_group)
             selected = int(labels.size());
-        labels.push_back(favourite_group_label(ctx_.db, g));
-        group_numbers_.push_back(g);
+        labels.push_back(favourite_group_label(m_ctx.db, g));
+        m_group_numbers.push_back(g);
     }
-    if (selected < 0 && !group_numbers_.empty()) {
+    if (selected < 0 && !m_group_numbers.empty()) {
         selected = 0;
-        chosen_group_ = group_numbers_.front();
+        m_chosen_group = m_group_numbers.front();
     }
-    group_combo_.fill(std::move(labels), selected);
+    m_group_combo.fill(std::move(labels), selected);
 }
 
 void FavoritePage::fill_list()
 {
-    const Database& db = ctx_.db;
-    list_.clear_rows();
-    entry_of_row_.clear();
+    const Database& db = m_ctx.db;
+    m_list.clear_rows();
+    m_entry_of_row.clear();
     const int g = group();
     if (g < 0)
         return;
-    const int first = first_slot_of(type_), n = slot_count_of(type_);
-    const uint16_t* entries = db.fav_list(g, type_);
+    const int first = first_slot_of(m_type), n = slot_count_of(m_type);
+    const uint16_t* entries = db.fav_list(g, m_type);
     for (int i = 0; i < MAX_FAVCHAN_NUM && entries[i] != INVALID_FAVENTRY; ++i) {
         const int c = first + entries[i];
         if (entries[i] >= n || !channel_used(db, c))
             continue;
         const tChannelStructure& ch = db.channels[c];
-        list_.rows.push_back(
+        m_list.rows.push_back(
             {c,
-             {common::strfmt("%03d", int(list_.rows.size()) + 1), channel_name(ch),
+             {common::strfmt("%03d", int(m_list.rows.size()) + 1), channel_name(ch),
               channel_satellite_name(db, ch), transponder_short_text(db.transponders[ch.tp_index])}});
-        entry_of_row_.push_back(i);
+        m_entry_of_row.push_back(i);
     }
-    if (dropped_row_ >= 0 && dropped_row_ < int(list_.rows.size())) {
-        list_.select_only(dropped_row_);
-        list_.scroll_to = dropped_row_;
+    if (m_dropped_row >= 0 && m_dropped_row < int(m_list.rows.size())) {
+        m_list.select_only(m_dropped_row);
+        m_list.scroll_to = m_dropped_row;
     }
 }
 
@@ -78,54 +78,54 @@ void FavoritePage::refresh()
 
 void FavoritePage::on_new_database()
 {
-    dropped_row_ = -1;
+    m_dropped_row = -1;
     refresh();
 }
 
 bool FavoritePage::choose_group(int entry)
 {
-    if (!group_combo_.choose(entry))
+    if (!m_group_combo.choose(entry))
         return false;
-    chosen_group_ = group_numbers_[size_t(entry)];
+    m_chosen_group = m_group_numbers[size_t(entry)];
     fill_list();
     return true;
 }
 
 void FavoritePage::choose_type(int type)
 {
-    type_ = type == SERVICE_RADIO ? SERVICE_RADIO : SERVICE_TV;
-    tv_.checked = type_ == SERVICE_TV;
-    radio_.checked = type_ == SERVICE_RADIO;
+    m_type = type == SERVICE_RADIO ? SERVICE_RADIO : SERVICE_TV;
+    tv_.checked = m_type == SERVICE_TV;
+    m_radio.checked = m_type == SERVICE_RADIO;
     fill_list();
 }
 
 void FavoritePage::select_rows(std::vector<int> rows)
 {
-    list_.select_rows(std::move(rows));
+    m_list.select_rows(std::move(rows));
 }
 
 void FavoritePage::modify()
 {
-    Database& db = ctx_.db;
-    if (db.system.chan_count[type_] == 0) {
-        ctx_.prompts.warning("There is no channel!");
+    Database& db = m_ctx.db;
+    if (db.system.chan_count[m_type] == 0) {
+        m_ctx.prompts.warning("There is no channel!");
         return;
     }
     const int g = group();
     if (g < 0)
         return;
     db.compact_favourite_lists();
-    FavoriteDialog dialog(db, g, type_, ctx_.prompts);
-    if (!ctx_.dialogs.favorite || !ctx_.dialogs.favorite(dialog))
+    FavoriteDialog dialog(db, g, m_type, m_ctx.prompts);
+    if (!m_ctx.dialogs.favorite || !m_ctx.dialogs.favorite(dialog))
         return;
     if (dialog.store(db))
-        ctx_.mark_modified();
+        m_ctx.mark_modified();
     fill_list();
 }
 
 bool FavoritePage::drag_and_drop(int drag_row, int drop_row)
 {
-    const int rows = int(list_.rows.size());
+    const int rows = int(m_list.rows.size());
     if (drag_row < 0 || drag_row >= rows)
         return false;
     if (drop_row < 0 || drop_row >= rows)
@@ -133,15 +133,15 @@ bool FavoritePage::drag_and_drop(int drag_row, int drop_row)
     if (drop_row == drag_row)
         return false;
     const int g = group();
-    uint16_t* entries = ctx_.db.fav_list(g, type_);
-    const int from = entry_of_row_[size_t(drag_row)], to = entry_of_row_[size_t(drop_row)];
+    uint16_t* entries = m_ctx.db.fav_list(g, m_type);
+    const int from = m_entry_of_row[size_t(drag_row)], to = m_entry_of_row[size_t(drop_row)];
     // The dragged entry leaves its place and the entries between close up behind it.
     if (from < to)
         std::rotate(entries + from, entries + from + 1, entries + to + 1);
     else
         std::rotate(entries + to, entries + from, entries + from + 1);
-    dropped_row_ = drop_row;
-    ctx_.mark_modified();
+    m_dropped_row = drop_row;
+    m_ctx.mark_modified();
     fill_list();
     return true;
 }

@@ -23,15 +23,15 @@ public:
     const char* group_label() const { return "Favorite Group "; }
     std::vector<std::string> buttons() const { return {"Modify"}; }
 
-    const ComboState& group_combo() const { return group_combo_; }
+    const ComboState& group_combo() const { return m_group_combo; }
     // The group number (0 to 3) behind each selector entry.
-    const std::vector<int>& group_numbers() const { return group_numbers_; }
+    const std::vector<int>& group_numbers() const { return m_group_numbers; }
     // The chosen group number, -1 when no group is listed.
     int group() const;
-    int type() const { return type_; }
+    int type() const { return m_type; }
     const CheckState& tv_button() const { return tv_; }
-    const CheckState& radio_button() const { return radio_; }
-    const ListState& list() const { return list_; }
+    const CheckState& radio_button() const { return m_radio; }
+    const ListState& list() const { return m_list; }
 
     // Refills the group selector (keeping the chosen group while it is listed) and the list.
     void refresh() override;
@@ -51,15 +51,15 @@ private:
     void fill_groups();
     void fill_list();
 
-    EditorContext& ctx_;
-    ComboState group_combo_;
-    std::vector<int> group_numbers_;
-    int chosen_group_ = 0;
-    int type_ = SERVICE_TV;
-    CheckState tv_, radio_;
-    ListState list_;
-    std::vector<int> entry_of_row_; // position in the stored list behind each row
-    int dropped_row_ = -1;
+    EditorContext& m_ctx;
+    ComboState m_group_combo;
+    std::vector<int> m_group_numbers;
+    int m_chosen_group = 0;
+    int m_type = SERVICE_TV;
+    CheckState tv_, m_radio;
+    ListState m_list;
+    std::vector<int> m_entry_of_row; // position in the stored list behind each row
+    int m_dropped_row = -1;
 };
 
 } // namespace korvid

@@ -10,7 +10,7 @@ std::vector<std::string> RadioChannelPage::audio_entries(const tChannelStructure
     std::vector<std::string> entries;
     for (uint16_t pid : ch.audio_pid)
         entries.push_back(pid == INVALID_PID ? std::string() : common::strfmt("%ld", long(pid)));
-    for (uint16_t pid : extended_audio_pids(ctx_.db, ch))
+    for (uint16_t pid : extended_audio_pids(m_ctx.db, ch))
         entries.push_back(common::strfmt("%ld", long(pid)));
     return entries;
 }

@@ -43,38 +43,38 @@ const char* SatelliteDialog::antenna_button_text(int button)
 }
 
 SatelliteDialog::SatelliteDialog(const tSatellite& record, const std::string& name, common::Prompts& prompts)
-    : prompts_(prompts)
-    , record_(record)
+    : m_prompts(prompts)
+    , m_record(record)
 {
-    name_.max_length = NAME_CHARS;
-    name_.text = name;
-    lnb_type_.fill(
+    m_name.max_length = NAME_CHARS;
+    m_name.text = name;
+    m_lnb_type.fill(
         {"UNI_LNB", "5150", "9750", "10000", "10050", "10600", "10750", "11200", "11475", "USER_DEFINE"},
         record.lnb_type);
 
     // The antenna buttons only show how the record is wired; the wiring is not edited here.
-    for (auto& b : antenna_)
+    for (auto& b : m_antenna)
         b = CheckState{false, false};
     if (record.tuner_connection == TUNER_LOOP)
-        antenna_[ANT_LOOP].checked = true;
+        m_antenna[ANT_LOOP].checked = true;
     else if (record.tuner_connection == TUNER_TWIN)
-        antenna_[ANT_TWIN].checked = true;
+        m_antenna[ANT_TWIN].checked = true;
     else if (record.tuner_connection == TUNER_T1 || record.tuner_connection == TUNER_T2) {
-        antenna_[ANT_T1T2].checked = true;
-        antenna_[record.sat_id >= SAT_HALF_NUM ? ANT_T2 : ANT_T1].checked = true;
+        m_antenna[ANT_T1T2].checked = true;
+        m_antenna[record.sat_id >= SAT_HALF_NUM ? ANT_T2 : ANT_T1].checked = true;
     }
 
     v012_.checked = (record.lnb_control & LNB_CTRL_012V) != 0;
-    power_.fill({"ON", "OFF"}, (record.lnb_control & LNB_CTRL_POWER_MASK) == 3 ? 1 : 0);
+    m_power.fill({"ON", "OFF"}, (record.lnb_control & LNB_CTRL_POWER_MASK) == 3 ? 1 : 0);
 
     diseqc_.fill({"Off", "DiSEqC 1.0", "DiSEqC 1.1", "DiSEqC 1.2", "USALS"});
     const int sw = record.DiSEqC_Cfg & 0x30;
     if (sw == 0x10 || sw == 0x20) {
         diseqc_.selection = sw == 0x10 ? DISEQC_10 : DISEQC_11;
-        port_.fill(port_entries(sw == 0x10 ? 4 : 16), record.DiSEqC_idx);
-        port_.enabled = true;
+        m_port.fill(port_entries(sw == 0x10 ? 4 : 16), record.DiSEqC_idx);
+        m_port.enabled = true;
     } else {
-        port_.enabled = false;
+        m_port.enabled = false;
         if ((record.positioner & 0x80) && (record.positioner & 0x08))
             diseqc_.selection = DISEQC_USALS;
         else if (record.positioner & 0x80)
@@ -83,35 +83,35 @@ SatelliteDialog::SatelliteDialog(const tSatellite& record, const std::string& na
             diseqc_.selection = DISEQC_OFF;
     }
 
-    degree_.max_length = DEGREE_CHARS;
-    degree_.text = degree_edit_text(record.position);
+    m_degree.max_length = DEGREE_CHARS;
+    m_degree.text = degree_edit_text(record.position);
 
-    low_.max_length = high_.max_length = FREQ_CHARS;
+    low_.max_length = m_high.max_length = FREQ_CHARS;
     low_.text = common::strfmt("%d", record.lnb_freq_low);
-    high_.text = common::strfmt("%d", record.lnb_freq_high);
+    m_high.text = common::strfmt("%d", record.lnb_freq_high);
     if (record.lnb_freq_low != record.lnb_freq_high)
-        k22_ = CheckState{false, false};
+        m_k22 = CheckState{false, false};
     else
-        k22_ = CheckState{(record.lnb_control & LNB_CTRL_22K_MASK) == 0x10, true};
-    low_.enabled = high_.enabled = record.lnb_type == USER_DEFINE;
+        m_k22 = CheckState{(record.lnb_control & LNB_CTRL_22K_MASK) == 0x10, true};
+    low_.enabled = m_high.enabled = record.lnb_type == USER_DEFINE;
 }
 
 bool SatelliteDialog::choose_lnb_type(int entry)
 {
-    if (!lnb_type_.choose(entry))
+    if (!m_lnb_type.choose(entry))
         return false;
     if (entry == UNI_LNB) {
         low_.text = "9750";
-        high_.text = "10600";
-        low_.enabled = high_.enabled = false;
-        k22_ = CheckState{false, false};
+        m_high.text = "10600";
+        low_.enabled = m_high.enabled = false;
+        m_k22 = CheckState{false, false};
     } else if (entry == USER_DEFINE) {
-        low_.enabled = high_.enabled = true;
+        low_.enabled = m_high.enabled = true;
     } else {
         const std::string f = common::strfmt("%d", fixed_lnb_frequency(uint8_t(entry)));
-        low_.text = high_.text = f;
-        low_.enabled = high_.enabled = false;
-        k22_ = CheckState{true, true};
+        low_.text = m_high.text = f;
+        low_.enabled = m_high.enabled = false;
+        m_k22 = CheckState{true, true};
     }
     return true;
 }
@@ -119,8 +119,8 @@ bool SatelliteDialog::choose_lnb_type(int entry)
 void SatelliteDialog::frequencies_changed()
 {
     uint16_t low = 0, high = 0;
-    const bool readable = read_frequency(low_.text, low) && read_frequency(high_.text, high);
-    k22_.enabled = readable && low == high;
+    const bool readable = read_frequency(low_.text, low) && read_frequency(m_high.text, high);
+    m_k22.enabled = readable && low == high;
 }
 
 bool SatelliteDialog::type_low(const std::string& text)
@@ -134,16 +134,16 @@ bool SatelliteDialog::type_low(const std::string& text)
 
 bool SatelliteDialog::type_high(const std::string& text)
 {
-    if (!high_.enabled)
+    if (!m_high.enabled)
         return false;
-    high_.type(text);
+    m_high.type(text);
     frequencies_changed();
     return true;
 }
 
 bool SatelliteDialog::choose_lnb_power(int entry)
 {
-    if (!power_.choose(entry))
+    if (!m_power.choose(entry))
         return false;
     return true;
 }
@@ -156,16 +156,16 @@ bool SatelliteDialog::set_v012(bool checked)
 
 bool SatelliteDialog::set_k22(bool checked)
 {
-    if (!k22_.enabled)
+    if (!m_k22.enabled)
         return false;
-    k22_.checked = checked;
+    m_k22.checked = checked;
     return true;
 }
 
 void SatelliteDialog::fill_ports(int count, int keep)
 {
-    port_.fill(port_entries(count), keep >= 0 && keep < count ? keep : 0);
-    port_.enabled = true;
+    m_port.fill(port_entries(count), keep >= 0 && keep < count ? keep : 0);
+    m_port.enabled = true;
 }
 
 bool SatelliteDialog::choose_diseqc(int mode)
@@ -174,58 +174,58 @@ bool SatelliteDialog::choose_diseqc(int mode)
         return false;
     diseqc_.selection = mode;
     if (mode == DISEQC_10 || mode == DISEQC_11) {
-        fill_ports(mode == DISEQC_10 ? 4 : 16, port_.selection);
+        fill_ports(mode == DISEQC_10 ? 4 : 16, m_port.selection);
     } else {
-        port_.empty();
-        port_.enabled = false;
+        m_port.empty();
+        m_port.enabled = false;
     }
     return true;
 }
 
 bool SatelliteDialog::choose_port(int entry)
 {
-    if (!port_.choose(entry))
+    if (!m_port.choose(entry))
         return false;
     return true;
 }
 
 bool SatelliteDialog::click_antenna(int button)
 {
-    if (button < 0 || button >= ANTENNA_BUTTON_NUM || !antenna_[button].enabled)
+    if (button < 0 || button >= ANTENNA_BUTTON_NUM || !m_antenna[button].enabled)
         return false;
     if (button <= ANT_TWIN) {
         for (int b = ANT_T1T2; b <= ANT_TWIN; ++b)
-            antenna_[b].checked = b == button;
-        antenna_[ANT_T1].enabled = antenna_[ANT_T2].enabled = button == ANT_T1T2;
+            m_antenna[b].checked = b == button;
+        m_antenna[ANT_T1].enabled = m_antenna[ANT_T2].enabled = button == ANT_T1T2;
     } else {
-        antenna_[ANT_T1].checked = button == ANT_T1;
-        antenna_[ANT_T2].checked = button == ANT_T2;
+        m_antenna[ANT_T1].checked = button == ANT_T1;
+        m_antenna[ANT_T2].checked = button == ANT_T2;
     }
     return true;
 }
 
 bool SatelliteDialog::ok()
 {
-    focus_ = FOCUS_NONE;
-    if (name_.text.empty()) {
-        prompts_.warning("SAT Name is not correct!");
-        focus_ = FOCUS_NAME;
+    m_focus = FOCUS_NONE;
+    if (m_name.text.empty()) {
+        m_prompts.warning("SAT Name is not correct!");
+        m_focus = FOCUS_NAME;
         return false;
     }
-    tSatellite r = record_;
+    tSatellite r = m_record;
 
-    if (antenna_[ANT_LOOP].checked)
+    if (m_antenna[ANT_LOOP].checked)
         r.tuner_connection = TUNER_LOOP;
-    else if (antenna_[ANT_TWIN].checked)
+    else if (m_antenna[ANT_TWIN].checked)
         r.tuner_connection = TUNER_TWIN;
     else
-        r.tuner_connection = antenna_[ANT_T2].checked ? TUNER_T2 : TUNER_T1;
+        r.tuner_connection = m_antenna[ANT_T2].checked ? TUNER_T2 : TUNER_T1;
 
     uint16_t low = 0, high = 0;
-    if (!read_frequency(low_.text, low) || !read_frequency(high_.text, high) || high < low ||
+    if (!read_frequency(low_.text, low) || !read_frequency(m_high.text, high) || high < low ||
         (low == 0 && high == 0)) {
-        prompts_.warning("Please check LNB value!");
-        focus_ = low_.enabled ? FOCUS_LOW : FOCUS_NONE;
+        m_prompts.warning("Please check LNB value!");
+        m_focus = low_.enabled ? FOCUS_LOW : FOCUS_NONE;
         return false;
     }
     r.lnb_type = lnb_type_from_frequencies(low, high);
@@ -234,10 +234,10 @@ bool SatelliteDialog::ok()
 
     uint8_t ctrl = r.lnb_control & uint8_t(~(LNB_CTRL_22K_MASK | LNB_CTRL_012V | LNB_CTRL_POWER_MASK));
     if (low == high)
-        ctrl |= k22_.checked ? 0x10 : 0x20;
+        ctrl |= m_k22.checked ? 0x10 : 0x20;
     if (v012_.checked)
         ctrl |= LNB_CTRL_012V;
-    if (power_.selection == 1)
+    if (m_power.selection == 1)
         ctrl |= 3;
     r.lnb_control = ctrl;
 
@@ -263,24 +263,24 @@ bool SatelliteDialog::ok()
         r.positioner &= uint8_t(~0x80);
         break;
     }
-    r.DiSEqC_idx = uint8_t(port_.has_selection() ? port_.selection : 0);
+    r.DiSEqC_idx = uint8_t(m_port.has_selection() ? m_port.selection : 0);
 
     int16_t position = 0;
-    if (!parse_degree(degree_.text, position)) {
-        prompts_.warning("The degree format is wrong");
-        focus_ = FOCUS_DEGREE;
+    if (!parse_degree(m_degree.text, position)) {
+        m_prompts.warning("The degree format is wrong");
+        m_focus = FOCUS_DEGREE;
         return false;
     }
     r.position = position;
 
-    if (name_taken && name_taken(name_.text)) {
-        prompts_.warning("Same Name SAT already exist");
-        focus_ = FOCUS_NAME;
+    if (name_taken && name_taken(m_name.text)) {
+        m_prompts.warning("Same Name SAT already exist");
+        m_focus = FOCUS_NAME;
         return false;
     }
 
-    record_ = r;
-    result_name_ = name_.text;
+    m_record = r;
+    m_result_name = m_name.text;
     return true;
 }
 

@@ -72,21 +72,21 @@ public:
     std::function<bool(const std::string&)> name_taken;
 
     static const char* antenna_button_text(int button);
-    const CheckState& antenna_button(int button) const { return antenna_[button]; }
-    const EditState& name_edit() const { return name_; }
-    const ComboState& lnb_type_combo() const { return lnb_type_; }
+    const CheckState& antenna_button(int button) const { return m_antenna[button]; }
+    const EditState& name_edit() const { return m_name; }
+    const ComboState& lnb_type_combo() const { return m_lnb_type; }
     const EditState& low_edit() const { return low_; }
-    const EditState& high_edit() const { return high_; }
-    const ComboState& lnb_power_combo() const { return power_; }
+    const EditState& high_edit() const { return m_high; }
+    const ComboState& lnb_power_combo() const { return m_power; }
     const CheckState& v012_check() const { return v012_; }
-    const CheckState& k22_check() const { return k22_; }
+    const CheckState& k22_check() const { return m_k22; }
     const ComboState& diseqc_combo() const { return diseqc_; }
-    const ComboState& port_combo() const { return port_; }
-    const EditState& degree_edit() const { return degree_; }
+    const ComboState& port_combo() const { return m_port; }
+    const EditState& degree_edit() const { return m_degree; }
     static const char* degree_hint() { return "( XXX.XE )"; }
 
     // What the user does. Input to a disabled control is ignored and returns false.
-    void type_name(const std::string& text) { name_.type(text); }
+    void type_name(const std::string& text) { m_name.type(text); }
     bool choose_lnb_type(int entry);
     bool type_low(const std::string& text);
     bool type_high(const std::string& text);
@@ -95,34 +95,34 @@ public:
     bool set_k22(bool checked);
     bool choose_diseqc(int mode);
     bool choose_port(int entry);
-    void type_degree(const std::string& text) { degree_.type(text); }
+    void type_degree(const std::string& text) { m_degree.type(text); }
     bool click_antenna(int button);
 
     // OK: true when the dialog closes and record()/name() hold the result; false when a message was
     // shown and the dialog stays open.
     bool ok();
-    Focus focus() const { return focus_; }
+    Focus focus() const { return m_focus; }
 
-    const tSatellite& record() const { return record_; }
-    const std::string& name() const { return result_name_; }
+    const tSatellite& record() const { return m_record; }
+    const std::string& name() const { return m_result_name; }
 
 private:
     void fill_ports(int count, int keep);
     void frequencies_changed();
 
-    common::Prompts& prompts_;
-    tSatellite record_;
-    std::string result_name_;
+    common::Prompts& m_prompts;
+    tSatellite m_record;
+    std::string m_result_name;
 
-    CheckState antenna_[ANTENNA_BUTTON_NUM];
-    EditState name_;
-    ComboState lnb_type_;
-    EditState low_, high_;
-    ComboState power_;
-    CheckState v012_, k22_;
-    ComboState diseqc_, port_;
-    EditState degree_;
-    Focus focus_ = FOCUS_NONE;
+    CheckState m_antenna[ANTENNA_BUTTON_NUM];
+    EditState m_name;
+    ComboState m_lnb_type;
+    EditState low_, m_high;
+    ComboState m_power;
+    CheckState v012_, m_k22;
+    ComboState diseqc_, m_port;
+    EditState m_degree;
+    Focus m_focus = FOCUS_NONE;
 };
 
 } // namespace korvid

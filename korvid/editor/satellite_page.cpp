@@ -13,28 +13,28 @@ SatellitePage::SatellitePage(EditorContext& ctx)
 std::vector<int> SatellitePage::listed_ids() const
 {
     std::vector<int> ids;
-    const int first = tuner_.t2() ? SAT_HALF_NUM : 0;
+    const int first = m_tuner.t2() ? SAT_HALF_NUM : 0;
     for (int s = first; s < first + SAT_HALF_NUM; ++s)
-        if (satellite_used(ctx_.db, s))
-            ids.push_back(ctx_.db.satellites[s].sat_id);
+        if (satellite_used(m_ctx.db, s))
+            ids.push_back(m_ctx.db.satellites[s].sat_id);
     return ids;
 }
 
 void SatellitePage::add()
 {
-    Database& db = ctx_.db;
+    Database& db = m_ctx.db;
     const int slot = find_free_satellite_slot(db);
     if (slot < 0) {
-        ctx_.prompts.warning("All SAT slot is full");
+        m_ctx.prompts.warning("All SAT slot is full");
         return;
     }
     // Loop and Twin leave no tuner to pick; a new satellite then carries the database's own wiring,
     // so that it reads the same as the default satellites.
     const int selection = edit_tuner_selection();
     uint8_t connection = TUNER_T1;
-    if (tuner_.mode() == TunerMode::Loop)
+    if (m_tuner.mode() == TunerMode::Loop)
         connection = TUNER_LOOP;
-    else if (tuner_.mode() == TunerMode::Twin)
+    else if (m_tuner.mode() == TunerMode::Twin)
         connection = TUNER_TWIN;
 
     tSatellite working = db.satellites[slot];
@@ -42,9 +42,9 @@ void SatellitePage::add()
     apply_lnb_type_frequencies(working);
     working.tuner_connection = connection == TUNER_T1 && selection == TUNER_SEL_T2 ? TUNER_T2 : connection;
     working.sat_id = uint8_t(satellite_in_half(slot, selection));
-    SatelliteDialog dialog(working, satellite_name(db, slot), ctx_.prompts);
-    dialog.name_taken = [this](const std::string& name) { return satellite_name_taken(ctx_.db, name, -1); };
-    if (!ctx_.dialogs.satellite || !ctx_.dialogs.satellite(dialog))
+    SatelliteDialog dialog(working, satellite_name(db, slot), m_ctx.prompts);
+    dialog.name_taken = [this](const std::string& name) { return satellite_name_taken(m_ctx.db, name, -1); };
+    if (!m_ctx.dialogs.satellite || !m_ctx.dialogs.satellite(dialog))
         return;
 
     tSatellite rec = dialog.record();
@@ -52,7 +52,7 @@ void SatellitePage::add()
     rec.tuner_connection = connection;
     const std::string& name = dialog.name();
     if (satellite_name_taken(db, name, -1)) {
-        ctx_.prompts.warning("Same Name SAT already exist");
+        m_ctx.prompts.warning("Same Name SAT already exist");
         return;
     }
 
@@ -64,13 +64,13 @@ void SatellitePage::add()
     db.satellites[slot + SAT_HALF_NUM] = twin;
     store_satellite_name(db, slot + SAT_HALF_NUM, name);
 
-    const int shown = satellite_in_half(slot, tuner_.selection());
-    remembered_ = shown;
+    const int shown = satellite_in_half(slot, m_tuner.selection());
+    m_remembered = shown;
     fill_list();
     select_item(shown);
-    ctx_.selection().current_sat = uint16_t(shown);
-    ctx_.selection().current_tp = INVALID_TPID;
-    ctx_.mark_modified();
+    m_ctx.selection().current_sat = uint16_t(shown);
+    m_ctx.selection().current_tp = INVALID_TPID;
+    m_ctx.mark_modified();
 }
 
 } // namespace korvid

@@ -18,7 +18,7 @@ public:
 
 protected:
     std::vector<int> listed_ids() const override;
-    int edit_tuner_selection() const override { return ctx_.tuner_selection(); }
+    int edit_tuner_selection() const override { return m_ctx.tuner_selection(); }
     uint8_t positioner_kept_on_delete() const override { return 0; }
 };
 

@@ -12,37 +12,37 @@
 namespace korvid {
 
 SatellitePageBase::SatellitePageBase(EditorContext& ctx, int page_index)
-    : ctx_(ctx)
-    , page_index_(page_index)
+    : m_ctx(ctx)
+    , m_page_index(page_index)
 {
-    list_.columns = {{"Num", 50, true},   {"Name", 100, true},  {"LNB type", 80, true}, {"0/12V", 50, true},
+    m_list.columns = {{"Num", 50, true},   {"Name", 100, true},  {"LNB type", 80, true}, {"0/12V", 50, true},
                      {"22KHz", 60, true}, {"DiSEqC", 70, true}, {"Port", 50, true},     {"Degree", 70, true}};
 }
 
 ListState::Row SatellitePageBase::make_row(int row_number, int sat_id) const
 {
-    const tSatellite& sat = ctx_.db.satellites[sat_id];
+    const tSatellite& sat = m_ctx.db.satellites[sat_id];
     return {sat_id,
-            {common::strfmt("%03d", row_number + 1), satellite_name(ctx_.db, sat_id),
+            {common::strfmt("%03d", row_number + 1), satellite_name(m_ctx.db, sat_id),
              lnb_type_column_text(sat.lnb_type), v012_column_text(sat), k22_column_text(sat),
              diseqc_column_text(sat), port_column_text(sat), degree_column_text(sat.position)}};
 }
 
 void SatellitePageBase::fill_list()
 {
-    list_.clear_rows();
+    m_list.clear_rows();
     for (int id : listed_ids())
         if (id >= 0 && id < INVALID_SATID)
-            list_.rows.push_back(make_row(int(list_.rows.size()), id));
-    if (remembered_ >= 0)
-        select_item(remembered_);
+            m_list.rows.push_back(make_row(int(m_list.rows.size()), id));
+    if (m_remembered >= 0)
+        select_item(m_remembered);
 }
 
 int SatellitePageBase::select_item(int sat_id)
 {
-    const int row = list_.find_item(sat_id);
-    list_.select_only(row);
-    list_.scroll_to = row;
+    const int row = m_list.find_item(sat_id);
+    m_list.select_only(row);
+    m_list.scroll_to = row;
     return row;
 }
 
@@ -54,39 +54,39 @@ void SatellitePageBase::refresh()
 void SatellitePageBase::on_new_database()
 {
     // The selection was reset with the new data; a highlighted row from the old data would mislead.
-    remembered_ = -1;
-    tuner_.set_mode(read_tuner_mode(ctx_.db));
+    m_remembered = -1;
+    m_tuner.set_mode(read_tuner_mode(m_ctx.db));
     fill_list();
 }
 
 bool SatellitePageBase::choose_tuner(int entry)
 {
-    if (!tuner_.choose(entry))
+    if (!m_tuner.choose(entry))
         return false;
-    ctx_.selection().current_sat = INVALID_SATID;
-    ctx_.selection().current_tp = INVALID_TPID;
-    remembered_ = -1;
+    m_ctx.selection().current_sat = INVALID_SATID;
+    m_ctx.selection().current_tp = INVALID_TPID;
+    m_remembered = -1;
     fill_list();
-    list_.selected.clear();
+    m_list.selected.clear();
     return true;
 }
 
 void SatellitePageBase::select_rows(std::vector<int> rows)
 {
-    list_.select_rows(std::move(rows));
+    m_list.select_rows(std::move(rows));
 }
 
 void SatellitePageBase::click_row(int row)
 {
-    list_.select_only(row);
-    if (list_.single_selection() < 0)
+    m_list.select_only(row);
+    if (m_list.single_selection() < 0)
         return;
-    const int id = list_.rows[size_t(row)].item_data;
-    EditorSelection& sel = ctx_.selection();
-    sel.current_sat = uint16_t(tuner_.t2() ? satellite_in_half(id, TUNER_SEL_T2) : id);
+    const int id = m_list.rows[size_t(row)].item_data;
+    EditorSelection& sel = m_ctx.selection();
+    sel.current_sat = uint16_t(m_tuner.t2() ? satellite_in_half(id, TUNER_SEL_T2) : id);
     sel.current_tp = INVALID_TPID;
-    sel.active_sat_page = uint16_t(page_index_);
-    remembered_ = id;
+    sel.active_sat_page = uint16_t(m_page_index);
+    m_remembered = id;
 }
 
 void SatellitePageBase::double_click_row(int row)
@@ -97,20 +97,20 @@ void SatellitePageBase::double_click_row(int row)
 
 bool SatellitePageBase::row_matches(int row) const
 {
-    if (row < 0 || row >= int(list_.rows.size()))
+    if (row < 0 || row >= int(m_list.rows.size()))
         return false;
-    const ListState::Row& shown = list_.rows[size_t(row)];
-    return satellite_used(ctx_.db, shown.item_data) && make_row(row, shown.item_data).texts == shown.texts;
+    const ListState::Row& shown = m_list.rows[size_t(row)];
+    return satellite_used(m_ctx.db, shown.item_data) && make_row(row, shown.item_data).texts == shown.texts;
 }
 
 int SatellitePageBase::checked_selection()
 {
-    const int row = list_.single_selection();
+    const int row = m_list.single_selection();
     if (row < 0 || row_matches(row))
         return row;
     // The tables changed under the list (a load that failed its check, a receive): show them as
     // they are instead of writing through a row that names another or a free slot.
-    remembered_ = -1;
+    m_remembered = -1;
     fill_list();
     return -1;
 }
@@ -119,16 +119,16 @@ void SatellitePageBase::edit()
 {
     const int row = checked_selection();
     if (row < 0) {
-        ctx_.prompts.warning("No Item is selected!");
+        m_ctx.prompts.warning("No Item is selected!");
         return;
     }
-    Database& db = ctx_.db;
-    const int id = satellite_in_half(list_.rows[size_t(row)].item_data, edit_tuner_selection());
-    SatelliteDialog dialog(db.satellites[id], satellite_name(db, id), ctx_.prompts);
+    Database& db = m_ctx.db;
+    const int id = satellite_in_half(m_list.rows[size_t(row)].item_data, edit_tuner_selection());
+    SatelliteDialog dialog(db.satellites[id], satellite_name(db, id), m_ctx.prompts);
     dialog.name_taken = [this, id](const std::string& name) {
-        return satellite_name_taken(ctx_.db, name, satellite_t1(id));
+        return satellite_name_taken(m_ctx.db, name, satellite_t1(id));
     };
-    if (!ctx_.dialogs.satellite || !ctx_.dialogs.satellite(dialog))
+    if (!m_ctx.dialogs.satellite || !m_ctx.dialogs.satellite(dialog))
         return;
 
     tSatellite rec = dialog.record();
@@ -140,42 +140,42 @@ void SatellitePageBase::edit()
 
     const int t1 = satellite_t1(id);
     if (satellite_name_taken(db, name, t1)) {
-        ctx_.prompts.warning("Same Name SAT already exist");
+        m_ctx.prompts.warning("Same Name SAT already exist");
         return;
     }
 
     store_satellite_name(db, t1, name);
     store_satellite_name(db, t1 + SAT_HALF_NUM, name);
     db.satellites[id] = rec;
-    if (tuner_.mode() != TunerMode::T1T2) {
+    if (m_tuner.mode() != TunerMode::T1T2) {
         // Both tuners see the same dish, so the second-half twin takes the same settings.
         tSatellite twin = rec;
         twin.sat_id = uint8_t(t1 + SAT_HALF_NUM);
         twin.tuner_connection = TUNER_T2;
         db.satellites[t1 + SAT_HALF_NUM] = twin;
     }
-    const int shown = list_.rows[size_t(row)].item_data;
-    list_.rows[size_t(row)] = make_row(row, shown);
-    list_.select_only(row);
-    ctx_.mark_modified();
+    const int shown = m_list.rows[size_t(row)].item_data;
+    m_list.rows[size_t(row)] = make_row(row, shown);
+    m_list.select_only(row);
+    m_ctx.mark_modified();
 }
 
 void SatellitePageBase::remove()
 {
     const int row = checked_selection();
     if (row < 0) {
-        ctx_.prompts.warning("No Item");
+        m_ctx.prompts.warning("No Item");
         return;
     }
-    const int slot = satellite_t1(list_.rows[size_t(row)].item_data);
+    const int slot = satellite_t1(m_list.rows[size_t(row)].item_data);
     if (slot < 32) {
-        ctx_.prompts.warning("You can't delete default SAT");
+        m_ctx.prompts.warning("You can't delete default SAT");
         return;
     }
-    if (!ctx_.prompts.ask_yes_no("Delete it?"))
+    if (!m_ctx.prompts.ask_yes_no("Delete it?"))
         return;
 
-    Database& db = ctx_.db;
+    Database& db = m_ctx.db;
     for (int s : {slot, slot + SAT_HALF_NUM}) {
         tSatellite& sat = db.satellites[s];
         sat.sat_id = INVALID_SATID;
@@ -189,9 +189,9 @@ void SatellitePageBase::remove()
     compact_after_channel_deletion(db);
     // Refilled only now: the searched list is built from the channels, which are gone only now.
     fill_list();
-    ctx_.selection().current_tp = INVALID_TPID;
-    ctx_.selection().current_sat = INVALID_SATID;
-    ctx_.mark_modified();
+    m_ctx.selection().current_tp = INVALID_TPID;
+    m_ctx.selection().current_sat = INVALID_SATID;
+    m_ctx.mark_modified();
 }
 
 } // namespace korvid

@@ -23,10 +23,10 @@ public:
     virtual std::vector<std::string> buttons() const = 0;
     virtual std::vector<std::string> context_menu() const = 0;
 
-    const ListState& list() const { return list_; }
-    const TunerSelector& tuner() const { return tuner_; }
+    const ListState& list() const { return m_list; }
+    const TunerSelector& tuner() const { return m_tuner; }
     // The satellite id of the row last clicked, -1 when none is remembered.
-    int remembered_item() const { return remembered_; }
+    int remembered_item() const { return m_remembered; }
 
     // Refills the list from the database, keeping the tuner selection.
     void refresh() override;
@@ -61,11 +61,11 @@ protected:
     // Selects and shows the row of a satellite id when it is listed; returns the row or -1.
     int select_item(int sat_id);
 
-    EditorContext& ctx_;
-    const int page_index_;
-    TunerSelector tuner_;
-    ListState list_;
-    int remembered_ = -1;
+    EditorContext& m_ctx;
+    const int m_page_index;
+    TunerSelector m_tuner;
+    ListState m_list;
+    int m_remembered = -1;
 };
 
 } // namespace korvid

@@ -8,7 +8,7 @@ SearchedSatellitePage::SearchedSatellitePage(EditorContext& ctx)
 
 std::vector<int> SearchedSatellitePage::listed_ids() const
 {
-    const Database& db = ctx_.db;
+    const Database& db = m_ctx.db;
     uint8_t ids[MAX_SAT_NUM];
     int count = 0;
     bool seen[MAX_SAT_NUM] = {};
@@ -30,7 +30,7 @@ std::vector<int> SearchedSatellitePage::listed_ids() const
     sort_satellites_by_position(db, ids, count);
 
     std::vector<int> shown;
-    const bool t2 = tuner_.t2();
+    const bool t2 = m_tuner.t2();
     for (int i = 0; i < count; ++i)
         if ((ids[i] >= SAT_HALF_NUM) == t2)
             shown.push_back(ids[i]);

@@ -16,7 +16,7 @@ public:
 
 protected:
     std::vector<int> listed_ids() const override;
-    int edit_tuner_selection() const override { return tuner_.selection(); }
+    int edit_tuner_selection() const override { return m_tuner.selection(); }
     // Deleting from here keeps the motor bits; only the stored-position mode goes.
     uint8_t positioner_kept_on_delete() const override { return uint8_t(~0x03); }
 };

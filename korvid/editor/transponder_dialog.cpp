@@ -31,10 +31,10 @@ IntegerText read_integer(const std::string& text, long& value)
 
 TransponderDialog::TransponderDialog(
     const Database& db, Mode mode, const tTransponder& working, int shown_sat, common::Prompts& prompts)
-    : db_(db)
-    , mode_(mode)
-    , prompts_(prompts)
-    , record_(working)
+    : m_db(db)
+    , m_mode(mode)
+    , m_prompts(prompts)
+    , m_record(working)
 {
     std::vector<std::string> names;
     int preselect = -1;
@@ -44,21 +44,21 @@ TransponderDialog::TransponderDialog(
         if (preselect < 0 && shown_sat < INVALID_SATID && same_satellite(s, shown_sat) >= 0)
             preselect = int(names.size());
         names.push_back(satellite_name(db, s));
-        link_ids_.push_back(db.satellites[s].sat_id);
+        m_link_ids.push_back(db.satellites[s].sat_id);
     }
-    link_sat_.fill(std::move(names), preselect);
-    fec_.fill(fec_entries(), 0);
-    existing_.columns = {{"No", 45}, {"Freq.", 60}, {"POL", 40}, {"Sym Rate", 80}, {"FEC", 60}};
+    m_link_sat.fill(std::move(names), preselect);
+    m_fec.fill(fec_entries(), 0);
+    m_existing.columns = {{"No", 45}, {"Freq.", 60}, {"POL", 40}, {"Sym Rate", 80}, {"FEC", 60}};
 
     if (mode == EDIT) {
-        link_sat_.enabled = false;
+        m_link_sat.enabled = false;
         frequency_.text = common::strfmt("%d", working.frequency);
-        symbol_rate_.text = common::strfmt("%d", working.symbol_rate);
-        fec_.selection = working.fec < fec_.entries.size() ? working.fec : -1;
+        m_symbol_rate.text = common::strfmt("%d", working.symbol_rate);
+        m_fec.selection = working.fec < m_fec.entries.size() ? working.fec : -1;
         choose_polarity(working.polarisation ? HOR : VER);
     } else {
         frequency_.text = "0";
-        symbol_rate_.text = "0";
+        m_symbol_rate.text = "0";
         choose_polarity(VER);
         if (shown_sat < INVALID_SATID)
             fill_existing();
@@ -67,56 +67,56 @@ TransponderDialog::TransponderDialog(
 
 void TransponderDialog::fill_existing()
 {
-    existing_.clear_rows();
-    if (!link_sat_.has_selection())
+    m_existing.clear_rows();
+    if (!m_link_sat.has_selection())
         return;
-    const int sat = link_ids_[size_t(link_sat_.selection)];
+    const int sat = m_link_ids[size_t(m_link_sat.selection)];
     for (int t = 0; t < TP_HALF_NUM; ++t) {
-        const tTransponder& tp = db_.transponders[t];
-        if (!transponder_used(db_, t) || same_satellite(tp.sat_id, sat) < 0)
+        const tTransponder& tp = m_db.transponders[t];
+        if (!transponder_used(m_db, t) || same_satellite(tp.sat_id, sat) < 0)
             continue;
-        existing_.rows.push_back(
+        m_existing.rows.push_back(
             {t,
-             {common::strfmt("%03d", int(existing_.rows.size()) + 1), common::strfmt("%d", tp.frequency),
+             {common::strfmt("%03d", int(m_existing.rows.size()) + 1), common::strfmt("%d", tp.frequency),
               polarity_letter(tp.polarisation), common::strfmt("%d", tp.symbol_rate), fec_text(tp.fec)}});
     }
 }
 
 bool TransponderDialog::choose_link_sat(int entry)
 {
-    if (!link_sat_.choose(entry))
+    if (!m_link_sat.choose(entry))
         return false;
     fill_existing();
     choose_polarity(VER);
     frequency_.text = "0";
-    symbol_rate_.text = "0";
-    fec_.selection = 0;
+    m_symbol_rate.text = "0";
+    m_fec.selection = 0;
     return true;
 }
 
 bool TransponderDialog::choose_fec(int entry)
 {
-    if (!fec_.choose(entry))
+    if (!m_fec.choose(entry))
         return false;
     return true;
 }
 
 void TransponderDialog::choose_polarity(int p)
 {
-    polarity_[VER].checked = p == VER;
-    polarity_[HOR].checked = p != VER;
+    m_polarity[VER].checked = p == VER;
+    m_polarity[HOR].checked = p != VER;
 }
 
 bool TransponderDialog::click_existing_row(int row)
 {
-    if (!list_visible() || row < 0 || row >= int(existing_.rows.size()))
+    if (!list_visible() || row < 0 || row >= int(m_existing.rows.size()))
         return false;
-    existing_.select_only(row);
-    const tTransponder& tp = db_.transponders[existing_.rows[size_t(row)].item_data];
+    m_existing.select_only(row);
+    const tTransponder& tp = m_db.transponders[m_existing.rows[size_t(row)].item_data];
     choose_polarity(tp.polarisation ? HOR : VER);
-    symbol_rate_.text = common::strfmt("%d", tp.symbol_rate);
+    m_symbol_rate.text = common::strfmt("%d", tp.symbol_rate);
     frequency_.text = common::strfmt("%d", tp.frequency);
-    fec_.selection = tp.fec < fec_.entries.size() ? tp.fec : -1;
+    m_fec.selection = tp.fec < m_fec.entries.size() ? tp.fec : -1;
     return true;
 }
 
@@ -133,32 +133,32 @@ void TransponderDialog::spin(EditState& edit, int steps)
 bool TransponderDialog::ok()
 {
     long values[2] = {0, 0};
-    const EditState* edits[2] = {&frequency_, &symbol_rate_};
+    const EditState* edits[2] = {&frequency_, &m_symbol_rate};
     for (int i = 0; i < 2; ++i) {
         switch (read_integer(edits[i]->text, values[i])) {
         case IntegerText::NotInteger:
-            prompts_.warning("Please enter an integer.");
+            m_prompts.warning("Please enter an integer.");
             return false;
         case IntegerText::OutOfRange:
-            prompts_.warning(common::strfmt("Please enter an integer between %d and %d.", SPIN_MIN, SPIN_MAX));
+            m_prompts.warning(common::strfmt("Please enter an integer between %d and %d.", SPIN_MIN, SPIN_MAX));
             return false;
         case IntegerText::Ok:
             break;
         }
     }
-    tTransponder r = record_;
-    if (link_sat_.has_selection())
-        r.sat_id = uint8_t(link_ids_[size_t(link_sat_.selection)]);
-    else if (mode_ == ADD)
+    tTransponder r = m_record;
+    if (m_link_sat.has_selection())
+        r.sat_id = uint8_t(m_link_ids[size_t(m_link_sat.selection)]);
+    else if (m_mode == ADD)
         r.sat_id = INVALID_SATID;
     // In edit mode without a match the transponder stays on its own satellite: it cannot move.
     r.carried1 = 0;
     r.frequency = uint16_t(values[0]);
     r.symbol_rate = uint16_t(values[1]);
     r.sr_offset = 10;
-    r.polarisation = polarity_[HOR].checked ? 1 : 0;
-    r.fec = uint8_t(fec_.has_selection() ? fec_.selection : 0);
-    record_ = r;
+    r.polarisation = m_polarity[HOR].checked ? 1 : 0;
+    r.fec = uint8_t(m_fec.has_selection() ? m_fec.selection : 0);
+    m_record = r;
     return true;
 }
 

@@ -47,26 +47,26 @@ public:
     TransponderDialog(
         const Database& db, Mode mode, const tTransponder& working, int shown_sat, common::Prompts& prompts);
 
-    Mode mode() const { return mode_; }
-    const ComboState& link_sat_combo() const { return link_sat_; }
+    Mode mode() const { return m_mode; }
+    const ComboState& link_sat_combo() const { return m_link_sat; }
     // The satellite id behind each "Link SAT" entry.
-    const std::vector<int>& link_sat_ids() const { return link_ids_; }
+    const std::vector<int>& link_sat_ids() const { return m_link_ids; }
     const EditState& frequency_edit() const { return frequency_; }
-    const EditState& symbol_rate_edit() const { return symbol_rate_; }
-    const ComboState& fec_combo() const { return fec_; }
-    const CheckState& polarity_button(int p) const { return polarity_[p]; }
+    const EditState& symbol_rate_edit() const { return m_symbol_rate; }
+    const ComboState& fec_combo() const { return m_fec; }
+    const CheckState& polarity_button(int p) const { return m_polarity[p]; }
     // The right-hand list of existing transponders; shown in add mode only.
-    const ListState& existing_list() const { return existing_; }
-    bool list_visible() const { return mode_ == ADD; }
+    const ListState& existing_list() const { return m_existing; }
+    bool list_visible() const { return m_mode == ADD; }
     // In edit mode OK and Cancel move to the bottom row of the shrunken window.
-    bool buttons_at_bottom() const { return mode_ == EDIT; }
+    bool buttons_at_bottom() const { return m_mode == EDIT; }
 
     bool choose_link_sat(int entry);
     void type_frequency(const std::string& text) { frequency_.type(text); }
-    void type_symbol_rate(const std::string& text) { symbol_rate_.type(text); }
+    void type_symbol_rate(const std::string& text) { m_symbol_rate.type(text); }
     // The spin buttons step the number in their edit, kept within 0 to 65535.
     void spin_frequency(int steps) { spin(frequency_, steps); }
-    void spin_symbol_rate(int steps) { spin(symbol_rate_, steps); }
+    void spin_symbol_rate(int steps) { spin(m_symbol_rate, steps); }
     bool choose_fec(int entry);
     void choose_polarity(int p);
     // Copies a row of the list into the fields.
@@ -74,24 +74,24 @@ public:
 
     // True when the dialog closes with record() filled; false after an integer message.
     bool ok();
-    const tTransponder& record() const { return record_; }
-    bool link_sat_chosen() const { return link_sat_.has_selection(); }
+    const tTransponder& record() const { return m_record; }
+    bool link_sat_chosen() const { return m_link_sat.has_selection(); }
 
 private:
     void fill_existing();
     static void spin(EditState& edit, int steps);
 
-    const Database& db_;
-    const Mode mode_;
-    common::Prompts& prompts_;
-    tTransponder record_;
+    const Database& m_db;
+    const Mode m_mode;
+    common::Prompts& m_prompts;
+    tTransponder m_record;
 
-    ComboState link_sat_;
-    std::vector<int> link_ids_;
-    EditState frequency_, symbol_rate_;
-    ComboState fec_;
-    CheckState polarity_[2];
-    ListState existing_;
+    ComboState m_link_sat;
+    std::vector<int> m_link_ids;
+    EditState frequency_, m_symbol_rate;
+    ComboState m_fec;
+    CheckState m_polarity[2];
+    ListState m_existing;
 };
 
 } // namespace korvid

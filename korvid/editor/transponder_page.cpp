@@ -13,55 +13,55 @@
 namespace korvid {
 
 TransponderPage::TransponderPage(EditorContext& ctx)
-    : ctx_(ctx)
+    : m_ctx(ctx)
 {
-    list_.columns = {{"Num", 100, true},      {"Linked SAT", 120, true}, {"Freq.", 100, true},
+    m_list.columns = {{"Num", 100, true},      {"Linked SAT", 120, true}, {"Freq.", 100, true},
                      {"Polarity", 100, true}, {"Sym. Rate", 100, true},  {"FEC", 60, true}};
 }
 
 ListState::Row TransponderPage::make_row(int row_number, int index) const
 {
-    const tTransponder& tp = ctx_.db.transponders[index];
+    const tTransponder& tp = m_ctx.db.transponders[index];
     return {index,
-            {common::strfmt("%03d", row_number + 1), satellite_name(ctx_.db, tp.sat_id),
+            {common::strfmt("%03d", row_number + 1), satellite_name(m_ctx.db, tp.sat_id),
              common::strfmt("%d", tp.frequency), polarity_text(tp.polarisation),
              common::strfmt("%d", tp.symbol_rate), fec_text(tp.fec)}};
 }
 
 void TransponderPage::fill_db_combo()
 {
-    EditorSelection& sel = ctx_.selection();
+    EditorSelection& sel = m_ctx.selection();
     std::vector<std::string> names = {"All"};
-    db_ids_ = {INVALID_SATID};
+    m_db_ids = {INVALID_SATID};
     int selected = 0;
     for (int s = 0; s < SAT_HALF_NUM; ++s) {
-        if (!satellite_used(ctx_.db, s))
+        if (!satellite_used(m_ctx.db, s))
             continue;
-        if (ctx_.db.satellites[s].sat_id == sel.current_sat)
+        if (m_ctx.db.satellites[s].sat_id == sel.current_sat)
             selected = int(names.size());
-        names.push_back(satellite_name(ctx_.db, s));
-        db_ids_.push_back(ctx_.db.satellites[s].sat_id);
+        names.push_back(satellite_name(m_ctx.db, s));
+        m_db_ids.push_back(m_ctx.db.satellites[s].sat_id);
     }
-    db_combo_.fill(std::move(names), selected);
+    m_db_combo.fill(std::move(names), selected);
     if (selected == 0)
         sel.current_sat = INVALID_SATID;
 }
 
 void TransponderPage::fill_list()
 {
-    const int current = ctx_.selection().current_sat;
-    list_.clear_rows();
+    const int current = m_ctx.selection().current_sat;
+    m_list.clear_rows();
     for (int t = 0; t < TP_HALF_NUM; ++t) {
-        if (!transponder_used(ctx_.db, t))
+        if (!transponder_used(m_ctx.db, t))
             continue;
-        if (current != INVALID_SATID && same_satellite(ctx_.db.transponders[t].sat_id, current) < 0)
+        if (current != INVALID_SATID && same_satellite(m_ctx.db.transponders[t].sat_id, current) < 0)
             continue;
-        list_.rows.push_back(make_row(int(list_.rows.size()), t));
+        m_list.rows.push_back(make_row(int(m_list.rows.size()), t));
     }
-    if (remembered_ >= 0) {
-        const int row = list_.find_item(remembered_);
-        list_.select_only(row);
-        list_.scroll_to = row;
+    if (m_remembered >= 0) {
+        const int row = m_list.find_item(m_remembered);
+        m_list.select_only(row);
+        m_list.scroll_to = row;
     }
 }
 
@@ -73,34 +73,34 @@ void TransponderPage::refresh()
 
 void TransponderPage::on_new_database()
 {
-    remembered_ = -1;
+    m_remembered = -1;
     refresh();
 }
 
 bool TransponderPage::choose_db(int entry)
 {
-    if (entry < 0 || entry >= int(db_ids_.size()))
+    if (entry < 0 || entry >= int(m_db_ids.size()))
         return false;
-    ctx_.selection().current_sat = uint16_t(db_ids_[size_t(entry)]);
+    m_ctx.selection().current_sat = uint16_t(m_db_ids[size_t(entry)]);
     refresh();
     return true;
 }
 
 void TransponderPage::select_rows(std::vector<int> rows)
 {
-    list_.select_rows(std::move(rows));
+    m_list.select_rows(std::move(rows));
 }
 
 void TransponderPage::click_row(int row)
 {
-    list_.select_only(row);
-    if (list_.single_selection() < 0)
+    m_list.select_only(row);
+    if (m_list.single_selection() < 0)
         return;
-    const int index = list_.rows[size_t(row)].item_data;
-    EditorSelection& sel = ctx_.selection();
-    sel.current_tp = uint16_t(ctx_.tuner_selection() == TUNER_SEL_T2 ? index + TP_HALF_NUM : index);
-    sel.current_sat = ctx_.db.transponders[sel.current_tp].sat_id;
-    remembered_ = index;
+    const int index = m_list.rows[size_t(row)].item_data;
+    EditorSelection& sel = m_ctx.selection();
+    sel.current_tp = uint16_t(m_ctx.tuner_selection() == TUNER_SEL_T2 ? index + TP_HALF_NUM : index);
+    sel.current_sat = m_ctx.db.transponders[sel.current_tp].sat_id;
+    m_remembered = index;
 }
 
 void TransponderPage::double_click_row(int row)
@@ -130,10 +130,10 @@ int TransponderPage::find_duplicate(const Database& db, const tTransponder& tp, 
 
 void TransponderPage::store_pair(int index, const tTransponder& tp)
 {
-    ctx_.db.transponders[index] = tp;
+    m_ctx.db.transponders[index] = tp;
     tTransponder twin = tp;
     twin.sat_id = uint8_t(tp.sat_id + SAT_HALF_NUM);
-    ctx_.db.transponders[index + TP_HALF_NUM] = twin;
+    m_ctx.db.transponders[index + TP_HALF_NUM] = twin;
 }
 
 static bool valid_values(const tTransponder& tp)
@@ -143,56 +143,56 @@ static bool valid_values(const tTransponder& tp)
 
 void TransponderPage::add()
 {
-    Database& db = ctx_.db;
+    Database& db = m_ctx.db;
     const int entry = find_free_transponder(db);
     if (entry < 0) {
-        ctx_.prompts.warning("All Transponder slot is full");
+        m_ctx.prompts.warning("All Transponder slot is full");
         return;
     }
     tTransponder working{};
     working.sat_id = INVALID_SATID;
-    TransponderDialog dialog(db, TransponderDialog::ADD, working, ctx_.selection().current_sat, ctx_.prompts);
-    if (!ctx_.dialogs.transponder || !ctx_.dialogs.transponder(dialog))
+    TransponderDialog dialog(db, TransponderDialog::ADD, working, m_ctx.selection().current_sat, m_ctx.prompts);
+    if (!m_ctx.dialogs.transponder || !m_ctx.dialogs.transponder(dialog))
         return;
     tTransponder rec = dialog.record();
     if (!dialog.link_sat_chosen() || rec.sat_id >= SAT_HALF_NUM) {
-        ctx_.prompts.warning("SAT Infomation is not correct");
+        m_ctx.prompts.warning("SAT Infomation is not correct");
         return;
     }
     if (!valid_values(rec)) {
-        ctx_.prompts.warning("Transponder value is not valid");
+        m_ctx.prompts.warning("Transponder value is not valid");
         return;
     }
     if (find_duplicate(db, rec, DuplicateRule::Exact, -1) >= 0) {
-        ctx_.prompts.warning("Same Transponder already exist");
+        m_ctx.prompts.warning("Same Transponder already exist");
         return;
     }
     store_pair(entry, rec);
 
-    EditorSelection& sel = ctx_.selection();
+    EditorSelection& sel = m_ctx.selection();
     if (sel.current_sat != INVALID_SATID)
         sel.current_sat = rec.sat_id;
     sel.current_tp = uint16_t(entry);
-    remembered_ = entry;
+    m_remembered = entry;
     refresh();
-    const int row = list_.find_item(entry);
-    list_.select_only(row);
-    list_.scroll_to = row;
+    const int row = m_list.find_item(entry);
+    m_list.select_only(row);
+    m_list.scroll_to = row;
     if (row >= 0) {
-        const int index = list_.rows[size_t(row)].item_data;
-        sel.current_tp = uint16_t(ctx_.tuner_selection() == TUNER_SEL_T2 ? index + TP_HALF_NUM : index);
+        const int index = m_list.rows[size_t(row)].item_data;
+        sel.current_tp = uint16_t(m_ctx.tuner_selection() == TUNER_SEL_T2 ? index + TP_HALF_NUM : index);
         sel.current_sat = db.transponders[sel.current_tp].sat_id;
     }
-    ctx_.mark_modified();
+    m_ctx.mark_modified();
 }
 
 int TransponderPage::checked_selection()
 {
-    const int row = list_.single_selection();
+    const int row = m_list.single_selection();
     if (row < 0)
         return row;
-    const ListState::Row& shown = list_.rows[size_t(row)];
-    if (transponder_used(ctx_.db, shown.item_data) && make_row(row, shown.item_data).texts == shown.texts)
+    const ListState::Row& shown = m_list.rows[size_t(row)];
+    if (transponder_used(m_ctx.db, shown.item_data) && make_row(row, shown.item_data).texts == shown.texts)
         return row;
     // The tables changed under the list: show them as they are rather than write through a row
     // that names a slot holding something else now.
@@ -204,52 +204,52 @@ void TransponderPage::edit()
 {
     const int row = checked_selection();
     if (row < 0) {
-        ctx_.prompts.warning("No Item is selected!");
+        m_ctx.prompts.warning("No Item is selected!");
         return;
     }
-    Database& db = ctx_.db;
-    const int entry = list_.rows[size_t(row)].item_data;
+    Database& db = m_ctx.db;
+    const int entry = m_list.rows[size_t(row)].item_data;
     TransponderDialog dialog(db, TransponderDialog::EDIT, db.transponders[entry],
-                             db.transponders[entry].sat_id, ctx_.prompts);
-    if (!ctx_.dialogs.transponder || !ctx_.dialogs.transponder(dialog))
+                             db.transponders[entry].sat_id, m_ctx.prompts);
+    if (!m_ctx.dialogs.transponder || !m_ctx.dialogs.transponder(dialog))
         return;
     const tTransponder rec = dialog.record();
     if (!valid_values(rec)) {
-        ctx_.prompts.warning("Transponder value is not valid");
+        m_ctx.prompts.warning("Transponder value is not valid");
         return;
     }
     if (find_duplicate(db, rec, DuplicateRule::Within3, entry) >= 0) {
-        ctx_.prompts.warning("Same Transponder already exist");
+        m_ctx.prompts.warning("Same Transponder already exist");
         return;
     }
     const tTransponder before[2] = {db.transponders[entry], db.transponders[entry + TP_HALF_NUM]};
     store_pair(entry, rec);
-    ctx_.selection().current_tp = uint16_t(entry);
-    list_.rows[size_t(row)] = make_row(row, entry);
-    list_.select_only(row);
+    m_ctx.selection().current_tp = uint16_t(entry);
+    m_list.rows[size_t(row)] = make_row(row, entry);
+    m_list.select_only(row);
     if (std::memcmp(&before[0], &db.transponders[entry], sizeof(tTransponder)) != 0 ||
         std::memcmp(&before[1], &db.transponders[entry + TP_HALF_NUM], sizeof(tTransponder)) != 0)
-        ctx_.mark_modified();
+        m_ctx.mark_modified();
 }
 
 void TransponderPage::remove()
 {
     const int row = checked_selection();
     if (row < 0) {
-        ctx_.prompts.warning("No Item");
+        m_ctx.prompts.warning("No Item");
         return;
     }
-    if (!ctx_.prompts.ask_yes_no("Delete it?"))
+    if (!m_ctx.prompts.ask_yes_no("Delete it?"))
         return;
-    Database& db = ctx_.db;
-    const int entry = list_.rows[size_t(row)].item_data;
+    Database& db = m_ctx.db;
+    const int entry = m_list.rows[size_t(row)].item_data;
     free_transponder(db, entry);
     free_transponder(db, entry + TP_HALF_NUM);
     delete_channels_on_free_transponders(db);
     refresh();
     compact_after_channel_deletion(db);
-    ctx_.selection().current_tp = INVALID_TPID;
-    ctx_.mark_modified();
+    m_ctx.selection().current_tp = INVALID_TPID;
+    m_ctx.mark_modified();
 }
 
 } // namespace korvid

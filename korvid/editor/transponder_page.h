@@ -21,11 +21,11 @@ public:
     std::vector<std::string> buttons() const { return {"Add", "Edit", "Del"}; }
     std::vector<std::string> context_menu() const { return {"Add", "Edit", "Delete"}; }
 
-    const ComboState& db_combo() const { return db_combo_; }
+    const ComboState& db_combo() const { return m_db_combo; }
     // The satellite id behind each "DB" entry; INVALID_SATID for "All".
-    const std::vector<int>& db_ids() const { return db_ids_; }
-    const ListState& list() const { return list_; }
-    int remembered_item() const { return remembered_; }
+    const std::vector<int>& db_ids() const { return m_db_ids; }
+    const ListState& list() const { return m_list; }
+    int remembered_item() const { return m_remembered; }
 
     void refresh() override;
     // Forgets the remembered row, which belonged to the old data, and refreshes.
@@ -58,11 +58,11 @@ private:
     // Writes a first-half entry and its second-half copy.
     void store_pair(int index, const tTransponder& tp);
 
-    EditorContext& ctx_;
-    ComboState db_combo_;
-    std::vector<int> db_ids_;
-    ListState list_;
-    int remembered_ = -1;
+    EditorContext& m_ctx;
+    ComboState m_db_combo;
+    std::vector<int> m_db_ids;
+    ListState m_list;
+    int m_remembered = -1;
 };
 
 } // namespace korvid

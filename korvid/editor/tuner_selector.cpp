@@ -9,20 +9,20 @@ TunerSelector::TunerSelector()
 
 void TunerSelector::set_mode(TunerMode mode)
 {
-    mode_ = mode;
-    label_ = tuner_mode_label(mode);
+    m_mode = mode;
+    m_label = tuner_mode_label(mode);
     if (mode == TunerMode::T1T2) {
-        combo_.fill({"T1", "T2"}, TUNER_SEL_T1);
-        combo_.enabled = true;
+        m_combo.fill({"T1", "T2"}, TUNER_SEL_T1);
+        m_combo.enabled = true;
     } else {
-        combo_.empty();
-        combo_.enabled = false;
+        m_combo.empty();
+        m_combo.enabled = false;
     }
 }
 
 bool TunerSelector::choose(int entry)
 {
-    return combo_.choose(entry);
+    return m_combo.choose(entry);
 }
 
 } // namespace korvid

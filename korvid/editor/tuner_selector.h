@@ -18,17 +18,17 @@ public:
     // The user picked an entry; false when the combo is disabled or the entry does not exist.
     bool choose(int entry);
 
-    TunerMode mode() const { return mode_; }
-    const std::string& label() const { return label_; }
-    const ComboState& combo() const { return combo_; }
+    TunerMode mode() const { return m_mode; }
+    const std::string& label() const { return m_label; }
+    const ComboState& combo() const { return m_combo; }
     // TUNER_SEL_T1, TUNER_SEL_T2 or TUNER_NONE.
-    int selection() const { return combo_.selection; }
-    bool t2() const { return combo_.selection == TUNER_SEL_T2; }
+    int selection() const { return m_combo.selection; }
+    bool t2() const { return m_combo.selection == TUNER_SEL_T2; }
 
 private:
-    TunerMode mode_ = TunerMode::T1T2;
-    std::string label_ = "Tuner:";
-    ComboState combo_;
+    TunerMode m_mode = TunerMode::T1T2;
+    std::string m_label = "Tuner:";
+    ComboState m_combo;
 };
 
 } // namespace korvid

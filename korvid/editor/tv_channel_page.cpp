@@ -13,7 +13,7 @@ std::vector<std::string> TvChannelPage::audio_entries(const tChannelStructure& c
     for (uint16_t pid : ch.audio_pid)
         if (pid != INVALID_PID)
             entries.push_back(common::strfmt("%ld", long(pid)));
-    for (uint16_t pid : extended_audio_pids(ctx_.db, ch))
+    for (uint16_t pid : extended_audio_pids(m_ctx.db, ch))
         entries.push_back(common::strfmt("%ld", long(pid)));
     return entries;
 }

@@ -226,19 +226,19 @@ TEST(Engine, Mpeg1PesInputWritesNothing)
 class FailingSource : public ByteSource
 {
 public:
-    FailingSource(const Bytes& b, long fail_after) : mem_(b.data(), b.size()), fail_after_(fail_after) {}
+    FailingSource(const Bytes& b, long fail_after) : m_mem(b.data(), b.size()), m_fail_after(fail_after) {}
     long read(uint8_t* dst, long n) override
     {
-        if (mem_.position() >= fail_after_)
+        if (m_mem.position() >= m_fail_after)
             return -1;
-        return mem_.read(dst, std::min(n, long(fail_after_ - mem_.position())));
+        return m_mem.read(dst, std::min(n, long(m_fail_after - m_mem.position())));
     }
-    int64_t position() const override { return mem_.position(); }
-    bool seek(int64_t pos) override { return mem_.seek(pos); }
+    int64_t position() const override { return m_mem.position(); }
+    bool seek(int64_t pos) override { return m_mem.seek(pos); }
 
 private:
-    MemorySource mem_;
-    long fail_after_;
+    MemorySource m_mem;
+    long m_fail_after;
 };
 
 TEST(Engine, ReadErrorIsNotTheEndOfTheInput)

@@ -77,7 +77,7 @@ protected:
         const std::string video = "-f lavfi -i testsrc=size=320x240:rate=25 ";
         const std::string audio = "-f lavfi -i sine=frequency=440:sample_rate=48000 ";
         const std::string tail = " -t 3 -f mpegts ";
-        made_ = true;
+        m_made = true;
         for (auto [name, args] : {std::pair<const char*, std::string>{"mp2.ts", video + audio +
                                       "-c:v mpeg2video -b:v 1500k -c:a mp2 -b:a 192k"},
                                   {"ac3.ts", video + audio + "-c:v mpeg2video -b:v 1500k -c:a ac3 -b:a 192k"},
@@ -89,7 +89,7 @@ protected:
             fs::path tmp = WORK / (std::string(name) + "." + std::to_string(::getpid()) + ".ts");
             int rc = 0;
             run("ffmpeg -v error -y " + args + tail + quote(tmp) + " 2>&1", &rc);
-            made_ = made_ && rc == 0;
+            m_made = m_made && rc == 0;
             if (rc == 0)
                 fs::rename(tmp, WORK / name);
         }
@@ -99,7 +99,7 @@ protected:
     {
         if (!have_ffmpeg())
             GTEST_SKIP() << "ffmpeg and ffprobe are needed to make and check real streams";
-        ASSERT_TRUE(made_) << "ffmpeg could not make the test streams";
+        ASSERT_TRUE(m_made) << "ffmpeg could not make the test streams";
         dir = WORK / ::testing::UnitTest::GetInstance()->current_test_info()->name();
         fs::remove_all(dir);
         fs::create_directories(dir);
@@ -184,7 +184,7 @@ protected:
         EXPECT_LT(ain.size() - aout.size(), ain.size() / 4);
     }
 
-    static inline bool made_ = false;
+    static inline bool m_made = false;
     fs::path dir;
 };
 

@@ -15,23 +15,23 @@ using test::Bytes;
 class Capture
 {
 public:
-    Capture() : f_(open_memstream(&text_, &len_)) {}
+    Capture() : f_(open_memstream(&m_text, &m_len)) {}
     ~Capture()
     {
         if (f_)
             std::fclose(f_);
-        std::free(text_);
+        std::free(m_text);
     }
     std::FILE* file() { return f_; }
     std::string text()
     {
         std::fflush(f_);
-        return std::string(text_, len_);
+        return std::string(m_text, m_len);
     }
 
 private:
-    char* text_ = nullptr;
-    size_t len_ = 0;
+    char* m_text = nullptr;
+    size_t m_len = 0;
     std::FILE* f_;
 };
 

@@ -63,7 +63,7 @@ public:
             p[0] = 0x47;
             p[1] = uint8_t((first ? 0x40 : 0x00) | ((pid >> 8) & 0x1F));
             p[2] = uint8_t(pid);
-            uint8_t& cc = cc_[pid];
+            uint8_t& cc = m_cc[pid];
             if (left >= 184) {
                 p[3] = uint8_t(0x10 | (cc++ & 0x0F));
                 std::memcpy(p + 4, pes_bytes.data() + pos, 184);
@@ -88,7 +88,7 @@ public:
     void add_null() { add(0x1FFF, Bytes(184, 0xFF)); }
 
 private:
-    std::map<int, uint8_t> cc_;
+    std::map<int, uint8_t> m_cc;
 };
 
 // A sequence header with 352x288, 4:3, 25 fps and the given bit rate, padded so that the parser

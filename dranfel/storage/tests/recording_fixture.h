@@ -92,22 +92,22 @@ public:
     TempDir()
     {
         char tmpl[] = "/tmp/kd-storage-XXXXXX";
-        path_ = ::mkdtemp(tmpl) ? tmpl : "";
+        m_path = ::mkdtemp(tmpl) ? tmpl : "";
     }
     ~TempDir()
     {
         std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
+        std::filesystem::remove_all(m_path, ec);
     }
-    const std::string& path() const { return path_; }
+    const std::string& path() const { return m_path; }
     std::string sub(const std::string& name) const
     {
-        std::filesystem::create_directories(path_ + "/" + name);
-        return path_ + "/" + name;
+        std::filesystem::create_directories(m_path + "/" + name);
+        return m_path + "/" + name;
     }
 
 private:
-    std::string path_;
+    std::string m_path;
 };
 
 inline std::vector<std::string> files_in(const std::string& dir)
