@@ -11,16 +11,15 @@
 #include "common/fd_io.h"
 #include "common/staging_area.h"
 
-#include <climits>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace common {
 
@@ -57,7 +56,9 @@ inline bool final_target(const std::string& path, std::string& out, std::string*
 class AtomicFile
 {
 public:
-    explicit AtomicFile(std::string target) : m_target(std::move(target)) {}
+    explicit AtomicFile(std::string target)
+        : m_target(std::move(target))
+    {}
     ~AtomicFile() { abandon(); }
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -85,7 +86,8 @@ public:
             return true;
         }
         size_t slash = m_final.rfind('/');
-        std::string folder = slash == std::string::npos ? std::string(".") : m_final.substr(0, slash ? slash : 1);
+        std::string folder =
+            slash == std::string::npos ? std::string(".") : m_final.substr(0, slash ? slash : 1);
         m_area = std::make_unique<StagingArea>(folder);
         if (!m_area->open()) {
             m_error = m_area->error();
@@ -178,7 +180,8 @@ private:
 };
 
 // The whole file at once. On failure `error` (when given) says why.
-inline bool write_file_atomically(const std::string& path, const void* data, size_t len, std::string* error = nullptr)
+inline bool
+write_file_atomically(const std::string& path, const void* data, size_t len, std::string* error = nullptr)
 {
     AtomicFile f(path);
     bool ok = f.open() && f.write(data, len) && f.commit();

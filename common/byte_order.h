@@ -9,12 +9,18 @@ static_assert(std::endian::native == std::endian::little,
 
 namespace common {
 
-inline uint16_t load_be16(const uint8_t* p) { return uint16_t((unsigned(p[0]) << 8) | p[1]); }
+inline uint16_t load_be16(const uint8_t* p)
+{
+    return uint16_t((unsigned(p[0]) << 8) | p[1]);
+}
 inline uint32_t load_be32(const uint8_t* p)
 {
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
 }
-inline uint16_t load_le16(const uint8_t* p) { return uint16_t(p[0] | (unsigned(p[1]) << 8)); }
+inline uint16_t load_le16(const uint8_t* p)
+{
+    return uint16_t(p[0] | (unsigned(p[1]) << 8));
+}
 inline uint32_t load_le32(const uint8_t* p)
 {
     return p[0] | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
@@ -45,6 +51,9 @@ inline void store_le32(uint8_t* p, uint32_t v)
     p[3] = uint8_t(v >> 24);
 }
 
-inline uint16_t swap16(uint16_t v) { return uint16_t((v >> 8) | (v << 8)); }
+inline uint16_t swap16(uint16_t v)
+{
+    return uint16_t((v >> 8) | (v << 8));
+}
 
 } // namespace common

@@ -1,11 +1,10 @@
 #pragma once
 // Plain descriptor I/O shared by every writer in both programs.
-#include <sys/types.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <sys/types.h>
+#include <unistd.h>
 
 namespace common {
 

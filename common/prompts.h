@@ -7,10 +7,21 @@
 
 namespace common {
 
-enum class Answer { Yes, No, Cancel };
+enum class Answer
+{
+    Yes,
+    No,
+    Cancel
+};
 
 // The icon of a message box: plain news, a refusal the user can put right, a failure, a question.
-enum class Icon { Information, Warning, Error, Question };
+enum class Icon
+{
+    Information,
+    Warning,
+    Error,
+    Question
+};
 
 // A file dialog as the cores describe it. The filter is in the classic form
 // "IRD Files (*.ird)|*.ird|All Files (*.*)|*.*||".
@@ -31,7 +42,8 @@ inline std::string file_dialog_kind(const FileDialogSpec& dialog)
     if (kind.empty()) {
         const size_t bar = dialog.filter.find('|');
         if (bar != std::string::npos) {
-            const std::string pattern = dialog.filter.substr(bar + 1, dialog.filter.find_first_of("|;", bar + 1) - bar - 1);
+            const std::string pattern =
+                dialog.filter.substr(bar + 1, dialog.filter.find_first_of("|;", bar + 1) - bar - 1);
             const size_t dot = pattern.rfind('.');
             if (dot != std::string::npos && pattern.find('*', dot) == std::string::npos)
                 kind = pattern.substr(dot + 1);

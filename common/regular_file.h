@@ -3,13 +3,12 @@
 // file is expected would block the reader for ever (a FIFO with no writer) or feed it endless
 // bytes, so the name is opened without blocking, looked at, and refused unless it is a regular
 // file. Symbolic links are followed as usual.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace common {
 
@@ -32,7 +31,8 @@ inline const char* file_kind(mode_t mode)
 // Opens `path` for reading when it is a regular file; the descriptor (blocking again, close on
 // exec), or -1 with `reason` ("No such file or directory", "a FIFO, not a regular file") and
 // errno set. `st`, when given, receives the file's status.
-inline int open_regular_file(const std::string& path, std::string* reason = nullptr, struct stat* st = nullptr)
+inline int
+open_regular_file(const std::string& path, std::string* reason = nullptr, struct stat* st = nullptr)
 {
     int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {

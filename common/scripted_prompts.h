@@ -15,10 +15,10 @@ namespace common {
 class ScriptedPrompts : public Prompts
 {
 public:
-    std::vector<std::string> shown;     // info texts and question texts, in order
+    std::vector<std::string> shown;                  // info texts and question texts, in order
     std::vector<std::pair<std::string, Icon>> icons; // every text shown, with its icon
-    std::deque<Answer> answers;         // for ask_yes_no (Yes/No) and ask_yes_no_cancel
-    std::deque<std::optional<std::string>> files; // for open_file and save_file
+    std::deque<Answer> answers;                      // for ask_yes_no (Yes/No) and ask_yes_no_cancel
+    std::deque<std::optional<std::string>> files;    // for open_file and save_file
     std::vector<FileDialogSpec> dialogs;
     std::vector<std::string> captions; // the caption of every message() box, in order
     int busy_depth = 0;

@@ -8,17 +8,16 @@
 // exclusive flock on the lock file while it works; the kernel drops it when the writer dies.
 // Whoever opens a staging area next in that folder takes the lock of every area it finds there:
 // an area whose lock it gets belongs to a writer that is gone, and its files are removed.
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <string>
 #include <string_view>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace common {
@@ -26,7 +25,10 @@ namespace common {
 constexpr std::string_view TEMP_PREFIX = ".kdtmp-";
 constexpr size_t TEMP_TOKEN_LEN = 6;
 
-inline bool is_temp_name(std::string_view name) { return name.substr(0, TEMP_PREFIX.size()) == TEMP_PREFIX; }
+inline bool is_temp_name(std::string_view name)
+{
+    return name.substr(0, TEMP_PREFIX.size()) == TEMP_PREFIX;
+}
 
 namespace staging_detail {
 
@@ -120,7 +122,9 @@ inline void clear_stale_temps(const std::string& folder)
 class StagingArea
 {
 public:
-    explicit StagingArea(std::string folder) : m_folder(folder.empty() ? std::string(".") : std::move(folder)) {}
+    explicit StagingArea(std::string folder)
+        : m_folder(folder.empty() ? std::string(".") : std::move(folder))
+    {}
     ~StagingArea() { release(); }
     StagingArea(const StagingArea&) = delete;
     StagingArea& operator=(const StagingArea&) = delete;
@@ -140,8 +144,8 @@ public:
             // A cleaner may have taken the new, still unlocked file for a dead writer's: then the
             // name is gone or is another file, and a new one is made.
             struct stat fst, nst;
-            if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &fst) == 0 && ::lstat(tmpl.c_str(), &nst) == 0 &&
-                same_inode(fst, nst)) {
+            if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &fst) == 0 &&
+                ::lstat(tmpl.c_str(), &nst) == 0 && same_inode(fst, nst)) {
                 m_lock_fd = fd;
                 m_lock_path = tmpl;
             } else {

@@ -6,7 +6,6 @@
 #include "korvid/database/tests/test_database.h"
 
 #include <benchmark/benchmark.h>
-
 #include <filesystem>
 
 namespace {
@@ -15,7 +14,8 @@ using namespace korvid;
 
 std::string bench_path()
 {
-    return (std::filesystem::temp_directory_path() / ("kd-bench-" + std::to_string(::getpid()) + ".ird")).string();
+    return (std::filesystem::temp_directory_path() / ("kd-bench-" + std::to_string(::getpid()) + ".ird"))
+        .string();
 }
 
 std::unique_ptr<Database> full_database()

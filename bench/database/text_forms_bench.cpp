@@ -6,7 +6,6 @@
 #include "korvid/database/ird_file.h"
 
 #include <benchmark/benchmark.h>
-
 #include <cstdio>
 #include <cstring>
 #include <memory>

@@ -1,12 +1,11 @@
 // A whole database send over a pseudo-terminal pair against receiver-sim: how close the loop
 // comes to the time the bytes need on the wire at a given baud rate, and how fast it goes when
 // nothing paces it.
+#include "common/testing/receiver_sim_process.h"
 #include "korvid/link/com_port.h"
 #include "korvid/link/exchange_loop.h"
-#include "common/testing/receiver_sim_process.h"
 
 #include <benchmark/benchmark.h>
-
 #include <cstdlib>
 #include <filesystem>
 
@@ -18,7 +17,9 @@ namespace {
 class CountingLine : public SerialLine
 {
 public:
-    explicit CountingLine(SerialLine& inner) : m_inner(inner) {}
+    explicit CountingLine(SerialLine& inner)
+        : m_inner(inner)
+    {}
     uint64_t bytes = 0;
     uint32_t Write(const uint8_t* buf, uint32_t len) override
     {
@@ -97,11 +98,22 @@ void send_database(benchmark::State& state, uint32_t size, uint32_t baud)
         state.counters["ratio_to_wire_time"] = seconds / wire_seconds;
 }
 
-void BM_DatabaseSendUnpaced(benchmark::State& state) { send_database(state, DB_TRANSFER_SIZE, 0); }
-void BM_SendPaced(benchmark::State& state) { send_database(state, uint32_t(state.range(0)), uint32_t(state.range(1))); }
+void BM_DatabaseSendUnpaced(benchmark::State& state)
+{
+    send_database(state, DB_TRANSFER_SIZE, 0);
+}
+void BM_SendPaced(benchmark::State& state)
+{
+    send_database(state, uint32_t(state.range(0)), uint32_t(state.range(1)));
+}
 
 } // namespace
 
 BENCHMARK(BM_DatabaseSendUnpaced)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 // 64 KiB at 460800 baud and at 115200 baud (the link's own rate).
-BENCHMARK(BM_SendPaced)->Args({65536, 460800})->Args({65536, 115200})->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_SendPaced)
+    ->Args({65536, 460800})
+    ->Args({65536, 115200})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);

@@ -10,11 +10,6 @@
 #include "korvid/database/ird_file.h"
 #include "korvid/link/transfer/db_transfer.h"
 
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -22,7 +17,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <poll.h>
+#include <signal.h>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace korvid;
@@ -35,7 +34,10 @@ namespace {
 class CountingLine : public SerialLine
 {
 public:
-    CountingLine(std::unique_ptr<CComPort> port, uint64_t& count) : m_port(std::move(port)), m_count(count) {}
+    CountingLine(std::unique_ptr<CComPort> port, uint64_t& count)
+        : m_port(std::move(port))
+        , m_count(count)
+    {}
     uint32_t Write(const uint8_t* buf, uint32_t len) override
     {
         m_count += len;
@@ -152,8 +154,8 @@ int main(int argc, char** argv)
                 }
                 double wire = double(r.bytes) * 10.0 / baud;
                 best = std::min(best, r.seconds / wire);
-                std::printf("%-8s %8u %10llu %10.3f %10.3f %8.4f\n", name, baud, (unsigned long long)r.bytes, wire,
-                            r.seconds, r.seconds / wire);
+                std::printf("%-8s %8u %10llu %10.3f %10.3f %8.4f\n", name, baud, (unsigned long long)r.bytes,
+                            wire, r.seconds, r.seconds / wire);
             }
             if (best < 1e9)
                 std::printf("%-8s %8u best ratio %.4f (target <= 1.03)\n", name, baud, best);

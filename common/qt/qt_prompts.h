@@ -12,7 +12,6 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
-
 #include <string>
 
 namespace common {
@@ -70,9 +69,9 @@ class QtPrompts : public Prompts
 {
 public:
     explicit QtPrompts(QWidget* parent = nullptr, QString title = QStringLiteral("Korvid"))
-        : m_parent(parent), m_title(std::move(title))
-    {
-    }
+        : m_parent(parent)
+        , m_title(std::move(title))
+    {}
 
     void set_parent(QWidget* parent) { m_parent = parent; }
 
@@ -81,28 +80,36 @@ public:
     {
         const QString t = QString::fromLocal8Bit(text.c_str());
         switch (icon) {
-        case Icon::Warning: QMessageBox::warning(parent(), m_title, t); break;
-        case Icon::Error: QMessageBox::critical(parent(), m_title, t); break;
+        case Icon::Warning:
+            QMessageBox::warning(parent(), m_title, t);
+            break;
+        case Icon::Error:
+            QMessageBox::critical(parent(), m_title, t);
+            break;
         case Icon::Question:
             QMessageBox(QMessageBox::Question, m_title, t, QMessageBox::Ok, parent()).exec();
             break;
-        default: QMessageBox::information(parent(), m_title, t); break;
+        default:
+            QMessageBox::information(parent(), m_title, t);
+            break;
         }
     }
     void message(const std::string& text, const std::string& caption) override
     {
-        QMessageBox::information(parent(), QString::fromStdString(caption), QString::fromLocal8Bit(text.c_str()));
+        QMessageBox::information(parent(), QString::fromStdString(caption),
+                                 QString::fromLocal8Bit(text.c_str()));
     }
     bool ask_yes_no(const std::string& text) override
     {
         return QMessageBox::question(parent(), m_title, QString::fromLocal8Bit(text.c_str()),
-                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+                                     QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::Yes) == QMessageBox::Yes;
     }
     Answer ask_yes_no_cancel(const std::string& text) override
     {
-        auto r = QMessageBox::question(parent(), m_title, QString::fromLocal8Bit(text.c_str()),
-                                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                       QMessageBox::Yes);
+        auto r =
+            QMessageBox::question(parent(), m_title, QString::fromLocal8Bit(text.c_str()),
+                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
         if (r == QMessageBox::Yes)
             return Answer::Yes;
         if (r == QMessageBox::No)

@@ -2,16 +2,15 @@
 // A program run by a test or a benchmark as a child process: its standard output and error go to
 // files (or the output to a pipe the caller reads), and it is killed and reaped if it is still
 // running when the object goes.
+#include <chrono>
+#include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <cstdio>
 #include <string>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace common::testing {
@@ -32,7 +31,8 @@ public:
             return;
         m_pid = ::fork();
         if (m_pid == 0) {
-            int o = out[1] >= 0 ? out[1] : ::open(output.stdout_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            int o =
+                out[1] >= 0 ? out[1] : ::open(output.stdout_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             ::dup2(o, 1);
             if (!output.stderr_path.empty()) {
                 int e = ::open(output.stderr_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);

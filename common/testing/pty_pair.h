@@ -1,14 +1,13 @@
 #pragma once
 // A pseudo-terminal pair for port tests: the test plays the far end on the master side.
+#include <chrono>
+#include <cstdint>
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <string>
 #include <termios.h>
 #include <unistd.h>
-
-#include <chrono>
-#include <cstdint>
-#include <string>
 #include <vector>
 
 namespace common::testing {
@@ -50,7 +49,9 @@ public:
         std::vector<uint8_t> out;
         auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
         while (out.size() < max) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            deadline - std::chrono::steady_clock::now())
+                            .count();
             if (left <= 0)
                 break;
             pollfd p{m_master, POLLIN, 0};

@@ -3,15 +3,14 @@
 // tests run as root, and permission bits stop nothing for root. Unmounted and removed on
 // destruction. When mounting is refused (no privilege, no mount namespace), ok() is false and the
 // test is expected to GTEST_SKIP with the reason.
-#include <sys/mount.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/mount.h>
+#include <unistd.h>
 
 namespace common::testing {
 

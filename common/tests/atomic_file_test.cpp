@@ -2,15 +2,13 @@
 // long name.
 #include "common/atomic_file.h"
 
-#include <gtest/gtest.h>
-
-#include <signal.h>
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
+#include <signal.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -54,7 +52,8 @@ std::vector<std::string> names_in(const std::string& dir)
 size_t temp_count(const std::string& dir)
 {
     auto names = names_in(dir);
-    return size_t(std::count_if(names.begin(), names.end(), [](const std::string& n) { return common::is_temp_name(n); }));
+    return size_t(std::count_if(names.begin(), names.end(),
+                                [](const std::string& n) { return common::is_temp_name(n); }));
 }
 
 // A child process that opens an atomic write of `target`, writes `text` and is killed (-9) before
@@ -71,7 +70,8 @@ void killed_while_writing(const std::string& target, const std::string& text)
     }
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the child did not get as far as its write";
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
+        << "the child did not get as far as its write";
 }
 
 TEST(AtomicFile, AKilledWriteLeavesTheOldFileAndTheNextWriteClearsWhatItLeft)

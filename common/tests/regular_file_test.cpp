@@ -1,10 +1,8 @@
 #include "common/regular_file.h"
 
-#include <gtest/gtest.h>
-
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -36,10 +34,8 @@ TEST(OpenRegularFile, OnlyARegularFileIsOpenedAndNothingElseBlocks)
     {
         std::string path, reason;
     } cases[] = {
-        {dir + "/fifo", "a FIFO, not a regular file"},
-        {dir + "/link-to-fifo", "a FIFO, not a regular file"},
-        {dir, "a folder, not a regular file"},
-        {"/dev/zero", "a device, not a regular file"},
+        {dir + "/fifo", "a FIFO, not a regular file"}, {dir + "/link-to-fifo", "a FIFO, not a regular file"},
+        {dir, "a folder, not a regular file"},         {"/dev/zero", "a device, not a regular file"},
         {dir + "/missing", std::strerror(ENOENT)},
     };
     for (const Case& c : cases) {

@@ -12,7 +12,8 @@ struct Args
     std::vector<std::string> names;
 };
 
-common::cli::CommandMaker transfer_command(const char* name, const char* description, dranfel::FileOpKind kind)
+common::cli::CommandMaker
+transfer_command(const char* name, const char* description, dranfel::FileOpKind kind)
 {
     return [=] {
         auto args = std::make_shared<Args>();

@@ -2,10 +2,9 @@
 #include "common/cli/command.h"
 #include "dranfel/storage/file_list.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 

@@ -3,10 +3,9 @@
 #include "dranfel/cli/transfer.h"
 #include "dranfel/storage/file_list.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 

@@ -4,5 +4,6 @@
 
 int main(int argc, char** argv)
 {
-    return common::cli::run("dranfel-cli", "Lists, copies, moves and deletes receiver recordings", argc, argv);
+    return common::cli::run("dranfel-cli", "Lists, copies, moves and deletes receiver recordings", argc,
+                            argv);
 }

@@ -4,11 +4,10 @@
 #include "dranfel/storage/commands.h"
 #include "dranfel/storage/recording_name.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace dranfel::cli {
 
@@ -78,8 +77,8 @@ int run_transfer(FileOpKind kind,
         if (r.code == PROGRESS_FILE_DONE)
             percent = 100;
         const std::string& name = names[size_t(r.index - 1)];
-        std::fprintf(stderr, "\r\033[K%s file %d of %d  %3d%%  %.1f MB/s  %s", move ? "moving" : "copying", r.index,
-                     r.count, percent, mb_per_s, name.c_str());
+        std::fprintf(stderr, "\r\033[K%s file %d of %d  %3d%%  %.1f MB/s  %s", move ? "moving" : "copying",
+                     r.index, r.count, percent, mb_per_s, name.c_str());
         std::fflush(stderr);
     };
 
@@ -100,15 +99,17 @@ int run_transfer(FileOpKind kind,
             std::fprintf(stderr, "dranfel-cli: copied, but could not delete the source %s\n", left.c_str());
         return op.sources_left().empty() ? 0 : 1;
     case FileOpOutcome::Failed:
-        std::fprintf(stderr, "dranfel-cli: %s\n", op.failure() ? op.failure()->message(move).c_str() : "failed");
+        std::fprintf(stderr, "dranfel-cli: %s\n",
+                     op.failure() ? op.failure()->message(move).c_str() : "failed");
         if (op.failure() && op.failure()->index > 1)
             std::fprintf(stderr, "dranfel-cli: the %d entries before it were %s\n", op.failure()->index - 1,
                          move ? "moved" : "copied");
         return 1;
     case FileOpOutcome::Cancelled:
-        std::fprintf(stderr, move ? "dranfel-cli: interrupted; the entry in progress was taken back, the entries "
-                                    "moved before it stay moved\n"
-                                  : "dranfel-cli: interrupted; nothing of this copy was left in the destination\n");
+        std::fprintf(stderr,
+                     move ? "dranfel-cli: interrupted; the entry in progress was taken back, the entries "
+                            "moved before it stay moved\n"
+                          : "dranfel-cli: interrupted; nothing of this copy was left in the destination\n");
         return 130;
     }
     return 1;

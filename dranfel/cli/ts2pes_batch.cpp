@@ -5,10 +5,9 @@
 #include "dranfel/converter/run_summary.h"
 #include "dranfel/storage/file_list.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
+#include <unistd.h>
 
 namespace dranfel::cli {
 
@@ -24,7 +23,10 @@ std::string result_line(const RunReport& report)
 class TerminalProgress : public BatchObserver
 {
 public:
-    TerminalProgress(bool redraw, bool several) : m_redraw(redraw), m_several(several) {}
+    TerminalProgress(bool redraw, bool several)
+        : m_redraw(redraw)
+        , m_several(several)
+    {}
 
     void item_started(int index, int count, const BatchItem& item) override
     {
@@ -61,13 +63,15 @@ public:
             std::printf("%s\n", result_line(report).c_str());
         std::fflush(stdout);
     }
+
 private:
     void draw()
     {
         if (!m_redraw)
             return;
         if (m_parts > 0)
-            std::fprintf(stderr, "\r\033[K%s: part %d of %d, %3d %%", m_head.c_str(), m_part, m_parts, m_percent);
+            std::fprintf(stderr, "\r\033[K%s: part %d of %d, %3d %%", m_head.c_str(), m_part, m_parts,
+                         m_percent);
         else
             std::fprintf(stderr, "\r\033[K%s", m_head.c_str());
         std::fflush(stderr);
@@ -122,8 +126,8 @@ int run_ts2pes(const Ts2pesArgs& args)
     }
 
     if (several && !result.failures.empty()) {
-        std::fprintf(stderr, "%zu of %zu recordings were not converted:\n", result.failures.size() + size_t(result.not_started),
-                     items.size());
+        std::fprintf(stderr, "%zu of %zu recordings were not converted:\n",
+                     result.failures.size() + size_t(result.not_started), items.size());
         for (const BatchFailure& f : result.failures)
             std::fprintf(stderr, "  %s: %s\n", f.item.source.c_str(), result_line(f.report).c_str());
         for (size_t i = items.size() - size_t(result.not_started); i < items.size(); ++i)

@@ -27,7 +27,10 @@ class BatchObserver : public ConversionObserver
 {
 public:
     // `index` is 1-based.
-    virtual void item_started(int index, int count, const BatchItem& item) { (void)index, (void)count, (void)item; }
+    virtual void item_started(int index, int count, const BatchItem& item)
+    {
+        (void)index, (void)count, (void)item;
+    }
     virtual void item_finished(int index, int count, const BatchItem& item, const RunReport& report)
     {
         (void)index, (void)count, (void)item, (void)report;

@@ -2,15 +2,14 @@
 
 #include "common/regular_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <new>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace dranfel {
 
@@ -32,12 +31,17 @@ bool MemorySource::seek(int64_t position)
     return true;
 }
 
-FileSource::~FileSource() { close(); }
+FileSource::~FileSource()
+{
+    close();
+}
 
 bool FileSource::open(const std::string& path)
 {
     close();
-    struct stat st{};
+    struct stat st
+    {
+    };
     m_fd = common::open_regular_file(path, &m_error, &st);
     if (m_fd < 0)
         return false;

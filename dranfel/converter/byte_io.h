@@ -19,7 +19,10 @@ public:
 class MemorySource : public ByteSource
 {
 public:
-    MemorySource(const uint8_t* bytes, size_t size) : m_bytes(bytes), m_size(size) {}
+    MemorySource(const uint8_t* bytes, size_t size)
+        : m_bytes(bytes)
+        , m_size(size)
+    {}
     long read(uint8_t* dst, long n) override;
     int64_t position() const override { return int64_t(m_pos); }
     bool seek(int64_t position) override;

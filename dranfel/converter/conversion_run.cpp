@@ -5,9 +5,8 @@
 #include "dranfel/converter/source_volume.h"
 #include "dranfel/storage/recording_name.h"
 
-#include <sys/stat.h>
-
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace dranfel {
 
@@ -24,7 +23,9 @@ const char* const MSG_NOTHING = "Nothing could be converted";
 
 bool same_file(const std::string& a, const std::string& b)
 {
-    struct stat sa{}, sb{};
+    struct stat sa
+    {
+    }, sb{};
     return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
            sa.st_ino == sb.st_ino;
 }
@@ -68,7 +69,8 @@ std::vector<std::string> parts_to_convert(const ConversionRequest& request, bool
     ParsedRecordingName name;
     // A name without the part marker cannot address its siblings; converting the selected file n
     // times over would only repeat it.
-    if (!follow || n <= 0 || n >= MAX_PARTS || !RecordingName::parse(request.source, name) || name.part <= 0) {
+    if (!follow || n <= 0 || n >= MAX_PARTS || !RecordingName::parse(request.source, name) ||
+        name.part <= 0) {
         parts.push_back(request.source);
         return parts;
     }
@@ -174,10 +176,12 @@ RunReport run_conversion(const ConversionRequest& request,
             else
                 dropped();
             if (sink.failed())
-                return finish(RunStatus::WriteFailed, MSG_FAILED,
-                              common::strfmt("Can't write %s: %s", request.target.c_str(), sink.error().c_str()));
+                return finish(
+                    RunStatus::WriteFailed, MSG_FAILED,
+                    common::strfmt("Can't write %s: %s", request.target.c_str(), sink.error().c_str()));
             switch (r) {
-            case PartResult::Canceled: return finish(RunStatus::Canceled, MSG_CANCELED, "");
+            case PartResult::Canceled:
+                return finish(RunStatus::Canceled, MSG_CANCELED, "");
             case PartResult::NotTs:
                 return finish(RunStatus::NotTransportStream, MSG_CANCELED,
                               common::strfmt("%s holds no transport stream", path.c_str()));
@@ -186,7 +190,8 @@ RunReport run_conversion(const ConversionRequest& request,
                               common::strfmt("Read error in %s: %s", path.c_str(), read_error.c_str()));
             case PartResult::NoMemory:
                 return finish(RunStatus::OutOfMemory, MSG_FAILED, "Couldn't allocate memory for ipack");
-            case PartResult::End: break;
+            case PartResult::End:
+                break;
             }
         }
         report.parts_done = k;

@@ -2,18 +2,20 @@
 
 #include "common/fd_io.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <new>
 #include <system_error>
+#include <unistd.h>
 
 namespace dranfel {
 
-FileSink::~FileSink() { discard(); }
+FileSink::~FileSink()
+{
+    discard();
+}
 
 bool FileSink::create(const std::string& path)
 {

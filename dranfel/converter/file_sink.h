@@ -63,7 +63,7 @@ private:
     // Page-aligned, like the reader's buffer: the kernel copies out of it at full speed only so.
     std::unique_ptr<uint8_t, void (*)(void*)> storage_{nullptr, std::free};
     size_t lengths_[BUFFER_COUNT] = {};
-    int m_filling = 0;     // the buffer write() copies into; only the caller's thread touches it
+    int m_filling = 0; // the buffer write() copies into; only the caller's thread touches it
     size_t m_fill_len = 0;
 
     // Buffers handed over and not yet written, oldest first from m_next_out. The writer keeps a

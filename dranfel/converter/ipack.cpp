@@ -10,7 +10,10 @@ namespace dranfel {
 
 namespace {
 
-bool is_kept_stream(uint8_t id) { return id == 0xBD || (id >= 0xC0 && id <= 0xEF); }
+bool is_kept_stream(uint8_t id)
+{
+    return id == 0xBD || (id >= 0xC0 && id <= 0xEF);
+}
 
 bool is_skipped_stream(uint8_t id)
 {
@@ -60,8 +63,14 @@ void complete_packet(ipack& p)
 
 } // namespace
 
-int ipack_init(ipack& p, int size, OutputFunction func, void* data, ConversionState* state, std::FILE* diag,
-               void* (*allocate)(size_t), void (*release)(void*))
+int ipack_init(ipack& p,
+               int size,
+               OutputFunction func,
+               void* data,
+               ConversionState* state,
+               std::FILE* diag,
+               void* (*allocate)(size_t),
+               void (*release)(void*))
 {
     p = ipack{};
     p.buf = static_cast<uint8_t*>(allocate(size_t(size)));
@@ -291,7 +300,8 @@ int fix_ac3_substream(ipack& p, int q)
         p.ac3_next = expected - data_len;
     } else {
         int s = -1;
-        if (expected >= 0 && d + expected + 1 < p.count && b[d + expected] == 0x0B && b[d + expected + 1] == 0x77)
+        if (expected >= 0 && d + expected + 1 < p.count && b[d + expected] == 0x0B &&
+            b[d + expected + 1] == 0x77)
             s = expected;
         else
             for (int i = d; i + 1 < p.count; ++i)

@@ -73,8 +73,14 @@ struct ipack
 };
 
 // Returns 1, or 0 when the buffer could not be allocated (the message goes to `diag`).
-int ipack_init(ipack& p, int size, OutputFunction func, void* data, ConversionState* state, std::FILE* diag,
-               void* (*allocate)(size_t) = std::malloc, void (*release)(void*) = std::free);
+int ipack_init(ipack& p,
+               int size,
+               OutputFunction func,
+               void* data,
+               ConversionState* state,
+               std::FILE* diag,
+               void* (*allocate)(size_t) = std::malloc,
+               void (*release)(void*) = std::free);
 void ipack_free(ipack& p);
 void ipack_reset(ipack& p);
 void ipack_feed(ipack& p, const uint8_t* bytes, int length);

@@ -83,7 +83,8 @@ void ps_writer(ipack& p)
             st.video_bitrate = p.video_info.bit_rate;
         }
     } else if (id == 0xBD && !p.has_ac3_info) {
-        if (parse_ac3_header(p.buf + payload, p.count - payload, p.ac3_info) >= 0 && p.ac3_info.frame_size > 0)
+        if (parse_ac3_header(p.buf + payload, p.count - payload, p.ac3_info) >= 0 &&
+            p.ac3_info.frame_size > 0)
             p.has_ac3_info = 1;
     }
     if (p.has_video_info && st.video_bitrate != 0 && st.mux_rate == 0)

@@ -9,7 +9,7 @@
 namespace dranfel {
 
 constexpr int PACK_HEADER_SIZE = 32;
-constexpr uint32_t SCR_LEAD = 3600;  // 40 ms in 90 kHz units, taken off the first video PTS
+constexpr uint32_t SCR_LEAD = 3600;   // 40 ms in 90 kHz units, taken off the first video PTS
 constexpr int MUX_RATE_DIVISOR = 400; // bit/s to 50-byte units
 constexpr int AUDIO_ONLY_MUX_RATE = 1152;
 

@@ -10,7 +10,8 @@ constexpr int AC3_WORDS[3][19] = {
     {69, 87, 104, 121, 139, 174, 208, 243, 278, 348, 417, 487, 557, 696, 835, 975, 1114, 1253, 1393},
     {96, 120, 144, 168, 192, 240, 288, 336, 384, 480, 576, 672, 768, 960, 1152, 1344, 1536, 1728, 1920},
 };
-constexpr int AC3_KBPS[19] = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 448, 512, 576, 640};
+constexpr int AC3_KBPS[19] = {32,  40,  48,  56,  64,  80,  96,  112, 128, 160,
+                              192, 224, 256, 320, 384, 448, 512, 576, 640};
 
 constexpr int MPA_KBPS[3][16] = {
     // indexed by layer code - 1: Layer III, Layer II, Layer I
@@ -41,7 +42,8 @@ void ac3_from_code(uint8_t c, Ac3FrameInfo& info)
 int parse_sequence_header(const uint8_t* bytes, int length, VideoStreamInfo& info, std::FILE* print)
 {
     int i = 0;
-    while (i + 4 < length && !(bytes[i] == 0 && bytes[i + 1] == 0 && bytes[i + 2] == 1 && bytes[i + 3] == 0xB3))
+    while (i + 4 < length &&
+           !(bytes[i] == 0 && bytes[i + 1] == 0 && bytes[i + 2] == 1 && bytes[i + 3] == 0xB3))
         ++i;
     if (i + 4 >= length || i + 16 >= length)
         return -1;
@@ -52,11 +54,21 @@ int parse_sequence_header(const uint8_t* bytes, int length, VideoStreamInfo& inf
     info.horizontal_size = (h[4] << 4) | (h[5] >> 4);
     info.vertical_size = ((h[5] & 0x0F) << 8) | h[6];
     switch (aspect_code) {
-    case 1: info.aspect = 100; break;
-    case 2: info.aspect = 133; break;
-    case 3: info.aspect = 177; break;
-    case 4: info.aspect = 221; break;
-    default: info.aspect = 0; break;
+    case 1:
+        info.aspect = 100;
+        break;
+    case 2:
+        info.aspect = 133;
+        break;
+    case 3:
+        info.aspect = 177;
+        break;
+    case 4:
+        info.aspect = 221;
+        break;
+    default:
+        info.aspect = 0;
+        break;
     }
     if (print) {
         static const char* const names[] = {"", "1:1", "4:3", "16:9", "2.21:1"};

@@ -26,10 +26,10 @@ struct AudioStreamInfo
 
 struct Ac3FrameInfo
 {
-    int bit_rate = 0;   // bit/s
-    int frame_size = 0; // bytes, 0 when the header codes are reserved
+    int bit_rate = 0;    // bit/s
+    int frame_size = 0;  // bytes, 0 when the header codes are reserved
     int sample_rate = 0; // Hz, 0 for the reserved code
-    int offset = -1;    // of the 0B 77 sync word
+    int offset = -1;     // of the 0B 77 sync word
 };
 
 // Each returns the offset of the header found, or -1. With `print` set, the stream description

@@ -6,7 +6,10 @@ namespace dranfel {
 
 namespace {
 
-int pid_of(const uint8_t* t) { return ((t[1] & 0x1F) << 8) | t[2]; }
+int pid_of(const uint8_t* t)
+{
+    return ((t[1] & 0x1F) << 8) | t[2];
+}
 
 // Offset of the payload in a transport packet, or TS_PACKET when there is none in reach.
 int payload_offset(const uint8_t* t)
@@ -58,7 +61,8 @@ ScanResult scan_av_pids(ByteSource& source, uint8_t* block, int run_mode)
                             r.video_pid = pid_of(t);
                         else if (id >= 0xC0 && id <= 0xDF)
                             r.audio_pid = pid_of(t);
-                        else if (id == 0xBD && r.ac3_pid == 0 && private_stream_is_ac3(t, payload_offset(t), n - i))
+                        else if (id == 0xBD && r.ac3_pid == 0 &&
+                                 private_stream_is_ac3(t, payload_offset(t), n - i))
                             r.ac3_pid = pid_of(t);
                     }
                 }
@@ -115,8 +119,7 @@ TsConverter::TsConverter(OutputFunction output, void* context, EngineOptions opt
     : m_output(output)
     , m_context(context)
     , m_options(options)
-{
-}
+{}
 
 TsConverter::~TsConverter()
 {

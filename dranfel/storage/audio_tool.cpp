@@ -2,9 +2,8 @@
 
 #include "dranfel/storage/commands.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
+#include <unistd.h>
 
 namespace dranfel {
 

@@ -3,11 +3,10 @@
 #include "common/strfmt.h"
 #include "dranfel/storage/file_list.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace dranfel {
 
@@ -22,7 +21,8 @@ std::string without_trailing_slash(std::string s)
 
 } // namespace
 
-CommandCheck check_copy_move(const std::string& source_folder, bool row_selected, const std::string& destination_folder)
+CommandCheck
+check_copy_move(const std::string& source_folder, bool row_selected, const std::string& destination_folder)
 {
     CommandCheck c;
     if (source_folder.empty())
@@ -63,7 +63,9 @@ CommandCheck check_new_folder(bool focus_in_tree, const std::string& parent_fold
     return c;
 }
 
-bool copy_move_enabled(const std::string& source_folder, bool row_selected, const std::string& destination_folder)
+bool copy_move_enabled(const std::string& source_folder,
+                       bool row_selected,
+                       const std::string& destination_folder)
 {
     return !source_folder.empty() && row_selected && !destination_folder.empty();
 }
@@ -91,7 +93,10 @@ bool same_folder(const std::string& a, const std::string& b)
     return normal(a) == normal(b);
 }
 
-std::string same_folder_message() { return "Source Folder and Destination Folder is same"; }
+std::string same_folder_message()
+{
+    return "Source Folder and Destination Folder is same";
+}
 
 std::string folder_name_problem(const std::string& name)
 {

@@ -14,7 +14,8 @@ struct CommandCheck
 
 // Copy and Move from a source half to a destination half. A missing source folder is said but the
 // checks go on; no selected file, no destination folder or the same folder stop the command.
-CommandCheck check_copy_move(const std::string& source_folder, bool row_selected, const std::string& destination_folder);
+CommandCheck
+check_copy_move(const std::string& source_folder, bool row_selected, const std::string& destination_folder);
 
 // Delete in the half whose file list has the focus (`focus_in_list` false: neither list has it).
 CommandCheck check_delete(bool focus_in_list, bool row_selected, const std::string& folder);
@@ -23,7 +24,9 @@ CommandCheck check_delete(bool focus_in_list, bool row_selected, const std::stri
 CommandCheck check_new_folder(bool focus_in_tree, const std::string& parent_folder);
 
 // The menu's enabling rules.
-bool copy_move_enabled(const std::string& source_folder, bool row_selected, const std::string& destination_folder);
+bool copy_move_enabled(const std::string& source_folder,
+                       bool row_selected,
+                       const std::string& destination_folder);
 bool delete_enabled(bool focus_in_list, bool row_selected, const std::string& folder);
 
 // Two folders are the same when they are one folder on disk (same device and inode after every
@@ -39,7 +42,10 @@ std::string folder_name_problem(const std::string& name);
 // Makes the folder PARENT/NAME. 1 when made; 0 for an empty name (nothing to do); -1 with
 // `message` = "Could not make a folder, PATH" and `reason` = the system's reason, or the name's
 // problem (folder_name_problem) when it is not one name, otherwise.
-int make_folder(const std::string& parent, const std::string& name, std::string& message, std::string* reason = nullptr);
+int make_folder(const std::string& parent,
+                const std::string& name,
+                std::string& message,
+                std::string* reason = nullptr);
 
 // The audio tool is a separate program, found by its window title and otherwise started by name
 // with the storage manager's own command line (from its second character on) after it.

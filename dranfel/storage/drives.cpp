@@ -11,7 +11,8 @@ namespace {
 
 bool under(const std::string& path, const std::string& top)
 {
-    return path == top || (path.size() > top.size() && path.compare(0, top.size(), top) == 0 && path[top.size()] == '/');
+    return path == top ||
+           (path.size() > top.size() && path.compare(0, top.size(), top) == 0 && path[top.size()] == '/');
 }
 
 int rank(const std::string& mp)
@@ -33,7 +34,8 @@ std::vector<Drive> drive_list(const std::vector<MountEntry>& mounts)
     for (const MountEntry& m : mounts) {
         if (rank(m.mount_point) < 0 || m.fs_type == "autofs")
             continue;
-        auto same = std::find_if(out.begin(), out.end(), [&](const Drive& d) { return d.mount_point == m.mount_point; });
+        auto same = std::find_if(out.begin(), out.end(),
+                                 [&](const Drive& d) { return d.mount_point == m.mount_point; });
         Drive d{m.mount_point, m.fs_type, m.source};
         if (same != out.end())
             *same = d;
@@ -47,7 +49,10 @@ std::vector<Drive> drive_list(const std::vector<MountEntry>& mounts)
     return out;
 }
 
-std::vector<Drive> drive_list() { return drive_list(read_mount_table()); }
+std::vector<Drive> drive_list()
+{
+    return drive_list(read_mount_table());
+}
 
 TreeLocation locate_in_drives(const std::string& folder, const std::vector<Drive>& drives)
 {

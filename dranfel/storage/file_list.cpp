@@ -3,12 +3,11 @@
 #include "common/strfmt.h"
 #include "dranfel/storage/recording_name.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cctype>
 #include <ctime>
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace dranfel {
 
@@ -21,8 +20,7 @@ bool is_directory(const std::string& path)
 }
 
 // Calls f(name) for every entry of a folder other than "." and "..", in the order readdir gives.
-template <typename F>
-void for_each_entry(const std::string& folder, F f)
+template <typename F> void for_each_entry(const std::string& folder, F f)
 {
     DIR* d = ::opendir(folder.c_str());
     if (!d)
@@ -109,8 +107,8 @@ bool file_row(const std::string& folder, const std::string& name, FileRow& row)
         row.file_name = name;
         row.real_file_name = name;
         row.size_kb = group_thousands(int64_t(st.st_size) / 1024);
-        row.date = row_date(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                            local.tm_sec);
+        row.date = row_date(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                            local.tm_min, local.tm_sec);
         return true;
     }
     return false;

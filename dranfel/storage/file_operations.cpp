@@ -8,17 +8,16 @@
 #include "dranfel/storage/receiver_path.h"
 #include "dranfel/storage/recording_name.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <memory>
 #include <new>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace dranfel {
 
@@ -28,7 +27,9 @@ namespace {
 class Fd
 {
 public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
+    explicit Fd(int fd = -1)
+        : m_fd(fd)
+    {}
     ~Fd()
     {
         if (m_fd >= 0)
@@ -49,7 +50,10 @@ private:
     int m_fd;
 };
 
-std::string error_text(int err) { return std::strerror(err); }
+std::string error_text(int err)
+{
+    return std::strerror(err);
+}
 
 mode_t current_umask()
 {
@@ -112,11 +116,11 @@ struct FileOperation::Entry
     std::string name;
     std::string src;
     std::string dst;
-    std::vector<Staged> staged;      // whole copies not yet in place, in the order they go in
-    std::vector<std::string> stale;  // old destination files the new entry does not replace (extra parts)
-    std::vector<std::string> placed; // destination names that now hold this entry's files
+    std::vector<Staged> staged;       // whole copies not yet in place, in the order they go in
+    std::vector<std::string> stale;   // old destination files the new entry does not replace (extra parts)
+    std::vector<std::string> placed;  // destination names that now hold this entry's files
     std::vector<Entry::Staged> aside; // old destination files moved to a temporary name, and their names
-    std::vector<std::string> copied; // source files copied whole, parts before the information file
+    std::vector<std::string> copied;  // source files copied whole, parts before the information file
     bool complete = false;
 
     // Takes back what this entry put at the destination: its new files go, the old ones that
@@ -139,7 +143,12 @@ struct FileOperation::Entry
 
 namespace {
 
-enum class CopyMode { Single, Info, Part };
+enum class CopyMode
+{
+    Single,
+    Info,
+    Part
+};
 
 } // namespace
 
@@ -185,7 +194,9 @@ int FileOperation::copy_file(const std::string& src,
                              const std::string& receiver_path,
                              int64_t* copied_size)
 {
-    const CopyMode mode = single ? CopyMode::Single : header_offset == AVF_PATH_OFFSET ? CopyMode::Info : CopyMode::Part;
+    const CopyMode mode = single                             ? CopyMode::Single
+                          : header_offset == AVF_PATH_OFFSET ? CopyMode::Info
+                                                             : CopyMode::Part;
     struct stat sst;
     std::string why;
     Fd in(common::open_regular_file(src, &why, &sst));
@@ -246,7 +257,8 @@ int FileOperation::copy_file(const std::string& src,
         if (mode == CopyMode::Info)
             continue; // small, and part of the recording's start
         if (mode == CopyMode::Single) {
-            report(PROGRESS_FILE_STEP, int32_t(int64_t(sst.st_size) >> shift), int32_t(int64_t(off) >> shift));
+            report(PROGRESS_FILE_STEP, int32_t(int64_t(sst.st_size) >> shift),
+                   int32_t(int64_t(off) >> shift));
         } else {
             __int128 done = __int128(progress_base) + off;
             int32_t percent = total_size > 0 ? int32_t(std::min<__int128>(100, done * 100 / total_size)) : 0;
@@ -275,8 +287,8 @@ int FileOperation::copy_file(const std::string& src,
     struct stat dst_end;
     if (::fstat(out.get(), &dst_end) != 0 || dst_end.st_size != off)
         return fail(e, FAIL_DESTINATION, dst,
-                    "could not write " + dst + ": the copy holds " + std::to_string(dst_end.st_size) + " of " +
-                        std::to_string(off) + " bytes");
+                    "could not write " + dst + ": the copy holds " + std::to_string(dst_end.st_size) +
+                        " of " + std::to_string(off) + " bytes");
     // On the disk before its name says it is there: the user's only copy may be the one a move
     // is about to delete, and a disk pulled later must not show a named file with holes.
     if (::fsync(out.get()) != 0 || !out.close())
@@ -330,41 +342,45 @@ int FileOperation::copy_recording(Entry& e)
         std::string why;
         Fd fi(common::open_regular_file(src_info, &why));
         if (!fi.ok())
-            return fail(e, FAIL_SOURCE, src_info, "could not open the information file " + src_info + ": " + why);
+            return fail(e, FAIL_SOURCE, src_info,
+                        "could not open the information file " + src_info + ": " + why);
         int err = 0;
         ssize_t got = pread_full(fi.get(), info.get(), AVF_FILE_SIZE, 0, err);
         if (got < 0)
             return fail(e, FAIL_SOURCE, src_info, "could not read " + src_info + ": " + error_text(err));
         if (size_t(got) < AVF_FILE_SIZE)
             return fail(e, FAIL_INFO_SHORT, src_info,
-                        "the information file " + src_info + " holds " + std::to_string(got) + " bytes, less than 8008");
+                        "the information file " + src_info + " holds " + std::to_string(got) +
+                            " bytes, less than 8008");
     }
     int parts = RecordingName::part_count(info.get(), AVF_FILE_SIZE);
     const int64_t total = RecordingName::total_size(info.get(), AVF_FILE_SIZE);
 
     ParsedRecordingName sp, dp;
     if (!RecordingName::parse(e.src, sp))
-        return fail(e, FAIL_SOURCE, e.src, "the name " + e.name + " is not a recording name that can be parsed");
+        return fail(e, FAIL_SOURCE, e.src,
+                    "the name " + e.name + " is not a recording name that can be parsed");
     if (!RecordingName::parse(e.dst, dp))
-        return fail(e, FAIL_DESTINATION, e.dst, "the name " + e.dst + " is not a recording name that can be parsed");
+        return fail(e, FAIL_DESTINATION, e.dst,
+                    "the name " + e.dst + " is not a recording name that can be parsed");
 
     if (parts <= 0) {
         // An information file that counts no parts would otherwise be copied alone and the parts
         // left behind: take the parts that follow on from part 1 instead, and say so; a part
         // beyond a gap would still be left behind, so then nothing is copied.
         int found = 0;
-        while (found < 999 &&
-               common::is_regular_file(RecordingName::part_file_name(sp.prefix, sp.title, found + 1, sp.date, sp.suffix)))
+        while (found < 999 && common::is_regular_file(RecordingName::part_file_name(
+                                  sp.prefix, sp.title, found + 1, sp.date, sp.suffix)))
             ++found;
         std::vector<std::string> stray = parts_above(sp, found);
         if (!stray.empty())
             return fail(e, FAIL_SOURCE, src_info,
-                        "the information file " + src_info + " counts " + std::to_string(parts) + " parts, and " +
-                            stray.front() + " does not follow on from the " + std::to_string(found) +
-                            " found from part 1; the recording was not copied");
-        m_notes.push_back("the information file " + src_info + " counts " + std::to_string(parts) + " parts; the " +
-                         std::to_string(found) + " part files found from part 1 on were " +
-                         (m_move ? "moved" : "copied"));
+                        "the information file " + src_info + " counts " + std::to_string(parts) +
+                            " parts, and " + stray.front() + " does not follow on from the " +
+                            std::to_string(found) + " found from part 1; the recording was not copied");
+        m_notes.push_back("the information file " + src_info + " counts " + std::to_string(parts) +
+                          " parts; the " + std::to_string(found) + " part files found from part 1 on were " +
+                          (m_move ? "moved" : "copied"));
         parts = std::max(found, 1); // none found: part 1 itself fails to open, and says so
     }
 
@@ -578,8 +594,8 @@ std::vector<std::string> delete_entry(const std::string& folder,
     // An information file that counts no parts: the parts that follow on from part 1, as a copy
     // takes them, so that none is left behind without its information file.
     if (parts <= 0)
-        while (parts < 999 &&
-               common::is_regular_file(RecordingName::part_file_name(p.prefix, p.title, parts + 1, p.date, p.suffix)))
+        while (parts < 999 && common::is_regular_file(RecordingName::part_file_name(
+                                  p.prefix, p.title, parts + 1, p.date, p.suffix)))
             ++parts;
     // An information file that counts no parts still leaves the named part to delete.
     bool named_done = false;

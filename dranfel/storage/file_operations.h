@@ -9,9 +9,8 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <vector>
-
 #include <sys/types.h>
+#include <vector>
 
 namespace common {
 class StagingArea;
@@ -20,19 +19,23 @@ class StagingArea;
 namespace dranfel {
 
 // The codes of a progress report.
-enum ProgressCode : int32_t {
-    PROGRESS_FILE_START = 1,  // range = 100 for a recording, the file length for a single file
-    PROGRESS_FILE_STEP = 2,   // position = percent of the recording, or bytes of the file
+enum ProgressCode : int32_t
+{
+    PROGRESS_FILE_START = 1, // range = 100 for a recording, the file length for a single file
+    PROGRESS_FILE_STEP = 2,  // position = percent of the recording, or bytes of the file
     PROGRESS_FILE_DONE = 3,
-    PROGRESS_ALL_DONE = 4,    // index = count + 1
-    FAIL_SOURCE = 101,        // a source file cannot be opened or read, or its name cannot be parsed
-    FAIL_DESTINATION = 102,   // a destination file cannot be created or written, or its name does not parse
-    FAIL_INFO_SHORT = 103,    // the source information file is shorter than 8008 bytes
-    FAIL_UNUSED = 104,        // never sent; a receiver treats it like the other failures
-    FAIL_NO_MEMORY = 105,     // a work buffer cannot be allocated
+    PROGRESS_ALL_DONE = 4,  // index = count + 1
+    FAIL_SOURCE = 101,      // a source file cannot be opened or read, or its name cannot be parsed
+    FAIL_DESTINATION = 102, // a destination file cannot be created or written, or its name does not parse
+    FAIL_INFO_SHORT = 103,  // the source information file is shorter than 8008 bytes
+    FAIL_UNUSED = 104,      // never sent; a receiver treats it like the other failures
+    FAIL_NO_MEMORY = 105,   // a work buffer cannot be allocated
 };
 
-inline bool is_failure_code(int32_t code) { return code >= 101 && code <= 105; }
+inline bool is_failure_code(int32_t code)
+{
+    return code >= 101 && code <= 105;
+}
 
 // The six integers of one report.
 struct ProgressReport
@@ -51,16 +54,20 @@ struct ProgressReport
 struct FileOpFailure
 {
     int32_t code = 0;
-    int index = 0;     // 1-based entry
-    std::string entry; // the entry's name in the selection
-    std::string file;  // the full path of the file that failed
+    int index = 0;      // 1-based entry
+    std::string entry;  // the entry's name in the selection
+    std::string file;   // the full path of the file that failed
     std::string reason; // "could not create /x/y: No space left on device"
 
     // "Could not copy NAME: REASON" (or move), for a message box or a terminal.
     std::string message(bool move) const;
 };
 
-enum class FileOpKind { Copy = 1, Move = 2 };
+enum class FileOpKind
+{
+    Copy = 1,
+    Move = 2
+};
 
 struct FileOpParams
 {
@@ -70,7 +77,12 @@ struct FileOpParams
     FileOpKind kind = FileOpKind::Copy;
 };
 
-enum class FileOpOutcome { Done, Failed, Cancelled };
+enum class FileOpOutcome
+{
+    Done,
+    Failed,
+    Cancelled
+};
 
 // Bytes copied per step: the cancel flag is tested and progress reported after each.
 constexpr size_t COPY_BLOCK_SIZE = 64 * 1024;

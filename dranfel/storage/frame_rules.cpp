@@ -29,9 +29,9 @@ const std::vector<Menu>& menu_bar()
 const std::vector<uint32_t>& toolbar_buttons()
 {
     static const std::vector<uint32_t> buttons = {
-        ID_NEW_FOLDER,         ID_SEPARATOR,          ID_COPY_TOP_TO_BOTTOM, ID_COPY_BOTTOM_TO_TOP,
-        ID_SEPARATOR,          ID_MOVE_TOP_TO_BOTTOM, ID_MOVE_BOTTOM_TO_TOP, ID_SEPARATOR,
-        ID_DELETE,             ID_SEPARATOR,          ID_CONVERT_AVI,        ID_CONVERT_MP3,
+        ID_NEW_FOLDER, ID_SEPARATOR,          ID_COPY_TOP_TO_BOTTOM, ID_COPY_BOTTOM_TO_TOP,
+        ID_SEPARATOR,  ID_MOVE_TOP_TO_BOTTOM, ID_MOVE_BOTTOM_TO_TOP, ID_SEPARATOR,
+        ID_DELETE,     ID_SEPARATOR,          ID_CONVERT_AVI,        ID_CONVERT_MP3,
     };
     return buttons;
 }
@@ -39,26 +39,40 @@ const std::vector<uint32_t>& toolbar_buttons()
 const char* command_tooltip(uint32_t id)
 {
     switch (id) {
-    case ID_NEW_FOLDER: return "Create New Folder";
-    case ID_COPY_TOP_TO_BOTTOM: return "Copy files from Top to Bottom";
-    case ID_COPY_BOTTOM_TO_TOP: return "Copy files from Bottom to Top";
-    case ID_MOVE_TOP_TO_BOTTOM: return "Move files from Top to Bottom";
-    case ID_MOVE_BOTTOM_TO_TOP: return "Move files from Bottom to Top";
-    case ID_DELETE: return "Delete files";
-    case ID_CONVERT_AVI: return "Convert to AVI";
-    default: return "";
+    case ID_NEW_FOLDER:
+        return "Create New Folder";
+    case ID_COPY_TOP_TO_BOTTOM:
+        return "Copy files from Top to Bottom";
+    case ID_COPY_BOTTOM_TO_TOP:
+        return "Copy files from Bottom to Top";
+    case ID_MOVE_TOP_TO_BOTTOM:
+        return "Move files from Top to Bottom";
+    case ID_MOVE_BOTTOM_TO_TOP:
+        return "Move files from Bottom to Top";
+    case ID_DELETE:
+        return "Delete files";
+    case ID_CONVERT_AVI:
+        return "Convert to AVI";
+    default:
+        return "";
     }
 }
 
 const char* command_prompt(uint32_t id)
 {
     switch (id) {
-    case ID_CONVERT_AVI: return "Tool for Converting AVR to AVI";
-    case ID_CONVERT_MP3: return "Tool for MP3 converting";
-    case ID_APP_EXIT: return "Quit the application";
-    case ID_APP_ABOUT: return "Display program information and version number";
-    case ID_VIEW_TOOLBAR: return "Show or hide the toolbar";
-    default: return command_tooltip(id);
+    case ID_CONVERT_AVI:
+        return "Tool for Converting AVR to AVI";
+    case ID_CONVERT_MP3:
+        return "Tool for MP3 converting";
+    case ID_APP_EXIT:
+        return "Quit the application";
+    case ID_APP_ABOUT:
+        return "Display program information and version number";
+    case ID_VIEW_TOOLBAR:
+        return "Show or hide the toolbar";
+    default:
+        return command_tooltip(id);
     }
 }
 
@@ -86,21 +100,28 @@ bool command_enabled(uint32_t id, const FrameState& s)
         return copy_move_enabled(s.half(from).folder, s.half(from).row_selected, s.half(other(from)).folder);
     };
     switch (id) {
-    case ID_NEW_FOLDER: return focus_in_tree(s.focus);
+    case ID_NEW_FOLDER:
+        return focus_in_tree(s.focus);
     case ID_COPY_TOP_TO_BOTTOM:
-    case ID_MOVE_TOP_TO_BOTTOM: return copy_move(Half::Top);
+    case ID_MOVE_TOP_TO_BOTTOM:
+        return copy_move(Half::Top);
     case ID_COPY_BOTTOM_TO_TOP:
-    case ID_MOVE_BOTTOM_TO_TOP: return copy_move(Half::Bottom);
+    case ID_MOVE_BOTTOM_TO_TOP:
+        return copy_move(Half::Bottom);
     case ID_DELETE: {
         Half h;
         if (!focus_in_list(s.focus, &h))
             return false;
         return delete_enabled(true, s.half(h).row_selected, s.half(h).folder);
     }
-    default: return true;
+    default:
+        return true;
     }
 }
 
-bool command_checked(uint32_t id, const FrameState& s) { return id == ID_VIEW_TOOLBAR && s.toolbar_shown; }
+bool command_checked(uint32_t id, const FrameState& s)
+{
+    return id == ID_VIEW_TOOLBAR && s.toolbar_shown;
+}
 
 } // namespace dranfel

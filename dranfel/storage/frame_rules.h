@@ -58,11 +58,25 @@ const std::vector<uint32_t>& toolbar_buttons();
 const char* command_tooltip(uint32_t id);
 const char* command_prompt(uint32_t id);
 
-enum class Half { Top = 0, Bottom = 1 };
-inline Half other(Half h) { return h == Half::Top ? Half::Bottom : Half::Top; }
+enum class Half
+{
+    Top = 0,
+    Bottom = 1
+};
+inline Half other(Half h)
+{
+    return h == Half::Top ? Half::Bottom : Half::Top;
+}
 
 // Where the keyboard focus is, as the commands see it.
-enum class Focus { Elsewhere, TopTree, BottomTree, TopList, BottomList };
+enum class Focus
+{
+    Elsewhere,
+    TopTree,
+    BottomTree,
+    TopList,
+    BottomList
+};
 bool focus_in_tree(Focus f, Half* half = nullptr);
 bool focus_in_list(Focus f, Half* half = nullptr);
 

@@ -72,9 +72,8 @@ const MountEntry* mount_of(const std::string& abs_path, const std::vector<MountE
     const MountEntry* best = nullptr;
     for (const MountEntry& m : mounts) {
         const std::string& mp = m.mount_point;
-        bool holds = mp == "/" ||
-                     (abs_path.compare(0, mp.size(), mp) == 0 &&
-                      (abs_path.size() == mp.size() || abs_path[mp.size()] == '/'));
+        bool holds = mp == "/" || (abs_path.compare(0, mp.size(), mp) == 0 &&
+                                   (abs_path.size() == mp.size() || abs_path[mp.size()] == '/'));
         if (holds && (!best || mp.size() >= best->mount_point.size()))
             best = &m;
     }

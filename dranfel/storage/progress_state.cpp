@@ -12,8 +12,7 @@ ProgressState::ProgressState(const FileOpParams& params)
     , source_(params.source_folder)
     , destination_(params.destination_folder)
     , m_total_text(common::strfmt("%d/%d", 1, int(params.names.size())))
-{
-}
+{}
 
 bool ProgressState::apply(const ProgressReport& r)
 {
@@ -31,9 +30,12 @@ bool ProgressState::apply(const ProgressReport& r)
         total_position_ = r.index;
         current_position_ = r.position;
         return false;
-    case PROGRESS_FILE_DONE: return false;
-    case PROGRESS_ALL_DONE: return true;
-    default: return is_failure_code(r.code);
+    case PROGRESS_FILE_DONE:
+        return false;
+    case PROGRESS_ALL_DONE:
+        return true;
+    default:
+        return is_failure_code(r.code);
     }
 }
 

@@ -39,7 +39,10 @@ private:
 class TransferRate
 {
 public:
-    TransferRate(int64_t total_bytes, int64_t start_ms) : m_total(total_bytes), m_start(start_ms) {}
+    TransferRate(int64_t total_bytes, int64_t start_ms)
+        : m_total(total_bytes)
+        , m_start(start_ms)
+    {}
 
     // "12.3 MB/s, 1:05 left"; empty until half a second has passed with some bytes written.
     std::string text(int64_t bytes_done, int64_t now_ms) const;

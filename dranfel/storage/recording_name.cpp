@@ -4,12 +4,11 @@
 #include "common/regular_file.h"
 #include "common/strfmt.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <strings.h>
+#include <unistd.h>
 
 namespace dranfel {
 
@@ -114,15 +113,13 @@ bool RecordingName::parse(const std::string& path, ParsedRecordingName& out)
     return true;
 }
 
-std::string RecordingName::part_file_name(const std::string& prefix,
-                                          const std::string& title,
-                                          int part,
-                                          const std::string& date,
-                                          int suffix)
+std::string RecordingName::part_file_name(
+    const std::string& prefix, const std::string& title, int part, const std::string& date, int suffix)
 {
     if (suffix == 0)
         return common::strfmt("%s%s_#%03d_%s.AVR", prefix.c_str(), title.c_str(), part, date.c_str());
-    return common::strfmt("%s%s_#%03d_%s_%03d.AVR", prefix.c_str(), title.c_str(), part, date.c_str(), suffix);
+    return common::strfmt("%s%s_#%03d_%s_%03d.AVR", prefix.c_str(), title.c_str(), part, date.c_str(),
+                          suffix);
 }
 
 std::string RecordingName::info_file_name(const std::string& prefix,

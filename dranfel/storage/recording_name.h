@@ -40,15 +40,10 @@ public:
     // parse, with an empty title, part 0, the date 200501010000 and suffix 0 for what is missing.
     static bool parse(const std::string& path, ParsedRecordingName& out);
 
-    static std::string part_file_name(const std::string& prefix,
-                                      const std::string& title,
-                                      int part,
-                                      const std::string& date,
-                                      int suffix);
-    static std::string info_file_name(const std::string& prefix,
-                                      const std::string& title,
-                                      const std::string& date,
-                                      int suffix);
+    static std::string part_file_name(
+        const std::string& prefix, const std::string& title, int part, const std::string& date, int suffix);
+    static std::string
+    info_file_name(const std::string& prefix, const std::string& title, const std::string& date, int suffix);
 
     // These take a file name (base name and extension, no directory). The marker "_#" counts only
     // after the first character.

@@ -10,15 +10,32 @@ namespace dranfel {
 bool StorageManager::on_command(uint32_t id)
 {
     switch (id) {
-    case ID_NEW_FOLDER: new_folder(); return true;
-    case ID_COPY_TOP_TO_BOTTOM: copy_move(Half::Top, FileOpKind::Copy); return true;
-    case ID_COPY_BOTTOM_TO_TOP: copy_move(Half::Bottom, FileOpKind::Copy); return true;
-    case ID_MOVE_TOP_TO_BOTTOM: copy_move(Half::Top, FileOpKind::Move); return true;
-    case ID_MOVE_BOTTOM_TO_TOP: copy_move(Half::Bottom, FileOpKind::Move); return true;
-    case ID_DELETE: remove(); return true;
-    case ID_CONVERT_AVI: convert_avi(); return true;
-    case ID_CONVERT_MP3: convert_mp3(); return true;
-    default: return false;
+    case ID_NEW_FOLDER:
+        new_folder();
+        return true;
+    case ID_COPY_TOP_TO_BOTTOM:
+        copy_move(Half::Top, FileOpKind::Copy);
+        return true;
+    case ID_COPY_BOTTOM_TO_TOP:
+        copy_move(Half::Bottom, FileOpKind::Copy);
+        return true;
+    case ID_MOVE_TOP_TO_BOTTOM:
+        copy_move(Half::Top, FileOpKind::Move);
+        return true;
+    case ID_MOVE_BOTTOM_TO_TOP:
+        copy_move(Half::Bottom, FileOpKind::Move);
+        return true;
+    case ID_DELETE:
+        remove();
+        return true;
+    case ID_CONVERT_AVI:
+        convert_avi();
+        return true;
+    case ID_CONVERT_MP3:
+        convert_mp3();
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -62,7 +79,8 @@ void StorageManager::remove()
     const FrameState s = m_window.state();
     Half h = Half::Top;
     const bool in_list = focus_in_list(s.focus, &h);
-    CommandCheck check = check_delete(in_list, in_list && s.half(h).row_selected, in_list ? s.half(h).folder : "");
+    CommandCheck check =
+        check_delete(in_list, in_list && s.half(h).row_selected, in_list ? s.half(h).folder : "");
     for (const std::string& m : check.messages)
         say(m);
     if (!check.proceed)

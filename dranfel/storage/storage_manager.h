@@ -47,7 +47,10 @@ public:
 class StorageManager
 {
 public:
-    StorageManager(StorageWindow& window, common::Prompts& prompts) : m_window(window), m_prompts(prompts) {}
+    StorageManager(StorageWindow& window, common::Prompts& prompts)
+        : m_window(window)
+        , m_prompts(prompts)
+    {}
 
     // A menu or toolbar command; false for the ones the frame handles itself (About, Exit, Toolbar).
     bool on_command(uint32_t id);

@@ -4,10 +4,9 @@
 #include "dranfel/storage/file_list.h"
 #include "dranfel/storage/recording_name.h"
 
+#include <algorithm>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
-
-#include <algorithm>
 
 namespace dranfel {
 
@@ -46,7 +45,8 @@ int64_t entry_bytes(const std::string& folder, const std::string& name)
 
 int64_t bytes_needed(const FileOpParams& params)
 {
-    const bool in_place = params.kind == FileOpKind::Move && same_device(params.source_folder, params.destination_folder);
+    const bool in_place =
+        params.kind == FileOpKind::Move && same_device(params.source_folder, params.destination_folder);
     int64_t total = 0, largest = 0;
     for (const std::string& name : params.names) {
         int64_t n = entry_bytes(params.source_folder, name);
@@ -88,7 +88,8 @@ std::string space_refusal(const std::string& destination_folder, int64_t needed,
 
 std::string check_free_space(const FileOpParams& params)
 {
-    return space_refusal(params.destination_folder, bytes_needed(params), free_bytes(params.destination_folder));
+    return space_refusal(params.destination_folder, bytes_needed(params),
+                         free_bytes(params.destination_folder));
 }
 
 } // namespace dranfel

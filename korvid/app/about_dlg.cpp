@@ -9,7 +9,8 @@
 
 namespace korvid {
 
-CAboutDlg::CAboutDlg(QWidget* parent) : CSkinnedDialog(QStringLiteral("About Korvid"), QSize(490, 192), parent)
+CAboutDlg::CAboutDlg(QWidget* parent)
+    : CSkinnedDialog(QStringLiteral("About Korvid"), QSize(490, 192), parent)
 {
     m_picture = skin::about_picture();
     m_ok = new CBitmapButton(QStringLiteral("OK"), this);
@@ -32,7 +33,8 @@ void CAboutDlg::paintEvent(QPaintEvent* e)
     p.drawPixmap(60, 103, m_picture);
     p.setFont(skin::arial(17, QFont::Bold));
     p.setPen(Qt::white);
-    p.drawText(QRect(180, 80, 300, 22), Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(about_version_line()));
+    p.drawText(QRect(180, 80, 300, 22), Qt::AlignLeft | Qt::AlignTop,
+               QString::fromStdString(about_version_line()));
     p.setFont(skin::arial(13));
     p.setPen(QColor(200, 214, 240));
     p.drawText(QRect(180, 104, 196, 36), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,

@@ -2,8 +2,8 @@
 
 #include "korvid/ui/skin.h"
 
-#include <QLinearGradient>
 #include <QFontMetrics>
+#include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
@@ -137,8 +137,10 @@ void draw_icon(QPainter& p, int index, QRectF r, bool pressed)
         p.drawRect(c);
         p.setPen(QPen(QColor(200, 200, 210), 1));
         for (int i = 0; i < 4; ++i) {
-            p.drawLine(QPointF(c.left() + 2 + i * 3.2, c.top() - 2), QPointF(c.left() + 2 + i * 3.2, c.top()));
-            p.drawLine(QPointF(c.left() + 2 + i * 3.2, c.bottom()), QPointF(c.left() + 2 + i * 3.2, c.bottom() + 2));
+            p.drawLine(QPointF(c.left() + 2 + i * 3.2, c.top() - 2),
+                       QPointF(c.left() + 2 + i * 3.2, c.top()));
+            p.drawLine(QPointF(c.left() + 2 + i * 3.2, c.bottom()),
+                       QPointF(c.left() + 2 + i * 3.2, c.bottom() + 2));
         }
         arrow_down(cx - 9, cy - 8, cy + 7, QColor(40, 150, 60));
         break;
@@ -166,7 +168,8 @@ void draw_icon(QPainter& p, int index, QRectF r, bool pressed)
         box(QRectF(cx - 10, cy + 2, 20, 7));
         arrow_up(cx, cy, cy - 9, QColor(200, 90, 30));
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -219,7 +222,8 @@ QPixmap command_button(int index, int state)
     p.setBrush(g);
     p.setPen(QPen(QColor(120, 144, 190), 1));
     p.drawRoundedRect(r, 4, 4);
-    draw_icon(p, index, QRectF(0, 0, BUTTON_WIDTH, BUTTON_HEIGHT).translated(state == 2 ? 1 : 0, state == 2 ? 1 : 0),
+    draw_icon(p, index,
+              QRectF(0, 0, BUTTON_WIDTH, BUTTON_HEIGHT).translated(state == 2 ? 1 : 0, state == 2 ? 1 : 0),
               false);
     if (state != 0) {
         // the raised (hover) or sunken (pressed) frame in white and RGB(120,120,120)
@@ -255,7 +259,8 @@ QPixmap caption_button(CaptionButton which, int side, bool hot)
     p.setPen(QPen(QColor(20, 38, 76), 1));
     p.drawRoundedRect(r, 3, 3);
     const qreal m = side * 0.3;
-    p.setPen(QPen(which == CAPTION_CLOSE ? QColor(Qt::white) : QColor(20, 38, 76), 2, Qt::SolidLine, Qt::RoundCap));
+    p.setPen(QPen(which == CAPTION_CLOSE ? QColor(Qt::white) : QColor(20, 38, 76), 2, Qt::SolidLine,
+                  Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
     if (which == CAPTION_MINIMISE)
         p.drawLine(QPointF(m, side - m), QPointF(side - m, side - m));

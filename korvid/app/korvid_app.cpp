@@ -18,7 +18,8 @@ void reset_startup_state(Database& db)
     g_ComPort = 1;
 }
 
-CKorvidApp::CKorvidApp(int& argc, char** argv) : QApplication(argc, argv)
+CKorvidApp::CKorvidApp(int& argc, char** argv)
+    : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Korvid"));
     // Where QSettings keeps what the user would not want to choose again (file dialog folders).

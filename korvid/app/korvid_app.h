@@ -2,12 +2,11 @@
 // The application: the start-up sequence (codes reset, the COM1 check, the shared font, the
 // document and the main window) and the objects that live for the whole run.
 #include "common/qt/qt_prompts.h"
-#include "korvid/ui/frame_view.h"
 #include "korvid/database/database.h"
 #include "korvid/database/korvid_doc.h"
+#include "korvid/ui/frame_view.h"
 
 #include <QApplication>
-
 #include <functional>
 #include <memory>
 #include <string>

@@ -25,7 +25,6 @@
 #include <QShortcut>
 #include <QToolTip>
 #include <QUrl>
-
 #include <algorithm>
 
 namespace korvid {
@@ -37,7 +36,9 @@ namespace {
 class EmptyEditorView : public QWidget, public FrameView
 {
 public:
-    EmptyEditorView(CKorvidDoc& doc, QWidget* parent) : QWidget(parent), m_doc(doc)
+    EmptyEditorView(CKorvidDoc& doc, QWidget* parent)
+        : QWidget(parent)
+        , m_doc(doc)
     {
         setAutoFillBackground(true);
         QPalette pal = palette();
@@ -53,9 +54,10 @@ protected:
         p.setFont(skin::app_font());
         p.setPen(QColor(90, 100, 120));
         const QString name = QString::fromStdString(m_doc.file_name());
-        const QString line = m_doc.database().present
-                                 ? QStringLiteral("Database: %1").arg(name.isEmpty() ? QStringLiteral("(not saved)") : name)
-                                 : QStringLiteral("No database loaded");
+        const QString line =
+            m_doc.database().present
+                ? QStringLiteral("Database: %1").arg(name.isEmpty() ? QStringLiteral("(not saved)") : name)
+                : QStringLiteral("No database loaded");
         p.drawText(rect().adjusted(12, 10, -12, -10), Qt::AlignLeft | Qt::AlignTop, line);
     }
 
@@ -63,7 +65,10 @@ private:
     CKorvidDoc& m_doc;
 };
 
-QRect to_qrect(const Rect& r) { return QRect(r.x, r.y, r.w, r.h); }
+QRect to_qrect(const Rect& r)
+{
+    return QRect(r.x, r.y, r.w, r.h);
+}
 
 } // namespace
 
@@ -104,8 +109,8 @@ CMainFrame::CMainFrame(Database& db, CKorvidDoc& doc, common::Prompts& prompts, 
 
     // The rest of the top band moves the window, except in the full-screen layout.
     new FramelessDrag(this, [this](const QPoint& pos) {
-        return pos.y() < TOP_BAND && m_geo.draggable && caption_at(pos) < 0 && label_at(pos) < 0
-               && button_at(pos) < 0;
+        return pos.y() < TOP_BAND && m_geo.draggable && caption_at(pos) < 0 && label_at(pos) < 0 &&
+               button_at(pos) < 0;
     });
 
     m_doc.on_new_database = [this] { refresh_view(); };
@@ -129,7 +134,8 @@ void CMainFrame::bind_keys()
     // The menu bar is drawn by the frame, so its keys are bound here: Alt with a label's letter,
     // and F10 for the first popup.
     for (int popup = 0; popup < 3; ++popup) {
-        auto* s = new QShortcut(QKeySequence::mnemonic(QString::fromLatin1(menu_label_mnemonic_text(popup))), this);
+        auto* s =
+            new QShortcut(QKeySequence::mnemonic(QString::fromLatin1(menu_label_mnemonic_text(popup))), this);
         connect(s, &QShortcut::activated, this, [this, popup] { open_menu_from_keyboard(popup); });
     }
     auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
@@ -154,7 +160,8 @@ FrameView* CMainFrame::frame_view() const
 
 QRect CMainFrame::client_rect() const
 {
-    return QRect(m_geo.left, m_geo.top, width() - m_geo.left - m_geo.right, height() - m_geo.top - m_geo.bottom);
+    return QRect(m_geo.left, m_geo.top, width() - m_geo.left - m_geo.right,
+                 height() - m_geo.top - m_geo.bottom);
 }
 
 QRect CMainFrame::command_button_rect(int index) const
@@ -304,15 +311,25 @@ void CMainFrame::on_command(uint32_t id)
         else if (CKorvidView* v = downloader_view())
             v->on_open();
         break;
-    case ID_FILE_SAVE: m_doc.save(); break;
+    case ID_FILE_SAVE:
+        m_doc.save();
+        break;
     case ID_FILE_SAVE_AS:
         if (m_mode == MODE_EDITOR)
             m_doc.save_as();
         break;
-    case ID_SAVE_CHANNELS: save_channels_command(m_db, m_mode == MODE_EDITOR, m_prompts); break;
-    case ID_SERIAL_PORT: CSelectPortDlg::run(&m_prompts, this); break;
-    case ID_GOTO_DOWNLOADER: goto_downloader(); break;
-    case ID_GOTO_EDITOR: goto_editor(); break;
+    case ID_SAVE_CHANNELS:
+        save_channels_command(m_db, m_mode == MODE_EDITOR, m_prompts);
+        break;
+    case ID_SERIAL_PORT:
+        CSelectPortDlg::run(&m_prompts, this);
+        break;
+    case ID_GOTO_DOWNLOADER:
+        goto_downloader();
+        break;
+    case ID_GOTO_EDITOR:
+        goto_editor();
+        break;
     case ID_DOWNLOAD_DB:
         if (m_mode == MODE_EDITOR)
             send_database_command(m_doc, m_prompts, this);
@@ -321,12 +338,17 @@ void CMainFrame::on_command(uint32_t id)
         if (m_mode == MODE_EDITOR)
             receive_database_command(m_doc, m_prompts, this);
         break;
-    case ID_APP_ABOUT: show_about(); break;
+    case ID_APP_ABOUT:
+        show_about();
+        break;
     case ID_USER_INSTRUCTION:
         QDesktopServices::openUrl(QUrl(QString::fromLatin1(USER_INSTRUCTION_URL)));
         break;
-    case ID_APP_EXIT: close(); break;
-    default: break;
+    case ID_APP_EXIT:
+        close();
+        break;
+    default:
+        break;
     }
 }
 
@@ -337,22 +359,31 @@ void CMainFrame::on_button(int index)
     m_hoverTimer.start();
     update();
     switch (index) {
-    case 0: on_command(ID_FILE_OPEN); break;
+    case 0:
+        on_command(ID_FILE_OPEN);
+        break;
     case 1:
         if (FrameView* v = frame_view(); v && v->on_frame_command(ID_FILE_SAVE))
             break;
         m_doc.frame_save(m_mode == MODE_EDITOR);
         break;
-    case 2: on_command(ID_GOTO_DOWNLOADER); break;
+    case 2:
+        on_command(ID_GOTO_DOWNLOADER);
+        break;
     case 3:
         // Leaving the page would take the running download's window away from under it.
         if (g_Downloading.load())
             break;
         on_command(ID_GOTO_EDITOR);
         break;
-    case 4: on_command(ID_DOWNLOAD_DB); break;
-    case 5: on_command(ID_UPLOAD_DB); break;
-    default: break;
+    case 4:
+        on_command(ID_DOWNLOAD_DB);
+        break;
+    case 5:
+        on_command(ID_UPLOAD_DB);
+        break;
+    default:
+        break;
     }
 }
 
@@ -440,7 +471,8 @@ void CMainFrame::paintEvent(QPaintEvent*)
         p.setPen(QColor(60, 100, 160));
         p.drawText(QRect(TITLE_X, 22, 200, 28), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Korvid"));
         if (m_mode == MODE_EDITOR)
-            draw_document_name(p, TITLE_X + QFontMetrics(p.font()).horizontalAdvance(QStringLiteral("Korvid")) + 12, 22, 28);
+            draw_document_name(
+                p, TITLE_X + QFontMetrics(p.font()).horizontalAdvance(QStringLiteral("Korvid")) + 12, 22, 28);
     }
     p.setRenderHint(QPainter::Antialiasing);
 
@@ -529,7 +561,8 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* e)
             const int next = (i + (key == Qt::Key_Right ? 1 : 2)) % 3;
             menus[i]->hide();
             // After the key has left the closing popup.
-            QMetaObject::invokeMethod(this, [this, next] { open_menu_from_keyboard(next); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, next] { open_menu_from_keyboard(next); }, Qt::QueuedConnection);
             return true;
         }
     }
@@ -565,7 +598,8 @@ void CMainFrame::set_hover(int b, int l, int c)
 {
     if (b != m_hoverButton) {
         m_hoverButton = b;
-        set_status(b >= 0 ? QString::fromLatin1(command_prompt(button_command(b))) : QString::fromLatin1(IDLE_STATUS));
+        set_status(b >= 0 ? QString::fromLatin1(command_prompt(button_command(b)))
+                          : QString::fromLatin1(IDLE_STATUS));
         update(0, BUTTON_ROW_Y - 2, width(), BUTTON_HEIGHT + 4);
     } else if (b < 0) {
         set_status(QString::fromLatin1(IDLE_STATUS)); // after a mode switch the prompt may linger
@@ -646,7 +680,8 @@ void CMainFrame::mouseReleaseEvent(QMouseEvent* e)
     m_pressedButton = -1;
     update(command_button_rect(b));
     if (inside)
-        QMetaObject::invokeMethod(this, [this, b] { on_button(b); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, b] { on_button(b); }, Qt::QueuedConnection);
 }
 
 } // namespace korvid

@@ -3,14 +3,13 @@
 // buttons and caption buttons; side and bottom bands with the status text), in one of two modes,
 // each with its own view, menus, buttons and window size. The rules live in frame_rules.h; this
 // class draws, hit-tests and routes.
-#include "korvid/frame/frame_rules.h"
 #include "korvid/app/frame_skin.h"
+#include "korvid/frame/frame_rules.h"
 #include "korvid/ui/frame_view.h"
 
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
-
 #include <string>
 
 class QPainter;

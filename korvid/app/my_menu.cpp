@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QProxyStyle>
 #include <QStyleOptionMenuItem>
-
 #include <cstring>
 
 namespace korvid {
@@ -26,19 +25,26 @@ QFont menu_font(bool bold)
 class MenuStyle : public QProxyStyle
 {
 public:
-    MenuStyle() : QProxyStyle(QStringLiteral("Fusion")) {}
+    MenuStyle()
+        : QProxyStyle(QStringLiteral("Fusion"))
+    {}
 
     int pixelMetric(PixelMetric m, const QStyleOption* opt, const QWidget* w) const override
     {
         switch (m) {
-        case PM_MenuPanelWidth: return 1;
+        case PM_MenuPanelWidth:
+            return 1;
         case PM_MenuHMargin:
-        case PM_MenuVMargin: return 1;
-        default: return QProxyStyle::pixelMetric(m, opt, w);
+        case PM_MenuVMargin:
+            return 1;
+        default:
+            return QProxyStyle::pixelMetric(m, opt, w);
         }
     }
 
-    QSize sizeFromContents(ContentsType type, const QStyleOption* opt, const QSize& size,
+    QSize sizeFromContents(ContentsType type,
+                           const QStyleOption* opt,
+                           const QSize& size,
                            const QWidget* w) const override
     {
         if (type != CT_MenuItem)
@@ -59,7 +65,8 @@ public:
         return {std::max(width, 150), QFontMetrics(menu_font(false)).height() + 6};
     }
 
-    void drawPrimitive(PrimitiveElement pe, const QStyleOption* opt, QPainter* p, const QWidget* w) const override
+    void
+    drawPrimitive(PrimitiveElement pe, const QStyleOption* opt, QPainter* p, const QWidget* w) const override
     {
         if (pe == PE_PanelMenu || pe == PE_FrameMenu) {
             p->fillRect(opt->rect, ITEM_BACK);
@@ -90,7 +97,8 @@ public:
         if (mi->menuItemType == QStyleOptionMenuItem::Separator) {
             // an etched line: grey-text colour over white
             const int y = r.top() + 3;
-            p->fillRect(QRect(r.left() + 4, y, r.width() - 8, 1), pal.color(QPalette::Disabled, QPalette::Text));
+            p->fillRect(QRect(r.left() + 4, y, r.width() - 8, 1),
+                        pal.color(QPalette::Disabled, QPalette::Text));
             p->fillRect(QRect(r.left() + 4, y + 1, r.width() - 8, 1), Qt::white);
             p->restore();
             return;
@@ -138,7 +146,8 @@ MenuStyle* shared_style()
 
 } // namespace
 
-CMyMenu::CMyMenu(const QString& title, QWidget* parent) : QMenu(title, parent)
+CMyMenu::CMyMenu(const QString& title, QWidget* parent)
+    : QMenu(title, parent)
 {
     setStyle(shared_style());
     setFont(menu_font(false));
@@ -203,7 +212,8 @@ std::vector<std::string> CMyMenu::item_texts() const
 {
     std::vector<std::string> out;
     for (QAction* a : actions())
-        out.push_back(a->isSeparator() ? std::string("---") : a->text().section(QLatin1Char('\t'), 0, 0).toStdString());
+        out.push_back(a->isSeparator() ? std::string("---")
+                                       : a->text().section(QLatin1Char('\t'), 0, 0).toStdString());
     return out;
 }
 

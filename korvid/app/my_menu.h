@@ -4,7 +4,6 @@
 #include "korvid/frame/frame_rules.h"
 
 #include <QMenu>
-
 #include <cstdint>
 #include <memory>
 #include <vector>

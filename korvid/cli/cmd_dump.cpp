@@ -25,7 +25,8 @@ struct Args
 
 const common::cli::Registration reg{[] {
     auto a = std::make_shared<Args>();
-    common::cli::Command cmd("dump", "Write a database file as JSON text that can be read, diffed and built back");
+    common::cli::Command cmd("dump",
+                             "Write a database file as JSON text that can be read, diffed and built back");
     cmd.positional("file", a->in, "the .ird file");
     cmd.positional("out", a->out, "the JSON file to write");
     cmd.run = [a] { return run_dump(a->in, a->out); };

@@ -24,7 +24,8 @@ int run_export(const std::string& in, const std::string& out)
     read_database(*db, buffer.data(), buyer, model);
     ChannelExport result = write_channel_tables_file(*db, out, &reason);
     if (result == ChannelExport::CannotCreate) {
-        std::fprintf(stderr, "%s\n%s: %s\n", channel_export_message(result, out).c_str(), out.c_str(), reason.c_str());
+        std::fprintf(stderr, "%s\n%s: %s\n", channel_export_message(result, out).c_str(), out.c_str(),
+                     reason.c_str());
         return 1;
     }
     if (result != ChannelExport::Ok) {

@@ -7,10 +7,9 @@
 #include "korvid/link/transfer/software_download.h"
 #include "korvid/link/transfer/transfer_times.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -42,8 +41,9 @@ int run_flash(const FlashArgs& a)
     download.set_max_refusals(uint32_t(a.max_refusals));
     if (!download.open_chosen(a.file) || !download.take_file(a.file))
         return 1;
-    std::printf("%s: %u bytes, buyer 0x%04X, model 0x%04X, expected %s\n", a.file.c_str(), download.code_size(),
-                g_BuyerCode, g_ModelCode, expected_time_figures(download.code_size()).c_str());
+    std::printf("%s: %u bytes, buyer 0x%04X, model 0x%04X, expected %s\n", a.file.c_str(),
+                download.code_size(), g_BuyerCode, g_ModelCode,
+                expected_time_figures(download.code_size()).c_str());
     std::fflush(stdout);
     switch (download.start(port_choice_opener(port, &report))) {
     case SoftwareDownload::Start::Started:
@@ -51,8 +51,8 @@ int run_flash(const FlashArgs& a)
     default:
         return 1;
     }
-    bool interrupted = wait_watching_interrupt([&](uint32_t ms) { return download.wait(ms); },
-                                               [&] { download.stop(); });
+    bool interrupted =
+        wait_watching_interrupt([&](uint32_t ms) { return download.wait(ms); }, [&] { download.stop(); });
     if (interrupted)
         download.wait(60000);
     report.end_progress();

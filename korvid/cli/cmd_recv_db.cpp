@@ -6,10 +6,9 @@
 #include "korvid/database/ird_file.h"
 #include "korvid/link/transfer/db_transfer.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 

@@ -6,8 +6,7 @@ ConsoleReport::ConsoleReport(std::FILE* out, std::FILE* err, bool progress)
     : m_out(out)
     , m_err(err)
     , m_progress(progress)
-{
-}
+{}
 
 void ConsoleReport::set_expected(const std::string& figures)
 {
@@ -33,8 +32,8 @@ void ConsoleReport::draw_locked()
 {
     if (!m_progress)
         return;
-    long e = long(std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - m_start)
-                      .count());
+    long e = long(
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - m_start).count());
     std::fprintf(m_err, "\r\033[K%3u%%  elapsed %02ld:%02ld  expected %s", m_percent, e / 60, e % 60,
                  m_expected.c_str());
     std::fflush(m_err);

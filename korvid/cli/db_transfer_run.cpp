@@ -7,8 +7,8 @@
 
 namespace korvid {
 
-std::optional<DbRun> run_db_transfer(DbTransfer& transfer, ConsoleReport& report, const PortChoice& port,
-                                     DbDirection direction)
+std::optional<DbRun>
+run_db_transfer(DbTransfer& transfer, ConsoleReport& report, const PortChoice& port, DbDirection direction)
 {
     LineOpener open = port_choice_opener(port, &report);
     auto test_port = [&] { return open() != nullptr; };
@@ -29,8 +29,8 @@ std::optional<DbRun> run_db_transfer(DbTransfer& transfer, ConsoleReport& report
         return std::nullopt;
     }
     DbRun run;
-    run.interrupted = wait_watching_interrupt([&](uint32_t ms) { return transfer.wait(ms); },
-                                              [&] { transfer.cancel(); });
+    run.interrupted =
+        wait_watching_interrupt([&](uint32_t ms) { return transfer.wait(ms); }, [&] { transfer.cancel(); });
     if (run.interrupted)
         transfer.wait(60000);
     run.outcome = transfer.finish();

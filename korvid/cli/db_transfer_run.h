@@ -9,7 +9,11 @@
 
 namespace korvid {
 
-enum class DbDirection { Send, Receive };
+enum class DbDirection
+{
+    Send,
+    Receive
+};
 
 struct DbRun
 {
@@ -18,7 +22,7 @@ struct DbRun
 };
 
 // nullopt when the transfer never started (its message has been shown).
-std::optional<DbRun> run_db_transfer(DbTransfer& transfer, ConsoleReport& report, const PortChoice& port,
-                                     DbDirection direction);
+std::optional<DbRun>
+run_db_transfer(DbTransfer& transfer, ConsoleReport& report, const PortChoice& port, DbDirection direction);
 
 } // namespace korvid

@@ -4,5 +4,6 @@
 
 int main(int argc, char** argv)
 {
-    return common::cli::run("korvid-cli", "The receiver's channel database tool, from a terminal", argc, argv);
+    return common::cli::run("korvid-cli", "The receiver's channel database tool, from a terminal", argc,
+                            argv);
 }

@@ -48,7 +48,10 @@ void put_header(std::string& out, const char* declaration)
     out += rule;
 }
 
-void put_footer(std::string& out) { out += "};\n\n"; }
+void put_footer(std::string& out)
+{
+    out += "};\n\n";
+}
 
 const char* lnb_type_column(uint8_t type)
 {
@@ -66,7 +69,10 @@ bool satellite_in_use(const Database& db, uint8_t sat_id)
     return sat_id != INVALID_SATID && sat_id < MAX_SAT_NUM && db.satellites[sat_id].sat_id != INVALID_SATID;
 }
 
-bool transponder_valid(const Database& db, int tp) { return satellite_in_use(db, db.transponders[tp].sat_id); }
+bool transponder_valid(const Database& db, int tp)
+{
+    return satellite_in_use(db, db.transponders[tp].sat_id);
+}
 
 bool channel_exported(const Database& db, int slot)
 {
@@ -80,7 +86,7 @@ void put_satellites(const Database& db, std::string& out)
     for (int s = 0; s < SAT_HALF_NUM; ++s) {
         const tSatellite& sat = db.satellites[s];
         appendf(out, "\t{ %5d,\t%5d,\t0x%02x,\t%s", sat.lnb_freq_high, sat.lnb_freq_low, sat.lnb_control,
-            lnb_type_column(sat.lnb_type));
+                lnb_type_column(sat.lnb_type));
         appendf(out, "0x%02x,\t%2d,\t%2d,\t", sat.DiSEqC_Cfg, sat.DiSEqC_idx, sat.tuner_connection);
         if (sat.sat_id == INVALID_SATID)
             out += "INVALID_SATID,\t";
@@ -118,13 +124,16 @@ void put_transponders(const Database& db, std::string& out)
     for (int t = 0; t <= last; ++t) {
         const tTransponder& tp = db.transponders[t];
         if (transponder_valid(db, t))
-            appendf(out, "\t{ %13d,\t%d,\t%5d,\t%5d,\t%d,\t%d,\t0x%02x,\t0x%02x }, // %05d\n", tp.sat_id, tp.carried1,
-                tp.symbol_rate, tp.frequency, tp.sr_offset, tp.polarisation, tp.fec, tp.carried9, t);
+            appendf(out, "\t{ %13d,\t%d,\t%5d,\t%5d,\t%d,\t%d,\t0x%02x,\t0x%02x }, // %05d\n", tp.sat_id,
+                    tp.carried1, tp.symbol_rate, tp.frequency, tp.sr_offset, tp.polarisation, tp.fec,
+                    tp.carried9, t);
         else
             appendf(out,
-                "\t{ INVALID_SATID,\t%d,\t%5d,\t%5d,\tSROFFSET_DEFAULT,\tLNB_POL_VERTICAL,\tFEC_AUTOMATIC,\t%d }, "
-                "// %05d\n",
-                0, 0, 0, 0, t);
+                    "\t{ "
+                    "INVALID_SATID,\t%d,\t%5d,\t%5d,\tSROFFSET_DEFAULT,\tLNB_POL_VERTICAL,\tFEC_AUTOMATIC,\t%"
+                    "d }, "
+                    "// %05d\n",
+                    0, 0, 0, 0, t);
     }
     put_footer(out);
 }
@@ -209,7 +218,8 @@ bool favourite_exported(const Database& db, int group, int type, uint16_t entry)
         return false;
     int slot = first_slot_of(type) + entry;
     const tChannelStructure& ch = db.channels[slot];
-    return ch.tp_index != INVALID_TPID && (ch.fav_membership & CH_FAV_MEMBER) && (ch.fav_membership & (1u << group));
+    return ch.tp_index != INVALID_TPID && (ch.fav_membership & CH_FAV_MEMBER) &&
+           (ch.fav_membership & (1u << group));
 }
 
 void put_favourite_index(const Database& db, std::string& out)

@@ -17,12 +17,18 @@ namespace korvid {
 void export_channel_tables(const Database& db, std::string& out);
 std::string export_channel_tables(const Database& db);
 
-enum class ChannelExport { Ok, WrongSyscode, CannotCreate };
+enum class ChannelExport
+{
+    Ok,
+    WrongSyscode,
+    CannotCreate
+};
 
 // Checks the system code, then writes the text to `path` through a temporary file, so that a failed
 // write (a full disk) leaves no cut file behind. Nothing is written unless the result is Ok.
 // `reason` (when given) gets the system's reason when the file could not be created.
-ChannelExport write_channel_tables_file(const Database& db, const std::string& path, std::string* reason = nullptr);
+ChannelExport
+write_channel_tables_file(const Database& db, const std::string& path, std::string* reason = nullptr);
 // The text shown to the user for a failed export ("Wrong DB : syscode", "the file, %s, could not be
 // created"); empty for Ok.
 std::string channel_export_message(ChannelExport result, const std::string& path);

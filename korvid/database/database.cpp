@@ -112,7 +112,10 @@ void Database::clear()
     system.syscode = 0;
 }
 
-void Database::clear_satellite(tSatellite& sat) { sat.sat_id = INVALID_SATID; }
+void Database::clear_satellite(tSatellite& sat)
+{
+    sat.sat_id = INVALID_SATID;
+}
 
 void Database::clear_transponder(tTransponder& tp)
 {
@@ -120,7 +123,10 @@ void Database::clear_transponder(tTransponder& tp)
     tp.symbol_rate = 0;
 }
 
-void Database::reset_channel_slot(int slot) { reset_channel(channels[slot]); }
+void Database::reset_channel_slot(int slot)
+{
+    reset_channel(channels[slot]);
+}
 
 void Database::reset_channel(tChannelStructure& ch)
 {

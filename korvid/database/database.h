@@ -38,7 +38,10 @@ public:
 
     bool present = false; // a database was loaded or received: sending and exporting are allowed
 
-    uint16_t* fav_list(int group, int type) { return fav_index + fav_list_index(group, type) * MAX_FAVCHAN_NUM; }
+    uint16_t* fav_list(int group, int type)
+    {
+        return fav_index + fav_list_index(group, type) * MAX_FAVCHAN_NUM;
+    }
     const uint16_t* fav_list(int group, int type) const
     {
         return fav_index + fav_list_index(group, type) * MAX_FAVCHAN_NUM;

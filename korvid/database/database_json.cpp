@@ -6,10 +6,6 @@
 #include "korvid/database/image_layout.h"
 #include "korvid/database/ird_file.h"
 
-#include <nlohmann/json.hpp>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -18,7 +14,10 @@
 #include <initializer_list>
 #include <iterator>
 #include <limits>
+#include <nlohmann/json.hpp>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace korvid {
@@ -31,15 +30,19 @@ constexpr const char* FORMAT_NAME = "korvid channel database";
 constexpr int ROW_BYTES = 32; // bytes per line of a carried region
 constexpr size_t MAX_JSON_FILE = 64u << 20;
 
-const char* const LNB_TYPE_NAMES[] = {"UNI_LNB",      "SINGLE_5150",  "SINGLE_9750",  "SINGLE_10000", "SINGLE_10050",
-                                      "SINGLE_10600", "SINGLE_10750", "SINGLE_11200", "SINGLE_11475", "USER_DEFINE"};
+const char* const LNB_TYPE_NAMES[] = {"UNI_LNB",      "SINGLE_5150",  "SINGLE_9750",  "SINGLE_10000",
+                                      "SINGLE_10050", "SINGLE_10600", "SINGLE_10750", "SINGLE_11200",
+                                      "SINGLE_11475", "USER_DEFINE"};
 const char* const POLARISATION_NAMES[] = {"V", "H"};
 const char* const FEC_NAMES[] = {"AUTO", "1/2", "2/3", "3/4", "5/6", "7/8"};
 
 // ---------------------------------------------------------------------------------------------
 // What an untouched slot holds. Such slots are left out of the text and rebuilt from here.
 
-template <class T> bool same_bytes(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof(T)) == 0; }
+template <class T> bool same_bytes(const T& a, const T& b)
+{
+    return std::memcmp(&a, &b, sizeof(T)) == 0;
+}
 
 // The slots the text leaves out hold what the database's own reset writes over zeros.
 tChannelStructure empty_channel()
@@ -454,8 +457,14 @@ void write_regions(const Database& db, Writer& w)
 // ---------------------------------------------------------------------------------------------
 // Reading. The first problem found ends the build; its message starts with the JSON path.
 
-std::string join(const std::string& path, const char* key) { return path.empty() ? key : path + "." + key; }
-std::string join(const std::string& path, size_t index) { return path + "[" + std::to_string(index) + "]"; }
+std::string join(const std::string& path, const char* key)
+{
+    return path.empty() ? key : path + "." + key;
+}
+std::string join(const std::string& path, size_t index)
+{
+    return path + "[" + std::to_string(index) + "]";
+}
 
 class Reader
 {
@@ -520,13 +529,15 @@ public:
     template <class T> bool number(const json& obj, const char* key, const std::string& path, T& out)
     {
         long long v = 0;
-        if (!integer(obj.at(key), join(path, key), std::numeric_limits<T>::min(), std::numeric_limits<T>::max(), v))
+        if (!integer(obj.at(key), join(path, key), std::numeric_limits<T>::min(),
+                     std::numeric_limits<T>::max(), v))
             return false;
         out = T(v);
         return true;
     }
 
-    template <class T> bool numbers(const json& obj, const char* key, const std::string& path, T* out, size_t n)
+    template <class T>
+    bool numbers(const json& obj, const char* key, const std::string& path, T* out, size_t n)
     {
         const json& list = obj.at(key);
         std::string p = join(path, key);
@@ -534,14 +545,19 @@ public:
             return false;
         for (size_t i = 0; i < n; ++i) {
             long long v = 0;
-            if (!integer(list[i], join(p, i), std::numeric_limits<T>::min(), std::numeric_limits<T>::max(), v))
+            if (!integer(list[i], join(p, i), std::numeric_limits<T>::min(), std::numeric_limits<T>::max(),
+                         v))
                 return false;
             out[i] = T(v);
         }
         return true;
     }
 
-    bool slot(const json& obj, const char* key, const std::string& path, int count, std::vector<bool>& seen,
+    bool slot(const json& obj,
+              const char* key,
+              const std::string& path,
+              int count,
+              std::vector<bool>& seen,
               int& out)
     {
         long long v = 0;
@@ -568,12 +584,13 @@ public:
     bool hex_text(const std::string& s, const std::string& path, uint8_t* out, size_t n)
     {
         if (s.size() != 2 * n)
-            return fail(path, common::strfmt("expected %zu hex digits (%zu bytes), found %zu characters", 2 * n, n,
-                                             s.size()));
+            return fail(path, common::strfmt("expected %zu hex digits (%zu bytes), found %zu characters",
+                                             2 * n, n, s.size()));
         for (size_t i = 0; i < n; ++i) {
             int hi = hex_digit(s[2 * i]), lo = hex_digit(s[2 * i + 1]);
             if (hi < 0 || lo < 0)
-                return fail(path, common::strfmt("bad hex digit at character %zu", hi < 0 ? 2 * i + 1 : 2 * i + 2));
+                return fail(path,
+                            common::strfmt("bad hex digit at character %zu", hi < 0 ? 2 * i + 1 : 2 * i + 2));
             out[i] = uint8_t(hi << 4 | lo);
         }
         return true;
@@ -628,12 +645,14 @@ public:
                     c = uint8_t(hex_digit(s[i + 2]) << 4 | hex_digit(s[i + 3]));
                     i += 3;
                 } else {
-                    return fail(p, common::strfmt("bad escape at character %zu: write \"\\\\\" for a backslash "
-                                                  "and \"\\xHH\" for a byte",
-                                                  i + 1));
+                    return fail(p,
+                                common::strfmt("bad escape at character %zu: write \"\\\\\" for a backslash "
+                                               "and \"\\xHH\" for a byte",
+                                               i + 1));
                 }
             } else if (c < 0x20 || c >= 0x7F) {
-                return fail(p, common::strfmt("character %zu is not printable ASCII: write it as \"\\xHH\"", i + 1));
+                return fail(
+                    p, common::strfmt("character %zu is not printable ASCII: write it as \"\\xHH\"", i + 1));
             }
             if (len == cell)
                 return fail(p, common::strfmt("longer than %zu bytes", cell));
@@ -642,8 +661,13 @@ public:
         return true;
     }
 
-    bool enum_value(const json& obj, const char* key, const std::string& path, const char* what,
-                    const char* const* names, size_t count, uint8_t& out)
+    bool enum_value(const json& obj,
+                    const char* key,
+                    const std::string& path,
+                    const char* what,
+                    const char* const* names,
+                    size_t count,
+                    uint8_t& out)
     {
         const json& j = obj.at(key);
         std::string p = join(path, key);
@@ -684,7 +708,8 @@ public:
                 return fail(rp, "expected a row \"offset: hex\"");
             const auto& s = list[i].get_ref<const std::string&>();
             size_t colon = s.find(':');
-            if (colon == std::string::npos || colon == 0 || colon > 8 || colon + 1 >= s.size() || s[colon + 1] != ' ')
+            if (colon == std::string::npos || colon == 0 || colon > 8 || colon + 1 >= s.size() ||
+                s[colon + 1] != ' ')
                 return fail(rp, "expected a row \"offset: hex\"");
             size_t off = 0;
             for (size_t c = 0; c < colon; ++c) {
@@ -694,7 +719,8 @@ public:
                 off = off << 4 | size_t(d);
             }
             if (off % ROW_BYTES != 0 || off >= n)
-                return fail(rp, common::strfmt("row offset %04zx is not a multiple of %d below %zu", off, ROW_BYTES, n));
+                return fail(rp, common::strfmt("row offset %04zx is not a multiple of %d below %zu", off,
+                                               ROW_BYTES, n));
             if (seen[off / ROW_BYTES])
                 return fail(rp, common::strfmt("row %04zx is given twice", off));
             seen[off / ROW_BYTES] = true;
@@ -727,11 +753,13 @@ bool read_satellites(Reader& r, const json& list, Database& db)
         uint8_t name[MAX_SATNAME_LEN];
         if (!r.number(j, "sat_id", p, out.sat_id) || !r.name(j, "name", p, name, MAX_SATNAME_LEN) ||
             !r.number(j, "position", p, out.position) ||
-            !r.enum_value(j, "lnb_type", p, "LNB type", LNB_TYPE_NAMES, std::size(LNB_TYPE_NAMES), out.lnb_type) ||
-            !r.number(j, "lnb_freq_low", p, out.lnb_freq_low) || !r.number(j, "lnb_freq_high", p, out.lnb_freq_high) ||
+            !r.enum_value(j, "lnb_type", p, "LNB type", LNB_TYPE_NAMES, std::size(LNB_TYPE_NAMES),
+                          out.lnb_type) ||
+            !r.number(j, "lnb_freq_low", p, out.lnb_freq_low) ||
+            !r.number(j, "lnb_freq_high", p, out.lnb_freq_high) ||
             !r.number(j, "lnb_control", p, out.lnb_control) || !r.number(j, "diseqc", p, out.DiSEqC_Cfg) ||
-            !r.number(j, "diseqc_port", p, out.DiSEqC_idx) || !r.number(j, "tuner", p, out.tuner_connection) ||
-            !r.number(j, "positioner", p, out.positioner) ||
+            !r.number(j, "diseqc_port", p, out.DiSEqC_idx) ||
+            !r.number(j, "tuner", p, out.tuner_connection) || !r.number(j, "positioner", p, out.positioner) ||
             !r.number(j, "positioner_position", p, out.positioner_position) ||
             !r.hex_bytes(j, "carried", p, carried, 2))
             return false;
@@ -752,7 +780,9 @@ bool read_transponders(Reader& r, const json& list, Database& db)
     for (size_t i = 0; i < list.size(); ++i) {
         const json& j = list[i];
         std::string p = join(path, i);
-        if (!r.object(j, p, {"slot", "sat_id", "frequency", "polarisation", "symbol_rate", "fec", "sr_offset", "carried"}))
+        if (!r.object(j, p,
+                      {"slot", "sat_id", "frequency", "polarisation", "symbol_rate", "fec", "sr_offset",
+                       "carried"}))
             return false;
         int t = 0;
         if (!r.slot(j, "slot", p, MAX_TP_NUM, seen, t))
@@ -760,8 +790,8 @@ bool read_transponders(Reader& r, const json& list, Database& db)
         tTransponder& tp = db.transponders[t];
         uint8_t carried[2];
         if (!r.number(j, "sat_id", p, tp.sat_id) || !r.number(j, "frequency", p, tp.frequency) ||
-            !r.enum_value(j, "polarisation", p, "polarisation", POLARISATION_NAMES, std::size(POLARISATION_NAMES),
-                          tp.polarisation) ||
+            !r.enum_value(j, "polarisation", p, "polarisation", POLARISATION_NAMES,
+                          std::size(POLARISATION_NAMES), tp.polarisation) ||
             !r.number(j, "symbol_rate", p, tp.symbol_rate) ||
             !r.enum_value(j, "fec", p, "FEC", FEC_NAMES, std::size(FEC_NAMES), tp.fec) ||
             !r.number(j, "sr_offset", p, tp.sr_offset) || !r.hex_bytes(j, "carried", p, carried, 2))
@@ -793,8 +823,9 @@ bool read_channels(Reader& r, const json& list, int type, Database& db)
         tChannelStructure& ch = db.channels[global];
         if (!r.name(j, "name", p, ch.name, CHAN_NAME_LEN) || !r.number(j, "transponder", p, ch.tp_index) ||
             !r.number(j, "service_id", p, ch.service_id) || !r.number(j, "video_pid", p, ch.video_pid) ||
-            !r.numbers(j, "audio_pids", p, ch.audio_pid, AUDIO_PID_NUM) || !r.number(j, "pcr_pid", p, ch.pcr_pid) ||
-            !r.number(j, "teletext_pid", p, ch.ttx_pid) || !r.number(j, "attributes", p, ch.attributes) ||
+            !r.numbers(j, "audio_pids", p, ch.audio_pid, AUDIO_PID_NUM) ||
+            !r.number(j, "pcr_pid", p, ch.pcr_pid) || !r.number(j, "teletext_pid", p, ch.ttx_pid) ||
+            !r.number(j, "attributes", p, ch.attributes) ||
             !r.number(j, "favourites", p, ch.fav_membership) ||
             !r.numbers(j, "languages", p, ch.audio_lang, AUDIO_PID_NUM) ||
             !r.number(j, "language_byte", p, db.language_bytes[global]) ||
@@ -828,8 +859,8 @@ bool read_extended_audio(Reader& r, const json& list, Database& db)
     return true;
 }
 
-bool read_favourite_list(Reader& r, const json& obj, const char* key, const std::string& path, int group, int type,
-                         Database& db)
+bool read_favourite_list(
+    Reader& r, const json& obj, const char* key, const std::string& path, int group, int type, Database& db)
 {
     std::string p = join(path, key);
     const json& j = obj.at(key);
@@ -858,7 +889,8 @@ bool read_favourite_list(Reader& r, const json& obj, const char* key, const std:
     // would show holes or hide entries.
     const int count = db.system.fav_count[list_index];
     if (count != used)
-        return r.fail(join(p, "count"), common::strfmt("%d disagrees with the %d entries listed", count, used));
+        return r.fail(join(p, "count"),
+                      common::strfmt("%d disagrees with the %d entries listed", count, used));
     return true;
 }
 
@@ -891,8 +923,8 @@ bool read_blocks(Reader& r, const json& root, Database& db, uint16_t& buyer, uin
         return false;
     const json& sys = root.at("system");
     if (!r.object(sys, "system",
-                  {"syscode", "channel_count", "carried36", "carried38", "carried46", "bytes_2_19", "bytes_32_35",
-                   "bytes_40_45", "bytes_48_55"}))
+                  {"syscode", "channel_count", "carried36", "carried38", "carried46", "bytes_2_19",
+                   "bytes_32_35", "bytes_40_45", "bytes_48_55"}))
         return false;
     auto* raw = reinterpret_cast<uint8_t*>(&db.system);
     if (!r.hex_value(sys, "syscode", "system", db.system.syscode) ||
@@ -1039,7 +1071,8 @@ bool read_file(const std::string& path, std::string& text, std::string& reason)
 // The export's text for an output that could not be written, and the system's reason beneath it.
 std::string created_failure(const std::string& path, const std::string& reason)
 {
-    return common::strfmt("the file, %s, could not be created\n%s: %s", path.c_str(), path.c_str(), reason.c_str());
+    return common::strfmt("the file, %s, could not be created\n%s: %s", path.c_str(), path.c_str(),
+                          reason.c_str());
 }
 
 // The format nests five levels deep (the top, the favourites, a group, its list, the entries);
@@ -1070,8 +1103,9 @@ std::string too_deep(std::string_view text)
             in_string = true;
         } else if (c == '[' || c == '{') {
             if (++depth > MAX_JSON_DEPTH)
-                return common::strfmt("line %zu, column %zu: nested deeper than %d levels; a database needs %d", line,
-                                      column, MAX_JSON_DEPTH, DATABASE_JSON_DEPTH);
+                return common::strfmt(
+                    "line %zu, column %zu: nested deeper than %d levels; a database needs %d", line, column,
+                    MAX_JSON_DEPTH, DATABASE_JSON_DEPTH);
         } else if (c == ']' || c == '}') {
             --depth;
         }
@@ -1135,20 +1169,25 @@ DatabaseFromJson build_database_from_json(std::string_view text)
     auto db = std::make_unique<Database>();
     bool ok = r.object(root, "",
                        {"format", "version", "buyer_code", "model_code", "system", "cursor", "satellites",
-                        "transponders", "unlisted_language_byte", "tv_channels", "radio_channels", "extended_audio", "favourites", "regions"});
-    if (ok && (!root.at("format").is_string() || root.at("format").get_ref<const std::string&>() != FORMAT_NAME))
+                        "transponders", "unlisted_language_byte", "tv_channels", "radio_channels",
+                        "extended_audio", "favourites", "regions"});
+    if (ok &&
+        (!root.at("format").is_string() || root.at("format").get_ref<const std::string&>() != FORMAT_NAME))
         ok = r.fail("format", common::strfmt("expected \"%s\"", FORMAT_NAME));
     long long version = 0;
-    ok = ok && r.integer(root.at("version"), "version", DATABASE_JSON_VERSION, DATABASE_JSON_VERSION, version);
+    ok =
+        ok && r.integer(root.at("version"), "version", DATABASE_JSON_VERSION, DATABASE_JSON_VERSION, version);
     uint8_t unlisted_language = 0xFF;
     ok = ok && r.number(root, "unlisted_language_byte", "", unlisted_language);
     if (ok)
         fill_unlisted(*db, unlisted_language);
     ok = ok && read_blocks(r, root, *db, result.buyer, result.model) &&
-         read_satellites(r, root.at("satellites"), *db) && read_transponders(r, root.at("transponders"), *db) &&
+         read_satellites(r, root.at("satellites"), *db) &&
+         read_transponders(r, root.at("transponders"), *db) &&
          read_channels(r, root.at("tv_channels"), SERVICE_TV, *db) &&
          read_channels(r, root.at("radio_channels"), SERVICE_RADIO, *db) &&
-         read_extended_audio(r, root.at("extended_audio"), *db) && read_favourites(r, root.at("favourites"), *db);
+         read_extended_audio(r, root.at("extended_audio"), *db) &&
+         read_favourites(r, root.at("favourites"), *db);
     if (!ok) {
         result.error = r.error;
         return result;

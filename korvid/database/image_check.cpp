@@ -39,7 +39,8 @@ std::string damaged_database_reason(const Database& db)
             if (used > MAX_FAVCHAN_NUM)
                 return strfmt("favourite group %d %s count %d", g, what, used);
             if (db.cursor.fav_cursor[l] >= (used ? used : 1))
-                return strfmt("favourite group %d %s cursor %d of %d", g, what, db.cursor.fav_cursor[l], used);
+                return strfmt("favourite group %d %s cursor %d of %d", g, what, db.cursor.fav_cursor[l],
+                              used);
             const uint16_t* list = db.fav_list(g, type);
             for (int i = 0; i < MAX_FAVCHAN_NUM; ++i)
                 if (list[i] != INVALID_FAVENTRY && list[i] >= slots)

@@ -5,12 +5,11 @@
 #include "common/regular_file.h"
 #include "common/strfmt.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 
 namespace korvid {
 
@@ -28,8 +27,9 @@ IrdLoad load_ird_file(const std::string& path, std::vector<uint8_t>& buffer, std
         return fail(IrdLoad::CantOpen, errno == EISDIR ? std::strerror(EISDIR) : why);
     if (st.st_size > off_t(IRD_WORK_BUFFER_SIZE)) {
         ::close(fd);
-        return fail(IrdLoad::TooLarge, common::strfmt("too large: %lld bytes, the limit is %zu bytes",
-                                                      static_cast<long long>(st.st_size), IRD_WORK_BUFFER_SIZE));
+        return fail(IrdLoad::TooLarge,
+                    common::strfmt("too large: %lld bytes, the limit is %zu bytes",
+                                   static_cast<long long>(st.st_size), IRD_WORK_BUFFER_SIZE));
     }
     buffer.assign(IRD_WORK_BUFFER_SIZE, 0);
     size_t got = 0;
@@ -113,8 +113,8 @@ void encode_database(const Database& db, uint16_t buyer, uint16_t model, std::ve
     db.pack_image(out.data() + IRD_HEADER_SIZE);
 }
 
-bool write_database_file(const Database& db, uint16_t buyer, uint16_t model, const std::string& path,
-                         std::string* error)
+bool write_database_file(
+    const Database& db, uint16_t buyer, uint16_t model, const std::string& path, std::string* error)
 {
     std::vector<uint8_t> bytes;
     encode_database(db, buyer, model, bytes);

@@ -13,7 +13,12 @@ constexpr int IRD_HEADER_SIZE = 4;
 constexpr int IRD_FILE_SIZE = IRD_HEADER_SIZE + DB_IMAGE_SIZE; // 475,140
 constexpr size_t IRD_WORK_BUFFER_SIZE = 1u << 20;
 
-enum class IrdLoad { Ok, CantOpen, TooLarge };
+enum class IrdLoad
+{
+    Ok,
+    CantOpen,
+    TooLarge
+};
 
 // Reads a whole .ird file into `buffer`, which becomes the zero-filled 1 MiB work buffer. Files
 // longer than the buffer are refused before anything is read, so nothing lands past it. On failure
@@ -39,7 +44,10 @@ void read_database(Database& db, const uint8_t* buffer, uint16_t& buyer, uint16_
 void encode_database(const Database& db, uint16_t buyer, uint16_t model, std::vector<uint8_t>& out);
 // Writes the file through a temporary file and a rename; false when anything failed, with the old
 // file untouched.
-bool write_database_file(const Database& db, uint16_t buyer, uint16_t model, const std::string& path,
+bool write_database_file(const Database& db,
+                         uint16_t buyer,
+                         uint16_t model,
+                         const std::string& path,
                          std::string* error = nullptr);
 
 } // namespace korvid

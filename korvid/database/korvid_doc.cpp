@@ -15,7 +15,11 @@ namespace {
 class BusyCursor
 {
 public:
-    explicit BusyCursor(common::Prompts& p) : m_prompts(p) { m_prompts.set_busy(true); }
+    explicit BusyCursor(common::Prompts& p)
+        : m_prompts(p)
+    {
+        m_prompts.set_busy(true);
+    }
     ~BusyCursor() { m_prompts.set_busy(false); }
 
 private:
@@ -27,8 +31,7 @@ private:
 CKorvidDoc::CKorvidDoc(Database& db, common::Prompts& prompts)
     : m_db(db)
     , m_prompts(prompts)
-{
-}
+{}
 
 void CKorvidDoc::set_file_name(const std::string& name)
 {
@@ -86,7 +89,10 @@ void CKorvidDoc::open_from_menu()
     open_file(*path, true);
 }
 
-void CKorvidDoc::open_by_name(const std::string& path) { open_file(path, false); }
+void CKorvidDoc::open_by_name(const std::string& path)
+{
+    open_file(path, false);
+}
 
 void CKorvidDoc::open_file(const std::string& path, bool from_menu)
 {

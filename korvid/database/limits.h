@@ -33,11 +33,26 @@ constexpr int AUDIO_LANGUAGE_NUM = 63; // indexes 63 and above mean "no language
 constexpr int SERVICE_TV = 0;
 constexpr int SERVICE_RADIO = 1;
 
-constexpr int service_type_of(int global_index) { return global_index >= MAX_TV_CHAN_NUM ? SERVICE_RADIO : SERVICE_TV; }
-constexpr int first_slot_of(int type) { return type == SERVICE_RADIO ? MAX_TV_CHAN_NUM : 0; }
-constexpr int slot_count_of(int type) { return type == SERVICE_RADIO ? MAX_RADIO_CHAN_NUM : MAX_TV_CHAN_NUM; }
+constexpr int service_type_of(int global_index)
+{
+    return global_index >= MAX_TV_CHAN_NUM ? SERVICE_RADIO : SERVICE_TV;
+}
+constexpr int first_slot_of(int type)
+{
+    return type == SERVICE_RADIO ? MAX_TV_CHAN_NUM : 0;
+}
+constexpr int slot_count_of(int type)
+{
+    return type == SERVICE_RADIO ? MAX_RADIO_CHAN_NUM : MAX_TV_CHAN_NUM;
+}
 // Favourite lists hold indexes relative to the service type.
-constexpr int relative_index(int global_index) { return global_index - first_slot_of(service_type_of(global_index)); }
-constexpr int fav_list_index(int group, int type) { return group * 2 + type; }
+constexpr int relative_index(int global_index)
+{
+    return global_index - first_slot_of(service_type_of(global_index));
+}
+constexpr int fav_list_index(int group, int type)
+{
+    return group * 2 + type;
+}
 
 } // namespace korvid

@@ -9,14 +9,18 @@ namespace korvid {
 
 namespace {
 
-void swap_at(uint8_t* p) { std::swap(p[0], p[1]); }
+void swap_at(uint8_t* p)
+{
+    std::swap(p[0], p[1]);
+}
 
 void swap_channels(uint8_t* table, int count)
 {
     for (int i = 0; i < count; ++i) {
         uint8_t* ch = table + i * sizeof(tChannelStructure);
         // tp_index, service_id, the four audio PIDs, video, PCR and teletext: nine words in a row.
-        for (size_t o = offsetof(tChannelStructure, tp_index); o <= offsetof(tChannelStructure, ttx_pid); o += 2)
+        for (size_t o = offsetof(tChannelStructure, tp_index); o <= offsetof(tChannelStructure, ttx_pid);
+             o += 2)
             swap_at(ch + o);
         swap_at(ch + offsetof(tChannelStructure, carried_pid));
         swap_at(ch + offsetof(tChannelStructure, ext_audio_index));

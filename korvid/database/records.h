@@ -8,7 +8,8 @@
 
 namespace korvid {
 
-enum LnbType : uint8_t {
+enum LnbType : uint8_t
+{
     UNI_LNB = 0,
     SINGLE_5150,
     SINGLE_9750,
@@ -23,7 +24,7 @@ enum LnbType : uint8_t {
 
 // Bits of the LNB control byte.
 constexpr uint8_t LNB_CTRL_012V = 0x40;
-constexpr uint8_t LNB_CTRL_22K_MASK = 0x30; // 0x00 by band, 0x10 on, 0x20 off
+constexpr uint8_t LNB_CTRL_22K_MASK = 0x30;   // 0x00 by band, 0x10 on, 0x20 off
 constexpr uint8_t LNB_CTRL_POWER_MASK = 0x0F; // 0 on, 3 off
 
 // Tuner connection byte of a satellite.

@@ -20,12 +20,12 @@ ChannelPageBase::ChannelPageBase(EditorContext& ctx, int type)
     if (tv())
         m_list.columns.push_back({"V PID", 50});
     m_list.columns.insert(m_list.columns.end(), {{"A PID", 50},
-                                               {"PCR PID", 60},
-                                               {"TTXT PID", 80},
-                                               {"LOCK", 50},
-                                               {"SCRAM.", 90},
-                                               {"FAV", 60},
-                                               {"Aud Lang", 90}});
+                                                 {"PCR PID", 60},
+                                                 {"TTXT PID", 80},
+                                                 {"LOCK", 50},
+                                                 {"SCRAM.", 90},
+                                                 {"FAV", 60},
+                                                 {"Aud Lang", 90}});
 }
 
 std::string ChannelPageBase::lock_text(const tChannelStructure& ch) const
@@ -46,7 +46,8 @@ ListState::Row ChannelPageBase::make_row(int row_number, int global_index) const
     std::vector<std::string>& texts = row.texts;
     texts.push_back(channel_name(ch));
     texts.push_back(channel_satellite_name(db, ch));
-    texts.push_back(ch.tp_index < MAX_TP_NUM ? transponder_short_text(db.transponders[ch.tp_index]) : std::string());
+    texts.push_back(ch.tp_index < MAX_TP_NUM ? transponder_short_text(db.transponders[ch.tp_index])
+                                             : std::string());
     if (tv())
         texts.push_back(pid_column_text(ch.video_pid));
     texts.push_back(pid_column_text(shown_audio_pid(db, ch)));

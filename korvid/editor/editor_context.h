@@ -16,7 +16,10 @@ namespace korvid {
 class EditorContext
 {
 public:
-    EditorContext(CKorvidDoc& doc, common::Prompts& prompts, DialogRunner& dialogs, EditorSelection& selection)
+    EditorContext(CKorvidDoc& doc,
+                  common::Prompts& prompts,
+                  DialogRunner& dialogs,
+                  EditorSelection& selection)
         : db(doc.database())
         , doc(doc)
         , prompts(prompts)

@@ -15,8 +15,9 @@ SatellitePageBase::SatellitePageBase(EditorContext& ctx, int page_index)
     : m_ctx(ctx)
     , m_page_index(page_index)
 {
-    m_list.columns = {{"Num", 50, true},   {"Name", 100, true},  {"LNB type", 80, true}, {"0/12V", 50, true},
-                     {"22KHz", 60, true}, {"DiSEqC", 70, true}, {"Port", 50, true},     {"Degree", 70, true}};
+    m_list.columns = {{"Num", 50, true},   {"Name", 100, true}, {"LNB type", 80, true},
+                      {"0/12V", 50, true}, {"22KHz", 60, true}, {"DiSEqC", 70, true},
+                      {"Port", 50, true},  {"Degree", 70, true}};
 }
 
 ListState::Row SatellitePageBase::make_row(int row_number, int sat_id) const

@@ -140,7 +140,8 @@ bool TransponderDialog::ok()
             m_prompts.warning("Please enter an integer.");
             return false;
         case IntegerText::OutOfRange:
-            m_prompts.warning(common::strfmt("Please enter an integer between %d and %d.", SPIN_MIN, SPIN_MAX));
+            m_prompts.warning(
+                common::strfmt("Please enter an integer between %d and %d.", SPIN_MIN, SPIN_MAX));
             return false;
         case IntegerText::Ok:
             break;

@@ -16,7 +16,7 @@ TransponderPage::TransponderPage(EditorContext& ctx)
     : m_ctx(ctx)
 {
     m_list.columns = {{"Num", 100, true},      {"Linked SAT", 120, true}, {"Freq.", 100, true},
-                     {"Polarity", 100, true}, {"Sym. Rate", 100, true},  {"FEC", 60, true}};
+                      {"Polarity", 100, true}, {"Sym. Rate", 100, true},  {"FEC", 60, true}};
 }
 
 ListState::Row TransponderPage::make_row(int row_number, int index) const
@@ -151,7 +151,8 @@ void TransponderPage::add()
     }
     tTransponder working{};
     working.sat_id = INVALID_SATID;
-    TransponderDialog dialog(db, TransponderDialog::ADD, working, m_ctx.selection().current_sat, m_ctx.prompts);
+    TransponderDialog dialog(db, TransponderDialog::ADD, working, m_ctx.selection().current_sat,
+                             m_ctx.prompts);
     if (!m_ctx.dialogs.transponder || !m_ctx.dialogs.transponder(dialog))
         return;
     tTransponder rec = dialog.record();

@@ -10,7 +10,7 @@ namespace korvid {
 
 uint32_t button_command(int index)
 {
-    static const uint32_t ids[BUTTON_COUNT] = {ID_FILE_OPEN,   ID_FILE_SAVE,  ID_GOTO_DOWNLOADER,
+    static const uint32_t ids[BUTTON_COUNT] = {ID_FILE_OPEN,   ID_FILE_SAVE,   ID_GOTO_DOWNLOADER,
                                                ID_GOTO_EDITOR, ID_DOWNLOAD_DB, ID_UPLOAD_DB};
     return index >= 0 && index < BUTTON_COUNT ? ids[index] : 0;
 }
@@ -25,37 +25,56 @@ const std::vector<int>& visible_buttons(FrameMode mode)
 const char* command_prompt(uint32_t id)
 {
     switch (id) {
-    case ID_FILE_OPEN: return "Open an existing document";
-    case ID_FILE_SAVE: return "Save the active document";
-    case ID_SERIAL_PORT: return "Select serial port";
-    case ID_GOTO_DOWNLOADER: return "Goto Software Downloader";
-    case ID_GOTO_EDITOR: return "Goto Database Editor";
-    case ID_DOWNLOAD_DB: return "Download DB";
-    case ID_UPLOAD_DB: return "Upload DB";
-    case ID_SHOW_ALL_DB: return "Show all data";
-    case ID_SAVE_CHANNELS: return "Save Channels to text file";
-    case ID_USER_INSTRUCTION: return "Show User Instruction";
-    default: return "";
+    case ID_FILE_OPEN:
+        return "Open an existing document";
+    case ID_FILE_SAVE:
+        return "Save the active document";
+    case ID_SERIAL_PORT:
+        return "Select serial port";
+    case ID_GOTO_DOWNLOADER:
+        return "Goto Software Downloader";
+    case ID_GOTO_EDITOR:
+        return "Goto Database Editor";
+    case ID_DOWNLOAD_DB:
+        return "Download DB";
+    case ID_UPLOAD_DB:
+        return "Upload DB";
+    case ID_SHOW_ALL_DB:
+        return "Show all data";
+    case ID_SAVE_CHANNELS:
+        return "Save Channels to text file";
+    case ID_USER_INSTRUCTION:
+        return "Show User Instruction";
+    default:
+        return "";
     }
 }
 
 const char* command_accelerator(uint32_t id)
 {
     switch (id) {
-    case ID_FILE_OPEN: return "Ctrl+O";
-    case ID_FILE_SAVE: return "Ctrl+S";
-    case ID_FILE_SAVE_AS: return "Ctrl+Shift+S";
-    case ID_APP_EXIT: return "Ctrl+Q";
-    default: return "";
+    case ID_FILE_OPEN:
+        return "Ctrl+O";
+    case ID_FILE_SAVE:
+        return "Ctrl+S";
+    case ID_FILE_SAVE_AS:
+        return "Ctrl+Shift+S";
+    case ID_APP_EXIT:
+        return "Ctrl+Q";
+    default:
+        return "";
     }
 }
 
 const char* caption_prompt(CaptionButton which, bool full_screen)
 {
     switch (which) {
-    case CAPTION_MINIMISE: return "Minimize";
-    case CAPTION_FULL_SCREEN: return full_screen ? "Restore window size" : "Full screen";
-    case CAPTION_CLOSE: return "Close";
+    case CAPTION_MINIMISE:
+        return "Minimize";
+    case CAPTION_FULL_SCREEN:
+        return full_screen ? "Restore window size" : "Full screen";
+    case CAPTION_CLOSE:
+        return "Close";
     }
     return "";
 }

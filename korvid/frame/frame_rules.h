@@ -109,9 +109,9 @@ struct DropDecision
 {
     enum Kind
     {
-        TooMany,  // "Only one file at a time"; nothing happens
-        Use,      // hand it over at once
-        Ask,      // ask `question` (Yes/No) first; No stops
+        TooMany, // "Only one file at a time"; nothing happens
+        Use,     // hand it over at once
+        Ask,     // ask `question` (Yes/No) first; No stops
     } kind = Use;
     std::string message;
 };
@@ -123,6 +123,7 @@ std::string path_extension(const std::string& path);
 std::string about_version_line();
 
 // The page the User Instruction command opens.
-constexpr const char* USER_INSTRUCTION_URL = "https://www.korvid-receivers.example/support/korvid-instructions.html";
+constexpr const char* USER_INSTRUCTION_URL =
+    "https://www.korvid-receivers.example/support/korvid-instructions.html";
 
 } // namespace korvid

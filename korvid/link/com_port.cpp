@@ -3,21 +3,20 @@
 #include "common/prompts.h"
 #include "common/strfmt.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/file.h>
-#include <sys/ioctl.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
 #include <thread>
+#include <unistd.h>
 
 namespace korvid {
 
@@ -55,7 +54,8 @@ std::vector<std::string> devices_with_prefix(const char* prefix)
             if (name.size() <= plen || name.compare(0, plen, prefix) != 0)
                 continue;
             std::string digits = name.substr(plen);
-            if (!std::all_of(digits.begin(), digits.end(), [](char c) { return std::isdigit((unsigned char)c); }))
+            if (!std::all_of(digits.begin(), digits.end(),
+                             [](char c) { return std::isdigit((unsigned char)c); }))
                 continue;
             found.emplace_back(std::strtol(digits.c_str(), nullptr, 10), "/dev/" + name);
         }
@@ -70,7 +70,8 @@ std::vector<std::string> devices_with_prefix(const char* prefix)
 
 } // namespace
 
-std::vector<std::string> build_port_table(const char* env, const std::vector<std::string>& found,
+std::vector<std::string> build_port_table(const char* env,
+                                          const std::vector<std::string>& found,
                                           const std::function<bool(const std::string&)>& is_serial)
 {
     std::vector<std::string> table;
@@ -122,8 +123,8 @@ int port_number_for(const std::string& arg)
     if (arg.size() > 3 && (arg[0] == 'C' || arg[0] == 'c') && (arg[1] == 'O' || arg[1] == 'o') &&
         (arg[2] == 'M' || arg[2] == 'm')) {
         std::string digits = arg.substr(3);
-        if (digits.size() <= 4 &&
-            std::all_of(digits.begin(), digits.end(), [](char c) { return std::isdigit((unsigned char)c); })) {
+        if (digits.size() <= 4 && std::all_of(digits.begin(), digits.end(),
+                                              [](char c) { return std::isdigit((unsigned char)c); })) {
             int n = std::atoi(digits.c_str());
             return n >= 1 ? n : 0;
         }

@@ -22,7 +22,8 @@ extern int g_ComPort;
 std::vector<std::string> serial_port_table();
 // The same rule over given inputs: `env` is the variable's value (may be null), `found` the
 // devices seen on the machine in their order, `is_serial` the check that a device answers.
-std::vector<std::string> build_port_table(const char* env, const std::vector<std::string>& found,
+std::vector<std::string> build_port_table(const char* env,
+                                          const std::vector<std::string>& found,
                                           const std::function<bool(const std::string&)>& is_serial);
 // The device of COMn, or "" when the table has no entry n.
 std::string port_device(int n);
@@ -46,7 +47,9 @@ class CComPort : public SerialLine
 {
 public:
     // `prompts` receives the open failure message; may be null where nobody is to be told.
-    explicit CComPort(common::Prompts* prompts = nullptr) : m_prompts(prompts) {}
+    explicit CComPort(common::Prompts* prompts = nullptr)
+        : m_prompts(prompts)
+    {}
     ~CComPort() override;
     CComPort(const CComPort&) = delete;
     CComPort& operator=(const CComPort&) = delete;

@@ -12,15 +12,17 @@ const char* const TEXT_TIME_OUT = "Communication Time Out";
 const char* const TEXT_VERSION = "Buyer/Model is different";
 } // namespace
 
-ExchangeLoop::ExchangeLoop(SerialLine& line, LinkClock& clock, ExchangeObserver& observer,
-                           const ExchangeSetup& setup, std::atomic<bool>& running)
+ExchangeLoop::ExchangeLoop(SerialLine& line,
+                           LinkClock& clock,
+                           ExchangeObserver& observer,
+                           const ExchangeSetup& setup,
+                           std::atomic<bool>& running)
     : m_line(line)
     , m_clock(clock)
     , m_obs(observer)
     , m_setup(setup)
     , m_running(running)
-{
-}
+{}
 
 ExchangeResult ExchangeLoop::run()
 {
@@ -362,7 +364,8 @@ void ExchangeLoop::send_packet()
 {
     uint8_t buf[1 + PACKET_SIZE];
     buf[0] = DATA;
-    m_last_chunk = build_packet(m_setup.payload, m_setup.payload ? m_setup.payload_size : 0, m_offset, buf + 1);
+    m_last_chunk =
+        build_packet(m_setup.payload, m_setup.payload ? m_setup.payload_size : 0, m_offset, buf + 1);
     m_line.Write(buf, sizeof buf);
     m_data_started = true;
     m_await = Await::Answer;
@@ -371,7 +374,8 @@ void ExchangeLoop::send_packet()
 void ExchangeLoop::give_up()
 {
     const uint32_t packet = m_offset / PACKET_DATA_MAX + 1;
-    std::string text = common::strfmt("The receiver refused packet %u %u times: giving up", packet, m_refusals);
+    std::string text =
+        common::strfmt("The receiver refused packet %u %u times: giving up", packet, m_refusals);
     stop(ExchangeOutcome::Refused);
     m_obs.on_status(text);
     m_obs.on_message_box(text);

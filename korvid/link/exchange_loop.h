@@ -74,20 +74,20 @@ struct ExchangeSetup
 
 enum class ExchangeOutcome
 {
-    Complete,        // WRITE_DONE (sending) or DATA_END (receiving)
+    Complete,           // WRITE_DONE (sending) or DATA_END (receiving)
     SoftwareIncomplete, // software: WRITE_DONE before everything was confirmed
-    TimedOut,        // silence beyond the time-out, or the line hung up
-    PacketTimeOut,   // a received packet did not complete within the block wait
+    TimedOut,           // silence beyond the time-out, or the line hung up
+    PacketTimeOut,      // a received packet did not complete within the block wait
     VersionMismatch,
-    Refused,         // sending: the receiver refused one packet max_refusals times
-    Stopped,         // the owner cleared the running flag
+    Refused, // sending: the receiver refused one packet max_refusals times
+    Stopped, // the owner cleared the running flag
 };
 
 struct ExchangeResult
 {
     ExchangeOutcome outcome = ExchangeOutcome::Stopped;
-    uint32_t offset = 0;    // bytes confirmed
-    uint8_t last_byte = 0;  // the byte accepted in the last pass, 0 when none (or only noise) came
+    uint32_t offset = 0;   // bytes confirmed
+    uint8_t last_byte = 0; // the byte accepted in the last pass, 0 when none (or only noise) came
     // The database dialog's "aborted": a silence time-out (a Cancel is the owner's to add).
     bool aborted = false;
 };
@@ -105,7 +105,10 @@ constexpr uint32_t UNATTENDED_MAX_REFUSALS = 64;
 class ExchangeLoop
 {
 public:
-    ExchangeLoop(SerialLine& line, LinkClock& clock, ExchangeObserver& observer, const ExchangeSetup& setup,
+    ExchangeLoop(SerialLine& line,
+                 LinkClock& clock,
+                 ExchangeObserver& observer,
+                 const ExchangeSetup& setup,
                  std::atomic<bool>& running);
 
     // Runs until WRITE_DONE/DATA_END, a failure, or the running flag is cleared. The flag must be
@@ -163,7 +166,7 @@ private:
     bool m_confirmed = false;    // the receiver's CONNECT came
     bool m_data_started = false; // the first packet went out (sending) or came in (receiving)
     Await m_await = Await::Nothing;
-    uint32_t m_refusals = 0;     // of the packet at the offset
+    uint32_t m_refusals = 0; // of the packet at the offset
     bool m_measuring = false;
     uint32_t m_wait_start = 0;
     uint32_t m_timeout = CONNECT_TIMEOUT_MS;

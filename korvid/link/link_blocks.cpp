@@ -16,36 +16,73 @@ using common::store_le32;
 const char* link_byte_name(uint8_t b)
 {
     switch (b) {
-    case PROBE: return "PROBE";
-    case HELLO: return "HELLO";
-    case hdr_ack: return "hdr_ack";
-    case HEADER: return "HEADER";
-    case REQ_DATA: return "REQ_DATA";
-    case DATA: return "DATA";
-    case DATA_NEXT: return "DATA_NEXT";
-    case DATA_END: return "DATA_END";
-    case DATA_ACK: return "DATA_ACK";
-    case DATA_NACK: return "DATA_NACK";
-    case CONNECT_ACK: return "CONNECT_ACK";
-    case version_ack: return "version_ack";
-    case VERSION_OK: return "VERSION_OK";
-    case VERSION_BAD: return "VERSION_BAD";
-    case ITEM_SIZE_REQ: return "ITEM_SIZE_REQ";
-    case ITEM_SIZE: return "ITEM_SIZE";
-    case CONNECT: return "CONNECT";
-    case WRITE_DONE: return "WRITE_DONE";
-    case REQ_BLOCK_INFO: return "REQ_BLOCK_INFO";
-    case BLOCK_INFO: return "BLOCK_INFO";
-    case BYE: return "BYE";
-    default: return "?";
+    case PROBE:
+        return "PROBE";
+    case HELLO:
+        return "HELLO";
+    case hdr_ack:
+        return "hdr_ack";
+    case HEADER:
+        return "HEADER";
+    case REQ_DATA:
+        return "REQ_DATA";
+    case DATA:
+        return "DATA";
+    case DATA_NEXT:
+        return "DATA_NEXT";
+    case DATA_END:
+        return "DATA_END";
+    case DATA_ACK:
+        return "DATA_ACK";
+    case DATA_NACK:
+        return "DATA_NACK";
+    case CONNECT_ACK:
+        return "CONNECT_ACK";
+    case version_ack:
+        return "version_ack";
+    case VERSION_OK:
+        return "VERSION_OK";
+    case VERSION_BAD:
+        return "VERSION_BAD";
+    case ITEM_SIZE_REQ:
+        return "ITEM_SIZE_REQ";
+    case ITEM_SIZE:
+        return "ITEM_SIZE";
+    case CONNECT:
+        return "CONNECT";
+    case WRITE_DONE:
+        return "WRITE_DONE";
+    case REQ_BLOCK_INFO:
+        return "REQ_BLOCK_INFO";
+    case BLOCK_INFO:
+        return "BLOCK_INFO";
+    case BYE:
+        return "BYE";
+    default:
+        return "?";
     }
 }
 
-uint16_t VersionBlock::buyer() const { return load_be16(bytes); }
-uint16_t VersionBlock::model() const { return load_be16(bytes + 2); }
-uint16_t VersionBlock::spare() const { return load_be16(bytes + 4); }
-uint16_t VersionBlock::checksum() const { return load_be16(bytes + 6); }
-uint16_t VersionBlock::computed_checksum() const { return uint16_t(byte_sum(bytes, 6)); }
+uint16_t VersionBlock::buyer() const
+{
+    return load_be16(bytes);
+}
+uint16_t VersionBlock::model() const
+{
+    return load_be16(bytes + 2);
+}
+uint16_t VersionBlock::spare() const
+{
+    return load_be16(bytes + 4);
+}
+uint16_t VersionBlock::checksum() const
+{
+    return load_be16(bytes + 6);
+}
+uint16_t VersionBlock::computed_checksum() const
+{
+    return uint16_t(byte_sum(bytes, 6));
+}
 
 VersionBlock VersionBlock::make(uint16_t buyer, uint16_t model, uint16_t spare)
 {
@@ -120,7 +157,10 @@ namespace {
 
 // Entries from the count on carry no meaning and go out as they lie in memory; a count beyond
 // the table is taken as the whole table so nothing outside it is touched.
-uint32_t encoded_entries(uint32_t count, uint32_t entries) { return std::min(count, entries); }
+uint32_t encoded_entries(uint32_t count, uint32_t entries)
+{
+    return std::min(count, entries);
+}
 
 // Both tables go out the same way: entry 0 holds only the count, in word `count_word`, and the
 // entries that carry meaning are big-endian; every other word goes out as it lies in memory.
@@ -166,9 +206,15 @@ constexpr uint32_t ITEM_COUNT_WORD = 2;  // size
 
 } // namespace
 
-void FlashBlockTable::encode(uint8_t out[WIRE_SIZE]) const { encode_table(*this, BLOCK_COUNT_WORD, out); }
+void FlashBlockTable::encode(uint8_t out[WIRE_SIZE]) const
+{
+    encode_table(*this, BLOCK_COUNT_WORD, out);
+}
 
-bool FlashBlockTable::decode(const uint8_t in[WIRE_SIZE]) { return decode_table(*this, BLOCK_COUNT_WORD, in); }
+bool FlashBlockTable::decode(const uint8_t in[WIRE_SIZE])
+{
+    return decode_table(*this, BLOCK_COUNT_WORD, in);
+}
 
 uint32_t ItemTable::total_size() const
 {
@@ -179,9 +225,15 @@ uint32_t ItemTable::total_size() const
     return total;
 }
 
-void ItemTable::encode(uint8_t out[WIRE_SIZE]) const { encode_table(*this, ITEM_COUNT_WORD, out); }
+void ItemTable::encode(uint8_t out[WIRE_SIZE]) const
+{
+    encode_table(*this, ITEM_COUNT_WORD, out);
+}
 
-bool ItemTable::decode(const uint8_t in[WIRE_SIZE]) { return decode_table(*this, ITEM_COUNT_WORD, in); }
+bool ItemTable::decode(const uint8_t in[WIRE_SIZE])
+{
+    return decode_table(*this, ITEM_COUNT_WORD, in);
+}
 
 void fill_database_flash_map(FlashBlockTable& blocks, ItemTable& items)
 {

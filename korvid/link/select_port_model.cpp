@@ -4,13 +4,13 @@
 
 namespace korvid {
 
-SelectPortModel::SelectPortModel(int com_port, std::function<bool(int)> test,
+SelectPortModel::SelectPortModel(int com_port,
+                                 std::function<bool(int)> test,
                                  std::function<std::string(int)> device)
     : m_index(com_port >= 1 && com_port <= PORT_COUNT ? com_port - 1 : 0)
     , m_test(std::move(test))
     , m_device(std::move(device))
-{
-}
+{}
 
 std::vector<std::string> SelectPortModel::entries() const
 {

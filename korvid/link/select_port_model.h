@@ -15,8 +15,7 @@ public:
 
     // `com_port` is the current g_ComPort; `test` opens and closes COMn (TestPort, which has
     // already told the user when it fails); `device` names the device of COMn ("" when none).
-    SelectPortModel(int com_port, std::function<bool(int)> test,
-                    std::function<std::string(int)> device = {});
+    SelectPortModel(int com_port, std::function<bool(int)> test, std::function<std::string(int)> device = {});
 
     // "COM1" .. "COM20", each followed by its device path when the port table has one.
     std::vector<std::string> entries() const;

@@ -14,15 +14,27 @@ uint64_t steady_ms()
 }
 } // namespace
 
-uint32_t SteadyLinkClock::now_ms() { return uint32_t(steady_ms()); }
+uint32_t SteadyLinkClock::now_ms()
+{
+    return uint32_t(steady_ms());
+}
 
-void SteadyLinkClock::pause_ms(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void SteadyLinkClock::pause_ms(uint32_t ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 // A fifth of a millisecond: at 921600 baud a 1032-byte packet takes 11 ms on the wire, so the
 // wait adds under 2% to it, for a few thousand cheap wake-ups a second while a transfer runs.
-void SteadyLinkClock::pause_poll() { std::this_thread::sleep_for(std::chrono::microseconds(200)); }
+void SteadyLinkClock::pause_poll()
+{
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+}
 
-uint32_t ScaledLinkClock::now_ms() { return uint32_t(steady_ms() * m_factor); }
+uint32_t ScaledLinkClock::now_ms()
+{
+    return uint32_t(steady_ms() * m_factor);
+}
 
 void ScaledLinkClock::pause_ms(uint32_t ms)
 {

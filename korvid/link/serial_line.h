@@ -53,7 +53,9 @@ public:
 class ScaledLinkClock : public LinkClock
 {
 public:
-    explicit ScaledLinkClock(uint32_t factor) : m_factor(factor ? factor : 1) {}
+    explicit ScaledLinkClock(uint32_t factor)
+        : m_factor(factor ? factor : 1)
+    {}
     uint32_t now_ms() override;
     void pause_ms(uint32_t ms) override;
 

@@ -7,7 +7,8 @@
 
 namespace korvid {
 
-CBitmapButton::CBitmapButton(const QString& text, QWidget* parent) : QAbstractButton(parent)
+CBitmapButton::CBitmapButton(const QString& text, QWidget* parent)
+    : QAbstractButton(parent)
 {
     setText(text);
     setFocusPolicy(Qt::StrongFocus);

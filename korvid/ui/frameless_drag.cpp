@@ -35,7 +35,8 @@ bool FramelessDrag::eventFilter(QObject* watched, QEvent* event)
         // The window sees the release as well: it may be waiting for one of its own presses.
         m_dragging = false;
         return false;
-    default: return false;
+    default:
+        return false;
     }
 }
 

@@ -4,7 +4,6 @@
 // all move this way; each only says where its grip is.
 #include <QObject>
 #include <QPoint>
-
 #include <functional>
 
 class QWidget;

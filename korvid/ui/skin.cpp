@@ -18,7 +18,10 @@ QFont arial(int pixel_height, int weight)
     return f;
 }
 
-QFont app_font() { return arial(15); }
+QFont app_font()
+{
+    return arial(15);
+}
 
 static QPixmap transparent(QSize size)
 {
@@ -154,8 +157,8 @@ static void draw_receiver(QPainter& p, QRectF r)
     p.drawEllipse(QPointF(r.right() - r.width() * 0.12, r.center().y()), 2.2, 2.2);
     p.setBrush(QColor(170, 176, 190));
     for (int i = 0; i < 3; ++i)
-        p.drawRoundedRect(QRectF(r.left() + r.width() * (0.56 + 0.08 * i), r.center().y() - 2, r.width() * 0.05, 4),
-                          1, 1);
+        p.drawRoundedRect(
+            QRectF(r.left() + r.width() * (0.56 + 0.08 * i), r.center().y() - 2, r.width() * 0.05, 4), 1, 1);
 }
 
 static void draw_pc(QPainter& p, QRectF r)
@@ -171,7 +174,8 @@ static void draw_pc(QPainter& p, QRectF r)
     p.setPen(Qt::NoPen);
     p.drawRect(screen.adjusted(3, 3, -3, -3));
     p.setBrush(QColor(180, 188, 204));
-    p.drawRect(QRectF(r.center().x() - r.width() * 0.08, screen.bottom(), r.width() * 0.16, r.height() * 0.14));
+    p.drawRect(
+        QRectF(r.center().x() - r.width() * 0.08, screen.bottom(), r.width() * 0.16, r.height() * 0.14));
     p.setPen(QPen(QColor(30, 34, 44), 1));
     p.drawRoundedRect(QRectF(r.left() + r.width() * 0.2, r.bottom() - r.height() * 0.14, r.width() * 0.6,
                              r.height() * 0.12),
@@ -219,7 +223,8 @@ QPixmap busy_picture()
     p.drawLine(17, 53, 47, 53);
     p.setPen(QColor(80, 56, 10));
     p.setFont(arial(15, QFont::Bold));
-    p.drawText(QRectF(58, 10, 186, 22), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Writing flash memory"));
+    p.drawText(QRectF(58, 10, 186, 22), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("Writing flash memory"));
     p.setFont(arial(13));
     p.drawText(QRectF(58, 32, 186, 22), Qt::AlignLeft | Qt::AlignVCenter,
                QStringLiteral("Keep the receiver switched on"));

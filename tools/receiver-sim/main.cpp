@@ -1,22 +1,20 @@
 // receiver-sim: the receiver's side of the serial exchanges, on a pseudo-terminal or a real port.
-#include "tools/receiver-sim/receiver.h"
-
 #include "korvid/database/database.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/link/link_blocks.h"
+#include "tools/receiver-sim/receiver.h"
 
 #include <CLI/CLI.hpp>
+#include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <memory>
 #include <pty.h>
 #include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <memory>
 
 namespace {
 
@@ -41,7 +39,10 @@ bool read_file(const std::string& path, std::vector<uint8_t>& out)
 
 // The image a receiver holding this .ird would send: the file's database in the receiver's byte
 // order. Its codes become the simulator's unless others were asked for.
-bool image_from_ird(const std::string& path, std::vector<uint8_t>& image, uint16_t& buyer, uint16_t& model,
+bool image_from_ird(const std::string& path,
+                    std::vector<uint8_t>& image,
+                    uint16_t& buyer,
+                    uint16_t& model,
                     std::string& error)
 {
     std::vector<uint8_t> buffer;
@@ -72,16 +73,19 @@ int main(int argc, char** argv)
     std::string port_arg, exchange = "db-to-receiver", buyer = "0xFFFF", model = "0xFFFF", image_file;
     std::vector<uint32_t> refuse_once;
     receiver_sim::Options opt;
-    auto* o_pty = app.add_flag("--pty", pty, "create a pseudo-terminal, print the path of its far end, serve on it");
+    auto* o_pty =
+        app.add_flag("--pty", pty, "create a pseudo-terminal, print the path of its far end, serve on it");
     auto* o_port = app.add_option("--port", port_arg, "serve on this serial device (a path or COMn)");
     o_pty->excludes(o_port);
     app.add_option("--exchange", exchange, "db-to-receiver, db-from-receiver or software")
         ->check(CLI::IsMember({"db-to-receiver", "db-from-receiver", "software"}));
     app.add_option("--out", opt.out_file, "write the payload the PC sends to this file");
-    auto* o_image = app.add_option("--image", image_file, "the raw image served when the PC fetches the database");
+    auto* o_image =
+        app.add_option("--image", image_file, "the raw image served when the PC fetches the database");
     std::string ird_file;
-    auto* o_ird = app.add_option("--ird", ird_file,
-                                 "serve the database of this .ird file, in the receiver's byte order, with its codes");
+    auto* o_ird =
+        app.add_option("--ird", ird_file,
+                       "serve the database of this .ird file, in the receiver's byte order, with its codes");
     o_ird->excludes(o_image);
     auto* o_buyer = app.add_option("--buyer", buyer, "buyer code in the version block (default 0xFFFF)");
     auto* o_model = app.add_option("--model", model, "model code in the version block (default 0xFFFF)");
@@ -94,7 +98,8 @@ int main(int argc, char** argv)
     app.add_flag("--silent-before-write-done", opt.silent_before_write_done, "never send WRITE_DONE");
     app.add_option("--baud", opt.baud, "pace output and reading at this baud rate (default: unpaced)");
     app.add_flag("--trace", opt.trace, "log every byte exchanged to standard error");
-    app.add_option("--noise", opt.noise, "flip one bit in this share of the bytes crossing the line, both ways")
+    app.add_option("--noise", opt.noise,
+                   "flip one bit in this share of the bytes crossing the line, both ways")
         ->check(CLI::Range(0.0, 1.0));
     app.add_option("--seed", opt.seed, "seed of the noise (default 1)");
     app.add_option("--timeout-ms", opt.answer_timeout_ms, "longest wait for one answer of the PC");

@@ -24,8 +24,7 @@ Receiver::Receiver(CComPort& port, const Options& options)
     : m_port(port)
     , m_opt(options)
     , m_rng(options.seed)
-{
-}
+{}
 
 void Receiver::disturb(uint8_t* p, uint32_t n)
 {
@@ -83,7 +82,10 @@ bool Receiver::send(const uint8_t* p, uint32_t n, const char* what)
     return true;
 }
 
-bool Receiver::send_byte(uint8_t b) { return send(&b, 1, ""); }
+bool Receiver::send_byte(uint8_t b)
+{
+    return send(&b, 1, "");
+}
 
 Receiver::Got Receiver::wait_for(std::initializer_list<uint8_t> wanted, uint32_t ms, uint8_t& got)
 {
@@ -131,7 +133,10 @@ bool Receiver::read_block(uint8_t* buf, uint32_t n, uint32_t ms)
     return true;
 }
 
-Outcome Receiver::fail(const std::string& why) { return Outcome{2, why}; }
+Outcome Receiver::fail(const std::string& why)
+{
+    return Outcome{2, why};
+}
 
 bool Receiver::handshake(Outcome& out)
 {
@@ -172,7 +177,8 @@ bool Receiver::version(Outcome& out)
         return false;
     }
     if (got == VERSION_BAD) {
-        out = Outcome{3, strfmt("the PC refused buyer %04X model %04X (VERSION_BAD)", m_opt.buyer, m_opt.model)};
+        out = Outcome{3,
+                      strfmt("the PC refused buyer %04X model %04X (VERSION_BAD)", m_opt.buyer, m_opt.model)};
         return false;
     }
     return true;
@@ -287,7 +293,8 @@ Outcome Receiver::take_payload()
         }
         if (refuse) {
             ++nacks;
-            trace(strfmt("packet %u refused (length %u, checksum %s)", packet, c.length, c.ok ? "good" : "bad"));
+            trace(strfmt("packet %u refused (length %u, checksum %s)", packet, c.length,
+                         c.ok ? "good" : "bad"));
             send_byte(DATA_NACK);
             continue;
         }
@@ -377,7 +384,8 @@ Outcome Receiver::serve_image()
         ++packet;
     }
     send_byte(DATA_END);
-    return finish_with_bye(strfmt("served %u bytes in %u packets, %u refused by the PC", size, packet, nacks));
+    return finish_with_bye(
+        strfmt("served %u bytes in %u packets, %u refused by the PC", size, packet, nacks));
 }
 
 } // namespace receiver_sim

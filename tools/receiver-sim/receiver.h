@@ -25,8 +25,8 @@ struct Options
     Exchange exchange = Exchange::DbToReceiver;
     uint16_t buyer = 0xFFFF;
     uint16_t model = 0xFFFF;
-    std::string out_file;            // where a received payload is written
-    std::vector<uint8_t> image;      // what an upload serves, in the receiver's byte order
+    std::string out_file;       // where a received payload is written
+    std::vector<uint8_t> image; // what an upload serves, in the receiver's byte order
 
     std::set<uint32_t> refuse_once;  // packet numbers (from 1) refused the first time
     uint32_t refuse_always = 0;      // packet number refused every time; 0 = none
@@ -35,12 +35,12 @@ struct Options
     uint32_t stray_after_packet = 0; // packet number followed by one stray byte; 0 = none
     uint32_t silent_after = 0;       // fall silent once this packet is through; 0 = never
     bool silent_before_write_done = false;
-    uint32_t baud = 0;               // 0: as fast as the line takes it
+    uint32_t baud = 0; // 0: as fast as the line takes it
     bool trace = false;
-    double noise = 0;                // chance per byte, either way, of one flipped bit (a noisy cable)
-    uint32_t seed = 1;               // of the noise, so that a noisy run can be repeated
-    uint32_t answer_timeout_ms = 10000;   // how long the PC may take for one answer
-    uint32_t connect_timeout_ms = 60000;  // how long HELLO is repeated
+    double noise = 0;                    // chance per byte, either way, of one flipped bit (a noisy cable)
+    uint32_t seed = 1;                   // of the noise, so that a noisy run can be repeated
+    uint32_t answer_timeout_ms = 10000;  // how long the PC may take for one answer
+    uint32_t connect_timeout_ms = 60000; // how long HELLO is repeated
 };
 
 // Exit codes: 0 complete, 2 the exchange failed, 3 the PC refused our codes, 4 fell silent as told.

@@ -7,15 +7,13 @@
 #include "dranfel/converter/tests/ts_builder.h"
 #include "dranfel/storage/recording_name.h"
 
-#include <gtest/gtest.h>
-
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 namespace dranfel {
 namespace {
@@ -45,7 +43,8 @@ Bytes recording_ts(int pairs, bool mpeg1 = false)
             pic = test::concat({test::sequence_header(6000000), pic});
         uint64_t pts = 90000 + uint64_t(k) * 3600;
         w.add(0x100, mpeg1 ? test::pes_mpeg1(0xE0, pic, pts) : test::pes(0xE0, pic, true, pts, true));
-        w.add(0x101, mpeg1 ? test::pes_mpeg1(0xC0, test::mp2_frame(), pts) : test::pes(0xC0, test::mp2_frame(), true, pts));
+        w.add(0x101, mpeg1 ? test::pes_mpeg1(0xC0, test::mp2_frame(), pts)
+                           : test::pes(0xC0, test::mp2_frame(), true, pts));
     }
     return w.ts;
 }
@@ -102,7 +101,8 @@ protected:
             Bytes file(offset, 0xA5);
             file[8] = uint8_t(offset >> 8);
             file[9] = uint8_t(offset);
-            file.insert(file.end(), ts.begin() + long(edges[size_t(k - 1)]), ts.begin() + long(edges[size_t(k)]));
+            file.insert(file.end(), ts.begin() + long(edges[size_t(k - 1)]),
+                        ts.begin() + long(edges[size_t(k)]));
             write_file(part_path(k), file);
         }
         Bytes info(AVF_FILE_SIZE, 0);
@@ -129,7 +129,10 @@ protected:
         struct Out
         {
             Bytes b;
-            static void write(const uint8_t* p, int n, void* c) { static_cast<Out*>(c)->b.insert(static_cast<Out*>(c)->b.end(), p, p + n); }
+            static void write(const uint8_t* p, int n, void* c)
+            {
+                static_cast<Out*>(c)->b.insert(static_cast<Out*>(c)->b.end(), p, p + n);
+            }
         } out;
         TsConverter conv(&Out::write, &out, {nullptr});
         MemorySource src(ts.data(), ts.size());

@@ -40,7 +40,8 @@ Bytes picture(int k, size_t size)
 
 // Video pictures (the first with a sequence header at 6 Mbit/s) and audio frames, interleaved
 // one for one. Audio comes first in each pair when `audio_first`.
-Stream make_stream(int pairs, bool audio_first, bool ac3 = false, bool unbounded_video = true, size_t pic = 3000)
+Stream
+make_stream(int pairs, bool audio_first, bool ac3 = false, bool unbounded_video = true, size_t pic = 3000)
 {
     Stream s;
     test::TsWriter w;
@@ -75,7 +76,9 @@ Bytes join_frames(const std::vector<Bytes>& frames, size_t from)
 
 struct Conversion
 {
-    explicit Conversion(EngineOptions opt = {nullptr}) : conv(&Output::write, &out, opt) {}
+    explicit Conversion(EngineOptions opt = {nullptr})
+        : conv(&Output::write, &out, opt)
+    {}
     PartResult part(const Bytes& ts)
     {
         MemorySource src(ts.data(), ts.size());
@@ -226,7 +229,10 @@ TEST(Engine, Mpeg1PesInputWritesNothing)
 class FailingSource : public ByteSource
 {
 public:
-    FailingSource(const Bytes& b, long fail_after) : m_mem(b.data(), b.size()), m_fail_after(fail_after) {}
+    FailingSource(const Bytes& b, long fail_after)
+        : m_mem(b.data(), b.size())
+        , m_fail_after(fail_after)
+    {}
     long read(uint8_t* dst, long n) override
     {
         if (m_mem.position() >= m_fail_after)

@@ -6,13 +6,11 @@
 #include "dranfel/converter/tests/ts_builder.h"
 #include "dranfel/storage/recording_name.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,7 +42,10 @@ std::string run(const std::string& cmd, int* status = nullptr)
     return out;
 }
 
-std::string quote(const fs::path& p) { return "'" + p.string() + "'"; }
+std::string quote(const fs::path& p)
+{
+    return "'" + p.string() + "'";
+}
 
 bool have_ffmpeg()
 {
@@ -78,10 +79,11 @@ protected:
         const std::string audio = "-f lavfi -i sine=frequency=440:sample_rate=48000 ";
         const std::string tail = " -t 3 -f mpegts ";
         m_made = true;
-        for (auto [name, args] : {std::pair<const char*, std::string>{"mp2.ts", video + audio +
-                                      "-c:v mpeg2video -b:v 1500k -c:a mp2 -b:a 192k"},
-                                  {"ac3.ts", video + audio + "-c:v mpeg2video -b:v 1500k -c:a ac3 -b:a 192k"},
-                                  {"radio.ts", audio + "-c:a mp2 -b:a 128k"}}) {
+        for (auto [name, args] :
+             {std::pair<const char*, std::string>{
+                  "mp2.ts", video + audio + "-c:v mpeg2video -b:v 1500k -c:a mp2 -b:a 192k"},
+              {"ac3.ts", video + audio + "-c:v mpeg2video -b:v 1500k -c:a ac3 -b:a 192k"},
+              {"radio.ts", audio + "-c:a mp2 -b:a 128k"}}) {
             // Test processes run in parallel: each stream is made once, under a name of its own
             // first, so no process reads a half-written one.
             if (fs::exists(WORK / name))
@@ -142,7 +144,8 @@ protected:
 
     static std::string elementary(const fs::path& file, const char* map, const char* format)
     {
-        return run("ffmpeg -v error -i " + quote(file) + " -map " + map + " -c copy -f " + format + " - 2>/dev/null");
+        return run("ffmpeg -v error -i " + quote(file) + " -map " + map + " -c copy -f " + format +
+                   " - 2>/dev/null");
     }
 
     // Decoding errors other than the notices about non-increasing DTS, which any program stream
@@ -160,8 +163,9 @@ protected:
 
     void check_av(const fs::path& ts, const fs::path& out, const char* audio_format, const char* audio_codec)
     {
-        std::string probe = run("ffprobe -v error -show_entries format=format_name:stream=codec_name -of default=nw=1 " +
-                                quote(out));
+        std::string probe =
+            run("ffprobe -v error -show_entries format=format_name:stream=codec_name -of default=nw=1 " +
+                quote(out));
         EXPECT_NE(probe.find("format_name=mpeg\n"), std::string::npos) << probe;
         EXPECT_NE(probe.find("codec_name=mpeg2video"), std::string::npos) << probe;
         EXPECT_NE(probe.find(std::string("codec_name=") + audio_codec), std::string::npos) << probe;
@@ -235,7 +239,8 @@ TEST_F(FfmpegStreams, CommandLineJoinsThePartsLikeTheUncutStream)
     fs::remove(RecordingName::info_file_name(dir.string() + "/", "Clip", "200603012015", 0));
     make_recording(WORK / "mp2.ts", 3);
     int rc = 0;
-    std::string out = run(quote(cli) + " ts2pes " + quote(part(1)) + " " + quote(dir / "parts.mpg") + " --parts all", &rc);
+    std::string out =
+        run(quote(cli) + " ts2pes " + quote(part(1)) + " " + quote(dir / "parts.mpg") + " --parts all", &rc);
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(out, "Convert finished\n");
     run(quote(cli) + " ts2pes " + quote(dir / "whole.AVR") + " --parts one", &rc);
@@ -263,11 +268,12 @@ TEST_F(FfmpegStreams, CommandLineInterruptKeepsTheTarget)
     make_recording(WORK / "mp2.ts", 3);
     write_file(dir / "live.mpg", Bytes(100, 0x11));
     // The leak checker of a sanitizer build cannot work under a tracer; it is turned off there.
-    std::string status = run("ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 "
-                             "strace -f -qq -o /dev/null -P " + quote(part(2)) +
-                             " -e trace=read,pread64 -e inject=read,pread64:signal=INT:when=1 " + quote(cli) +
-                             " ts2pes " + quote(part(1)) + " " + quote(dir / "live.mpg") + " --parts all > " +
-                             quote(dir / "cli.out") + "; echo $?");
+    std::string status =
+        run("ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 "
+            "strace -f -qq -o /dev/null -P " +
+            quote(part(2)) + " -e trace=read,pread64 -e inject=read,pread64:signal=INT:when=1 " + quote(cli) +
+            " ts2pes " + quote(part(1)) + " " + quote(dir / "live.mpg") + " --parts all > " +
+            quote(dir / "cli.out") + "; echo $?");
     EXPECT_EQ(status, "130\n");
     std::ifstream out(dir / "cli.out");
     std::string line;
@@ -329,9 +335,13 @@ TEST_F(FfmpegStreams, ReportCountsDamagedAndMissingPacketsAndAudioLeftOut)
     if (!fs::exists(two)) {
         fs::path tmp = WORK / ("two-audio." + std::to_string(::getpid()) + ".ts");
         int rc = 0;
-        run("ffmpeg -v error -y -f lavfi -i testsrc=size=320x240:rate=25 -f lavfi -i sine=frequency=440:sample_rate=48000 "
-            "-f lavfi -i sine=frequency=660:sample_rate=48000 -map 0 -map 1 -map 2 -c:v mpeg2video -b:v 1500k "
-            "-c:a:0 mp2 -b:a:0 192k -c:a:1 ac3 -b:a:1 192k -t 3 -f mpegts " + quote(tmp) + " 2>&1", &rc);
+        run("ffmpeg -v error -y -f lavfi -i testsrc=size=320x240:rate=25 -f lavfi -i "
+            "sine=frequency=440:sample_rate=48000 "
+            "-f lavfi -i sine=frequency=660:sample_rate=48000 -map 0 -map 1 -map 2 -c:v mpeg2video -b:v "
+            "1500k "
+            "-c:a:0 mp2 -b:a:0 192k -c:a:1 ac3 -b:a:1 192k -t 3 -f mpegts " +
+                quote(tmp) + " 2>&1",
+            &rc);
         ASSERT_EQ(rc, 0);
         fs::rename(tmp, two);
     }
@@ -397,7 +407,8 @@ TEST_F(FfmpegStreams, ReportCountsDamagedAndMissingPacketsAndAudioLeftOut)
     EXPECT_EQ(r.findings.continuity_breaks, removed + 7);
     std::string text = final_message(r);
     EXPECT_NE(text.find("Skipped as damaged: 7 transport packets"), std::string::npos) << text;
-    EXPECT_NE(text.find("Discontinuous: " + std::to_string(removed + 7) + " gaps"), std::string::npos) << text;
+    EXPECT_NE(text.find("Discontinuous: " + std::to_string(removed + 7) + " gaps"), std::string::npos)
+        << text;
 }
 
 // Several recordings into one folder: each converted with its summary, a failure named at the end
@@ -414,21 +425,26 @@ TEST_F(FfmpegStreams, CommandLineConvertsSeveralIntoAFolder)
     write_file(dir / "junk.AVR", Bytes(1000, 0));
     fs::create_directories(dir / "out");
     int rc = 0;
-    std::string out = run(quote(cli) + " ts2pes " + quote(dir / "first.AVR") + " " + quote(dir / "junk.AVR") + " " +
-                              quote(dir / "radio.AVR") + " -o " + quote(dir / "out") + " 2> " + quote(dir / "err"),
-                          &rc);
+    std::string out =
+        run(quote(cli) + " ts2pes " + quote(dir / "first.AVR") + " " + quote(dir / "junk.AVR") + " " +
+                quote(dir / "radio.AVR") + " -o " + quote(dir / "out") + " 2> " + quote(dir / "err"),
+            &rc);
     EXPECT_EQ(WEXITSTATUS(rc), 1);
     EXPECT_EQ(out, (dir / "first.AVR").string() + ": Convert finished\n" + (dir / "junk.AVR").string() +
                        ": Convert Canceled: " + (dir / "junk.AVR").string() + " holds no transport stream\n" +
                        (dir / "radio.AVR").string() + ": Convert finished\n");
     std::ifstream in(dir / "err");
     std::string err((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_NE(err.find("[1/3] " + (dir / "first.AVR").string() + " -> " + (dir / "out" / "first.mpg").string()),
-              std::string::npos) << err;
+    EXPECT_NE(
+        err.find("[1/3] " + (dir / "first.AVR").string() + " -> " + (dir / "out" / "first.mpg").string()),
+        std::string::npos)
+        << err;
     EXPECT_NE(err.find("  Video (PID 256): 320x240"), std::string::npos) << err;
     EXPECT_NE(err.find("  Video: none"), std::string::npos) << err;
-    EXPECT_NE(err.find("1 of 3 recordings were not converted:\n  " + (dir / "junk.AVR").string() + ": Convert Canceled"),
-              std::string::npos) << err;
+    EXPECT_NE(err.find("1 of 3 recordings were not converted:\n  " + (dir / "junk.AVR").string() +
+                       ": Convert Canceled"),
+              std::string::npos)
+        << err;
     EXPECT_GT(fs::file_size(dir / "out" / "first.mpg"), 0u);
     EXPECT_GT(fs::file_size(dir / "out" / "radio.mpg"), 0u);
 }

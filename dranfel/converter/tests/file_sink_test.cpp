@@ -1,12 +1,11 @@
 #include "dranfel/converter/byte_io.h"
 #include "dranfel/converter/file_sink.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <vector>
 

@@ -4,7 +4,6 @@
 #include "dranfel/converter/tests/ts_builder.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 namespace dranfel {
@@ -15,7 +14,9 @@ using test::Bytes;
 class Capture
 {
 public:
-    Capture() : f_(open_memstream(&m_text, &m_len)) {}
+    Capture()
+        : f_(open_memstream(&m_text, &m_len))
+    {}
     ~Capture()
     {
         if (f_)

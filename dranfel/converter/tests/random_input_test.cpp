@@ -5,7 +5,6 @@
 #include "dranfel/converter/ts_engine.h"
 
 #include <gtest/gtest.h>
-
 #include <random>
 
 namespace dranfel {
@@ -54,8 +53,10 @@ Bytes plausible_stream(std::mt19937& rng, int packets)
         for (auto& b : payload)
             b = uint8_t(rng() % 4 == 0 ? 0 : rng());
         if (rng() % 3 == 0) {
-            Bytes head = rng() % 2 ? test::sequence_header(int(rng() % 20000000)) : test::ac3_frame(uint8_t(rng() % 38));
-            std::copy(head.begin(), head.begin() + long(std::min(head.size(), payload.size())), payload.begin());
+            Bytes head = rng() % 2 ? test::sequence_header(int(rng() % 20000000))
+                                   : test::ac3_frame(uint8_t(rng() % 38));
+            std::copy(head.begin(), head.begin() + long(std::min(head.size(), payload.size())),
+                      payload.begin());
         }
         Bytes pes = rng() % 5 == 0 ? test::pes_mpeg1(ids[rng() % 5], payload)
                                    : test::pes(ids[rng() % 5], payload, rng() % 2, rng(), rng() % 3 == 0);
@@ -100,7 +101,8 @@ TEST(RandomInput, EveryTruncationAndEverySplitIsSafe)
     }
     for (size_t cut = 0; cut <= ts.size(); cut += 97) {
         SCOPED_TRACE(cut);
-        convert_and_check({Bytes(ts.begin(), ts.begin() + long(cut)), Bytes(ts.begin() + long(cut), ts.end())});
+        convert_and_check(
+            {Bytes(ts.begin(), ts.begin() + long(cut)), Bytes(ts.begin() + long(cut), ts.end())});
     }
 }
 

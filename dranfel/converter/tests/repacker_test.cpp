@@ -12,7 +12,10 @@ using test::Bytes;
 struct Chunks
 {
     std::vector<Bytes> list;
-    static void out(const uint8_t* b, int n, void* ctx) { static_cast<Chunks*>(ctx)->list.emplace_back(b, b + n); }
+    static void out(const uint8_t* b, int n, void* ctx)
+    {
+        static_cast<Chunks*>(ctx)->list.emplace_back(b, b + n);
+    }
 };
 
 class Repacker : public ::testing::Test
@@ -199,7 +202,9 @@ TEST(RepackerMemory, AllocationFailureIsReportedNotFatal)
     char* text = nullptr;
     size_t len = 0;
     std::FILE* diag = open_memstream(&text, &len);
-    EXPECT_EQ(ipack_init(p, IPACK_SIZE, &Chunks::out, nullptr, &st, diag, [](size_t) -> void* { return nullptr; }), 0);
+    EXPECT_EQ(
+        ipack_init(p, IPACK_SIZE, &Chunks::out, nullptr, &st, diag, [](size_t) -> void* { return nullptr; }),
+        0);
     std::fclose(diag);
     EXPECT_STREQ(text, "Couldn't allocate memory for ipack\n");
     std::free(text);

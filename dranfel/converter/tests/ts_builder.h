@@ -20,7 +20,8 @@ inline void put_pts(Bytes& b, uint8_t prefix, uint64_t pts)
 }
 
 // An MPEG-2 PES packet; length field 0 when `unbounded`.
-inline Bytes pes(uint8_t id, const Bytes& payload, bool with_pts = true, uint64_t pts = 90000, bool unbounded = false)
+inline Bytes
+pes(uint8_t id, const Bytes& payload, bool with_pts = true, uint64_t pts = 90000, bool unbounded = false)
 {
     Bytes b{0x00, 0x00, 0x01, id, 0, 0, 0x80, uint8_t(with_pts ? 0x80 : 0x00), uint8_t(with_pts ? 5 : 0)};
     if (with_pts)
@@ -96,9 +97,26 @@ private:
 inline Bytes sequence_header(int bit_rate)
 {
     uint32_t r = uint32_t(bit_rate / 400);
-    Bytes b{0x00, 0x00, 0x01, 0xB3, 0x16, 0x01, 0x20, 0x23,
-            uint8_t(r >> 10), uint8_t(r >> 2), uint8_t(((r & 3) << 6) | 0x20 | 0x1F), 0xFF, 0xE0, 0x00, 0x00,
-            0x00, 0x01, 0xB8, 0x00, 0x08};
+    Bytes b{0x00,
+            0x00,
+            0x01,
+            0xB3,
+            0x16,
+            0x01,
+            0x20,
+            0x23,
+            uint8_t(r >> 10),
+            uint8_t(r >> 2),
+            uint8_t(((r & 3) << 6) | 0x20 | 0x1F),
+            0xFF,
+            0xE0,
+            0x00,
+            0x00,
+            0x00,
+            0x01,
+            0xB8,
+            0x00,
+            0x08};
     return b;
 }
 
@@ -116,7 +134,8 @@ inline Bytes mp2_frame(size_t size = 576)
 // An AC-3 sync frame at 48 kHz of the given frame-size code (code 20: 192 kbit/s, 768 bytes).
 inline Bytes ac3_frame(uint8_t frmsizecod = 20)
 {
-    static const int words[] = {64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 448, 512, 640, 768, 896, 1024, 1152, 1280};
+    static const int words[] = {64,  80,  96,  112, 128, 160, 192,  224,  256, 320,
+                                384, 448, 512, 640, 768, 896, 1024, 1152, 1280};
     Bytes b(size_t(words[frmsizecod >> 1] * 2), 0x33);
     b[0] = 0x0B;
     b[1] = 0x77;

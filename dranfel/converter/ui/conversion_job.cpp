@@ -7,7 +7,10 @@ namespace dranfel {
 class ConversionJob::Relay : public ConversionObserver
 {
 public:
-    Relay(ConversionJob& job, const Listener& listener) : m_job(job), m_listener(listener) {}
+    Relay(ConversionJob& job, const Listener& listener)
+        : m_job(job)
+        , m_listener(listener)
+    {}
 
     void part_started(int part, int parts, int total_percent, const std::string&) override
     {

@@ -11,7 +11,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
-
 #include <memory>
 
 namespace dranfel {
@@ -23,7 +22,10 @@ constexpr int PROGRESS_INTERVAL_MS = 100;
 const char* const AVR_FILTER = "AVR Files (*.avr)|*.avr|All Files (*.*)|*.*||";
 const char* const MPG_FILTER = "MPG Files (*.mpg)|*.mpg|All Files (*.*)|*.*||";
 
-QString percent_text(int percent) { return QStringLiteral("%1 %").arg(percent); }
+QString percent_text(int percent)
+{
+    return QStringLiteral("%1 %").arg(percent);
+}
 
 QProgressBar* make_bar(QWidget* parent)
 {
@@ -119,12 +121,30 @@ void CTs2PesDlg::set_prompts(common::Prompts* prompts)
     m_prompts = prompts ? prompts : m_ownPrompts.get();
 }
 
-QString CTs2PesDlg::source() const { return m_sourceEdit->text(); }
-QString CTs2PesDlg::target() const { return m_targetEdit->text(); }
-QString CTs2PesDlg::total_text() const { return m_totalText->text(); }
-QString CTs2PesDlg::current_text() const { return m_currentText->text(); }
-int CTs2PesDlg::total_value() const { return m_totalBar->value(); }
-int CTs2PesDlg::current_value() const { return m_currentBar->value(); }
+QString CTs2PesDlg::source() const
+{
+    return m_sourceEdit->text();
+}
+QString CTs2PesDlg::target() const
+{
+    return m_targetEdit->text();
+}
+QString CTs2PesDlg::total_text() const
+{
+    return m_totalText->text();
+}
+QString CTs2PesDlg::current_text() const
+{
+    return m_currentText->text();
+}
+int CTs2PesDlg::total_value() const
+{
+    return m_totalBar->value();
+}
+int CTs2PesDlg::current_value() const
+{
+    return m_currentBar->value();
+}
 
 void CTs2PesDlg::on_open_source()
 {
@@ -156,7 +176,8 @@ void CTs2PesDlg::on_start()
 
     ConversionJob::Listener listener;
     listener.part_started = [this, hook = m_partHook](int part, int, int total_percent) {
-        QMetaObject::invokeMethod(this, [this, total_percent] { set_total(total_percent); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, total_percent] { set_total(total_percent); }, Qt::QueuedConnection);
         if (hook)
             hook(part);
     };
@@ -170,7 +191,8 @@ void CTs2PesDlg::on_start()
         };
     }
     listener.finished = [this](const RunReport& report) {
-        QMetaObject::invokeMethod(this, [this, report] { finish(report); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, report] { finish(report); }, Qt::QueuedConnection);
     };
     m_busy = true;
     set_controls_enabled(false);

@@ -7,7 +7,6 @@
 #include <QDialog>
 #include <QString>
 #include <QTimer>
-
 #include <functional>
 #include <memory>
 #include <string>
@@ -42,7 +41,10 @@ public:
     void set_part_hook(std::function<void(int part)> hook) { m_partHook = std::move(hook); }
     // Called on the worker thread when the current part's percentage changes, after the window
     // can see it; tests hold the worker there.
-    void set_progress_hook(std::function<void(int part, int percent)> hook) { m_progressHook = std::move(hook); }
+    void set_progress_hook(std::function<void(int part, int percent)> hook)
+    {
+        m_progressHook = std::move(hook);
+    }
 
     bool busy() const { return m_busy; }
     QString source() const;

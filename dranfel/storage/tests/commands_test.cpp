@@ -1,6 +1,5 @@
-#include "dranfel/storage/commands.h"
-
 #include "common/testing/tmpfs_mount.h"
+#include "dranfel/storage/commands.h"
 #include "recording_fixture.h"
 
 #include <gtest/gtest.h>
@@ -76,8 +75,8 @@ TEST(Commands, NewFolderIsMadeOrSaysWhyNot)
     // One name inside the parent, nothing that reaches out of it.
     std::string parent = tmp.sub("parent");
     const std::string nul("a\0b", 3);
-    for (const std::string& bad : {std::string("../escaped"), std::string("a/b"), std::string("."),
-                                   std::string(".."), nul}) {
+    for (const std::string& bad :
+         {std::string("../escaped"), std::string("a/b"), std::string("."), std::string(".."), nul}) {
         EXPECT_EQ(make_folder(parent, bad, message, &reason), -1) << bad;
         EXPECT_EQ(reason, folder_name_problem(bad)) << bad;
         EXPECT_FALSE(reason.empty());

@@ -1,15 +1,12 @@
-#include "dranfel/storage/file_list.h"
-
 #include "dranfel/storage/drives.h"
+#include "dranfel/storage/file_list.h"
 #include "recording_fixture.h"
-
-#include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace dranfel;
 using namespace storage_test;

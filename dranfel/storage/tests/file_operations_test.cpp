@@ -1,22 +1,22 @@
-#include "dranfel/storage/file_operations.h"
-
 #include "common/testing/tmpfs_mount.h"
 #include "dranfel/storage/commands.h"
+#include "dranfel/storage/file_operations.h"
 #include "dranfel/storage/receiver_path.h"
 #include "recording_fixture.h"
 
-#include <gtest/gtest.h>
-
-#include <sys/stat.h>
-
 #include <condition_variable>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <mutex>
+#include <sys/stat.h>
 #include <thread>
 
 // The allocation-failure test asks for a buffer no machine has; under AddressSanitizer that must
 // come back as a null pointer rather than end the run.
-extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
+extern "C" const char* __asan_default_options()
+{
+    return "allocator_may_return_null=1";
+}
 
 using namespace dranfel;
 using namespace storage_test;
@@ -63,7 +63,9 @@ void expect_same_outside_field(const std::vector<uint8_t>& src, const std::vecto
     }
 }
 
-FileOpParams params(const std::string& from, const std::string& to, std::vector<std::string> names,
+FileOpParams params(const std::string& from,
+                    const std::string& to,
+                    std::vector<std::string> names,
                     FileOpKind kind = FileOpKind::Copy)
 {
     return FileOpParams{from, to, std::move(names), kind};
@@ -171,8 +173,9 @@ TEST(FileOperation, MoveDeletesTheSourcesOfWholeCopiesOnly)
     FileOperation op;
     ASSERT_EQ(op.run(params(src, dst, {rec.part1, "a.mp3"}, FileOpKind::Move)), FileOpOutcome::Done);
     EXPECT_TRUE(files_in(src).empty());
-    EXPECT_EQ(files_in(dst), (std::vector<std::string>{"Film_#001_200701020304_005.AVF", "Film_#001_200701020304_005.AVR",
-                                                       "Film_#002_200701020304_005.AVR", "a.mp3"}));
+    EXPECT_EQ(files_in(dst),
+              (std::vector<std::string>{"Film_#001_200701020304_005.AVF", "Film_#001_200701020304_005.AVR",
+                                        "Film_#002_200701020304_005.AVR", "a.mp3"}));
 }
 
 TEST(FileOperation, RecordingWithoutItsInformationFileIsNotCopiedAndIsDeletedAsOnePart)
@@ -188,7 +191,8 @@ TEST(FileOperation, RecordingWithoutItsInformationFileIsNotCopiedAndIsDeletedAsO
     ASSERT_EQ(rc.failures.size(), 1u);
     EXPECT_EQ(rc.failures[0].code, FAIL_SOURCE);
     EXPECT_EQ(rc.failures[0].file, src + "/" + rec.info);
-    EXPECT_NE(rc.failures[0].message(true).find("Could not move " + rec.part1 + ": could not open the information file"),
+    EXPECT_NE(rc.failures[0].message(true).find("Could not move " + rec.part1 +
+                                                ": could not open the information file"),
               std::string::npos);
     EXPECT_EQ(rc.reports.back().block(), (std::array<int32_t, 6>{1, 1, FAIL_SOURCE, 0, 0, 0}));
     EXPECT_TRUE(files_in(dst).empty());
@@ -240,8 +244,8 @@ TEST(FileOperation, MoveCancelledMidEntryKeepsMovedEntriesAndTheCurrentSource)
     EXPECT_EQ(op.run(params(src, dst, {first.part1, second.part1, "c.mp3"}, FileOpKind::Move)),
               FileOpOutcome::Cancelled);
     EXPECT_EQ(files_in(dst), (std::vector<std::string>{first.info, first.part1}));
-    EXPECT_EQ(files_in(src), (std::vector<std::string>{second.info, second.parts[0], second.parts[1], second.parts[2],
-                                                       "c.mp3"}));
+    EXPECT_EQ(files_in(src), (std::vector<std::string>{second.info, second.parts[0], second.parts[1],
+                                                       second.parts[2], "c.mp3"}));
 }
 
 TEST(FileOperation, CancelAfterTheLastBlockStillTakesTheEntryBack)
@@ -354,7 +358,8 @@ TEST(FileOperation, DestinationRunningOutOfSpaceLeavesNoCutFileAndKeepsTheSource
         ASSERT_EQ(rc.failures.size(), 1u);
         EXPECT_EQ(rc.failures[0].code, FAIL_DESTINATION);
         EXPECT_NE(rc.failures[0].reason.find("could not write"), std::string::npos) << rc.failures[0].reason;
-        EXPECT_NE(rc.failures[0].reason.find("No space left on device"), std::string::npos) << rc.failures[0].reason;
+        EXPECT_NE(rc.failures[0].reason.find("No space left on device"), std::string::npos)
+            << rc.failures[0].reason;
         EXPECT_TRUE(files_in(disk.path()).empty());
         EXPECT_EQ(files_in(src), before);
     }
@@ -363,7 +368,8 @@ TEST(FileOperation, DestinationRunningOutOfSpaceLeavesNoCutFileAndKeepsTheSource
         FileOperation op;
         Recorder rc;
         rc.attach(op);
-        EXPECT_EQ(op.run(params(src, disk.path(), {small.part1, "big.mp3"}, FileOpKind::Move)), FileOpOutcome::Failed);
+        EXPECT_EQ(op.run(params(src, disk.path(), {small.part1, "big.mp3"}, FileOpKind::Move)),
+                  FileOpOutcome::Failed);
         ASSERT_EQ(rc.failures.size(), 1u);
         EXPECT_EQ(rc.failures[0].index, 2);
         EXPECT_EQ(files_in(disk.path()), (std::vector<std::string>{small.info, small.part1}));
@@ -399,10 +405,12 @@ TEST(FileOperation, DeleteRemovesEveryFileOfARecordingEvenReadOnlyOnes)
     ::chmod((dir + "/" + rec.parts[1]).c_str(), 0444);
 
     std::vector<std::string> shown;
-    auto errors = delete_entries(dir, {rec.part1, "x.MP3", "keep.txt"}, [&](const std::string& p) { shown.push_back(p); });
+    auto errors = delete_entries(dir, {rec.part1, "x.MP3", "keep.txt"},
+                                 [&](const std::string& p) { shown.push_back(p); });
     EXPECT_TRUE(errors.empty());
-    EXPECT_EQ(shown, (std::vector<std::string>{dir + "/" + rec.parts[0], dir + "/" + rec.parts[1], dir + "/" + rec.parts[2],
-                                               dir + "/" + rec.info, dir + "/x.MP3"}));
+    EXPECT_EQ(shown,
+              (std::vector<std::string>{dir + "/" + rec.parts[0], dir + "/" + rec.parts[1],
+                                        dir + "/" + rec.parts[2], dir + "/" + rec.info, dir + "/x.MP3"}));
     EXPECT_EQ(files_in(dir), (std::vector<std::string>{other.info, other.part1, "keep.txt"}));
 }
 
@@ -421,14 +429,13 @@ TEST(FileOperation, DeleteOnAReadOnlyDiskSaysWhichFilesStayed)
 TEST(FileOperation, SelectionListTakesRealNamesOfRecordingsAndSortsWithoutCase)
 {
     std::vector<SelectedRow> rows = {
-        {"news", "news_#001_200603012015.AVR"},
-        {"b.MP3", "b.MP3"},
-        {"News", "News_#001_200603012015.AVR"},
-        {"A.mem", "A.mem"},
+        {"news", "news_#001_200603012015.AVR"}, {"b.MP3", "b.MP3"},
+        {"News", "News_#001_200603012015.AVR"}, {"A.mem", "A.mem"},
         {"Zed", "Zed_#001_200603012015.AVR"},
     };
-    EXPECT_EQ(selection_list(rows), (std::vector<std::string>{"A.mem", "b.MP3", "news_#001_200603012015.AVR",
-                                                              "News_#001_200603012015.AVR", "Zed_#001_200603012015.AVR"}));
+    EXPECT_EQ(selection_list(rows),
+              (std::vector<std::string>{"A.mem", "b.MP3", "news_#001_200603012015.AVR",
+                                        "News_#001_200603012015.AVR", "Zed_#001_200603012015.AVR"}));
 }
 
 TEST(FileOperation, CancelFromTheWindowThreadWhileAReportIsBeingHandled)
@@ -486,6 +493,7 @@ TEST(FileOperation, MoveFromAReadOnlyDiskCopiesAndSaysWhichSourcesStayed)
     FileOperation op;
     EXPECT_EQ(op.run(params(disk.path(), dst, {rec.part1}, FileOpKind::Move)), FileOpOutcome::Done);
     EXPECT_EQ(files_in(dst), (std::vector<std::string>{rec.info, rec.part1}));
-    EXPECT_EQ(op.sources_left(), (std::vector<std::string>{disk.path() + "/" + rec.part1 + ": Read-only file system",
-                                                           disk.path() + "/" + rec.info + ": Read-only file system"}));
+    EXPECT_EQ(op.sources_left(),
+              (std::vector<std::string>{disk.path() + "/" + rec.part1 + ": Read-only file system",
+                                        disk.path() + "/" + rec.info + ": Read-only file system"}));
 }

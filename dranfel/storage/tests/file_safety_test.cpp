@@ -8,12 +8,10 @@
 #include "recording_fixture.h"
 
 #include <gtest/gtest.h>
-
+#include <map>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-
-#include <map>
 
 using namespace dranfel;
 using namespace storage_test;
@@ -40,7 +38,9 @@ size_t temp_files(const std::string& dir)
     return n;
 }
 
-FileOpParams params(const std::string& from, const std::string& to, std::vector<std::string> names,
+FileOpParams params(const std::string& from,
+                    const std::string& to,
+                    std::vector<std::string> names,
                     FileOpKind kind = FileOpKind::Copy)
 {
     return FileOpParams{from, to, std::move(names), kind};
@@ -87,7 +87,8 @@ TEST(FileSafety, AFailedCopyOrMoveLeavesTheFilesItWasToReplace)
             FileOperation op;
             EXPECT_EQ(op.run(params(src, disk.path(), {name}, kind)), FileOpOutcome::Failed) << name;
             ASSERT_TRUE(op.failure());
-            EXPECT_NE(op.failure()->reason.find("No space left on device"), std::string::npos) << op.failure()->reason;
+            EXPECT_NE(op.failure()->reason.find("No space left on device"), std::string::npos)
+                << op.failure()->reason;
             EXPECT_TRUE(real_files(disk.path()) == before) << name;
             EXPECT_EQ(temp_files(disk.path()), 0u);
             EXPECT_EQ(files_in(src), sources);
@@ -175,7 +176,8 @@ TEST(FileSafety, AnInformationFileCountingNoPartsTakesThePartsThatFollowOnFromPa
     EXPECT_EQ(files_in(dst), (std::vector<std::string>{rec.info, rec.parts[0], rec.parts[1], rec.parts[2]}));
     EXPECT_TRUE(files_in(src).empty());
     ASSERT_EQ(op.notes().size(), 1u);
-    EXPECT_NE(op.notes()[0].find("counts 0 parts; the 3 part files found from part 1 on were moved"), std::string::npos)
+    EXPECT_NE(op.notes()[0].find("counts 0 parts; the 3 part files found from part 1 on were moved"),
+              std::string::npos)
         << op.notes()[0];
 
     // A part beyond a gap would be left behind: nothing is copied, nothing deleted, and it says why.
@@ -187,7 +189,8 @@ TEST(FileSafety, AnInformationFileCountingNoPartsTakesThePartsThatFollowOnFromPa
     EXPECT_EQ(op2.run(params(src, dst, {gap.part1}, FileOpKind::Move)), FileOpOutcome::Failed);
     ASSERT_TRUE(op2.failure());
     EXPECT_EQ(op2.failure()->code, FAIL_SOURCE);
-    EXPECT_NE(op2.failure()->reason.find(gap.parts[3] + " does not follow on from the 2 found"), std::string::npos)
+    EXPECT_NE(op2.failure()->reason.find(gap.parts[3] + " does not follow on from the 2 found"),
+              std::string::npos)
         << op2.failure()->reason;
     EXPECT_EQ(files_in(src), before);
     EXPECT_EQ(files_in(dst).size(), 4u);
@@ -242,7 +245,8 @@ TEST(FileSafety, FifosAreRefusedOrPassedOverAndNeverBlock)
         EXPECT_EQ(op.run(params(src, dst, {name})), FileOpOutcome::Failed);
         ASSERT_TRUE(op.failure());
         EXPECT_EQ(op.failure()->code, FAIL_SOURCE);
-        EXPECT_NE(op.failure()->reason.find("a FIFO, not a regular file"), std::string::npos) << op.failure()->reason;
+        EXPECT_NE(op.failure()->reason.find("a FIFO, not a regular file"), std::string::npos)
+            << op.failure()->reason;
     }
     auto rows = list_files(src);
     ASSERT_EQ(rows.size(), 1u);

@@ -7,9 +7,8 @@
 #include "dranfel/storage/tests/recording_fixture.h"
 #include "dranfel/storage/transfer_space.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 using namespace dranfel;
 using namespace storage_test;
@@ -151,7 +150,8 @@ TEST(StorageManagerRules, ConverterStartsFromTheFocusedListsRecording)
     EXPECT_EQ(p.source, "/rec/News_#001_200603012015.AVR");
     EXPECT_EQ(p.target, "/rec/News_#001_200603012015.mpg");
     EXPECT_EQ(converter_paths(state("/rec", true, "", false, Focus::TopTree), rec).source, "");
-    EXPECT_EQ(converter_paths(state("/rec", true, "", false, Focus::TopList), {{"a.MP3", "a.MP3"}}).target, "");
+    EXPECT_EQ(converter_paths(state("/rec", true, "", false, Focus::TopList), {{"a.MP3", "a.MP3"}}).target,
+              "");
     EXPECT_EQ(converter_paths(state("/rec", false, "", false, Focus::TopList), {}).source, "");
 }
 

@@ -1,6 +1,5 @@
-#include "dranfel/storage/receiver_path.h"
-
 #include "common/testing/tmpfs_mount.h"
+#include "dranfel/storage/receiver_path.h"
 
 #include <gtest/gtest.h>
 

@@ -3,13 +3,12 @@
 // 256 values, so a header rewrite that strays outside its field shows up in a byte comparison.
 #include "dranfel/storage/recording_name.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace storage_test {
@@ -78,7 +77,8 @@ inline Recording make_recording(const std::string& dir,
         r.parts.push_back(name);
         r.total += int64_t(part_sizes[p]);
     }
-    r.part1 = r.parts.empty() ? dranfel::RecordingName::part_file_name("", title, 1, date, suffix) : r.parts[0];
+    r.part1 =
+        r.parts.empty() ? dranfel::RecordingName::part_file_name("", title, 1, date, suffix) : r.parts[0];
     r.info = dranfel::RecordingName::info_file_name("", title, date, suffix);
     if (with_info)
         write_file(dir + "/" + r.info, info_contents(int(part_sizes.size()), r.total));

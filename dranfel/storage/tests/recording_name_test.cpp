@@ -1,9 +1,8 @@
 #include "dranfel/storage/recording_name.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -182,6 +181,7 @@ TEST(RecordingName, ExtensionsCompareWithoutCase)
     EXPECT_TRUE(dranfel::has_extension("/a/b.AvR", ".avr"));
     EXPECT_FALSE(dranfel::has_extension("/a.avr/b", ".avr"));
     EXPECT_FALSE(dranfel::has_extension("/a/b.avrx", ".avr"));
-    EXPECT_EQ(dranfel::info_file_of("/x.y/News_#001_200603012015_002.avr"), "/x.y/News_#001_200603012015_002.AVF");
+    EXPECT_EQ(dranfel::info_file_of("/x.y/News_#001_200603012015_002.avr"),
+              "/x.y/News_#001_200603012015_002.AVF");
     EXPECT_EQ(dranfel::info_file_of("/x.y/noext"), "/x.y/noext.AVF");
 }

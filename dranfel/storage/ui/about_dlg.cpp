@@ -9,7 +9,8 @@
 
 namespace dranfel {
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
+CAboutDlg::CAboutDlg(QWidget* parent)
+    : QDialog(parent)
 {
     setWindowTitle(QString::fromLatin1(ABOUT_CAPTION));
     auto* icon = new QLabel(this);

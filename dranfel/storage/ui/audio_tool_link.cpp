@@ -30,6 +30,9 @@ bool CAudioToolLink::raise_or_start(const QStringList& arguments)
     return QProcess::startDetached(program, arguments);
 }
 
-void CAudioToolLink::minimise() { send(AUDIO_TOOL_MINIMISE); }
+void CAudioToolLink::minimise()
+{
+    send(AUDIO_TOOL_MINIMISE);
+}
 
 } // namespace dranfel

@@ -4,15 +4,16 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QTimer>
 #include <QVBoxLayout>
-
-#include <QPainter>
 
 namespace dranfel {
 
 CDeleteDlg::CDeleteDlg(std::string folder, std::vector<std::string> names, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint), m_folder(std::move(folder)), m_names(std::move(names))
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint)
+    , m_folder(std::move(folder))
+    , m_names(std::move(names))
 {
     setModal(true);
     setMinimumWidth(560);

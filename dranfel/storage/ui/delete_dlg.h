@@ -3,7 +3,6 @@
 // deleted on the window thread, one per turn of the event loop from 100 ms after the dialog first
 // shows, and the dialog closes itself after the last.
 #include <QDialog>
-
 #include <functional>
 #include <string>
 #include <vector>

@@ -14,11 +14,15 @@ namespace {
 // The file's own bytes, so that a name that is not valid in the locale still names its file.
 constexpr int NAME_ROLE = Qt::UserRole + 1;
 
-QString to_q(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
+QString to_q(const std::string& s)
+{
+    return QString::fromLocal8Bit(s.c_str());
+}
 
 } // namespace
 
-CFileView::CFileView(QWidget* parent) : QWidget(parent)
+CFileView::CFileView(QWidget* parent)
+    : QWidget(parent)
 {
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QStringLiteral("c1003"));
@@ -27,8 +31,8 @@ CFileView::CFileView(QWidget* parent) : QWidget(parent)
     m_list->setAllColumnsShowFocus(true);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Real File Name"), QStringLiteral("Size(KB)"),
-                             QStringLiteral("Date")});
+    m_list->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Real File Name"),
+                             QStringLiteral("Size(KB)"), QStringLiteral("Date")});
     m_list->header()->setDefaultAlignment(Qt::AlignCenter);
     m_list->header()->setStretchLastSection(false);
     m_list->header()->setMinimumSectionSize(0);
@@ -82,7 +86,10 @@ void CFileView::refresh(const std::string& folder)
     emit selection_changed();
 }
 
-int CFileView::row_count() const { return m_list->topLevelItemCount(); }
+int CFileView::row_count() const
+{
+    return m_list->topLevelItemCount();
+}
 
 QString CFileView::text(int row, int column) const
 {
@@ -102,6 +109,9 @@ std::vector<SelectedRow> CFileView::selected_rows() const
     return rows;
 }
 
-bool CFileView::has_selection() const { return !m_list->selectedItems().isEmpty(); }
+bool CFileView::has_selection() const
+{
+    return !m_list->selectedItems().isEmpty();
+}
 
 } // namespace dranfel

@@ -4,7 +4,6 @@
 #include "dranfel/storage/file_operations.h"
 
 #include <QWidget>
-
 #include <string>
 #include <vector>
 

@@ -16,10 +16,19 @@ namespace {
 
 constexpr int PLACEHOLDER_ROLE = Qt::UserRole + 1;
 
-QString to_q(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
-std::string from_q(const QString& s) { return s.toLocal8Bit().toStdString(); }
+QString to_q(const std::string& s)
+{
+    return QString::fromLocal8Bit(s.c_str());
+}
+std::string from_q(const QString& s)
+{
+    return s.toLocal8Bit().toStdString();
+}
 
-bool is_placeholder(QTreeWidgetItem* item) { return item && item->data(0, PLACEHOLDER_ROLE).toBool(); }
+bool is_placeholder(QTreeWidgetItem* item)
+{
+    return item && item->data(0, PLACEHOLDER_ROLE).toBool();
+}
 
 // The system's icon with its "open" look for a selected item, as file managers show them.
 QIcon with_open_look(QIcon icon, const QIcon& open)
@@ -33,7 +42,8 @@ QIcon with_open_look(QIcon icon, const QIcon& open)
 
 } // namespace
 
-CFolderView::CFolderView(QWidget* parent) : QWidget(parent)
+CFolderView::CFolderView(QWidget* parent)
+    : QWidget(parent)
 {
     m_tree = new QTreeWidget(this);
     m_tree->setObjectName(QStringLiteral("c1002"));
@@ -82,7 +92,8 @@ void CFolderView::add_placeholder(QTreeWidgetItem* item)
     p->setFlags(Qt::NoItemFlags);
 }
 
-QTreeWidgetItem* CFolderView::add_folder_item(QTreeWidgetItem* parent, const std::string& name, const std::string& path)
+QTreeWidgetItem*
+CFolderView::add_folder_item(QTreeWidgetItem* parent, const std::string& name, const std::string& path)
 {
     static QFileIconProvider icons;
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);

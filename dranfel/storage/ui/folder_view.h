@@ -5,7 +5,6 @@
 #include "dranfel/storage/drives.h"
 
 #include <QWidget>
-
 #include <string>
 #include <vector>
 
@@ -50,7 +49,8 @@ private:
     void populate(QTreeWidgetItem* item);
     void collapse_reset(QTreeWidgetItem* item);
     void on_current_changed(QTreeWidgetItem* item);
-    QTreeWidgetItem* add_folder_item(QTreeWidgetItem* parent, const std::string& name, const std::string& path);
+    QTreeWidgetItem*
+    add_folder_item(QTreeWidgetItem* parent, const std::string& name, const std::string& path);
 
     QTreeWidget* m_tree = nullptr;
     std::vector<Drive> m_drives;

@@ -96,10 +96,18 @@ void draw(QPainter& p, uint32_t command)
         p.drawLine(QPointF(38, 23), QPointF(46, 23));
         caption(p, QStringLiteral("New"));
         break;
-    case ID_COPY_TOP_TO_BOTTOM: transfer(p, true, false); break;
-    case ID_COPY_BOTTOM_TO_TOP: transfer(p, false, false); break;
-    case ID_MOVE_TOP_TO_BOTTOM: transfer(p, true, true); break;
-    case ID_MOVE_BOTTOM_TO_TOP: transfer(p, false, true); break;
+    case ID_COPY_TOP_TO_BOTTOM:
+        transfer(p, true, false);
+        break;
+    case ID_COPY_BOTTOM_TO_TOP:
+        transfer(p, false, false);
+        break;
+    case ID_MOVE_TOP_TO_BOTTOM:
+        transfer(p, true, true);
+        break;
+    case ID_MOVE_BOTTOM_TO_TOP:
+        transfer(p, false, true);
+        break;
     case ID_DELETE:
         sheet(p, QRectF(22, 4, 18, 24), Qt::white);
         p.setPen(QPen(QColor(210, 40, 40), 3.5, Qt::SolidLine, Qt::RoundCap));
@@ -135,7 +143,8 @@ void draw(QPainter& p, uint32_t command)
         caption(p, QStringLiteral("MP3"));
         break;
     }
-    default: break;
+    default:
+        break;
     }
 }
 

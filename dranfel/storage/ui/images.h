@@ -3,12 +3,16 @@
 // their normal, hot and disabled looks, and the program icon.
 #include <QIcon>
 #include <QPixmap>
-
 #include <cstdint>
 
 namespace dranfel::images {
 
-enum class Look { Normal, Hot, Disabled };
+enum class Look
+{
+    Normal,
+    Hot,
+    Disabled
+};
 
 QPixmap toolbar_image(uint32_t command, Look look);
 // Normal as the icon's Normal mode, hot as Active (the pointer over it), disabled as Disabled.

@@ -7,7 +7,8 @@
 
 namespace dranfel {
 
-CInputNameDlg::CInputNameDlg(QWidget* parent) : QDialog(parent)
+CInputNameDlg::CInputNameDlg(QWidget* parent)
+    : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Input Name"));
     setMinimumWidth(320);
@@ -28,6 +29,9 @@ CInputNameDlg::CInputNameDlg(QWidget* parent) : QDialog(parent)
     connect(m_cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-QString CInputNameDlg::name() const { return m_name->text(); }
+QString CInputNameDlg::name() const
+{
+    return m_name->text();
+}
 
 } // namespace dranfel

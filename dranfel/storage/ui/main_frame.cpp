@@ -29,8 +29,14 @@ namespace dranfel {
 
 namespace {
 
-QString to_q(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
-std::string from_q(const QString& s) { return s.toLocal8Bit().toStdString(); }
+QString to_q(const std::string& s)
+{
+    return QString::fromLocal8Bit(s.c_str());
+}
+std::string from_q(const QString& s)
+{
+    return s.toLocal8Bit().toStdString();
+}
 
 // Keeps a toolbar button without a tooltip from showing its menu text as one.
 class NoToolTip : public QObject
@@ -51,7 +57,10 @@ bool inside(const QWidget* w, const QWidget* pane)
 } // namespace
 
 CMainFrame::CMainFrame(common::Prompts& prompts, QSettings* settings, QWidget* parent)
-    : QMainWindow(parent), m_prompts(prompts), m_settings(settings), m_manager(*this, prompts)
+    : QMainWindow(parent)
+    , m_prompts(prompts)
+    , m_settings(settings)
+    , m_manager(*this, prompts)
 {
     setWindowTitle(QString::fromLatin1(APP_TITLE));
     setWindowIcon(QIcon(images::program_icon(64)));
@@ -137,8 +146,10 @@ void CMainFrame::build_panes()
         m_columns[int(h)] = cols;
         m_trees[int(h)] = new CFolderView(cols);
         m_lists[int(h)] = new CFileView(cols);
-        m_trees[int(h)]->setObjectName(h == Half::Top ? QStringLiteral("top tree") : QStringLiteral("bottom tree"));
-        m_lists[int(h)]->setObjectName(h == Half::Top ? QStringLiteral("top list") : QStringLiteral("bottom list"));
+        m_trees[int(h)]->setObjectName(h == Half::Top ? QStringLiteral("top tree")
+                                                      : QStringLiteral("bottom tree"));
+        m_lists[int(h)]->setObjectName(h == Half::Top ? QStringLiteral("top list")
+                                                      : QStringLiteral("bottom list"));
         // The tree posts its new folder; the frame refreshes the list of the same half.
         connect(m_trees[int(h)], &CFolderView::folder_selected, this, &CMainFrame::on_folder_selected,
                 Qt::QueuedConnection);
@@ -226,10 +237,17 @@ void CMainFrame::on_command(uint32_t id)
         return;
     }
     switch (id) {
-    case ID_APP_ABOUT: show_about(); break;
-    case ID_APP_EXIT: close(); break;
-    case ID_VIEW_TOOLBAR: m_toolbar->setVisible(m_toolbar->isHidden()); break;
-    default: break;
+    case ID_APP_ABOUT:
+        show_about();
+        break;
+    case ID_APP_EXIT:
+        close();
+        break;
+    case ID_VIEW_TOOLBAR:
+        m_toolbar->setVisible(m_toolbar->isHidden());
+        break;
+    default:
+        break;
     }
     update_commands();
 }
@@ -249,11 +267,20 @@ void CMainFrame::on_folder_selected(CFolderView* pane)
     update_commands();
 }
 
-std::vector<SelectedRow> CMainFrame::selected_rows(Half half) const { return list(half)->selected_rows(); }
+std::vector<SelectedRow> CMainFrame::selected_rows(Half half) const
+{
+    return list(half)->selected_rows();
+}
 
-void CMainFrame::refresh_list(Half half) { list(half)->refresh(tree(half)->path()); }
+void CMainFrame::refresh_list(Half half)
+{
+    list(half)->refresh(tree(half)->path());
+}
 
-void CMainFrame::rebuild_tree(Half half, const std::string& folder) { tree(half)->rebuild(folder); }
+void CMainFrame::rebuild_tree(Half half, const std::string& folder)
+{
+    tree(half)->rebuild(folder);
+}
 
 FileOpResult CMainFrame::run_progress(const FileOpParams& params)
 {

@@ -6,7 +6,6 @@
 #include "dranfel/storage/storage_manager.h"
 
 #include <QMainWindow>
-
 #include <functional>
 #include <map>
 
@@ -33,7 +32,8 @@ public:
     ~CMainFrame() override;
 
     // Opens the converter window; unset, the command says how to convert from a terminal.
-    using ConverterOpener = std::function<void(QWidget* parent, const QString& source, const QString& target)>;
+    using ConverterOpener =
+        std::function<void(QWidget* parent, const QString& source, const QString& target)>;
     void set_converter(ConverterOpener opener) { m_converter = std::move(opener); }
     // Dranfel's own arguments, handed on to the audio tool.
     void set_own_arguments(const QStringList& args) { m_ownArgs = args; }

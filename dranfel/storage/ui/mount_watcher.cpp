@@ -1,13 +1,13 @@
 #include "dranfel/storage/ui/mount_watcher.h"
 
+#include <QSocketNotifier>
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <QSocketNotifier>
-
 namespace dranfel {
 
-CMountWatcher::CMountWatcher(QObject* parent) : QObject(parent)
+CMountWatcher::CMountWatcher(QObject* parent)
+    : QObject(parent)
 {
     m_fd = ::open("/proc/self/mounts", O_RDONLY | O_CLOEXEC);
     if (m_fd < 0)

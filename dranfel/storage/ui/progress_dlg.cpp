@@ -7,23 +7,27 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <QPainter>
-
 namespace dranfel {
 
 namespace {
 
-QString to_q(const std::string& s) { return QString::fromLocal8Bit(s.c_str()); }
+QString to_q(const std::string& s)
+{
+    return QString::fromLocal8Bit(s.c_str());
+}
 
 } // namespace
 
 CProgressDlg::CProgressDlg(const FileOpParams& params, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint), m_params(params), m_state(params)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint)
+    , m_params(params)
+    , m_state(params)
 {
     setModal(true);
     setMinimumWidth(460);

@@ -10,7 +10,6 @@
 
 #include <QDialog>
 #include <QElapsedTimer>
-
 #include <condition_variable>
 #include <mutex>
 #include <thread>

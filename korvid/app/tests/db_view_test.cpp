@@ -2,7 +2,6 @@
 // added, its LNB edited and deleted through the real dialog and buttons, page windows made only when
 // their tab is chosen and refreshed after a new database, Show All DB Data, and Escape everywhere.
 #include "common/scripted_prompts.h"
-#include "korvid/frame/frame_rules.h"
 #include "korvid/app/main_frame.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/database/korvid_doc.h"
@@ -13,6 +12,7 @@
 #include "korvid/editor/ui/editor_look.h"
 #include "korvid/editor/ui/satellite_dlg.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
+#include "korvid/frame/frame_rules.h"
 #include "korvid/ui/bitmap_button.h"
 
 #include <QCheckBox>
@@ -26,7 +26,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
 #include <functional>
 #include <memory>
 
@@ -83,7 +82,10 @@ class DbViewTest : public QObject
     std::unique_ptr<CMainFrame> m_frame;
     CDBView* m_view = nullptr;
 
-    CSatellitePageWnd* sat_window(int tab) const { return qobject_cast<CSatellitePageWnd*>(m_view->page_window(tab)); }
+    CSatellitePageWnd* sat_window(int tab) const
+    {
+        return qobject_cast<CSatellitePageWnd*>(m_view->page_window(tab));
+    }
     void open_sample() { m_doc->open_by_name(KD_SAMPLE_IRD); }
     void click_tab(int tab)
     {
@@ -92,7 +94,8 @@ class DbViewTest : public QObject
     }
     void click_row(CEditorList* list, int row)
     {
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(row, 1)).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(row, 1)).center());
     }
 
 private slots:
@@ -131,11 +134,13 @@ private slots:
         const char* captions[8] = {"Num", "Name", "LNB type", "0/12V", "22KHz", "DiSEqC", "Port", "Degree"};
         for (int c = 0; c < 8; ++c) {
             QCOMPARE(list->columnWidth(c), widths[c]);
-            QCOMPARE(list->model()->headerData(c, Qt::Horizontal).toString(), QString::fromLatin1(captions[c]));
+            QCOMPARE(list->model()->headerData(c, Qt::Horizontal).toString(),
+                     QString::fromLatin1(captions[c]));
             QCOMPARE(list->model()->index(0, c).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
         }
         // The first default satellite: universal LNB, 0/12 V on, DiSEqC 1.0 on port 1, 19.2 East.
-        const QStringList first = {"001", "Astra 1KR/1L/1M/1N", "UNI_LNB", "ON", "HLBAND", "Ver 1.0", "1", " 19.2E"};
+        const QStringList first = {"001",   "Astra 1KR/1L/1M/1N", "UNI_LNB", "ON", "HLBAND", "Ver 1.0", "1",
+                                   " 19.2E"};
         for (int c = 0; c < 8; ++c)
             QCOMPARE(cell(list, 0, c), first[c]);
         QCOMPARE(cell(list, 11, 7), QStringLiteral(" 30.0W"));
@@ -155,7 +160,8 @@ private slots:
         QCOMPARE(QColor(header.pixel(3, header.height() / 2)), editor_look::header_background());
         // The sort triangle, which later lists show on "Name", is drawn over the header colour.
         list->set_sort_indicator(1, +1);
-        const QRect name_section(list->horizontalHeader()->sectionViewportPosition(1), 0, 100, header.height());
+        const QRect name_section(list->horizontalHeader()->sectionViewportPosition(1), 0, 100,
+                                 header.height());
         const QImage sorted = list->horizontalHeader()->grab().toImage().copy(name_section);
         QVERIFY(sorted != header.copy(name_section));
         list->set_sort_indicator(1, 0);
@@ -185,7 +191,8 @@ private slots:
         for (int t = 1; t < EditorView::TAB_COUNT; ++t)
             QVERIFY(!m_view->page_window(t));
         click_tab(EditorView::TAB_TP);
-        QVERIFY(m_view->page_window(EditorView::TAB_TP) && m_view->page_window(EditorView::TAB_TP)->isVisible());
+        QVERIFY(m_view->page_window(EditorView::TAB_TP) &&
+                m_view->page_window(EditorView::TAB_TP)->isVisible());
         QVERIFY(!m_view->page_window(EditorView::TAB_SEARCHED_SAT));
         QVERIFY(!m_view->page_window(EditorView::TAB_TV));
         QVERIFY(!m_view->page_window(EditorView::TAB_SAT)->isVisible());
@@ -278,7 +285,8 @@ private slots:
         });
         // A double click is the second press of a pair; QTest sends only that one, so the first comes here.
         click_row(list, 32);
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(32, 1)).center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
+                           list->visualRect(list->model()->index(32, 1)).center());
         QCOMPARE(cell(list, 32, 2), QStringLiteral("USER"));
         QCOMPARE(cell(list, 32, 5), QStringLiteral("Ver 1.0"));
         QCOMPARE(int(m_db->satellites[32].lnb_freq_high), 10700);
@@ -319,8 +327,8 @@ private slots:
         // A default satellite cannot go, whichever way Delete is asked for.
         click_row(sat->list(), 0);
         sat->run_menu_entry(QStringLiteral("Delete"));
-        QCOMPARE(m_prompts->shown,
-                 (std::vector<std::string>{"No Item is selected!", "No Item", "You can't delete default SAT"}));
+        QCOMPARE(m_prompts->shown, (std::vector<std::string>{"No Item is selected!", "No Item",
+                                                             "You can't delete default SAT"}));
         // SEARCHED SAT has no Add, whatever is asked of it.
         click_tab(EditorView::TAB_SEARCHED_SAT);
         CSatellitePageWnd* searched = sat_window(EditorView::TAB_SEARCHED_SAT);
@@ -428,7 +436,8 @@ private slots:
             f.write("\x00\x01\x01\x05", 4);
         }
         m_frame->drop_files({bad.toStdString()});
-        QCOMPARE(m_prompts->shown, (std::vector<std::string>{"syscode case 4(0x0000)", "Wrong DB : syscode"}));
+        QCOMPARE(m_prompts->shown,
+                 (std::vector<std::string>{"syscode case 4(0x0000)", "Wrong DB : syscode"}));
         QCOMPARE(m_prompts->icon_of("Wrong DB : syscode"), common::Icon::Error);
         QCOMPARE(list->model()->rowCount(), 0);
         QCOMPARE(sat->tuner_combo()->currentText(), QStringLiteral("T1"));

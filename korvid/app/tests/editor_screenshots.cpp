@@ -18,7 +18,6 @@
 #include <QScreen>
 #include <QTabBar>
 #include <QThread>
-
 #include <cstdio>
 #include <memory>
 
@@ -41,7 +40,8 @@ void settle()
 bool shot(const char* name, QRect area)
 {
     settle();
-    QPixmap pm = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    QPixmap pm =
+        QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
     const QString file = g_out + QLatin1Char('/') + QLatin1String(name);
     const bool ok = pm.save(file);
     std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(file));

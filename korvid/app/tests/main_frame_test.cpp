@@ -11,9 +11,9 @@
 #include "korvid/database/korvid_doc.h"
 #include "korvid/database/tests/test_database.h"
 #include "korvid/link/com_port.h"
-#include "korvid/ui/bitmap_button.h"
 #include "korvid/link/ui/korvid_view.h"
 #include "korvid/link/ui/select_port_dlg.h"
+#include "korvid/ui/bitmap_button.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
@@ -25,7 +25,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
-
 #include <fstream>
 
 using namespace korvid;
@@ -72,7 +71,11 @@ public:
 class TrackingView : public QWidget, public FrameView
 {
 public:
-    explicit TrackingView(QWidget* parent) : QWidget(parent) { setMouseTracking(true); }
+    explicit TrackingView(QWidget* parent)
+        : QWidget(parent)
+    {
+        setMouseTracking(true);
+    }
 
 protected:
     void mouseMoveEvent(QMouseEvent* e) override { e->accept(); }
@@ -99,7 +102,10 @@ class MainFrameTest : public QObject
     std::unique_ptr<CKorvidDoc> m_doc;
     std::unique_ptr<CMainFrame> m_frame;
 
-    std::string path(const char* name) { return (m_dir.path() + QLatin1Char('/') + QLatin1String(name)).toStdString(); }
+    std::string path(const char* name)
+    {
+        return (m_dir.path() + QLatin1Char('/') + QLatin1String(name)).toStdString();
+    }
     void touch(const std::string& p, size_t size)
     {
         std::ofstream f(p, std::ios::binary);
@@ -285,7 +291,8 @@ private slots:
     {
         QTest::mouseClick(m_frame.get(), Qt::LeftButton, {}, m_frame->menu_label_rect(1).center());
         QTRY_VERIFY(m_frame->config_menu()->isVisible());
-        QVERIFY(m_frame->config_menu()->pos().y() >= m_frame->mapToGlobal(m_frame->menu_label_rect(1).bottomLeft()).y());
+        QVERIFY(m_frame->config_menu()->pos().y() >=
+                m_frame->mapToGlobal(m_frame->menu_label_rect(1).bottomLeft()).y());
         m_frame->config_menu()->hide();
     }
 
@@ -342,8 +349,8 @@ private slots:
         QCOMPARE(std::string(menu.records()[2]->text), std::string("A text far longer than the thir"));
         QVERIFY(menu.RemoveMenu(0));
         QVERIFY(menu.RemoveMenu(10));
-        QCOMPARE(menu.item_texts(), (Texts{QStringLiteral("A text far longer than the thir").toStdString(), "---",
-                                           "One again"}));
+        QCOMPARE(menu.item_texts(), (Texts{QStringLiteral("A text far longer than the thir").toStdString(),
+                                           "---", "One again"}));
         QVERIFY(!menu.RemoveMenu(99));
         QCOMPARE(menu.records().size(), size_t(3));
     }
@@ -374,8 +381,8 @@ private slots:
         const QRect disabled = menu.actionGeometry(menu.actions()[2]);
         QCOMPARE(open.height(), QFontMetrics(menu.font()).height() + 6);
         QVERIFY(count(QColor(107, 162, 214), open) > open.width() * 4); // highlighted fill
-        QVERIFY(count(QColor(8, 37, 107), open) >= 2 * open.width());    // its frame
-        QVERIFY(count(Qt::white, open, 30) > 10);                           // white text on it
+        QVERIFY(count(QColor(8, 37, 107), open) >= 2 * open.width());   // its frame
+        QVERIFY(count(Qt::white, open, 30) > 10);                       // white text on it
         QVERIFY(count(QColor(130, 140, 190), disabled) > disabled.width() * 4);
         QVERIFY(count(Qt::white, disabled, 30) > 10); // the embossed shadow of disabled text
     }
@@ -450,7 +457,8 @@ private slots:
         const QRect text = frame_skin::small_logo_text_rect();
         QVERIFY(QRect(0, 0, 62, 18).contains(text));
         QVERIFY(text.left() >= 16); // right of the emblem
-        QVERIFY(QFontMetrics(frame_skin::small_logo_font()).horizontalAdvance(QStringLiteral("Korvid")) <= text.width());
+        QVERIFY(QFontMetrics(frame_skin::small_logo_font()).horizontalAdvance(QStringLiteral("Korvid")) <=
+                text.width());
         QCOMPARE(frame_skin::small_logo().size(), QSize(62, 18));
     }
 
@@ -481,7 +489,8 @@ private slots:
         m_frame->goto_editor();
         QCOMPARE(std::string(m_frame->file_menu()->records()[0]->text), std::string("Open\tCtrl+O"));
         QCOMPARE(std::string(m_frame->file_menu()->records()[1]->text), std::string("Save\tCtrl+S"));
-        QCOMPARE(std::string(m_frame->file_menu()->records()[2]->text), std::string("Save As...\tCtrl+Shift+S"));
+        QCOMPARE(std::string(m_frame->file_menu()->records()[2]->text),
+                 std::string("Save As...\tCtrl+Shift+S"));
         QCOMPARE(std::string(m_frame->file_menu()->records().back()->text), std::string("Exit\tCtrl+Q"));
 
         QTest::keyClick(m_frame.get(), Qt::Key_F, Qt::AltModifier);
@@ -551,7 +560,8 @@ private slots:
         m_frame->drop_files({path("a.mem"), path("b.mem")});
         QCOMPARE(m_prompts->icon_of("Only one file at a time"), common::Icon::Warning);
         m_frame->drop_files({path("a.bin")});
-        QCOMPARE(m_prompts->icon_of("File Extension is not mem, is it correct file?"), common::Icon::Question);
+        QCOMPARE(m_prompts->icon_of("File Extension is not mem, is it correct file?"),
+                 common::Icon::Question);
         m_frame->goto_editor();
         m_prompts->files.push_back(path("missing.ird"));
         m_frame->on_command(ID_FILE_OPEN);
@@ -560,7 +570,8 @@ private slots:
 
     void file_dialogs_remember_their_folder_per_kind_of_file()
     {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path() + QStringLiteral("/settings"));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           m_dir.path() + QStringLiteral("/settings"));
         QDir(m_dir.path()).mkpath(QStringLiteral("ird-files"));
         QDir(m_dir.path()).mkpath(QStringLiteral("code-files"));
         const common::FileDialogSpec ird = CKorvidDoc::ird_dialog(false);

@@ -2,6 +2,7 @@
 // the downloader page half-way through a code file and the DB Transfer dialog half-way through the
 // database, each against receiver-sim on a pseudo-terminal. Run under xvfb-run (see make.sh there).
 #include "common/scripted_prompts.h"
+#include "common/testing/receiver_sim_process.h"
 #include "korvid/app/about_dlg.h"
 #include "korvid/app/main_frame.h"
 #include "korvid/app/my_menu.h"
@@ -11,7 +12,6 @@
 #include "korvid/database/tests/test_database.h"
 #include "korvid/editor/ui/db_view.h"
 #include "korvid/link/com_port.h"
-#include "common/testing/receiver_sim_process.h"
 #include "korvid/link/ui/db_transfer_dlg.h"
 #include "korvid/link/ui/korvid_view.h"
 #include "korvid/ui/percent_progress.h"
@@ -23,7 +23,6 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QThread>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -48,17 +47,24 @@ bool wait_until(const std::function<bool()>& done, int ms)
     return true;
 }
 
-void settle() { wait_until([] { return false; }, 300); }
+void settle()
+{
+    wait_until([] { return false; }, 300);
+}
 
 void shot(const char* name, QRect area)
 {
     settle();
-    QPixmap pm = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    QPixmap pm =
+        QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
     const QString file = g_out + QLatin1Char('/') + QLatin1String(name);
     std::printf("%s %s\n", pm.save(file) ? "wrote" : "FAILED", qPrintable(file));
 }
 
-QRect around(const QWidget* w, int margin = 0) { return w->frameGeometry().adjusted(-margin, -margin, margin, margin); }
+QRect around(const QWidget* w, int margin = 0)
+{
+    return w->frameGeometry().adjusted(-margin, -margin, margin, margin);
+}
 
 void click(QWidget* w, QPoint at)
 {
@@ -110,8 +116,9 @@ int main(int argc, char** argv)
 
     // 2. mid-download, on a receiver paced like a real line
     {
-        common::testing::SimProcess sim({"--exchange", "software", "--out", tmp + "/code.bin", "--baud", "115200"},
-                                        tmp + "/sim-software.log");
+        common::testing::SimProcess sim(
+            {"--exchange", "software", "--out", tmp + "/code.bin", "--baud", "115200"},
+            tmp + "/sim-software.log");
         ::setenv("KORVID_SERIAL_PORTS", sim.path().c_str(), 1);
         CKorvidView* view = frame.downloader_view();
         view->on_download();
@@ -155,8 +162,9 @@ int main(int argc, char** argv)
 
     // 6. DB Transfer, half-way through the database
     {
-        common::testing::SimProcess sim({"--exchange", "db-to-receiver", "--out", tmp + "/db.img", "--baud", "460800"},
-                                        tmp + "/sim-db.log");
+        common::testing::SimProcess sim(
+            {"--exchange", "db-to-receiver", "--out", tmp + "/db.img", "--baud", "460800"},
+            tmp + "/sim-db.log");
         ::setenv("KORVID_SERIAL_PORTS", sim.path().c_str(), 1);
         DbTransfer transfer(doc, prompts);
         if (transfer.prepare_send([] { return true; })) {

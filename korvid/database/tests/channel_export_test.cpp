@@ -1,14 +1,12 @@
-#include "korvid/database/channel_export.h"
-
 #include "common/scripted_prompts.h"
 #include "common/testing/tmpfs_mount.h"
-
-#include <gtest/gtest.h>
+#include "korvid/database/channel_export.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <memory>
 #include <random>
 #include <sstream>
@@ -31,7 +29,13 @@ std::unique_ptr<Database> cleared_database()
     return db;
 }
 
-void set_satellite(Database& db, int slot, uint16_t hi, uint16_t lo, uint8_t ctrl, uint8_t type, int16_t pos,
+void set_satellite(Database& db,
+                   int slot,
+                   uint16_t hi,
+                   uint16_t lo,
+                   uint8_t ctrl,
+                   uint8_t type,
+                   int16_t pos,
                    const char* name)
 {
     tSatellite& s = db.satellites[slot];
@@ -45,7 +49,8 @@ void set_satellite(Database& db, int slot, uint16_t hi, uint16_t lo, uint8_t ctr
     std::memcpy(db.sat_names[slot], name, std::min(std::strlen(name), sizeof db.sat_names[slot]));
 }
 
-void set_transponder(Database& db, int slot, uint8_t sat, uint16_t freq, uint16_t sr, uint8_t pol, uint8_t fec)
+void set_transponder(
+    Database& db, int slot, uint8_t sat, uint16_t freq, uint16_t sr, uint8_t pol, uint8_t fec)
 {
     tTransponder& t = db.transponders[slot];
     t.sat_id = sat;
@@ -96,7 +101,7 @@ std::unique_ptr<Database> small_database()
     std::strcpy(db->sat_names[5], "deleted"); // a name left in an empty slot stays out
 
     set_transponder(*db, 0, 0, 11494, 22000, 1, 2);
-    set_transponder(*db, 1, 5, 11000, 27500, 0, 0);   // satellite 5 is not in use
+    set_transponder(*db, 1, 5, 11000, 27500, 0, 0); // satellite 5 is not in use
     set_transponder(*db, 2, 1, 10992, 27500, 0, 2);
     db->transponders[2].carried1 = -3;
     db->transponders[2].carried9 = 0xA5;
@@ -106,15 +111,15 @@ std::unique_ptr<Database> small_database()
 
     set_channel(*db, 0, 0, "ARD", 0x81);
     set_channel(*db, 1, 1, "Lost", 0x00);           // its transponder is invalid
-    set_channel(*db, 2, 4, "ZDF HD", 0x88);          // group 3 only
-    set_channel(*db, 3, 2, "ABCDEFGHIJKLMN", 0x00);  // 14 bytes, no terminator
+    set_channel(*db, 2, 4, "ZDF HD", 0x88);         // group 3 only
+    set_channel(*db, 3, 2, "ABCDEFGHIJKLMN", 0x00); // 14 bytes, no terminator
     db->channels[3].attributes = CH_ATTR_MORE_AUDIO | CH_ATTR_CI;
     db->channels[3].ext_audio_index = 0;
     db->channels[3].ci_marker = 1;
     db->channels[3].carried_pid = 0x1234;
-    db->channels[3].carried43 = 0x77; // always exported as 0
-    set_channel(*db, 4, 9999, "Wild", 0x81);         // transponder index past the table
-    set_channel(*db, 6, 1638, "Twin", 0x00);         // a channel on the twin transponder
+    db->channels[3].carried43 = 0x77;        // always exported as 0
+    set_channel(*db, 4, 9999, "Wild", 0x81); // transponder index past the table
+    set_channel(*db, 6, 1638, "Twin", 0x00); // a channel on the twin transponder
     set_channel(*db, MAX_TV_CHAN_NUM + 0, 2, "Bayern 3", 0x82);
     set_channel(*db, MAX_TV_CHAN_NUM + 5, 0, "X\\\"", 0x00);
 
@@ -234,8 +239,10 @@ TEST(ChannelExport, RowsFollowTheReceiverColumns)
     auto sats = table_rows(text, "const tSatellite Factory_SatInfo[] = {");
     ASSERT_EQ(sats.size(), 64u);
     EXPECT_EQ(sats[0].rfind("\t{ 10600,\t 9750,\t0x40,\tUNI_LNB,\t\t", 0), 0u) << sats[0];
-    EXPECT_EQ(sats[0], "\t{ 10600,\t 9750,\t0x40,\tUNI_LNB,\t\t0x10,\t 0,\t 0,\t            0,\t 192,\t0x00,\t 0,\t 0,\t0 },");
-    EXPECT_EQ(sats[1], "\t{ 10600,\t10600,\t0x10,\tSINGLE_10600,\t0x20,\t 3,\t 2,\t            1,\t 130,\t0x02,\t 7,\t 3,\t0 },");
+    EXPECT_EQ(sats[0], "\t{ 10600,\t 9750,\t0x40,\tUNI_LNB,\t\t0x10,\t 0,\t 0,\t            0,\t "
+                       "192,\t0x00,\t 0,\t 0,\t0 },");
+    EXPECT_EQ(sats[1], "\t{ 10600,\t10600,\t0x10,\tSINGLE_10600,\t0x20,\t 3,\t 2,\t            1,\t "
+                       "130,\t0x02,\t 7,\t 3,\t0 },");
     EXPECT_NE(sats[2].find("\tUSER_DEFINE,\t"), std::string::npos) << "type 12 has no name of its own";
     EXPECT_NE(sats[2].find("\t-300,\t"), std::string::npos);
     EXPECT_NE(sats[4].find("INVALID_SATID,\t"), std::string::npos);
@@ -253,7 +260,8 @@ TEST(ChannelExport, RowsFollowTheReceiverColumns)
     auto tps = table_rows(text, "const tTransponder Factory_TPInfo[] = {");
     ASSERT_EQ(tps.size(), 5u) << "rows end at the last valid first-half slot";
     EXPECT_EQ(tps[0], "\t{             0,\t0,\t22000,\t11494,\t10,\t1,\t0x02,\t0x00 }, // 00000");
-    EXPECT_EQ(tps[1], "\t{ INVALID_SATID,\t0,\t    0,\t    0,\tSROFFSET_DEFAULT,\tLNB_POL_VERTICAL,\tFEC_AUTOMATIC,\t0 }, // 00001");
+    EXPECT_EQ(tps[1], "\t{ INVALID_SATID,\t0,\t    0,\t    "
+                      "0,\tSROFFSET_DEFAULT,\tLNB_POL_VERTICAL,\tFEC_AUTOMATIC,\t0 }, // 00001");
     EXPECT_EQ(tps[2], "\t{             1,\t-3,\t27500,\t10992,\t10,\t0,\t0x02,\t0xa5 }, // 00002");
     EXPECT_EQ(tps[3].rfind("\t{ INVALID_SATID,", 0), 0u) << "satellite id 200 names no satellite";
     EXPECT_EQ(tps[4].substr(tps[4].size() - 12), " }, // 00004");
@@ -279,8 +287,9 @@ TEST(ChannelExport, FavouriteIndexKeepsOnlyRealMembers)
     auto db = small_database();
     auto rows = table_rows(export_channel_tables(*db), "const UI16 Factory_FavIndex[] = {");
     ASSERT_EQ(rows.size(), 100u);
-    EXPECT_EQ(rows[0], "\t0x0000, 0xffff, 0xffff, 0x0004, 0xffff, 0xffff, 0xffff, 0xffff, 0xffff, 0xffff, 0xffff, "
-                       "0xffff, 0xffff, 0xffff, 0xffff, 0xffff,  // 0016")
+    EXPECT_EQ(rows[0],
+              "\t0x0000, 0xffff, 0xffff, 0x0004, 0xffff, 0xffff, 0xffff, 0xffff, 0xffff, 0xffff, 0xffff, "
+              "0xffff, 0xffff, 0xffff, 0xffff, 0xffff,  // 0016")
         << "entries 1 and 2 of group 0 are stale; 4 is a used slot and a member";
     // Entry 1200 is the first of group 3's TV list: line 75, first column.
     EXPECT_EQ(rows[75].rfind("\t0x0002, 0xffff", 0), 0u) << rows[75];
@@ -297,7 +306,8 @@ TEST(ChannelExport, FavouriteIndexKeepsOnlyRealMembers)
     auto names = table_rows(export_channel_tables(*db), "const char *FactoryFavNames[MAX_FAVGROUP_NUM] = {");
     ASSERT_EQ(names.size(), 4u);
     EXPECT_EQ(names[2], "\t\"\",");
-    EXPECT_EQ(names[3], "\t\"\\x4b\\x69\\x64\\x73\\x31\\x32\\x33\\x34\\x35\\x36\\x37\\x38\"") << "12 bytes, unterminated";
+    EXPECT_EQ(names[3], "\t\"\\x4b\\x69\\x64\\x73\\x31\\x32\\x33\\x34\\x35\\x36\\x37\\x38\"")
+        << "12 bytes, unterminated";
 }
 
 TEST(ChannelExport, EmptyDatabaseGivesEmptyButValidTables)

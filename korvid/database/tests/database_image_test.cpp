@@ -1,12 +1,11 @@
 // The image: where each field lands, round trips, and the receiver's byte order.
+#include "common/scripted_prompts.h"
 #include "korvid/database/database.h"
 #include "korvid/database/image_layout.h"
 #include "korvid/database/receiver_order.h"
 #include "test_database.h"
-#include "common/scripted_prompts.h"
 
 #include <gtest/gtest.h>
-
 #include <set>
 #include <vector>
 
@@ -22,16 +21,19 @@ std::vector<uint8_t> packed(const Database& db)
     return img;
 }
 
-uint16_t le16_at(const std::vector<uint8_t>& img, size_t off) { return uint16_t(img[off] | (img[off + 1] << 8)); }
+uint16_t le16_at(const std::vector<uint8_t>& img, size_t off)
+{
+    return uint16_t(img[off] | (img[off + 1] << 8));
+}
 
 TEST(DatabaseImage, FieldsLandAtTheirOffsetsInEverySection)
 {
     auto db = std::make_unique<Database>();
-    db->channels[5].video_pid = 0xF1F2;                          // TV slot 5, offset 12
-    db->channels[MAX_TV_CHAN_NUM + 7].ext_audio_index = 0xE3E4;  // radio slot 7, offset 40
-    db->ext_audio[818].in_use = 0xA5;                            // offset 79
-    db->transponders[3275].frequency = 0xD1D2;                   // offset 4
-    db->fav_list(3, SERVICE_RADIO)[199] = 0xC1C2;                // the last entry of the last list
+    db->channels[5].video_pid = 0xF1F2;                         // TV slot 5, offset 12
+    db->channels[MAX_TV_CHAN_NUM + 7].ext_audio_index = 0xE3E4; // radio slot 7, offset 40
+    db->ext_audio[818].in_use = 0xA5;                           // offset 79
+    db->transponders[3275].frequency = 0xD1D2;                  // offset 4
+    db->fav_list(3, SERVICE_RADIO)[199] = 0xC1C2;               // the last entry of the last list
     db->fav_names[2][11] = 0x9F;
     db->satellites[127].position = -300;
     std::memcpy(db->sat_names[1], "ABCDEFGHIJKLMNOPQRSTUV", 22);

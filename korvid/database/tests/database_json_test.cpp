@@ -1,18 +1,14 @@
 #include "korvid/database/database_json.h"
-
 #include "korvid/database/ird_file.h"
-
-#include <gtest/gtest.h>
-
-#include <sys/stat.h>
-
-#include <nlohmann/json.hpp>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <random>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace {
 
@@ -324,8 +320,8 @@ TEST_F(BadJson, BadNames)
 {
     auto j = good;
     j["satellites"][0]["name"] = "Astra \\q";
-    EXPECT_EQ(error_of(j),
-              "satellites[0].name: bad escape at character 7: write \"\\\\\" for a backslash and \"\\xHH\" for a byte");
+    EXPECT_EQ(error_of(j), "satellites[0].name: bad escape at character 7: write \"\\\\\" for a backslash "
+                           "and \"\\xHH\" for a byte");
     j = good;
     j["satellites"][0]["name"] = "Astra \xc3\xa9";
     EXPECT_EQ(error_of(j), "satellites[0].name: character 7 is not printable ASCII: write it as \"\\xHH\"");
@@ -400,7 +396,8 @@ TEST_F(JsonFiles, FileRoundTripIsByteIdentical)
     // 1000 bytes hold no system code: refused.
     EXPECT_FALSE(dump_database_file(path("a.ird"), path("a.json"), message));
     auto full = random_file(6);
-    std::ofstream(path("b.ird"), std::ios::binary).write(reinterpret_cast<const char*>(full.data()), std::streamsize(full.size()));
+    std::ofstream(path("b.ird"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(full.data()), std::streamsize(full.size()));
     ASSERT_TRUE(dump_database_file(path("b.ird"), path("b.json"), message)) << message;
     ASSERT_TRUE(build_database_file(path("b.json"), path("c.ird"), message)) << message;
     std::ifstream in(path("c.ird"), std::ios::binary);

@@ -3,9 +3,8 @@
 #include "korvid/database/image_check.h"
 #include "test_database.h"
 
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 
 namespace korvid {
 namespace {

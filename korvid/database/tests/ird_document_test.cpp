@@ -6,13 +6,11 @@
 #include "korvid/database/korvid_doc.h"
 #include "test_database.h"
 
-#include <gtest/gtest.h>
-
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <random>
+#include <sys/stat.h>
 
 namespace korvid {
 namespace {
@@ -203,7 +201,8 @@ TEST_F(IrdDocument, UnreadableAndOversizedFilesChangeNothing)
     doc->open_by_name(fifo);
     ASSERT_EQ(prompts.shown.size(), 4u);
     EXPECT_EQ(prompts.shown[0], "Can't open to this file");
-    EXPECT_EQ(prompts.shown[1], "Can't open to this file\n" + dir.string() + " is a folder, not a regular file");
+    EXPECT_EQ(prompts.shown[1],
+              "Can't open to this file\n" + dir.string() + " is a folder, not a regular file");
     EXPECT_NE(prompts.shown[2].find("larger than 1 MiB"), std::string::npos);
     EXPECT_EQ(prompts.shown[3], "Can't open to this file\n" + fifo + " is a FIFO, not a regular file");
     EXPECT_EQ(db->satellites[0].position, 192) << "the loaded database is untouched";

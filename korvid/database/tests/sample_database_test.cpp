@@ -5,12 +5,11 @@
 #include "korvid/database/database_json.h"
 #include "korvid/database/ird_file.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 
 namespace {

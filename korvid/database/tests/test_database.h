@@ -62,7 +62,8 @@ inline std::unique_ptr<Database> sound_random_database(unsigned seed)
             db->cursor.fav_cursor[l] = 0;
             uint16_t* list = db->fav_list(g, type);
             for (int i = 0; i < MAX_FAVCHAN_NUM; ++i)
-                list[i] = i < db->system.fav_count[l] ? uint16_t(list[i] % slot_count_of(type)) : INVALID_FAVENTRY;
+                list[i] =
+                    i < db->system.fav_count[l] ? uint16_t(list[i] % slot_count_of(type)) : INVALID_FAVENTRY;
         }
     }
     return db;

@@ -3,14 +3,12 @@
 #include "korvid/database/database_json.h"
 #include "korvid/database/ird_file.h"
 
-#include <gtest/gtest.h>
-
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
+#include <sys/wait.h>
 
 namespace {
 

@@ -11,7 +11,6 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QTabBar>
-
 #include <memory>
 
 namespace korvid {
@@ -137,7 +136,8 @@ bool CDBView::on_frame_command(uint32_t id)
         if (CEditorPageWnd* page = m_pages[m_view.current_tab()])
             page->sync();
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 

@@ -8,14 +8,16 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
-
 #include <algorithm>
 
 namespace korvid {
 
 namespace {
 
-QString text8(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+QString text8(const std::string& s)
+{
+    return QString::fromLatin1(s.data(), qsizetype(s.size()));
+}
 
 // Cells drawn with small margins and the row picture flush left, so that narrow columns such as
 // "Num" (50 pixels, picture included) still show their whole text, as the list control did.
@@ -55,7 +57,10 @@ public:
 
 } // namespace
 
-ListStateModel::ListStateModel(const ListState& state, QObject* parent) : QAbstractTableModel(parent), m_state(state) {}
+ListStateModel::ListStateModel(const ListState& state, QObject* parent)
+    : QAbstractTableModel(parent)
+    , m_state(state)
+{}
 
 int ListStateModel::rowCount(const QModelIndex& parent) const
 {
@@ -75,12 +80,16 @@ QVariant ListStateModel::data(const QModelIndex& index, int role) const
     const size_t column = size_t(index.column());
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole: return column < row.texts.size() ? text8(row.texts[column]) : QString();
+    case Qt::ToolTipRole:
+        return column < row.texts.size() ? text8(row.texts[column]) : QString();
     case Qt::TextAlignmentRole:
         return int(m_state.columns[column].centred ? Qt::AlignCenter : (Qt::AlignLeft | Qt::AlignVCenter));
-    case Qt::DecorationRole: return column == 0 ? QVariant(editor_look::row_picture()) : QVariant();
-    case Qt::UserRole: return row.item_data;
-    default: return {};
+    case Qt::DecorationRole:
+        return column == 0 ? QVariant(editor_look::row_picture()) : QVariant();
+    case Qt::UserRole:
+        return row.item_data;
+    default:
+        return {};
     }
 }
 
@@ -103,7 +112,9 @@ void ListStateModel::reload()
 }
 
 CEditorList::CEditorList(const ListState& state, QWidget* parent)
-    : QTableView(parent), m_state(state), m_model(new ListStateModel(state, this))
+    : QTableView(parent)
+    , m_state(state)
+    , m_model(new ListStateModel(state, this))
 {
     // A size smaller than the pages' own text, so that the narrow columns show whole words ("HLBAND"
     // in 60 pixels); the tip of a cell still shows all of it.
@@ -172,7 +183,8 @@ void CEditorList::sync()
             selection.select(m_model->index(r, 0), m_model->index(r, m_model->columnCount() - 1));
     selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     if (!m_state.selected.empty())
-        selectionModel()->setCurrentIndex(m_model->index(m_state.selected.front(), 0), QItemSelectionModel::NoUpdate);
+        selectionModel()->setCurrentIndex(m_model->index(m_state.selected.front(), 0),
+                                          QItemSelectionModel::NoUpdate);
     verticalScrollBar()->setValue(scrolled);
     // Only a row the model both selected and named is brought into view; an edit in place leaves the
     // list where the user had it.
@@ -187,7 +199,8 @@ void CEditorList::set_sort_indicator(int column, int direction)
 {
     horizontalHeader()->setSortIndicatorShown(direction != 0);
     if (direction != 0)
-        horizontalHeader()->setSortIndicator(column, direction > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+        horizontalHeader()->setSortIndicator(column,
+                                             direction > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
     horizontalHeader()->viewport()->update();
 }
 

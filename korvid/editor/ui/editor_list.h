@@ -7,7 +7,6 @@
 
 #include <QAbstractTableModel>
 #include <QTableView>
-
 #include <vector>
 
 namespace korvid {

@@ -40,7 +40,8 @@ QPixmap row_picture()
 
 } // namespace editor_look
 
-CListHeader::CListHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent)
+CListHeader::CListHeader(QWidget* parent)
+    : QHeaderView(Qt::Horizontal, parent)
 {
     setSectionsClickable(true);
     setHighlightSections(false);
@@ -64,8 +65,8 @@ void CListHeader::paintSection(QPainter* p, const QRect& rect, int logicalIndex)
     const bool sorted = isSortIndicatorShown() && sortIndicatorSection() == logicalIndex;
     if (sorted)
         text_rect.setRight(text_rect.right() - 12);
-    const QVariant align = model() ? model()->headerData(logicalIndex, orientation(), Qt::TextAlignmentRole)
-                                   : QVariant();
+    const QVariant align =
+        model() ? model()->headerData(logicalIndex, orientation(), Qt::TextAlignmentRole) : QVariant();
     const int flags = align.isValid() ? align.toInt() : int(Qt::AlignCenter);
     p->setPen(Qt::black);
     p->setFont(font());
@@ -96,7 +97,8 @@ void CListHeader::paintSection(QPainter* p, const QRect& rect, int logicalIndex)
     p->restore();
 }
 
-CPageButton::CPageButton(const QString& text, QWidget* parent) : CBitmapButton(text, parent)
+CPageButton::CPageButton(const QString& text, QWidget* parent)
+    : CBitmapButton(text, parent)
 {
     setFocusPolicy(Qt::NoFocus);
     resize(WIDTH, HEIGHT);

@@ -12,8 +12,14 @@ namespace korvid {
 
 namespace editor_look {
 
-inline QColor page_background() { return QColor(235, 240, 245); }
-inline QColor header_background() { return QColor(60, 190, 230); }
+inline QColor page_background()
+{
+    return QColor(235, 240, 245);
+}
+inline QColor header_background()
+{
+    return QColor(60, 190, 230);
+}
 // The row picture, 16 x 16, transparent where the picture has no ink.
 QPixmap row_picture();
 

@@ -7,7 +7,8 @@
 
 namespace korvid {
 
-CEditorPageWnd::CEditorPageWnd(QWidget* parent) : QWidget(parent)
+CEditorPageWnd::CEditorPageWnd(QWidget* parent)
+    : QWidget(parent)
 {
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -24,9 +25,10 @@ void CEditorPageWnd::keyPressEvent(QKeyEvent* e)
     QWidget::keyPressEvent(e);
 }
 
-CPendingPageWnd::CPendingPageWnd(const QString& caption, QWidget* parent) : CEditorPageWnd(parent), m_caption(caption)
-{
-}
+CPendingPageWnd::CPendingPageWnd(const QString& caption, QWidget* parent)
+    : CEditorPageWnd(parent)
+    , m_caption(caption)
+{}
 
 QString CPendingPageWnd::message() const
 {

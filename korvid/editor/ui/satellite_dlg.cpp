@@ -21,9 +21,18 @@ namespace korvid {
 namespace {
 
 // Korvid keeps 8-bit text; Latin-1 maps every byte to one character and back.
-QString text8(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
-std::string bytes8(const QString& s) { return s.toLatin1().toStdString(); }
-QString text8(const char* s) { return QString::fromLatin1(s); }
+QString text8(const std::string& s)
+{
+    return QString::fromLatin1(s.data(), qsizetype(s.size()));
+}
+std::string bytes8(const QString& s)
+{
+    return s.toLatin1().toStdString();
+}
+QString text8(const char* s)
+{
+    return QString::fromLatin1(s);
+}
 
 void show_edit(QLineEdit* edit, const EditState& state)
 {
@@ -59,7 +68,9 @@ void show_check(QAbstractButton* button, const CheckState& state)
 
 } // namespace
 
-CSatelliteDlg::CSatelliteDlg(SatelliteDialog& model, QWidget* parent) : QDialog(parent), m_model(model)
+CSatelliteDlg::CSatelliteDlg(SatelliteDialog& model, QWidget* parent)
+    : QDialog(parent)
+    , m_model(model)
 {
     setWindowTitle(text8(SatelliteDialog::CAPTION));
     setFont(skin::app_font());
@@ -224,10 +235,17 @@ void CSatelliteDlg::on_ok()
     // The dialog stays with everything typed; the keyboard goes where the fault is.
     QLineEdit* target = nullptr;
     switch (m_model.focus()) {
-    case SatelliteDialog::FOCUS_NAME: target = m_name; break;
-    case SatelliteDialog::FOCUS_LOW: target = m_low; break;
-    case SatelliteDialog::FOCUS_DEGREE: target = m_degree; break;
-    default: break;
+    case SatelliteDialog::FOCUS_NAME:
+        target = m_name;
+        break;
+    case SatelliteDialog::FOCUS_LOW:
+        target = m_low;
+        break;
+    case SatelliteDialog::FOCUS_DEGREE:
+        target = m_degree;
+        break;
+    default:
+        break;
     }
     if (target) {
         target->setFocus(Qt::OtherFocusReason);

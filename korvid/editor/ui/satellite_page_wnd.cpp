@@ -13,7 +13,10 @@ namespace korvid {
 
 namespace {
 
-QString text8(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+QString text8(const std::string& s)
+{
+    return QString::fromLatin1(s.data(), qsizetype(s.size()));
+}
 
 constexpr int TOP_ROW_HEIGHT = 30;
 constexpr int MARGIN = 2;
@@ -21,7 +24,9 @@ constexpr int MARGIN = 2;
 } // namespace
 
 CSatellitePageWnd::CSatellitePageWnd(SatellitePageBase& page, SatellitePage* sat_page, QWidget* parent)
-    : CEditorPageWnd(parent), m_page(page), m_satPage(sat_page)
+    : CEditorPageWnd(parent)
+    , m_page(page)
+    , m_satPage(sat_page)
 {
     setFont(skin::app_font());
     m_tunerLabel = new QLabel(text8(page.tuner().label()), this);
@@ -34,12 +39,15 @@ CSatellitePageWnd::CSatellitePageWnd(SatellitePageBase& page, SatellitePage* sat
         auto* b = new CPageButton(text8(caption), this);
         m_buttons.push_back(b);
         const QString text = b->text();
-        connect(b, &QAbstractButton::clicked, this, [this, text] { run_menu_entry(text == QLatin1String("Del") ? QStringLiteral("Delete") : text); });
+        connect(b, &QAbstractButton::clicked, this, [this, text] {
+            run_menu_entry(text == QLatin1String("Del") ? QStringLiteral("Delete") : text);
+        });
     }
 
     connect(m_tuner, qOverload<int>(&QComboBox::activated), this,
             [this](int entry) { act([this, entry] { m_page.choose_tuner(entry); }); });
-    connect(m_list, &CEditorList::rowsSelected, this, [this](std::vector<int> rows) { m_page.select_rows(rows); });
+    connect(m_list, &CEditorList::rowsSelected, this,
+            [this](std::vector<int> rows) { m_page.select_rows(rows); });
     connect(m_list, &CEditorList::rowClicked, this, [this](int row) {
         // A click that extended a selection is not a click on one row.
         if (m_list->selected_rows() == std::vector<int>{row})

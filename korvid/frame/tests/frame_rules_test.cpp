@@ -2,9 +2,8 @@
 // switch, the geometry of the three layouts and what a dropped file leads to.
 #include "korvid/frame/frame_rules.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -20,10 +19,14 @@ public:
     using Item = std::tuple<uint32_t, uint32_t, std::string>; // flags, id, text
     std::vector<Item> items;
 
-    void append(uint32_t flags, uint32_t id, const char* text) override { items.emplace_back(flags, id, text); }
+    void append(uint32_t flags, uint32_t id, const char* text) override
+    {
+        items.emplace_back(flags, id, text);
+    }
     bool remove(uint32_t id) override
     {
-        auto it = std::find_if(items.begin(), items.end(), [id](const Item& i) { return std::get<1>(i) == id; });
+        auto it =
+            std::find_if(items.begin(), items.end(), [id](const Item& i) { return std::get<1>(i) == id; });
         if (it == items.end())
             return false;
         items.erase(it);
@@ -44,7 +47,8 @@ using Texts = std::vector<std::string>;
 
 TEST(FrameRules, ButtonsCommandsAndPromptsPerMode)
 {
-    const uint32_t ids[] = {ID_FILE_OPEN, ID_FILE_SAVE, ID_GOTO_DOWNLOADER, ID_GOTO_EDITOR, ID_DOWNLOAD_DB, ID_UPLOAD_DB};
+    const uint32_t ids[] = {ID_FILE_OPEN,   ID_FILE_SAVE,   ID_GOTO_DOWNLOADER,
+                            ID_GOTO_EDITOR, ID_DOWNLOAD_DB, ID_UPLOAD_DB};
     for (int i = 0; i < BUTTON_COUNT; ++i) {
         EXPECT_EQ(button_command(i), ids[i]);
         EXPECT_STRNE(command_prompt(ids[i]), "") << i;

@@ -31,7 +31,9 @@ inline Bytes operator+(Bytes a, const Bytes& b)
 class ScriptedLine : public SerialLine
 {
 public:
-    explicit ScriptedLine(VirtualClock& clock) : m_clock(clock) {}
+    explicit ScriptedLine(VirtualClock& clock)
+        : m_clock(clock)
+    {}
 
     // The receiver sends `bytes`, arriving `delay_ms` after this step is reached.
     ScriptedLine& send(Bytes bytes, uint32_t delay_ms = 0)
@@ -110,7 +112,12 @@ public:
 private:
     struct Step
     {
-        enum Kind { Send, Expect, Call } kind;
+        enum Kind
+        {
+            Send,
+            Expect,
+            Call
+        } kind;
         Bytes bytes;
         uint32_t delay;
         std::function<void()> fn;

@@ -1,15 +1,13 @@
 // CComPort on real pseudo-terminals: reads that never wait without end, exclusive use, the port
 // table, and a close that keeps the last bytes.
-#include "korvid/link/com_port.h"
-#include "common/testing/pty_pair.h"
-
 #include "common/scripted_prompts.h"
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
+#include "common/testing/pty_pair.h"
+#include "korvid/link/com_port.h"
 
 #include <atomic>
 #include <cstdlib>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <memory>
 #include <thread>
 
@@ -182,8 +180,8 @@ TEST(CComPort, OpenFailsWithTheMessageForMissingAndNonSerialDevices)
     ::setenv("KORVID_SERIAL_PORTS", "/dev/null:/nonexistent/ttyX", 1);
     common::ScriptedPrompts prompts;
     CComPort port(&prompts);
-    EXPECT_FALSE(port.Open(1)); // not a terminal
-    EXPECT_FALSE(port.Open(2)); // not there
+    EXPECT_FALSE(port.Open(1));    // not a terminal
+    EXPECT_FALSE(port.Open(2));    // not there
     EXPECT_FALSE(port.Open(9999)); // beyond the table
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(prompts.shown,
@@ -192,7 +190,8 @@ TEST(CComPort, OpenFailsWithTheMessageForMissingAndNonSerialDevices)
 
 TEST(PortTable, EnvironmentEntriesComeFirstThenTheMachinesSerialDevicesOnce)
 {
-    auto table = build_port_table("/tmp/a:/dev/ttyUSB0::/tmp/a", {"/dev/ttyUSB0", "/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyS1"},
+    auto table = build_port_table("/tmp/a:/dev/ttyUSB0::/tmp/a",
+                                  {"/dev/ttyUSB0", "/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyS1"},
                                   [](const std::string& p) { return p != "/dev/ttyS0"; });
     EXPECT_EQ(table, (std::vector<std::string>{"/tmp/a", "/dev/ttyUSB0", "/dev/ttyACM0", "/dev/ttyS1"}));
     EXPECT_TRUE(build_port_table(nullptr, {}, [](const std::string&) { return true; }).empty());

@@ -2,20 +2,18 @@
 // line shows (a far end that dies, the receiver's own byte order, a damaged packet on the wire).
 // The protocol's detail is pinned on virtual time in test_exchange_loop.cpp, each command once in
 // korvid/link/transfer/tests/transfer_e2e_test.cpp.
+#include "common/scripted_prompts.h"
+#include "common/testing/receiver_sim_process.h"
 #include "korvid/database/database.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/link/com_port.h"
 #include "korvid/link/exchange_loop.h"
-#include "common/testing/receiver_sim_process.h"
-
-#include "common/scripted_prompts.h"
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <memory>
 #include <thread>
@@ -81,9 +79,8 @@ protected:
     fs::path dir;
     void SetUp() override
     {
-        dir = fs::temp_directory_path() /
-              ("korvid-link-e2e-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = fs::temp_directory_path() / ("korvid-link-e2e-" + std::to_string(::getpid()) + "-" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
@@ -179,8 +176,8 @@ TEST_F(EndToEnd, DatabaseReceiveFetchesTheReceiversImage)
 {
     Bytes image = test_image(DB_TRANSFER_SIZE);
     write_file(dir / "image.bin", image);
-    SimProcess sim({"--exchange", "db-from-receiver", "--image", (dir / "image.bin").string(), "--buyer", "0xF1F2",
-                    "--model", "0x0304", "--corrupt-packet", "7"},
+    SimProcess sim({"--exchange", "db-from-receiver", "--image", (dir / "image.bin").string(), "--buyer",
+                    "0xF1F2", "--model", "0x0304", "--corrupt-packet", "7"},
                    (dir / "sim.log").string());
     CComPort port;
     ASSERT_TRUE(open(port, sim));
@@ -207,7 +204,8 @@ TEST_F(EndToEnd, ReceiverServesAnIrdDatabaseInItsOwnByteOrder)
     std::vector<uint8_t> file;
     encode_database(*db, 0xABCD, 0x0102, file);
     write_file(dir / "db.ird", file);
-    SimProcess sim({"--exchange", "db-from-receiver", "--ird", (dir / "db.ird").string()}, (dir / "sim.log").string());
+    SimProcess sim({"--exchange", "db-from-receiver", "--ird", (dir / "db.ird").string()},
+                   (dir / "sim.log").string());
     CComPort port;
     ASSERT_TRUE(open(port, sim));
     Bytes buffer(0x100000, 0);

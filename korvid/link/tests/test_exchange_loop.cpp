@@ -3,10 +3,9 @@
 #include "korvid/link/exchange_loop.h"
 #include "korvid/link/tests/scripted_line.h"
 
+#include <algorithm>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 using namespace korvid;
 using namespace korvid::testing;
@@ -150,9 +149,9 @@ TEST(ExchangeLoop, DatabaseSendRunsTheWholeExchangeAndSaysByeTwice)
     EXPECT_THAT(h.obs.events, Contains("hide_cancel"));
     EXPECT_THAT(h.obs.boxes, IsEmpty());
     EXPECT_EQ(h.obs.percents, (std::vector<uint32_t>{0, 14, 29, 43, 58, 73, 87, 100}));
-    EXPECT_EQ(h.obs.times, (std::vector<std::string>{"Elapsed 00:19", "Elapsed 00:38", "Elapsed 00:57",
-                                                       "Elapsed 01:16", "Elapsed 01:35", "Elapsed 01:54",
-                                                       "Elapsed 02:13"}));
+    EXPECT_EQ(h.obs.times,
+              (std::vector<std::string>{"Elapsed 00:19", "Elapsed 00:38", "Elapsed 00:57", "Elapsed 01:16",
+                                        "Elapsed 01:35", "Elapsed 01:54", "Elapsed 02:13"}));
     EXPECT_FALSE(h.running.load());
     // The tables stay in host order after they went out big-endian.
     EXPECT_EQ(h.blocks.count(), 6u);

@@ -1,11 +1,10 @@
 // Wire bytes of the link blocks, their checksums and the version check.
 #include "korvid/link/link_blocks.h"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstring>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <vector>
 
 using namespace korvid;
@@ -180,7 +179,8 @@ TEST(LinkTables, WordsBeyondTheCountGoAsTheyLieAndABadCountTouchesNothingOutside
     t.entry[2] = {0x11223344, 0, 0, 0}; // stale, beyond the count
     uint8_t b[FlashBlockTable::WIRE_SIZE];
     t.encode(b);
-    EXPECT_EQ(Bytes(b + 16, b + 28), (Bytes{0x00, 0x01, 0x00, 0x00, 0x00, 0x03, 0x86, 0xA0, 0x00, 0x01, 0x00, 0x00}));
+    EXPECT_EQ(Bytes(b + 16, b + 28),
+              (Bytes{0x00, 0x01, 0x00, 0x00, 0x00, 0x03, 0x86, 0xA0, 0x00, 0x01, 0x00, 0x00}));
     EXPECT_EQ(Bytes(b + 32, b + 36), (Bytes{0x44, 0x33, 0x22, 0x11}));
 
     t.entry[0].staddr = 0xFFFFFFFF; // a count far beyond the 34 entries

@@ -1,19 +1,18 @@
 // The rules of the port selection: test on choice, jump back on failure, OK and Cancel.
+#include "common/scripted_prompts.h"
+#include "common/testing/pty_pair.h"
 #include "korvid/link/com_port.h"
 #include "korvid/link/select_port_model.h"
-#include "common/testing/pty_pair.h"
-
-#include "common/scripted_prompts.h"
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 using namespace korvid;
 
 TEST(SelectPortModel, ListsTwentyPortsWithTheirDevices)
 {
-    SelectPortModel m(1, [](int) { return true; }, [](int n) { return n == 2 ? std::string("/dev/ttyUSB0") : ""; });
+    SelectPortModel m(
+        1, [](int) { return true; }, [](int n) { return n == 2 ? std::string("/dev/ttyUSB0") : ""; });
     auto e = m.entries();
     ASSERT_EQ(e.size(), 20u);
     EXPECT_EQ(e[0], "COM1");

@@ -8,7 +8,10 @@
 
 namespace korvid {
 
-DbTransfer::DbTransfer(CKorvidDoc& doc, common::Prompts& prompts) : m_doc(doc), m_prompts(prompts) {}
+DbTransfer::DbTransfer(CKorvidDoc& doc, common::Prompts& prompts)
+    : m_doc(doc)
+    , m_prompts(prompts)
+{}
 
 DbTransfer::~DbTransfer()
 {
@@ -52,7 +55,10 @@ bool DbTransfer::prepare_receive(const std::function<bool()>& test_port)
     return true;
 }
 
-std::string DbTransfer::expected_text() const { return expected_time_text(DB_TRANSFER_SIZE); }
+std::string DbTransfer::expected_text() const
+{
+    return expected_time_text(DB_TRANSFER_SIZE);
+}
 
 bool DbTransfer::start(std::unique_ptr<SerialLine> line, LinkClock& clock, TransferObserver& observer)
 {
@@ -79,7 +85,7 @@ bool DbTransfer::start(std::unique_ptr<SerialLine> line, LinkClock& clock, Trans
     m_user_cancelled = false;
     if (!m_worker.start(std::move(line), clock, observer, setup, m_buffer)) {
         m_prompts.error(m_direction == Direction::Send ? "DownloadDBThreadProc Create Fail"
-                                                      : "UploadDBThreadProc Create Fail");
+                                                       : "UploadDBThreadProc Create Fail");
         return false;
     }
     m_started = true;

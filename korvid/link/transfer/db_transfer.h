@@ -76,9 +76,9 @@ public:
     // The dialog's "aborted": Cancel or a silence time-out.
     bool aborted() const;
 
-    // After the dialog, on the window thread. Send: the buffer goes. Receive, not aborted: the selection is reset, the image taken back and
-    // checked, the chosen file written and the database made present. The codes the receiver
-    // gave are in g_BuyerCode/g_ModelCode afterwards.
+    // After the dialog, on the window thread. Send: the buffer goes. Receive, not aborted: the selection is
+    // reset, the image taken back and checked, the chosen file written and the database made present. The
+    // codes the receiver gave are in g_BuyerCode/g_ModelCode afterwards.
     DbTransferOutcome finish();
 
 private:

@@ -43,7 +43,7 @@ LineOpener port_choice_opener(const PortChoice& choice, common::Prompts* prompts
         if (choice.number > 0 && choice.path.empty()) {
             if (prompts)
                 prompts->error(common::strfmt("%s\nCOM%d: %s", text.c_str(), choice.number,
-                                             no_such_port_reason().c_str()));
+                                              no_such_port_reason().c_str()));
             return nullptr;
         }
         auto port = std::make_unique<CComPort>();

@@ -4,9 +4,8 @@
 #include "korvid/database/codes.h"
 #include "korvid/link/transfer/transfer_times.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace korvid {
 
@@ -65,7 +64,9 @@ namespace {
 // -1 when the file cannot be opened for reading.
 long long file_length(const std::string& path)
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     int fd = common::open_regular_file(path, nullptr, &st);
     if (fd < 0)
         return -1;
@@ -102,8 +103,7 @@ SoftwareDownload::SoftwareDownload(common::Prompts& prompts, DownloadPageObserve
     : m_prompts(prompts)
     , m_obs(observer)
     , m_clock(clock)
-{
-}
+{}
 
 SoftwareDownload::~SoftwareDownload()
 {
@@ -175,7 +175,9 @@ bool SoftwareDownload::read_code_file()
     m_code.reset();
     m_code_watch.reset();
     m_code_size = 0;
-    struct stat st{};
+    struct stat st
+    {
+    };
     int fd = common::open_regular_file(m_file_name, nullptr, &st);
     FILE* f = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
     if (fd >= 0 && !f)

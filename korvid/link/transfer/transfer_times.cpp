@@ -16,8 +16,14 @@ std::string format_expected(const char* fmt, uint32_t size)
 }
 } // namespace
 
-std::string expected_time_figures(uint32_t size) { return format_expected("%02ld:%02ld", size); }
+std::string expected_time_figures(uint32_t size)
+{
+    return format_expected("%02ld:%02ld", size);
+}
 
-std::string expected_time_text(uint32_t size) { return format_expected("expected : %02ld:%02ld", size); }
+std::string expected_time_text(uint32_t size)
+{
+    return format_expected("expected : %02ld:%02ld", size);
+}
 
 } // namespace korvid

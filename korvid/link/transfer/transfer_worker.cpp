@@ -20,8 +20,12 @@ void TransferWorker::join_ended()
         m_thread.join();
 }
 
-bool TransferWorker::start(std::unique_ptr<SerialLine> line, LinkClock& clock, TransferObserver& observer,
-                           const ExchangeSetup& setup, std::shared_ptr<void> keep, AfterLoop after)
+bool TransferWorker::start(std::unique_ptr<SerialLine> line,
+                           LinkClock& clock,
+                           TransferObserver& observer,
+                           const ExchangeSetup& setup,
+                           std::shared_ptr<void> keep,
+                           AfterLoop after)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);

@@ -42,8 +42,12 @@ public:
     // holds whatever the loop's buffers live in; the worker releases it once the loop and the
     // port are done with, so that it goes exactly once and never under the loop's feet.
     // False when a worker is still running (nothing is taken then) or no thread could be made.
-    bool start(std::unique_ptr<SerialLine> line, LinkClock& clock, TransferObserver& observer,
-               const ExchangeSetup& setup, std::shared_ptr<void> keep = {}, AfterLoop after = {});
+    bool start(std::unique_ptr<SerialLine> line,
+               LinkClock& clock,
+               TransferObserver& observer,
+               const ExchangeSetup& setup,
+               std::shared_ptr<void> keep = {},
+               AfterLoop after = {});
 
     // Cancel/Stop: clears the running flag and waits up to `wait_ms` for the worker to end.
     // True when it has ended (or none ran).

@@ -1,8 +1,8 @@
-#include "korvid/link/message_icon.h"
 #include "korvid/link/ui/db_transfer_dlg.h"
 
 #include "common/prompts.h"
 #include "korvid/link/com_port.h"
+#include "korvid/link/message_icon.h"
 #include "korvid/ui/bitmap_button.h"
 #include "korvid/ui/percent_progress.h"
 #include "korvid/ui/skin.h"
@@ -24,7 +24,9 @@ const QRect STATUS_BAND(180, 100, 220, 30);
 class CDBTransferDlg::Bridge : public TransferObserver
 {
 public:
-    explicit Bridge(CDBTransferDlg* dlg) : m_dlg(dlg) {}
+    explicit Bridge(CDBTransferDlg* dlg)
+        : m_dlg(dlg)
+    {}
 
     void on_status(const std::string& text) override
     {
@@ -82,12 +84,15 @@ public:
     }
 
 private:
-    template <class F> void post(F&& f) { QMetaObject::invokeMethod(m_dlg, std::forward<F>(f), Qt::QueuedConnection); }
+    template <class F> void post(F&& f)
+    {
+        QMetaObject::invokeMethod(m_dlg, std::forward<F>(f), Qt::QueuedConnection);
+    }
     CDBTransferDlg* m_dlg;
 };
 
-CDBTransferDlg::CDBTransferDlg(DbTransfer& transfer, common::Prompts& prompts, QWidget* parent, LinkClock* clock,
-                               LineOpener opener)
+CDBTransferDlg::CDBTransferDlg(
+    DbTransfer& transfer, common::Prompts& prompts, QWidget* parent, LinkClock* clock, LineOpener opener)
     : CSkinnedDialog(QStringLiteral("DB Transfer"), QSize(DLG_W, DLG_H), parent)
     , m_transfer(transfer)
     , m_prompts(prompts)
@@ -128,7 +133,8 @@ void CDBTransferDlg::showEvent(QShowEvent* e)
         return;
     m_initialised = true;
     // Start once the dialog is on screen, so that a port failure box has it as its owner.
-    QMetaObject::invokeMethod(this, [this] { start(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { start(); }, Qt::QueuedConnection);
 }
 
 void CDBTransferDlg::start()

@@ -24,8 +24,11 @@ class CDBTransferDlg : public CSkinnedDialog
 public:
     // `transfer` has been prepared by the caller. `clock` and `opener` are for tests; by default
     // the dialog runs on real time over g_ComPort.
-    CDBTransferDlg(DbTransfer& transfer, common::Prompts& prompts, QWidget* parent = nullptr,
-                   LinkClock* clock = nullptr, LineOpener opener = {});
+    CDBTransferDlg(DbTransfer& transfer,
+                   common::Prompts& prompts,
+                   QWidget* parent = nullptr,
+                   LinkClock* clock = nullptr,
+                   LineOpener opener = {});
     ~CDBTransferDlg() override;
 
     const QString& time_line() const { return m_time; }

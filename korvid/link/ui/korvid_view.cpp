@@ -1,7 +1,7 @@
-#include "korvid/link/message_icon.h"
 #include "korvid/link/ui/korvid_view.h"
 
 #include "korvid/link/com_port.h"
+#include "korvid/link/message_icon.h"
 #include "korvid/ui/bitmap_button.h"
 #include "korvid/ui/percent_progress.h"
 #include "korvid/ui/skin.h"
@@ -18,7 +18,9 @@ namespace korvid {
 class CKorvidView::Bridge : public DownloadPageObserver
 {
 public:
-    explicit Bridge(CKorvidView* view) : m_view(view) {}
+    explicit Bridge(CKorvidView* view)
+        : m_view(view)
+    {}
 
     void on_status(const std::string& text) override
     {
@@ -40,7 +42,9 @@ public:
     {
         // Always later: the worker goes on, and a box shown from inside a report would run a
         // nested event loop in the middle of whatever the page was doing.
-        QMetaObject::invokeMethod(m_view, [v = m_view, text] { v->m_prompts.message(exchange_message_icon(text), text); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            m_view, [v = m_view, text] { v->m_prompts.message(exchange_message_icon(text), text); },
+            Qt::QueuedConnection);
     }
     void on_busy_picture(bool shown) override
     {
@@ -95,16 +99,23 @@ private:
 const char* CKorvidView::tooltip(int id)
 {
     switch (id) {
-    case IDC_DOWNLOAD: return "Start downloading data";
-    case IDC_STOP: return "Stop downloading data";
-    case IDC_PROGRESS: return "Display Downloading Progress";
-    case IDC_FILE_NAME: return "Display seletected file name";
-    default: return "";
+    case IDC_DOWNLOAD:
+        return "Start downloading data";
+    case IDC_STOP:
+        return "Stop downloading data";
+    case IDC_PROGRESS:
+        return "Display Downloading Progress";
+    case IDC_FILE_NAME:
+        return "Display seletected file name";
+    default:
+        return "";
     }
 }
 
 CKorvidView::CKorvidView(common::Prompts& prompts, QWidget* parent, LinkClock* clock, LineOpener opener)
-    : QWidget(parent), m_prompts(prompts), m_opener(std::move(opener))
+    : QWidget(parent)
+    , m_prompts(prompts)
+    , m_opener(std::move(opener))
 {
     if (!clock) {
         m_ownClock = std::make_unique<SteadyLinkClock>();
@@ -194,26 +205,53 @@ CKorvidView::~CKorvidView()
 QWidget* CKorvidView::control(int id) const
 {
     switch (id) {
-    case IDC_FILE_NAME: return m_fileName;
-    case IDC_OPEN: return m_open;
-    case IDC_PROGRESS: return m_progress;
-    case IDC_DOWNLOAD: return m_downloadBtn;
-    case IDC_STOP: return m_stop;
-    case IDC_BOOT: return m_boot;
-    case IDC_ELAPSED: return m_elapsed;
-    case IDC_STATUS: return m_status;
-    case IDC_EXPECTED: return m_expected;
-    case IDC_OTA: return m_ota;
-    case IDC_DN: return m_dn;
-    default: return nullptr;
+    case IDC_FILE_NAME:
+        return m_fileName;
+    case IDC_OPEN:
+        return m_open;
+    case IDC_PROGRESS:
+        return m_progress;
+    case IDC_DOWNLOAD:
+        return m_downloadBtn;
+    case IDC_STOP:
+        return m_stop;
+    case IDC_BOOT:
+        return m_boot;
+    case IDC_ELAPSED:
+        return m_elapsed;
+    case IDC_STATUS:
+        return m_status;
+    case IDC_EXPECTED:
+        return m_expected;
+    case IDC_OTA:
+        return m_ota;
+    case IDC_DN:
+        return m_dn;
+    default:
+        return nullptr;
     }
 }
 
-QString CKorvidView::file_name_text() const { return m_fileName->text(); }
-QString CKorvidView::elapsed_text() const { return m_elapsed->text(); }
-QString CKorvidView::expected_text() const { return m_expected->text(); }
-QString CKorvidView::status_text() const { return m_status->text(); }
-bool CKorvidView::busy_picture_shown() const { return m_busy->isVisible(); }
+QString CKorvidView::file_name_text() const
+{
+    return m_fileName->text();
+}
+QString CKorvidView::elapsed_text() const
+{
+    return m_elapsed->text();
+}
+QString CKorvidView::expected_text() const
+{
+    return m_expected->text();
+}
+QString CKorvidView::status_text() const
+{
+    return m_status->text();
+}
+bool CKorvidView::busy_picture_shown() const
+{
+    return m_busy->isVisible();
+}
 
 void CKorvidView::sync_boxes()
 {

@@ -2,11 +2,10 @@
 // The downloader page: the code file, Open/Download/Stop, the BOOT/OTA/DN boxes, elapsed and
 // expected times, status line, progress bar and the busy picture. Every rule is SoftwareDownload's;
 // the page shows what it reports, and reports that come from the worker arrive as queued calls.
-#include "korvid/link/transfer/software_download.h"
 #include "korvid/link/transfer/port_opening.h"
+#include "korvid/link/transfer/software_download.h"
 
 #include <QWidget>
-
 #include <memory>
 
 class QCheckBox;
@@ -40,7 +39,9 @@ public:
 
     // `clock` and `opener` are for tests (a faster clock, a given line); by default the page runs
     // on real time and opens g_ComPort.
-    explicit CKorvidView(common::Prompts& prompts, QWidget* parent = nullptr, LinkClock* clock = nullptr,
+    explicit CKorvidView(common::Prompts& prompts,
+                         QWidget* parent = nullptr,
+                         LinkClock* clock = nullptr,
                          LineOpener opener = {});
     ~CKorvidView() override;
 

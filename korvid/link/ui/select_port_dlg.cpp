@@ -15,15 +15,17 @@ namespace korvid {
 
 CSelectPortDlg::CSelectPortDlg(int com_port, common::Prompts* prompts, QWidget* parent)
     : CSelectPortDlg(SelectPortModel(
-                         com_port, [prompts](int n) { return TestPort(n, prompts); },
+                         com_port,
+                         [prompts](int n) { return TestPort(n, prompts); },
                          [table = serial_port_table()](int n) {
                              return n >= 1 && size_t(n) <= table.size() ? table[n - 1] : std::string();
                          }),
                      parent)
-{
-}
+{}
 
-CSelectPortDlg::CSelectPortDlg(SelectPortModel model, QWidget* parent) : QDialog(parent), m_model(std::move(model))
+CSelectPortDlg::CSelectPortDlg(SelectPortModel model, QWidget* parent)
+    : QDialog(parent)
+    , m_model(std::move(model))
 {
     build();
 }

@@ -13,7 +13,9 @@ namespace {
 class OwnCloseDialog : public CSkinnedDialog
 {
 public:
-    OwnCloseDialog() : CSkinnedDialog(QStringLiteral("Own close"), QSize(300, 120)) {}
+    OwnCloseDialog()
+        : CSkinnedDialog(QStringLiteral("Own close"), QSize(300, 120))
+    {}
     int closes = 0;
 
 protected:

@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QThread>
-
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -45,12 +44,16 @@ bool wait_until(const std::function<bool()>& done, int ms)
 void shot(const char* name, QRect area)
 {
     wait_until([] { return false; }, 300);
-    QPixmap pm = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    QPixmap pm =
+        QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
     const QString file = g_out + QLatin1Char('/') + QLatin1String(name);
     std::printf("%s %s\n", pm.save(file) ? "wrote" : "FAILED", qPrintable(file));
 }
 
-QRect around(const QWidget* w, int margin = 8) { return w->frameGeometry().adjusted(-margin, -margin, margin, margin); }
+QRect around(const QWidget* w, int margin = 8)
+{
+    return w->frameGeometry().adjusted(-margin, -margin, margin, margin);
+}
 
 // A 12-second clip as a receiver would record it: three part files behind their 134-byte headers
 // and the information file that counts them.
@@ -58,9 +61,11 @@ bool make_recording(const fs::path& folder, std::string& part1)
 {
     fs::create_directories(folder);
     fs::path ts = folder / "clip.ts";
-    std::string cmd = "ffmpeg -v error -y -f lavfi -i testsrc2=size=720x576:rate=25 -f lavfi -i "
-                      "sine=frequency=440:sample_rate=48000 -t 12 -c:v mpeg2video -b:v 6M -maxrate 6M -bufsize 1835k "
-                      "-c:a mp2 -b:a 192k -f mpegts '" + ts.string() + "'";
+    std::string cmd =
+        "ffmpeg -v error -y -f lavfi -i testsrc2=size=720x576:rate=25 -f lavfi -i "
+        "sine=frequency=440:sample_rate=48000 -t 12 -c:v mpeg2video -b:v 6M -maxrate 6M -bufsize 1835k "
+        "-c:a mp2 -b:a 192k -f mpegts '" +
+        ts.string() + "'";
     if (std::system(cmd.c_str()) != 0)
         return false;
     std::ifstream in(ts, std::ios::binary);
@@ -70,7 +75,8 @@ bool make_recording(const fs::path& folder, std::string& part1)
     for (int k = 1; k <= 3; ++k) {
         std::vector<uint8_t> file(dranfel::AVR_HEADER_SIZE, 0);
         file[9] = uint8_t(dranfel::AVR_HEADER_SIZE);
-        size_t from = packets * size_t(k - 1) / 3 * 188, to = k == 3 ? packets * 188 : packets * size_t(k) / 3 * 188;
+        size_t from = packets * size_t(k - 1) / 3 * 188,
+               to = k == 3 ? packets * 188 : packets * size_t(k) / 3 * 188;
         file.insert(file.end(), bytes.begin() + long(from), bytes.begin() + long(to));
         std::ofstream(dranfel::RecordingName::part_file_name(prefix, "Nachtcafe", k, "200603012015", 0),
                       std::ios::binary)
@@ -78,7 +84,8 @@ bool make_recording(const fs::path& folder, std::string& part1)
     }
     std::vector<char> info(dranfel::AVF_FILE_SIZE, 0);
     info[dranfel::AVF_PART_COUNT_OFFSET + 1] = 3;
-    std::ofstream(dranfel::RecordingName::info_file_name(prefix, "Nachtcafe", "200603012015", 0), std::ios::binary)
+    std::ofstream(dranfel::RecordingName::info_file_name(prefix, "Nachtcafe", "200603012015", 0),
+                  std::ios::binary)
         .write(info.data(), std::streamsize(info.size()));
     fs::remove(ts);
     part1 = dranfel::RecordingName::part_file_name(prefix, "Nachtcafe", 1, "200603012015", 0);

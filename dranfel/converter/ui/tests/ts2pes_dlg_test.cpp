@@ -14,11 +14,10 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <atomic>
-#include <thread>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 using namespace dranfel;
 namespace fs = std::filesystem;
@@ -98,7 +97,8 @@ class Ts2PesDlgTest : public QObject
         }
         Bytes info(AVF_FILE_SIZE, 0);
         info[AVF_PART_COUNT_OFFSET + 1] = 3;
-        write_file(RecordingName::info_file_name(m_dir.path().toStdString() + "/", "Film", "200603012015", 0), info);
+        write_file(RecordingName::info_file_name(m_dir.path().toStdString() + "/", "Film", "200603012015", 0),
+                   info);
     }
 
     // Starts the dialog's run and collects the total texts until the dialog is idle again.

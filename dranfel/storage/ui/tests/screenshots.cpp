@@ -20,7 +20,6 @@
 #include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
-
 #include <cstdio>
 #include <filesystem>
 
@@ -43,10 +42,11 @@ void settle(int ms = 300)
 void shot(const char* name, QRect area)
 {
     settle();
-    QPixmap pm = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    QPixmap pm =
+        QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
     const QString file = g_out + QLatin1Char('/') + QLatin1String(name);
-    std::printf("%s %s (%dx%d at %d,%d)\n", pm.save(file) ? "wrote" : "FAILED", qPrintable(file), area.width(),
-                area.height(), area.x(), area.y());
+    std::printf("%s %s (%dx%d at %d,%d)\n", pm.save(file) ? "wrote" : "FAILED", qPrintable(file),
+                area.width(), area.height(), area.x(), area.y());
 }
 
 // A window with a title bar once the window manager has put its frame around it.

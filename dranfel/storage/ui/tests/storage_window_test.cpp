@@ -15,8 +15,6 @@
 #include "dranfel/storage/ui/main_frame.h"
 #include "dranfel/storage/ui/progress_dlg.h"
 
-#include <sys/mount.h>
-
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,10 +30,10 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
-
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sys/mount.h>
 
 using namespace dranfel;
 using namespace storage_test;
@@ -212,11 +210,12 @@ private slots:
             tips << (a->isSeparator() ? QStringLiteral("|") : a->toolTip());
         QCOMPARE(tips, (QStringList{"Create New Folder", "|", "Copy files from Top to Bottom",
                                     "Copy files from Bottom to Top", "|", "Move files from Top to Bottom",
-                                    "Move files from Bottom to Top", "|", "Delete files", "|", "Convert to AVI",
-                                    "Convert to MP3"}));
+                                    "Move files from Bottom to Top", "|", "Delete files", "|",
+                                    "Convert to AVI", "Convert to MP3"}));
         QCOMPARE(m_frame->toolbar()->iconSize(), QSize(64, 42));
         QCOMPARE(m_frame->action(ID_CONVERT_MP3)->statusTip(), QStringLiteral("Tool for MP3 converting"));
-        QCOMPARE(m_frame->action(ID_CONVERT_AVI)->statusTip(), QStringLiteral("Tool for Converting AVR to AVI"));
+        QCOMPARE(m_frame->action(ID_CONVERT_AVI)->statusTip(),
+                 QStringLiteral("Tool for Converting AVR to AVI"));
 
         fill_top();
         auto enabled = [&](uint32_t id) {
@@ -304,7 +303,8 @@ private slots:
         for (const std::string& field : rpath_fields(m_bottom, news))
             QCOMPARE(field, rpath);
         // The parts are the source's bytes apart from the path field.
-        auto copied = read_file(m_bottom + "/" + news.parts[1]), source = read_file(m_top + "/" + news.parts[1]);
+        auto copied = read_file(m_bottom + "/" + news.parts[1]),
+             source = read_file(m_top + "/" + news.parts[1]);
         QCOMPARE(copied.size(), source.size());
         QVERIFY(std::equal(copied.begin() + AVR_HEADER_SIZE, copied.end(), source.begin() + AVR_HEADER_SIZE));
         QTRY_COMPARE(m_frame->list(Half::Bottom)->row_count(), 2);
@@ -376,7 +376,8 @@ private slots:
         select_rows(m_frame->list(Half::Top), {"Good", "Lost"});
         m_frame->on_command(ID_MOVE_TOP_TO_BOTTOM);
         QCOMPARE(m_prompts.shown.size(), size_t(1));
-        QVERIFY2(m_prompts.shown[0].rfind("Could not move " + lost.part1 + ": ", 0) == 0, m_prompts.shown[0].c_str());
+        QVERIFY2(m_prompts.shown[0].rfind("Could not move " + lost.part1 + ": ", 0) == 0,
+                 m_prompts.shown[0].c_str());
         QCOMPARE(files_in(m_bottom), (Texts{good.info, good.part1}));
         QCOMPARE(files_in(m_top), Texts{lost.part1});
     }
@@ -402,7 +403,8 @@ private slots:
         QStringList expected;
         for (const std::string& p : news.parts)
             expected << QString::fromStdString(m_top + "/" + p);
-        expected << QString::fromStdString(m_top + "/" + news.info) << QString::fromStdString(m_top + "/song.mp3");
+        expected << QString::fromStdString(m_top + "/" + news.info)
+                 << QString::fromStdString(m_top + "/song.mp3");
         QCOMPARE(shown, expected);
         QCOMPARE(files_in(m_top), Texts{"notes.txt"});
         QCOMPARE(m_frame->list(Half::Top)->row_count(), 0);
@@ -491,7 +493,8 @@ private slots:
         QVERIFY(!dialog);
         QCOMPARE(m_prompts.shown.size(), size_t(1));
         const std::string& text = m_prompts.shown[0];
-        QVERIFY2(text.rfind("Not enough free space in " + dest + ": the selection needs 789.", 0) == 0, text.c_str());
+        QVERIFY2(text.rfind("Not enough free space in " + dest + ": the selection needs 789.", 0) == 0,
+                 text.c_str());
         QCOMPARE(files_in(dest), Texts{});
     }
 
@@ -576,7 +579,9 @@ private slots:
         select_rows(m_frame->list(Half::Top), {"song.mp3"});
         m_frame->on_command(ID_CONVERT_AVI);
         const QString src = QString::fromStdString(m_top + "/News_#001_200603012015.AVR");
-        QCOMPARE(opened, (QStringList{"", "", src, QString::fromStdString(m_top + "/News_#001_200603012015.mpg"), "", ""}));
+        QCOMPARE(opened,
+                 (QStringList{"", "", src, QString::fromStdString(m_top + "/News_#001_200603012015.mpg"), "",
+                              ""}));
 
         m_frame->set_converter(nullptr);
         select_rows(m_frame->list(Half::Top), {"News"});

@@ -5,13 +5,11 @@
 #include "korvid/link/transfer/software_download.h"
 #include "korvid/link/transfer/tests/fake_receiver.h"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace korvid;
 using namespace korvid::testing;
@@ -96,7 +94,8 @@ protected:
     std::string file(const std::string& name, const Bytes& b)
     {
         auto p = dir / name;
-        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+        std::ofstream(p, std::ios::binary)
+            .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
         return p.string();
     }
 

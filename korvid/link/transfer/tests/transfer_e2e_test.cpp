@@ -1,17 +1,16 @@
 // korvid-cli's transfer commands and the transfer flows against receiver-sim on pseudo-terminals.
 #include "common/scripted_prompts.h"
+#include "common/testing/child_process.h"
+#include "common/testing/receiver_sim_process.h"
 #include "korvid/database/codes.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/database/tests/test_database.h"
-#include "common/testing/child_process.h"
-#include "common/testing/receiver_sim_process.h"
 #include "korvid/link/transfer/db_transfer.h"
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <iterator>
 
 using namespace korvid;
@@ -31,7 +30,8 @@ Bytes read_file(const fs::path& p)
 
 void write_file(const fs::path& p, const Bytes& b)
 {
-    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+    std::ofstream(p, std::ios::binary)
+        .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
 }
 
 std::string last_line(const std::string& s)
@@ -51,8 +51,7 @@ public:
         : m_out(dir / "cli.out")
         , m_err(dir / "cli.err")
         , m_child(with_program(args), {m_out.string(), m_err.string()})
-    {
-    }
+    {}
     void interrupt() { m_child.signal(SIGINT); }
     // The exit code; the command ends by itself (its own time-outs included).
     int wait() { return m_child.wait(); }
@@ -206,8 +205,8 @@ TEST_F(TransferE2E, RecvDbWritesWhatOpenAndSaveOfTheSourceGiveWithTheReceiversCo
         read_database(*db, buf.data(), b, m);
         ASSERT_TRUE(write_database_file(*db, 0xF1E2, 0xD3C4, p("expected.ird")));
     }
-    SimProcess sim({"--exchange", "db-from-receiver", "--image", p("image.bin"), "--buyer", "0xF1E2", "--model",
-                    "0xD3C4"},
+    SimProcess sim({"--exchange", "db-from-receiver", "--image", p("image.bin"), "--buyer", "0xF1E2",
+                    "--model", "0xD3C4"},
                    p("sim.log"));
     Cli cli({"recv-db", p("out.ird"), "--port", sim.path()}, dir);
     ASSERT_EQ(cli.wait(), 0) << cli.err();
@@ -237,7 +236,8 @@ TEST_F(TransferE2E, RecvDbIntoAFileThatCannotBeWrittenStopsBeforeTheTransfer)
     SimProcess sim({"--exchange", "db-from-receiver", "--image", p("image.bin")}, p("sim.log"));
     Cli cli({"recv-db", p("no-such-dir/out.ird"), "--port", sim.path()}, dir);
     EXPECT_EQ(cli.wait(), 1);
-    EXPECT_EQ(cli.err(), "Can't save to this file\n" + p("no-such-dir/out.ird") + ": No such file or directory\n");
+    EXPECT_EQ(cli.err(),
+              "Can't save to this file\n" + p("no-such-dir/out.ird") + ": No such file or directory\n");
     EXPECT_THAT(cli.out(), ::testing::Not(HasSubstr("expected"))) << "the receive never started";
 }
 
@@ -262,7 +262,8 @@ TEST_F(TransferE2E, FlashSendsEachKindWithItsHeaderTypeByteForByte)
         const char* type;
         size_t size;
     };
-    for (Case c : {Case{nullptr, "type 2", 5000}, Case{"--boot", "type 136", 0xFFFF}, Case{"--ota", "type 153", 3072}}) {
+    for (Case c : {Case{nullptr, "type 2", 5000}, Case{"--boot", "type 136", 0xFFFF},
+                   Case{"--ota", "type 153", 3072}}) {
         SCOPED_TRACE(c.type);
         Bytes code = code_file(c.size, 0xFFFF, 0xFFFF);
         write_file(p("code.mem"), code);
@@ -296,8 +297,9 @@ TEST_F(TransferE2E, FlashRefusesABootFileOf0x10000AndOtherCodesWithoutDn)
         EXPECT_EQ(sim.wait(), 3);
     }
     {
-        SimProcess sim({"--exchange", "software", "--buyer", "0x1234", "--model", "0x9999", "--out", p("got.bin")},
-                       p("sim.log"));
+        SimProcess sim(
+            {"--exchange", "software", "--buyer", "0x1234", "--model", "0x9999", "--out", p("got.bin")},
+            p("sim.log"));
         Cli cli({"flash", p("main.mem"), "--port", sim.path(), "--dn"}, dir);
         EXPECT_EQ(cli.wait(), 0) << cli.err();
         EXPECT_EQ(sim.wait(), 0);
@@ -342,4 +344,3 @@ TEST_F(TransferE2E, PortsThatCannotBeOpenedAndWrongArgumentsGiveTheirExitCodes)
         EXPECT_EQ(cli.wait(), 2);
     }
 }
-

@@ -7,13 +7,12 @@
 #include "korvid/link/transfer/tests/fake_receiver.h"
 #include "korvid/link/transfer/transfer_times.h"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <iterator>
 
 using namespace korvid;
@@ -48,7 +47,10 @@ struct SilentLine : SerialLine
 {
     std::atomic<int>* closed;
     std::atomic<int>* probes = nullptr; // counts what the PC writes, when given
-    explicit SilentLine(std::atomic<int>* c, std::atomic<int>* p = nullptr) : closed(c), probes(p) {}
+    explicit SilentLine(std::atomic<int>* c, std::atomic<int>* p = nullptr)
+        : closed(c)
+        , probes(p)
+    {}
     ~SilentLine() override
     {
         if (closed)
@@ -125,7 +127,8 @@ TEST_F(DbFlows, SendRefusesWithoutADatabaseAndWithoutAPort)
     EXPECT_EQ(t.finish(), DbTransferOutcome::NotRun);
     uint8_t after[DB_IMAGE_SIZE] = {};
     db->pack_image(after);
-    EXPECT_EQ(std::memcmp(before, after, DB_IMAGE_SIZE), 0) << "a refused send must leave the tables as they were";
+    EXPECT_EQ(std::memcmp(before, after, DB_IMAGE_SIZE), 0)
+        << "a refused send must leave the tables as they were";
 }
 
 TEST_F(DbFlows, SendDeliversTheReceiverOrderImageAndRestoresTheTables)
@@ -178,13 +181,20 @@ TEST_F(DbFlows, SendThatEndsEarlyLeavesTheTablesInHostOrderAndSaveWritesTheSameB
     rnd->system.syscode = DB_SYSCODE_VALUE;
     rnd->present = true;
     CKorvidDoc rdoc(*rnd, prompts);
-    const fs::path file = fs::temp_directory_path() / ("korvid_early_end_" + std::to_string(::getpid()) + ".ird");
+    const fs::path file =
+        fs::temp_directory_path() / ("korvid_early_end_" + std::to_string(::getpid()) + ".ird");
     rdoc.set_file_name(file.string());
     ASSERT_TRUE(rdoc.save());
     const Bytes saved = read_bytes(file);
     ASSERT_EQ(saved.size(), size_t(IRD_FILE_SIZE));
 
-    enum class End { Cancel, TimeOut, HungUp, NoFinish };
+    enum class End
+    {
+        Cancel,
+        TimeOut,
+        HungUp,
+        NoFinish
+    };
     for (End end : {End::Cancel, End::TimeOut, End::HungUp, End::NoFinish}) {
         SCOPED_TRACE(int(end));
         FakeReceiverRecord rec;
@@ -303,8 +313,8 @@ TEST(TransferWorker, BuffersGoOnlyAfterAWorkerStuckInAWriteHasEnded)
     }
     TransferWorker w;
     int after_calls = 0;
-    ASSERT_TRUE(w.start(std::make_unique<FakeReceiver>(rec, 0xFFFF, 0xFFFF), clock, obs, setup, std::move(payload),
-                        [&](SerialLine&, ExchangeResult&, bool cancelled) {
+    ASSERT_TRUE(w.start(std::make_unique<FakeReceiver>(rec, 0xFFFF, 0xFFFF), clock, obs, setup,
+                        std::move(payload), [&](SerialLine&, ExchangeResult&, bool cancelled) {
                             ++after_calls;
                             EXPECT_TRUE(cancelled);
                         }));

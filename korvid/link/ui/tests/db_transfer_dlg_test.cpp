@@ -1,19 +1,18 @@
 // The DB Transfer dialog: its expected time, Escape, Cancel, OK after success, a silence that
 // closes it, and the database sent to receiver-sim and fetched back into a new .ird.
 #include "common/scripted_prompts.h"
+#include "common/testing/receiver_sim_process.h"
 #include "korvid/database/codes.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/database/tests/test_database.h"
-#include "common/testing/receiver_sim_process.h"
-#include "korvid/ui/bitmap_button.h"
 #include "korvid/link/ui/db_transfer_dlg.h"
-#include "korvid/ui/percent_progress.h"
 #include "korvid/link/ui/tests/ui_test_support.h"
+#include "korvid/ui/bitmap_button.h"
+#include "korvid/ui/percent_progress.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <cstring>
 #include <filesystem>
 
@@ -39,7 +38,10 @@ class DbTransferDlgTest : public QObject
     Q_OBJECT
     QTemporaryDir m_dir;
 
-    std::string path(const char* name) { return (m_dir.path() + QLatin1Char('/') + QLatin1String(name)).toStdString(); }
+    std::string path(const char* name)
+    {
+        return (m_dir.path() + QLatin1Char('/') + QLatin1String(name)).toStdString();
+    }
 
 private slots:
     void init() { reset_codes(); }
@@ -107,7 +109,8 @@ private slots:
         // send
         const std::string image = path("receiver.img");
         {
-            common::testing::SimProcess sim({"--exchange", "db-to-receiver", "--out", image}, path("send.log"));
+            common::testing::SimProcess sim({"--exchange", "db-to-receiver", "--out", image},
+                                            path("send.log"));
             DbTransfer transfer(doc, prompts);
             QVERIFY(transfer.prepare_send([] { return true; }));
             CDBTransferDlg dlg(transfer, prompts, nullptr, nullptr, korvid::testing::path_opener(sim.path()));
@@ -134,7 +137,8 @@ private slots:
         db->clear();
         const std::string ird = path("fetched.ird");
         {
-            common::testing::SimProcess sim({"--exchange", "db-from-receiver", "--image", image}, path("recv.log"));
+            common::testing::SimProcess sim({"--exchange", "db-from-receiver", "--image", image},
+                                            path("recv.log"));
             DbTransfer transfer(doc, prompts);
             prompts.files.push_back(ird);
             QVERIFY(transfer.prepare_receive([] { return true; }));
@@ -167,8 +171,8 @@ private slots:
         common::ScriptedPrompts prompts;
         CKorvidDoc doc(*db, prompts);
         const std::string ird = path("never.ird");
-        common::testing::SimProcess sim({"--exchange", "db-from-receiver", "--image", image, "--silent-after", "3"},
-                                        path("silent.log"));
+        common::testing::SimProcess sim(
+            {"--exchange", "db-from-receiver", "--image", image, "--silent-after", "3"}, path("silent.log"));
         DbTransfer transfer(doc, prompts);
         prompts.files.push_back(ird);
         QVERIFY(transfer.prepare_receive([] { return true; }));
@@ -180,7 +184,8 @@ private slots:
         QVERIFY(done.wait(20000));
         QTRY_VERIFY(!dlg.isVisible());
         QCOMPARE(dlg.result(), int(QDialog::Rejected));
-        QVERIFY(std::find(prompts.shown.begin(), prompts.shown.end(), "Communication Time Out") != prompts.shown.end());
+        QVERIFY(std::find(prompts.shown.begin(), prompts.shown.end(), "Communication Time Out") !=
+                prompts.shown.end());
         QVERIFY(transfer.aborted());
         QCOMPARE(transfer.finish(), DbTransferOutcome::Aborted);
         QVERIFY(!std::filesystem::exists(ird));

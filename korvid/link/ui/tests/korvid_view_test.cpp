@@ -1,17 +1,16 @@
 // The downloader page: its controls, Open and a dropped file during a download, Stop, and a code
 // file sent to receiver-sim on a pseudo-terminal.
 #include "common/scripted_prompts.h"
-#include "korvid/database/codes.h"
 #include "common/testing/receiver_sim_process.h"
+#include "korvid/database/codes.h"
 #include "korvid/link/ui/korvid_view.h"
-#include "korvid/ui/percent_progress.h"
 #include "korvid/link/ui/tests/ui_test_support.h"
+#include "korvid/ui/percent_progress.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <algorithm>
 #include <random>
 
@@ -43,7 +42,10 @@ class KorvidViewTest : public QObject
     Q_OBJECT
     QTemporaryDir m_dir;
 
-    std::string path(const char* name) { return (m_dir.path() + QLatin1Char('/') + QLatin1String(name)).toStdString(); }
+    std::string path(const char* name)
+    {
+        return (m_dir.path() + QLatin1Char('/') + QLatin1String(name)).toStdString();
+    }
 
 private slots:
     void init() { g_Downloading = false; }
@@ -56,8 +58,10 @@ private slots:
         QCOMPARE(view.control(CKorvidView::IDC_STOP)->geometry(), QRect(318, 132, 80, 34));
         QCOMPARE(view.control(CKorvidView::IDC_PROGRESS)->geometry(), QRect(14, 102, 380, 24));
         QCOMPARE(view.control(CKorvidView::IDC_STATUS)->geometry(), QRect(66, 192, 220, 24));
-        QCOMPARE(view.control(CKorvidView::IDC_DOWNLOAD)->toolTip(), QStringLiteral("Start downloading data"));
-        QCOMPARE(view.control(CKorvidView::IDC_FILE_NAME)->toolTip(), QStringLiteral("Display seletected file name"));
+        QCOMPARE(view.control(CKorvidView::IDC_DOWNLOAD)->toolTip(),
+                 QStringLiteral("Start downloading data"));
+        QCOMPARE(view.control(CKorvidView::IDC_FILE_NAME)->toolTip(),
+                 QStringLiteral("Display seletected file name"));
         QCOMPARE(view.elapsed_text(), QStringLiteral("00:00"));
         QCOMPARE(view.expected_text(), QStringLiteral("00:00"));
         QCOMPARE(view.progress()->GetPos(), 0);

@@ -1,8 +1,8 @@
 // The percentage bar's drawing rules, the port dialog bound to its model, and the filter
 // conversion of the Qt prompts.
 #include "common/qt/qt_prompts.h"
-#include "korvid/ui/percent_progress.h"
 #include "korvid/link/ui/select_port_dlg.h"
+#include "korvid/ui/percent_progress.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -144,7 +144,12 @@ private slots:
     {
         std::vector<int> tried;
         SelectPortModel model(
-            3, [&](int n) { tried.push_back(n); return n != 5; }, [](int n) { return n == 1 ? std::string("/dev/pts/7") : ""; });
+            3,
+            [&](int n) {
+                tried.push_back(n);
+                return n != 5;
+            },
+            [](int n) { return n == 1 ? std::string("/dev/pts/7") : ""; });
         CSelectPortDlg dlg(std::move(model));
         QCOMPARE(dlg.list()->count(), 20);
         QCOMPARE(dlg.list()->currentIndex(), 2);
@@ -174,12 +179,15 @@ private slots:
     {
         QCOMPARE(common::qt_name_filters("IRD Files (*.ird)|*.ird|All Files (*.*)|*.*||"),
                  (QStringList{QStringLiteral("IRD Files (*.ird)"), QStringLiteral("All Files (*)")}));
-        QCOMPARE(common::qt_name_filters("CODE Files (*.mem)|*.mem|COMP Files (*.comp)|*.comp|All Files (*.*)|*.*||"),
+        QCOMPARE(common::qt_name_filters(
+                     "CODE Files (*.mem)|*.mem|COMP Files (*.comp)|*.comp|All Files (*.*)|*.*||"),
                  (QStringList{QStringLiteral("CODE Files (*.mem)"), QStringLiteral("COMP Files (*.comp)"),
                               QStringLiteral("All Files (*)")}));
         // the name's own parentheses do not decide what is listed; the pattern does
-        QCOMPARE(common::qt_name_filters("All Files (*.txt)|*.*||"), QStringList{QStringLiteral("All Files (*)")});
-        QCOMPARE(common::qt_name_filters("Code|*.mem;*.comp||"), QStringList{QStringLiteral("Code (*.mem *.comp)")});
+        QCOMPARE(common::qt_name_filters("All Files (*.txt)|*.*||"),
+                 QStringList{QStringLiteral("All Files (*)")});
+        QCOMPARE(common::qt_name_filters("Code|*.mem;*.comp||"),
+                 QStringList{QStringLiteral("Code (*.mem *.comp)")});
         QCOMPARE(common::qt_name_filters(""), QStringList{QStringLiteral("All Files (*)")});
     }
 };

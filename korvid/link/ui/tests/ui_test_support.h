@@ -5,13 +5,12 @@
 #include "korvid/link/transfer/port_opening.h"
 
 #include <fcntl.h>
-#include <pty.h>
-#include <unistd.h>
-
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <pty.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace korvid::testing {
