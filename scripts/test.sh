@@ -7,6 +7,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash scripts/deps.sh
 
+# Every C++ file as .clang-format lays it out; an unformatted file fails the run before the build.
+if ! git ls-files -z '*.h' '*.cpp' | xargs -0 -r clang-format --dry-run -Werror; then
+    echo "Unformatted files above: run  git ls-files '*.h' '*.cpp' | xargs clang-format -i" >&2
+    exit 1
+fi
+
 if [ "${1:-}" = "--sanitize" ]; then
     bash scripts/build.sh build-sanitize -DKD_SANITIZE=ON
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
