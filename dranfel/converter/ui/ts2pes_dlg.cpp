@@ -150,8 +150,8 @@ void CTs2PesDlg::on_open_source()
 {
     if (m_busy)
         return;
-    common::FileDialogSpec spec{".avr", AVR_FILTER, m_sourceEdit->text().toStdString(), true};
-    if (auto path = m_prompts->open_file(spec))
+    common::FileDialogSpec dialog{".avr", AVR_FILTER, m_sourceEdit->text().toStdString(), true};
+    if (auto path = m_prompts->open_file(dialog))
         m_sourceEdit->setText(QString::fromStdString(*path));
 }
 
@@ -159,8 +159,8 @@ void CTs2PesDlg::on_open_target()
 {
     if (m_busy)
         return;
-    common::FileDialogSpec spec{".mpg", MPG_FILTER, m_targetEdit->text().toStdString(), true};
-    if (auto path = m_prompts->save_file(spec))
+    common::FileDialogSpec dialog{".mpg", MPG_FILTER, m_targetEdit->text().toStdString(), true};
+    if (auto path = m_prompts->save_file(dialog))
         m_targetEdit->setText(QString::fromStdString(*path));
 }
 

@@ -233,7 +233,7 @@ private slots:
         // Closing stops the run; the window stays up, and answering, until the worker has ended.
         QVERIFY(!dlg.close());
         QVERIFY(dlg.isVisible());
-        QTest::qWait(0);
+        QCoreApplication::processEvents(); // one pass of the event loop, no waiting
         QVERIFY(dlg.isVisible());
         gate.open = true;
         QVERIFY(done.wait(30000));
