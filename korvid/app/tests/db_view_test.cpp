@@ -1,8 +1,7 @@
 // The editor as a user meets it inside the main frame: the sample database on "SAT", a satellite
 // added, its LNB edited and deleted through the real dialog and buttons, page windows made only when
 // their tab is chosen and refreshed after a new database, Show All DB Data, and Escape everywhere.
-#include "common/scripted_prompts.h"
-#include "korvid/app/main_frame.h"
+#include "korvid/app/tests/editor_in_frame.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/database/korvid_doc.h"
 #include "korvid/editor/editor_operations.h"
@@ -30,93 +29,21 @@
 #include <memory>
 
 using namespace korvid;
+using namespace korvid::testing;
 
-namespace {
-
-// Plays the user in the next satellite dialog once it is on screen.
-void when_dialog(std::function<void(CSatelliteDlg*)> user)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, user] {
-        auto* dlg = qobject_cast<CSatelliteDlg*>(QApplication::activeModalWidget());
-        if (!dlg)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        user(dlg);
-    });
-    timer->start();
-}
-
-void retype(QLineEdit* edit, const QString& text)
-{
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, text);
-}
-
-QString cell(const CEditorList* list, int row, int column)
-{
-    return list->model()->index(row, column).data().toString();
-}
-
-int row_named(const CEditorList* list, const QString& name)
-{
-    for (int r = 0; r < list->model()->rowCount(); ++r)
-        if (cell(list, r, 1) == name)
-            return r;
-    return -1;
-}
-
-} // namespace
-
-class DbViewTest : public QObject
+class DbViewTest : public QObject, EditorInFrame
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
-    std::unique_ptr<Database> m_db;
-    std::unique_ptr<common::ScriptedPrompts> m_prompts;
-    std::unique_ptr<CKorvidDoc> m_doc;
-    std::unique_ptr<CMainFrame> m_frame;
-    CDBView* m_view = nullptr;
 
-    CSatellitePageWnd* sat_window(int tab) const
+    CSatellitePageWnd* sat_window(int tab) const { return page<CSatellitePageWnd>(tab); }
+    static void when_dialog(std::function<void(CSatelliteDlg*)> user)
     {
-        return qobject_cast<CSatellitePageWnd*>(m_view->page_window(tab));
-    }
-    void open_sample() { m_doc->open_by_name(KD_SAMPLE_IRD); }
-    void click_tab(int tab)
-    {
-        QTabBar* bar = m_view->tab_bar();
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(tab).center());
-    }
-    void click_row(CEditorList* list, int row)
-    {
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualRect(list->model()->index(row, 1)).center());
+        testing::when_dialog<CSatelliteDlg>(user);
     }
 
 private slots:
-    void init()
-    {
-        m_db = std::make_unique<Database>();
-        m_prompts = std::make_unique<common::ScriptedPrompts>();
-        m_doc = std::make_unique<CKorvidDoc>(*m_db, *m_prompts);
-        m_frame = std::make_unique<CMainFrame>(*m_db, *m_doc, *m_prompts);
-        m_frame->set_editor_view_factory(make_editor_view_factory(*m_doc, *m_prompts));
-        m_frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
-        m_frame->goto_editor();
-        m_view = dynamic_cast<CDBView*>(m_frame->view());
-        QVERIFY(m_view);
-    }
-    void cleanup()
-    {
-        m_frame.reset();
-        m_doc.reset();
-    }
+    void init() { make_frame(); }
+    void cleanup() { drop_frame(); }
 
     void sample_shows_t1_satellites_on_sat_in_the_drawn_look()
     {
@@ -229,7 +156,7 @@ private slots:
         QCOMPARE(cell(sat->list(), 1, 1), QStringLiteral("Renamed 13E"));
         QVERIFY(sat->list()->selected_rows().empty());
         CEditorList* slist = sat_window(EditorView::TAB_SEARCHED_SAT)->list();
-        QVERIFY(row_named(slist, QStringLiteral("Renamed 13E")) >= 0);
+        QVERIFY(row_showing(slist, QStringLiteral("Renamed 13E")) >= 0);
         QCOMPARE(slist->model()->rowCount(), searched_rows);
     }
 
@@ -263,7 +190,7 @@ private slots:
         QVERIFY(refused_stayed_open);
         QCOMPARE(m_prompts->shown, (std::vector<std::string>{"SAT Name is not correct!"}));
         QCOMPARE(list->model()->rowCount(), 33);
-        const int row = row_named(list, QStringLiteral("Test Sat 45E"));
+        const int row = row_showing(list, QStringLiteral("Test Sat 45E"));
         QCOMPARE(row, 32);
         QCOMPARE(list->selected_rows(), std::vector<int>{32});
         QCOMPARE(cell(list, 32, 7), QStringLiteral(" 45.0E"));
@@ -312,7 +239,7 @@ private slots:
         QTest::keyClick(list, Qt::Key_Delete);
         QCOMPARE(m_prompts->shown, (std::vector<std::string>{"Delete it?", "Delete it?"}));
         QCOMPARE(list->model()->rowCount(), 32);
-        QCOMPARE(row_named(list, QStringLiteral("Test Sat 45E")), -1);
+        QCOMPARE(row_showing(list, QStringLiteral("Test Sat 45E")), -1);
         QVERIFY(!satellite_used(*m_db, 32) && !satellite_used(*m_db, 96));
         QVERIFY(m_doc->is_modified());
     }
