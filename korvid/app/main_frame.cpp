@@ -101,6 +101,7 @@ CMainFrame::CMainFrame(Database& db, CKorvidDoc& doc, common::Prompts& prompts, 
     }
 
     m_db.clear();
+    m_doc.restart_history(); // the empty tables are where undo stops
     build_start_menus(*m_file, *m_config, *m_help);
     bind_keys();
 
@@ -115,6 +116,7 @@ CMainFrame::CMainFrame(Database& db, CKorvidDoc& doc, common::Prompts& prompts, 
 
     m_doc.on_new_database = [this] { refresh_view(); };
     m_doc.on_title_changed = [this] { update_title(); };
+    m_doc.on_history_changed = [this] { update_history_items(); };
     update_title();
     replace_view(LAYOUT_DOWNLOADER);
 }
@@ -123,13 +125,19 @@ CMainFrame::~CMainFrame()
 {
     m_doc.on_new_database = nullptr;
     m_doc.on_title_changed = nullptr;
+    m_doc.on_history_changed = nullptr;
 }
 
 void CMainFrame::bind_keys()
 {
-    for (uint32_t id : {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_APP_EXIT}) {
-        auto* s = new QShortcut(QKeySequence(QString::fromLatin1(command_accelerator(id))), this);
-        connect(s, &QShortcut::activated, this, [this, id] { on_command(id); });
+    for (uint32_t id :
+         {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_APP_EXIT, ID_EDIT_UNDO, ID_EDIT_REDO}) {
+        for (const char* keys : {command_accelerator(id), command_alternate_accelerator(id)}) {
+            if (!*keys)
+                continue;
+            auto* s = new QShortcut(QKeySequence(QString::fromLatin1(keys)), this);
+            connect(s, &QShortcut::activated, this, [this, id] { on_command(id); });
+        }
     }
     // The menu bar is drawn by the frame, so its keys are bound here: Alt with a label's letter,
     // and F10 for the first popup.
@@ -140,6 +148,15 @@ void CMainFrame::bind_keys()
     }
     auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
     connect(f10, &QShortcut::activated, this, [this] { open_menu_from_keyboard(0); });
+}
+
+void CMainFrame::update_history_items()
+{
+    const EditHistory& h = m_doc.history();
+    m_file->SetItemText(ID_EDIT_UNDO, history_item_text(ID_EDIT_UNDO, h.undo_label()));
+    m_file->SetItemText(ID_EDIT_REDO, history_item_text(ID_EDIT_REDO, h.redo_label()));
+    m_file->EnableItem(ID_EDIT_UNDO, h.can_undo());
+    m_file->EnableItem(ID_EDIT_REDO, h.can_redo());
 }
 
 void CMainFrame::update_title()
@@ -271,6 +288,7 @@ void CMainFrame::goto_editor()
     m_mode = MODE_EDITOR;
     replace_view(LAYOUT_EDITOR);
     menus_to_editor(*m_file, *m_config);
+    update_history_items();
 }
 
 void CMainFrame::goto_downloader()

@@ -89,6 +89,8 @@ private:
     void set_status(const QString& text);
     void refresh_view();
     void update_title();
+    // The File menu's "Undo"/"Redo" items name what they would undo or redo, greyed when nothing.
+    void update_history_items();
     // The document's name in the top band, from `x` to the caption buttons.
     void draw_document_name(QPainter& p, int x, int y, int h);
     // The 30 ms watch: where the pointer is now decides the lit button, label and caption button.

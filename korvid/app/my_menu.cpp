@@ -208,6 +208,19 @@ void CMyMenu::EnableItem(uint32_t id, bool enabled)
     }
 }
 
+void CMyMenu::SetItemText(uint32_t id, const std::string& text)
+{
+    for (auto& rec : m_items) {
+        if (rec->id != id)
+            continue;
+        std::memset(rec->text, 0, sizeof rec->text);
+        std::strncpy(rec->text, text.c_str(), sizeof rec->text - 1);
+        for (QAction* a : actions())
+            if (a->data().value<quintptr>() == reinterpret_cast<quintptr>(rec.get()))
+                a->setText(QString::fromStdString(text));
+    }
+}
+
 std::vector<std::string> CMyMenu::item_texts() const
 {
     std::vector<std::string> out;

@@ -30,6 +30,9 @@ public:
     // Removes the first item with this command id; id 0 removes the first separator.
     bool RemoveMenu(uint32_t id);
     void EnableItem(uint32_t id, bool enabled);
+    // New text for an item, accelerator after a tab. The record keeps what fits its field; the menu
+    // shows the whole text, so that "Undo Delete satellite Astra 19.2E" is not cut short.
+    void SetItemText(uint32_t id, const std::string& text);
 
     void append(uint32_t flags, uint32_t id, const char* text) override { AppendMenu(flags, id, text); }
     bool remove(uint32_t id) override { return RemoveMenu(id); }

@@ -31,7 +31,46 @@ private:
 CKorvidDoc::CKorvidDoc(Database& db, common::Prompts& prompts)
     : m_db(db)
     , m_prompts(prompts)
-{}
+{
+    m_history.reset(m_db, true);
+}
+
+void CKorvidDoc::record_change(const std::string& label)
+{
+    m_history.record(m_db, label);
+    set_modified(true);
+    history_changed();
+}
+
+bool CKorvidDoc::undo()
+{
+    if (!m_history.undo(m_db))
+        return false;
+    set_modified(!m_history.at_saved());
+    history_changed();
+    return true;
+}
+
+bool CKorvidDoc::redo()
+{
+    if (!m_history.redo(m_db))
+        return false;
+    set_modified(!m_history.at_saved());
+    history_changed();
+    return true;
+}
+
+void CKorvidDoc::restart_history()
+{
+    m_history.reset(m_db, !m_modified);
+    history_changed();
+}
+
+void CKorvidDoc::history_changed()
+{
+    if (on_history_changed)
+        on_history_changed();
+}
 
 void CKorvidDoc::set_file_name(const std::string& name)
 {
@@ -127,6 +166,8 @@ void CKorvidDoc::open_file(const std::string& path, bool from_menu)
 
 void CKorvidDoc::database_changed()
 {
+    // Steps of other tables cannot be undone over these.
+    restart_history();
     if (on_new_database)
         on_new_database();
 }
@@ -138,7 +179,9 @@ bool CKorvidDoc::write_to(const std::string& path, const char* failure_message)
         m_prompts.error(failure_message);
         return false;
     }
+    m_history.mark_saved();
     set_modified(false);
+    history_changed();
     return true;
 }
 

@@ -3,6 +3,7 @@
 // which a database file is opened or saved. It talks to the user only through Prompts.
 #include "common/prompts.h"
 #include "korvid/database/database.h"
+#include "korvid/database/edit_history.h"
 
 #include <functional>
 #include <string>
@@ -25,6 +26,21 @@ public:
     std::string title() const;
     // The file's name as the title shows it ("list.ird*"); "" with no file and no changes.
     std::string display_name() const;
+    // The undo history of the tables. Loads and receives start it again; saves move its "saved" mark.
+    const EditHistory& history() const { return m_history; }
+    // A change the user made was stored in the tables: it becomes one undo step named `label`, and
+    // the tables are modified.
+    void record_change(const std::string& label);
+    // One step back or forward. The modified flag follows: clear exactly when the tables are as
+    // last saved or loaded. False when there was nothing to undo or redo.
+    bool undo();
+    bool redo();
+    // The tables were replaced without the document (a test filling them, the window clearing them
+    // at start-up): the history starts again from them, as saved when the flag is clear.
+    void restart_history();
+    // Called after every change of the history (a step recorded, undone or redone, a save, a load).
+    std::function<void()> on_history_changed;
+
     // Called when the title changes (file name or modified flag).
     std::function<void()> on_title_changed;
 
@@ -60,12 +76,14 @@ private:
     // Shared tail of both opens: read the file, check the system code.
     void open_file(const std::string& path, bool from_menu);
     void database_changed();
+    void history_changed();
 
     Database& m_db;
     common::Prompts& m_prompts;
     std::string m_file_name;
     bool m_modified = false;
     std::string m_write_error;
+    EditHistory m_history;
 };
 
 } // namespace korvid

@@ -1,6 +1,7 @@
 #include "korvid/editor/channel_page_base.h"
 
 #include "common/strfmt.h"
+#include "korvid/editor/change_labels.h"
 #include "korvid/editor/channel_dialog.h"
 #include "korvid/editor/channel_texts.h"
 #include "korvid/editor/editor_operations.h"
@@ -294,7 +295,7 @@ void ChannelPageBase::add()
     m_remembered = shown;
     reload();
     show_item(shown);
-    m_ctx.mark_modified();
+    m_ctx.mark_modified(channels_change_label("Add", db, {shown}));
 }
 
 void ChannelPageBase::edit()
@@ -326,7 +327,7 @@ void ChannelPageBase::edit()
     m_remembered = index;
     describe(index);
     if (changed)
-        m_ctx.mark_modified();
+        m_ctx.mark_modified(channels_change_label("Edit", db, {index}));
 }
 
 void ChannelPageBase::remove()
@@ -342,6 +343,7 @@ void ChannelPageBase::remove()
     for (int r : m_list.selected)
         doomed.push_back(m_list.rows[size_t(r)].item_data);
     std::sort(doomed.begin(), doomed.end());
+    const std::string label = channels_change_label("Delete", db, doomed);
     for (int c : doomed)
         db.delete_channel(c);
     compact_after_channel_deletion(db);
@@ -356,7 +358,7 @@ void ChannelPageBase::remove()
     reload();
     m_status.clear();
     m_audio_combo.empty();
-    m_ctx.mark_modified();
+    m_ctx.mark_modified(label);
 }
 
 void ChannelPageBase::click_name_header()
@@ -452,7 +454,7 @@ bool ChannelPageBase::drag_and_drop(int start_row, int drop_row)
     }
     const int tracked = first + new_position[size_t(start - first)];
     m_remembered = tracked;
-    m_ctx.mark_modified();
+    m_ctx.mark_modified(channels_change_label("Move", db, s.size() == 1 ? std::vector<int>{tracked} : s));
     reload();
     return true;
 }

@@ -10,6 +10,7 @@
 #include "korvid/editor/tuner_mode.h"
 
 #include <functional>
+#include <string>
 
 namespace korvid {
 
@@ -37,7 +38,9 @@ public:
 
     EditorSelection& selection() { return m_selection; }
     int tuner_selection() const { return tuner_selection_query ? tuner_selection_query() : TUNER_NONE; }
-    void mark_modified() { doc.set_modified(true); }
+    // Called once per user action that stored something; `label` names it for the undo history
+    // ("Delete satellite Astra 19.2E") and reads after "Undo " and "Redo ".
+    void mark_modified(const std::string& label = "Edit") { doc.record_change(label); }
 
 private:
     EditorSelection& m_selection;

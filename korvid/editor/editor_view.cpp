@@ -1,5 +1,7 @@
 #include "korvid/editor/editor_view.h"
 
+#include "korvid/editor/editor_operations.h"
+
 namespace korvid {
 
 EditorView::EditorView(EditorContext& ctx)
@@ -67,6 +69,50 @@ void EditorView::show_all_db_data()
     m_ctx.selection().reset();
     if (pages_[m_current_tab])
         pages_[m_current_tab]->refresh();
+}
+
+bool EditorView::undo()
+{
+    if (!m_ctx.doc.undo())
+        return false;
+    after_history_step();
+    return true;
+}
+
+bool EditorView::redo()
+{
+    if (!m_ctx.doc.redo())
+        return false;
+    after_history_step();
+    return true;
+}
+
+void EditorView::after_history_step()
+{
+    // Unlike a new database, the user's picks stay where they still name something: undoing an
+    // edit on the "TP" page should not throw the page back to every transponder.
+    EditorSelection& sel = m_ctx.selection();
+    const Database& db = m_ctx.db;
+    if (sel.current_sat != INVALID_SATID && !satellite_used(db, sel.current_sat)) {
+        sel.current_sat = INVALID_SATID;
+        sel.current_tp = INVALID_TPID;
+    }
+    if (sel.current_tp != INVALID_TPID && !transponder_used(db, sel.current_tp))
+        sel.current_tp = INVALID_TPID;
+    // Rows remembered by slot may name other records now, so every page reads the tables afresh.
+    // A hidden page filling its satellite combo drops a satellite it does not list from the shared
+    // selection; it fills again under the real selection when its tab is chosen, so only the page
+    // on screen may change what is picked.
+    const EditorSelection kept = sel;
+    for (int tab = 0; tab < TAB_COUNT; ++tab) {
+        created_[tab] = true;
+        if (tab != m_current_tab && pages_[tab]) {
+            pages_[tab]->on_new_database();
+            sel = kept;
+        }
+    }
+    if (pages_[m_current_tab])
+        pages_[m_current_tab]->on_new_database();
 }
 
 } // namespace korvid

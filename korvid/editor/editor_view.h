@@ -51,11 +51,17 @@ public:
     void on_new_database();
     // "Show All DB Data": no satellite, no transponder, first satellite page; the current tab refreshes.
     void show_all_db_data();
+    // Ctrl+Z and Ctrl+Y: the tables go one step back or forward in the document's history, every
+    // page shows them again, and the selection keeps what still exists. False when there was no
+    // step to take.
+    bool undo();
+    bool redo();
     // 0 T1, 1 T2, -1 none: the selector of the satellite page named by the active satellite page.
     int tuner_selection() const;
 
 private:
     void create_page(int tab);
+    void after_history_step();
 
     EditorContext& m_ctx;
     SatellitePage m_sat_page;

@@ -1,6 +1,7 @@
 #include "korvid/editor/favorite_page.h"
 
 #include "common/strfmt.h"
+#include "korvid/editor/change_labels.h"
 #include "korvid/editor/channel_texts.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/favorite_dialog.h"
@@ -119,7 +120,7 @@ void FavoritePage::modify()
     if (!m_ctx.dialogs.favorite || !m_ctx.dialogs.favorite(dialog))
         return;
     if (dialog.store(db))
-        m_ctx.mark_modified();
+        m_ctx.mark_modified(favourite_change_label("Change favourites of", db, g));
     fill_list();
 }
 
@@ -141,7 +142,7 @@ bool FavoritePage::drag_and_drop(int drag_row, int drop_row)
     else
         std::rotate(entries + to, entries + from, entries + from + 1);
     m_dropped_row = drop_row;
-    m_ctx.mark_modified();
+    m_ctx.mark_modified(favourite_change_label("Move a favourite in", m_ctx.db, g));
     fill_list();
     return true;
 }

@@ -1,5 +1,6 @@
 #include "korvid/editor/satellite_page.h"
 
+#include "korvid/editor/change_labels.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/satellite_dialog.h"
 #include "korvid/editor/satellite_texts.h"
@@ -70,7 +71,7 @@ void SatellitePage::add()
     select_item(shown);
     m_ctx.selection().current_sat = uint16_t(shown);
     m_ctx.selection().current_tp = INVALID_TPID;
-    m_ctx.mark_modified();
+    m_ctx.mark_modified(satellite_change_label("Add", db, slot));
 }
 
 } // namespace korvid

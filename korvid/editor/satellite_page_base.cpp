@@ -1,6 +1,7 @@
 #include "korvid/editor/satellite_page_base.h"
 
 #include "common/strfmt.h"
+#include "korvid/editor/change_labels.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/satellite_dialog.h"
 #include "korvid/editor/satellite_texts.h"
@@ -158,7 +159,7 @@ void SatellitePageBase::edit()
     const int shown = m_list.rows[size_t(row)].item_data;
     m_list.rows[size_t(row)] = make_row(row, shown);
     m_list.select_only(row);
-    m_ctx.mark_modified();
+    m_ctx.mark_modified(satellite_change_label("Edit", db, t1));
 }
 
 void SatellitePageBase::remove()
@@ -177,6 +178,7 @@ void SatellitePageBase::remove()
         return;
 
     Database& db = m_ctx.db;
+    const std::string label = satellite_change_label("Delete", db, slot);
     for (int s : {slot, slot + SAT_HALF_NUM}) {
         tSatellite& sat = db.satellites[s];
         sat.sat_id = INVALID_SATID;
@@ -192,7 +194,7 @@ void SatellitePageBase::remove()
     fill_list();
     m_ctx.selection().current_tp = INVALID_TPID;
     m_ctx.selection().current_sat = INVALID_SATID;
-    m_ctx.mark_modified();
+    m_ctx.mark_modified(label);
 }
 
 } // namespace korvid

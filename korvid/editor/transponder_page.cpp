@@ -1,6 +1,7 @@
 #include "korvid/editor/transponder_page.h"
 
 #include "common/strfmt.h"
+#include "korvid/editor/change_labels.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/transponder_dialog.h"
 #include "korvid/editor/transponder_texts.h"
@@ -184,7 +185,7 @@ void TransponderPage::add()
         sel.current_tp = uint16_t(m_ctx.tuner_selection() == TUNER_SEL_T2 ? index + TP_HALF_NUM : index);
         sel.current_sat = db.transponders[sel.current_tp].sat_id;
     }
-    m_ctx.mark_modified();
+    m_ctx.mark_modified(transponder_change_label("Add", rec));
 }
 
 int TransponderPage::checked_selection()
@@ -230,7 +231,7 @@ void TransponderPage::edit()
     m_list.select_only(row);
     if (std::memcmp(&before[0], &db.transponders[entry], sizeof(tTransponder)) != 0 ||
         std::memcmp(&before[1], &db.transponders[entry + TP_HALF_NUM], sizeof(tTransponder)) != 0)
-        m_ctx.mark_modified();
+        m_ctx.mark_modified(transponder_change_label("Edit", db.transponders[entry]));
 }
 
 void TransponderPage::remove()
@@ -244,13 +245,14 @@ void TransponderPage::remove()
         return;
     Database& db = m_ctx.db;
     const int entry = m_list.rows[size_t(row)].item_data;
+    const std::string label = transponder_change_label("Delete", db.transponders[entry]);
     free_transponder(db, entry);
     free_transponder(db, entry + TP_HALF_NUM);
     delete_channels_on_free_transponders(db);
     refresh();
     compact_after_channel_deletion(db);
     m_ctx.selection().current_tp = INVALID_TPID;
-    m_ctx.mark_modified();
+    m_ctx.mark_modified(label);
 }
 
 } // namespace korvid

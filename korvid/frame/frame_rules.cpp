@@ -61,9 +61,18 @@ const char* command_accelerator(uint32_t id)
         return "Ctrl+Shift+S";
     case ID_APP_EXIT:
         return "Ctrl+Q";
+    case ID_EDIT_UNDO:
+        return "Ctrl+Z";
+    case ID_EDIT_REDO:
+        return "Ctrl+Y";
     default:
         return "";
     }
+}
+
+const char* command_alternate_accelerator(uint32_t id)
+{
+    return id == ID_EDIT_REDO ? "Ctrl+Shift+Z" : "";
 }
 
 const char* caption_prompt(CaptionButton which, bool full_screen)
@@ -103,6 +112,18 @@ void append_command(MenuEditor& menu, uint32_t id, const char* text)
 
 } // namespace
 
+std::string history_item_text(uint32_t id, const std::string& label)
+{
+    // Room for a satellite or channel name with its verb; the menu grows no wider than that.
+    constexpr size_t MAX_LABEL = 40;
+    std::string text = id == ID_EDIT_REDO ? "Redo" : "Undo";
+    if (!label.empty()) {
+        text += " ";
+        text += label.size() > MAX_LABEL ? label.substr(0, MAX_LABEL - 3) + "..." : label;
+    }
+    return with_accelerator(id, text.c_str());
+}
+
 void build_start_menus(MenuEditor& file, MenuEditor& config, MenuEditor& help)
 {
     append_command(file, ID_FILE_OPEN, "Open");
@@ -126,6 +147,10 @@ void menus_to_editor(MenuEditor& file, MenuEditor& config)
     append_command(file, ID_FILE_SAVE, "Save");
     append_command(file, ID_FILE_SAVE_AS, "Save As...");
     file.append(MF_SEPARATOR, 0, "");
+    // Nothing to undo or redo until a change is made; the frame names the change as it comes.
+    file.append(ITEM | MF_GRAYED, ID_EDIT_UNDO, history_item_text(ID_EDIT_UNDO, "").c_str());
+    file.append(ITEM | MF_GRAYED, ID_EDIT_REDO, history_item_text(ID_EDIT_REDO, "").c_str());
+    file.append(MF_SEPARATOR, 0, "");
     file.append(ITEM, ID_SAVE_CHANNELS, "Save Channels...");
     file.append(MF_SEPARATOR, 0, "");
     append_command(file, ID_APP_EXIT, "Exit");
@@ -137,6 +162,9 @@ void menus_to_downloader(MenuEditor& file, MenuEditor& config)
     config.remove(0);
     file.remove(ID_FILE_SAVE);
     file.remove(ID_FILE_SAVE_AS);
+    file.remove(0);
+    file.remove(ID_EDIT_UNDO);
+    file.remove(ID_EDIT_REDO);
     file.remove(0);
     file.remove(ID_SAVE_CHANNELS);
 }

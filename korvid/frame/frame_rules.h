@@ -45,6 +45,13 @@ constexpr int HOVER_TIMER_MS = 30;
 // The key of a command as a desktop user expects it ("Ctrl+O"); "" when it has none. The menu
 // shows it right-aligned after the item text, and the frame binds the same keys.
 const char* command_accelerator(uint32_t id);
+// A second key bound to the same command ("Ctrl+Shift+Z" for redo); "" when it has none. Menus
+// show only the first.
+const char* command_alternate_accelerator(uint32_t id);
+// The text of the editor's "Undo"/"Redo" item for the change it would undo or redo ("" when
+// none): "Undo Delete satellite Astra 19.2E", a long label shortened with "...", then the key after
+// a tab.
+std::string history_item_text(uint32_t id, const std::string& label);
 // The words a frame button's tooltip shows: a command button's status prompt, and for the caption
 // buttons what they do.
 enum CaptionButton : int;

@@ -165,7 +165,8 @@ private slots:
         QCOMPARE(m_frame->size(), QSize(699, 500));
         QVERIFY(watch.isNull()); // the old view is gone
         QCOMPARE(m_frame->file_menu()->item_texts(),
-                 (Texts{"Open", "Save", "Save As...", "---", "Save Channels...", "---", "Exit"}));
+                 (Texts{"Open", "Save", "Save As...", "---", "Undo", "Redo", "---", "Save Channels...", "---",
+                        "Exit"}));
         QCOMPARE(m_frame->config_menu()->item_texts(), (Texts{"Show All DB Data", "---", "Serial Port"}));
         for (int i = 0; i < BUTTON_COUNT; ++i)
             QCOMPARE(!m_frame->command_button_rect(i).isEmpty(), i != 3);

@@ -105,6 +105,7 @@ void EditorFixture::announce_new_database()
 {
     view.on_new_database();
     doc.set_modified(false);
+    doc.restart_history();
 }
 
 void EditorFixture::load(TunerMode mode)

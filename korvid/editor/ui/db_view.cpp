@@ -117,6 +117,11 @@ void CDBView::on_tab_changed(int tab)
 void CDBView::refresh()
 {
     m_view.on_new_database();
+    sync_all_pages();
+}
+
+void CDBView::sync_all_pages()
+{
     for (int t = 0; t < EditorView::TAB_COUNT; ++t) {
         if (!m_pages[t])
             create_page_window(t);
@@ -135,6 +140,12 @@ bool CDBView::on_frame_command(uint32_t id)
         m_view.show_all_db_data();
         if (CEditorPageWnd* page = m_pages[m_view.current_tab()])
             page->sync();
+        return true;
+    case ID_EDIT_UNDO:
+    case ID_EDIT_REDO:
+        // Taken in the editor mode even with nothing to undo, so the key does nothing else here.
+        if (id == ID_EDIT_UNDO ? m_view.undo() : m_view.redo())
+            sync_all_pages();
         return true;
     default:
         return false;

@@ -58,6 +58,8 @@ private:
     void on_tab_changed(int tab);
     void create_page_window(int tab);
     void place(CEditorPageWnd* page);
+    // Every page window made if need be and shown again from its model; only the current one visible.
+    void sync_all_pages();
 
     DialogRunner m_dialogs;
     EditorContext m_ctx;

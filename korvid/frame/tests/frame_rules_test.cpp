@@ -80,12 +80,24 @@ TEST(FrameRules, ModeSwitchesEditTheMenusAndComeBackToTheStart)
 
     for (int round = 0; round < 2; ++round) {
         menus_to_editor(file, config);
-        EXPECT_EQ(file.texts(), (Texts{"Open\tCtrl+O", "Save\tCtrl+S", "Save As...\tCtrl+Shift+S", "---",
-                                       "Save Channels...", "---", "Exit\tCtrl+Q"}));
+        EXPECT_EQ(file.texts(),
+                  (Texts{"Open\tCtrl+O", "Save\tCtrl+S", "Save As...\tCtrl+Shift+S", "---", "Undo\tCtrl+Z",
+                         "Redo\tCtrl+Y", "---", "Save Channels...", "---", "Exit\tCtrl+Q"}));
         EXPECT_EQ(config.texts(), (Texts{"Show All DB Data", "---", "Serial Port"}));
         menus_to_downloader(file, config);
         EXPECT_EQ(std::make_tuple(file.items, config.items, help.items), start) << "round " << round;
     }
+}
+
+TEST(FrameRules, UndoItemsNameTheChangeAndRedoHasTwoKeys)
+{
+    EXPECT_EQ(history_item_text(ID_EDIT_UNDO, "Delete satellite Astra 19.2E"),
+              "Undo Delete satellite Astra 19.2E\tCtrl+Z");
+    EXPECT_EQ(history_item_text(ID_EDIT_REDO, "Move 3 channels"), "Redo Move 3 channels\tCtrl+Y");
+    const std::string longest = history_item_text(ID_EDIT_UNDO, "Delete satellite " + std::string(60, 'x'));
+    EXPECT_EQ(longest, "Undo Delete satellite " + std::string(20, 'x') + "...\tCtrl+Z");
+    EXPECT_STREQ(command_alternate_accelerator(ID_EDIT_REDO), "Ctrl+Shift+Z");
+    EXPECT_STREQ(command_alternate_accelerator(ID_EDIT_UNDO), "");
 }
 
 TEST(FrameRules, GeometryOfTheThreeLayouts)
