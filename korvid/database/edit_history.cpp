@@ -2,14 +2,15 @@
 
 #include "korvid/database/limits.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace korvid {
 
 namespace {
 
-// Differences closer than this share one range: a range costs as much as six bytes kept twice.
-constexpr size_t MERGE_GAP = 8;
+// Differences closer than this share one range: a range record costs as much as twelve bytes.
+constexpr size_t MERGE_GAP = 12;
 constexpr size_t BLOCK = 64;
 
 const std::string NO_LABEL;
@@ -67,7 +68,6 @@ bool EditHistory::record(const Database& db, const std::string& label)
                 end = j + 1;
         const Range r{uint32_t(i), uint32_t(end - i), uint32_t(step.bytes.size())};
         step.bytes.insert(step.bytes.end(), before + i, before + end);
-        step.bytes.insert(step.bytes.end(), after + i, after + end);
         step.ranges.push_back(r);
         i = end;
     }
@@ -104,11 +104,11 @@ void EditHistory::drop_oldest_over_limit()
     }
 }
 
-void EditHistory::apply(const Step& step, bool new_side, Database& db)
+void EditHistory::apply(Step& step, Database& db)
 {
     for (const Range& r : step.ranges)
-        std::memcpy(m_image.get() + r.offset, step.bytes.data() + r.data + (new_side ? r.length : 0),
-                    r.length);
+        std::swap_ranges(m_image.get() + r.offset, m_image.get() + r.offset + r.length,
+                         step.bytes.data() + r.data);
     db.unpack_image(m_image.get());
     // Unpacking clears bytes the receiver keeps for itself; the copy follows the tables exactly, so
     // the next change is measured against what they really hold.
@@ -120,7 +120,7 @@ bool EditHistory::undo(Database& db)
     if (!can_undo())
         return false;
     --m_position;
-    apply(m_steps[m_position], false, db);
+    apply(m_steps[m_position], db);
     return true;
 }
 
@@ -128,7 +128,7 @@ bool EditHistory::redo(Database& db)
 {
     if (!can_redo())
         return false;
-    apply(m_steps[m_position], true, db);
+    apply(m_steps[m_position], db);
     ++m_position;
     return true;
 }

@@ -1,8 +1,10 @@
 #pragma once
 // The undo and redo history of the one database. It keeps the packed image of the last recorded
 // state; after each stored change it packs the database again and keeps only the byte ranges that
-// differ (their old and their new bytes) as one step with a label that says what the user did.
-// Undo and redo write one side of a step into the copy and unpack it over the tables. Because it
+// differ as one step with a label that says what the user did. A step holds one side of its
+// ranges only, the side the copy does not: the old bytes while it can be undone, the new ones
+// while it can be redone. Undo and redo exchange a step's bytes with the copy's and unpack the
+// copy over the tables. Because it
 // works on the whole image, every change any page makes (cascades included) comes back without
 // per-page undo code.
 #include "korvid/database/database.h"
@@ -60,7 +62,7 @@ private:
     {
         uint32_t offset; // into the image
         uint32_t length;
-        uint32_t data; // into Step::bytes: `length` old bytes, then `length` new bytes
+        uint32_t data; // into Step::bytes, `length` bytes
     };
     struct Step
     {
@@ -73,8 +75,8 @@ private:
         }
     };
 
-    // Writes one side of a step into the copy and brings the tables to it.
-    void apply(const Step& step, bool new_side, Database& db);
+    // Exchanges a step's bytes with the copy's and brings the tables to the copy.
+    void apply(Step& step, Database& db);
     void drop_oldest_over_limit();
 
     size_t m_limit;

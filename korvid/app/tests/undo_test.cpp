@@ -1,0 +1,155 @@
+// Undo and redo inside the main frame: a satellite deleted on "SAT" with its transponder, channels
+// and favourite comes back with Ctrl+Z on every page, the File menu names the change, and both
+// redo keys bring the deletion back.
+#include "korvid/app/my_menu.h"
+#include "korvid/app/tests/editor_in_frame.h"
+#include "korvid/database/codes.h"
+#include "korvid/database/ird_file.h"
+#include "korvid/editor/database_invariants.h"
+#include "korvid/editor/editor_operations.h"
+#include "korvid/editor/ui/satellite_page_wnd.h"
+
+#include <QAction>
+#include <QTest>
+#include <cstring>
+
+using namespace korvid;
+using namespace korvid::testing;
+
+class UndoTest : public QObject, EditorInFrame
+{
+    Q_OBJECT
+
+    int m_tp = -1, m_tv = -1, m_radio = -1, m_group = -1;
+
+    // The sample with one more satellite, "Undo Sat", carrying a transponder with a TV and a radio
+    // channel, the TV one in the favourite group the "Favorite" page shows; saved and opened.
+    void open_with_extra_satellite()
+    {
+        open_sample();
+        Database& db = *m_db;
+        m_group = m_view->channel_pages().favorite.group();
+        QVERIFY(m_group >= 0);
+        const int slot = find_free_satellite_slot(db);
+        QVERIFY(slot >= 32);
+        for (int half = 0; half < 2; ++half) {
+            tSatellite sat = db.satellites[half * SAT_HALF_NUM];
+            sat.sat_id = uint8_t(slot + half * SAT_HALF_NUM);
+            sat.position = 450;
+            db.satellites[slot + half * SAT_HALF_NUM] = sat;
+            store_satellite_name(db, slot + half * SAT_HALF_NUM, "Undo Sat");
+        }
+        m_tp = find_free_transponder(db);
+        QVERIFY(m_tp >= 0);
+        tTransponder tp = db.transponders[0];
+        tp.sat_id = uint8_t(slot);
+        tp.frequency = 11494;
+        db.transponders[m_tp] = tp;
+        tp.sat_id = uint8_t(slot + SAT_HALF_NUM);
+        db.transponders[m_tp + TP_HALF_NUM] = tp;
+        m_tv = append_channel(SERVICE_TV, "Undo TV");
+        m_radio = append_channel(SERVICE_RADIO, "Undo Radio");
+        uint8_t& count = db.system.fav_count[fav_list_index(m_group, SERVICE_TV)];
+        db.fav_list(m_group, SERVICE_TV)[count++] = uint16_t(relative_index(m_tv));
+        db.channels[m_tv].fav_membership |= uint8_t(CH_FAV_MEMBER | (1u << m_group));
+        const auto broken = check_database_invariants(db);
+        QVERIFY2(broken.empty(), broken.empty() ? "" : broken.front().c_str());
+        const std::string path = path_in_temp("extra.ird").toStdString();
+        QVERIFY(write_database_file(db, g_BuyerCode, g_ModelCode, path));
+        m_doc->open_by_name(path);
+    }
+    int append_channel(int type, const char* name)
+    {
+        Database& db = *m_db;
+        const int global = first_slot_of(type) + db.system.chan_count[type]++;
+        tChannelStructure ch = db.channels[first_slot_of(type)];
+        ch.tp_index = uint16_t(m_tp);
+        ch.fav_membership = 0;
+        ch.service_id = uint16_t(0x7000 + type);
+        std::memset(ch.name, 0, sizeof ch.name);
+        std::memcpy(ch.name, name, std::strlen(name));
+        db.channels[global] = ch;
+        return global;
+    }
+    QAction* file_action(uint32_t id) const
+    {
+        for (QAction* a : m_frame->file_menu()->actions())
+            for (const auto& rec : m_frame->file_menu()->records())
+                if (rec->id == id && a->data().value<quintptr>() == reinterpret_cast<quintptr>(rec.get()))
+                    return a;
+        return nullptr;
+    }
+    // What each page shows of the extra satellite's records, page by page as the user sees them.
+    QString pages_showing_extra()
+    {
+        QStringList shown;
+        click_tab(EditorView::TAB_SAT);
+        if (row_showing(page<CSatellitePageWnd>(EditorView::TAB_SAT)->list(), QStringLiteral("Undo Sat")) >=
+            0)
+            shown << QStringLiteral("SAT");
+        ChannelPages& channels = m_view->channel_pages();
+        const struct
+        {
+            int tab;
+            const ListState* list;
+            int item;
+        } pages[] = {{EditorView::TAB_TP, &m_view->model().transponder_page().list(), m_tp},
+                     {EditorView::TAB_TV, &channels.tv.list(), m_tv},
+                     {EditorView::TAB_RADIO, &channels.radio.list(), m_radio},
+                     {EditorView::TAB_FAVORITE, &channels.favorite.list(), m_tv}};
+        for (const auto& p : pages) {
+            click_tab(p.tab);
+            if (p.list->find_item(p.item) >= 0)
+                shown << QString::fromLatin1(EditorView::tab_caption(p.tab));
+        }
+        click_tab(EditorView::TAB_SAT);
+        return shown.join(QLatin1Char(' '));
+    }
+
+private slots:
+    void init() { make_frame(); }
+    void cleanup() { drop_frame(); }
+
+    void ctrl_z_after_deleting_a_satellite_brings_it_back_on_every_page()
+    {
+        open_with_extra_satellite();
+        const QString everywhere = QStringLiteral("SAT TP TV RADIO Favorite");
+        QCOMPARE(pages_showing_extra(), everywhere);
+        QVERIFY(!file_action(ID_EDIT_UNDO)->isEnabled());
+        QVERIFY(!file_action(ID_EDIT_REDO)->isEnabled());
+
+        CEditorList* list = page<CSatellitePageWnd>(EditorView::TAB_SAT)->list();
+        click_row(list, row_showing(list, QStringLiteral("Undo Sat")));
+        m_prompts->answers.push_back(common::Answer::Yes);
+        QTest::keyClick(list, Qt::Key_Delete);
+        QVERIFY(m_doc->is_modified());
+        QCOMPARE(pages_showing_extra(), QString());
+        QCOMPARE(file_action(ID_EDIT_UNDO)->text(), QStringLiteral("Undo Delete satellite Undo Sat\tCtrl+Z"));
+        QVERIFY(file_action(ID_EDIT_UNDO)->isEnabled());
+
+        QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(pages_showing_extra(), everywhere);
+        QVERIFY2(!m_doc->is_modified(), "back at the file as opened");
+        QVERIFY(check_database_invariants(*m_db).empty());
+        QVERIFY(!file_action(ID_EDIT_UNDO)->isEnabled());
+        QCOMPARE(file_action(ID_EDIT_REDO)->text(), QStringLiteral("Redo Delete satellite Undo Sat\tCtrl+Y"));
+        QVERIFY(file_action(ID_EDIT_REDO)->isEnabled());
+
+        // Both redo keys do it again; the pages follow each time.
+        QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(pages_showing_extra(), QString());
+        QVERIFY(m_doc->is_modified());
+        QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(list, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(pages_showing_extra(), QString());
+        QCOMPARE(m_view->selection().current_sat, uint16_t(INVALID_SATID));
+
+        // A file opened starts the history again.
+        open_sample();
+        QVERIFY(!file_action(ID_EDIT_UNDO)->isEnabled());
+        QVERIFY(!file_action(ID_EDIT_REDO)->isEnabled());
+    }
+};
+
+QTEST_MAIN(UndoTest)
+#include "undo_test.moc"
