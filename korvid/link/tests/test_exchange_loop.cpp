@@ -399,6 +399,8 @@ TEST(ExchangeLoop, ReceivedPacketsThatAreBadOrRunPastTheBufferAreRefusedAndNotSt
     too_long[3] = 0x01;
     h.rx.send(Bytes{DATA} + bad_sum).expect({DATA_NACK});
     h.rx.send(Bytes{DATA} + too_long).expect({DATA_NACK});
+    // The line has damaged a packet: the first good copy is held back until a second agrees.
+    h.rx.send(Bytes{DATA} + packet_bytes(image, 0)).expect({DATA_NACK});
     h.rx.send(Bytes{DATA} + packet_bytes(image, 0)).expect({DATA_ACK});
     h.rx.send({DATA_NEXT}).expect({REQ_DATA});
     h.rx.send(Bytes{DATA} + packet_bytes(image, 1024)).expect({DATA_NACK}); // 1024 more would pass 2000
@@ -597,6 +599,40 @@ TEST(ExchangeLoop, ReceivingTakesPacketsOnlyWhenAskedAndARepeatOnlyOnce)
     EXPECT_EQ(r.offset, 1500u);
     EXPECT_TRUE(std::equal(image.begin(), image.end(), h.receive.begin()));
     EXPECT_EQ(h.receive[1500], 0xEE);
+}
+
+TEST(ExchangeLoop, OnANoisyLineAReceivedPacketIsStoredOnlyWhenTwoCopiesAgree)
+{
+    Harness h(ExchangeKind::DatabaseFromReceiver);
+    Bytes image(2048);
+    for (size_t i = 0; i < image.size(); ++i)
+        image[i] = uint8_t(0x40 + i * 3);
+    h.receive.assign(4096, 0xEE);
+    h.setup.receive_buffer = h.receive.data();
+    h.setup.receive_capacity = uint32_t(h.receive.size());
+    h.setup.announced_size = 2048;
+    h.connect();
+    h.rx.send({ITEM_SIZE_REQ}).expect(Bytes{ITEM_SIZE} + h.item_wire() + Bytes{REQ_DATA});
+    // Before any damage a good packet is taken at once: a clean line costs nothing.
+    h.rx.send(Bytes{DATA} + packet_bytes(image, 0)).expect({DATA_ACK});
+    h.rx.send({DATA_NEXT}).expect({REQ_DATA});
+    Bytes damaged = packet_bytes(image, 1024);
+    damaged[8] ^= 0x04;
+    // Two flips of one bit, up in one byte and down in another: the byte sum still holds.
+    Bytes cancelling = packet_bytes(image, 1024);
+    ASSERT_NE(cancelling[20] & 0x10, cancelling[24] & 0x10);
+    cancelling[20] ^= 0x10;
+    cancelling[24] ^= 0x10;
+    ASSERT_TRUE(check_packet(cancelling.data()).ok);
+    h.rx.send(Bytes{DATA} + damaged).expect({DATA_NACK});
+    h.rx.send(Bytes{DATA} + cancelling).expect({DATA_NACK});
+    h.rx.send(Bytes{DATA} + packet_bytes(image, 1024)).expect({DATA_NACK}); // differs from the last
+    h.rx.send(Bytes{DATA} + packet_bytes(image, 1024)).expect({DATA_ACK});
+    h.rx.send({DATA_END}).expect({BYE});
+    ExchangeResult r = h.run();
+    EXPECT_THAT(h.rx.failures, IsEmpty());
+    EXPECT_EQ(r.outcome, ExchangeOutcome::Complete);
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), h.receive.begin()));
 }
 
 TEST(ExchangeLoop, SenderGivesUpAfterTheAllowedRefusalsOfOnePacket)
