@@ -8,6 +8,7 @@
 #include "korvid/editor/ui/db_view.h"
 #include "korvid/editor/ui/editor_list.h"
 #include "korvid/editor/ui/group_check_combo_box.h"
+#include "korvid/frame/frame_commands.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -52,6 +53,8 @@ bool take_tv_pages_screenshots(CMainFrame& frame,
                                const std::function<bool(const char*, QRect)>& shot)
 {
     bool ok = true;
+    // Every channel, whatever the satellite pages picked before.
+    frame.on_command(ID_SHOW_ALL_DB);
     view.select_tab(EditorView::TAB_TV);
     auto* tv = qobject_cast<CChannelPageWnd*>(view.page_window(EditorView::TAB_TV));
     if (!tv)
