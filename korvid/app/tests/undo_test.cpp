@@ -5,8 +5,10 @@
 #include "korvid/app/tests/editor_in_frame.h"
 #include "korvid/database/codes.h"
 #include "korvid/database/ird_file.h"
+#include "korvid/editor/channel_texts.h"
 #include "korvid/editor/database_invariants.h"
 #include "korvid/editor/editor_operations.h"
+#include "korvid/editor/ui/list_page_wnd.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
 
 #include <QAction>
@@ -19,7 +21,7 @@ class UndoTest : public QObject, EditorInFrame
 {
     Q_OBJECT
 
-    int m_tp = -1, m_tv = -1, m_radio = -1, m_group = -1;
+    int m_tp = -1, m_tv = -1, m_group = -1;
 
     // The sample with one more satellite, "Undo Sat", carrying a transponder with a TV and a radio
     // channel, the TV one in the favourite group the "Favorite" page shows; saved and opened.
@@ -46,7 +48,9 @@ class UndoTest : public QObject, EditorInFrame
             db.channels[c].tp_index = uint16_t(m_tp);
             db.channels[c].fav_membership = 0;
             db.channels[c].service_id = uint16_t(0x7000 + type);
-            (type == SERVICE_TV ? m_tv : m_radio) = c;
+            store_channel_name(db.channels[c], type == SERVICE_TV ? "Undo TV" : "Undo Radio");
+            if (type == SERVICE_TV)
+                m_tv = c;
         }
         uint8_t& count = db.system.fav_count[fav_list_index(m_group, SERVICE_TV)];
         db.fav_list(m_group, SERVICE_TV)[count++] = uint16_t(m_tv);
@@ -65,28 +69,30 @@ class UndoTest : public QObject, EditorInFrame
                 return a;
         return nullptr;
     }
-    // What each page shows of the extra satellite's records, page by page as the user sees them.
+    // The pages that show the extra satellite's records, through their windows where they have
+    // them and through their models otherwise.
     QString pages_showing_extra()
     {
+        ChannelPages& ch = m_view->channel_pages();
+        const ListState* models[] = {&m_view->model().satellite_page().list(),
+                                     nullptr,
+                                     &m_view->model().transponder_page().list(),
+                                     &ch.tv.list(),
+                                     &ch.radio.list(),
+                                     &ch.favorite.list()};
+        const char* names[] = {"Undo Sat", "", "Undo Sat", "Undo TV", "Undo Radio", "Undo TV"};
         QStringList shown;
-        click_tab(EditorView::TAB_SAT);
-        if (row_showing(page<CSatellitePageWnd>(EditorView::TAB_SAT)->list(), QStringLiteral("Undo Sat")) >=
-            0)
-            shown << QStringLiteral("SAT");
-        ChannelPages& channels = m_view->channel_pages();
-        const struct
-        {
-            int tab;
-            const ListState* list;
-            int item;
-        } pages[] = {{EditorView::TAB_TP, &m_view->model().transponder_page().list(), m_tp},
-                     {EditorView::TAB_TV, &channels.tv.list(), m_tv},
-                     {EditorView::TAB_RADIO, &channels.radio.list(), m_radio},
-                     {EditorView::TAB_FAVORITE, &channels.favorite.list(), m_tv}};
-        for (const auto& p : pages) {
-            click_tab(p.tab);
-            if (p.list->find_item(p.item) >= 0)
-                shown << QString::fromLatin1(EditorView::tab_caption(p.tab));
+        for (int tab : {EditorView::TAB_SAT, EditorView::TAB_TP, EditorView::TAB_TV, EditorView::TAB_RADIO,
+                        EditorView::TAB_FAVORITE}) {
+            click_tab(tab);
+            bool found = false;
+            if (auto* wnd = qobject_cast<CListPageWnd*>(m_view->page_window(tab)))
+                found = row_showing(wnd->list(), QString::fromLatin1(names[tab])) >= 0;
+            else
+                for (const auto& row : models[tab]->rows)
+                    found = found || row.texts.at(1) == names[tab];
+            if (found)
+                shown << QString::fromLatin1(EditorView::tab_caption(tab));
         }
         click_tab(EditorView::TAB_SAT);
         return shown.join(QLatin1Char(' '));
