@@ -4,16 +4,11 @@
 // the window then shows the model again.
 #include "korvid/editor/ui/editor_page_wnd.h"
 
-#include <functional>
-#include <vector>
-
 class QComboBox;
 class QLabel;
 
 namespace korvid {
 
-class CEditorList;
-class CPageButton;
 class SatellitePageBase;
 class SatellitePage;
 
@@ -29,17 +24,13 @@ public:
     CEditorList* list() const { return m_list; }
     QLabel* tuner_label() const { return m_tunerLabel; }
     QComboBox* tuner_combo() const { return m_tuner; }
-    // The page buttons in their order ("Add", "Edit", "Del" or "Edit", "Del").
-    const std::vector<CPageButton*>& buttons() const { return m_buttons; }
-    // Runs the action of a context menu entry, as choosing it does.
-    void run_menu_entry(const QString& text);
+    // "Add", "Edit", "Delete"; the buttons are "Add", "Edit", "Del" or "Edit", "Del".
+    void run_menu_entry(const QString& text) override;
 
 protected:
     void resizeEvent(QResizeEvent*) override;
 
 private:
-    void act(const std::function<void()>& action);
-    void show_context_menu(QPoint global_pos);
     void layout_controls();
 
     SatellitePageBase& m_page;
@@ -47,7 +38,6 @@ private:
     QLabel* m_tunerLabel;
     QComboBox* m_tuner;
     CEditorList* m_list;
-    std::vector<CPageButton*> m_buttons;
 };
 
 } // namespace korvid
