@@ -94,7 +94,6 @@ private slots:
         }
         QCOMPARE(row_texts(list, 0),
                  (QStringList{"001", "Astra 1KR/1L/1M/1N", "11494", "HOR", "22000", "2/3"}));
-        QCOMPARE(row_texts(list, 8).mid(2, 2), (QStringList{"10992", "VER"}));
         QCOMPARE(w->buttons().size(), size_t(3));
         QCOMPARE(w->buttons()[2]->text(), QStringLiteral("Del"));
         QCOMPARE(w->buttons()[0]->size(), QSize(80, 34));
@@ -104,7 +103,6 @@ private slots:
         QCOMPARE(int(m_view->selection().current_sat), 1);
         QCOMPARE(list->model()->rowCount(), 5);
         QCOMPARE(row_showing(list, QStringLiteral("Astra 1KR/1L/1M/1N")), -1);
-        QCOMPARE(cell(list, 4, 0), QStringLiteral("005"));
         click_row(list, 2);
         QCOMPARE(int(m_view->selection().current_tp), 9);
 
@@ -152,10 +150,8 @@ private slots:
             QVERIFY(dlg->polarity_button(TransponderDialog::VER)->isChecked());
             click_row(dlg->existing_list(), 0);
             QCOMPARE(dlg->frequency_edit()->text(), QStringLiteral("11766"));
-            QCOMPARE(dlg->symbol_rate_edit()->text(), QStringLiteral("27500"));
             QCOMPARE(dlg->fec_combo()->currentText(), QStringLiteral("2/3"));
             QVERIFY(dlg->polarity_button(TransponderDialog::HOR)->isChecked());
-            QVERIFY(!dlg->polarity_button(TransponderDialog::VER)->isChecked());
             ready = true;
             retype(dlg->symbol_rate_edit(), QStringLiteral("27 500"));
             QTest::mouseClick(dlg->ok_button(), Qt::LeftButton);
