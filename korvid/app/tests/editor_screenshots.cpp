@@ -1,5 +1,6 @@
-// Takes the editor's screenshots of docs/screenshots: the sample database on "SAT" and on
-// "SEARCHED SAT", and the "Satellite" dialog on the first satellite. Run under xvfb-run (make.sh).
+// Takes the editor's screenshots of docs/screenshots: the sample database on "SAT", on
+// "SEARCHED SAT" and on "TP", the "Satellite" dialog on the first satellite and the "Transponder"
+// dialog adding to the second. Run under xvfb-run (make.sh).
 // Usage: korvid_editor_screenshots <output folder> <sample.ird>
 #include "common/scripted_prompts.h"
 #include "korvid/app/main_frame.h"
@@ -7,10 +8,13 @@
 #include "korvid/database/korvid_doc.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/satellite_dialog.h"
+#include "korvid/editor/transponder_dialog.h"
 #include "korvid/editor/ui/db_view.h"
 #include "korvid/editor/ui/editor_list.h"
 #include "korvid/editor/ui/satellite_dlg.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
+#include "korvid/editor/ui/transponder_dlg.h"
+#include "korvid/editor/ui/transponder_page_wnd.h"
 #include "korvid/ui/skin.h"
 
 #include <QApplication>
@@ -113,5 +117,26 @@ int main(int argc, char** argv)
         ok &= shot("satellite-dialog.png", dlg.frameGeometry());
     }
     ok &= take_tv_pages_screenshots(frame, *view, *db, prompts, shot);
+
+    // 4. "TP" on the second satellite with its second transponder picked
+    view->select_tab(EditorView::TAB_TP);
+    auto* tp = qobject_cast<CTransponderPageWnd*>(view->page_window(EditorView::TAB_TP));
+    view->model().transponder_page().choose_db(2);
+    tp->sync();
+    click_row(tp->list(), 1);
+    ok &= shot("editor-tp.png", frame.frameGeometry());
+
+    // 5. the "Transponder" dialog as Add opens it there, its first transponder copied
+    {
+        tTransponder working{};
+        working.sat_id = INVALID_SATID;
+        TransponderDialog model(*db, TransponderDialog::ADD, working, view->selection().current_sat, prompts);
+        model.click_existing_row(0);
+        CTransponderDlg dlg(model, &frame);
+        dlg.sync();
+        dlg.show();
+        dlg.move(frame.geometry().center() - QPoint(dlg.width() / 2, dlg.height() / 2));
+        ok &= shot("transponder-dialog.png", dlg.frameGeometry());
+    }
     return ok ? 0 : 1;
 }

@@ -56,19 +56,7 @@ CChannelPageWnd::CChannelPageWnd(ChannelPageBase& page, QWidget* parent)
         m_page.choose_audio(entry);
         sync_details();
     });
-    connect(m_list, &CEditorList::rowsSelected, this, [this](std::vector<int> rows) {
-        m_page.select_rows(rows);
-        sync_details();
-    });
-    connect(m_list, &CEditorList::rowClicked, this, [this](int row) {
-        // A click that extended a selection is not a click on one row.
-        if (m_list->selected_rows() == std::vector<int>{row}) {
-            m_page.click_row(row);
-            sync_details();
-        }
-    });
-    connect(m_list, &CEditorList::rowDoubleClicked, this,
-            [this](int row) { act([this, row] { m_page.double_click_row(row); }); });
+    bind_list(m_page);
     connect(m_list, &CEditorList::headerClicked, this, [this](int column) {
         if (column == ChannelPageBase::NAME_COLUMN)
             act([this] { m_page.click_name_header(); });

@@ -33,6 +33,7 @@ protected:
 
 private:
     // The status line and the audio PID combo follow the selected row; the list itself stays.
+    void row_choice_changed() override { sync_details(); }
     void sync_details();
     void layout_controls();
 

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QWidget>
 
 namespace korvid {
 
@@ -36,6 +37,14 @@ QPixmap row_picture()
         return pm;
     }();
     return picture;
+}
+
+void use_page_background(QWidget* w)
+{
+    w->setAutoFillBackground(true);
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, page_background());
+    w->setPalette(pal);
 }
 
 } // namespace editor_look

@@ -2,6 +2,7 @@
 // What every page with a list shares on screen: the list over the page model's ListState, the page
 // buttons along the bottom edge, and the context menu. Buttons, menu entries and the Delete key all
 // end in run_menu_entry(), and the page shows its model again after each of them.
+#include "korvid/editor/ui/editor_list.h"
 #include "korvid/editor/ui/editor_page_wnd.h"
 
 #include <QPoint>
@@ -12,7 +13,6 @@
 namespace korvid {
 
 struct ListState;
-class CEditorList;
 class CPageButton;
 
 class CListPageWnd : public CEditorPageWnd
@@ -33,6 +33,26 @@ protected:
 
     // Runs a user's action on the model, then shows the model again.
     void act(const std::function<void()>& action);
+    // Hands the list's clicks to a page model with select_rows, click_row and double_click_row.
+    template <class Page> void bind_list(Page& page)
+    {
+        connect(m_list, &CEditorList::rowsSelected, this, [this, &page](std::vector<int> rows) {
+            page.select_rows(rows);
+            row_choice_changed();
+        });
+        connect(m_list, &CEditorList::rowClicked, this, [this, &page](int row) {
+            // A click that extended a selection is not a click on one row. A click changes no
+            // rows, and reloading them here would lose the press a double click pairs with.
+            if (m_list->selected_rows() == std::vector<int>{row}) {
+                page.click_row(row);
+                row_choice_changed();
+            }
+        });
+        connect(m_list, &CEditorList::rowDoubleClicked, this,
+                [this, &page](int row) { act([&page, row] { page.double_click_row(row); }); });
+    }
+    // After the model took a new selection or a click: what follows the chosen row, the rows stay.
+    virtual void row_choice_changed() {}
     // The list from `top` down to the button row, the buttons side by side 2 pixels from the left.
     // Returns the top of the button row.
     int place_list_and_buttons(int top);
