@@ -2,8 +2,13 @@
 
 #include "common/prompts.h"
 #include "korvid/database/korvid_doc.h"
+#include "korvid/editor/favorite_dialog.h"
+#include "korvid/editor/group_name_dialog.h"
 #include "korvid/editor/satellite_dialog.h"
 #include "korvid/editor/ui/editor_look.h"
+#include "korvid/editor/ui/favorite_dlg.h"
+#include "korvid/editor/ui/favorite_page_wnd.h"
+#include "korvid/editor/ui/group_name_dlg.h"
 #include "korvid/editor/ui/satellite_dlg.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
 #include "korvid/ui/skin.h"
@@ -34,6 +39,14 @@ CDBView::CDBView(CKorvidDoc& doc, common::Prompts& prompts, EditorSelection& sel
     setFocusPolicy(Qt::StrongFocus);
     m_dialogs.satellite = [this](SatelliteDialog& dialog) {
         CSatelliteDlg window(dialog, this);
+        return window.exec() == QDialog::Accepted;
+    };
+    m_dialogs.favorite = [this](FavoriteDialog& dialog) {
+        CFavoriteDlg window(dialog, this);
+        return window.exec() == QDialog::Accepted;
+    };
+    m_dialogs.group_name = [this](GroupNameDialog& dialog) {
+        CGroupNameDlg window(dialog, this);
         return window.exec() == QDialog::Accepted;
     };
 
@@ -76,6 +89,8 @@ void CDBView::create_page_window(int tab)
         page = new CSatellitePageWnd(m_view.satellite_page(), &m_view.satellite_page(), this);
     else if (tab == EditorView::TAB_SEARCHED_SAT)
         page = new CSatellitePageWnd(m_view.searched_satellite_page(), nullptr, this);
+    else if (tab == EditorView::TAB_FAVORITE)
+        page = new CFavoritePageWnd(m_channelPages.favorite, this);
     else
         page = new CPendingPageWnd(QString::fromLatin1(EditorView::tab_caption(tab)), this);
     page->setFont(skin::app_font());

@@ -1,6 +1,7 @@
 #include "korvid/editor/ui/editor_list.h"
 
 #include "korvid/editor/ui/editor_look.h"
+#include "korvid/editor/ui/state_widgets.h"
 #include "korvid/ui/skin.h"
 
 #include <QApplication>
@@ -13,11 +14,6 @@
 namespace korvid {
 
 namespace {
-
-QString text8(const std::string& s)
-{
-    return QString::fromLatin1(s.data(), qsizetype(s.size()));
-}
 
 // Cells drawn with small margins and the row picture flush left, so that narrow columns such as
 // "Num" (50 pixels, picture included) still show their whole text, as the list control did.

@@ -1,6 +1,7 @@
 #include "korvid/editor/ui/editor_page_wnd.h"
 
 #include "korvid/editor/ui/editor_look.h"
+#include "korvid/editor/ui/state_widgets.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -23,6 +24,28 @@ void CEditorPageWnd::keyPressEvent(QKeyEvent* e)
         return;
     }
     QWidget::keyPressEvent(e);
+}
+
+void CEditorPageWnd::add_buttons(const std::vector<std::string>& captions,
+                                 std::function<void(const QString&)> pressed)
+{
+    for (const std::string& caption : captions) {
+        auto* b = new CPageButton(text8(caption), this);
+        m_buttons.push_back(b);
+        connect(b, &QAbstractButton::clicked, this, [pressed, text = b->text()] { pressed(text); });
+    }
+}
+
+void CEditorPageWnd::place_list_and_buttons(QWidget* list)
+{
+    constexpr int MARGIN = 2;
+    const int buttons_top = height() - CPageButton::HEIGHT - MARGIN;
+    list->setGeometry(MARGIN, TOP_ROW_HEIGHT, width() - 2 * MARGIN, buttons_top - TOP_ROW_HEIGHT - 4);
+    int x = MARGIN;
+    for (CPageButton* b : m_buttons) {
+        b->setGeometry(x, buttons_top, CPageButton::WIDTH, CPageButton::HEIGHT);
+        x += CPageButton::WIDTH + 2;
+    }
 }
 
 CPendingPageWnd::CPendingPageWnd(const QString& caption, QWidget* parent)

@@ -13,7 +13,6 @@ class QLabel;
 namespace korvid {
 
 class CEditorList;
-class CPageButton;
 class SatellitePageBase;
 class SatellitePage;
 
@@ -29,8 +28,6 @@ public:
     CEditorList* list() const { return m_list; }
     QLabel* tuner_label() const { return m_tunerLabel; }
     QComboBox* tuner_combo() const { return m_tuner; }
-    // The page buttons in their order ("Add", "Edit", "Del" or "Edit", "Del").
-    const std::vector<CPageButton*>& buttons() const { return m_buttons; }
     // Runs the action of a context menu entry, as choosing it does.
     void run_menu_entry(const QString& text);
 
@@ -47,7 +44,6 @@ private:
     QLabel* m_tunerLabel;
     QComboBox* m_tuner;
     CEditorList* m_list;
-    std::vector<CPageButton*> m_buttons;
 };
 
 } // namespace korvid
