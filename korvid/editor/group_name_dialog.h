@@ -15,6 +15,7 @@ class GroupNameDialog
 {
 public:
     static constexpr const char* CAPTION = "Rename";
+    static constexpr const char* GROUP_LABEL = "Favorite Group : ";
     static constexpr const char* LABEL_NAME = "Group Name : ";
     static constexpr const char* BUTTON_OK = "OK";
     static constexpr const char* BUTTON_CANCEL = "Cancel";

@@ -1,13 +1,20 @@
-// Takes the editor's screenshots of docs/screenshots: the sample database on "SAT" and on
-// "SEARCHED SAT", and the "Satellite" dialog on the first satellite. Run under xvfb-run (make.sh).
+// Takes the editor's screenshots of docs/screenshots: the sample database on "SAT", "SEARCHED SAT"
+// and "Favorite", the "Satellite" dialog on the first satellite, and the "Favorite" and "Rename"
+// dialogs on the first favourite group. Run under xvfb-run (make.sh).
 // Usage: korvid_editor_screenshots <output folder> <sample.ird>
 #include "common/scripted_prompts.h"
 #include "korvid/app/main_frame.h"
 #include "korvid/database/korvid_doc.h"
 #include "korvid/editor/editor_operations.h"
+#include "korvid/editor/favorite_dialog.h"
+#include "korvid/editor/group_name_dialog.h"
 #include "korvid/editor/satellite_dialog.h"
 #include "korvid/editor/ui/db_view.h"
+#include "korvid/editor/ui/drag_list.h"
 #include "korvid/editor/ui/editor_list.h"
+#include "korvid/editor/ui/favorite_dlg.h"
+#include "korvid/editor/ui/favorite_page_wnd.h"
+#include "korvid/editor/ui/group_name_dlg.h"
 #include "korvid/editor/ui/satellite_dlg.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
 #include "korvid/ui/skin.h"
@@ -110,6 +117,36 @@ int main(int argc, char** argv)
         dlg.adjustSize();
         dlg.move(frame.geometry().center() - QPoint(dlg.width() / 2, dlg.height() / 2));
         ok &= shot("satellite-dialog.png", dlg.frameGeometry());
+    }
+
+    // 4. "Favorite" on the first group's TV list, a row picked
+    view->select_tab(EditorView::TAB_FAVORITE);
+    auto* fav = qobject_cast<CFavoritePageWnd*>(view->page_window(EditorView::TAB_FAVORITE));
+    click_row(fav->list(), 1);
+    ok &= shot("editor-favorite.png", frame.frameGeometry());
+
+    // 5. the "Favorite" dialog on that list: a channel picked, and a drag over row 2 showing the drop
+    // place
+    {
+        FavoriteDialog model(*db, 0, SERVICE_TV, prompts);
+        model.click_channel_row(3);
+        model.drag_over_favorites(2);
+        CFavoriteDlg dlg(model, &frame);
+        dlg.show();
+        dlg.adjustSize();
+        dlg.sync();
+        dlg.move(frame.geometry().center() - QPoint(dlg.width() / 2, dlg.height() / 2));
+        ok &= shot("favorite-dialog.png", dlg.frameGeometry());
+    }
+
+    // 6. "Rename" on the first group
+    {
+        GroupNameDialog model(*db, 0, prompts);
+        CGroupNameDlg dlg(model, &frame);
+        dlg.show();
+        dlg.adjustSize();
+        dlg.move(frame.geometry().center() - QPoint(dlg.width() / 2, dlg.height() / 2));
+        ok &= shot("favorite-rename.png", dlg.frameGeometry());
     }
     return ok ? 0 : 1;
 }

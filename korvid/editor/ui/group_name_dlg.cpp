@@ -38,6 +38,9 @@ CGroupNameDlg::CGroupNameDlg(GroupNameDialog& model, QWidget* parent)
         m_model.type_name(bytes8(t));
         show_edit(m_name, m_model.name_edit());
     });
+    auto* top = new QHBoxLayout;
+    top->addWidget(new QLabel(text8(GroupNameDialog::GROUP_LABEL)));
+    top->addWidget(m_heading, 1);
     auto* name_row = new QHBoxLayout;
     name_row->addWidget(new QLabel(text8(GroupNameDialog::LABEL_NAME)));
     name_row->addWidget(m_name, 1);
@@ -54,7 +57,7 @@ CGroupNameDlg::CGroupNameDlg(GroupNameDialog& model, QWidget* parent)
     buttons->addWidget(m_cancel);
 
     auto* all = new QVBoxLayout(this);
-    all->addWidget(m_heading);
+    all->addLayout(top);
     all->addLayout(name_row);
     all->addLayout(buttons);
     m_name->setFocus(Qt::OtherFocusReason);
