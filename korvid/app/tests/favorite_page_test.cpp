@@ -342,7 +342,9 @@ private slots:
         play<CFavoriteDlg>([&](CFavoriteDlg* dlg) {
             click(dlg->channel_list(), 2);
             QTest::mouseClick(dlg->add_button(), Qt::LeftButton);
-            QTest::keyClick(dlg, Qt::Key_Escape);
+            // Escape where the keyboard is: on the list.
+            QTest::keyClick(dlg->channel_list(), Qt::Key_Escape);
+            QVERIFY(!dlg->isVisible());
         });
         press(page, "Modify");
         play<CFavoriteDlg>([&](CFavoriteDlg* dlg) { QTest::mouseClick(dlg->ok_button(), Qt::LeftButton); });
@@ -351,7 +353,8 @@ private slots:
         // Rename typed over, then Escape; then Cancel.
         play<CGroupNameDlg>([&](CGroupNameDlg* dlg) {
             retype(dlg->name_edit(), QStringLiteral("Other"));
-            QTest::keyClick(dlg, Qt::Key_Escape);
+            QTest::keyClick(dlg->name_edit(), Qt::Key_Escape);
+            QVERIFY(!dlg->isVisible());
         });
         press(page, "Rename");
         play<CGroupNameDlg>([&](CGroupNameDlg* dlg) {

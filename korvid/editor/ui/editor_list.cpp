@@ -127,6 +127,8 @@ CEditorList::CEditorList(const ListState& state, QWidget* parent)
     setSelectionMode(state.multiple_selection ? QAbstractItemView::ExtendedSelection
                                               : QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab goes on to the page's next control; the arrows move within the list.
+    setTabKeyNavigation(false);
     setShowGrid(true);
     setGridStyle(Qt::SolidLine);
     setWordWrap(false);
@@ -207,7 +209,8 @@ void CEditorList::keyPressEvent(QKeyEvent* e)
         return;
     }
     if (e->key() == Qt::Key_Escape) {
-        e->accept(); // a page does not close
+        // The window around the list decides: a page ignores it, a dialog closes as cancelled.
+        e->ignore();
         return;
     }
     QTableView::keyPressEvent(e);

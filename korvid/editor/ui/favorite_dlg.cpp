@@ -122,6 +122,14 @@ CFavoriteDlg::CFavoriteDlg(FavoriteDialog& model, QWidget* parent)
     all->addLayout(lists, 1);
     all->addLayout(bottom);
 
+    // Across the dialog as the eye reads it, not in the order the controls were made.
+    setTabOrder(m_channels, m_add);
+    setTabOrder(m_add, m_remove);
+    setTabOrder(m_remove, m_favorites);
+    setTabOrder(m_favorites, m_ok);
+    setTabOrder(m_ok, m_cancel);
+    m_channels->setFocus(Qt::OtherFocusReason);
+
     sync();
 }
 
