@@ -3,6 +3,7 @@
 // page, a group renamed and both found in the saved file, and Escape and Cancel changing nothing.
 #include "korvid/app/tests/editor_in_frame.h"
 #include "korvid/database/ird_file.h"
+#include "korvid/editor/editor_operations.h"
 #include "korvid/editor/editor_view.h"
 #include "korvid/editor/ui/drag_list.h"
 #include "korvid/editor/ui/editor_look.h"
@@ -17,6 +18,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -142,6 +144,23 @@ private slots:
         QCOMPARE(page->group_combo()->currentText(), QStringLiteral("Family"));
         QVERIFY(page->radio_button()->isChecked());
         QVERIFY(!m_doc->is_modified());
+
+        // With no radio channel left, "Modify" on "Radio" says so and opens nothing.
+        for (int c = MAX_TV_CHAN_NUM; c < MAX_CHAN_NUM; ++c)
+            if (channel_used(*m_db, c))
+                m_db->delete_channel(c);
+        compact_after_channel_deletion(*m_db);
+        const auto opened = std::make_shared<bool>(false);
+        QTimer::singleShot(0, [opened] {
+            if (auto* dlg = qobject_cast<CFavoriteDlg*>(QApplication::activeModalWidget())) {
+                *opened = true;
+                dlg->reject();
+            }
+        });
+        press(page, "Modify");
+        QCoreApplication::processEvents(); // the check above runs now when no dialog ran it
+        QCOMPARE(m_prompts->shown, std::vector<std::string>{"There is no channel!"});
+        QVERIFY(!*opened);
     }
 
     void modify_a_group_with_the_buttons_and_a_drag_between_the_lists()
