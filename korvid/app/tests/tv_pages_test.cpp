@@ -9,10 +9,10 @@
 #include "korvid/editor/drag_scroll.h"
 #include "korvid/editor/ui/channel_dlg.h"
 #include "korvid/editor/ui/channel_page_wnd.h"
+#include "korvid/editor/ui/drag_list.h"
 #include "korvid/editor/ui/editor_look.h"
 #include "korvid/editor/ui/group_check_combo_box.h"
 #include "korvid/editor/ui/model_controls.h"
-#include "korvid/editor/ui/row_drag.h"
 #include "korvid/frame/frame_commands.h"
 #include "korvid/ui/bitmap_button.h"
 
@@ -394,8 +394,10 @@ private slots:
         const QPoint near_bottom = list->viewport()->mapFrom(
             list, QPoint(list->width() / 2, list->height() - DRAG_SCROLL_BOTTOM_MARGIN / 2));
         start_drag(list, 0, near_bottom);
-        QVERIFY(tv->row_drag()->dragging());
-        QCOMPARE(tv->row_drag()->scroll_timer().interval(), DRAG_SCROLL_INTERVAL_MS);
+        QVERIFY(tv->drag_list()->dragging());
+        // A picture of the held row goes with the mouse.
+        QVERIFY(tv->drag_list()->drag_picture() && tv->drag_list()->drag_picture()->isVisible());
+        QCOMPARE(tv->drag_list()->scroll_timer().interval(), DRAG_SCROLL_INTERVAL_MS);
         QTRY_VERIFY(bar->value() >= 2);
 
         // Above the top edge it scrolls back up.
@@ -407,8 +409,9 @@ private slots:
         const std::string first = tv_name(0);
         QTest::mouseRelease(list->viewport(), Qt::LeftButton, {},
                             list->viewport()->mapFrom(list, QPoint(list->width() + 40, 10)));
-        QVERIFY(!tv->row_drag()->dragging());
-        QVERIFY(!tv->row_drag()->scroll_timer().isActive());
+        QVERIFY(!tv->drag_list()->dragging());
+        QVERIFY(!tv->drag_list()->scroll_timer().isActive());
+        QVERIFY(!tv->drag_list()->drag_picture());
         QCOMPARE(tv_name(0), first);
         QVERIFY(!m_doc->is_modified());
     }

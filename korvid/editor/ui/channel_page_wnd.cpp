@@ -4,7 +4,6 @@
 #include "korvid/editor/ui/editor_list.h"
 #include "korvid/editor/ui/editor_look.h"
 #include "korvid/editor/ui/model_controls.h"
-#include "korvid/editor/ui/row_drag.h"
 #include "korvid/ui/skin.h"
 
 #include <QComboBox>
@@ -35,7 +34,7 @@ int sort_direction(ChannelPageBase::NameSort sort)
 } // namespace
 
 CChannelPageWnd::CChannelPageWnd(ChannelPageBase& page, QWidget* parent)
-    : CListPageWnd(page.list(), page.buttons(), page.context_menu(), parent)
+    : CListPageWnd(page.list(), page.buttons(), page.context_menu(), parent, RowMoves::ByDrag)
     , m_page(page)
 {
     setFont(skin::app_font());
@@ -48,7 +47,6 @@ CChannelPageWnd::CChannelPageWnd(ChannelPageBase& page, QWidget* parent)
     m_status = new QLabel(this);
     for (QLabel* label : {m_dbLabel, m_audioLabel, m_status})
         label->setAttribute(Qt::WA_TranslucentBackground);
-    m_drag = new CRowDrag(m_list);
 
     connect(m_db, qOverload<int>(&QComboBox::activated), this,
             [this](int entry) { act([this, entry] { m_page.choose_db(entry); }); });
@@ -61,8 +59,6 @@ CChannelPageWnd::CChannelPageWnd(ChannelPageBase& page, QWidget* parent)
         if (column == ChannelPageBase::NAME_COLUMN)
             act([this] { m_page.click_name_header(); });
     });
-    connect(m_drag, &CRowDrag::dropped, this,
-            [this](int start, int drop) { act([this, start, drop] { m_page.drag_and_drop(start, drop); }); });
     sync();
 }
 
@@ -74,6 +70,11 @@ void CChannelPageWnd::run_menu_entry(const QString& text)
         act([this] { m_page.edit(); });
     else if (text == QLatin1String("Delete"))
         act([this] { m_page.remove(); });
+}
+
+void CChannelPageWnd::drop_rows(int start_row, int drop_row)
+{
+    act([this, start_row, drop_row] { m_page.drag_and_drop(start_row, drop_row); });
 }
 
 void CChannelPageWnd::sync()

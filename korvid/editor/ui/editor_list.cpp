@@ -127,6 +127,8 @@ CEditorList::CEditorList(const ListState& state, QWidget* parent)
     setSelectionMode(state.multiple_selection ? QAbstractItemView::ExtendedSelection
                                               : QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab goes on to the page's next control; the arrows move within the list.
+    setTabKeyNavigation(false);
     setShowGrid(true);
     setGridStyle(Qt::SolidLine);
     setWordWrap(false);

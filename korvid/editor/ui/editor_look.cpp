@@ -109,7 +109,8 @@ void CListHeader::paintSection(QPainter* p, const QRect& rect, int logicalIndex)
 CPageButton::CPageButton(const QString& text, QWidget* parent)
     : CBitmapButton(text, parent)
 {
-    setFocusPolicy(Qt::NoFocus);
+    // A click leaves the keyboard on the list; Tab still reaches the button, and Enter presses it.
+    setFocusPolicy(Qt::TabFocus);
     resize(WIDTH, HEIGHT);
 }
 
