@@ -63,7 +63,10 @@ bool shot_dialog(const char* name, QDialog& dlg, const QWidget& frame)
     dlg.show();
     dlg.adjustSize();
     dlg.move(frame.geometry().center() - QPoint(dlg.width() / 2, dlg.height() / 2));
-    return shot(name, decorated(&dlg, 0));
+    // The window manager frames and may place the window again: take the place it ends up in.
+    decorated(&dlg, 0);
+    settle();
+    return shot(name, around(&dlg));
 }
 
 // The first TV channel in two favourite groups, else in one, else the first channel.
