@@ -64,12 +64,7 @@ CChannelPageWnd::CChannelPageWnd(ChannelPageBase& page, QWidget* parent)
 
 void CChannelPageWnd::run_menu_entry(const QString& text)
 {
-    if (text == QLatin1String("Add"))
-        act([this] { m_page.add(); });
-    else if (text == QLatin1String("Edit"))
-        act([this] { m_page.edit(); });
-    else if (text == QLatin1String("Delete"))
-        act([this] { m_page.remove(); });
+    run_add_edit_delete(m_page, text);
 }
 
 void CChannelPageWnd::drop_rows(int start_row, int drop_row)

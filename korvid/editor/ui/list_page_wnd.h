@@ -63,6 +63,16 @@ protected:
         connect(m_list, &CEditorList::rowDoubleClicked, this,
                 [this, &page](int row) { act([&page, row] { page.double_click_row(row); }); });
     }
+    // "Add", "Edit" and "Delete" on a page model that has add(), edit() and remove().
+    template <class Page> void run_add_edit_delete(Page& page, const QString& entry)
+    {
+        if (entry == QLatin1String("Add"))
+            act([&page] { page.add(); });
+        else if (entry == QLatin1String("Edit"))
+            act([&page] { page.edit(); });
+        else if (entry == QLatin1String("Delete"))
+            act([&page] { page.remove(); });
+    }
     // After the model took a new selection or a click: what follows the chosen row, the rows stay.
     virtual void row_choice_changed() {}
     // The rows dragged from `start_row` were let go on `drop_row` (a row of the list: below the rows

@@ -38,12 +38,7 @@ CTransponderPageWnd::CTransponderPageWnd(TransponderPage& page, QWidget* parent)
 
 void CTransponderPageWnd::run_menu_entry(const QString& text)
 {
-    if (text == QLatin1String("Add"))
-        act([this] { m_page.add(); });
-    else if (text == QLatin1String("Edit"))
-        act([this] { m_page.edit(); });
-    else if (text == QLatin1String("Delete"))
-        act([this] { m_page.remove(); });
+    run_add_edit_delete(m_page, text);
 }
 
 void CTransponderPageWnd::sync()
