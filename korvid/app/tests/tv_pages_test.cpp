@@ -416,6 +416,24 @@ private slots:
         QVERIFY(!m_doc->is_modified());
     }
 
+    void a_drag_let_go_over_the_header_lands_on_the_top_row_shown()
+    {
+        open_sample();
+        CChannelPageWnd* tv = show_page(EditorView::TAB_TV);
+        CEditorList* list = tv->list();
+        const std::string third = tv_name(3), first = tv_name(0);
+        const QPoint over_header = list->viewport()->mapFrom(
+            list, QPoint(list->width() / 2, list->horizontalHeader()->height() / 2));
+        start_drag(list, 3, over_header);
+        // The row the drop would land on is drawn as the drop place while the mouse is there.
+        QCOMPARE(tv->drag_list()->drop_row(), 0);
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, over_header);
+        QCOMPARE(tv_name(0), third);
+        QCOMPARE(tv_name(1), first);
+        QCOMPARE(tv->drag_list()->drop_row(), -1);
+        QVERIFY(m_doc->is_modified());
+    }
+
     void escape_changes_nothing_on_the_pages_and_in_the_dialog()
     {
         open_sample();
