@@ -133,9 +133,10 @@ void FavoritePage::rename()
     GroupNameDialog dialog(m_ctx.db, g, m_ctx.prompts);
     if (!m_ctx.dialogs.group_name || !m_ctx.dialogs.group_name(dialog))
         return;
+    const std::string label = favourite_change_label("Rename favourite group", m_ctx.db, g);
     if (!store_favourite_group_name(m_ctx.db, g, dialog.name()))
         return;
-    m_ctx.mark_modified();
+    m_ctx.mark_modified(label);
     fill_groups();
 }
 

@@ -1,5 +1,6 @@
 // Undo and redo of every kind of change the pages make, checked on the packed image byte for byte,
 // with the invariant checker after every step and the selection left on things that exist.
+#include "korvid/editor/group_name_dialog.h"
 #include "korvid/editor/tests/channel_fixture.h"
 
 #include <random>
@@ -95,9 +96,12 @@ TEST_F(UndoTest, EveryKindOfChangeComesBackByteForByte)
         fav().modify();
     });
     round_trip("Move a favourite in Fav1", [&] { fav().drag_and_drop(0, 1); });
-    round_trip("Rename favourite group", [&] {
-        std::memcpy(db.fav_names[2], "Sports", 6);
-        ctx.mark_modified("Rename favourite group");
+    round_trip("Rename favourite group Fav1", [&] {
+        dialogs.group_name = [](GroupNameDialog& d) {
+            d.type_name("Sports");
+            return d.ok();
+        };
+        fav().rename();
     });
 
     while (view.undo()) {
