@@ -2,7 +2,7 @@
 
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/satellite_dialog.h"
-#include "korvid/editor/satellite_texts.h"
+#include "korvid/database/satellite_texts.h"
 
 namespace korvid {
 

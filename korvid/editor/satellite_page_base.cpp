@@ -3,7 +3,7 @@
 #include "common/strfmt.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/satellite_dialog.h"
-#include "korvid/editor/satellite_texts.h"
+#include "korvid/database/satellite_texts.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,7 +3,7 @@
 #include "common/strfmt.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/integer_text.h"
-#include "korvid/editor/transponder_texts.h"
+#include "korvid/database/transponder_texts.h"
 
 #include <cctype>
 

@@ -3,7 +3,7 @@
 #include "common/strfmt.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/transponder_dialog.h"
-#include "korvid/editor/transponder_texts.h"
+#include "korvid/database/transponder_texts.h"
 #include "korvid/editor/tuner_mode.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 // favourite dialogs played by the test.
 #include "korvid/editor/channel_dialog.h"
 #include "korvid/editor/channel_pages.h"
-#include "korvid/editor/channel_texts.h"
+#include "korvid/database/channel_texts.h"
 #include "korvid/editor/favorite_dialog.h"
 #include "korvid/editor/tests/editor_fixture.h"
 

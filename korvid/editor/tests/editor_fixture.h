@@ -4,7 +4,7 @@
 // EXPECT_CONSISTENT(), which runs the invariant checker.
 #include "common/scripted_prompts.h"
 #include "korvid/database/korvid_doc.h"
-#include "korvid/editor/database_invariants.h"
+#include "korvid/database/database_invariants.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/editor_view.h"
 #include "korvid/editor/satellite_dialog.h"

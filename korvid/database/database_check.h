@@ -1,0 +1,38 @@
+#pragma once
+// The database check a user runs before sending and on any file: what would confuse the receiver
+// (damage) and what would confuse the user (notes), one problem per record, each naming the record as
+// the pages show it.
+#include "korvid/database/database.h"
+
+#include <string>
+#include <vector>
+
+namespace korvid {
+
+enum class ProblemSeverity
+{
+    Damaged, // a promise the receiver relies on is broken
+    Note,    // legal, but most likely not what the user meant
+};
+
+struct DatabaseProblem
+{
+    ProblemSeverity severity;
+    std::string text;
+};
+
+// Damage first, then notes. A database whose indexes leave their tables gives that one problem only:
+// nothing else in it can be named safely.
+std::vector<DatabaseProblem> check_database(const Database& db);
+
+bool any_damage(const std::vector<DatabaseProblem>& problems);
+// "damaged: TV 0123 ..." / "note: ...".
+std::string problem_line(const DatabaseProblem& problem);
+// The first `limit` lines, then "... and N more" when there are more.
+std::string problem_summary(const std::vector<DatabaseProblem>& problems, size_t limit);
+
+// The frequencies a satellite's LNB can put into the tuner's input band (950 to 2150 MHz), for
+// either of its local oscillators.
+bool lnb_receives(const tSatellite& sat, int frequency_mhz);
+
+} // namespace korvid
