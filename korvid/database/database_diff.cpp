@@ -362,7 +362,16 @@ private:
                 [&](int c) { return channel_key(m_b, c, tp_b(c), name, pids); });
         report(
             service_page_name(type), a, b, m_channels, RecordNames::channel_identity,
-            [&](int i, int j) { return changed_fields(channel_fields(m_a, i), channel_fields(m_b, j)); },
+            [&](int i, int j) {
+                auto changes = changed_fields(channel_fields(m_a, i), channel_fields(m_b, j));
+                // A channel still on its own transponder has not changed where it is: an edited
+                // transponder is reported once, not with every channel on it.
+                const int ta = m_a.channels[i].tp_index, tb = m_b.channels[j].tp_index;
+                if (tp_a(i) >= 0 && tp_a(i) == tp_b(j) && (ta >= TP_HALF_NUM) == (tb >= TP_HALF_NUM))
+                    std::erase_if(changes,
+                                  [](const FieldChange& f) { return f.field == "SAT" || f.field == "TP"; });
+                return changes;
+            },
             "%04d");
     }
 

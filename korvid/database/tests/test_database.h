@@ -1,6 +1,7 @@
 #pragma once
 // Databases for tests: random bytes in every table, or small known contents.
 #include "korvid/database/database.h"
+#include "korvid/database/slots.h"
 
 #include <cstring>
 #include <memory>
@@ -89,6 +90,74 @@ inline void use_channel(Database& db, int slot, const char* name, uint16_t tp = 
     db.channels[slot].tp_index = tp;
     std::memset(db.channels[slot].name, 0, CHAN_NAME_LEN);
     std::strncpy(reinterpret_cast<char*>(db.channels[slot].name), name, CHAN_NAME_LEN);
+}
+
+// A satellite and its second-tuner twin with a universal LNB.
+inline void put_satellite(Database& db, int slot, const char* name, int16_t position)
+{
+    for (int s : {slot, slot + SAT_HALF_NUM}) {
+        tSatellite& sat = db.satellites[s];
+        sat = tSatellite{};
+        sat.lnb_freq_low = 9750;
+        sat.lnb_freq_high = 10600;
+        sat.lnb_type = UNI_LNB;
+        sat.sat_id = uint8_t(s);
+        sat.position = position;
+        sat.tuner_connection = s == slot ? TUNER_T1 : TUNER_T2;
+        store_satellite_name(db, s, name);
+    }
+}
+
+// A transponder and its twin.
+inline void put_transponder(Database& db, int entry, int sat, uint16_t freq, uint16_t sr, uint8_t pol)
+{
+    db.transponders[entry] = tTransponder{uint8_t(sat), 0, sr, freq, 10, pol, 0, 0};
+    db.transponders[entry + TP_HALF_NUM] =
+        tTransponder{uint8_t(sat + SAT_HALF_NUM), 0, sr, freq, 10, pol, 0, 0};
+}
+
+// Appends a channel of a type; returns its global index.
+inline int put_channel(Database& db, int type, uint16_t tp, const char* name, uint16_t sid = 0)
+{
+    const int slot = first_slot_of(type) + db.system.chan_count[type]++;
+    use_channel(db, slot, name, tp);
+    db.channels[slot].service_id = sid;
+    db.channels[slot].video_pid = type == SERVICE_TV ? uint16_t(100 + sid) : INVALID_PID;
+    db.channels[slot].audio_pid[0] = uint16_t(200 + sid);
+    return slot;
+}
+
+inline void put_favourite(Database& db, int group, int global_index)
+{
+    const int type = service_type_of(global_index);
+    uint8_t& count = db.system.fav_count[fav_list_index(group, type)];
+    db.fav_list(group, type)[count++] = uint16_t(relative_index(global_index));
+    db.channels[global_index].fav_membership |= uint8_t(CH_FAV_MEMBER | (1u << group));
+}
+
+// A database the check finds nothing in: two satellites with a transponder each, on the band their
+// LNB receives, every transponder in use, no two channels alike, every favourite group in use.
+inline std::unique_ptr<Database> sound_database()
+{
+    auto db = std::make_unique<Database>();
+    db->clear();
+    db->system.syscode = DB_SYSCODE_VALUE;
+    std::memset(db->fav_index, 0xFF, sizeof db->fav_index);
+    db->present = true;
+    put_satellite(*db, 0, "Astra 19.2E", 192);
+    put_satellite(*db, 1, "Hot Bird", 130);
+    put_transponder(*db, 0, 0, 11494, 22000, 1);
+    put_transponder(*db, 1, 1, 10992, 27500, 0);
+    const int ard = put_channel(*db, SERVICE_TV, 0, "Das Erste HD", 1);
+    const int zdf = put_channel(*db, SERVICE_TV, 0, "ZDF HD", 2);
+    put_channel(*db, SERVICE_TV, TP_HALF_NUM + 1, "Rai 1", 3);
+    const int radio = put_channel(*db, SERVICE_RADIO, 1, "Radio 1", 4);
+    put_favourite(*db, 0, ard);
+    put_favourite(*db, 0, zdf);
+    put_favourite(*db, 1, zdf);
+    put_favourite(*db, 2, radio);
+    put_favourite(*db, 3, ard);
+    return db;
 }
 
 } // namespace korvid::testing
