@@ -168,4 +168,42 @@ std::string problem_summary(const std::vector<DatabaseProblem>& problems, size_t
     return text;
 }
 
+namespace {
+
+constexpr size_t SHOWN_PROBLEMS = 10;
+
+std::string found_text(size_t n)
+{
+    return strfmt("The database check found %zu problem%s:\n", n, n == 1 ? "" : "s");
+}
+
+} // namespace
+
+std::string send_check_question(const std::vector<DatabaseProblem>& problems)
+{
+    return found_text(problems.size()) + problem_summary(problems, SHOWN_PROBLEMS) + "Send it anyway?";
+}
+
+std::string send_check_notes(const std::vector<DatabaseProblem>& problems)
+{
+    return found_text(problems.size()) + problem_summary(problems, SHOWN_PROBLEMS) + "Sent with them.";
+}
+
+std::string damaged_database_message(const std::vector<DatabaseProblem>& problems)
+{
+    std::vector<DatabaseProblem> damage;
+    for (const DatabaseProblem& p : problems)
+        if (p.severity == ProblemSeverity::Damaged)
+            damage.push_back(p);
+    if (damage.empty())
+        return {};
+    std::string text = "Damaged DB : " + damage.front().text;
+    constexpr size_t more_shown = 4;
+    for (size_t i = 1; i < damage.size() && i <= more_shown; ++i)
+        text += "\n" + damage[i].text;
+    if (damage.size() > more_shown + 1)
+        text += strfmt("\n... and %zu more", damage.size() - more_shown - 1);
+    return text;
+}
+
 } // namespace korvid

@@ -31,6 +31,13 @@ std::string problem_line(const DatabaseProblem& problem);
 // The first `limit` lines, then "... and N more" when there are more.
 std::string problem_summary(const std::vector<DatabaseProblem>& problems, size_t limit);
 
+// Before a send: the problems found and whether to send all the same (Yes/No question), or, when
+// only notes were found and nobody is there to answer, what is sent with them.
+std::string send_check_question(const std::vector<DatabaseProblem>& problems);
+std::string send_check_notes(const std::vector<DatabaseProblem>& problems);
+// After a receive: "Damaged DB : " and the first damage, one more line for each of the next few.
+std::string damaged_database_message(const std::vector<DatabaseProblem>& problems);
+
 // The frequencies a satellite's LNB can put into the tuner's input band (950 to 2150 MHz), for
 // either of its local oscillators.
 bool lnb_receives(const tSatellite& sat, int frequency_mhz);

@@ -29,6 +29,14 @@ TEST(DatabaseCheck, ASoundDatabaseHasNoProblem)
     EXPECT_EQ(all_lines(check_database(*sound_database())), "");
 }
 
+TEST(DatabaseCheck, RandomDatabasesThatKeepThePromisesAreNotDamaged)
+{
+    for (unsigned seed : {1u, 2u, 3u}) {
+        const auto problems = check_database(*sound_random_database(seed));
+        EXPECT_FALSE(any_damage(problems)) << problem_summary(problems, 3);
+    }
+}
+
 TEST(DatabaseCheck, BrokenPromisesAreDamage)
 {
     struct Case

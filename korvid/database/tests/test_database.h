@@ -3,9 +3,11 @@
 #include "korvid/database/database.h"
 #include "korvid/database/slots.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <random>
+#include <vector>
 
 namespace korvid::testing {
 
@@ -40,8 +42,58 @@ inline std::unique_ptr<Database> random_database(unsigned seed)
     return db;
 }
 
+// Makes the random tables keep the promises every editing step keeps: twins in step, references
+// only to used slots, used channels at the front with their counts, favourite lists without holes
+// and in agreement with the membership bits. Every other byte stays random.
+inline void keep_promises(Database& db, std::mt19937& rng)
+{
+    std::vector<int> sats, tps;
+    for (int s = 0; s < SAT_HALF_NUM; ++s) {
+        const bool used = db.satellites[s].sat_id == s;
+        db.satellites[s + SAT_HALF_NUM].sat_id = used ? uint8_t(s + SAT_HALF_NUM) : INVALID_SATID;
+        std::memcpy(db.sat_names[s + SAT_HALF_NUM], db.sat_names[s], MAX_SATNAME_LEN + 1);
+        if (used)
+            sats.push_back(s);
+    }
+    for (int t = 0; t < TP_HALF_NUM; ++t) {
+        tTransponder& tp = db.transponders[t];
+        tp.sat_id = (!sats.empty() && (rng() & 1)) ? uint8_t(sats[rng() % sats.size()]) : INVALID_SATID;
+        db.transponders[t + TP_HALF_NUM] = tp;
+        if (tp.sat_id != INVALID_SATID) {
+            db.transponders[t + TP_HALF_NUM].sat_id = uint8_t(tp.sat_id + SAT_HALF_NUM);
+            tps.push_back(t);
+        }
+    }
+    for (int type : {SERVICE_TV, SERVICE_RADIO}) {
+        const int first = first_slot_of(type), n = slot_count_of(type);
+        const int count = tps.empty() ? 0 : db.system.chan_count[type];
+        db.system.chan_count[type] = uint16_t(count);
+        for (int i = 0; i < n; ++i) {
+            tChannelStructure& ch = db.channels[first + i];
+            ch.tp_index =
+                i < count ? uint16_t(tps[rng() % tps.size()] + (rng() & 1) * TP_HALF_NUM) : INVALID_TPID;
+            ch.fav_membership &= uint8_t(~(CH_FAV_MEMBER | CH_FAV_GROUP_MASK));
+            if (i >= count)
+                ch.fav_membership = 0;
+        }
+        for (int g = 0; g < MAX_FAVGROUP_NUM; ++g) {
+            const int l = fav_list_index(g, type);
+            const int used = count ? std::min<int>(db.system.fav_count[l], count) : 0;
+            db.system.fav_count[l] = uint8_t(used);
+            uint16_t* list = db.fav_list(g, type);
+            const int step = used ? std::max(1, count / used) : 1;
+            const int start = used ? int(rng() % uint32_t(count - (used - 1) * step)) : 0;
+            for (int i = 0; i < MAX_FAVCHAN_NUM; ++i)
+                list[i] = i < used ? uint16_t(start + i * step) : INVALID_FAVENTRY;
+            for (int i = 0; i < used; ++i)
+                db.channels[first + list[i]].fav_membership |= uint8_t(CH_FAV_MEMBER | (1u << g));
+        }
+    }
+}
+
 // Random as above, but every index the receiver follows lies in its table and every count within
-// its list, as in any database a receiver could hold; valid system code.
+// its list, and the tables keep the editor's promises, as in any database a receiver could hold;
+// valid system code.
 inline std::unique_ptr<Database> sound_random_database(unsigned seed)
 {
     auto db = random_database(seed);
@@ -67,6 +119,8 @@ inline std::unique_ptr<Database> sound_random_database(unsigned seed)
                     i < db->system.fav_count[l] ? uint16_t(list[i] % slot_count_of(type)) : INVALID_FAVENTRY;
         }
     }
+    std::mt19937 rng(seed + 1000);
+    keep_promises(*db, rng);
     return db;
 }
 
