@@ -2,6 +2,7 @@
 
 #include "common/prompts.h"
 #include "korvid/app/about_dlg.h"
+#include "korvid/app/check_database_dlg.h"
 #include "korvid/app/my_menu.h"
 #include "korvid/database/channel_export.h"
 #include "korvid/database/korvid_doc.h"
@@ -338,6 +339,10 @@ void CMainFrame::on_command(uint32_t id)
         if (m_mode == MODE_EDITOR)
             receive_database_command(m_doc, m_prompts, this);
         break;
+    case ID_CHECK_DATABASE:
+        if (m_mode == MODE_EDITOR)
+            show_database_check();
+        break;
     case ID_APP_ABOUT:
         show_about();
         break;
@@ -391,6 +396,26 @@ void CMainFrame::show_about()
 {
     CAboutDlg dlg(this);
     dlg.exec();
+}
+
+CCheckDatabaseDlg* CMainFrame::check_window() const
+{
+    return m_check_window;
+}
+
+void CMainFrame::show_database_check()
+{
+    if (!m_db.present) {
+        m_prompts.warning("There is no data to check");
+        return;
+    }
+    const auto problems = check_database(m_db);
+    if (!m_check_window)
+        m_check_window = new CCheckDatabaseDlg(this);
+    m_check_window->show_problems(problems);
+    m_check_window->show();
+    m_check_window->raise();
+    m_check_window->activateWindow();
 }
 
 void CMainFrame::take_code_file(const std::string& path)

@@ -153,6 +153,17 @@ bool any_damage(const std::vector<DatabaseProblem>& problems)
     return false;
 }
 
+std::string problem_count_text(const std::vector<DatabaseProblem>& problems)
+{
+    size_t damaged = 0;
+    for (const DatabaseProblem& p : problems)
+        damaged += p.severity == ProblemSeverity::Damaged;
+    const size_t notes = problems.size() - damaged;
+    if (problems.empty())
+        return "No problem found";
+    return strfmt("%zu damaged, %zu note%s", damaged, notes, notes == 1 ? "" : "s");
+}
+
 std::string problem_line(const DatabaseProblem& problem)
 {
     return (problem.severity == ProblemSeverity::Damaged ? "damaged: " : "note: ") + problem.text;

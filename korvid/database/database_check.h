@@ -26,6 +26,8 @@ struct DatabaseProblem
 std::vector<DatabaseProblem> check_database(const Database& db);
 
 bool any_damage(const std::vector<DatabaseProblem>& problems);
+// "No problem found", or "2 damaged, 61 notes".
+std::string problem_count_text(const std::vector<DatabaseProblem>& problems);
 // "damaged: TV 0123 ..." / "note: ...".
 std::string problem_line(const DatabaseProblem& problem);
 // The first `limit` lines, then "... and N more" when there are more.

@@ -41,6 +41,8 @@ const char* command_prompt(uint32_t id)
         return "Upload DB";
     case ID_SHOW_ALL_DB:
         return "Show all data";
+    case ID_CHECK_DATABASE:
+        return "Check the database for problems";
     case ID_SAVE_CHANNELS:
         return "Save Channels to text file";
     case ID_USER_INSTRUCTION:
@@ -118,6 +120,7 @@ void menus_to_editor(MenuEditor& file, MenuEditor& config)
 {
     config.remove(ID_SERIAL_PORT);
     config.append(ITEM, ID_SHOW_ALL_DB, "Show All DB Data");
+    config.append(ITEM, ID_CHECK_DATABASE, "Check Database");
     config.append(MF_SEPARATOR, 0, "");
     config.append(ITEM, ID_SERIAL_PORT, "Serial Port");
 
@@ -134,6 +137,7 @@ void menus_to_editor(MenuEditor& file, MenuEditor& config)
 void menus_to_downloader(MenuEditor& file, MenuEditor& config)
 {
     config.remove(ID_SHOW_ALL_DB);
+    config.remove(ID_CHECK_DATABASE);
     config.remove(0);
     file.remove(ID_FILE_SAVE);
     file.remove(ID_FILE_SAVE_AS);

@@ -21,14 +21,11 @@ using korvid::testing::SilentLine;
 
 namespace {
 
-// The database the tests send: valid, with a few channels of its own.
+// The database the tests send: valid, with a few channels of its own, and nothing the check before
+// a send would ask about.
 std::unique_ptr<Database> sample_database()
 {
-    auto db = korvid::testing::small_database();
-    korvid::testing::use_channel(*db, 0, "Das Erste HD");
-    korvid::testing::use_channel(*db, 1, "ZDF HD");
-    db->present = true;
-    return db;
+    return korvid::testing::sound_database();
 }
 
 } // namespace
