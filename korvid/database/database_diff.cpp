@@ -57,24 +57,29 @@ void match_by(
 }
 
 // Of a sequence of positions, which belong to one longest increasing run: the records outside it are
-// the ones that moved, whatever shifted around them.
-std::vector<bool> kept_in_order(const std::vector<int>& positions)
+// the ones that moved, whatever shifted around them. Among the longest runs the one that keeps most
+// records at their own row number wins, so that two swapped records are the two that moved. Quadratic,
+// but over one list of at most a few thousand records.
+std::vector<bool> kept_in_order(const std::vector<int>& positions, const std::vector<int>& rows_before)
 {
     const size_t n = positions.size();
-    std::vector<size_t> tails;         // index of the smallest tail of each run length
-    std::vector<long> previous(n, -1); // predecessor in the run
+    const long per_record = long(n) + 1; // one more record kept outweighs every fixed row
+    std::vector<long> best(n, 0);
+    std::vector<long> previous(n, -1);
+    long top = -1;
     for (size_t i = 0; i < n; ++i) {
-        auto it = std::lower_bound(tails.begin(), tails.end(), positions[i],
-                                   [&](size_t k, int value) { return positions[k] < value; });
-        const size_t len = size_t(it - tails.begin());
-        previous[i] = len ? long(tails[len - 1]) : -1;
-        if (it == tails.end())
-            tails.push_back(i);
-        else
-            *it = i;
+        const long own = per_record + (positions[i] == rows_before[i] ? 1 : 0);
+        best[i] = own;
+        for (size_t k = 0; k < i; ++k)
+            if (positions[k] < positions[i] && best[k] + own > best[i]) {
+                best[i] = best[k] + own;
+                previous[i] = long(k);
+            }
+        if (top < 0 || best[i] > best[size_t(top)])
+            top = long(i);
     }
     std::vector<bool> kept(n, false);
-    for (long k = tails.empty() ? -1 : long(tails.back()); k >= 0; k = previous[size_t(k)])
+    for (long k = top; k >= 0; k = previous[size_t(k)])
         kept[size_t(k)] = true;
     return kept;
 }
@@ -227,7 +232,7 @@ private:
             a_rows.push_back(int(r) + 1);
             order.push_back(b_rows[size_t(j)]);
         }
-        const std::vector<bool> kept = kept_in_order(order);
+        const std::vector<bool> kept = kept_in_order(order, a_rows);
         for (size_t k = 0; k < matched.size(); ++k)
             if (!kept[k])
                 add(kind, DiffChange::Moved, identity(m_a, matched[k]),
@@ -420,7 +425,7 @@ private:
             a_pos.push_back(int(k) + 1);
             order.push_back(b_pos[size_t(j)]);
         }
-        const std::vector<bool> kept = kept_in_order(order);
+        const std::vector<bool> kept = kept_in_order(order, a_pos);
         for (size_t k = 0; k < members.size(); ++k)
             if (!kept[k])
                 add("Favorite", DiffChange::Moved, list + RecordNames::channel_identity(m_a, members[k]),

@@ -95,15 +95,14 @@ TEST(DatabaseDiff, EditsShowTheirFieldsBeforeAndAfter)
     std::strcpy(reinterpret_cast<char*>(b->fav_names[1]), "Kids");
     b->swap_favourite_positions(0, SERVICE_TV, 0, 1);
     put_satellite(*b, 2, "Thor", -8);
-    EXPECT_EQ(
-        lines(diff_databases(*a, *b)),
-        "changed: SAT \"Astra 19.2E\": Degree \"19.2E\" -> \"13.0E\"\n"
-        "added: SAT \"Thor\"\n"
-        "changed: TP \"Hot Bird\" 10992 V 27500: Freq. \"10992\" -> \"10993\"\n"
-        "changed: TV \"Das Erste HD\" on \"Astra 19.2E\" 11494 H 22000: A PID \"201\" -> \"300\"\n"
-        "changed: TV \"Rai 1\" on \"Hot Bird\" 10992 V 27500: Name \"Rai 1\" -> \"Rai Uno\"\n"
-        "moved: Favorite 1 TV list: TV \"Das Erste HD\" on \"Astra 19.2E\" 11494 H 22000: Num 001 -> 002\n"
-        "changed: Favorite 2: Name \"Fav2\" -> \"Kids\"\n");
+    EXPECT_EQ(lines(diff_databases(*a, *b)),
+              "changed: SAT \"Astra 19.2E\": Degree \"19.2E\" -> \"13.0E\"\n"
+              "added: SAT \"Thor\"\n"
+              "changed: TP \"Hot Bird\" 10992 V 27500: Freq. \"10992\" -> \"10993\"\n"
+              "changed: TV \"Das Erste HD\" on \"Astra 19.2E\" 11494 H 22000: A PID \"201\" -> \"300\"\n"
+              "changed: TV \"Rai 1\" on \"Hot Bird\" 10992 V 27500: Name \"Rai 1\" -> \"Rai Uno\"\n"
+              "moved: Favorite 1 TV list: TV \"ZDF HD\" on \"Astra 19.2E\" 11494 H 22000: Num 002 -> 001\n"
+              "changed: Favorite 2: Name \"Fav2\" -> \"Kids\"\n");
 }
 
 TEST(DatabaseDiff, WhatNoPageShowsStillDiffersAndCodesAreCompared)
