@@ -4,8 +4,8 @@
 // and with each of them in all four groups, where every swap also rewrites favourite entries.
 #include "common/scripted_prompts.h"
 #include "common/strfmt.h"
-#include "korvid/database/korvid_doc.h"
 #include "korvid/database/channel_texts.h"
+#include "korvid/database/korvid_doc.h"
 #include "korvid/editor/editor_context.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/tv_channel_page.h"

@@ -42,11 +42,13 @@ void match_by(
     std::map<std::string, std::deque<int>> waiting;
     for (int j : b_items)
         if (m.b_to_a[size_t(j)] < 0)
-            waiting[key_b(j)].push_back(j);
+            if (std::string key = key_b(j); !key.empty())
+                waiting[std::move(key)].push_back(j);
     for (int i : a_items) {
         if (m.a_to_b[size_t(i)] >= 0)
             continue;
-        auto it = waiting.find(key_a(i));
+        const std::string key = key_a(i);
+        auto it = key.empty() ? waiting.end() : waiting.find(key);
         if (it == waiting.end() || it->second.empty())
             continue;
         const int j = it->second.front();

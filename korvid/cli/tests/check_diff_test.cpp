@@ -1,4 +1,5 @@
-// korvid-cli check and diff end to end: the lines they print, JSON, and their exit codes.
+// korvid-cli check and diff end to end: the lines they print, JSON, and their exit codes; and the
+// same check in front of send-db.
 #include "korvid/database/ird_file.h"
 #include "korvid/database/tests/test_database.h"
 
@@ -75,6 +76,29 @@ TEST_F(CheckDiffCli, CheckPrintsOneLinePerProblemAndExitsOneWhenThereIsAny)
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "Can't open to this file\n" + p("missing.ird") + ": No such file or directory\n");
     EXPECT_EQ(run("check").code, 2);
+}
+
+TEST_F(CheckDiffCli, SendDbRefusesDamageUnlessForcedAndSendsNotes)
+{
+    auto db = testing::sound_database();
+    testing::put_satellite(*db, 5, "Thor", -8);
+    write(*db, "noted.ird");
+    db->system.chan_count[SERVICE_RADIO] = 0;
+    write(*db, "bad.ird");
+    // No port by that name: the check's answer shows whether the port was tried at all.
+    Result r = run("send-db " + p("bad.ird") + " --port COM77");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "The database check found 2 problems:\n"
+                     "damaged: RADIO list: the count says 0 channels, but 1 stand at the front\n"
+                     "note: SAT 003 \"Thor\" 0.8W: it has no transponder\n"
+                     "Send it anyway? No (--force sends it all the same)\n");
+    r = run("send-db " + p("bad.ird") + " --port COM77 --force");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("Send it anyway? Yes\nCan not open COM77\n"), std::string::npos) << r.err;
+    r = run("send-db " + p("noted.ird") + " --port COM77");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("it has no transponder\nSent with them.\nCan not open COM77\n"), std::string::npos)
+        << r.err;
 }
 
 TEST_F(CheckDiffCli, DiffPrintsWhatChangedAsTextOrJsonAndExitsOneWhenTheyDiffer)
