@@ -93,11 +93,12 @@ void ConsoleReport::message(common::Icon icon, const std::string& text)
         info(text);
         return;
     }
-    // News, not a failure: it must not stand in for the reason of a failure that follows.
+    // News, not a failure: it goes with the status texts and must not stand in for the reason of a
+    // failure that follows.
     std::lock_guard<std::mutex> lock(m_mutex);
     clear_locked();
-    std::fprintf(m_err, "%s\n", text.c_str());
-    std::fflush(m_err);
+    std::fprintf(m_out, "%s\n", text.c_str());
+    std::fflush(m_out);
 }
 
 bool ConsoleReport::ask_yes_no(const std::string& text)

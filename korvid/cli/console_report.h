@@ -1,6 +1,7 @@
 #pragma once
-// A transfer shown on a terminal: status texts as they change (stdout), a progress line with
-// percent, elapsed and expected time while stderr is a terminal, messages on stderr. It is also
+// A transfer shown on a terminal: status texts and news as they change (stdout), a progress line
+// with percent, elapsed and expected time while stderr is a terminal, failures and questions on
+// stderr. It is also
 // the Prompts of a command-line run: it answers the file dialog with the path given on the
 // command line and every question with No (or as set_answer says), printing question and answer.
 #include "common/prompts.h"

@@ -152,7 +152,7 @@ private slots:
         QCOMPARE(testing::read_file(ird), original);
         QCOMPARE(doc.file_name(), ird);
         QVERIFY(db->present);
-        QCOMPARE(std::string(db->sat_names[0]), std::string("ASTRA 1"));
+        QCOMPARE(std::string(db->sat_names[0]), std::string("Astra 19.2E"));
     }
 
     void a_silent_receiver_closes_the_dialog_and_nothing_is_unpacked()
