@@ -122,6 +122,17 @@ if(KD_BUILD_GUI)
             install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
         endforeach()
     endforeach()
+    # The windows have no --help to make a page of; their short pages are kept by hand.
+    foreach(app korvid dranfel)
+        add_custom_command(
+            OUTPUT ${KD_GENERATED}/man/${app}.1.gz
+            COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/packaging/man/${app}.1 ${KD_GENERATED}/man/${app}.1
+            COMMAND ${KD_GZIP} -9nf ${KD_GENERATED}/man/${app}.1
+            DEPENDS ${CMAKE_SOURCE_DIR}/packaging/man/${app}.1
+            VERBATIM)
+        list(APPEND KD_INSTALL_OUTPUTS ${KD_GENERATED}/man/${app}.1.gz)
+        install(FILES ${KD_GENERATED}/man/${app}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    endforeach()
     install(FILES ${CMAKE_SOURCE_DIR}/packaging/korvid-ird.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
     # A plain `cmake --install` updates the MIME database of its prefix so the type works at once;
     # a package (DESTDIR set) leaves that to the system's own trigger.
@@ -146,15 +157,15 @@ set(CPACK_PACKAGE_VENDOR "Korvid & Dranfel developers")
 set(CPACK_PACKAGE_CONTACT ${KD_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${KD_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "PC software for a digital satellite receiver")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "PC software for a digital satellite receiver
- Korvid edits the receiver's channel database (satellites, transponders, TV
- and radio channels, favourite groups), opens and saves .ird files, and sends
- the database or new receiver software over the serial cable; korvid-cli does
- the same from a terminal.
- .
- Dranfel copies, moves and deletes the receiver's multi-part recordings and
- converts them to MPEG-2 program streams; dranfel-cli does the same from a
- terminal. receiver-sim plays the receiver on a pseudo-terminal.")
+# The long description; CPack indents it and puts the summary above it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Korvid edits the receiver's channel database (satellites, transponders, TV
+and radio channels, favourite groups), opens and saves .ird files, and sends
+the database or new receiver software over the serial cable; korvid-cli does
+the same from a terminal.
+
+Dranfel copies, moves and deletes the receiver's multi-part recordings and
+converts them to MPEG-2 program streams; dranfel-cli does the same from a
+terminal. receiver-sim plays the receiver on a pseudo-terminal.")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

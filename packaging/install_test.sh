@@ -23,6 +23,7 @@ expected=(
     share/mime/packages/korvid-ird.xml
     share/korvid/sample.ird
     share/man/man1/korvid-cli.1.gz share/man/man1/dranfel-cli.1.gz share/man/man1/receiver-sim.1.gz
+    share/man/man1/korvid.1.gz share/man/man1/dranfel.1.gz
     share/bash-completion/completions/korvid-cli share/bash-completion/completions/dranfel-cli
     share/doc/korvid/guide.html share/doc/korvid/copyright share/doc/korvid/changelog.gz
 )
@@ -69,10 +70,12 @@ mkdir -p "$tmp/home" "$tmp/files"
 cp "$build/samples/sample.ird" "$tmp/files/Astra.ird"
 cp "$build/samples/sample.ird" "$tmp/files/database"
 head -c 475140 /dev/zero >"$tmp/files/zeros"
-query() {
+xdg_mime() {
     env -u XDG_CURRENT_DESKTOP -u KDE_FULL_SESSION -u GNOME_DESKTOP_SESSION_ID -u DESKTOP_SESSION \
-        XDG_DATA_HOME="$tmp/home" XDG_DATA_DIRS="$prefix/share" xdg-mime query filetype "$1"
+        XDG_DATA_HOME="$tmp/home" XDG_DATA_DIRS="$prefix/share" XDG_CONFIG_HOME="$tmp/home" \
+        XDG_CONFIG_DIRS="$tmp/home" xdg-mime "$@"
 }
+query() { xdg_mime query filetype "$1"; }
 [ -f "$prefix/share/mime/mime.cache" ] || bad "the install did not update the prefix's MIME database"
 for f in Astra.ird database; do
     got=$(query "$tmp/files/$f")
@@ -80,6 +83,9 @@ for f in Astra.ird database; do
 done
 got=$(query "$tmp/files/zeros")
 [ "$got" != application/x-korvid-ird ] || bad "a file of zeros passes for an .ird file"
+# What a double-click on one opens.
+got=$(xdg_mime query default application/x-korvid-ird)
+[ "$got" = korvid.desktop ] || bad "xdg-mime opens .ird files with '$got', not korvid.desktop"
 
 # Manual pages: each shows its options (and the CLIs every command's).
 for page in korvid-cli dranfel-cli receiver-sim; do

@@ -36,10 +36,21 @@ deb=$root/$(basename "$deb")
 echo "== $(basename "$deb")"
 dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
 echo "== files"
-dpkg-deb --contents "$deb" | awk '{print $6}' | grep -v '/$'
+dpkg-deb --contents "$deb" | awk '{print $6}' | grep -v '/$' | tee "$dir/contents.txt"
+for f in bin/korvid bin/dranfel bin/korvid-cli bin/dranfel-cli bin/receiver-sim \
+    share/applications/korvid.desktop share/applications/dranfel.desktop share/mime/packages/korvid-ird.xml \
+    share/icons/hicolor/48x48/apps/korvid.png share/icons/hicolor/scalable/apps/dranfel.svg share/korvid/sample.ird \
+    share/man/man1/korvid-cli.1.gz share/man/man1/dranfel-cli.1.gz share/man/man1/receiver-sim.1.gz \
+    share/bash-completion/completions/korvid-cli share/bash-completion/completions/dranfel-cli \
+    share/doc/korvid/guide.html; do
+    grep -qx "./usr/$f" "$dir/contents.txt" || {
+        echo "package.sh: the package lacks /usr/$f" >&2
+        exit 1
+    }
+done
 echo "== lintian"
 # Errors fail the script; warnings are listed.
-lintian --no-tag-display-limit "$deb" || {
+lintian --tag-display-limit 0 "$deb" || {
     echo "package.sh: lintian found errors in $(basename "$deb")" >&2
     exit 1
 }

@@ -123,7 +123,7 @@ std::string help_of_every_command(CLI::App& app, const std::vector<CLI::App*>& s
             if (line == "Positionals:" || line == "Options:")
                 out += "\n";
             else if (line.rfind("Usage: ", 0) == 0)
-                out += "\n  " + line + "\n\n";
+                out += "\n  " + line + "\n";
             else if (!line.empty())
                 out += (line[0] == ' ' ? "" : "  ") + line + "\n";
         }
