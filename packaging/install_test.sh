@@ -14,7 +14,10 @@ bad() {
     fail=1
 }
 
-cmake --install "$build" --prefix "$prefix" >"$tmp/install.log"
+cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" 2>&1 || {
+    cat "$tmp/install.log" >&2
+    exit 1
+}
 
 # Every file, and no other; the MIME cache that the install builds for its prefix is checked below.
 expected=(
@@ -70,6 +73,7 @@ mkdir -p "$tmp/home" "$tmp/files"
 cp "$build/samples/sample.ird" "$tmp/files/Astra.ird"
 cp "$build/samples/sample.ird" "$tmp/files/database"
 head -c 475140 /dev/zero >"$tmp/files/zeros"
+cp "$tmp/files/zeros" "$tmp/files/blank.ird" # only its name says what it is
 xdg_mime() {
     env -u XDG_CURRENT_DESKTOP -u KDE_FULL_SESSION -u GNOME_DESKTOP_SESSION_ID -u DESKTOP_SESSION \
         XDG_DATA_HOME="$tmp/home" XDG_DATA_DIRS="$prefix/share" XDG_CONFIG_HOME="$tmp/home" \
@@ -77,7 +81,7 @@ xdg_mime() {
 }
 query() { xdg_mime query filetype "$1"; }
 [ -f "$prefix/share/mime/mime.cache" ] || bad "the install did not update the prefix's MIME database"
-for f in Astra.ird database; do
+for f in Astra.ird blank.ird database; do
     got=$(query "$tmp/files/$f")
     [ "$got" = application/x-korvid-ird ] || bad "xdg-mime gives '$got' for $f"
 done
