@@ -2,9 +2,11 @@
 # Installs the build into a fresh prefix and checks it as a desktop would meet it: exactly the
 # expected files, valid menu entries, the .ird type known to the prefix's MIME database, manual
 # pages that show the options, and completion scripts that load and complete.
-#   packaging/install_test.sh BUILD_DIR
+#   packaging/install_test.sh BUILD_DIR [nogui]     (nogui: a build without the windows)
 set -euo pipefail
-build=${1:?usage: install_test.sh BUILD_DIR}
+build=${1:?usage: install_test.sh BUILD_DIR [nogui]}
+gui=1
+[ "${2:-}" = nogui ] && gui=0
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/kd-install-test.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
 prefix=$tmp/prefix
@@ -21,21 +23,27 @@ cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" 2>&1 || {
 
 # Every file, and no other; the MIME cache that the install builds for its prefix is checked below.
 expected=(
-    bin/korvid bin/dranfel bin/korvid-cli bin/dranfel-cli bin/receiver-sim
-    share/applications/korvid.desktop share/applications/dranfel.desktop
-    share/mime/packages/korvid-ird.xml
+    bin/korvid-cli bin/dranfel-cli bin/receiver-sim
     share/korvid/sample.ird
     share/man/man1/korvid-cli.1.gz share/man/man1/dranfel-cli.1.gz share/man/man1/receiver-sim.1.gz
-    share/man/man1/korvid.1.gz share/man/man1/dranfel.1.gz
     share/bash-completion/completions/korvid-cli share/bash-completion/completions/dranfel-cli
     share/doc/korvid/guide.html share/doc/korvid/copyright share/doc/korvid/changelog.gz
 )
-for app in korvid dranfel; do
-    expected+=("share/icons/hicolor/scalable/apps/$app.svg")
-    for size in 16 22 24 32 48 64 128 256; do
-        expected+=("share/icons/hicolor/${size}x${size}/apps/$app.png")
+programs=(korvid-cli dranfel-cli receiver-sim)
+if [ "$gui" = 1 ]; then
+    programs+=(korvid dranfel)
+    expected+=(
+        bin/korvid bin/dranfel share/man/man1/korvid.1.gz share/man/man1/dranfel.1.gz
+        share/applications/korvid.desktop share/applications/dranfel.desktop
+        share/mime/packages/korvid-ird.xml
+    )
+    for app in korvid dranfel; do
+        expected+=("share/icons/hicolor/scalable/apps/$app.svg")
+        for size in 16 22 24 32 48 64 128 256; do
+            expected+=("share/icons/hicolor/${size}x${size}/apps/$app.png")
+        done
     done
-done
+fi
 while IFS= read -r image; do
     expected+=("share/doc/korvid/$image")
 done < <(grep -o 'screenshots/[^)]*\.png' "$(dirname "$0")/../docs/guide.md" | sort -u)
@@ -47,49 +55,51 @@ if ! diff -u "$tmp/expected" "$tmp/found" >"$tmp/diff"; then
     bad "installed files differ from the expected ones (- missing, + unexpected):"
     sed -n '3,$p' "$tmp/diff" | grep '^[-+]' >&2
 fi
-for program in korvid dranfel korvid-cli dranfel-cli receiver-sim; do
+for program in "${programs[@]}"; do
     [ -x "$prefix/bin/$program" ] || bad "bin/$program is not executable"
-done
-for size in 16 256; do
-    file "$prefix/share/icons/hicolor/${size}x${size}/apps/korvid.png" | grep -q "PNG image data, $size x $size" ||
-        bad "the ${size}x$size icon is not a $size x $size PNG"
 done
 cmp -s "$prefix/share/korvid/sample.ird" "$build/samples/sample.ird" || bad "share/korvid/sample.ird is not the sample"
 [ "$(stat -c %s "$prefix/share/korvid/sample.ird")" = 475140 ] || bad "share/korvid/sample.ird is not a whole .ird file"
 grep -q '<h2' "$prefix/share/doc/korvid/guide.html" || bad "guide.html has no sections"
 
-# Menu entries.
-for app in korvid dranfel; do
-    desktop-file-validate "$prefix/share/applications/$app.desktop" || bad "$app.desktop does not validate"
-    grep -qx "Icon=$app" "$prefix/share/applications/$app.desktop" || bad "$app.desktop names another icon"
-done
-grep -qx 'Exec=korvid %f' "$prefix/share/applications/korvid.desktop" || bad "korvid.desktop does not pass the file"
-grep -qx 'MimeType=application/x-korvid-ird;' "$prefix/share/applications/korvid.desktop" ||
-    bad "korvid.desktop does not take .ird files"
+if [ "$gui" = 1 ]; then
+    for size in 16 256; do
+        file "$prefix/share/icons/hicolor/${size}x${size}/apps/korvid.png" | grep -q "PNG image data, $size x $size" ||
+            bad "the ${size}x$size icon is not a $size x $size PNG"
+    done
+    # Menu entries.
+    for app in korvid dranfel; do
+        desktop-file-validate "$prefix/share/applications/$app.desktop" || bad "$app.desktop does not validate"
+        grep -qx "Icon=$app" "$prefix/share/applications/$app.desktop" || bad "$app.desktop names another icon"
+    done
+    grep -qx 'Exec=korvid %f' "$prefix/share/applications/korvid.desktop" || bad "korvid.desktop does not pass the file"
+    grep -qx 'MimeType=application/x-korvid-ird;' "$prefix/share/applications/korvid.desktop" ||
+        bad "korvid.desktop does not take .ird files"
 
-# The file type, as the desktop asks for it: by name, and by content for a file whose name says
-# nothing. Only this prefix's data counts (no desktop session, no user's own types).
-mkdir -p "$tmp/home" "$tmp/files"
-cp "$build/samples/sample.ird" "$tmp/files/Astra.ird"
-cp "$build/samples/sample.ird" "$tmp/files/database"
-head -c 475140 /dev/zero >"$tmp/files/zeros"
-cp "$tmp/files/zeros" "$tmp/files/blank.ird" # only its name says what it is
-xdg_mime() {
-    env -u XDG_CURRENT_DESKTOP -u KDE_FULL_SESSION -u GNOME_DESKTOP_SESSION_ID -u DESKTOP_SESSION \
-        XDG_DATA_HOME="$tmp/home" XDG_DATA_DIRS="$prefix/share" XDG_CONFIG_HOME="$tmp/home" \
-        XDG_CONFIG_DIRS="$tmp/home" xdg-mime "$@"
-}
-query() { xdg_mime query filetype "$1"; }
-[ -f "$prefix/share/mime/mime.cache" ] || bad "the install did not update the prefix's MIME database"
-for f in Astra.ird blank.ird database; do
-    got=$(query "$tmp/files/$f")
-    [ "$got" = application/x-korvid-ird ] || bad "xdg-mime gives '$got' for $f"
-done
-got=$(query "$tmp/files/zeros")
-[ "$got" != application/x-korvid-ird ] || bad "a file of zeros passes for an .ird file"
-# What a double-click on one opens.
-got=$(xdg_mime query default application/x-korvid-ird)
-[ "$got" = korvid.desktop ] || bad "xdg-mime opens .ird files with '$got', not korvid.desktop"
+    # The file type, as the desktop asks for it: by name, and by content for a file whose name says
+    # nothing. Only this prefix's data counts (no desktop session, no user's own types).
+    mkdir -p "$tmp/home" "$tmp/files"
+    cp "$build/samples/sample.ird" "$tmp/files/Astra.ird"
+    cp "$build/samples/sample.ird" "$tmp/files/database"
+    head -c 475140 /dev/zero >"$tmp/files/zeros"
+    cp "$tmp/files/zeros" "$tmp/files/blank.ird" # only its name says what it is
+    xdg_mime() {
+        env -u XDG_CURRENT_DESKTOP -u KDE_FULL_SESSION -u GNOME_DESKTOP_SESSION_ID -u DESKTOP_SESSION \
+            XDG_DATA_HOME="$tmp/home" XDG_DATA_DIRS="$prefix/share" XDG_CONFIG_HOME="$tmp/home" \
+            XDG_CONFIG_DIRS="$tmp/home" xdg-mime "$@"
+    }
+    query() { xdg_mime query filetype "$1"; }
+    [ -f "$prefix/share/mime/mime.cache" ] || bad "the install did not update the prefix's MIME database"
+    for f in Astra.ird blank.ird database; do
+        got=$(query "$tmp/files/$f")
+        [ "$got" = application/x-korvid-ird ] || bad "xdg-mime gives '$got' for $f"
+    done
+    got=$(query "$tmp/files/zeros")
+    [ "$got" != application/x-korvid-ird ] || bad "a file of zeros passes for an .ird file"
+    # What a double-click on one opens.
+    got=$(xdg_mime query default application/x-korvid-ird)
+    [ "$got" = korvid.desktop ] || bad "xdg-mime opens .ird files with '$got', not korvid.desktop"
+fi
 
 # Manual pages: each shows its options (and the CLIs every command's).
 for page in korvid-cli dranfel-cli receiver-sim; do
