@@ -244,11 +244,10 @@ TEST(CComPort, APortTheUserMayNotOpenSaysPermissionDeniedAndHowToGetIt)
 
 TEST(PortOpenError, ReasonsInTheUsersWordsAndTheGroupThatMayOpenTheDevice)
 {
-    EXPECT_EQ(port_open_error(ENOENT, "/dev/ttyUSB0").reason, "no such device");
+    // A node whose adapter is gone, a device another user made exclusive, anything else (the
+    // rest is met on real devices above).
     EXPECT_EQ(port_open_error(ENXIO, "/dev/ttyUSB0").reason, "no such device");
     EXPECT_EQ(port_open_error(EBUSY, "/dev/ttyUSB0").reason, "busy, another program is using it");
-    EXPECT_EQ(port_open_error(EWOULDBLOCK, "/dev/ttyUSB0").reason, "busy, another program is using it");
-    EXPECT_EQ(port_open_error(ENOTTY, "/dev/null").reason, "not a serial port");
     EXPECT_EQ(port_open_error(EIO, "/dev/ttyUSB0").reason, "Input/output error");
     for (int err : {ENOENT, EBUSY, ENOTTY, EIO})
         EXPECT_EQ(port_open_error(err, "/dev/ttyUSB0").fix, "") << err;
