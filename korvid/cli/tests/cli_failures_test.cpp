@@ -184,6 +184,9 @@ TEST_F(CliFailures, APortTheUserMayNotOpenNamesTheGroupToJoin)
     char name[256] = {};
     ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
     ASSERT_EQ(::chmod(name, 0), 0);
+    // Everything but the port is nobody's to use, whatever the umask made of it.
+    ASSERT_EQ(::chmod(dir.c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(p("good.ird").c_str(), 0644), 0);
     ::setenv("KORVID_SERIAL_PORTS", name, 1);
     Result r = run({"send-db", p("good.ird"), "--port", "COM1"}, true);
     ::unsetenv("KORVID_SERIAL_PORTS");
