@@ -34,7 +34,7 @@ cp "$deb" "$root/"
 deb=$root/$(basename "$deb")
 
 echo "== $(basename "$deb")"
-dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+dpkg-deb --field "$deb" Package Version Architecture Depends Maintainer Section
 echo "== files"
 dpkg-deb --contents "$deb" | awk '{print $6}' | grep -v '/$' | tee "$dir/contents.txt"
 for f in bin/korvid bin/dranfel bin/korvid-cli bin/dranfel-cli bin/receiver-sim \
