@@ -69,8 +69,13 @@ public:
     void goto_editor();
     void goto_downloader();
     void toggle_full_screen();
-    // Hands a file named on the command line to the downloader page.
+    // Hands a code file to the downloader page.
     void take_code_file(const std::string& path);
+    // A file named on the command line: a database opens in the editor, anything else is the code
+    // file to send.
+    void open_from_command_line(const std::string& path);
+    // User Instruction: the user guide in the desktop's viewer for it.
+    void open_user_guide();
 
 protected:
     void paintEvent(QPaintEvent*) override;

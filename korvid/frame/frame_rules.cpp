@@ -225,6 +225,33 @@ DropDecision decide_drop(FrameMode mode, const std::vector<std::string>& paths)
     return d;
 }
 
+CommandLineFile command_line_file_kind(const std::string& path)
+{
+    return same_extension(path_extension(path), ".ird") ? CommandLineFile::Database
+                                                        : CommandLineFile::CodeFile;
+}
+
+std::string user_guide_path(const std::string& program_dir,
+                            const std::string& guide_from_program,
+                            const std::vector<std::string>& fallbacks,
+                            const std::function<bool(const std::string&)>& exists)
+{
+    if (!program_dir.empty() && !guide_from_program.empty()) {
+        const std::string installed = program_dir + "/" + guide_from_program;
+        if (exists(installed))
+            return installed;
+    }
+    for (const std::string& f : fallbacks)
+        if (!f.empty() && exists(f))
+            return f;
+    return {};
+}
+
+std::string user_guide_missing_message(const std::string& expected)
+{
+    return "The user guide is not installed.\nIt belongs at " + expected;
+}
+
 std::string about_version_line()
 {
     // The family tag of the receivers this build serves.
