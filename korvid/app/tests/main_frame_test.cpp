@@ -656,7 +656,7 @@ private slots:
         click_button(4);
         QCOMPARE(m_prompts->shown.size(), size_t(2));
         QCOMPARE(m_prompts->shown[0], question);
-        QCOMPARE(m_prompts->shown[1], std::string("Can not open COM1")); // Yes: on to the port
+        QVERIFY(m_prompts->shown[1].rfind("Can not open COM1", 0) == 0); // Yes: on to the port
         ::unsetenv("KORVID_SERIAL_PORTS");
     }
 
