@@ -5,9 +5,9 @@
 // Ctrl+Z does. The peer is a pack and unpack of the whole image, which an undo step cannot beat by much.
 #include "common/scripted_prompts.h"
 #include "common/strfmt.h"
+#include "korvid/database/channel_texts.h"
 #include "korvid/database/korvid_doc.h"
 #include "korvid/editor/channel_pages.h"
-#include "korvid/editor/channel_texts.h"
 #include "korvid/editor/editor_context.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/editor_view.h"

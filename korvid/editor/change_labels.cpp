@@ -1,6 +1,6 @@
 #include "korvid/editor/change_labels.h"
 
-#include "korvid/editor/channel_texts.h"
+#include "korvid/database/channel_texts.h"
 #include "korvid/editor/editor_operations.h"
 
 namespace korvid {

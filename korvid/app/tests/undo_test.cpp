@@ -3,9 +3,9 @@
 // redo keys bring the deletion back.
 #include "korvid/app/my_menu.h"
 #include "korvid/app/tests/editor_in_frame.h"
+#include "korvid/database/channel_texts.h"
 #include "korvid/database/codes.h"
 #include "korvid/database/ird_file.h"
-#include "korvid/editor/channel_texts.h"
 #include "korvid/editor/database_invariants.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/ui/list_page_wnd.h"
