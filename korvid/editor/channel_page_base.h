@@ -49,6 +49,8 @@ public:
     void refresh() override;
     // A remembered channel of the old database means nothing in the new one.
     void on_new_database() override;
+    // The text of the filter box changed: the list keeps the rows that show it, in the same order.
+    void set_filter(std::string text);
     bool choose_db(int entry);
     // The list's selection changed; with exactly one row it is remembered and described.
     void select_rows(std::vector<int> rows);
