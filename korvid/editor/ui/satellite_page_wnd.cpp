@@ -34,6 +34,8 @@ CSatellitePageWnd::CSatellitePageWnd(SatellitePageBase& page, SatellitePage* sat
     m_tuner = new QComboBox(this);
     m_tuner->setFixedSize(70, 22);
     m_list = new CEditorList(page.list(), this);
+    m_list->enable_filter(
+        [this](const std::string& text) { act([this, &text] { m_page.set_filter(text); }); });
 
     for (const std::string& caption : page.buttons()) {
         auto* b = new CPageButton(text8(caption), this);
