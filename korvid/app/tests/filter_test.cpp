@@ -1,8 +1,10 @@
 // The filter box above the editor's lists, as a user meets it in the main frame on the sample
-// database: typing narrows the list, Del takes only the selected row in view, Ctrl+F reaches the box
-// of the page on screen, and Escape clears the box but changes nothing elsewhere.
+// database: typing narrows the list, Del takes only the selected row in view (SAT, TV), Ctrl+F reaches the
+// box of the page on screen, and Escape clears the box but changes nothing elsewhere.
 #include "korvid/app/tests/editor_in_frame.h"
+#include "korvid/editor/channel_texts.h"
 #include "korvid/editor/editor_operations.h"
+#include "korvid/editor/ui/channel_page_wnd.h"
 #include "korvid/editor/ui/list_filter_edit.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
 
@@ -97,6 +99,48 @@ private slots:
         QCOMPARE(satellite_name(*m_db, 32), std::string("Kolibri East"));
         QCOMPARE(list->model()->rowCount(), 0);
         QVERIFY(m_doc->is_modified());
+    }
+
+    void tv_filter_narrows_the_list_and_del_deletes_the_selected_visible_channel_only()
+    {
+        open_sample();
+        store_channel_name(m_db->channels[2], "Zebra News");
+        store_channel_name(m_db->channels[5], "Zebra Sport");
+        m_view->refresh();
+        click_tab(EditorView::TAB_TV);
+        CEditorList* list = page<CChannelPageWnd>(EditorView::TAB_TV)->list();
+        const int channels = m_db->system.chan_count[SERVICE_TV];
+        QCOMPARE(list->model()->rowCount(), channels);
+        std::vector<std::string> others;
+        for (int c = 0; c < channels; ++c)
+            if (c != 5)
+                others.push_back(channel_name(m_db->channels[c]));
+
+        // Every channel selected, then all but one hidden: Del takes that one alone.
+        list->setFocus();
+        list->selectAll();
+        QCOMPARE(int(list->selected_rows().size()), channels);
+        QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
+        QTest::keyClicks(list->filter_edit(), QStringLiteral("ZEBRA"));
+        QCOMPARE(column(list, 1), (QStringList{"Zebra News", "Zebra Sport"}));
+        QTest::keyClicks(list->filter_edit(), QStringLiteral(" s"));
+        QCOMPARE(column(list, 1), QStringList{"Zebra Sport"});
+        QCOMPARE(column(list, 0), QStringList{"006"});
+        QCOMPARE(list->selected_rows(), std::vector<int>{0});
+
+        m_prompts->answers.push_back(common::Answer::Yes);
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(m_prompts->shown.back(), std::string("Delete it ?"));
+        std::vector<std::string> left;
+        for (int c = 0; c < m_db->system.chan_count[SERVICE_TV]; ++c)
+            left.push_back(channel_name(m_db->channels[c]));
+        QCOMPARE(left, others);
+        QCOMPARE(list->model()->rowCount(), 0);
+
+        QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
+        QTest::keyClick(list->filter_edit(), Qt::Key_Escape);
+        QCOMPARE(list->model()->rowCount(), channels - 1);
     }
 
     void ctrl_f_reaches_the_box_of_the_page_on_screen_and_escape_clears_it()
