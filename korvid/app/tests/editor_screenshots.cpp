@@ -9,6 +9,8 @@
 #include "korvid/editor/satellite_dialog.h"
 #include "korvid/editor/ui/db_view.h"
 #include "korvid/editor/ui/editor_list.h"
+#include "korvid/editor/ui/list_filter_edit.h"
+#include "korvid/editor/ui/list_page_wnd.h"
 #include "korvid/editor/ui/satellite_dlg.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
 #include "korvid/ui/skin.h"
@@ -113,5 +115,14 @@ int main(int argc, char** argv)
         ok &= shot("satellite-dialog.png", dlg.frameGeometry());
     }
     ok &= take_tv_pages_screenshots(frame, *view, *db, prompts, shot);
+
+    // "TV" narrowed by its filter box
+    view->select_tab(EditorView::TAB_TV);
+    if (auto* tv = qobject_cast<CListPageWnd*>(view->page_window(EditorView::TAB_TV))) {
+        tv->list()->filter_edit()->setFocus();
+        tv->list()->filter_edit()->setText(QStringLiteral("hd"));
+        ok &= shot("editor-filter.png", frame.frameGeometry());
+        tv->list()->filter_edit()->clear();
+    }
     return ok ? 0 : 1;
 }
