@@ -5,8 +5,13 @@
 #include "korvid/editor/channel_texts.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/ui/channel_page_wnd.h"
+#include "korvid/editor/ui/drag_list.h"
+#include "korvid/editor/ui/editor_look.h"
+#include "korvid/editor/ui/favorite_dlg.h"
+#include "korvid/editor/ui/favorite_page_wnd.h"
 #include "korvid/editor/ui/list_filter_edit.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
+#include "korvid/ui/bitmap_button.h"
 
 #include <QTest>
 
@@ -20,6 +25,12 @@ class FilterTest : public QObject, EditorInFrame
     CEditorList* sat_list(int tab = EditorView::TAB_SAT) const
     {
         return page<CSatellitePageWnd>(tab)->list();
+    }
+    // The dialog's lists have the one "Name" column.
+    static void click_name(CEditorList* list, int row)
+    {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(row, 0)).center());
     }
     static QStringList column(const CEditorList* list, int c)
     {
@@ -141,6 +152,63 @@ private slots:
         QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
         QTest::keyClick(list->filter_edit(), Qt::Key_Escape);
         QCOMPARE(list->model()->rowCount(), channels - 1);
+    }
+
+    void every_page_and_both_lists_of_the_favourite_dialog_filter()
+    {
+        open_sample();
+        for (int tab : {EditorView::TAB_TP, EditorView::TAB_RADIO, EditorView::TAB_FAVORITE}) {
+            click_tab(tab);
+            CEditorList* list = page<CListPageWnd>(tab)->list();
+            const int rows = list->model()->rowCount();
+            QVERIFY2(rows > 0, EditorView::tab_caption(tab));
+            QVERIFY(list->filter_edit() && list->filter_edit()->isVisible());
+            QTest::keyClicks(list->filter_edit(), QStringLiteral("no such text"));
+            QCOMPARE(list->model()->rowCount(), 0);
+            QTest::keyClick(list->filter_edit(), Qt::Key_Escape);
+            QCOMPARE(list->model()->rowCount(), rows);
+        }
+
+        bool dialog_seen = false;
+        // A check that fails inside returns early; the dialog is closed after the user either way.
+        const auto user = [&](CFavoriteDlg* dlg) {
+            dialog_seen = true;
+            CDragList* channels = dlg->channel_list();
+            CDragList* favorites = dlg->favorite_list();
+            const int members = favorites->model()->rowCount();
+            // Ctrl+F reaches the box of the list that has the keyboard.
+            channels->setFocus();
+            QTest::keyClick(channels, Qt::Key_F, Qt::ControlModifier);
+            QVERIFY(channels->filter_edit()->hasFocus());
+            QTest::keyClicks(channels->filter_edit(), QStringLiteral("DAS ERSTE"));
+            QCOMPARE(column(channels, 0), (QStringList{"Das Erste HD", "Das Erste"}));
+            click_name(channels, 1);
+            QTest::mouseClick(dlg->add_button(), Qt::LeftButton);
+            QCOMPARE(favorites->model()->rowCount(), members + 1);
+
+            favorites->setFocus();
+            QTest::keyClick(favorites, Qt::Key_F, Qt::ControlModifier);
+            QVERIFY(favorites->filter_edit()->hasFocus());
+            QTest::keyClicks(favorites->filter_edit(), QStringLiteral("erste"));
+            QCOMPARE(column(favorites, 0), (QStringList{"Das Erste HD", "Das Erste"}));
+            click_name(favorites, 0);
+            QTest::mouseClick(dlg->remove_button(), Qt::LeftButton);
+            QCOMPARE(column(favorites, 0), QStringList{"Das Erste"});
+            // Escape clears the box and leaves the dialog open; the hidden favourites are all there.
+            QTest::keyClick(favorites->filter_edit(), Qt::Key_Escape);
+            QVERIFY(dlg->isVisible());
+            QCOMPARE(favorites->model()->rowCount(), members);
+            QVERIFY(!column(favorites, 0).contains(QStringLiteral("Das Erste HD")));
+        };
+        testing::when_dialog<CFavoriteDlg>([&](CFavoriteDlg* dlg) {
+            user(dlg);
+            dlg->reject();
+        });
+        for (CPageButton* b : page<CFavoritePageWnd>(EditorView::TAB_FAVORITE)->buttons())
+            if (b->text() == QLatin1String("Modify"))
+                QTest::mouseClick(b, Qt::LeftButton);
+        QVERIFY(dialog_seen);
+        QVERIFY(!m_doc->is_modified());
     }
 
     void ctrl_f_reaches_the_box_of_the_page_on_screen_and_escape_clears_it()
