@@ -2,7 +2,7 @@
 // database: typing narrows the list, Del takes only the selected row in view (SAT, TV), Ctrl+F reaches the
 // box of the page on screen, and Escape clears the box but changes nothing elsewhere.
 #include "korvid/app/tests/editor_in_frame.h"
-#include "korvid/editor/channel_texts.h"
+#include "korvid/database/channel_texts.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/ui/channel_page_wnd.h"
 #include "korvid/editor/ui/drag_list.h"
@@ -173,11 +173,14 @@ private slots:
         // A check that fails inside returns early; the dialog is closed after the user either way.
         const auto user = [&](CFavoriteDlg* dlg) {
             dialog_seen = true;
+            // The keyboard reaches a window only once it is the active one.
+            QVERIFY(QTest::qWaitForWindowActive(dlg));
             CDragList* channels = dlg->channel_list();
             CDragList* favorites = dlg->favorite_list();
             const int members = favorites->model()->rowCount();
             // Ctrl+F reaches the box of the list that has the keyboard.
-            channels->setFocus();
+            click_name(channels, 0);
+            QTRY_VERIFY(channels->hasFocus());
             QTest::keyClick(channels, Qt::Key_F, Qt::ControlModifier);
             QVERIFY(channels->filter_edit()->hasFocus());
             QTest::keyClicks(channels->filter_edit(), QStringLiteral("DAS ERSTE"));
@@ -186,7 +189,8 @@ private slots:
             QTest::mouseClick(dlg->add_button(), Qt::LeftButton);
             QCOMPARE(favorites->model()->rowCount(), members + 1);
 
-            favorites->setFocus();
+            click_name(favorites, 0);
+            QTRY_VERIFY(favorites->hasFocus());
             QTest::keyClick(favorites, Qt::Key_F, Qt::ControlModifier);
             QVERIFY(favorites->filter_edit()->hasFocus());
             QTest::keyClicks(favorites->filter_edit(), QStringLiteral("erste"));
