@@ -32,6 +32,8 @@ ExchangeResult ExchangeLoop::run()
     m_data_started = false;
     m_await = Await::Nothing;
     m_refusals = 0;
+    m_noisy = false;
+    m_candidate_length = NO_CANDIDATE;
     m_measuring = false;
     m_last_byte = 0;
     m_last_chunk = 0;
@@ -108,6 +110,8 @@ bool ExchangeLoop::expected(uint8_t b) const
         return receiving && (setting_up || m_await == Await::Packet || m_await == Await::Continuation);
     case DATA_NEXT:
     case DATA_END:
+        // A DATA_END before the size asked for (a flipped DATA_NEXT, or a short image) ends the
+        // loop, and its owner reports the transfer incomplete.
         return receiving && m_await == Await::Continuation;
     default:
         return false;
@@ -453,18 +457,36 @@ void ExchangeLoop::receive_packet()
         m_line.WriteByte(repeat ? DATA_ACK : DATA_NACK);
         return;
     }
-    if (got == PACKET_SIZE && c.ok && fits) {
+    const bool good = got == PACKET_SIZE && c.ok && fits;
+    if (good && confirmed(pkt + 8, c.length)) {
+        m_candidate_length = NO_CANDIDATE;
         std::memcpy(m_setup.receive_buffer + offset, pkt + 8, c.length);
         m_line.WriteByte(DATA_ACK);
         m_offset = offset + c.length;
         m_last_chunk = c.length;
         m_await = Await::Continuation;
     } else {
+        // On a line that has damaged a packet, two flips that cancel out in the byte sum are a
+        // real chance: from then on a packet is stored only once two copies of it agree, and the
+        // first good-looking copy is refused to have it again.
+        if (!good)
+            m_noisy = true;
         m_line.WriteByte(DATA_NACK); // the receiver sends the same packet again
         m_await = Await::Packet;
     }
     set_percent(m_offset, m_setup.announced_size);
     m_obs.on_time_text(elapsed_text("Elapsed %02ld:%02ld"));
+}
+
+bool ExchangeLoop::confirmed(const uint8_t* data, uint32_t length)
+{
+    if (!m_noisy)
+        return true;
+    if (m_candidate_length == length && std::memcmp(m_candidate, data, length) == 0)
+        return true;
+    std::memcpy(m_candidate, data, length);
+    m_candidate_length = length;
+    return false;
 }
 
 } // namespace korvid

@@ -147,6 +147,9 @@ private:
     void send_packet();
     void advance();
     void receive_packet();
+    // Receiving on a line known to be noisy: whether these packet bytes repeat the copy held back
+    // from the last good-looking arrival of the same packet. If not, they become that copy.
+    bool confirmed(const uint8_t* data, uint32_t length);
     void send_table(uint8_t lead, bool blocks);
     void send_header();
     void time_out(const char* text);
@@ -167,6 +170,11 @@ private:
     bool m_data_started = false; // the first packet went out (sending) or came in (receiving)
     Await m_await = Await::Nothing;
     uint32_t m_refusals = 0; // of the packet at the offset
+    // Receiving: a damaged packet came, so every later packet must arrive twice alike.
+    bool m_noisy = false;
+    static constexpr uint32_t NO_CANDIDATE = UINT32_MAX;
+    uint32_t m_candidate_length = NO_CANDIDATE;
+    uint8_t m_candidate[PACKET_DATA_MAX] = {};
     bool m_measuring = false;
     uint32_t m_wait_start = 0;
     uint32_t m_timeout = CONNECT_TIMEOUT_MS;

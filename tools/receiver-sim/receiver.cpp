@@ -348,6 +348,7 @@ Outcome Receiver::serve_image()
     uint32_t offset = 0;
     uint32_t packet = 1;
     uint32_t nacks = 0;
+    uint32_t packet_nacks = 0;
     bool corrupted = false;
     for (;;) {
         uint8_t buf[1 + PACKET_SIZE + 1];
@@ -369,10 +370,14 @@ Outcome Receiver::serve_image()
         if (g != Got::Wanted)
             return fail(strfmt("no answer to packet %u", packet));
         if (got == DATA_NACK) {
-            if (++nacks > 1000)
-                return fail("the PC refuses every packet");
+            // The receiver repeats a refused packet for as long as the PC asks; only a PC that
+            // refuses one packet without end is given up on.
+            ++nacks;
+            if (++packet_nacks > 1000)
+                return fail(strfmt("the PC refuses packet %u every time", packet));
             continue;
         }
+        packet_nacks = 0;
         offset += len;
         if (packet == m_opt.silent_after)
             return go_silent(strfmt("after packet %u", packet));

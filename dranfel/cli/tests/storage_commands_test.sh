@@ -3,20 +3,7 @@
 # refusals, and Ctrl-C during a copy (exit 130 with nothing left behind).
 set -uo pipefail
 cli=$1
-work=$(mktemp -d /tmp/kd-dranfel-cli-XXXXXX)
-trap 'rm -rf "$work"' EXIT
-failures=0
-passes=0
-check() { # check NAME COMMAND...: the command must succeed
-    local name=$1
-    shift
-    if "$@"; then
-        passes=$((passes + 1))
-    else
-        echo "FAIL: $name" >&2
-        failures=$((failures + 1))
-    fi
-}
+source "$(dirname "$0")/../../../common/testing/shell_checks.sh" kd-dranfel-cli
 
 # A recording of two parts whose information file counts 2 parts and 65536 bytes in all.
 make_recording() { # DIR TITLE
@@ -152,5 +139,4 @@ rc=$?
 check "Ctrl-C exits 130" test $rc -eq 130
 check "Ctrl-C leaves nothing of the copy" test -z "$(ls -A "$dst")"
 
-echo "$passes passed, $failures failed"
-[ $failures -eq 0 ]
+finish

@@ -3,6 +3,7 @@
 // database, each against receiver-sim on a pseudo-terminal. Run under xvfb-run (see make.sh there).
 #include "common/scripted_prompts.h"
 #include "common/testing/receiver_sim_process.h"
+#include "common/testing/screen_shots.h"
 #include "korvid/app/about_dlg.h"
 #include "korvid/app/main_frame.h"
 #include "korvid/app/my_menu.h"
@@ -29,42 +30,9 @@
 #include <random>
 
 using namespace korvid;
+using namespace common::testing;
 
 namespace {
-
-QString g_out;
-
-bool wait_until(const std::function<bool()>& done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
-    }
-    return true;
-}
-
-void settle()
-{
-    wait_until([] { return false; }, 300);
-}
-
-void shot(const char* name, QRect area)
-{
-    settle();
-    QPixmap pm =
-        QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
-    const QString file = g_out + QLatin1Char('/') + QLatin1String(name);
-    std::printf("%s %s\n", pm.save(file) ? "wrote" : "FAILED", qPrintable(file));
-}
-
-QRect around(const QWidget* w, int margin = 0)
-{
-    return w->frameGeometry().adjusted(-margin, -margin, margin, margin);
-}
 
 void click(QWidget* w, QPoint at)
 {
@@ -80,7 +48,8 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     app.setFont(skin::app_font());
-    g_out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    if (argc > 1)
+        shot_folder() = QString::fromLocal8Bit(argv[1]);
     const std::string tmp = (QDir::tempPath() + QStringLiteral("/korvid-demo")).toStdString();
     std::filesystem::create_directories(tmp);
 

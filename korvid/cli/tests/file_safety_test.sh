@@ -5,20 +5,7 @@
 set -uo pipefail
 cli=$1
 sample=$2
-work=$(mktemp -d /tmp/kd-korvid-cli-XXXXXX)
-trap 'rm -rf "$work"' EXIT
-failures=0
-passes=0
-check() { # check NAME COMMAND...: the command must succeed
-    local name=$1
-    shift
-    if "$@"; then
-        passes=$((passes + 1))
-    else
-        echo "FAIL: $name" >&2
-        failures=$((failures + 1))
-    fi
-}
+source "$(dirname "$0")/../../../common/testing/shell_checks.sh" kd-korvid-cli
 temps() { find "$1" -maxdepth 1 -name '.kdtmp-*' | wc -l; }
 
 "$cli" build "$sample" "$work/db.ird" || { echo "FAIL: cannot build the sample" >&2; exit 1; }
@@ -41,5 +28,4 @@ else
     echo "strace is not installed: the kill checks are skipped" >&2
 fi
 
-echo "$passes passed, $failures failed"
-[ $failures -eq 0 ]
+finish

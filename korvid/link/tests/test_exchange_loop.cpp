@@ -40,6 +40,15 @@ struct Recorder : ExchangeObserver
     void on_stop_enabled(bool e) override { events.push_back(e ? "stop:on" : "stop:off"); }
 };
 
+// n bytes that differ from their neighbours, so a shifted or repeated packet shows.
+Bytes pattern(size_t n, uint8_t first, uint8_t step)
+{
+    Bytes b(n);
+    for (size_t i = 0; i < n; ++i)
+        b[i] = uint8_t(first + i * step);
+    return b;
+}
+
 Bytes packet_bytes(const Bytes& payload, uint32_t offset)
 {
     Bytes p(PACKET_SIZE);
@@ -70,9 +79,7 @@ struct Harness
     explicit Harness(ExchangeKind kind, uint32_t payload_size = 2500)
     {
         fill_database_flash_map(blocks, items);
-        payload.resize(payload_size);
-        for (size_t i = 0; i < payload.size(); ++i)
-            payload[i] = uint8_t(0xF1 + i * 7);
+        payload = pattern(payload_size, 0xF1, 7);
         setup.kind = kind;
         setup.payload = payload.data();
         setup.payload_size = uint32_t(payload.size());
@@ -80,6 +87,15 @@ struct Harness
         setup.item_table = &items;
         setup.buyer_code = &buyer;
         setup.model_code = &model;
+    }
+    // Receiving: a buffer of `capacity` bytes (0xEE, with `guard` more behind it that must stay
+    // so) and the size the header asks for.
+    void receive_into(uint32_t capacity, uint32_t announced, uint32_t guard = 0)
+    {
+        receive.assign(capacity + guard, 0xEE);
+        setup.receive_buffer = receive.data();
+        setup.receive_capacity = capacity;
+        setup.announced_size = announced;
     }
     ExchangeResult run()
     {
@@ -344,13 +360,8 @@ TEST(ExchangeLoop, VersionWaitThatExpiresShortDoesNotWaitForTheMissingBytes)
 TEST(ExchangeLoop, DatabaseReceiveFetchesTheImageAndTakesTheReceiversCodes)
 {
     Harness h(ExchangeKind::DatabaseFromReceiver);
-    Bytes image(2000);
-    for (size_t i = 0; i < image.size(); ++i)
-        image[i] = uint8_t(0x80 + i * 13);
-    h.receive.assign(4096, 0xEE);
-    h.setup.receive_buffer = h.receive.data();
-    h.setup.receive_capacity = uint32_t(h.receive.size());
-    h.setup.announced_size = 2000;
+    Bytes image = pattern(2000, 0x80, 13);
+    h.receive_into(4096, 2000);
 
     h.connect(0xF1F2, 0x0304);
     h.rx.send({REQ_BLOCK_INFO}).expect(Bytes{BLOCK_INFO} + h.block_wire());
@@ -382,14 +393,8 @@ TEST(ExchangeLoop, DatabaseReceiveFetchesTheImageAndTakesTheReceiversCodes)
 TEST(ExchangeLoop, ReceivedPacketsThatAreBadOrRunPastTheBufferAreRefusedAndNotStored)
 {
     Harness h(ExchangeKind::DatabaseFromReceiver);
-    Bytes image(3000);
-    for (size_t i = 0; i < image.size(); ++i)
-        image[i] = uint8_t(0xA0 + i);
-    // The buffer holds 2000 bytes; the guard after it must stay untouched.
-    h.receive.assign(2000 + 64, 0xEE);
-    h.setup.receive_buffer = h.receive.data();
-    h.setup.receive_capacity = 2000;
-    h.setup.announced_size = 2000;
+    Bytes image = pattern(3000, 0xA0, 1);
+    h.receive_into(2000, 2000, 64);
     h.connect();
 
     Bytes bad_sum = packet_bytes(image, 0);
@@ -399,6 +404,8 @@ TEST(ExchangeLoop, ReceivedPacketsThatAreBadOrRunPastTheBufferAreRefusedAndNotSt
     too_long[3] = 0x01;
     h.rx.send(Bytes{DATA} + bad_sum).expect({DATA_NACK});
     h.rx.send(Bytes{DATA} + too_long).expect({DATA_NACK});
+    // The line has damaged a packet: the first good copy is held back until a second agrees.
+    h.rx.send(Bytes{DATA} + packet_bytes(image, 0)).expect({DATA_NACK});
     h.rx.send(Bytes{DATA} + packet_bytes(image, 0)).expect({DATA_ACK});
     h.rx.send({DATA_NEXT}).expect({REQ_DATA});
     h.rx.send(Bytes{DATA} + packet_bytes(image, 1024)).expect({DATA_NACK}); // 1024 more would pass 2000
@@ -417,10 +424,7 @@ TEST(ExchangeLoop, PacketWaitNeedsExactlyTheWholePacket)
     {
         Harness h(ExchangeKind::DatabaseFromReceiver);
         Bytes image(500, 0x5A);
-        h.receive.assign(1024, 0);
-        h.setup.receive_buffer = h.receive.data();
-        h.setup.receive_capacity = 1024;
-        h.setup.announced_size = 500;
+        h.receive_into(1024, 500);
         h.connect();
         Bytes p = packet_bytes(image, 0);
         h.rx.send(Bytes{DATA} + Bytes(p.begin(), p.begin() + 600));
@@ -434,10 +438,7 @@ TEST(ExchangeLoop, PacketWaitNeedsExactlyTheWholePacket)
     {
         Harness h(ExchangeKind::DatabaseFromReceiver);
         Bytes image(500, 0x5A);
-        h.receive.assign(1024, 0);
-        h.setup.receive_buffer = h.receive.data();
-        h.setup.receive_capacity = 1024;
-        h.setup.announced_size = 500;
+        h.receive_into(1024, 500);
         h.connect();
         uint32_t t0 = 0;
         h.rx.call([&] { t0 = h.clock.now; });
@@ -575,13 +576,8 @@ TEST(ExchangeLoop, NoiseDoesNotCountAsTheReceiverSpeaking)
 TEST(ExchangeLoop, ReceivingTakesPacketsOnlyWhenAskedAndARepeatOnlyOnce)
 {
     Harness h(ExchangeKind::DatabaseFromReceiver);
-    Bytes image(1500);
-    for (size_t i = 0; i < image.size(); ++i)
-        image[i] = uint8_t(0x31 + i * 7);
-    h.receive.assign(4096, 0xEE);
-    h.setup.receive_buffer = h.receive.data();
-    h.setup.receive_capacity = uint32_t(h.receive.size());
-    h.setup.announced_size = 1500;
+    Bytes image = pattern(1500, 0x31, 7);
+    h.receive_into(4096, 1500);
     h.connect();
     h.rx.send({ITEM_SIZE_REQ}).expect(Bytes{ITEM_SIZE} + h.item_wire() + Bytes{REQ_DATA});
     h.rx.send({DATA_END, DATA_NEXT}); // no packet has been taken yet: noise
@@ -597,6 +593,35 @@ TEST(ExchangeLoop, ReceivingTakesPacketsOnlyWhenAskedAndARepeatOnlyOnce)
     EXPECT_EQ(r.offset, 1500u);
     EXPECT_TRUE(std::equal(image.begin(), image.end(), h.receive.begin()));
     EXPECT_EQ(h.receive[1500], 0xEE);
+}
+
+TEST(ExchangeLoop, OnANoisyLineAReceivedPacketIsStoredOnlyWhenTwoCopiesAgree)
+{
+    Harness h(ExchangeKind::DatabaseFromReceiver);
+    Bytes image = pattern(2048, 0x40, 3);
+    h.receive_into(4096, 2048);
+    h.connect();
+    h.rx.send({ITEM_SIZE_REQ}).expect(Bytes{ITEM_SIZE} + h.item_wire() + Bytes{REQ_DATA});
+    // Before any damage a good packet is taken at once: a clean line costs nothing.
+    h.rx.send(Bytes{DATA} + packet_bytes(image, 0)).expect({DATA_ACK});
+    h.rx.send({DATA_NEXT}).expect({REQ_DATA});
+    Bytes damaged = packet_bytes(image, 1024);
+    damaged[8] ^= 0x04;
+    // Two flips of one bit, up in one byte and down in another: the byte sum still holds.
+    Bytes cancelling = packet_bytes(image, 1024);
+    ASSERT_NE(cancelling[20] & 0x10, cancelling[24] & 0x10);
+    cancelling[20] ^= 0x10;
+    cancelling[24] ^= 0x10;
+    ASSERT_TRUE(check_packet(cancelling.data()).ok);
+    h.rx.send(Bytes{DATA} + damaged).expect({DATA_NACK});
+    h.rx.send(Bytes{DATA} + cancelling).expect({DATA_NACK});
+    h.rx.send(Bytes{DATA} + packet_bytes(image, 1024)).expect({DATA_NACK}); // differs from the last
+    h.rx.send(Bytes{DATA} + packet_bytes(image, 1024)).expect({DATA_ACK});
+    h.rx.send({DATA_END}).expect({BYE});
+    ExchangeResult r = h.run();
+    EXPECT_THAT(h.rx.failures, IsEmpty());
+    EXPECT_EQ(r.outcome, ExchangeOutcome::Complete);
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), h.receive.begin()));
 }
 
 TEST(ExchangeLoop, SenderGivesUpAfterTheAllowedRefusalsOfOnePacket)

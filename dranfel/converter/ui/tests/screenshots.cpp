@@ -2,6 +2,7 @@
 // recording filled in, in the middle of its second part, and its final message. The recording is
 // a clip made by ffmpeg, cut into three parts on a folder the dialog is told is NTFS. Run under
 // xvfb-run (docs/screenshots/make.sh).
+#include "common/testing/screen_shots.h"
 #include "dranfel/converter/ui/ts2pes_dlg.h"
 #include "dranfel/storage/recording_name.h"
 
@@ -23,37 +24,9 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using namespace common::testing;
 
 namespace {
-
-QString g_out;
-
-bool wait_until(const std::function<bool()>& done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
-    }
-    return true;
-}
-
-void shot(const char* name, QRect area)
-{
-    wait_until([] { return false; }, 300);
-    QPixmap pm =
-        QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
-    const QString file = g_out + QLatin1Char('/') + QLatin1String(name);
-    std::printf("%s %s\n", pm.save(file) ? "wrote" : "FAILED", qPrintable(file));
-}
-
-QRect around(const QWidget* w, int margin = 8)
-{
-    return w->frameGeometry().adjusted(-margin, -margin, margin, margin);
-}
 
 // A 12-second clip as a receiver would record it: three part files behind their 134-byte headers
 // and the information file that counts them.
@@ -98,7 +71,8 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Dranfel"));
-    g_out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    if (argc > 1)
+        shot_folder() = QString::fromLocal8Bit(argv[1]);
     fs::path folder = fs::path(QDir::tempPath().toStdString()) / "dranfel-demo" / "REC";
     fs::remove_all(folder.parent_path());
     std::string part1;
@@ -119,11 +93,11 @@ int main(int argc, char** argv)
     dlg.move(120, 100);
     dlg.show();
     wait_until([&] { return dlg.isActiveWindow(); }, 3000);
-    shot("ts2pes.png", around(&dlg));
+    shot("ts2pes.png", around(&dlg, 8));
 
     dlg.start_button()->click();
     wait_until([&] { return held.load() && dlg.current_value() >= 40; }, 30000);
-    shot("ts2pes-converting.png", around(&dlg));
+    shot("ts2pes-converting.png", around(&dlg, 8));
 
     // The final box is modal: it is taken and closed from the event loop that runs it.
     bool message_taken = false;
@@ -135,8 +109,8 @@ int main(int argc, char** argv)
         message_taken = true;
         // Beside the dialog rather than over it, so that both show.
         box->move(dlg.frameGeometry().right() + 16, dlg.frameGeometry().top() + 40);
-        wait_until([] { return false; }, 300);
-        shot("ts2pes-finished.png", around(&dlg).united(around(box)));
+        settle();
+        shot("ts2pes-finished.png", around(&dlg, 8).united(around(box, 8)));
         box->accept();
     });
     poll.start(50);

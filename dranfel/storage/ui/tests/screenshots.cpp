@@ -2,6 +2,7 @@
 // each half, the progress dialog half-way through a copy, the Delete dialog, "Input Name" and the
 // About box. Run under xvfb-run (docs/screenshots/make.sh).
 #include "common/scripted_prompts.h"
+#include "common/testing/screen_shots.h"
 #include "dranfel/storage/tests/recording_fixture.h"
 #include "dranfel/storage/ui/about_dlg.h"
 #include "dranfel/storage/ui/delete_dlg.h"
@@ -24,40 +25,9 @@
 #include <filesystem>
 
 using namespace dranfel;
+using namespace common::testing;
 
 namespace {
-
-QString g_out;
-
-void settle(int ms = 300)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
-    }
-}
-
-void shot(const char* name, QRect area)
-{
-    settle();
-    QPixmap pm =
-        QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
-    const QString file = g_out + QLatin1Char('/') + QLatin1String(name);
-    std::printf("%s %s (%dx%d at %d,%d)\n", pm.save(file) ? "wrote" : "FAILED", qPrintable(file),
-                area.width(), area.height(), area.x(), area.y());
-}
-
-// A window with a title bar once the window manager has put its frame around it.
-QRect decorated(QWidget* w, int margin)
-{
-    QElapsedTimer t;
-    t.start();
-    while (w->frameGeometry() == w->geometry() && t.elapsed() < 2000)
-        settle(50);
-    return w->frameGeometry().adjusted(-margin, -margin, margin, margin);
-}
 
 void select(CFileView* list, const QStringList& names)
 {
@@ -72,7 +42,8 @@ void select(CFileView* list, const QStringList& names)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    g_out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    if (argc > 1)
+        shot_folder() = QString::fromLocal8Bit(argv[1]);
     const std::string root = "/tmp/dranfel-shots";
     std::filesystem::remove_all(root);
     const std::string pc = root + "/Recordings", usb = root + "/USB/REC";
