@@ -40,12 +40,17 @@ template <class T> bool same_bytes(const T& a, const T& b)
 }
 
 // The slots the text leaves out hold what the database's own reset writes over zeros.
+template <class R> R empty_slot(void (*reset)(R&))
+{
+    R r;
+    std::memset(&r, 0, sizeof r);
+    reset(r);
+    return r;
+}
+
 tChannelStructure empty_channel()
 {
-    tChannelStructure ch;
-    std::memset(&ch, 0, sizeof ch);
-    Database::reset_channel(ch);
-    return ch;
+    return empty_slot(&Database::reset_channel);
 }
 
 // The language byte shared by the slots the text leaves out: the most common one among the empty
@@ -66,18 +71,12 @@ uint8_t unlisted_language_byte(const Database& db)
 
 tSatellite empty_satellite()
 {
-    tSatellite s;
-    std::memset(&s, 0, sizeof s);
-    Database::clear_satellite(s);
-    return s;
+    return empty_slot(&Database::clear_satellite);
 }
 
 tTransponder empty_transponder()
 {
-    tTransponder t;
-    std::memset(&t, 0, sizeof t);
-    Database::clear_transponder(t);
-    return t;
+    return empty_slot(&Database::clear_transponder);
 }
 
 bool all_zero(const uint8_t* p, size_t n)
