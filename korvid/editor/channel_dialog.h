@@ -30,6 +30,22 @@ public:
     static constexpr int RADIO_VIDEO_PID_MAX = 32767;
     // Shown in every PID edit of a new channel.
     static constexpr int NEW_PID_TEXT = 8191;
+    // The fixed texts of the dialog's labels, groups and buttons.
+    static constexpr const char* LABEL_NAME = "Name";
+    static constexpr const char* LABEL_SAT = "SAT";
+    static constexpr const char* LABEL_TP = "TP Info.";
+    static constexpr const char* GROUP_FAVORITE = "Favorite Group";
+    static constexpr const char* LABEL_GROUPS = "Group Selection";
+    static constexpr const char* GROUP_ATTRIBUTE = "Attribute";
+    static constexpr const char* CHECK_LOCK = "Lock";
+    static constexpr const char* CHECK_SCRAMBLE = "Scramble";
+    static constexpr const char* LABEL_VIDEO_PID = "Video PID (Dec)";
+    static constexpr const char* LABEL_AUDIO_PID = "Audio PID (Dec)";
+    static constexpr const char* LABEL_PCR_PID = "PCR PID (Dec)";
+    static constexpr const char* LABEL_LANGUAGE = "Audio Language";
+    static constexpr const char* LABEL_SID = "SID";
+    static constexpr const char* BUTTON_OK = "OK";
+    static constexpr const char* BUTTON_CANCEL = "Cancel";
 
     // `target` is the global slot the record belongs to (the first free slot in add mode);
     // `current_sat` is the editor's current satellite, which add mode preselects.
@@ -61,6 +77,8 @@ public:
     bool choose_sat(int entry);
     bool choose_tp(int entry);
     bool toggle_group(int entry) { return m_groups.toggle(entry); }
+    // The separator of the user's locale that the closed group box joins the checked names with.
+    void set_list_separator(std::string separator) { m_groups.list_separator = std::move(separator); }
     void set_lock(bool checked) { lock_.checked = checked; }
     void set_scramble(bool checked) { m_scramble.checked = checked; }
     bool type_video_pid(const std::string& text);

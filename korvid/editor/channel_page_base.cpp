@@ -87,9 +87,9 @@ void ChannelPageBase::fill_db_combo()
     for (int i = 0; i < n; ++i) {
         if (!satellite_used(db, ids[i]))
             continue;
-        // The current satellite may come from either half (a T2 pick on a satellite page); its twin's
-        // entry stands for it.
-        if (selected == 0 && sel.current_sat != INVALID_SATID && same_satellite(ids[i], sel.current_sat) >= 0)
+        // Only the entry of the very id counts: a satellite picked from the other tuner half has no
+        // entry of its own, and the page then shows everything, as the "TP" page does.
+        if (selected == 0 && sel.current_sat != INVALID_SATID && ids[i] == sel.current_sat)
             selected = int(names.size());
         names.push_back(satellite_name(db, ids[i]));
         m_db_ids.push_back(ids[i]);

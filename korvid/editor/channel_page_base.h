@@ -30,6 +30,7 @@ public:
     bool tv() const { return m_type == SERVICE_TV; }
     virtual const char* caption() const = 0;
     virtual const char* audio_label() const = 0;
+    const char* db_label() const { return "DB"; }
     std::vector<std::string> buttons() const { return {"Add", "Edit", "Del"}; }
     std::vector<std::string> context_menu() const { return {"Add", "Edit", "Delete"}; }
 
@@ -50,6 +51,8 @@ public:
     // A remembered channel of the old database means nothing in the new one.
     void on_new_database() override;
     bool choose_db(int entry);
+    // The user looks at another PID of the selected channel; nothing else changes.
+    bool choose_audio(int entry) { return m_audio_combo.choose(entry); }
     // The list's selection changed; with exactly one row it is remembered and described.
     void select_rows(std::vector<int> rows);
     void click_row(int row);

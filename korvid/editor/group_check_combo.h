@@ -7,6 +7,15 @@
 
 namespace korvid {
 
+// The list separator of a locale that writes decimals with `decimal_point`. The platform's locales
+// name no list separator of their own; the usual rule of the receiver's home platform stands in for
+// one: a comma where the decimal point is a point, a semicolon where the comma is taken by decimals.
+// An empty decimal point (no locale) gives the semicolon.
+inline std::string list_separator_for(const std::string& decimal_point)
+{
+    return decimal_point == "." ? std::string(",") : std::string(";");
+}
+
 struct GroupCheckCombo
 {
     std::vector<std::string> entries;

@@ -3,6 +3,7 @@
 // Usage: korvid_editor_screenshots <output folder> <sample.ird>
 #include "common/scripted_prompts.h"
 #include "korvid/app/main_frame.h"
+#include "korvid/app/tests/tv_pages_screenshots.h"
 #include "korvid/database/korvid_doc.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/satellite_dialog.h"
@@ -111,5 +112,6 @@ int main(int argc, char** argv)
         dlg.move(frame.geometry().center() - QPoint(dlg.width() / 2, dlg.height() / 2));
         ok &= shot("satellite-dialog.png", dlg.frameGeometry());
     }
+    ok &= take_tv_pages_screenshots(frame, *view, *db, prompts, shot);
     return ok ? 0 : 1;
 }

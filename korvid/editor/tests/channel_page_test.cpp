@@ -55,19 +55,49 @@ TEST_F(ChannelPageTest, DbComboMergesTwinsAndFilters)
     EXPECT_EQ(tv().list().rows[1].item_data, 5); // the T2 channel of the same satellite
     EXPECT_EQ(tv().list().text(1, 0), "002");
 
-    // A satellite picked from the second tuner selects its twin's entry.
-    view.select_tab(EditorView::TAB_SAT);
-    view.satellite_page().choose_tuner(TUNER_SEL_T2);
-    view.satellite_page().click_row(1);
-    EXPECT_EQ(selection.current_sat, 65);
-    view.select_tab(EditorView::TAB_TV);
-    EXPECT_EQ(tv().db_combo().selection, 2);
-    EXPECT_EQ(tv().list().rows.size(), 2u);
-
+    // No radio channel is on Sat 02: the radio page shows all and the pick is gone.
     view.select_tab(EditorView::TAB_RADIO);
     EXPECT_EQ(radio().db_combo().entries, (std::vector<std::string>{"All", "Sat 03", "Sat 01", "Sat 00"}));
+    EXPECT_EQ(radio().db_combo().selection, 0);
+    EXPECT_EQ(selection.current_sat, INVALID_SATID);
+    ASSERT_TRUE(radio().choose_db(2));
     EXPECT_EQ(radio().list().rows.size(), 1u);
     view.show_all_db_data();
+    EXPECT_EQ(radio().list().rows.size(), 3u);
+    EXPECT_FALSE(doc.is_modified());
+    EXPECT_CONSISTENT();
+}
+
+// The "DB" entry of a satellite is the id its channels were first met with; a pick from the other
+// tuner half selects an entry only when that very id has one, and otherwise shows everything.
+TEST_F(ChannelPageTest, DbChoiceAfterASecondTunerPickNeedsTheSameId)
+{
+    put_channel(db, SERVICE_TV, TP_HALF_NUM + 9, "t2 only"); // satellite 3 seen from T2 only
+    announce_new_database();
+    view.select_tab(EditorView::TAB_SAT);
+    view.satellite_page().choose_tuner(TUNER_SEL_T2);
+    view.satellite_page().click_row(1); // Sat 01 from T2: its channels are all on T1
+    EXPECT_EQ(selection.current_sat, 65);
+    view.select_tab(EditorView::TAB_TV);
+    EXPECT_EQ(tv().db_combo().selection, 0);
+    EXPECT_EQ(selection.current_sat, INVALID_SATID);
+    EXPECT_EQ(tv().list().rows.size(), 7u);
+
+    view.select_tab(EditorView::TAB_SAT);
+    view.satellite_page().click_row(3); // Sat 03 from T2, where its only TV channel is
+    EXPECT_EQ(selection.current_sat, 67);
+    view.select_tab(EditorView::TAB_TV);
+    ASSERT_TRUE(tv().db_combo().has_selection());
+    EXPECT_EQ(tv().db_combo().selected_text(), "Sat 03");
+    EXPECT_EQ(tv().db_ids()[size_t(tv().db_combo().selection)], 67);
+    EXPECT_EQ(selection.current_sat, 67);
+    ASSERT_EQ(tv().list().rows.size(), 1u);
+    EXPECT_EQ(tv().list().rows[0].item_data, 6);
+
+    // The radio page has no entry for 67 (its Sat 03 channel is on T1): "All", and the pick is gone.
+    view.select_tab(EditorView::TAB_RADIO);
+    EXPECT_EQ(radio().db_combo().selection, 0);
+    EXPECT_EQ(selection.current_sat, INVALID_SATID);
     EXPECT_EQ(radio().list().rows.size(), 3u);
     EXPECT_FALSE(doc.is_modified());
     EXPECT_CONSISTENT();
@@ -415,6 +445,14 @@ TEST_F(ChannelPageTest, DialogListsAndSelectionMessages)
     d.toggle_group(2);
     d.toggle_group(0);
     EXPECT_EQ(d.group_combo().closed_text(), "Fav1; Fav3");
+    // The locale's separator: a comma beside a decimal point, a semicolon beside a decimal comma or
+    // without a locale; one name alone has none.
+    d.set_list_separator(list_separator_for("."));
+    EXPECT_EQ(d.group_combo().closed_text(), "Fav1, Fav3");
+    EXPECT_EQ(list_separator_for(","), ";");
+    EXPECT_EQ(list_separator_for(""), ";");
+    d.toggle_group(2);
+    EXPECT_EQ(d.group_combo().closed_text(), "Fav1");
 
     // Scramble marks bit 7 on a channel with a CI marker.
     db.channels[0].ci_marker = 1;

@@ -2,7 +2,10 @@
 
 #include "common/prompts.h"
 #include "korvid/database/korvid_doc.h"
+#include "korvid/editor/channel_dialog.h"
 #include "korvid/editor/satellite_dialog.h"
+#include "korvid/editor/ui/channel_dlg.h"
+#include "korvid/editor/ui/channel_page_wnd.h"
 #include "korvid/editor/ui/editor_look.h"
 #include "korvid/editor/ui/satellite_dlg.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
@@ -34,6 +37,10 @@ CDBView::CDBView(CKorvidDoc& doc, common::Prompts& prompts, EditorSelection& sel
     setFocusPolicy(Qt::StrongFocus);
     m_dialogs.satellite = [this](SatelliteDialog& dialog) {
         CSatelliteDlg window(dialog, this);
+        return window.exec() == QDialog::Accepted;
+    };
+    m_dialogs.channel = [this](ChannelDialog& dialog) {
+        CChannelDlg window(dialog, this);
         return window.exec() == QDialog::Accepted;
     };
 
@@ -76,6 +83,10 @@ void CDBView::create_page_window(int tab)
         page = new CSatellitePageWnd(m_view.satellite_page(), &m_view.satellite_page(), this);
     else if (tab == EditorView::TAB_SEARCHED_SAT)
         page = new CSatellitePageWnd(m_view.searched_satellite_page(), nullptr, this);
+    else if (tab == EditorView::TAB_TV)
+        page = new CChannelPageWnd(m_channelPages.tv, this);
+    else if (tab == EditorView::TAB_RADIO)
+        page = new CChannelPageWnd(m_channelPages.radio, this);
     else
         page = new CPendingPageWnd(QString::fromLatin1(EditorView::tab_caption(tab)), this);
     page->setFont(skin::app_font());

@@ -2,6 +2,7 @@
 
 #include "korvid/editor/satellite_dialog.h"
 #include "korvid/editor/ui/editor_look.h"
+#include "korvid/editor/ui/model_controls.h"
 #include "korvid/ui/bitmap_button.h"
 #include "korvid/ui/skin.h"
 
@@ -17,56 +18,6 @@
 #include <QVBoxLayout>
 
 namespace korvid {
-
-namespace {
-
-// Korvid keeps 8-bit text; Latin-1 maps every byte to one character and back.
-QString text8(const std::string& s)
-{
-    return QString::fromLatin1(s.data(), qsizetype(s.size()));
-}
-std::string bytes8(const QString& s)
-{
-    return s.toLatin1().toStdString();
-}
-QString text8(const char* s)
-{
-    return QString::fromLatin1(s);
-}
-
-void show_edit(QLineEdit* edit, const EditState& state)
-{
-    // Rewriting an unchanged text would put the cursor at the end while the user types.
-    if (edit->text() != text8(state.text))
-        edit->setText(text8(state.text));
-    edit->setEnabled(state.enabled);
-}
-
-void show_combo(QComboBox* combo, const ComboState& state)
-{
-    const QSignalBlocker quiet(combo);
-    QStringList entries;
-    for (const std::string& e : state.entries)
-        entries << text8(e);
-    QStringList shown;
-    for (int i = 0; i < combo->count(); ++i)
-        shown << combo->itemText(i);
-    if (shown != entries) {
-        combo->clear();
-        combo->addItems(entries);
-    }
-    combo->setCurrentIndex(state.has_selection() ? state.selection : -1);
-    combo->setEnabled(state.enabled);
-}
-
-void show_check(QAbstractButton* button, const CheckState& state)
-{
-    const QSignalBlocker quiet(button);
-    button->setChecked(state.checked);
-    button->setEnabled(state.enabled);
-}
-
-} // namespace
 
 CSatelliteDlg::CSatelliteDlg(SatelliteDialog& model, QWidget* parent)
     : QDialog(parent)

@@ -2,22 +2,17 @@
 // The "SAT" and "SEARCHED SAT" pages on screen: the tuner label and selector on top, the satellite
 // list, the page buttons at the bottom and the context menu. Every event goes to the page model;
 // the window then shows the model again.
-#include "korvid/editor/ui/editor_page_wnd.h"
-
-#include <functional>
-#include <vector>
+#include "korvid/editor/ui/list_page_wnd.h"
 
 class QComboBox;
 class QLabel;
 
 namespace korvid {
 
-class CEditorList;
-class CPageButton;
 class SatellitePageBase;
 class SatellitePage;
 
-class CSatellitePageWnd : public CEditorPageWnd
+class CSatellitePageWnd : public CListPageWnd
 {
     Q_OBJECT
 public:
@@ -26,28 +21,20 @@ public:
 
     void sync() override;
 
-    CEditorList* list() const { return m_list; }
     QLabel* tuner_label() const { return m_tunerLabel; }
     QComboBox* tuner_combo() const { return m_tuner; }
-    // The page buttons in their order ("Add", "Edit", "Del" or "Edit", "Del").
-    const std::vector<CPageButton*>& buttons() const { return m_buttons; }
-    // Runs the action of a context menu entry, as choosing it does.
-    void run_menu_entry(const QString& text);
+    void run_menu_entry(const QString& text) override;
 
 protected:
     void resizeEvent(QResizeEvent*) override;
 
 private:
-    void act(const std::function<void()>& action);
-    void show_context_menu(QPoint global_pos);
     void layout_controls();
 
     SatellitePageBase& m_page;
     SatellitePage* m_satPage;
     QLabel* m_tunerLabel;
     QComboBox* m_tuner;
-    CEditorList* m_list;
-    std::vector<CPageButton*> m_buttons;
 };
 
 } // namespace korvid

@@ -1,0 +1,127 @@
+#include "korvid/editor/ui/channel_page_wnd.h"
+
+#include "korvid/editor/channel_page_base.h"
+#include "korvid/editor/ui/editor_list.h"
+#include "korvid/editor/ui/editor_look.h"
+#include "korvid/editor/ui/model_controls.h"
+#include "korvid/editor/ui/row_drag.h"
+#include "korvid/ui/skin.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <algorithm>
+
+namespace korvid {
+
+namespace {
+
+constexpr int TOP_ROW_HEIGHT = 30;
+constexpr int DB_COMBO_WIDTH = 200;
+constexpr int AUDIO_COMBO_WIDTH = 90;
+constexpr int COMBO_HEIGHT = 22;
+
+int sort_direction(ChannelPageBase::NameSort sort)
+{
+    switch (sort) {
+    case ChannelPageBase::NameSort::Ascending:
+        return +1;
+    case ChannelPageBase::NameSort::Descending:
+        return -1;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+CChannelPageWnd::CChannelPageWnd(ChannelPageBase& page, QWidget* parent)
+    : CListPageWnd(page.list(), page.buttons(), page.context_menu(), parent)
+    , m_page(page)
+{
+    setFont(skin::app_font());
+    m_dbLabel = new QLabel(text8(page.db_label()), this);
+    m_db = new QComboBox(this);
+    m_db->setFixedSize(DB_COMBO_WIDTH, COMBO_HEIGHT);
+    m_audioLabel = new QLabel(text8(page.audio_label()), this);
+    m_audio = new QComboBox(this);
+    m_audio->setFixedSize(AUDIO_COMBO_WIDTH, COMBO_HEIGHT);
+    m_status = new QLabel(this);
+    for (QLabel* label : {m_dbLabel, m_audioLabel, m_status})
+        label->setAttribute(Qt::WA_TranslucentBackground);
+    m_drag = new CRowDrag(m_list);
+
+    connect(m_db, qOverload<int>(&QComboBox::activated), this,
+            [this](int entry) { act([this, entry] { m_page.choose_db(entry); }); });
+    connect(m_audio, qOverload<int>(&QComboBox::activated), this, [this](int entry) {
+        m_page.choose_audio(entry);
+        sync_details();
+    });
+    connect(m_list, &CEditorList::rowsSelected, this, [this](std::vector<int> rows) {
+        m_page.select_rows(rows);
+        sync_details();
+    });
+    connect(m_list, &CEditorList::rowClicked, this, [this](int row) {
+        // A click that extended a selection is not a click on one row.
+        if (m_list->selected_rows() == std::vector<int>{row}) {
+            m_page.click_row(row);
+            sync_details();
+        }
+    });
+    connect(m_list, &CEditorList::rowDoubleClicked, this,
+            [this](int row) { act([this, row] { m_page.double_click_row(row); }); });
+    connect(m_list, &CEditorList::headerClicked, this, [this](int column) {
+        if (column == ChannelPageBase::NAME_COLUMN)
+            act([this] { m_page.click_name_header(); });
+    });
+    connect(m_drag, &CRowDrag::dropped, this,
+            [this](int start, int drop) { act([this, start, drop] { m_page.drag_and_drop(start, drop); }); });
+    sync();
+}
+
+void CChannelPageWnd::run_menu_entry(const QString& text)
+{
+    if (text == QLatin1String("Add"))
+        act([this] { m_page.add(); });
+    else if (text == QLatin1String("Edit"))
+        act([this] { m_page.edit(); });
+    else if (text == QLatin1String("Delete"))
+        act([this] { m_page.remove(); });
+}
+
+void CChannelPageWnd::sync()
+{
+    show_combo(m_db, m_page.db_combo());
+    m_list->sync();
+    m_list->set_sort_indicator(ChannelPageBase::NAME_COLUMN, sort_direction(m_page.name_sort()));
+    sync_details();
+    layout_controls();
+}
+
+void CChannelPageWnd::sync_details()
+{
+    m_status->setText(text8(m_page.status_line()));
+    show_combo(m_audio, m_page.audio_combo());
+}
+
+void CChannelPageWnd::layout_controls()
+{
+    const int combo_y = (TOP_ROW_HEIGHT - COMBO_HEIGHT) / 2;
+    m_dbLabel->adjustSize();
+    m_dbLabel->move(8, (TOP_ROW_HEIGHT - m_dbLabel->height()) / 2);
+    m_db->move(m_dbLabel->geometry().right() + 8, combo_y);
+    m_audioLabel->adjustSize();
+    const int audio_x = width() - 8 - AUDIO_COMBO_WIDTH;
+    m_audio->move(audio_x, combo_y);
+    m_audioLabel->move(audio_x - 6 - m_audioLabel->width(), (TOP_ROW_HEIGHT - m_audioLabel->height()) / 2);
+
+    const int buttons_top = place_list_and_buttons(TOP_ROW_HEIGHT);
+    const int status_x = m_buttons.empty() ? 8 : m_buttons.back()->geometry().right() + 12;
+    m_status->setGeometry(status_x, buttons_top, std::max(0, width() - status_x - 8), CPageButton::HEIGHT);
+}
+
+void CChannelPageWnd::resizeEvent(QResizeEvent*)
+{
+    layout_controls();
+}
+
+} // namespace korvid
