@@ -10,6 +10,7 @@ class SatelliteDialog;
 class TransponderDialog;
 class ChannelDialog;
 class FavoriteDialog;
+class GroupNameDialog;
 
 struct DialogRunner
 {
@@ -17,6 +18,7 @@ struct DialogRunner
     std::function<bool(TransponderDialog&)> transponder;
     std::function<bool(ChannelDialog&)> channel;
     std::function<bool(FavoriteDialog&)> favorite;
+    std::function<bool(GroupNameDialog&)> group_name;
 };
 
 } // namespace korvid

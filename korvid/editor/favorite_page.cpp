@@ -4,6 +4,7 @@
 #include "korvid/editor/channel_texts.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/favorite_dialog.h"
+#include "korvid/editor/group_name_dialog.h"
 
 #include <algorithm>
 
@@ -121,6 +122,20 @@ void FavoritePage::modify()
     if (dialog.store(db))
         m_ctx.mark_modified();
     fill_list();
+}
+
+void FavoritePage::rename()
+{
+    const int g = group();
+    if (g < 0)
+        return;
+    GroupNameDialog dialog(m_ctx.db, g, m_ctx.prompts);
+    if (!m_ctx.dialogs.group_name || !m_ctx.dialogs.group_name(dialog))
+        return;
+    if (!store_favourite_group_name(m_ctx.db, g, dialog.name()))
+        return;
+    m_ctx.mark_modified();
+    fill_groups();
 }
 
 bool FavoritePage::drag_and_drop(int drag_row, int drop_row)

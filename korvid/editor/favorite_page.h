@@ -21,7 +21,7 @@ public:
 
     const char* caption() const { return "Favorite"; }
     const char* group_label() const { return "Favorite Group "; }
-    std::vector<std::string> buttons() const { return {"Modify"}; }
+    std::vector<std::string> buttons() const { return {"Modify", "Rename"}; }
 
     const ComboState& group_combo() const { return m_group_combo; }
     // The group number (0 to 3) behind each selector entry.
@@ -43,6 +43,9 @@ public:
     void select_rows(std::vector<int> rows);
     void click_row(int row) { select_rows({row}); }
     void modify();
+    // "Rename": the chosen group's name through the group name dialog; the selector shows the new
+    // name and keeps the group chosen.
+    void rename();
     // Row `drag_row` was dropped on `drop_row` (-1, or any row past the end, means below the last
     // row). Returns true when the list changed.
     bool drag_and_drop(int drag_row, int drop_row);

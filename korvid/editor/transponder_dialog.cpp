@@ -49,15 +49,17 @@ TransponderDialog::TransponderDialog(
     m_link_sat.fill(std::move(names), preselect);
     m_fec.fill(fec_entries(), 0);
     m_existing.columns = {{"No", 45}, {"Freq.", 60}, {"POL", 40}, {"Sym Rate", 80}, {"FEC", 60}};
+    // A row is a starting point to copy from; several at once would mean nothing.
+    m_existing.multiple_selection = false;
 
     if (mode == EDIT) {
         m_link_sat.enabled = false;
-        frequency_.text = common::strfmt("%d", working.frequency);
+        m_frequency.text = common::strfmt("%d", working.frequency);
         m_symbol_rate.text = common::strfmt("%d", working.symbol_rate);
         m_fec.selection = working.fec < m_fec.entries.size() ? working.fec : -1;
         choose_polarity(working.polarisation ? HOR : VER);
     } else {
-        frequency_.text = "0";
+        m_frequency.text = "0";
         m_symbol_rate.text = "0";
         choose_polarity(VER);
         if (shown_sat < INVALID_SATID)
@@ -88,7 +90,7 @@ bool TransponderDialog::choose_link_sat(int entry)
         return false;
     fill_existing();
     choose_polarity(VER);
-    frequency_.text = "0";
+    m_frequency.text = "0";
     m_symbol_rate.text = "0";
     m_fec.selection = 0;
     return true;
@@ -115,7 +117,7 @@ bool TransponderDialog::click_existing_row(int row)
     const tTransponder& tp = m_db.transponders[m_existing.rows[size_t(row)].item_data];
     choose_polarity(tp.polarisation ? HOR : VER);
     m_symbol_rate.text = common::strfmt("%d", tp.symbol_rate);
-    frequency_.text = common::strfmt("%d", tp.frequency);
+    m_frequency.text = common::strfmt("%d", tp.frequency);
     m_fec.selection = tp.fec < m_fec.entries.size() ? tp.fec : -1;
     return true;
 }
@@ -133,13 +135,17 @@ void TransponderDialog::spin(EditState& edit, int steps)
 bool TransponderDialog::ok()
 {
     long values[2] = {0, 0};
-    const EditState* edits[2] = {&frequency_, &m_symbol_rate};
+    const EditState* edits[2] = {&m_frequency, &m_symbol_rate};
+    const Focus at[2] = {FOCUS_FREQUENCY, FOCUS_SYMBOL_RATE};
+    m_focus = FOCUS_NONE;
     for (int i = 0; i < 2; ++i) {
         switch (read_integer(edits[i]->text, values[i])) {
         case IntegerText::NotInteger:
+            m_focus = at[i];
             m_prompts.warning("Please enter an integer.");
             return false;
         case IntegerText::OutOfRange:
+            m_focus = at[i];
             m_prompts.warning(
                 common::strfmt("Please enter an integer between %d and %d.", SPIN_MIN, SPIN_MAX));
             return false;

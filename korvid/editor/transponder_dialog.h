@@ -42,6 +42,14 @@ public:
     static constexpr int EDIT_WIDTH = 370;
     static constexpr int EDIT_HEIGHT = 280;
 
+    // The edit that should have the keyboard after OK was refused.
+    enum Focus
+    {
+        FOCUS_NONE = 0,
+        FOCUS_FREQUENCY,
+        FOCUS_SYMBOL_RATE
+    };
+
     // `shown_sat` is the satellite whose twin "Link SAT" preselects (the record's in edit mode, the
     // current satellite in add mode); INVALID_SATID preselects nothing.
     TransponderDialog(
@@ -51,7 +59,7 @@ public:
     const ComboState& link_sat_combo() const { return m_link_sat; }
     // The satellite id behind each "Link SAT" entry.
     const std::vector<int>& link_sat_ids() const { return m_link_ids; }
-    const EditState& frequency_edit() const { return frequency_; }
+    const EditState& frequency_edit() const { return m_frequency; }
     const EditState& symbol_rate_edit() const { return m_symbol_rate; }
     const ComboState& fec_combo() const { return m_fec; }
     const CheckState& polarity_button(int p) const { return m_polarity[p]; }
@@ -62,10 +70,10 @@ public:
     bool buttons_at_bottom() const { return m_mode == EDIT; }
 
     bool choose_link_sat(int entry);
-    void type_frequency(const std::string& text) { frequency_.type(text); }
+    void type_frequency(const std::string& text) { m_frequency.type(text); }
     void type_symbol_rate(const std::string& text) { m_symbol_rate.type(text); }
     // The spin buttons step the number in their edit, kept within 0 to 65535.
-    void spin_frequency(int steps) { spin(frequency_, steps); }
+    void spin_frequency(int steps) { spin(m_frequency, steps); }
     void spin_symbol_rate(int steps) { spin(m_symbol_rate, steps); }
     bool choose_fec(int entry);
     void choose_polarity(int p);
@@ -74,6 +82,7 @@ public:
 
     // True when the dialog closes with record() filled; false after an integer message.
     bool ok();
+    Focus focus() const { return m_focus; }
     const tTransponder& record() const { return m_record; }
     bool link_sat_chosen() const { return m_link_sat.has_selection(); }
 
@@ -88,10 +97,11 @@ private:
 
     ComboState m_link_sat;
     std::vector<int> m_link_ids;
-    EditState frequency_, m_symbol_rate;
+    EditState m_frequency, m_symbol_rate;
     ComboState m_fec;
     CheckState m_polarity[2];
     ListState m_existing;
+    Focus m_focus = FOCUS_NONE;
 };
 
 } // namespace korvid

@@ -1,65 +1,86 @@
-// Takes the editor's screenshots of docs/screenshots: the sample database on "SAT" and on
-// "SEARCHED SAT", and the "Satellite" dialog on the first satellite. Run under xvfb-run (make.sh).
+// Takes the editor's screenshots of docs/screenshots on the sample database: every page ("SAT",
+// "SEARCHED SAT", "TP", "TV", "RADIO", "Favorite") with a row picked, and every dialog ("Satellite",
+// "Transponder", the channel dialog closed and with its group box open, "Favorite", "Rename").
+// Run under xvfb-run with a window manager (make.sh).
 // Usage: korvid_editor_screenshots <output folder> <sample.ird>
 #include "common/scripted_prompts.h"
+#include "common/testing/screen_shots.h"
 #include "korvid/app/main_frame.h"
-#include "korvid/app/tests/tv_pages_screenshots.h"
 #include "korvid/database/korvid_doc.h"
+#include "korvid/editor/channel_dialog.h"
 #include "korvid/editor/editor_operations.h"
+#include "korvid/editor/favorite_dialog.h"
+#include "korvid/editor/group_name_dialog.h"
 #include "korvid/editor/satellite_dialog.h"
+#include "korvid/editor/transponder_dialog.h"
+#include "korvid/editor/ui/channel_dlg.h"
+#include "korvid/editor/ui/channel_page_wnd.h"
 #include "korvid/editor/ui/db_view.h"
 #include "korvid/editor/ui/editor_list.h"
+#include "korvid/editor/ui/favorite_dlg.h"
+#include "korvid/editor/ui/favorite_page_wnd.h"
+#include "korvid/editor/ui/group_check_combo_box.h"
+#include "korvid/editor/ui/group_name_dlg.h"
 #include "korvid/editor/ui/satellite_dlg.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
+#include "korvid/editor/ui/transponder_dlg.h"
+#include "korvid/editor/ui/transponder_page_wnd.h"
+#include "korvid/frame/frame_commands.h"
 #include "korvid/ui/skin.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
-#include <QElapsedTimer>
+#include <QDialog>
 #include <QMouseEvent>
-#include <QScreen>
-#include <QTabBar>
-#include <QThread>
 #include <cstdio>
 #include <memory>
 
 using namespace korvid;
+using namespace common::testing;
 
 namespace {
 
-QString g_out;
-
-void settle()
+void click_row(CEditorList* list, int row)
 {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 300) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
-    }
-}
-
-bool shot(const char* name, QRect area)
-{
-    settle();
-    QPixmap pm =
-        QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
-    const QString file = g_out + QLatin1Char('/') + QLatin1String(name);
-    const bool ok = pm.save(file);
-    std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(file));
-    return ok;
-}
-
-void click(QWidget* w, QPoint at)
-{
+    QWidget* w = list->viewport();
+    const QPoint at = list->visualRect(list->model()->index(row, 1)).center();
     QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, {});
     QApplication::sendEvent(w, &press);
     QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, {});
     QApplication::sendEvent(w, &release);
 }
 
-void click_row(CEditorList* list, int row)
+// The page of `tab`, selected as the user selects it.
+template <class Wnd> Wnd* show_page(CDBView& view, int tab)
 {
-    click(list->viewport(), list->visualRect(list->model()->index(row, 1)).center());
+    view.select_tab(tab);
+    return qobject_cast<Wnd*>(view.page_window(tab));
+}
+
+// A dialog shown over the middle of the main frame, shot with its title bar.
+bool shot_dialog(const char* name, QDialog& dlg, const QWidget& frame)
+{
+    dlg.show();
+    dlg.adjustSize();
+    dlg.move(frame.geometry().center() - QPoint(dlg.width() / 2, dlg.height() / 2));
+    // The window manager frames and may place the window again: take the place it ends up in.
+    decorated(&dlg, 0);
+    settle();
+    return shot(name, around(&dlg));
+}
+
+// The first TV channel in two favourite groups, else in one, else the first channel.
+int channel_with_groups(const Database& db)
+{
+    int best = 0, best_groups = 0;
+    for (int c = 0; c < db.system.chan_count[SERVICE_TV] && best_groups < 2; ++c) {
+        const int groups = __builtin_popcount(db.channels[c].fav_membership & CH_FAV_GROUP_MASK);
+        if (groups > best_groups) {
+            best = c;
+            best_groups = groups;
+        }
+    }
+    return best;
 }
 
 } // namespace
@@ -72,7 +93,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s <output folder> <sample.ird>\n", argv[0]);
         return 2;
     }
-    g_out = QString::fromLocal8Bit(argv[1]);
+    shot_folder() = QString::fromLocal8Bit(argv[1]);
 
     auto db = std::make_unique<Database>();
     common::ScriptedPrompts prompts;
@@ -90,28 +111,76 @@ int main(int argc, char** argv)
     auto* view = dynamic_cast<CDBView*>(frame.view());
     if (!view)
         return 1;
+    const QRect main_window = decorated(&frame, 0);
     bool ok = true;
 
-    // 1. "SAT" with the third satellite picked
-    auto* sat = qobject_cast<CSatellitePageWnd*>(view->page_window(EditorView::TAB_SAT));
+    // "SAT" with the third satellite picked, then "SEARCHED SAT".
+    auto* sat = show_page<CSatellitePageWnd>(*view, EditorView::TAB_SAT);
     click_row(sat->list(), 2);
-    ok &= shot("editor-sat.png", frame.frameGeometry());
-
-    // 2. "SEARCHED SAT"
-    view->select_tab(EditorView::TAB_SEARCHED_SAT);
-    auto* searched = qobject_cast<CSatellitePageWnd*>(view->page_window(EditorView::TAB_SEARCHED_SAT));
+    ok &= shot("editor-sat.png", main_window);
+    auto* searched = show_page<CSatellitePageWnd>(*view, EditorView::TAB_SEARCHED_SAT);
     click_row(searched->list(), 0);
-    ok &= shot("editor-searched-sat.png", frame.frameGeometry());
-
-    // 3. the "Satellite" dialog on the first satellite, as Edit opens it
+    ok &= shot("editor-searched-sat.png", main_window);
     {
         SatelliteDialog model(db->satellites[0], satellite_name(*db, 0), prompts);
         CSatelliteDlg dlg(model, &frame);
-        dlg.show();
-        dlg.adjustSize();
-        dlg.move(frame.geometry().center() - QPoint(dlg.width() / 2, dlg.height() / 2));
-        ok &= shot("satellite-dialog.png", dlg.frameGeometry());
+        ok &= shot_dialog("satellite-dialog.png", dlg, frame);
     }
-    ok &= take_tv_pages_screenshots(frame, *view, *db, prompts, shot);
+
+    // "TP" on the second satellite with its second transponder picked; the "Transponder" dialog as
+    // Add opens it there, its first transponder copied as a starting point.
+    auto* tp = show_page<CTransponderPageWnd>(*view, EditorView::TAB_TP);
+    view->model().transponder_page().choose_db(2);
+    tp->sync();
+    click_row(tp->list(), 1);
+    ok &= shot("editor-tp.png", main_window);
+    {
+        tTransponder working{};
+        working.sat_id = INVALID_SATID;
+        TransponderDialog model(*db, TransponderDialog::ADD, working, view->selection().current_sat, prompts);
+        model.click_existing_row(0);
+        CTransponderDlg dlg(model, &frame);
+        dlg.sync();
+        ok &= shot_dialog("transponder-dialog.png", dlg, frame);
+    }
+
+    // "TV" and "RADIO" over every channel; the channel dialog as Edit opens it on a channel in
+    // favourite groups, then with its group box open.
+    frame.on_command(ID_SHOW_ALL_DB);
+    auto* tv = show_page<CChannelPageWnd>(*view, EditorView::TAB_TV);
+    click_row(tv->list(), channel_with_groups(*db));
+    ok &= shot("editor-tv.png", main_window);
+    auto* radio = show_page<CChannelPageWnd>(*view, EditorView::TAB_RADIO);
+    click_row(radio->list(), 0);
+    ok &= shot("editor-radio.png", main_window);
+    {
+        ChannelDialog model(*db, ChannelDialog::EDIT, channel_with_groups(*db), view->selection().current_sat,
+                            prompts);
+        CChannelDlg dlg(model, &frame);
+        ok &= shot_dialog("channel-dialog.png", dlg, frame);
+        dlg.group_combo()->showPopup();
+        const QWidget* popup = dlg.group_combo()->view()->window();
+        ok &= shot("channel-dialog-groups.png", around(&dlg).united(popup->frameGeometry()));
+        dlg.group_combo()->hidePopup();
+    }
+
+    // "Favorite" on the first group's TV list, a row picked; its dialog with a channel picked and a
+    // drag over row 2 showing the drop place; "Rename" on the first group.
+    auto* fav = show_page<CFavoritePageWnd>(*view, EditorView::TAB_FAVORITE);
+    click_row(fav->list(), 1);
+    ok &= shot("editor-favorite.png", main_window);
+    {
+        FavoriteDialog model(*db, 0, SERVICE_TV, prompts);
+        model.click_channel_row(3);
+        model.drag_over_favorites(2);
+        CFavoriteDlg dlg(model, &frame);
+        dlg.sync();
+        ok &= shot_dialog("favorite-dialog.png", dlg, frame);
+    }
+    {
+        GroupNameDialog model(*db, 0, prompts);
+        CGroupNameDlg dlg(model, &frame);
+        ok &= shot_dialog("favorite-rename.png", dlg, frame);
+    }
     return ok ? 0 : 1;
 }

@@ -9,10 +9,10 @@
 #include "korvid/editor/drag_scroll.h"
 #include "korvid/editor/ui/channel_dlg.h"
 #include "korvid/editor/ui/channel_page_wnd.h"
+#include "korvid/editor/ui/drag_list.h"
 #include "korvid/editor/ui/editor_look.h"
 #include "korvid/editor/ui/group_check_combo_box.h"
 #include "korvid/editor/ui/model_controls.h"
-#include "korvid/editor/ui/row_drag.h"
 #include "korvid/frame/frame_commands.h"
 #include "korvid/ui/bitmap_button.h"
 
@@ -394,8 +394,10 @@ private slots:
         const QPoint near_bottom = list->viewport()->mapFrom(
             list, QPoint(list->width() / 2, list->height() - DRAG_SCROLL_BOTTOM_MARGIN / 2));
         start_drag(list, 0, near_bottom);
-        QVERIFY(tv->row_drag()->dragging());
-        QCOMPARE(tv->row_drag()->scroll_timer().interval(), DRAG_SCROLL_INTERVAL_MS);
+        QVERIFY(tv->drag_list()->dragging());
+        // A picture of the held row goes with the mouse.
+        QVERIFY(tv->drag_list()->drag_picture() && tv->drag_list()->drag_picture()->isVisible());
+        QCOMPARE(tv->drag_list()->scroll_timer().interval(), DRAG_SCROLL_INTERVAL_MS);
         QTRY_VERIFY(bar->value() >= 2);
 
         // Above the top edge it scrolls back up.
@@ -407,10 +409,29 @@ private slots:
         const std::string first = tv_name(0);
         QTest::mouseRelease(list->viewport(), Qt::LeftButton, {},
                             list->viewport()->mapFrom(list, QPoint(list->width() + 40, 10)));
-        QVERIFY(!tv->row_drag()->dragging());
-        QVERIFY(!tv->row_drag()->scroll_timer().isActive());
+        QVERIFY(!tv->drag_list()->dragging());
+        QVERIFY(!tv->drag_list()->scroll_timer().isActive());
+        QVERIFY(!tv->drag_list()->drag_picture());
         QCOMPARE(tv_name(0), first);
         QVERIFY(!m_doc->is_modified());
+    }
+
+    void a_drag_let_go_over_the_header_lands_on_the_top_row_shown()
+    {
+        open_sample();
+        CChannelPageWnd* tv = show_page(EditorView::TAB_TV);
+        CEditorList* list = tv->list();
+        const std::string third = tv_name(3), first = tv_name(0);
+        const QPoint over_header = list->viewport()->mapFrom(
+            list, QPoint(list->width() / 2, list->horizontalHeader()->height() / 2));
+        start_drag(list, 3, over_header);
+        // The row the drop would land on is drawn as the drop place while the mouse is there.
+        QCOMPARE(tv->drag_list()->drop_row(), 0);
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, over_header);
+        QCOMPARE(tv_name(0), third);
+        QCOMPARE(tv_name(1), first);
+        QCOMPARE(tv->drag_list()->drop_row(), -1);
+        QVERIFY(m_doc->is_modified());
     }
 
     void escape_changes_nothing_on_the_pages_and_in_the_dialog()

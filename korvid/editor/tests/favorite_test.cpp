@@ -1,4 +1,5 @@
 // The "Favorite" page and dialog driven as a user would, with the invariant checker after every step.
+#include "korvid/editor/group_name_dialog.h"
 #include "korvid/editor/tests/channel_fixture.h"
 
 using namespace korvid;
@@ -33,6 +34,21 @@ protected:
         for (int c = 1; c <= entries; ++c)
             put_favourite(db, 0, c);
         announce_new_database();
+    }
+    // Plays the user in the next rename: types `text` over the name and presses OK; when OK refuses,
+    // the user cancels. `opened_with` receives the text the dialog opened on.
+    void on_rename(std::string text, std::string* opened_with = nullptr)
+    {
+        dialogs.group_name = [text, opened_with](GroupNameDialog& d) {
+            if (opened_with)
+                *opened_with = d.name_edit().text;
+            d.type_name(text);
+            return d.ok();
+        };
+    }
+    std::string cell(int group) const
+    {
+        return std::string(reinterpret_cast<const char*>(db.fav_names[group]), MAX_FAVNAME_LEN);
     }
 };
 
@@ -236,5 +252,93 @@ TEST_F(FavoriteTest, FullGroupMessages)
     EXPECT_EQ(db.system.fav_count[0], 200);
     EXPECT_EQ(db.channels[200].fav_membership, CH_FAV_MEMBER | 0x01);
     EXPECT_EQ(db.channels[201].fav_membership, 0);
+    EXPECT_CONSISTENT();
+}
+
+TEST_F(FavoriteTest, RenameRefusesWhatTheCellCannotHold)
+{
+    set_name(1, "News");
+    fav().refresh();
+    ASSERT_TRUE(fav().choose_group(1));
+    const std::string before = cell(1);
+    const struct
+    {
+        std::string typed;
+        const char* message;
+    } refused[] = {
+        {"123456789012", "The group name is too long: 11 characters at most!"},
+        {"\x7F"
+         "Hidden",
+         "The group name cannot begin with the character 0x7F or 0x9F: the receiver reads them as marks!"},
+        {"\x9F"
+         "Shown",
+         "The group name cannot begin with the character 0x7F or 0x9F: the receiver reads them as marks!"},
+        {std::string("Ne\0ws", 5), "The group name cannot contain a zero byte!"},
+    };
+    for (const auto& r : refused) {
+        on_rename(r.typed);
+        fav().rename();
+        EXPECT_EQ(last_message(), r.message);
+        EXPECT_EQ(prompts.icon_of(r.message), common::Icon::Warning);
+    }
+    // A mark anywhere but first is an ordinary byte; eleven characters fill the cell but its zero.
+    EXPECT_EQ(favourite_group_name_fault("A\x7F"), nullptr);
+    EXPECT_EQ(favourite_group_name_fault("12345678901"), nullptr);
+    EXPECT_EQ(cell(1), before);
+    EXPECT_FALSE(doc.is_modified());
+
+    // Cancel, and OK on the name as it stands, change nothing either.
+    dialogs.group_name = [](GroupNameDialog& d) {
+        d.type_name("Other");
+        return false;
+    };
+    fav().rename();
+    std::string opened;
+    on_rename("News", &opened);
+    fav().rename();
+    EXPECT_EQ(opened, "News");
+    EXPECT_EQ(cell(1), before);
+    EXPECT_FALSE(doc.is_modified());
+}
+
+TEST_F(FavoriteTest, RenameWritesTheCellAndKeepsTheGroupChosen)
+{
+    set_name(0, "\x7F"
+                "Hidden");
+    set_name(2, "\x9F"
+                "Sports");
+    std::memset(db.fav_names[3], 'x', MAX_FAVNAME_LEN); // a full cell, no zero
+    fav().refresh();
+    ASSERT_EQ(fav().group_numbers(), (std::vector<int>{1, 2, 3}));
+    ASSERT_TRUE(fav().choose_group(1)); // group 2, "Sports"
+
+    // The marked name opens without its mark and keeps it while left alone.
+    std::string opened;
+    on_rename("Sports", &opened);
+    fav().rename();
+    EXPECT_EQ(opened, "Sports");
+    EXPECT_EQ(db.fav_names[2][0], 0x9F);
+    EXPECT_FALSE(doc.is_modified());
+
+    on_rename("Kids 11char");
+    fav().rename();
+    EXPECT_EQ(cell(2), std::string("Kids 11char\0", 12));
+    EXPECT_TRUE(doc.is_modified());
+    EXPECT_EQ(fav().group_combo().entries, (std::vector<std::string>{"Fav2", "Kids 11char", "xxxxxxxxxxxx"}));
+    EXPECT_EQ(fav().group(), 2);
+    EXPECT_EQ(fav().group_combo().selection, 1);
+    EXPECT_EQ(FavoriteDialog(db, 2, SERVICE_TV, prompts).heading(), "3. Kids 11char");
+
+    // An empty name brings back the numbered label; a full cell is kept when OK is pressed on it.
+    on_rename("");
+    fav().rename();
+    EXPECT_EQ(cell(2), std::string(12, '\0'));
+    EXPECT_EQ(fav().group_combo().entries[1], "Fav3");
+    doc.set_modified(false);
+    ASSERT_TRUE(fav().choose_group(2));
+    on_rename("xxxxxxxxxxxx");
+    fav().rename();
+    EXPECT_EQ(cell(3), std::string(12, 'x'));
+    EXPECT_FALSE(doc.is_modified());
     EXPECT_CONSISTENT();
 }

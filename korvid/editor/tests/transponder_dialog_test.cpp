@@ -84,22 +84,25 @@ TEST_F(TransponderDialogTest, IntegerChecksKeepTheDialogOpen)
         const char* freq;
         const char* sr;
         const char* message;
-    } cases[] = {{"", "1", "Please enter an integer."},
-                 {"12 000", "1", "Please enter an integer."},
-                 {"12000", "27.5", "Please enter an integer."},
-                 {"65536", "1", range.c_str()},
-                 {"-1", "1", range.c_str()},
-                 {"12000", "99999999999999", range.c_str()}};
+        TransponderDialog::Focus focus; // where the keyboard goes: the first edit at fault
+    } cases[] = {{"", "1", "Please enter an integer.", TransponderDialog::FOCUS_FREQUENCY},
+                 {"12 000", "1", "Please enter an integer.", TransponderDialog::FOCUS_FREQUENCY},
+                 {"12000", "27.5", "Please enter an integer.", TransponderDialog::FOCUS_SYMBOL_RATE},
+                 {"65536", "1", range.c_str(), TransponderDialog::FOCUS_FREQUENCY},
+                 {"-1", "x", range.c_str(), TransponderDialog::FOCUS_FREQUENCY},
+                 {"12000", "99999999999999", range.c_str(), TransponderDialog::FOCUS_SYMBOL_RATE}};
     for (const auto& c : cases) {
         prompts.shown.clear();
         d.type_frequency(c.freq);
         d.type_symbol_rate(c.sr);
         EXPECT_FALSE(d.ok()) << c.freq << " " << c.sr;
         EXPECT_EQ(prompts.shown, std::vector<std::string>{c.message}) << c.freq << " " << c.sr;
+        EXPECT_EQ(d.focus(), c.focus) << c.freq << " " << c.sr;
     }
     d.type_frequency(" 65535 ");
     d.type_symbol_rate("0");
     EXPECT_TRUE(d.ok()); // zero is an integer in range; the page judges it
+    EXPECT_EQ(d.focus(), TransponderDialog::FOCUS_NONE);
     EXPECT_EQ(d.record().frequency, 65535);
 
     d.spin_frequency(+1);

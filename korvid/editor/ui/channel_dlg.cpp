@@ -52,10 +52,7 @@ CChannelDlg::CChannelDlg(ChannelDialog& model, QWidget* parent)
     using D = ChannelDialog;
     setWindowTitle(text8(model.caption()));
     setFont(skin::app_font());
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, editor_look::page_background());
-    setPalette(pal);
+    editor_look::use_page_background(this);
     m_model.set_list_separator(list_separator_for(bytes8(QLocale().decimalPoint())));
 
     m_name = new QLineEdit;

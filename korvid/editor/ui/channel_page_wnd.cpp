@@ -4,7 +4,6 @@
 #include "korvid/editor/ui/editor_list.h"
 #include "korvid/editor/ui/editor_look.h"
 #include "korvid/editor/ui/model_controls.h"
-#include "korvid/editor/ui/row_drag.h"
 #include "korvid/ui/skin.h"
 
 #include <QComboBox>
@@ -35,7 +34,7 @@ int sort_direction(ChannelPageBase::NameSort sort)
 } // namespace
 
 CChannelPageWnd::CChannelPageWnd(ChannelPageBase& page, QWidget* parent)
-    : CListPageWnd(page.list(), page.buttons(), page.context_menu(), parent)
+    : CListPageWnd(page.list(), page.buttons(), page.context_menu(), parent, RowMoves::ByDrag)
     , m_page(page)
 {
     setFont(skin::app_font());
@@ -48,7 +47,6 @@ CChannelPageWnd::CChannelPageWnd(ChannelPageBase& page, QWidget* parent)
     m_status = new QLabel(this);
     for (QLabel* label : {m_dbLabel, m_audioLabel, m_status})
         label->setAttribute(Qt::WA_TranslucentBackground);
-    m_drag = new CRowDrag(m_list);
 
     connect(m_db, qOverload<int>(&QComboBox::activated), this,
             [this](int entry) { act([this, entry] { m_page.choose_db(entry); }); });
@@ -56,36 +54,22 @@ CChannelPageWnd::CChannelPageWnd(ChannelPageBase& page, QWidget* parent)
         m_page.choose_audio(entry);
         sync_details();
     });
-    connect(m_list, &CEditorList::rowsSelected, this, [this](std::vector<int> rows) {
-        m_page.select_rows(rows);
-        sync_details();
-    });
-    connect(m_list, &CEditorList::rowClicked, this, [this](int row) {
-        // A click that extended a selection is not a click on one row.
-        if (m_list->selected_rows() == std::vector<int>{row}) {
-            m_page.click_row(row);
-            sync_details();
-        }
-    });
-    connect(m_list, &CEditorList::rowDoubleClicked, this,
-            [this](int row) { act([this, row] { m_page.double_click_row(row); }); });
+    bind_list(m_page);
     connect(m_list, &CEditorList::headerClicked, this, [this](int column) {
         if (column == ChannelPageBase::NAME_COLUMN)
             act([this] { m_page.click_name_header(); });
     });
-    connect(m_drag, &CRowDrag::dropped, this,
-            [this](int start, int drop) { act([this, start, drop] { m_page.drag_and_drop(start, drop); }); });
     sync();
 }
 
 void CChannelPageWnd::run_menu_entry(const QString& text)
 {
-    if (text == QLatin1String("Add"))
-        act([this] { m_page.add(); });
-    else if (text == QLatin1String("Edit"))
-        act([this] { m_page.edit(); });
-    else if (text == QLatin1String("Delete"))
-        act([this] { m_page.remove(); });
+    run_add_edit_delete(m_page, text);
+}
+
+void CChannelPageWnd::drop_rows(int start_row, int drop_row)
+{
+    act([this, start_row, drop_row] { m_page.drag_and_drop(start_row, drop_row); });
 }
 
 void CChannelPageWnd::sync()

@@ -1,6 +1,6 @@
 #pragma once
 // The "TV" and "RADIO" pages on screen: the "DB" combo and the selected channel's audio PIDs on top,
-// the channel list with the name sort in its header and rows moved by drag and drop, the page
+// the channel list with the name sort in its header and rows moved by drag and drop inside it, the page
 // buttons and the status line at the bottom, and the context menu. Every event goes to the page
 // model; the window then shows the model again.
 #include "korvid/editor/ui/list_page_wnd.h"
@@ -11,7 +11,6 @@ class QLabel;
 namespace korvid {
 
 class ChannelPageBase;
-class CRowDrag;
 
 class CChannelPageWnd : public CListPageWnd
 {
@@ -26,13 +25,14 @@ public:
     QComboBox* audio_combo() const { return m_audio; }
     QLabel* audio_label() const { return m_audioLabel; }
     QLabel* status_line() const { return m_status; }
-    CRowDrag* row_drag() const { return m_drag; }
 
 protected:
     void resizeEvent(QResizeEvent*) override;
 
 private:
     // The status line and the audio PID combo follow the selected row; the list itself stays.
+    void row_choice_changed() override { sync_details(); }
+    void drop_rows(int start_row, int drop_row) override;
     void sync_details();
     void layout_controls();
 
@@ -42,7 +42,6 @@ private:
     QLabel* m_audioLabel;
     QComboBox* m_audio;
     QLabel* m_status;
-    CRowDrag* m_drag;
 };
 
 } // namespace korvid

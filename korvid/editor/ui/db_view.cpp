@@ -3,12 +3,20 @@
 #include "common/prompts.h"
 #include "korvid/database/korvid_doc.h"
 #include "korvid/editor/channel_dialog.h"
+#include "korvid/editor/favorite_dialog.h"
+#include "korvid/editor/group_name_dialog.h"
 #include "korvid/editor/satellite_dialog.h"
+#include "korvid/editor/transponder_dialog.h"
 #include "korvid/editor/ui/channel_dlg.h"
 #include "korvid/editor/ui/channel_page_wnd.h"
 #include "korvid/editor/ui/editor_look.h"
+#include "korvid/editor/ui/favorite_dlg.h"
+#include "korvid/editor/ui/favorite_page_wnd.h"
+#include "korvid/editor/ui/group_name_dlg.h"
 #include "korvid/editor/ui/satellite_dlg.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
+#include "korvid/editor/ui/transponder_dlg.h"
+#include "korvid/editor/ui/transponder_page_wnd.h"
 #include "korvid/ui/skin.h"
 
 #include <QKeyEvent>
@@ -41,6 +49,18 @@ CDBView::CDBView(CKorvidDoc& doc, common::Prompts& prompts, EditorSelection& sel
     };
     m_dialogs.channel = [this](ChannelDialog& dialog) {
         CChannelDlg window(dialog, this);
+        return window.exec() == QDialog::Accepted;
+    };
+    m_dialogs.transponder = [this](TransponderDialog& dialog) {
+        CTransponderDlg window(dialog, this);
+        return window.exec() == QDialog::Accepted;
+    };
+    m_dialogs.favorite = [this](FavoriteDialog& dialog) {
+        CFavoriteDlg window(dialog, this);
+        return window.exec() == QDialog::Accepted;
+    };
+    m_dialogs.group_name = [this](GroupNameDialog& dialog) {
+        CGroupNameDlg window(dialog, this);
         return window.exec() == QDialog::Accepted;
     };
 
@@ -87,6 +107,10 @@ void CDBView::create_page_window(int tab)
         page = new CChannelPageWnd(m_channelPages.tv, this);
     else if (tab == EditorView::TAB_RADIO)
         page = new CChannelPageWnd(m_channelPages.radio, this);
+    else if (tab == EditorView::TAB_TP)
+        page = new CTransponderPageWnd(m_view.transponder_page(), this);
+    else if (tab == EditorView::TAB_FAVORITE)
+        page = new CFavoritePageWnd(m_channelPages.favorite, this);
     else
         page = new CPendingPageWnd(QString::fromLatin1(EditorView::tab_caption(tab)), this);
     page->setFont(skin::app_font());

@@ -1,6 +1,7 @@
 #include "korvid/editor/ui/editor_list.h"
 
 #include "korvid/editor/ui/editor_look.h"
+#include "korvid/editor/ui/model_controls.h"
 #include "korvid/ui/skin.h"
 
 #include <QApplication>
@@ -13,11 +14,6 @@
 namespace korvid {
 
 namespace {
-
-QString text8(const std::string& s)
-{
-    return QString::fromLatin1(s.data(), qsizetype(s.size()));
-}
 
 // Cells drawn with small margins and the row picture flush left, so that narrow columns such as
 // "Num" (50 pixels, picture included) still show their whole text, as the list control did.
@@ -131,6 +127,8 @@ CEditorList::CEditorList(const ListState& state, QWidget* parent)
     setSelectionMode(state.multiple_selection ? QAbstractItemView::ExtendedSelection
                                               : QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab goes on to the page's next control; the arrows move within the list.
+    setTabKeyNavigation(false);
     setShowGrid(true);
     setGridStyle(Qt::SolidLine);
     setWordWrap(false);
@@ -211,7 +209,8 @@ void CEditorList::keyPressEvent(QKeyEvent* e)
         return;
     }
     if (e->key() == Qt::Key_Escape) {
-        e->accept(); // a page does not close
+        // Up to the window: a page swallows it, a dialog takes it as Cancel.
+        e->ignore();
         return;
     }
     QTableView::keyPressEvent(e);

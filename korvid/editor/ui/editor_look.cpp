@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QWidget>
 
 namespace korvid {
 
@@ -36,6 +37,14 @@ QPixmap row_picture()
         return pm;
     }();
     return picture;
+}
+
+void use_page_background(QWidget* w)
+{
+    w->setAutoFillBackground(true);
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, page_background());
+    w->setPalette(pal);
 }
 
 } // namespace editor_look
@@ -100,7 +109,8 @@ void CListHeader::paintSection(QPainter* p, const QRect& rect, int logicalIndex)
 CPageButton::CPageButton(const QString& text, QWidget* parent)
     : CBitmapButton(text, parent)
 {
-    setFocusPolicy(Qt::NoFocus);
+    // A click leaves the keyboard on the list; Tab still reaches the button, and Enter presses it.
+    setFocusPolicy(Qt::TabFocus);
     resize(WIDTH, HEIGHT);
 }
 

@@ -22,6 +22,8 @@ inline QColor header_background()
 }
 // The row picture, 16 x 16, transparent where the picture has no ink.
 QPixmap row_picture();
+// Pages and the editor's dialogs fill their background with the page colour.
+void use_page_background(QWidget* w);
 
 } // namespace editor_look
 

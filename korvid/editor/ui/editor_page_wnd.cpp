@@ -10,10 +10,7 @@ namespace korvid {
 CEditorPageWnd::CEditorPageWnd(QWidget* parent)
     : QWidget(parent)
 {
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, editor_look::page_background());
-    setPalette(pal);
+    editor_look::use_page_background(this);
 }
 
 void CEditorPageWnd::keyPressEvent(QKeyEvent* e)

@@ -1,6 +1,7 @@
 #include "korvid/editor/ui/list_page_wnd.h"
 
 #include "korvid/editor/list_state.h"
+#include "korvid/editor/ui/drag_list.h"
 #include "korvid/editor/ui/editor_list.h"
 #include "korvid/editor/ui/editor_look.h"
 #include "korvid/editor/ui/model_controls.h"
@@ -19,11 +20,18 @@ constexpr int LIST_TO_BUTTONS = 4;
 CListPageWnd::CListPageWnd(const ListState& list,
                            const std::vector<std::string>& buttons,
                            std::vector<std::string> menu,
-                           QWidget* parent)
+                           QWidget* parent,
+                           RowMoves moves)
     : CEditorPageWnd(parent)
-    , m_list(new CEditorList(list, this))
     , m_menu(std::move(menu))
 {
+    if (moves == RowMoves::ByDrag) {
+        m_dragList = new CDragList(list, this);
+        m_list = m_dragList;
+        bind_drag();
+    } else {
+        m_list = new CEditorList(list, this);
+    }
     for (const std::string& caption : buttons) {
         auto* b = new CPageButton(text8(caption), this);
         m_buttons.push_back(b);
@@ -41,8 +49,43 @@ void CListPageWnd::act(const std::function<void()>& action)
     sync();
 }
 
+void CListPageWnd::bind_drag()
+{
+    connect(m_dragList, &CDragList::dragStarted, this, [this](int row) { m_draggedRow = row; });
+    const auto follow = [this](QPoint global) {
+        m_dragAt = global;
+        m_dragList->drag_scroll_at(global);
+        m_dragList->set_drop_row(landing_row(global));
+    };
+    connect(m_dragList, &CDragList::dragMoved, this, follow);
+    // The rows scrolled under a still mouse: the drop place is another row now.
+    connect(m_dragList, &CDragList::dragScrolled, this, [this, follow] { follow(m_dragAt); });
+    connect(m_dragList, &CDragList::dragCancelled, this, [this] {
+        m_draggedRow = -1;
+        m_dragList->set_drop_row(-1);
+    });
+    connect(m_dragList, &CDragList::dragDropped, this, [this](QPoint global) {
+        const int start = m_draggedRow;
+        const int drop = landing_row(global);
+        m_draggedRow = -1;
+        m_dragList->set_drop_row(-1);
+        if (start >= 0 && drop >= 0)
+            drop_rows(start, drop);
+    });
+}
+
+int CListPageWnd::landing_row(QPoint global) const
+{
+    int row = -1;
+    if (!m_dragList->drop_target(global, &row))
+        return -1;
+    return row >= 0 ? row : m_dragList->model()->rowCount() - 1;
+}
+
 void CListPageWnd::show_context_menu(QPoint global_pos)
 {
+    if (m_menu.empty())
+        return;
     QMenu menu(this);
     for (const std::string& entry : m_menu)
         menu.addAction(text8(entry));

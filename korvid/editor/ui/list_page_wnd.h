@@ -1,7 +1,9 @@
 #pragma once
 // What every page with a list shares on screen: the list over the page model's ListState, the page
-// buttons along the bottom edge, and the context menu. Buttons, menu entries and the Delete key all
-// end in run_menu_entry(), and the page shows its model again after each of them.
+// buttons along the bottom edge, the context menu, and on pages whose rows move with the mouse the
+// drag inside the list. Buttons, menu entries and the Delete key all end in run_menu_entry(), and the
+// page shows its model again after each of them.
+#include "korvid/editor/ui/editor_list.h"
 #include "korvid/editor/ui/editor_page_wnd.h"
 
 #include <QPoint>
@@ -12,14 +14,23 @@
 namespace korvid {
 
 struct ListState;
-class CEditorList;
+class CDragList;
 class CPageButton;
 
 class CListPageWnd : public CEditorPageWnd
 {
     Q_OBJECT
 public:
+    // Whether the user moves the list's rows by dragging them.
+    enum class RowMoves
+    {
+        None,
+        ByDrag
+    };
+
     CEditorList* list() const { return m_list; }
+    // The list on a page whose rows move by drag; null on the others.
+    CDragList* drag_list() const { return m_dragList; }
     // The page buttons in their order.
     const std::vector<CPageButton*>& buttons() const { return m_buttons; }
     // Runs the action of a context menu entry ("Add", "Edit", "Delete"), as choosing it does.
@@ -29,21 +40,61 @@ protected:
     CListPageWnd(const ListState& list,
                  const std::vector<std::string>& buttons,
                  std::vector<std::string> menu,
-                 QWidget* parent);
+                 QWidget* parent,
+                 RowMoves moves = RowMoves::None);
 
     // Runs a user's action on the model, then shows the model again.
     void act(const std::function<void()>& action);
+    // Hands the list's clicks to a page model with select_rows, click_row and double_click_row.
+    template <class Page> void bind_list(Page& page)
+    {
+        connect(m_list, &CEditorList::rowsSelected, this, [this, &page](std::vector<int> rows) {
+            page.select_rows(rows);
+            row_choice_changed();
+        });
+        connect(m_list, &CEditorList::rowClicked, this, [this, &page](int row) {
+            // A click that extended a selection is not a click on one row. A click changes no
+            // rows, and reloading them here would lose the press a double click pairs with.
+            if (m_list->selected_rows() == std::vector<int>{row}) {
+                page.click_row(row);
+                row_choice_changed();
+            }
+        });
+        connect(m_list, &CEditorList::rowDoubleClicked, this,
+                [this, &page](int row) { act([&page, row] { page.double_click_row(row); }); });
+    }
+    // "Add", "Edit" and "Delete" on a page model that has add(), edit() and remove().
+    template <class Page> void run_add_edit_delete(Page& page, const QString& entry)
+    {
+        if (entry == QLatin1String("Add"))
+            act([&page] { page.add(); });
+        else if (entry == QLatin1String("Edit"))
+            act([&page] { page.edit(); });
+        else if (entry == QLatin1String("Delete"))
+            act([&page] { page.remove(); });
+    }
+    // After the model took a new selection or a click: what follows the chosen row, the rows stay.
+    virtual void row_choice_changed() {}
+    // The rows dragged from `start_row` were let go on `drop_row` (a row of the list: below the rows
+    // is the last one). Released outside the list, a drag ends without this.
+    virtual void drop_rows(int /*start_row*/, int /*drop_row*/) {}
     // The list from `top` down to the button row, the buttons side by side 2 pixels from the left.
     // Returns the top of the button row.
     int place_list_and_buttons(int top);
 
     CEditorList* m_list;
+    CDragList* m_dragList = nullptr;
     std::vector<CPageButton*> m_buttons;
 
 private:
     void show_context_menu(QPoint global_pos);
+    void bind_drag();
+    // The row a drag at `global` would land on: -1 outside the list.
+    int landing_row(QPoint global) const;
 
     std::vector<std::string> m_menu;
+    int m_draggedRow = -1;
+    QPoint m_dragAt;
 };
 
 } // namespace korvid

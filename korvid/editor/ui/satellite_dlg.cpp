@@ -25,10 +25,7 @@ CSatelliteDlg::CSatelliteDlg(SatelliteDialog& model, QWidget* parent)
 {
     setWindowTitle(text8(SatelliteDialog::CAPTION));
     setFont(skin::app_font());
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, editor_look::page_background());
-    setPalette(pal);
+    editor_look::use_page_background(this);
 
     // Antenna: the wiring on one line, the tuner of a T1/T2 set-up below it.
     auto* antenna = new QGroupBox(text8(SatelliteDialog::GROUP_ANTENNA));

@@ -30,15 +30,7 @@ CSatellitePageWnd::CSatellitePageWnd(SatellitePageBase& page, SatellitePage* sat
 
     connect(m_tuner, qOverload<int>(&QComboBox::activated), this,
             [this](int entry) { act([this, entry] { m_page.choose_tuner(entry); }); });
-    connect(m_list, &CEditorList::rowsSelected, this,
-            [this](std::vector<int> rows) { m_page.select_rows(rows); });
-    connect(m_list, &CEditorList::rowClicked, this, [this](int row) {
-        // A click that extended a selection is not a click on one row.
-        if (m_list->selected_rows() == std::vector<int>{row})
-            m_page.click_row(row);
-    });
-    connect(m_list, &CEditorList::rowDoubleClicked, this,
-            [this](int row) { act([this, row] { m_page.double_click_row(row); }); });
+    bind_list(m_page);
     sync();
 }
 
