@@ -3,8 +3,8 @@
 // used, spread over 16 satellites and 320 transponders.
 #include "common/scripted_prompts.h"
 #include "common/strfmt.h"
+#include "korvid/database/channel_texts.h"
 #include "korvid/database/korvid_doc.h"
-#include "korvid/editor/channel_texts.h"
 #include "korvid/editor/editor_context.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/tv_channel_page.h"

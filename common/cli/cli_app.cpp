@@ -1,6 +1,7 @@
 // The one place that turns the registered command descriptions into a CLI11 parser. CLI11 is a
 // large header library; keeping it to this file keeps it out of every command file's compile.
 #include "common/cli/command.h"
+#include "common/cli/completion.h"
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
@@ -104,15 +105,54 @@ std::string option_like_word(const Command& c, int first, int argc, char** argv)
     return {};
 }
 
+// The program's help, then each command's under a heading of its own. The layout is the one help2man
+// reads: a heading line ending in ':', paragraphs apart, options indented.
+std::string help_of_every_command(CLI::App& app, const std::vector<CLI::App*>& subs, const char* program)
+{
+    std::string out = app.help();
+    for (CLI::App* sub : subs) {
+        out += "\nCommand " + sub->get_name() + ":\n";
+        std::string text = sub->help(program);
+        size_t start = 0;
+        while (start < text.size()) {
+            size_t end = text.find('\n', start);
+            if (end == std::string::npos)
+                end = text.size();
+            const std::string line = text.substr(start, end - start);
+            start = end + 1;
+            if (line == "Positionals:" || line == "Options:")
+                out += "\n";
+            else if (line.rfind("Usage: ", 0) == 0)
+                out += "\n  " + line + "\n";
+            else if (!line.empty())
+                out += (line[0] == ' ' ? "" : "  ") + line + "\n";
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 int run(const char* program, const char* description, int argc, char** argv)
 {
     CLI::App app{description, program};
     app.require_subcommand(1);
+    // Every command's options in one text: what the manual page is made from.
+    app.add_flag_callback(
+        "--help-all", [] {}, "Print this help and the options of every command, then exit");
     std::vector<Command> commands;
     for (const CommandMaker& make : registered_commands())
         commands.push_back(make());
+
+    // Not in the help: the installer asks for it once, the user completes with what it wrote.
+    if (argc >= 2 && std::string(argv[1]) == "--completion") {
+        if (argc == 3 && std::string(argv[2]) == "bash") {
+            std::fputs(bash_completion_script(program, commands).c_str(), stdout);
+            return 0;
+        }
+        std::fprintf(stderr, "%s: --completion takes one shell name, and only bash is known\n", program);
+        return 2;
+    }
     std::vector<CLI::App*> subs;
     for (const Command& c : commands) {
         CLI::App* sub = app.add_subcommand(c.name, c.help);
@@ -124,6 +164,11 @@ int run(const char* program, const char* description, int argc, char** argv)
                 if (by_name.count(other))
                     by_name[a.name]->excludes(by_name[other]);
         subs.push_back(sub);
+    }
+
+    if (argc == 2 && std::string(argv[1]) == "--help-all") {
+        std::fputs(help_of_every_command(app, subs, program).c_str(), stdout);
+        return 0;
     }
 
     // The command is the first word that is not an option of the program itself.
@@ -148,7 +193,8 @@ int run(const char* program, const char* description, int argc, char** argv)
 
     try {
         app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
+    } catch (const CLI::Success& e) {
+        // --help or --help-all: the help on stdout, exit code 0.
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         // A wrong command line gets the reason and the usage, and exit code 2.

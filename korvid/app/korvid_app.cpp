@@ -47,10 +47,10 @@ bool CKorvidApp::InitInstance(const EditorViewFactoryMaker& make_editor)
     m_prompts.set_parent(m_frame.get());
     m_frame->show();
 
-    // One optional argument: the code file to send.
+    // One optional argument: a database to edit, or the code file to send.
     const QStringList args = arguments();
     if (args.size() > 1 && !args.at(1).isEmpty())
-        m_frame->take_code_file(args.at(1).toStdString());
+        m_frame->open_from_command_line(args.at(1).toStdString());
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/prompts.h"
 #include "korvid/app/about_dlg.h"
+#include "korvid/app/check_database_dlg.h"
 #include "korvid/app/my_menu.h"
 #include "korvid/database/channel_export.h"
 #include "korvid/database/korvid_doc.h"
@@ -10,6 +11,7 @@
 #include "korvid/link/ui/select_port_dlg.h"
 #include "korvid/ui/frameless_drag.h"
 #include "korvid/ui/skin.h"
+#include "korvid_guide_places.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -26,6 +28,7 @@
 #include <QToolTip>
 #include <QUrl>
 #include <algorithm>
+#include <filesystem>
 
 namespace korvid {
 
@@ -338,11 +341,15 @@ void CMainFrame::on_command(uint32_t id)
         if (m_mode == MODE_EDITOR)
             receive_database_command(m_doc, m_prompts, this);
         break;
+    case ID_CHECK_DATABASE:
+        if (m_mode == MODE_EDITOR)
+            show_database_check();
+        break;
     case ID_APP_ABOUT:
         show_about();
         break;
     case ID_USER_INSTRUCTION:
-        QDesktopServices::openUrl(QUrl(QString::fromLatin1(USER_INSTRUCTION_URL)));
+        open_user_guide();
         break;
     case ID_APP_EXIT:
         close();
@@ -393,10 +400,59 @@ void CMainFrame::show_about()
     dlg.exec();
 }
 
+CCheckDatabaseDlg* CMainFrame::check_window() const
+{
+    return m_check_window;
+}
+
+void CMainFrame::show_database_check()
+{
+    if (!m_db.present) {
+        m_prompts.warning("There is no data to check");
+        return;
+    }
+    const auto problems = check_database(m_db);
+    if (!m_check_window)
+        m_check_window = new CCheckDatabaseDlg(this);
+    m_check_window->show_problems(problems);
+    m_check_window->show();
+    m_check_window->raise();
+    m_check_window->activateWindow();
+}
+
 void CMainFrame::take_code_file(const std::string& path)
 {
     if (CKorvidView* v = downloader_view())
         v->take_file(path);
+}
+
+void CMainFrame::open_user_guide()
+{
+    // The guide's places come from the build: where the install puts it relative to the program,
+    // and the build and source folders' copies for a program run where it was built.
+    const std::string program_dir = QCoreApplication::applicationDirPath().toStdString();
+    const std::vector<std::string> fallbacks{KD_BUILD_GUIDE, KD_SOURCE_GUIDE};
+    const std::string from_program = KD_GUIDE_FROM_PROGRAM;
+    const std::string guide = user_guide_path(program_dir, from_program, fallbacks, [](const std::string& p) {
+        std::error_code ec;
+        return std::filesystem::is_regular_file(p, ec);
+    });
+    if (guide.empty()) {
+        const auto expected = std::filesystem::path(program_dir + "/" + from_program).lexically_normal();
+        m_prompts.error(user_guide_missing_message(expected.string()));
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(guide)));
+}
+
+void CMainFrame::open_from_command_line(const std::string& path)
+{
+    if (command_line_file_kind(path) == CommandLineFile::CodeFile) {
+        take_code_file(path);
+        return;
+    }
+    goto_editor();
+    drop_files({path});
 }
 
 void CMainFrame::drop_files(const std::vector<std::string>& paths)

@@ -20,6 +20,7 @@ class Prompts;
 
 namespace korvid {
 
+class CCheckDatabaseDlg;
 class CKorvidDoc;
 class CKorvidView;
 class CMyMenu;
@@ -42,6 +43,8 @@ public:
     CKorvidView* downloader_view() const;
     CMyMenu* file_menu() const { return m_file; }
     CMyMenu* config_menu() const { return m_config; }
+    // The Check Database window, once a check has shown it.
+    CCheckDatabaseDlg* check_window() const;
     CMyMenu* help_menu() const { return m_help; }
     const QString& status_text() const { return m_status; }
     int hovered_button() const { return m_hoverButton; }
@@ -66,8 +69,13 @@ public:
     void goto_editor();
     void goto_downloader();
     void toggle_full_screen();
-    // Hands a file named on the command line to the downloader page.
+    // Hands a code file to the downloader page.
     void take_code_file(const std::string& path);
+    // A file named on the command line: a database opens in the editor, anything else is the code
+    // file to send.
+    void open_from_command_line(const std::string& path);
+    // User Instruction: the user guide in the desktop's viewer for it.
+    void open_user_guide();
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -96,6 +104,8 @@ private:
     void set_hover(int button, int label, int caption);
     void bind_keys();
     void show_about();
+    // Check Database: the problems in a window beside the editor, refreshed by each new check.
+    void show_database_check();
     int button_at(const QPoint& pos) const;
     int label_at(const QPoint& pos) const;
     int caption_at(const QPoint& pos) const;
@@ -120,6 +130,7 @@ private:
     CMyMenu* m_help = nullptr;
 
     QPointer<QWidget> m_view;
+    QPointer<CCheckDatabaseDlg> m_check_window;
     EditorViewFactory m_editorFactory;
 
     QTimer m_hoverTimer;

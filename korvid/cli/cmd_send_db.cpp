@@ -15,7 +15,7 @@ namespace {
 using namespace korvid;
 
 // Exit codes as in every command (README.md): 0 done, 1 a failure, 2 usage, 130 interrupted.
-int run_send_db(const std::string& path, const std::string& port_arg, int max_refusals)
+int run_send_db(const std::string& path, const std::string& port_arg, int max_refusals, bool force)
 {
     PortChoice port = parse_port_argument(port_arg);
     if (!port.valid) {
@@ -40,6 +40,9 @@ int run_send_db(const std::string& path, const std::string& port_arg, int max_re
     CKorvidDoc doc(*db, report);
     DbTransfer transfer(doc, report);
     transfer.set_max_refusals(uint32_t(max_refusals));
+    // Notes are printed and sent; damage is sent only when asked for.
+    transfer.set_send_check(DbTransfer::SendCheck::AskOnDamage);
+    report.set_answer(force, " (--force sends it all the same)");
     auto run = run_db_transfer(transfer, report, port, DbDirection::Send);
     if (!run)
         return 1;
@@ -57,6 +60,7 @@ struct Args
 {
     std::string path, port;
     int max_refusals = UNATTENDED_MAX_REFUSALS;
+    bool force = false;
 };
 
 const common::cli::Registration reg{[] {
@@ -68,7 +72,8 @@ const common::cli::Registration reg{[] {
                "give up when the receiver refuses one packet N times (0: never)")
         .shown_default("64")
         .range(0, 1000000);
-    cmd.run = [a] { return run_send_db(a->path, a->port, a->max_refusals); };
+    cmd.flag("--force", a->force, "send a database the check finds damaged");
+    cmd.run = [a] { return run_send_db(a->path, a->port, a->max_refusals, a->force); };
     return cmd;
 }};
 

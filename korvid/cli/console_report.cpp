@@ -87,6 +87,29 @@ void ConsoleReport::info(const std::string& text)
     m_failure = text;
 }
 
+void ConsoleReport::message(common::Icon icon, const std::string& text)
+{
+    if (icon != common::Icon::Information) {
+        info(text);
+        return;
+    }
+    // News, not a failure: it goes with the status texts and must not stand in for the reason of a
+    // failure that follows.
+    std::lock_guard<std::mutex> lock(m_mutex);
+    clear_locked();
+    std::fprintf(m_out, "%s\n", text.c_str());
+    std::fflush(m_out);
+}
+
+bool ConsoleReport::ask_yes_no(const std::string& text)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    clear_locked();
+    std::fprintf(m_err, "%s %s%s\n", text.c_str(), m_yes ? "Yes" : "No", m_yes ? "" : m_after_no.c_str());
+    std::fflush(m_err);
+    return m_yes;
+}
+
 std::optional<std::string> ConsoleReport::save_file(const common::FileDialogSpec&)
 {
     if (m_save_path.empty())

@@ -1,8 +1,9 @@
 #pragma once
-// A transfer shown on a terminal: status texts as they change (stdout), a progress line with
-// percent, elapsed and expected time while stderr is a terminal, messages on stderr. It is also
+// A transfer shown on a terminal: status texts and news as they change (stdout), a progress line
+// with percent, elapsed and expected time while stderr is a terminal, failures and questions on
+// stderr. It is also
 // the Prompts of a command-line run: it answers the file dialog with the path given on the
-// command line and every question with No.
+// command line and every question with No (or as set_answer says), printing question and answer.
 #include "common/prompts.h"
 #include "korvid/link/transfer/software_download.h"
 
@@ -21,6 +22,12 @@ public:
 
     void set_expected(const std::string& figures);
     void set_save_path(const std::string& path) { m_save_path = path; }
+    // The answer to every yes/no question, and what is printed after a No (how to say Yes).
+    void set_answer(bool yes, std::string after_no = {})
+    {
+        m_yes = yes;
+        m_after_no = std::move(after_no);
+    }
     // The last failure text seen (a message box of the loop or a message of the flow).
     std::string failure() const;
     // Ends the progress line so that whatever follows starts on a line of its own.
@@ -34,7 +41,8 @@ public:
 
     // Prompts
     void info(const std::string& text) override;
-    bool ask_yes_no(const std::string&) override { return false; }
+    void message(common::Icon icon, const std::string& text) override;
+    bool ask_yes_no(const std::string& text) override;
     common::Answer ask_yes_no_cancel(const std::string&) override { return common::Answer::No; }
     std::optional<std::string> open_file(const common::FileDialogSpec&) override { return std::nullopt; }
     std::optional<std::string> save_file(const common::FileDialogSpec&) override;
@@ -51,6 +59,8 @@ private:
     std::string m_expected = "00:00";
     std::string m_failure;
     std::string m_save_path;
+    bool m_yes = false;
+    std::string m_after_no;
     uint32_t m_percent = 0;
     bool m_drawn = false;
     std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();

@@ -98,6 +98,26 @@ std::string ird_save_report(const std::string& path, const std::string& reason)
     return "Can't save to this file\n" + path + ": " + reason;
 }
 
+std::unique_ptr<Database>
+read_database_file(const std::string& path, uint16_t& buyer, uint16_t& model, std::string& message)
+{
+    std::vector<uint8_t> buffer;
+    std::string reason;
+    if (load_ird_file(path, buffer, &reason) != IrdLoad::Ok) {
+        message = ird_load_report(path, reason);
+        return nullptr;
+    }
+    auto db = std::make_unique<Database>();
+    read_database(*db, buffer.data(), buyer, model);
+    if (!db->is_valid()) {
+        message =
+            "Wrong DB : syscode\n" + path + common::strfmt(": the system code is 0x%04x", db->system.syscode);
+        return nullptr;
+    }
+    db->present = true;
+    return db;
+}
+
 void read_database(Database& db, const uint8_t* buffer, uint16_t& buyer, uint16_t& model)
 {
     buyer = common::load_be16(buffer);

@@ -4,6 +4,7 @@
 #include "korvid/database/database.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,10 @@ std::string ird_save_report(const std::string& path, const std::string& reason);
 // Takes the codes from the header (whatever the rest holds) and unpacks the image over the tables.
 // `buffer` is a work buffer of at least IRD_FILE_SIZE bytes.
 void read_database(Database& db, const uint8_t* buffer, uint16_t& buyer, uint16_t& model);
+// Opens a database file for a command that only reads it: the tables and codes, or null with the
+// terminal's message ("Can't open to this file" and its reason, or "Wrong DB : syscode").
+std::unique_ptr<Database>
+read_database_file(const std::string& path, uint16_t& buyer, uint16_t& model, std::string& message);
 // Fills `out` with the IRD_FILE_SIZE bytes of the file.
 void encode_database(const Database& db, uint16_t buyer, uint16_t model, std::vector<uint8_t>& out);
 // Writes the file through a temporary file and a rename; false when anything failed, with the old

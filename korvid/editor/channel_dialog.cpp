@@ -1,7 +1,7 @@
 #include "korvid/editor/channel_dialog.h"
 
 #include "common/strfmt.h"
-#include "korvid/editor/channel_texts.h"
+#include "korvid/database/channel_texts.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/integer_text.h"
 

@@ -1,8 +1,8 @@
 #include "korvid/editor/channel_page_base.h"
 
 #include "common/strfmt.h"
+#include "korvid/database/channel_texts.h"
 #include "korvid/editor/channel_dialog.h"
-#include "korvid/editor/channel_texts.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/tuner_mode.h"
 
@@ -30,12 +30,7 @@ ChannelPageBase::ChannelPageBase(EditorContext& ctx, int type)
 
 std::string ChannelPageBase::lock_text(const tChannelStructure& ch) const
 {
-    if (ch.attributes & CH_ATTR_LOCK)
-        return "lock";
-    // Only the radio list says which channels the receiver skips.
-    if (!tv() && (ch.attributes & CH_ATTR_SKIP))
-        return "skip";
-    return {};
+    return lock_column_text(ch, tv());
 }
 
 ListState::Row ChannelPageBase::make_row(int row_number, int global_index) const

@@ -1,23 +1,16 @@
 #pragma once
-// Database-wide steps that the editing pages share: slot look-ups, names, and the cascade that a
+// Database-wide steps that the editing pages share: free slots, names, and the cascade that a
 // deleted satellite or transponder sets off through the transponder, channel and favourite tables.
 #include "korvid/database/database.h"
+#include "korvid/database/slots.h"
 
 #include <string>
 
 namespace korvid {
 
-bool satellite_used(const Database& db, int slot);
-bool transponder_used(const Database& db, int index);
-bool channel_used(const Database& db, int global_index);
-
 // True when a used satellite of the first half other than `skip_slot` (-1: none) has exactly this
 // name; a satellite and its twin share their name, so the first half is enough.
 bool satellite_name_taken(const Database& db, const std::string& name, int skip_slot);
-// The name in a satellite's cell, read no further than the stored bytes.
-std::string satellite_name(const Database& db, int slot);
-// Writes the name NUL-padded over the whole cell.
-void store_satellite_name(Database& db, int slot, const std::string& name);
 
 // Lowest free slot of the first tuner half, or -1.
 int find_free_satellite_slot(const Database& db);

@@ -1,7 +1,7 @@
 #include "korvid/editor/favorite_page.h"
 
 #include "common/strfmt.h"
-#include "korvid/editor/channel_texts.h"
+#include "korvid/database/channel_texts.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/favorite_dialog.h"
 #include "korvid/editor/group_name_dialog.h"

@@ -1,7 +1,7 @@
 #include "korvid/editor/group_name_dialog.h"
 
 #include "common/strfmt.h"
-#include "korvid/editor/channel_texts.h"
+#include "korvid/database/channel_texts.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 #include "korvid/editor/radio_channel_page.h"
 
 #include "common/strfmt.h"
-#include "korvid/editor/channel_texts.h"
+#include "korvid/database/channel_texts.h"
 
 namespace korvid {
 

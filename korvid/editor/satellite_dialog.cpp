@@ -1,7 +1,7 @@
 #include "korvid/editor/satellite_dialog.h"
 
 #include "common/strfmt.h"
-#include "korvid/editor/satellite_texts.h"
+#include "korvid/database/satellite_texts.h"
 
 #include <cctype>
 

@@ -1,8 +1,8 @@
 #include "korvid/editor/satellite_page.h"
 
+#include "korvid/database/satellite_texts.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/satellite_dialog.h"
-#include "korvid/editor/satellite_texts.h"
 
 namespace korvid {
 

@@ -1,9 +1,9 @@
 #include "korvid/editor/satellite_page_base.h"
 
 #include "common/strfmt.h"
+#include "korvid/database/satellite_texts.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/satellite_dialog.h"
-#include "korvid/editor/satellite_texts.h"
 
 #include <algorithm>
 #include <cstring>

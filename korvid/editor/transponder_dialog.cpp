@@ -1,9 +1,9 @@
 #include "korvid/editor/transponder_dialog.h"
 
 #include "common/strfmt.h"
+#include "korvid/database/transponder_texts.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/integer_text.h"
-#include "korvid/editor/transponder_texts.h"
 
 #include <cctype>
 

@@ -1,7 +1,7 @@
 #include "korvid/editor/tv_channel_page.h"
 
 #include "common/strfmt.h"
-#include "korvid/editor/channel_texts.h"
+#include "korvid/database/channel_texts.h"
 
 #include <cstring>
 

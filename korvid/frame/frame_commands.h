@@ -20,6 +20,7 @@ constexpr uint32_t ID_UPLOAD_DB = 32776;
 constexpr uint32_t ID_SHOW_ALL_DB = 32777;
 constexpr uint32_t ID_SAVE_CHANNELS = 32778;
 constexpr uint32_t ID_USER_INSTRUCTION = 32779;
+constexpr uint32_t ID_CHECK_DATABASE = 32780;
 // The edit commands of the accelerator table; the focused control handles them.
 constexpr uint32_t ID_EDIT_UNDO = 57643;
 constexpr uint32_t ID_EDIT_CUT = 57635;

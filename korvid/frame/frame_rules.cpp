@@ -41,6 +41,8 @@ const char* command_prompt(uint32_t id)
         return "Upload DB";
     case ID_SHOW_ALL_DB:
         return "Show all data";
+    case ID_CHECK_DATABASE:
+        return "Check the database for problems";
     case ID_SAVE_CHANNELS:
         return "Save Channels to text file";
     case ID_USER_INSTRUCTION:
@@ -118,6 +120,7 @@ void menus_to_editor(MenuEditor& file, MenuEditor& config)
 {
     config.remove(ID_SERIAL_PORT);
     config.append(ITEM, ID_SHOW_ALL_DB, "Show All DB Data");
+    config.append(ITEM, ID_CHECK_DATABASE, "Check Database");
     config.append(MF_SEPARATOR, 0, "");
     config.append(ITEM, ID_SERIAL_PORT, "Serial Port");
 
@@ -134,6 +137,7 @@ void menus_to_editor(MenuEditor& file, MenuEditor& config)
 void menus_to_downloader(MenuEditor& file, MenuEditor& config)
 {
     config.remove(ID_SHOW_ALL_DB);
+    config.remove(ID_CHECK_DATABASE);
     config.remove(0);
     file.remove(ID_FILE_SAVE);
     file.remove(ID_FILE_SAVE_AS);
@@ -219,6 +223,33 @@ DropDecision decide_drop(FrameMode mode, const std::vector<std::string>& paths)
         d.message = "File Extension is not ird, is it correct file?";
     }
     return d;
+}
+
+CommandLineFile command_line_file_kind(const std::string& path)
+{
+    return same_extension(path_extension(path), ".ird") ? CommandLineFile::Database
+                                                        : CommandLineFile::CodeFile;
+}
+
+std::string user_guide_path(const std::string& program_dir,
+                            const std::string& guide_from_program,
+                            const std::vector<std::string>& fallbacks,
+                            const std::function<bool(const std::string&)>& exists)
+{
+    if (!program_dir.empty() && !guide_from_program.empty()) {
+        const std::string installed = program_dir + "/" + guide_from_program;
+        if (exists(installed))
+            return installed;
+    }
+    for (const std::string& f : fallbacks)
+        if (!f.empty() && exists(f))
+            return f;
+    return {};
+}
+
+std::string user_guide_missing_message(const std::string& expected)
+{
+    return "The user guide is not installed.\nIt belongs at " + expected;
 }
 
 std::string about_version_line()

@@ -5,6 +5,7 @@
 #include "korvid/frame/frame_commands.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -122,8 +123,27 @@ std::string path_extension(const std::string& path);
 // "Korvid : %s%s%s%s" with the model-family tag, "", "PVR", "-VER 2.3".
 std::string about_version_line();
 
-// The page the User Instruction command opens.
-constexpr const char* USER_INSTRUCTION_URL =
-    "https://www.korvid-receivers.example/support/korvid-instructions.html";
+// What a file named on the command line is taken for: an .ird file is a database, opened in the
+// editor as a drop there opens it (so a desktop's "open with Korvid" works); anything else is the
+// code file to send.
+enum class CommandLineFile
+{
+    CodeFile,
+    Database,
+};
+CommandLineFile command_line_file_kind(const std::string& path);
+
+// Where the User Instruction command finds the user guide, first that exists:
+// - installed: `program_dir` is the installed program's folder, and `guide_from_program` the
+//   guide's path relative to it ("../share/doc/korvid/guide.html");
+// - then each of `fallbacks` in order (the build folder's guide, the source tree's docs/guide.md),
+//   for a program run from its build folder.
+// Empty when none exists.
+std::string user_guide_path(const std::string& program_dir,
+                            const std::string& guide_from_program,
+                            const std::vector<std::string>& fallbacks,
+                            const std::function<bool(const std::string&)>& exists);
+// Shown when the guide is nowhere to be found; `expected` is where the installed one would be.
+std::string user_guide_missing_message(const std::string& expected);
 
 } // namespace korvid

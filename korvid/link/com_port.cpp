@@ -142,10 +142,15 @@ CComPort::~CComPort()
     Close();
 }
 
+std::string CComPort::OpenFailureText(const std::string& first_line) const
+{
+    return port_open_message(first_line, m_tried, m_open_failure);
+}
+
 void CComPort::fail_message(int n)
 {
     if (m_prompts)
-        m_prompts->error(common::strfmt("Can not open COM%d", n));
+        m_prompts->error(OpenFailureText(common::strfmt("Can not open COM%d", n)));
 }
 
 bool CComPort::configure(int fd)
@@ -173,7 +178,8 @@ bool CComPort::Open(int n)
     Close();
     std::string path = port_device(n);
     if (path.empty()) {
-        m_open_error = no_such_port_reason();
+        m_tried = common::strfmt("COM%d", n);
+        m_open_failure = PortOpenError{no_such_port_reason(), {}};
         fail_message(n);
         return false;
     }
@@ -183,25 +189,25 @@ bool CComPort::Open(int n)
 bool CComPort::OpenPath(const std::string& path, int n)
 {
     Close();
-    m_open_error.clear();
+    m_open_failure = {};
+    m_tried = path;
     m_state = PortState::Opening;
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        m_open_error = std::strerror(errno);
+        m_open_failure = port_open_error(errno, path);
         m_state = PortState::Closed;
         fail_message(n);
         return false;
     }
     // TIOCEXCL keeps other users out, but not root; the lock keeps out every program that locks,
     // ourselves included, whoever runs it.
-    const char* busy = "busy, another program is using it";
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
-        m_open_error = errno == EWOULDBLOCK ? busy : std::strerror(errno);
-    else if (::ioctl(fd, TIOCEXCL) != 0)
-        m_open_error = errno == EBUSY ? busy : std::strerror(errno);
-    else if (!configure(fd))
-        m_open_error = errno == ENOTTY ? "not a serial port" : std::strerror(errno);
-    if (!m_open_error.empty()) {
+    int err = 0;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0)
+        err = errno;
+    else if (errno = 0; !configure(fd))
+        err = errno != 0 ? errno : EIO;
+    if (err != 0) {
+        m_open_failure = port_open_error(err, path);
         ::close(fd);
         m_state = PortState::Closed;
         fail_message(n);

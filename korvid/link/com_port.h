@@ -1,6 +1,7 @@
 #pragma once
 // The serial port on POSIX termios: raw 115200 8N1, no flow control, used by one program at a
 // time. Port number n (COMn) is the n-th entry of the port table below.
+#include "korvid/link/port_open_error.h"
 #include "korvid/link/serial_line.h"
 
 #include <functional>
@@ -54,7 +55,8 @@ public:
     CComPort(const CComPort&) = delete;
     CComPort& operator=(const CComPort&) = delete;
 
-    // Opens COMn; on failure shows "Can not open COM%d" and stays closed.
+    // Opens COMn; on failure shows "Can not open COM%d", with the device, the reason and any fix on
+    // the lines beneath (OpenFailureText), and stays closed.
     bool Open(int n);
     // Opens a device by path; `n` is only the number named in the failure message.
     bool OpenPath(const std::string& path, int n);
@@ -64,9 +66,14 @@ public:
     // Sends what was written, drops what was received, releases the device.
     void Close();
     bool IsOpen() const { return m_fd >= 0; }
-    // Why the last Open or OpenPath failed, in the system's words ("No such file or directory",
-    // "Permission denied", busy with another program, not a serial port); empty after a success.
-    const std::string& OpenError() const { return m_open_error; }
+    // Why the last Open or OpenPath failed ("no such device", "permission denied", busy with
+    // another program, not a serial port, or the system's words for anything else) and what the
+    // user can do about it; both empty after a success.
+    const std::string& OpenError() const { return m_open_failure.reason; }
+    const std::string& OpenFix() const { return m_open_failure.fix; }
+    // The whole message of the last failure: `first_line`, then the device tried and the reason,
+    // then the fix.
+    std::string OpenFailureText(const std::string& first_line) const;
     PortState State() const { return m_state; }
     const std::string& Device() const { return m_path; }
 
@@ -96,7 +103,9 @@ private:
     common::Prompts* m_prompts;
     int m_fd = -1;
     std::string m_path;
-    std::string m_open_error;
+    PortOpenError m_open_failure;
+    // The device the last open tried ("COMn" when the table had no entry n).
+    std::string m_tried;
     PortState m_state = PortState::Closed;
     int m_write_limit_ms = WRITE_LIMIT_MS;
 };

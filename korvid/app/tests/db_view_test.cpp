@@ -297,6 +297,19 @@ private slots:
         QCOMPARE(int(m_view->selection().current_sat), int(INVALID_SATID));
     }
 
+    void a_database_named_on_the_command_line_opens_in_the_editor()
+    {
+        // What a double-click on an .ird file hands the program, as it starts in the downloader.
+        m_frame->goto_downloader();
+        m_frame->open_from_command_line(KD_SAMPLE_IRD);
+        QCOMPARE(m_frame->mode(), MODE_EDITOR);
+        QVERIFY(m_db->present);
+        QCOMPARE(m_prompts->shown, std::vector<std::string>{});
+        m_view = dynamic_cast<CDBView*>(m_frame->view());
+        QVERIFY(m_view);
+        QCOMPARE(sat_window(EditorView::TAB_SAT)->list()->model()->rowCount(), 32);
+    }
+
     void escape_changes_nothing_on_any_page()
     {
         open_sample();

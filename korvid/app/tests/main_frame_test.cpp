@@ -3,6 +3,7 @@
 #include "common/qt/qt_prompts.h"
 #include "common/scripted_prompts.h"
 #include "korvid/app/about_dlg.h"
+#include "korvid/app/check_database_dlg.h"
 #include "korvid/app/frame_skin.h"
 #include "korvid/app/main_frame.h"
 #include "korvid/app/my_menu.h"
@@ -18,6 +19,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QSettings>
@@ -111,6 +113,14 @@ class MainFrameTest : public QObject
         std::ofstream f(p, std::ios::binary);
         f << std::string(size, '\x11');
     }
+    // The frame's database becomes the small sound one of the tests, as if a file had been opened.
+    void load_sound_database()
+    {
+        std::vector<uint8_t> image(DB_IMAGE_SIZE, 0);
+        korvid::testing::sound_database()->pack_image(image.data());
+        m_db->unpack_image(image.data());
+        m_db->present = true;
+    }
     void click_button(int index)
     {
         QTest::mouseClick(m_frame.get(), Qt::LeftButton, {}, m_frame->command_button_rect(index).center());
@@ -166,14 +176,16 @@ private slots:
         QVERIFY(watch.isNull()); // the old view is gone
         QCOMPARE(m_frame->file_menu()->item_texts(),
                  (Texts{"Open", "Save", "Save As...", "---", "Save Channels...", "---", "Exit"}));
-        QCOMPARE(m_frame->config_menu()->item_texts(), (Texts{"Show All DB Data", "---", "Serial Port"}));
+        QCOMPARE(m_frame->config_menu()->item_texts(),
+                 (Texts{"Show All DB Data", "Check Database", "---", "Serial Port"}));
         for (int i = 0; i < BUTTON_COUNT; ++i)
             QCOMPARE(!m_frame->command_button_rect(i).isEmpty(), i != 3);
         QCOMPARE(m_frame->client_rect(), QRect(10, 103, 699 - 26, 500 - 167));
 
         // the same mode again changes nothing
         m_frame->on_command(ID_GOTO_EDITOR);
-        QCOMPARE(m_frame->config_menu()->item_texts(), (Texts{"Show All DB Data", "---", "Serial Port"}));
+        QCOMPARE(m_frame->config_menu()->item_texts(),
+                 (Texts{"Show All DB Data", "Check Database", "---", "Serial Port"}));
 
         m_frame->toggle_full_screen();
         QCOMPARE(m_frame->layout_kind(), LAYOUT_FULL);
@@ -405,13 +417,18 @@ private slots:
         QCOMPARE(m_frame->pos(), QPoint(0, 0));
     }
 
-    void user_instruction_opens_the_makers_page()
+    void user_instruction_opens_the_user_guide()
     {
+        // Run from the build folder, the program finds the guide the build wrote.
         UrlCatcher catcher;
-        QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
         m_frame->on_command(ID_USER_INSTRUCTION);
-        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-        QCOMPARE(catcher.urls, QList<QUrl>{QUrl(QString::fromLatin1(USER_INSTRUCTION_URL))});
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(catcher.urls.size(), 1);
+        const QString path = catcher.urls.front().toLocalFile();
+        QVERIFY2(QFileInfo(path).isFile(), qPrintable(path));
+        QVERIFY2(path.endsWith(QStringLiteral("/guide.html")), qPrintable(path));
+        QCOMPARE(m_prompts->shown, Texts{});
     }
 
     void the_close_box_goes_through_the_save_question()
@@ -504,13 +521,13 @@ private slots:
 
         // Alt+H, down to User Instruction, Enter.
         UrlCatcher catcher;
-        QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
         QTest::keyClick(m_frame.get(), Qt::Key_H, Qt::AltModifier);
         QTRY_VERIFY(m_frame->help_menu()->isVisible());
         QTest::keyClick(m_frame->help_menu(), Qt::Key_Down);
         QTest::keyClick(m_frame->help_menu(), Qt::Key_Return);
         QTRY_COMPARE(catcher.urls.size(), 1);
-        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 
         QTest::keyClick(m_frame.get(), Qt::Key_F10);
         QTRY_VERIFY(m_frame->file_menu()->isVisible());
@@ -592,6 +609,55 @@ private slots:
         // A folder that has gone since is not offered.
         QDir(m_dir.path()).rmdir(QStringLiteral("code-files"));
         QCOMPARE(common::FileDialogFolders::folder_for(code), QString());
+    }
+
+    void check_database_lists_the_problems_in_a_window_that_a_new_check_refreshes()
+    {
+        m_frame->goto_editor();
+        m_frame->on_command(ID_CHECK_DATABASE);
+        QCOMPARE(m_prompts->shown, Texts{"There is no data to check"});
+        QVERIFY(!m_frame->check_window());
+
+        load_sound_database();
+        korvid::testing::put_transponder(*m_db, 4, 0, 12000, 27500, 0);
+        m_db->system.chan_count[SERVICE_RADIO] = 0;
+        m_frame->on_command(ID_CHECK_DATABASE);
+        CCheckDatabaseDlg* window = m_frame->check_window();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->summary(), QStringLiteral("1 damaged, 1 note"));
+        QCOMPARE(
+            window->rows(),
+            (QStringList{
+                QStringLiteral("damaged: RADIO list: the count says 0 channels, but 1 stand at the front"),
+                QStringLiteral("note: TP 003 \"Astra 19.2E\" 12000 V 27500: no channel uses it")}));
+
+        m_db->system.chan_count[SERVICE_RADIO] = 1;
+        m_frame->on_command(ID_CHECK_DATABASE);
+        QCOMPARE(m_frame->check_window(), window);
+        QCOMPARE(window->summary(), QStringLiteral("0 damaged, 1 note"));
+        QCOMPARE(window->rows().size(), 1);
+    }
+
+    void download_db_lists_the_problems_and_sends_only_when_told_to()
+    {
+        ::setenv("KORVID_SERIAL_PORTS", path("no-such-tty").c_str(), 1);
+        m_frame->goto_editor();
+        load_sound_database();
+        korvid::testing::put_transponder(*m_db, 4, 0, 12000, 27500, 0);
+        const std::string question = "The database check found 1 problem:\n"
+                                     "note: TP 003 \"Astra 19.2E\" 12000 V 27500: no channel uses it\n"
+                                     "Send it anyway?";
+        m_prompts->answers.push_back(common::Answer::No);
+        click_button(4);
+        QCOMPARE(m_prompts->shown.size(), size_t(1));
+        QCOMPARE(m_prompts->shown[0], question); // No: not even the port is tried
+        m_prompts->shown.clear();
+        m_prompts->answers.push_back(common::Answer::Yes);
+        click_button(4);
+        QCOMPARE(m_prompts->shown.size(), size_t(2));
+        QCOMPARE(m_prompts->shown[0], question);
+        QVERIFY(m_prompts->shown[1].rfind("Can not open COM1", 0) == 0); // Yes: on to the port
+        ::unsetenv("KORVID_SERIAL_PORTS");
     }
 
     void frame_save_and_download_db_explain_why_nothing_happens()

@@ -3,9 +3,9 @@
 // with two favourite groups ticked in the check-list box, Edit and Cancel, the name sort both ways,
 // three channels moved with the mouse and saved, the edge scrolling of a drag, and Escape.
 #include "korvid/app/tests/editor_in_frame.h"
+#include "korvid/database/channel_texts.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/editor/channel_dialog.h"
-#include "korvid/editor/channel_texts.h"
 #include "korvid/editor/drag_scroll.h"
 #include "korvid/editor/ui/channel_dlg.h"
 #include "korvid/editor/ui/channel_page_wnd.h"

@@ -4,10 +4,13 @@
 #include <filesystem>
 #include <fstream>
 #include <gmock/gmock.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <pwd.h>
 #include <sstream>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,8 +40,9 @@ protected:
     void TearDown() override { fs::remove_all(dir); }
     std::string p(const std::string& name) const { return (dir / name).string(); }
 
-    // Runs korvid-cli in `dir` with the arguments.
-    Result run(const std::vector<std::string>& args)
+    // Runs korvid-cli in `dir` with the arguments; `as_nobody`: as the user nobody, who is in no
+    // group that owns a device.
+    Result run(const std::vector<std::string>& args, bool as_nobody = false)
     {
         pid_t pid = ::fork();
         if (pid == 0) {
@@ -48,6 +52,12 @@ protected:
             FILE* e = std::fopen("cli.err", "w");
             ::dup2(fileno(o), 1);
             ::dup2(fileno(e), 2);
+            if (as_nobody && ::geteuid() == 0) {
+                const passwd* nobody = ::getpwnam("nobody");
+                if (!nobody || ::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 ||
+                    ::setuid(nobody->pw_uid) != 0)
+                    ::_exit(125);
+            }
             std::vector<std::string> a{KORVID_CLI};
             a.insert(a.end(), args.begin(), args.end());
             std::vector<char*> argv;
@@ -151,8 +161,7 @@ TEST_F(CliFailures, APortThatCannotBeOpenedSaysWhy)
 
     r = run({"send-db", p("good.ird"), "--port", p("no-such-tty")});
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err,
-              "Can not open " + p("no-such-tty") + "\n" + p("no-such-tty") + ": No such file or directory\n");
+    EXPECT_EQ(r.err, "Can not open " + p("no-such-tty") + "\n" + p("no-such-tty") + ": no such device\n");
 
     // Another program holds the port: its lock is what a second user meets.
     int master = -1, slave = -1;
@@ -165,6 +174,29 @@ TEST_F(CliFailures, APortThatCannotBeOpenedSaysWhy)
               std::string("Can not open ") + name + "\n" + name + ": busy, another program is using it\n");
     ::close(slave);
     ::close(master);
+}
+
+TEST_F(CliFailures, APortTheUserMayNotOpenNamesTheGroupToJoin)
+{
+    // Root opens any device, so the user without the right is played by nobody (a user who owns
+    // the device is refused by its mode alone).
+    int master = -1, slave = -1;
+    char name[256] = {};
+    ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+    ASSERT_EQ(::chmod(name, 0), 0);
+    // Everything but the port is nobody's to use, whatever the umask made of it.
+    ASSERT_EQ(::chmod(dir.c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(p("good.ird").c_str(), 0644), 0);
+    ::setenv("KORVID_SERIAL_PORTS", name, 1);
+    Result r = run({"send-db", p("good.ird"), "--port", "COM1"}, true);
+    ::unsetenv("KORVID_SERIAL_PORTS");
+    ::close(slave);
+    ::close(master);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err,
+              "Can not open COM1\n" + std::string(name) +
+                  ": permission denied\nAdd yourself to the dialout group: sudo usermod -aG dialout $USER, "
+                  "then log in again.\n");
 }
 
 TEST_F(CliFailures, AnOptionLikeWordWhereAFileBelongsIsRefusedAndDoubleDashEndsOptions)

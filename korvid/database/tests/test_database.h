@@ -1,10 +1,13 @@
 #pragma once
 // Databases for tests: random bytes in every table, or small known contents.
 #include "korvid/database/database.h"
+#include "korvid/database/slots.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <random>
+#include <vector>
 
 namespace korvid::testing {
 
@@ -39,8 +42,58 @@ inline std::unique_ptr<Database> random_database(unsigned seed)
     return db;
 }
 
+// Makes the random tables keep the promises every editing step keeps: twins in step, references
+// only to used slots, used channels at the front with their counts, favourite lists without holes
+// and in agreement with the membership bits. Every other byte stays random.
+inline void keep_promises(Database& db, std::mt19937& rng)
+{
+    std::vector<int> sats, tps;
+    for (int s = 0; s < SAT_HALF_NUM; ++s) {
+        const bool used = db.satellites[s].sat_id == s;
+        db.satellites[s + SAT_HALF_NUM].sat_id = used ? uint8_t(s + SAT_HALF_NUM) : INVALID_SATID;
+        std::memcpy(db.sat_names[s + SAT_HALF_NUM], db.sat_names[s], MAX_SATNAME_LEN + 1);
+        if (used)
+            sats.push_back(s);
+    }
+    for (int t = 0; t < TP_HALF_NUM; ++t) {
+        tTransponder& tp = db.transponders[t];
+        tp.sat_id = (!sats.empty() && (rng() & 1)) ? uint8_t(sats[rng() % sats.size()]) : INVALID_SATID;
+        db.transponders[t + TP_HALF_NUM] = tp;
+        if (tp.sat_id != INVALID_SATID) {
+            db.transponders[t + TP_HALF_NUM].sat_id = uint8_t(tp.sat_id + SAT_HALF_NUM);
+            tps.push_back(t);
+        }
+    }
+    for (int type : {SERVICE_TV, SERVICE_RADIO}) {
+        const int first = first_slot_of(type), n = slot_count_of(type);
+        const int count = tps.empty() ? 0 : db.system.chan_count[type];
+        db.system.chan_count[type] = uint16_t(count);
+        for (int i = 0; i < n; ++i) {
+            tChannelStructure& ch = db.channels[first + i];
+            ch.tp_index =
+                i < count ? uint16_t(tps[rng() % tps.size()] + (rng() & 1) * TP_HALF_NUM) : INVALID_TPID;
+            ch.fav_membership &= uint8_t(~(CH_FAV_MEMBER | CH_FAV_GROUP_MASK));
+            if (i >= count)
+                ch.fav_membership = 0;
+        }
+        for (int g = 0; g < MAX_FAVGROUP_NUM; ++g) {
+            const int l = fav_list_index(g, type);
+            const int used = count ? std::min<int>(db.system.fav_count[l], count) : 0;
+            db.system.fav_count[l] = uint8_t(used);
+            uint16_t* list = db.fav_list(g, type);
+            const int step = used ? std::max(1, count / used) : 1;
+            const int start = used ? int(rng() % uint32_t(count - (used - 1) * step)) : 0;
+            for (int i = 0; i < MAX_FAVCHAN_NUM; ++i)
+                list[i] = i < used ? uint16_t(start + i * step) : INVALID_FAVENTRY;
+            for (int i = 0; i < used; ++i)
+                db.channels[first + list[i]].fav_membership |= uint8_t(CH_FAV_MEMBER | (1u << g));
+        }
+    }
+}
+
 // Random as above, but every index the receiver follows lies in its table and every count within
-// its list, as in any database a receiver could hold; valid system code.
+// its list, and the tables keep the editor's promises, as in any database a receiver could hold;
+// valid system code.
 inline std::unique_ptr<Database> sound_random_database(unsigned seed)
 {
     auto db = random_database(seed);
@@ -66,6 +119,8 @@ inline std::unique_ptr<Database> sound_random_database(unsigned seed)
                     i < db->system.fav_count[l] ? uint16_t(list[i] % slot_count_of(type)) : INVALID_FAVENTRY;
         }
     }
+    std::mt19937 rng(seed + 1000);
+    keep_promises(*db, rng);
     return db;
 }
 
@@ -89,6 +144,74 @@ inline void use_channel(Database& db, int slot, const char* name, uint16_t tp = 
     db.channels[slot].tp_index = tp;
     std::memset(db.channels[slot].name, 0, CHAN_NAME_LEN);
     std::strncpy(reinterpret_cast<char*>(db.channels[slot].name), name, CHAN_NAME_LEN);
+}
+
+// A satellite and its second-tuner twin with a universal LNB.
+inline void put_satellite(Database& db, int slot, const char* name, int16_t position)
+{
+    for (int s : {slot, slot + SAT_HALF_NUM}) {
+        tSatellite& sat = db.satellites[s];
+        sat = tSatellite{};
+        sat.lnb_freq_low = 9750;
+        sat.lnb_freq_high = 10600;
+        sat.lnb_type = UNI_LNB;
+        sat.sat_id = uint8_t(s);
+        sat.position = position;
+        sat.tuner_connection = s == slot ? TUNER_T1 : TUNER_T2;
+        store_satellite_name(db, s, name);
+    }
+}
+
+// A transponder and its twin.
+inline void put_transponder(Database& db, int entry, int sat, uint16_t freq, uint16_t sr, uint8_t pol)
+{
+    db.transponders[entry] = tTransponder{uint8_t(sat), 0, sr, freq, 10, pol, 0, 0};
+    db.transponders[entry + TP_HALF_NUM] =
+        tTransponder{uint8_t(sat + SAT_HALF_NUM), 0, sr, freq, 10, pol, 0, 0};
+}
+
+// Appends a channel of a type; returns its global index.
+inline int put_channel(Database& db, int type, uint16_t tp, const char* name, uint16_t sid = 0)
+{
+    const int slot = first_slot_of(type) + db.system.chan_count[type]++;
+    use_channel(db, slot, name, tp);
+    db.channels[slot].service_id = sid;
+    db.channels[slot].video_pid = type == SERVICE_TV ? uint16_t(100 + sid) : INVALID_PID;
+    db.channels[slot].audio_pid[0] = uint16_t(200 + sid);
+    return slot;
+}
+
+inline void put_favourite(Database& db, int group, int global_index)
+{
+    const int type = service_type_of(global_index);
+    uint8_t& count = db.system.fav_count[fav_list_index(group, type)];
+    db.fav_list(group, type)[count++] = uint16_t(relative_index(global_index));
+    db.channels[global_index].fav_membership |= uint8_t(CH_FAV_MEMBER | (1u << group));
+}
+
+// A database the check finds nothing in: two satellites with a transponder each, on the band their
+// LNB receives, every transponder in use, no two channels alike, every favourite group in use.
+inline std::unique_ptr<Database> sound_database()
+{
+    auto db = std::make_unique<Database>();
+    db->clear();
+    db->system.syscode = DB_SYSCODE_VALUE;
+    std::memset(db->fav_index, 0xFF, sizeof db->fav_index);
+    db->present = true;
+    put_satellite(*db, 0, "Astra 19.2E", 192);
+    put_satellite(*db, 1, "Hot Bird", 130);
+    put_transponder(*db, 0, 0, 11494, 22000, 1);
+    put_transponder(*db, 1, 1, 10992, 27500, 0);
+    const int ard = put_channel(*db, SERVICE_TV, 0, "Das Erste HD", 1);
+    const int zdf = put_channel(*db, SERVICE_TV, 0, "ZDF HD", 2);
+    put_channel(*db, SERVICE_TV, TP_HALF_NUM + 1, "Rai 1", 3);
+    const int radio = put_channel(*db, SERVICE_RADIO, 1, "Radio 1", 4);
+    put_favourite(*db, 0, ard);
+    put_favourite(*db, 0, zdf);
+    put_favourite(*db, 1, zdf);
+    put_favourite(*db, 2, radio);
+    put_favourite(*db, 3, ard);
+    return db;
 }
 
 } // namespace korvid::testing

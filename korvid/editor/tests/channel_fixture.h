@@ -1,9 +1,9 @@
 #pragma once
 // The editor fixture with the "TV", "RADIO" and "Favorite" pages attached, and the channel and
 // favourite dialogs played by the test.
+#include "korvid/database/channel_texts.h"
 #include "korvid/editor/channel_dialog.h"
 #include "korvid/editor/channel_pages.h"
-#include "korvid/editor/channel_texts.h"
 #include "korvid/editor/favorite_dialog.h"
 #include "korvid/editor/tests/editor_fixture.h"
 

@@ -3,8 +3,8 @@
 // played by the test, and the editor view with its pages. Every test step can end with
 // EXPECT_CONSISTENT(), which runs the invariant checker.
 #include "common/scripted_prompts.h"
+#include "korvid/database/database_invariants.h"
 #include "korvid/database/korvid_doc.h"
-#include "korvid/editor/database_invariants.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/editor_view.h"
 #include "korvid/editor/satellite_dialog.h"

@@ -82,7 +82,7 @@ TEST(FrameRules, ModeSwitchesEditTheMenusAndComeBackToTheStart)
         menus_to_editor(file, config);
         EXPECT_EQ(file.texts(), (Texts{"Open\tCtrl+O", "Save\tCtrl+S", "Save As...\tCtrl+Shift+S", "---",
                                        "Save Channels...", "---", "Exit\tCtrl+Q"}));
-        EXPECT_EQ(config.texts(), (Texts{"Show All DB Data", "---", "Serial Port"}));
+        EXPECT_EQ(config.texts(), (Texts{"Show All DB Data", "Check Database", "---", "Serial Port"}));
         menus_to_downloader(file, config);
         EXPECT_EQ(std::make_tuple(file.items, config.items, help.items), start) << "round " << round;
     }
@@ -144,4 +144,38 @@ TEST(FrameRules, DroppedFilesByModeAndExtension)
     EXPECT_EQ(decide_drop(MODE_EDITOR, {"/x.ird/list"}).kind, DropDecision::Ask);
     EXPECT_EQ(path_extension("/x.ird/list"), "");
     EXPECT_EQ(path_extension("/x/a.b.mem"), ".mem");
+}
+
+TEST(FrameRules, AFileOnTheCommandLineIsADatabaseOnlyByItsExtension)
+{
+    EXPECT_EQ(command_line_file_kind("/home/u/Astra 19.2E.ird"), CommandLineFile::Database);
+    EXPECT_EQ(command_line_file_kind("LIST.IRD"), CommandLineFile::Database);
+    EXPECT_EQ(command_line_file_kind("/tmp/new.mem"), CommandLineFile::CodeFile);
+    EXPECT_EQ(command_line_file_kind("/tmp/ird"), CommandLineFile::CodeFile);
+    EXPECT_EQ(command_line_file_kind("/tmp/x.ird.mem"), CommandLineFile::CodeFile);
+    EXPECT_EQ(command_line_file_kind("/some.ird/file"), CommandLineFile::CodeFile);
+}
+
+TEST(FrameRules, TheUserGuideIsTheInstalledOneElseTheBuildsElseTheSources)
+{
+    std::vector<std::string> present;
+    auto exists = [&](const std::string& p) {
+        return std::find(present.begin(), present.end(), p) != present.end();
+    };
+    const std::string from_program = "../share/doc/korvid/guide.html";
+    const std::vector<std::string> fallbacks{"/src/build/guide.html", "/src/docs/guide.md"};
+
+    present = {"/usr/bin/../share/doc/korvid/guide.html", "/src/build/guide.html", "/src/docs/guide.md"};
+    EXPECT_EQ(user_guide_path("/usr/bin", from_program, fallbacks, exists),
+              "/usr/bin/../share/doc/korvid/guide.html");
+    present = {"/src/build/guide.html", "/src/docs/guide.md"};
+    EXPECT_EQ(user_guide_path("/src/build/korvid/app", from_program, fallbacks, exists),
+              "/src/build/guide.html");
+    present = {"/src/docs/guide.md"};
+    EXPECT_EQ(user_guide_path("/src/build/korvid/app", from_program, fallbacks, exists),
+              "/src/docs/guide.md");
+    present = {};
+    EXPECT_EQ(user_guide_path("/opt/k/bin", from_program, fallbacks, exists), "");
+    EXPECT_EQ(user_guide_missing_message("/opt/k/share/doc/korvid/guide.html"),
+              "The user guide is not installed.\nIt belongs at /opt/k/share/doc/korvid/guide.html");
 }

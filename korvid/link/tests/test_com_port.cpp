@@ -7,9 +7,14 @@
 #include <atomic>
 #include <cstdlib>
 #include <gmock/gmock.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <memory>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace korvid;
 using namespace common::testing;
@@ -168,7 +173,8 @@ TEST(CComPort, PortIsForOneUserAtATime)
     EXPECT_FALSE(second.Open(1));
     EXPECT_FALSE(second.IsOpen());
     EXPECT_FALSE(TestPort(1, &prompts));
-    EXPECT_EQ(prompts.shown, (std::vector<std::string>{"Can not open COM1", "Can not open COM1"}));
+    const std::string busy = "Can not open COM1\n" + pty.path() + ": busy, another program is using it";
+    EXPECT_EQ(prompts.shown, (std::vector<std::string>{busy, busy}));
     first.Close();
     EXPECT_TRUE(TestPort(1, &prompts));
     EXPECT_TRUE(second.Open(1));
@@ -184,8 +190,86 @@ TEST(CComPort, OpenFailsWithTheMessageForMissingAndNonSerialDevices)
     EXPECT_FALSE(port.Open(2));    // not there
     EXPECT_FALSE(port.Open(9999)); // beyond the table
     EXPECT_FALSE(port.IsOpen());
-    EXPECT_EQ(prompts.shown,
-              (std::vector<std::string>{"Can not open COM1", "Can not open COM2", "Can not open COM9999"}));
+    EXPECT_EQ(prompts.shown, (std::vector<std::string>{
+                                 "Can not open COM1\n/dev/null: not a serial port",
+                                 "Can not open COM2\n/nonexistent/ttyX: no such device",
+                                 "Can not open COM9999\nCOM9999: " + no_such_port_reason(),
+                             }));
+    EXPECT_EQ(port.OpenError(), no_such_port_reason());
+    EXPECT_EQ(port.OpenFix(), "");
+}
+
+TEST(CComPort, APortTheUserMayNotOpenSaysPermissionDeniedAndHowToGetIt)
+{
+    // Root opens any device, so in a child process the user without the right is played by nobody
+    // (a user who owns the device is refused by its mode alone).
+    PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    ASSERT_EQ(::chmod(pty.path().c_str(), 0), 0);
+    ::setenv("KORVID_SERIAL_PORTS", pty.path().c_str(), 1);
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(out[0]);
+        if (::geteuid() == 0) {
+            const passwd* nobody = ::getpwnam("nobody");
+            if (!nobody || ::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 ||
+                ::setuid(nobody->pw_uid) != 0)
+                ::_exit(2);
+        }
+        common::ScriptedPrompts prompts;
+        CComPort port(&prompts);
+        const bool opened = port.Open(1);
+        std::string said;
+        for (const std::string& s : prompts.shown)
+            said += s + "|";
+        ssize_t n = ::write(out[1], said.data(), said.size());
+        ::_exit(opened || n != ssize_t(said.size()) ? 1 : 0);
+    }
+    ::close(out[1]);
+    std::string said;
+    char buf[512];
+    for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) > 0;)
+        said.append(buf, size_t(n));
+    ::close(out[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+    EXPECT_EQ(said,
+              "Can not open COM1\n" + pty.path() +
+                  ": permission denied\nAdd yourself to the dialout group: sudo usermod -aG dialout $USER, "
+                  "then log in again.|");
+}
+
+TEST(PortOpenError, ReasonsInTheUsersWordsAndTheGroupThatMayOpenTheDevice)
+{
+    // A node whose adapter is gone, a device another user made exclusive, anything else (the
+    // rest is met on real devices above).
+    EXPECT_EQ(port_open_error(ENXIO, "/dev/ttyUSB0").reason, "no such device");
+    EXPECT_EQ(port_open_error(EBUSY, "/dev/ttyUSB0").reason, "busy, another program is using it");
+    EXPECT_EQ(port_open_error(EIO, "/dev/ttyUSB0").reason, "Input/output error");
+    for (int err : {ENOENT, EBUSY, ENOTTY, EIO})
+        EXPECT_EQ(port_open_error(err, "/dev/ttyUSB0").fix, "") << err;
+    EXPECT_EQ(port_open_message("Can not open COM3", "/dev/ttyS2", PortOpenError{}), "Can not open COM3");
+
+    // The group named is the device's own when its members may read and write it.
+    char path[] = "/tmp/kd-serial-group.XXXXXX";
+    int fd = ::mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    ASSERT_EQ(::chmod(path, 0600), 0);
+    EXPECT_EQ(serial_group(path), "dialout");
+    EXPECT_EQ(serial_group("/nonexistent/ttyUSB0"), "dialout");
+    const group* tty = ::getgrnam("tty");
+    if (tty && ::chown(path, uid_t(-1), tty->gr_gid) == 0) {
+        EXPECT_EQ(serial_group(path), "dialout") << "the group may not read and write it";
+        ASSERT_EQ(::chmod(path, 0660), 0);
+        EXPECT_EQ(serial_group(path), "tty");
+        EXPECT_EQ(port_open_error(EACCES, path).fix,
+                  "Add yourself to the tty group: sudo usermod -aG tty $USER, then log in again.");
+    }
+    ::unlink(path);
 }
 
 TEST(PortTable, EnvironmentEntriesComeFirstThenTheMachinesSerialDevicesOnce)

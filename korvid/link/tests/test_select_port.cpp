@@ -61,7 +61,10 @@ TEST(SelectPortModel, BoundToTheRealPortCheck)
     SelectPortModel m(g_ComPort, [&](int n) { return TestPort(n, &prompts); });
     EXPECT_EQ(m.select(1), 0);
     EXPECT_EQ(m.select(3), 0); // COM4 is not in the table
-    EXPECT_EQ(prompts.shown, (std::vector<std::string>{"Can not open COM2", "Can not open COM4"}));
+    EXPECT_EQ(prompts.shown, (std::vector<std::string>{
+                                 "Can not open COM2\n" + b.path() + ": busy, another program is using it",
+                                 "Can not open COM4\nCOM4: " + no_such_port_reason(),
+                             }));
     m.finish(true, g_ComPort);
     EXPECT_EQ(g_ComPort, 1);
     holder.Close();

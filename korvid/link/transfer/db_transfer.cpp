@@ -2,7 +2,7 @@
 
 #include "common/strfmt.h"
 #include "korvid/database/codes.h"
-#include "korvid/database/image_check.h"
+#include "korvid/database/database_check.h"
 #include "korvid/database/receiver_order.h"
 #include "korvid/link/transfer/transfer_times.h"
 
@@ -26,6 +26,13 @@ bool DbTransfer::prepare_send(const std::function<bool()>& test_port)
     if (!m_doc.database().sendable()) {
         m_prompts.warning("There is no data to send");
         return false;
+    }
+    // Asked before the port is tried: a database the user decides not to send needs no cable.
+    if (const auto problems = check_database(m_doc.database()); !problems.empty()) {
+        if (m_send_check == SendCheck::AskOnDamage && !any_damage(problems))
+            m_prompts.message(common::Icon::Information, send_check_notes(problems));
+        else if (!m_prompts.ask_yes_no(send_check_question(problems)))
+            return false;
     }
     if (test_port && !test_port())
         return false;
@@ -150,10 +157,13 @@ DbTransferOutcome DbTransfer::finish()
         swap_image_receiver_order(host.data());
         auto received = std::make_unique<Database>();
         received->unpack_image(host.data());
-        std::string why = received->is_valid() ? damaged_database_reason(*received) : std::string();
-        if (!why.empty()) {
-            m_prompts.info("Damaged DB : " + why);
-            return DbTransferOutcome::Damaged;
+        // A wrong system code is the take-back's own message below.
+        if (received->is_valid()) {
+            const std::string why = damaged_database_message(check_database(*received));
+            if (!why.empty()) {
+                m_prompts.info(why);
+                return DbTransferOutcome::Damaged;
+            }
         }
     }
 

@@ -48,13 +48,23 @@ public:
     DbTransfer(const DbTransfer&) = delete;
     DbTransfer& operator=(const DbTransfer&) = delete;
 
-    // Send, before the dialog: "There is no data to send" when no database is present; the port
-    // check; the buffer with the image in the receiver's order, built from the tables without
-    // changing them. False when nothing is to run.
+    // Send, before the dialog: "There is no data to send" when no database is present; the
+    // database check, with the question whether to send what it found problems in (see
+    // set_send_check); the port check; the buffer with the image in the receiver's order, built from the
+    // tables without changing them. False when nothing is to run.
     bool prepare_send(const std::function<bool()>& test_port);
     // Receive, before the dialog: the file to save to is asked for first (Cancel: no transfer);
     // then the port check and the buffer. `chosen_path`, when given, replaces the dialog.
     bool prepare_receive(const std::function<bool()>& test_port);
+
+    // Which problems of the database check make a send ask first: any (the window's way), or only
+    // damage, with notes shown and sent (a command line's way, where No is the only answer).
+    enum class SendCheck
+    {
+        AskOnAnyProblem,
+        AskOnDamage,
+    };
+    void set_send_check(SendCheck check) { m_send_check = check; }
 
     // Refusals of one packet before a send gives up; 0 (the dialog's way) never.
     void set_max_refusals(uint32_t n) { m_max_refusals = n; }
@@ -96,6 +106,7 @@ private:
     uint16_t m_buyer = 0xFFFF;
     uint16_t m_model = 0xFFFF;
     uint32_t m_max_refusals = 0;
+    SendCheck m_send_check = SendCheck::AskOnAnyProblem;
     TransferWorker m_worker;
 };
 

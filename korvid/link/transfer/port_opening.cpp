@@ -40,16 +40,12 @@ LineOpener port_choice_opener(const PortChoice& choice, common::Prompts* prompts
         // A device outside the table has no COM number to name, so its path is named instead.
         std::string text = choice.number > 0 ? common::strfmt("Can not open COM%d", choice.number)
                                              : common::strfmt("Can not open %s", choice.path.c_str());
-        if (choice.number > 0 && choice.path.empty()) {
-            if (prompts)
-                prompts->error(common::strfmt("%s\nCOM%d: %s", text.c_str(), choice.number,
-                                              no_such_port_reason().c_str()));
-            return nullptr;
-        }
         auto port = std::make_unique<CComPort>();
-        if (!port->OpenPath(choice.path, choice.number)) {
+        const bool opened =
+            choice.path.empty() ? port->Open(choice.number) : port->OpenPath(choice.path, choice.number);
+        if (!opened) {
             if (prompts)
-                prompts->error(text + "\n" + choice.path + ": " + port->OpenError());
+                prompts->error(port->OpenFailureText(text));
             return nullptr;
         }
         return port;

@@ -191,6 +191,35 @@ TEST_F(TransferE2E, RecvDbRefusesAWholeButDamagedImageAndWritesNothing)
     EXPECT_EQ(sim.wait(), 0) << "the image itself arrived whole";
 }
 
+TEST_F(TransferE2E, RecvDbRefusesAnImageThatBreaksTheEditorsPromisesButKeepsNotes)
+{
+    auto db = sound_database();
+    put_transponder(*db, 7, 0, 12000, 27500, 0); // a note: no channel uses it
+    Bytes image(DB_TRANSFER_BUFFER_SIZE, 0);
+    db->build_image_for_receiver(image.data());
+    image.resize(DB_IMAGE_SIZE);
+    write_file(p("noted.bin"), image);
+    db->channels[0].fav_membership = 0; // every index in range, but the lists disagree with it
+    db->build_image_for_receiver(image.data());
+    write_file(p("damaged.bin"), image);
+    {
+        SimProcess sim({"--exchange", "db-from-receiver", "--image", p("damaged.bin")}, p("sim.log"));
+        Cli cli({"recv-db", p("out.ird"), "--port", sim.path()}, dir);
+        EXPECT_EQ(cli.wait(), 1);
+        EXPECT_EQ(last_line(cli.err()), "Damaged DB : TV 0001 \"Das Erste HD\" on 11494 H 22000: marked for "
+                                        "favourites \"\" (0x00), but the lists hold it in \" 1, 4\" (0x89)");
+        EXPECT_FALSE(fs::exists(p("out.ird")));
+        EXPECT_EQ(sim.wait(), 0);
+    }
+    {
+        SimProcess sim({"--exchange", "db-from-receiver", "--image", p("noted.bin")}, p("sim.log"));
+        Cli cli({"recv-db", p("out.ird"), "--port", sim.path()}, dir);
+        EXPECT_EQ(cli.wait(), 0) << cli.err();
+        EXPECT_TRUE(fs::exists(p("out.ird")));
+        EXPECT_EQ(sim.wait(), 0);
+    }
+}
+
 TEST_F(TransferE2E, RecvDbWritesWhatOpenAndSaveOfTheSourceGiveWithTheReceiversCodes)
 {
     Bytes image;

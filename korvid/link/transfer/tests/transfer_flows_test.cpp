@@ -117,6 +117,7 @@ TEST_F(DbFlows, SendRefusesWithoutADatabaseAndWithoutAPort)
     db->present = true;
     uint8_t before[DB_IMAGE_SIZE] = {};
     db->pack_image(before);
+    prompts.answers.push_back(common::Answer::Yes); // these tables fail the check: sent anyway
     EXPECT_FALSE(t.prepare_send([&] { return ++tested, false; }));
     EXPECT_EQ(tested, 1);
     EXPECT_EQ(t.finish(), DbTransferOutcome::NotRun);
@@ -124,6 +125,45 @@ TEST_F(DbFlows, SendRefusesWithoutADatabaseAndWithoutAPort)
     db->pack_image(after);
     EXPECT_EQ(std::memcmp(before, after, DB_IMAGE_SIZE), 0)
         << "a refused send must leave the tables as they were";
+}
+
+TEST_F(DbFlows, SendAsksWhetherToSendADatabaseTheCheckFindsProblemsIn)
+{
+    auto sound = sound_database();
+    CKorvidDoc sdoc(*sound, prompts);
+    int tested = 0;
+    auto port = [&] { return ++tested, true; };
+    {
+        DbTransfer t(sdoc, prompts);
+        EXPECT_TRUE(t.prepare_send(port));
+        EXPECT_THAT(prompts.shown, IsEmpty()) << "a sound database is sent without a question";
+    }
+    // A transponder no channel uses is only a note, but the window still asks; No sends nothing and
+    // tries no port.
+    put_transponder(*sound, 5, 1, 12000, 27500, 1);
+    {
+        DbTransfer t(sdoc, prompts);
+        EXPECT_FALSE(t.prepare_send(port));
+        EXPECT_EQ(tested, 1);
+        EXPECT_THAT(prompts.shown, ElementsAre("The database check found 1 problem:\n"
+                                               "note: TP 003 \"Hot Bird\" 12000 H 27500: no channel uses it\n"
+                                               "Send it anyway?"));
+        prompts.answers.push_back(common::Answer::Yes);
+        EXPECT_TRUE(t.prepare_send(port));
+        EXPECT_EQ(tested, 2);
+    }
+    // Unattended, notes are shown and sent; damage is still asked about.
+    prompts.shown.clear();
+    {
+        DbTransfer t(sdoc, prompts);
+        t.set_send_check(DbTransfer::SendCheck::AskOnDamage);
+        EXPECT_TRUE(t.prepare_send(port));
+        EXPECT_EQ(prompts.icon_of(prompts.shown.at(0)), common::Icon::Information);
+        sound->system.chan_count[SERVICE_TV] = 1;
+        EXPECT_FALSE(t.prepare_send(port));
+        EXPECT_EQ(prompts.icon_of(prompts.shown.at(1)), common::Icon::Question);
+        EXPECT_EQ(tested, 3);
+    }
 }
 
 TEST_F(DbFlows, SendDeliversTheReceiverOrderImageAndRestoresTheTables)
@@ -143,6 +183,7 @@ TEST_F(DbFlows, SendDeliversTheReceiverOrderImageAndRestoresTheTables)
 
     FakeReceiverRecord rec;
     DbTransfer t(rdoc, prompts);
+    prompts.answers.push_back(common::Answer::Yes); // these tables fail the check: sent anyway
     ASSERT_TRUE(t.prepare_send({}));
     EXPECT_EQ(t.expected_text(), "expected : 00:47");
     ASSERT_TRUE(t.start(std::make_unique<FakeReceiver>(rec, 0xFFFF, 0xFFFF, true), clock, obs));
@@ -167,7 +208,8 @@ TEST_F(DbFlows, SendDeliversTheReceiverOrderImageAndRestoresTheTables)
     EXPECT_EQ(be32(rec.item_table, 6 * 12), 1u); // the EEPROM item
     EXPECT_EQ(be32(rec.item_table, 6 * 12 + 8), 0x4000u);
     EXPECT_EQ(be32(rec.header, 8), HEADER_DB_TO_RECEIVER);
-    EXPECT_THAT(prompts.shown, IsEmpty());
+    ASSERT_EQ(prompts.shown.size(), 1u) << "nothing but the check's question";
+    EXPECT_EQ(prompts.icon_of(prompts.shown[0]), common::Icon::Question);
 }
 
 TEST_F(DbFlows, SendThatEndsEarlyLeavesTheTablesInHostOrderAndSaveWritesTheSameBytes)
@@ -197,6 +239,7 @@ TEST_F(DbFlows, SendThatEndsEarlyLeavesTheTablesInHostOrderAndSaveWritesTheSameB
         ScaledLinkClock fast(1000); // 10 s of silence in 10 ms
         {
             DbTransfer t(rdoc, prompts);
+            prompts.answers.push_back(common::Answer::Yes); // these tables fail the check: sent anyway
             ASSERT_TRUE(t.prepare_send({}));
             if (end == End::HungUp) {
                 ASSERT_TRUE(t.start(std::make_unique<FakeReceiver>(rec, 0xFFFF, 0xFFFF, true), clock, obs));
@@ -231,6 +274,7 @@ TEST_F(DbFlows, SendToAReceiverWithOtherCodesIsAVersionMismatchAndTheTablesComeB
     db->pack_image(host.data());
     FakeReceiverRecord rec;
     DbTransfer t(doc, prompts);
+    prompts.answers.push_back(common::Answer::Yes); // these tables fail the check: sent anyway
     ASSERT_TRUE(t.prepare_send({}));
     ASSERT_TRUE(t.start(std::make_unique<FakeReceiver>(rec, 0x1111, 0x3333, true), clock, obs));
     ASSERT_TRUE(t.wait(UNTIL_DONE_MS));
@@ -282,6 +326,7 @@ TEST_F(DbFlows, SilenceEndsTheSendAsAbortedOnAShortenedClock)
     db->present = true;
     ScaledLinkClock fast(1000); // 30 s of silence in 30 ms
     DbTransfer t(doc, prompts);
+    prompts.answers.push_back(common::Answer::Yes); // these tables fail the check: sent anyway
     ASSERT_TRUE(t.prepare_send({}));
     ASSERT_TRUE(t.start(std::make_unique<SilentLine>(&closed), fast, obs));
     ASSERT_TRUE(t.wait(UNTIL_DONE_MS));

@@ -21,14 +21,11 @@ using korvid::testing::SilentLine;
 
 namespace {
 
-// The database the tests send: valid, with a few channels of its own.
+// The database the tests send: valid, with a few channels of its own, and nothing the check before
+// a send would ask about.
 std::unique_ptr<Database> sample_database()
 {
-    auto db = korvid::testing::small_database();
-    korvid::testing::use_channel(*db, 0, "Das Erste HD");
-    korvid::testing::use_channel(*db, 1, "ZDF HD");
-    db->present = true;
-    return db;
+    return korvid::testing::sound_database();
 }
 
 } // namespace
@@ -155,7 +152,7 @@ private slots:
         QCOMPARE(testing::read_file(ird), original);
         QCOMPARE(doc.file_name(), ird);
         QVERIFY(db->present);
-        QCOMPARE(std::string(db->sat_names[0]), std::string("ASTRA 1"));
+        QCOMPARE(std::string(db->sat_names[0]), std::string("Astra 19.2E"));
     }
 
     void a_silent_receiver_closes_the_dialog_and_nothing_is_unpacked()

@@ -38,6 +38,8 @@ std::string favourite_column_text(uint8_t membership);
 // The last of the four language bytes that names a language; empty when none does.
 std::string language_column_text(const tChannelStructure& ch);
 bool channel_scrambled(const tChannelStructure& ch);
+// The "LOCK" column: "lock", or on the radio list "skip" for a channel the receiver skips.
+std::string lock_column_text(const tChannelStructure& ch, bool tv);
 // The status line of a selected channel: "More Audio, ", "MANUAL, ", "M_VID, " (TV only), "CI ".
 std::string channel_status_text(const tChannelStructure& ch, bool tv);
 

@@ -1,4 +1,4 @@
-#include "korvid/editor/satellite_texts.h"
+#include "korvid/database/satellite_texts.h"
 
 #include "common/strfmt.h"
 

@@ -1,7 +1,7 @@
-#include "korvid/editor/channel_texts.h"
+#include "korvid/database/channel_texts.h"
 
 #include "common/strfmt.h"
-#include "korvid/editor/editor_operations.h"
+#include "korvid/database/slots.h"
 
 #include <algorithm>
 #include <cstring>
@@ -104,6 +104,16 @@ std::string language_column_text(const tChannelStructure& ch)
 bool channel_scrambled(const tChannelStructure& ch)
 {
     return ch.attributes & (CH_ATTR_SCRAMBLED | CH_ATTR_CI);
+}
+
+std::string lock_column_text(const tChannelStructure& ch, bool tv)
+{
+    if (ch.attributes & CH_ATTR_LOCK)
+        return "lock";
+    // Only the radio list says which channels the receiver skips.
+    if (!tv && (ch.attributes & CH_ATTR_SKIP))
+        return "skip";
+    return {};
 }
 
 std::string channel_status_text(const tChannelStructure& ch, bool tv)

@@ -1,8 +1,8 @@
 #pragma once
 // The promises every editing step keeps about the database: twins in step, transponders and channels
 // referring only to slots in use, used channels at the front with the right counts, favourite lists
-// without holes and in agreement with the membership bits. Tests run it after every step; a
-// diagnostic command can run it on a loaded file.
+// without holes and in agreement with the membership bits. A database that breaks one would confuse
+// the receiver. Tests run it after every step; the database check reports each line as damage.
 #include "korvid/database/database.h"
 
 #include <string>
@@ -10,7 +10,8 @@
 
 namespace korvid {
 
-// One line per broken promise; empty when the database keeps them all.
+// One line per broken promise, naming the record as the pages show it; empty when the database
+// keeps them all.
 std::vector<std::string> check_database_invariants(const Database& db);
 
 } // namespace korvid

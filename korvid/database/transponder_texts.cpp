@@ -1,4 +1,4 @@
-#include "korvid/editor/transponder_texts.h"
+#include "korvid/database/transponder_texts.h"
 
 namespace korvid {
 

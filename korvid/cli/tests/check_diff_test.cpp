@@ -1,0 +1,138 @@
+// korvid-cli check and diff end to end: the lines they print, JSON, and their exit codes; and the
+// same check in front of send-db.
+#include "korvid/database/ird_file.h"
+#include "korvid/database/tests/test_database.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace korvid {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result
+{
+    int code = -1;
+    std::string out, err;
+};
+
+class CheckDiffCli : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("kd-cli-check-diff-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    std::string p(const std::string& name) const { return (dir / name).string(); }
+    void write(const Database& db, const std::string& name, uint16_t model = 0x0105)
+    {
+        ASSERT_TRUE(write_database_file(db, 0x0001, model, p(name)));
+    }
+    static std::string slurp(const fs::path& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    // The file names the tests use need no quoting.
+    Result run(const std::string& args)
+    {
+        const std::string cmd = std::string(KORVID_CLI) + " " + args + " >" + p("out") + " 2>" + p("err");
+        const int status = std::system(cmd.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(p("out")), slurp(p("err"))};
+    }
+
+    fs::path dir;
+};
+
+TEST_F(CheckDiffCli, CheckPrintsOneLinePerProblemAndExitsOneWhenThereIsAny)
+{
+    auto db = testing::sound_database();
+    write(*db, "sound.ird");
+    Result r = run("check " + p("sound.ird"));
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+
+    testing::put_satellite(*db, 5, "Thor", -8);
+    db->system.chan_count[SERVICE_RADIO] = 0;
+    write(*db, "bad.ird");
+    r = run("check " + p("bad.ird"));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "damaged: RADIO list: the count says 0 channels, but 1 stand at the front\n"
+                     "note: SAT 003 \"Thor\" 0.8W: it has no transponder\n");
+
+    r = run("check " + p("missing.ird"));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "Can't open to this file\n" + p("missing.ird") + ": No such file or directory\n");
+    EXPECT_EQ(run("check").code, 2);
+}
+
+TEST_F(CheckDiffCli, SendDbRefusesDamageUnlessForcedAndSendsNotes)
+{
+    auto db = testing::sound_database();
+    testing::put_satellite(*db, 5, "Thor", -8);
+    write(*db, "noted.ird");
+    db->system.chan_count[SERVICE_RADIO] = 0;
+    write(*db, "bad.ird");
+    // No port by that name: the check's answer shows whether the port was tried at all.
+    Result r = run("send-db " + p("bad.ird") + " --port COM77");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "The database check found 2 problems:\n"
+                     "damaged: RADIO list: the count says 0 channels, but 1 stand at the front\n"
+                     "note: SAT 003 \"Thor\" 0.8W: it has no transponder\n"
+                     "Send it anyway? No (--force sends it all the same)\n");
+    r = run("send-db " + p("bad.ird") + " --port COM77 --force");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("Send it anyway? Yes\nCan not open COM77\n"), std::string::npos) << r.err;
+    // Notes are news, on stdout with the status texts; the failure that follows is the port's.
+    r = run("send-db " + p("noted.ird") + " --port COM77");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "The database check found 1 problem:\n"
+                     "note: SAT 003 \"Thor\" 0.8W: it has no transponder\n"
+                     "Sent with them.\n");
+    EXPECT_EQ(r.err.rfind("Can not open COM77\n", 0), 0u) << r.err;
+}
+
+TEST_F(CheckDiffCli, DiffPrintsWhatChangedAsTextOrJsonAndExitsOneWhenTheyDiffer)
+{
+    auto db = testing::sound_database();
+    write(*db, "a.ird");
+    write(*db, "same.ird");
+    db->swap_channels(SERVICE_TV, 0, 2);
+    write(*db, "b.ird", 0x0106);
+
+    Result r = run("diff " + p("a.ird") + " " + p("same.ird"));
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+
+    r = run("diff " + p("a.ird") + " " + p("b.ird"));
+    EXPECT_EQ(r.code, 1) << r.err;
+    EXPECT_EQ(r.out, "changed: the file's codes: Model \"0x0105\" -> \"0x0106\"\n"
+                     "moved: TV \"Das Erste HD\" on \"Astra 19.2E\" 11494 H 22000: Num 0001 -> 0003\n"
+                     "moved: TV \"Rai 1\" on \"Hot Bird\" 10992 V 27500: Num 0003 -> 0001\n");
+
+    r = run("diff --json " + p("a.ird") + " " + p("b.ird"));
+    EXPECT_EQ(r.code, 1);
+    const auto json = nlohmann::json::parse(r.out);
+    EXPECT_EQ(json["same"], false);
+    EXPECT_EQ(json["differences"].size(), 3u);
+    EXPECT_EQ(json["differences"][1]["change"], "moved");
+
+    r = run("diff " + p("a.ird") + " " + p("missing.ird"));
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err, "Can't open to this file\n" + p("missing.ird") + ": No such file or directory\n");
+}
+
+} // namespace
+} // namespace korvid

@@ -1,0 +1,55 @@
+#pragma once
+// What changed between two databases, in the pages' own terms: satellites, transponders, channels,
+// favourite lists and group names added, removed, changed (each field before and after) or moved.
+// Records are matched by what they are, not by slot: a channel by its name, its transponder and its
+// service PIDs, so that a sort or a move shows as moves and one deleted channel as one removal.
+#include "korvid/database/database.h"
+
+#include <string>
+#include <vector>
+
+namespace korvid {
+
+enum class DiffChange
+{
+    Added,
+    Removed,
+    Changed,
+    Moved,
+};
+
+struct FieldChange
+{
+    std::string field; // the page's column or the dialog's label ("A PID", "LNB type", "Num")
+    std::string before;
+    std::string after;
+};
+
+struct DiffEntry
+{
+    std::string kind; // "SAT", "TP", "TV", "RADIO", "Favorite", "Codes", "Data"
+    DiffChange change = DiffChange::Changed;
+    std::string record; // as the first database names it (the second one for Added)
+    std::string after;  // as the second one names it, for Changed and Moved
+    std::vector<FieldChange> fields;
+};
+
+struct DatabaseDiff
+{
+    std::vector<DiffEntry> entries;
+    bool same() const { return entries.empty(); }
+};
+
+// Empty exactly when both images are byte for byte the same: what no page shows is reported as one
+// "Data" entry.
+DatabaseDiff diff_databases(const Database& a, const Database& b);
+// The buyer and model codes of two files, as a "Codes" entry when they differ.
+void diff_codes(DatabaseDiff& diff, uint16_t buyer_a, uint16_t model_a, uint16_t buyer_b, uint16_t model_b);
+
+const char* diff_change_text(DiffChange change);
+// changed: TV "ARD" on "Astra 19.2E" 11494 H 22000: A PID "101" -> "102"
+std::string diff_line(const DiffEntry& entry);
+// {"same": bool, "differences": [{"kind", "change", "record", "after", "fields": [...]}]}
+std::string diff_json(const DatabaseDiff& diff);
+
+} // namespace korvid

@@ -1,0 +1,138 @@
+// The diff of two databases: records matched by what they are, so that sorts and deletions give
+// moves and single removals, edits give their fields before and after, and nothing unseen passes
+// for "the same".
+#include "korvid/database/database_diff.h"
+#include "korvid/database/database_json.h"
+#include "test_database.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+namespace korvid {
+namespace {
+
+using namespace testing;
+
+std::unique_ptr<Database> copy_of(const Database& db)
+{
+    std::vector<uint8_t> image(DB_IMAGE_SIZE, 0);
+    db.pack_image(image.data());
+    auto copy = std::make_unique<Database>();
+    copy->unpack_image(image.data());
+    return copy;
+}
+
+std::unique_ptr<Database> sample()
+{
+    std::ifstream in(std::string(KD_SOURCE_DIR) + "/samples/sample.json", std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    DatabaseFromJson built = build_database_from_json(text.str());
+    EXPECT_TRUE(built.db) << built.error;
+    return std::move(built.db);
+}
+
+std::string lines(const DatabaseDiff& diff)
+{
+    std::string text;
+    for (const DiffEntry& e : diff.entries)
+        text += diff_line(e) + "\n";
+    return text;
+}
+
+TEST(DatabaseDiff, ACopyIsTheSame)
+{
+    auto db = sample();
+    EXPECT_TRUE(diff_databases(*db, *copy_of(*db)).same());
+}
+
+TEST(DatabaseDiff, ASortedCopyShowsOnlyMoves)
+{
+    auto a = sample();
+    auto b = copy_of(*a);
+    // Sorted by name as a user would sort the TV list, with the favourite lists kept in step.
+    const int n = b->system.chan_count[SERVICE_TV];
+    for (int i = 0; i < n; ++i)
+        for (int j = i + 1; j < n; ++j)
+            if (std::memcmp(b->channels[j].name, b->channels[i].name, CHAN_NAME_LEN) < 0)
+                b->swap_channels(SERVICE_TV, i, j);
+    const DatabaseDiff diff = diff_databases(*a, *b);
+    ASSERT_FALSE(diff.same());
+    for (const DiffEntry& e : diff.entries) {
+        EXPECT_EQ(e.kind, "TV") << diff_line(e);
+        EXPECT_EQ(e.change, DiffChange::Moved) << diff_line(e);
+    }
+    EXPECT_LT(diff.entries.size(), size_t(n));
+}
+
+TEST(DatabaseDiff, ADeletedChannelIsOneRemovalWhateverShiftsBehindIt)
+{
+    auto a = sound_database();
+    auto b = copy_of(*a);
+    b->delete_channel(1);
+    b->compact_channels();
+    b->compact_favourite_lists();
+    EXPECT_EQ(lines(diff_databases(*a, *b)),
+              "removed: TV \"ZDF HD\" on \"Astra 19.2E\" 11494 H 22000\n"
+              "removed: Favorite 1 TV list: TV \"ZDF HD\" on \"Astra 19.2E\" 11494 H 22000\n"
+              "removed: Favorite 2 TV list: TV \"ZDF HD\" on \"Astra 19.2E\" 11494 H 22000\n");
+    // And the other way round.
+    EXPECT_EQ(
+        lines(diff_databases(*b, *a)).rfind("added: TV \"ZDF HD\" on \"Astra 19.2E\" 11494 H 22000\n", 0),
+        0u);
+}
+
+TEST(DatabaseDiff, EditsShowTheirFieldsBeforeAndAfter)
+{
+    auto a = sound_database();
+    auto b = copy_of(*a);
+    b->channels[0].audio_pid[0] = 300;                                    // PIDs changed: matched by name
+    std::strcpy(reinterpret_cast<char*>(b->channels[2].name), "Rai Uno"); // renamed: matched by its PIDs
+    b->transponders[1].frequency = b->transponders[TP_HALF_NUM + 1].frequency = 10993;
+    b->satellites[0].position = b->satellites[SAT_HALF_NUM].position = 130;
+    std::strcpy(reinterpret_cast<char*>(b->fav_names[1]), "Kids");
+    b->swap_favourite_positions(0, SERVICE_TV, 0, 1);
+    put_satellite(*b, 2, "Thor", -8);
+    EXPECT_EQ(lines(diff_databases(*a, *b)),
+              "changed: SAT \"Astra 19.2E\": Degree \"19.2E\" -> \"13.0E\"\n"
+              "added: SAT \"Thor\"\n"
+              "changed: TP \"Hot Bird\" 10992 V 27500: Freq. \"10992\" -> \"10993\"\n"
+              "changed: TV \"Das Erste HD\" on \"Astra 19.2E\" 11494 H 22000: A PID \"201\" -> \"300\"\n"
+              "changed: TV \"Rai 1\" on \"Hot Bird\" 10992 V 27500: Name \"Rai 1\" -> \"Rai Uno\"\n"
+              "moved: Favorite 1 TV list: TV \"ZDF HD\" on \"Astra 19.2E\" 11494 H 22000: Num 002 -> 001\n"
+              "changed: Favorite 2: Name \"Fav2\" -> \"Kids\"\n");
+}
+
+TEST(DatabaseDiff, WhatNoPageShowsStillDiffersAndCodesAreCompared)
+{
+    auto a = sound_database();
+    auto b = copy_of(*a);
+    b->region1[5] ^= 1;
+    DatabaseDiff diff = diff_databases(*a, *b);
+    EXPECT_EQ(lines(diff), "changed: what the pages do not show: bytes \"1 differ\" -> \"of 475136\"\n");
+    diff = diff_databases(*a, *a);
+    diff_codes(diff, 0x0001, 0x0105, 0x0001, 0x0106);
+    EXPECT_EQ(lines(diff), "changed: the file's codes: Model \"0x0105\" -> \"0x0106\"\n");
+}
+
+TEST(DatabaseDiff, JsonHoldsTheSameEntries)
+{
+    auto a = sound_database();
+    auto b = copy_of(*a);
+    b->channels[0].attributes |= CH_ATTR_LOCK;
+    auto json = nlohmann::json::parse(diff_json(diff_databases(*a, *b)));
+    EXPECT_EQ(json["same"], false);
+    ASSERT_EQ(json["differences"].size(), 1u);
+    const auto& d = json["differences"][0];
+    EXPECT_EQ(d["kind"], "TV");
+    EXPECT_EQ(d["change"], "changed");
+    EXPECT_EQ(d["record"], "TV \"Das Erste HD\" on \"Astra 19.2E\" 11494 H 22000");
+    EXPECT_EQ(d["fields"], nlohmann::json::parse(R"([{"field": "LOCK", "before": "", "after": "lock"}])"));
+    EXPECT_EQ(nlohmann::json::parse(diff_json(diff_databases(*a, *a))),
+              nlohmann::json::parse(R"({"same": true, "differences": []})"));
+}
+
+} // namespace
+} // namespace korvid
