@@ -111,6 +111,7 @@ void ChannelPageBase::fill_list()
         m_list.rows.push_back(make_row(int(m_list.rows.size()), c));
     }
     apply_sort();
+    m_list.apply_filter();
     if (m_remembered >= 0)
         show_item(m_remembered);
 }
@@ -144,6 +145,11 @@ void ChannelPageBase::on_new_database()
     m_status.clear();
     m_audio_combo.empty();
     refresh();
+}
+
+void ChannelPageBase::set_filter(std::string text)
+{
+    m_list.change_filter(std::move(text), [this] { fill_list(); });
 }
 
 bool ChannelPageBase::choose_db(int entry)

@@ -50,6 +50,8 @@ public:
     void refresh() override;
     // A remembered channel of the old database means nothing in the new one.
     void on_new_database() override;
+    // The text of the filter box changed: the list keeps the rows that show it, in the same order.
+    void set_filter(std::string text);
     bool choose_db(int entry);
     // The user looks at another PID of the selected channel; nothing else changes.
     bool choose_audio(int entry) { return m_audio_combo.choose(entry); }

@@ -22,13 +22,33 @@ FavoriteDialog::FavoriteDialog(const Database& db, int group, int type, common::
 
     m_channels.columns = {{"Name", 0}};
     m_favorites.columns = {{"Name", 0}};
-    for (int c = first; c < first + n && channel_used(db, c); ++c)
+    fill_channels();
+    m_members.assign(m_working.begin(), std::find(m_working.begin(), m_working.end(), int(EMPTY)));
+    fill_favorites();
+}
+
+void FavoriteDialog::fill_channels()
+{
+    const int first = first_slot_of(m_type), n = slot_count_of(m_type);
+    m_channels.clear_rows();
+    for (int c = first; c < first + n && channel_used(m_db, c); ++c)
         m_channels.rows.push_back(make_row(c));
-    for (int g : m_working) {
-        if (g == EMPTY)
-            break;
-        m_favorites.rows.push_back(make_row(g));
-    }
+    m_channels.apply_filter();
+}
+
+bool FavoriteDialog::in_favorites(int global_index) const
+{
+    return std::find(m_members.begin(), m_members.end(), global_index) != m_members.end();
+}
+
+void FavoriteDialog::set_channel_filter(std::string text)
+{
+    m_channels.change_filter(std::move(text), [this] { fill_channels(); });
+}
+
+void FavoriteDialog::set_favorite_filter(std::string text)
+{
+    m_favorites.change_filter(std::move(text), [this] { fill_favorites(); });
 }
 
 std::string FavoriteDialog::heading() const
@@ -84,17 +104,19 @@ std::vector<int> FavoriteDialog::selected_channels() const
     return out;
 }
 
+void FavoriteDialog::fill_favorites()
+{
+    m_favorites.clear_rows();
+    for (int g : m_members)
+        m_favorites.rows.push_back(make_row(g));
+    m_favorites.apply_filter();
+}
+
 void FavoriteDialog::rebuild(bool after_addition)
 {
     m_working.fill(EMPTY);
-    for (size_t i = 0; i < m_favorites.rows.size() && i < m_working.size(); ++i)
-        m_working[i] = m_favorites.rows[i].item_data;
-    m_favorites.clear_rows();
-    for (int g : m_working) {
-        if (g == EMPTY)
-            break;
-        m_favorites.rows.push_back(make_row(g));
-    }
+    std::copy(m_members.begin(), m_members.end(), m_working.begin());
+    fill_favorites();
     if (!after_addition)
         return;
     for (int g : selected_channels()) {
@@ -113,7 +135,7 @@ void FavoriteDialog::add_selected()
     if (chosen.empty())
         return;
     if (chosen.size() == 1) {
-        if (m_favorites.rows.size() >= MAX_FAVCHAN_NUM) {
+        if (m_members.size() >= MAX_FAVCHAN_NUM) {
             m_prompts.warning("Favorite channel at this group is full !");
             return;
         }
@@ -121,19 +143,19 @@ void FavoriteDialog::add_selected()
             m_prompts.warning("Same channel already exist");
             return;
         }
-        m_favorites.rows.push_back(make_row(chosen.front()));
+        m_members.push_back(chosen.front());
         rebuild(true);
         return;
     }
     bool added = false;
     for (int g : chosen) {
-        if (m_favorites.rows.size() >= MAX_FAVCHAN_NUM) {
+        if (m_members.size() >= MAX_FAVCHAN_NUM) {
             m_prompts.warning("Favorite channel at this group is full !");
             break;
         }
         if (in_favorites(g))
             continue;
-        m_favorites.rows.push_back(make_row(g));
+        m_members.push_back(g);
         added = true;
     }
     rebuild(added);
@@ -143,8 +165,9 @@ void FavoriteDialog::remove_selected()
 {
     if (m_favorites.selected.empty())
         return;
-    for (auto it = m_favorites.selected.rbegin(); it != m_favorites.selected.rend(); ++it)
-        m_favorites.rows.erase(m_favorites.rows.begin() + *it);
+    // Only the rows the user sees and picked leave; a hidden favourite stays.
+    for (int g : m_favorites.selected_items())
+        m_members.erase(std::remove(m_members.begin(), m_members.end(), g), m_members.end());
     m_favorites.selected.clear();
     rebuild(false);
 }
@@ -161,7 +184,7 @@ bool FavoriteDialog::drop_on_favorites()
     const std::vector<int> chosen = selected_channels();
     if (chosen.empty())
         return false;
-    if (chosen.size() + m_favorites.rows.size() > MAX_FAVCHAN_NUM) {
+    if (chosen.size() + m_members.size() > MAX_FAVCHAN_NUM) {
         m_prompts.warning("Favorite item at this group is full !");
         return false;
     }
@@ -169,12 +192,14 @@ bool FavoriteDialog::drop_on_favorites()
         m_prompts.warning("Same Channel already exist");
         return false;
     }
-    size_t pos = at < 0 ? m_favorites.rows.size() : size_t(at);
+    auto pos = at < 0 || at >= int(m_favorites.rows.size())
+                   ? m_members.end()
+                   : std::find(m_members.begin(), m_members.end(), m_favorites.rows[size_t(at)].item_data);
     bool added = false;
     for (int g : chosen) {
         if (in_favorites(g))
             continue;
-        m_favorites.rows.insert(m_favorites.rows.begin() + long(pos++), make_row(g));
+        pos = m_members.insert(pos, g) + 1;
         added = true;
     }
     m_favorites.selected.clear();

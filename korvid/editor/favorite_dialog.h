@@ -2,6 +2,9 @@
 // The "Favorite" dialog as a model: one favourite list (group, type) edited on a working copy by
 // moving channels between the "CHANNEL" list and the "FAVORITE" list. Nothing reaches the database
 // until the page calls store() after OK; Cancel simply drops the model.
+// Each list has its own filter text. The members, not the "FAVORITE" rows, are what the dialog edits:
+// with a filter the rows show only part of it, and a hidden favourite stays in it, counts
+// towards the 200 and is "already there" for ">>" and a drop.
 #include "common/prompts.h"
 #include "korvid/database/database.h"
 #include "korvid/editor/list_state.h"
@@ -41,6 +44,9 @@ public:
     void click_channel_row(int row) { select_channel_rows({row}); }
     void select_favorite_rows(std::vector<int> rows);
     void click_favorite_row(int row) { select_favorite_rows({row}); }
+    // The filter box of either list changed; the selected rows that stay in view stay selected.
+    void set_channel_filter(std::string text);
+    void set_favorite_filter(std::string text);
     // A list got the focus: the next row clicked is described even if it was the last one shown.
     void focus_list() { m_last_shown = -1; }
 
@@ -51,8 +57,9 @@ public:
     // A drag of the selected "CHANNEL" rows moves over "FAVORITE"; `row` is the row under the mouse
     // (-1 below the rows).
     void drag_over_favorites(int row);
-    // The button is released over "FAVORITE": the channels go in before the highlighted row, or at
-    // the end when none is highlighted. Returns true when any was added.
+    // The button is released over "FAVORITE": the channels go in before the highlighted row's
+    // channel, or at the end of the working copy when none is highlighted. Returns true when any
+    // was added.
     bool drop_on_favorites();
     // Dropping onto "CHANNEL" itself does nothing.
     void drop_on_channels() { m_drop_highlight = -1; }
@@ -65,9 +72,11 @@ public:
 
 private:
     ListState::Row make_row(int global_index) const;
-    bool in_favorites(int global_index) const { return m_favorites.find_item(global_index) >= 0; }
-    // The working copy from the "FAVORITE" rows, then the rows again from it.
+    bool in_favorites(int global_index) const;
+    void fill_channels();
+    // The working copy from the members, then the rows again from them.
     void rebuild(bool after_addition);
+    void fill_favorites();
     void show_info(int global_index);
     std::vector<int> selected_channels() const;
 
@@ -76,6 +85,9 @@ private:
     const int m_type;
     common::Prompts& m_prompts;
     WorkingCopy m_working;
+    // What the "FAVORITE" list holds unfiltered, in order: the working copy up to its first free
+    // entry as the dialog opens, and the working copy itself after every change.
+    std::vector<int> m_members;
     ListState m_channels;
     ListState m_favorites;
     std::string m_info[2];

@@ -65,6 +65,10 @@ void FavoritePage::fill_list()
               channel_satellite_name(db, ch), transponder_short_text(db.transponders[ch.tp_index])}});
         m_entry_of_row.push_back(i);
     }
+    std::vector<int> entries_shown;
+    for (int place : m_list.apply_filter())
+        entries_shown.push_back(m_entry_of_row[size_t(place)]);
+    m_entry_of_row = std::move(entries_shown);
     if (m_dropped_row >= 0 && m_dropped_row < int(m_list.rows.size())) {
         m_list.select_only(m_dropped_row);
         m_list.scroll_to = m_dropped_row;
@@ -98,6 +102,11 @@ void FavoritePage::choose_type(int type)
     tv_.checked = m_type == SERVICE_TV;
     m_radio.checked = m_type == SERVICE_RADIO;
     fill_list();
+}
+
+void FavoritePage::set_filter(std::string text)
+{
+    m_list.change_filter(std::move(text), [this] { fill_list(); });
 }
 
 void FavoritePage::select_rows(std::vector<int> rows)

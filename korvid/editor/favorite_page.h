@@ -40,6 +40,8 @@ public:
     bool choose_group(int entry);
     // SERVICE_TV or SERVICE_RADIO, as the two radio buttons.
     void choose_type(int type);
+    // The text of the filter box changed: the list keeps the rows that show it, in stored order.
+    void set_filter(std::string text);
     void select_rows(std::vector<int> rows);
     void click_row(int row) { select_rows({row}); }
     void modify();
@@ -47,7 +49,9 @@ public:
     // name and keeps the group chosen.
     void rename();
     // Row `drag_row` was dropped on `drop_row` (-1, or any row past the end, means below the last
-    // row). Returns true when the list changed.
+    // row). Returns true when the list changed. In a filtered list the dragged entry goes right after
+    // the drop row's entry when dragged down and right before it when dragged up; the hidden entries
+    // keep their order.
     bool drag_and_drop(int drag_row, int drop_row);
 
 private:

@@ -35,6 +35,7 @@ void SatellitePageBase::fill_list()
     for (int id : listed_ids())
         if (id >= 0 && id < INVALID_SATID)
             m_list.rows.push_back(make_row(int(m_list.rows.size()), id));
+    m_list.apply_filter();
     if (m_remembered >= 0)
         select_item(m_remembered);
 }
@@ -50,6 +51,11 @@ int SatellitePageBase::select_item(int sat_id)
 void SatellitePageBase::refresh()
 {
     fill_list();
+}
+
+void SatellitePageBase::set_filter(std::string text)
+{
+    m_list.change_filter(std::move(text), [this] { fill_list(); });
 }
 
 void SatellitePageBase::on_new_database()
@@ -101,7 +107,10 @@ bool SatellitePageBase::row_matches(int row) const
     if (row < 0 || row >= int(m_list.rows.size()))
         return false;
     const ListState::Row& shown = m_list.rows[size_t(row)];
-    return satellite_used(m_ctx.db, shown.item_data) && make_row(row, shown.item_data).texts == shown.texts;
+    if (!satellite_used(m_ctx.db, shown.item_data))
+        return false;
+    const ListState::Row now = make_row(row, shown.item_data);
+    return std::equal(now.texts.begin() + 1, now.texts.end(), shown.texts.begin() + 1, shown.texts.end());
 }
 
 int SatellitePageBase::checked_selection()
@@ -155,8 +164,10 @@ void SatellitePageBase::edit()
         twin.tuner_connection = TUNER_T2;
         db.satellites[t1 + SAT_HALF_NUM] = twin;
     }
-    const int shown = m_list.rows[size_t(row)].item_data;
-    m_list.rows[size_t(row)] = make_row(row, shown);
+    ListState::Row& shown = m_list.rows[size_t(row)];
+    const std::string number = shown.texts[0];
+    shown = make_row(row, shown.item_data);
+    shown.texts[0] = number;
     m_list.select_only(row);
     m_ctx.mark_modified();
 }

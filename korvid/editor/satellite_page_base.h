@@ -33,6 +33,8 @@ public:
     // Re-reads the tuner mode (which resets the selector), forgets the remembered row and refills.
     void on_new_database() override;
 
+    // The text of the filter box changed: the list keeps the rows that show it.
+    void set_filter(std::string text);
     bool choose_tuner(int entry);
     // The list's selection changed without a click (several rows, or none).
     void select_rows(std::vector<int> rows);
@@ -53,7 +55,8 @@ protected:
 
     void fill_list();
     ListState::Row make_row(int row_number, int sat_id) const;
-    // True when the row still shows the satellite its slot holds.
+    // True when the row still shows the satellite its slot holds ("Num" aside: it counts the whole
+    // list, which a filtered row number does not know).
     bool row_matches(int row) const;
     // The one selected row when it still matches its slot; otherwise -1, and a stale list is
     // refilled from the tables.

@@ -58,6 +58,7 @@ void TransponderPage::fill_list()
             continue;
         m_list.rows.push_back(make_row(int(m_list.rows.size()), t));
     }
+    m_list.apply_filter();
     if (m_remembered >= 0) {
         const int row = m_list.find_item(m_remembered);
         m_list.select_only(row);
@@ -75,6 +76,11 @@ void TransponderPage::on_new_database()
 {
     m_remembered = -1;
     refresh();
+}
+
+void TransponderPage::set_filter(std::string text)
+{
+    m_list.change_filter(std::move(text), [this] { fill_list(); });
 }
 
 bool TransponderPage::choose_db(int entry)
@@ -193,7 +199,10 @@ int TransponderPage::checked_selection()
     if (row < 0)
         return row;
     const ListState::Row& shown = m_list.rows[size_t(row)];
-    if (transponder_used(m_ctx.db, shown.item_data) && make_row(row, shown.item_data).texts == shown.texts)
+    // "Num" aside: it counts the whole list, which a filtered row number does not know.
+    const ListState::Row now = make_row(row, shown.item_data);
+    if (transponder_used(m_ctx.db, shown.item_data) &&
+        std::equal(now.texts.begin() + 1, now.texts.end(), shown.texts.begin() + 1, shown.texts.end()))
         return row;
     // The tables changed under the list: show them as they are rather than write through a row
     // that names a slot holding something else now.
@@ -226,7 +235,9 @@ void TransponderPage::edit()
     const tTransponder before[2] = {db.transponders[entry], db.transponders[entry + TP_HALF_NUM]};
     store_pair(entry, rec);
     m_ctx.selection().current_tp = uint16_t(entry);
+    const std::string number = m_list.rows[size_t(row)].texts[0];
     m_list.rows[size_t(row)] = make_row(row, entry);
+    m_list.rows[size_t(row)].texts[0] = number;
     m_list.select_only(row);
     if (std::memcmp(&before[0], &db.transponders[entry], sizeof(tTransponder)) != 0 ||
         std::memcmp(&before[1], &db.transponders[entry + TP_HALF_NUM], sizeof(tTransponder)) != 0)

@@ -30,6 +30,8 @@ public:
     void refresh() override;
     // Forgets the remembered row, which belonged to the old data, and refreshes.
     void on_new_database() override;
+    // The text of the filter box changed: the list keeps the rows that show it.
+    void set_filter(std::string text);
     bool choose_db(int entry);
     void select_rows(std::vector<int> rows);
     void click_row(int row);

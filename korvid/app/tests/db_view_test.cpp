@@ -9,6 +9,7 @@
 #include "korvid/editor/ui/db_view.h"
 #include "korvid/editor/ui/editor_list.h"
 #include "korvid/editor/ui/editor_look.h"
+#include "korvid/editor/ui/list_filter_edit.h"
 #include "korvid/editor/ui/satellite_dlg.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
 #include "korvid/frame/frame_rules.h"
@@ -81,10 +82,11 @@ private slots:
         QCOMPARE(captions_shown, (std::vector<QString>{"Add", "Edit", "Del"}));
         QCOMPARE(sat->buttons()[0]->size(), QSize(80, 34));
 
-        // Drawn, not styled: the header colour under a caption-free corner, the page colour beside
-        // the tuner label.
+        // Drawn, not styled: the header colour under a caption-free corner (below the filter box that
+        // lies over the header's top), the page colour beside the tuner label.
         const QImage header = list->horizontalHeader()->grab().toImage();
-        QCOMPARE(QColor(header.pixel(3, header.height() / 2)), editor_look::header_background());
+        const int captions_middle = (CListFilterEdit::HEIGHT + header.height()) / 2;
+        QCOMPARE(QColor(header.pixel(3, captions_middle)), editor_look::header_background());
         // The sort triangle, which later lists show on "Name", is drawn over the header colour.
         list->set_sort_indicator(1, +1);
         const QRect name_section(list->horizontalHeader()->sectionViewportPosition(1), 0, 100,

@@ -21,6 +21,7 @@
 #include "korvid/editor/ui/favorite_page_wnd.h"
 #include "korvid/editor/ui/group_check_combo_box.h"
 #include "korvid/editor/ui/group_name_dlg.h"
+#include "korvid/editor/ui/list_filter_edit.h"
 #include "korvid/editor/ui/satellite_dlg.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
 #include "korvid/editor/ui/transponder_dlg.h"
@@ -182,5 +183,12 @@ int main(int argc, char** argv)
         CGroupNameDlg dlg(model, &frame);
         ok &= shot_dialog("favorite-rename.png", dlg, frame);
     }
+
+    // "TV" over every channel, narrowed by its filter box.
+    tv = show_page<CChannelPageWnd>(*view, EditorView::TAB_TV);
+    tv->list()->filter_edit()->setFocus();
+    tv->list()->filter_edit()->setText(QStringLiteral("hd"));
+    ok &= shot("editor-filter.png", main_window);
+    tv->list()->filter_edit()->clear();
     return ok ? 0 : 1;
 }

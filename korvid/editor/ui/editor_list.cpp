@@ -1,6 +1,7 @@
 #include "korvid/editor/ui/editor_list.h"
 
 #include "korvid/editor/ui/editor_look.h"
+#include "korvid/editor/ui/list_filter_edit.h"
 #include "korvid/editor/ui/model_controls.h"
 #include "korvid/ui/skin.h"
 
@@ -8,6 +9,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
@@ -191,6 +193,45 @@ void CEditorList::sync()
         std::find(m_state.selected.begin(), m_state.selected.end(), target) != m_state.selected.end())
         scrollTo(m_model->index(target, 0), QAbstractItemView::EnsureVisible);
     m_syncing = false;
+}
+
+CListFilterEdit* CEditorList::enable_filter(std::function<void(const std::string&)> apply, FilterKeys keys)
+{
+    if (m_filter)
+        return m_filter;
+    // The box lies over a strip at the top of the header, so that every page that shows a list shows
+    // its box above it without laying out anything of its own.
+    auto* header = static_cast<CListHeader*>(horizontalHeader());
+    header->set_top_strip(CListFilterEdit::HEIGHT);
+    header->setFixedHeight(header->height() + CListFilterEdit::HEIGHT);
+    m_filter = new CListFilterEdit(header);
+    m_filter->setFont(skin::arial(13));
+    m_filter->setGeometry(0, 0, header->width(), CListFilterEdit::HEIGHT);
+    header->installEventFilter(this);
+    connect(m_filter, &CListFilterEdit::filterChanged, this,
+            [apply](const std::string& text) { apply(text); });
+    connect(m_filter, &CListFilterEdit::leaveDown, this, [this] {
+        setFocus();
+        if (selectionModel()->selectedRows().isEmpty() && model()->rowCount() > 0)
+            selectRow(0);
+    });
+    auto* find =
+        new QShortcut(QKeySequence::Find, keys == FilterKeys::Window ? static_cast<QWidget*>(m_filter)
+                                                                     : static_cast<QWidget*>(this));
+    find->setContext(keys == FilterKeys::Window ? Qt::WindowShortcut : Qt::WidgetWithChildrenShortcut);
+    connect(find, &QShortcut::activated, m_filter, [this] {
+        m_filter->setFocus(Qt::ShortcutFocusReason);
+        m_filter->selectAll();
+    });
+    updateGeometries();
+    return m_filter;
+}
+
+bool CEditorList::eventFilter(QObject* watched, QEvent* e)
+{
+    if (m_filter && watched == horizontalHeader() && e->type() == QEvent::Resize)
+        m_filter->setGeometry(0, 0, horizontalHeader()->width(), CListFilterEdit::HEIGHT);
+    return QTableView::eventFilter(watched, e);
 }
 
 void CEditorList::set_sort_indicator(int column, int direction)

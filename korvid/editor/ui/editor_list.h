@@ -7,6 +7,8 @@
 
 #include <QAbstractTableModel>
 #include <QTableView>
+#include <functional>
+#include <string>
 #include <vector>
 
 namespace korvid {
@@ -28,6 +30,8 @@ private:
     const ListState& m_state;
 };
 
+class CListFilterEdit;
+
 class CEditorList : public QTableView
 {
     Q_OBJECT
@@ -43,6 +47,19 @@ public:
     // Row numbers selected on screen, ascending.
     std::vector<int> selected_rows() const;
 
+    // Where Ctrl+F reaches the filter box from: anywhere in the window (a page: the hidden pages'
+    // boxes are hidden with them), or only from this list and its box (a dialog with two lists).
+    enum class FilterKeys
+    {
+        Window,
+        List
+    };
+    // Gives the list its filter box, above the captions; every change of its text goes to `apply`
+    // (the page model's set_filter, followed by the page's sync()). A page adds it with one line.
+    CListFilterEdit* enable_filter(std::function<void(const std::string&)> apply,
+                                   FilterKeys keys = FilterKeys::Window);
+    CListFilterEdit* filter_edit() const { return m_filter; }
+
 signals:
     void rowsSelected(std::vector<int> rows);
     void rowClicked(int row);
@@ -53,10 +70,12 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     const ListState& m_state;
     ListStateModel* m_model;
+    CListFilterEdit* m_filter = nullptr;
     int m_columnsShown = -1;
     bool m_syncing = false;
 };

@@ -57,8 +57,9 @@ CListHeader::CListHeader(QWidget* parent)
     setDefaultAlignment(Qt::AlignCenter);
 }
 
-void CListHeader::paintSection(QPainter* p, const QRect& rect, int logicalIndex) const
+void CListHeader::paintSection(QPainter* p, const QRect& full, int logicalIndex) const
 {
+    const QRect rect = full.adjusted(0, m_topStrip, 0, 0);
     if (!rect.isValid())
         return;
     p->save();

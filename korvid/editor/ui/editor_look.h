@@ -34,9 +34,15 @@ class CListHeader : public QHeaderView
     Q_OBJECT
 public:
     explicit CListHeader(QWidget* parent = nullptr);
+    // A strip this high above the captions is left to a widget laid over it (the list's filter box).
+    void set_top_strip(int pixels) { m_topStrip = pixels; }
+    int top_strip() const { return m_topStrip; }
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+
+private:
+    int m_topStrip = 0;
 };
 
 // "Add", "Edit", "Del" and the like: the skin's button face with the active look under the mouse,

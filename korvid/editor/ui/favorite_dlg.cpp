@@ -60,6 +60,19 @@ CFavoriteDlg::CFavoriteDlg(FavoriteDialog& model, QWidget* parent)
         list->setContextMenuPolicy(Qt::NoContextMenu);
         connect(list, &CEditorList::rowsSelected, this, [this, list] { selection_changed(list); });
     }
+    // Each list has its own box; Ctrl+F reaches the one of the list that has the keyboard.
+    m_channels->enable_filter(
+        [this](const std::string& text) {
+            m_model.set_channel_filter(text);
+            sync();
+        },
+        CEditorList::FilterKeys::List);
+    m_favorites->enable_filter(
+        [this](const std::string& text) {
+            m_model.set_favorite_filter(text);
+            sync();
+        },
+        CEditorList::FilterKeys::List);
     connect(m_channels, &CDragList::dragMoved, this, &CFavoriteDlg::drag_over);
     connect(m_favorites, &CDragList::dragScrolled, this, [this] { drag_over(m_dragAt); });
     connect(m_channels, &CDragList::dragDropped, this, &CFavoriteDlg::dropped);

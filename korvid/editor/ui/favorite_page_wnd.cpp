@@ -42,6 +42,8 @@ CFavoritePageWnd::CFavoritePageWnd(FavoritePage& page, QWidget* parent)
             [this] { act([this] { m_page.choose_type(SERVICE_RADIO); }); });
     connect(m_list, &CEditorList::rowsSelected, this,
             [this](std::vector<int> rows) { m_page.select_rows(rows); });
+    m_list->enable_filter(
+        [this](const std::string& text) { act([this, &text] { m_page.set_filter(text); }); });
     sync();
 }
 

@@ -45,9 +45,12 @@ protected:
 
     // Runs a user's action on the model, then shows the model again.
     void act(const std::function<void()>& action);
-    // Hands the list's clicks to a page model with select_rows, click_row and double_click_row.
+    // Hands the list's clicks to a page model with select_rows, click_row and double_click_row, and
+    // its filter box to the model's set_filter.
     template <class Page> void bind_list(Page& page)
     {
+        m_list->enable_filter(
+            [this, &page](const std::string& text) { act([&page, &text] { page.set_filter(text); }); });
         connect(m_list, &CEditorList::rowsSelected, this, [this, &page](std::vector<int> rows) {
             page.select_rows(rows);
             row_choice_changed();
