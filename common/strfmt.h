@@ -7,6 +7,10 @@
 
 namespace common {
 
+// Lower-case hex digits by value: the text forms write bytes in hex by hand, as printf costs too
+// much for the hundreds of thousands of them.
+inline constexpr char HEX_DIGITS[] = "0123456789abcdef";
+
 [[gnu::format(printf, 1, 2)]] inline std::string strfmt(const char* fmt, ...)
 {
     char small[256];

@@ -4,7 +4,8 @@
 
 #include <memory>
 
-namespace {
+// Named rather than anonymous: the program's files are compiled together, and names must not meet.
+namespace cmd_cp_mv {
 
 struct Args
 {
@@ -33,4 +34,4 @@ const common::cli::Registration copy_reg{transfer_command(
 const common::cli::Registration move_reg{transfer_command(
     "mv", "Move recordings and .mp3/.mem files from one folder to another", dranfel::FileOpKind::Move)};
 
-} // namespace
+} // namespace cmd_cp_mv

@@ -6,7 +6,8 @@
 #include <memory>
 #include <sys/stat.h>
 
-namespace {
+// Named rather than anonymous: the program's files are compiled together, and names must not meet.
+namespace cmd_ls {
 
 const common::cli::Registration reg{[] {
     auto dir = std::make_shared<std::string>();
@@ -28,4 +29,4 @@ const common::cli::Registration reg{[] {
     return cmd;
 }};
 
-} // namespace
+} // namespace cmd_ls

@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <memory>
 
-namespace {
+// Named rather than anonymous: the program's files are compiled together, and names must not meet.
+namespace cmd_mkdir {
 
 struct Args
 {
@@ -38,4 +39,4 @@ const common::cli::Registration reg{[] {
     return cmd;
 }};
 
-} // namespace
+} // namespace cmd_mkdir

@@ -7,7 +7,8 @@
 #include <memory>
 #include <sys/stat.h>
 
-namespace {
+// Named rather than anonymous: the program's files are compiled together, and names must not meet.
+namespace cmd_rm {
 
 struct Args
 {
@@ -40,4 +41,4 @@ const common::cli::Registration reg{[] {
     return cmd;
 }};
 
-} // namespace
+} // namespace cmd_rm

@@ -4,7 +4,8 @@
 
 #include <memory>
 
-namespace {
+// Named rather than anonymous: the program's files are compiled together, and names must not meet.
+namespace cmd_ts2pes {
 
 const common::cli::Registration reg{[] {
     auto args = std::make_shared<dranfel::cli::Ts2pesArgs>();
@@ -23,4 +24,4 @@ const common::cli::Registration reg{[] {
     return cmd;
 }};
 
-} // namespace
+} // namespace cmd_ts2pes

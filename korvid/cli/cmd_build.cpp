@@ -6,7 +6,8 @@
 #include <cstdio>
 #include <memory>
 
-namespace {
+// Named rather than anonymous: the program's files are compiled together, and names must not meet.
+namespace cmd_build {
 
 int run_build(const std::string& in, const std::string& out)
 {
@@ -32,4 +33,4 @@ const common::cli::Registration reg{[] {
     return cmd;
 }};
 
-} // namespace
+} // namespace cmd_build

@@ -7,7 +7,8 @@
 #include <cstdio>
 #include <memory>
 
-namespace {
+// Named rather than anonymous: the program's files are compiled together, and names must not meet.
+namespace cmd_diff {
 
 using namespace korvid;
 
@@ -50,4 +51,4 @@ const common::cli::Registration reg{[] {
     return cmd;
 }};
 
-} // namespace
+} // namespace cmd_diff

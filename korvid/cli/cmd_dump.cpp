@@ -6,7 +6,8 @@
 #include <cstdio>
 #include <memory>
 
-namespace {
+// Named rather than anonymous: the program's files are compiled together, and names must not meet.
+namespace cmd_dump {
 
 int run_dump(const std::string& in, const std::string& out)
 {
@@ -33,4 +34,4 @@ const common::cli::Registration reg{[] {
     return cmd;
 }};
 
-} // namespace
+} // namespace cmd_dump

@@ -7,7 +7,8 @@
 #include <cstdio>
 #include <memory>
 
-namespace {
+// Named rather than anonymous: the program's files are compiled together, and names must not meet.
+namespace cmd_export {
 
 using namespace korvid;
 
@@ -49,4 +50,4 @@ const common::cli::Registration reg{[] {
     return cmd;
 }};
 
-} // namespace
+} // namespace cmd_export

@@ -11,7 +11,8 @@
 #include <memory>
 #include <unistd.h>
 
-namespace {
+// Named rather than anonymous: the program's files are compiled together, and names must not meet.
+namespace cmd_flash {
 
 using namespace korvid;
 
@@ -88,4 +89,4 @@ const common::cli::Registration reg{[] {
     return cmd;
 }};
 
-} // namespace
+} // namespace cmd_flash

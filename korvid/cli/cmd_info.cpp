@@ -6,7 +6,8 @@
 #include <cstring>
 #include <memory>
 
-namespace {
+// Named rather than anonymous: the program's files are compiled together, and names must not meet.
+namespace cmd_info {
 
 using namespace korvid;
 
@@ -83,4 +84,4 @@ const common::cli::Registration reg{[] {
     return cmd;
 }};
 
-} // namespace
+} // namespace cmd_info

@@ -4,7 +4,8 @@
 
 #include <cstdio>
 
-namespace {
+// Named rather than anonymous: the program's files are compiled together, and names must not meet.
+namespace cmd_ports {
 
 int run_ports()
 {
@@ -24,4 +25,4 @@ const common::cli::Registration reg{[] {
     return cmd;
 }};
 
-} // namespace
+} // namespace cmd_ports

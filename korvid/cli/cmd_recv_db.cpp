@@ -10,7 +10,8 @@
 #include <memory>
 #include <unistd.h>
 
-namespace {
+// Named rather than anonymous: the program's files are compiled together, and names must not meet.
+namespace cmd_recv_db {
 
 using namespace korvid;
 
@@ -74,4 +75,4 @@ const common::cli::Registration reg{[] {
     return cmd;
 }};
 
-} // namespace
+} // namespace cmd_recv_db

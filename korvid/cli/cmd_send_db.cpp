@@ -10,7 +10,8 @@
 #include <memory>
 #include <unistd.h>
 
-namespace {
+// Named rather than anonymous: the program's files are compiled together, and names must not meet.
+namespace cmd_send_db {
 
 using namespace korvid;
 
@@ -77,4 +78,4 @@ const common::cli::Registration reg{[] {
     return cmd;
 }};
 
-} // namespace
+} // namespace cmd_send_db

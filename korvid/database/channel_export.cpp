@@ -10,20 +10,23 @@ namespace korvid {
 
 namespace {
 
-const char HEX[] = "0123456789abcdef";
-
 using common::appendf;
 
 // "0x%02x" and "0x%04x" without printf: the extended-audio table alone has 42,588 of them.
 void put_hex2(std::string& out, unsigned v)
 {
-    char b[4] = {'0', 'x', HEX[(v >> 4) & 15], HEX[v & 15]};
+    char b[4] = {'0', 'x', common::HEX_DIGITS[(v >> 4) & 15], common::HEX_DIGITS[v & 15]};
     out.append(b, 4);
 }
 
 void put_hex4(std::string& out, unsigned v)
 {
-    char b[6] = {'0', 'x', HEX[(v >> 12) & 15], HEX[(v >> 8) & 15], HEX[(v >> 4) & 15], HEX[v & 15]};
+    char b[6] = {'0',
+                 'x',
+                 common::HEX_DIGITS[(v >> 12) & 15],
+                 common::HEX_DIGITS[(v >> 8) & 15],
+                 common::HEX_DIGITS[(v >> 4) & 15],
+                 common::HEX_DIGITS[v & 15]};
     out.append(b, 6);
 }
 
@@ -32,7 +35,7 @@ int put_escaped(std::string& out, const uint8_t* s, int limit)
 {
     int n = 0;
     while (n < limit && s[n] != 0) {
-        char b[4] = {'\\', 'x', HEX[s[n] >> 4], HEX[s[n] & 15]};
+        char b[4] = {'\\', 'x', common::HEX_DIGITS[s[n] >> 4], common::HEX_DIGITS[s[n] & 15]};
         out.append(b, 4);
         ++n;
     }

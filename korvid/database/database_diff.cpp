@@ -86,12 +86,6 @@ std::vector<bool> kept_in_order(const std::vector<int>& positions, const std::ve
     return kept;
 }
 
-std::string trimmed(const std::string& s)
-{
-    const size_t first = s.find_first_not_of(' ');
-    return first == std::string::npos ? std::string() : s.substr(first);
-}
-
 const char* tuner_text(uint8_t connection)
 {
     switch (connection) {

@@ -3,6 +3,7 @@
 #include "common/atomic_file.h"
 #include "common/regular_file.h"
 #include "common/strfmt.h"
+#include "korvid/database/database_json_fields.h"
 #include "korvid/database/image_layout.h"
 #include "korvid/database/ird_file.h"
 
@@ -30,12 +31,6 @@ constexpr const char* FORMAT_NAME = "korvid channel database";
 constexpr int ROW_BYTES = 32; // bytes per line of a carried region
 constexpr size_t MAX_JSON_FILE = 64u << 20;
 
-const char* const LNB_TYPE_NAMES[] = {"UNI_LNB",      "SINGLE_5150",  "SINGLE_9750",  "SINGLE_10000",
-                                      "SINGLE_10050", "SINGLE_10600", "SINGLE_10750", "SINGLE_11200",
-                                      "SINGLE_11475", "USER_DEFINE"};
-const char* const POLARISATION_NAMES[] = {"V", "H"};
-const char* const FEC_NAMES[] = {"AUTO", "1/2", "2/3", "3/4", "5/6", "7/8"};
-
 // ---------------------------------------------------------------------------------------------
 // What an untouched slot holds. Such slots are left out of the text and rebuilt from here.
 
@@ -45,12 +40,17 @@ template <class T> bool same_bytes(const T& a, const T& b)
 }
 
 // The slots the text leaves out hold what the database's own reset writes over zeros.
+template <class R> R empty_slot(void (*reset)(R&))
+{
+    R r;
+    std::memset(&r, 0, sizeof r);
+    reset(r);
+    return r;
+}
+
 tChannelStructure empty_channel()
 {
-    tChannelStructure ch;
-    std::memset(&ch, 0, sizeof ch);
-    Database::reset_channel(ch);
-    return ch;
+    return empty_slot(&Database::reset_channel);
 }
 
 // The language byte shared by the slots the text leaves out: the most common one among the empty
@@ -71,18 +71,12 @@ uint8_t unlisted_language_byte(const Database& db)
 
 tSatellite empty_satellite()
 {
-    tSatellite s;
-    std::memset(&s, 0, sizeof s);
-    Database::clear_satellite(s);
-    return s;
+    return empty_slot(&Database::clear_satellite);
 }
 
 tTransponder empty_transponder()
 {
-    tTransponder t;
-    std::memset(&t, 0, sizeof t);
-    Database::clear_transponder(t);
-    return t;
+    return empty_slot(&Database::clear_transponder);
 }
 
 bool all_zero(const uint8_t* p, size_t n)
@@ -113,8 +107,6 @@ bool ext_audio_listed(const Database& db, int r)
 
 // ---------------------------------------------------------------------------------------------
 // Writing
-
-const char HEX[] = "0123456789abcdef";
 
 class Writer
 {
@@ -155,8 +147,8 @@ public:
     void append_hex(const uint8_t* p, size_t n)
     {
         for (size_t i = 0; i < n; ++i) {
-            out += HEX[p[i] >> 4];
-            out += HEX[p[i] & 15];
+            out += common::HEX_DIGITS[p[i] >> 4];
+            out += common::HEX_DIGITS[p[i] & 15];
         }
     }
     // A fixed name cell: trailing NULs are padding and are dropped; everything before the last
@@ -178,8 +170,8 @@ public:
                 out += char(c);
             else {
                 out += "\\\\x";
-                out += HEX[c >> 4];
-                out += HEX[c & 15];
+                out += common::HEX_DIGITS[c >> 4];
+                out += common::HEX_DIGITS[c & 15];
             }
         }
         out += '"';
@@ -191,22 +183,6 @@ public:
         for (size_t i = 0; i < n; ++i)
             put(i ? ", %u" : "%u", v[i]);
         out += ']';
-    }
-    void numbers(const char* k, const uint8_t* v, size_t n)
-    {
-        key(k);
-        out += '[';
-        for (size_t i = 0; i < n; ++i)
-            put(i ? ", %u" : "%u", v[i]);
-        out += ']';
-    }
-    void enum_name(const char* k, uint8_t v, const char* const* names, size_t count)
-    {
-        key(k);
-        if (v < count)
-            put("\"%s\"", names[v]);
-        else
-            put("%u", v);
     }
     // A carried region as rows of ROW_BYTES, only the rows that are not all zero.
     void rows(const char* k, const uint8_t* p, size_t n, const char* indent)
@@ -233,150 +209,119 @@ public:
     }
 };
 
-void write_satellites(const Database& db, Writer& w)
+// A scalar of the given type, read or written in place; the tables are in host order.
+long load_scalar(const uint8_t* p, json_form::Type type)
 {
-    w.raw("  \"satellites\": [");
+    switch (type) {
+    case json_form::Type::U8:
+        return *p;
+    case json_form::Type::S8:
+        return int8_t(*p);
+    case json_form::Type::U16: {
+        uint16_t v;
+        std::memcpy(&v, p, 2);
+        return v;
+    }
+    case json_form::Type::S16: {
+        int16_t v;
+        std::memcpy(&v, p, 2);
+        return v;
+    }
+    }
+    return 0;
+}
+
+void store_scalar(uint8_t* p, json_form::Type type, long long v)
+{
+    if (json_form::type_size(type) == 1) {
+        *p = uint8_t(v);
+    } else {
+        const uint16_t u = uint16_t(v);
+        std::memcpy(p, &u, 2);
+    }
+}
+
+void write_field(
+    const Database& db, const json_form::Form& form, const json_form::Field& f, int slot, Writer& w)
+{
+    using json_form::Kind;
+    const uint8_t* p = json_form::field_bytes(db, form, f, slot);
+    switch (f.kind) {
+    case Kind::Number:
+        w.key(f.key);
+        w.put("%ld", load_scalar(p, f.type));
+        break;
+    case Kind::Numbers:
+        w.key(f.key);
+        w.raw("[");
+        for (size_t i = 0; i < f.count; ++i)
+            w.put(i ? ", %ld" : "%ld", load_scalar(p + i * json_form::type_size(f.type), f.type));
+        w.raw("]");
+        break;
+    case Kind::EnumName:
+        w.key(f.key);
+        if (*p < f.names->count)
+            w.put("\"%s\"", f.names->names[*p]);
+        else
+            w.put("%u", *p);
+        break;
+    case Kind::HexValue:
+        w.hex_value(f.key, uint16_t(load_scalar(p, f.type)));
+        break;
+    case Kind::HexBytes: {
+        uint8_t bytes[256];
+        const uint8_t* record = json_form::field_bytes(db, form, f, slot) - f.offset;
+        for (size_t i = 0; i < f.count; ++i)
+            bytes[i] = f.scattered ? record[f.scattered[i]] : p[i];
+        w.hex_bytes(f.key, bytes, f.count);
+        break;
+    }
+    case Kind::Text:
+        w.name(f.key, p, f.count);
+        break;
+    }
+}
+
+// One record on one line: {"slot": 3, "key": value, ...}.
+void write_record(const Database& db, const json_form::Form& form, int slot, Writer& w)
+{
+    w.raw("{");
+    const char* separator = "";
+    if (form.slot_key) {
+        w.num(form.slot_key, slot);
+        separator = ", ";
+    }
+    // A block's continuation lines line up under its first key.
+    const std::string continuation = ",\n" + std::string(std::strlen(form.key) + 7, ' ');
+    for (const json_form::Field& f : form.fields) {
+        w.raw(f.line_break ? continuation.c_str() : separator);
+        separator = ", ";
+        write_field(db, form, f, slot, w);
+    }
+    w.raw("}");
+}
+
+// The records of a table that `listed` keeps, one per line.
+template <class Listed>
+void write_list(const Database& db, const json_form::Form& form, Writer& w, Listed listed)
+{
+    w.put("  \"%s\": [", form.key);
     bool first = true;
-    for (int s = 0; s < MAX_SAT_NUM; ++s) {
-        if (!satellite_listed(db, s))
+    for (int s = 0; s < form.slots; ++s) {
+        if (!listed(form.first + s))
             continue;
-        const tSatellite& sat = db.satellites[s];
-        w.raw(first ? "\n    {" : ",\n    {");
+        w.raw(first ? "\n    " : ",\n    ");
         first = false;
-        w.num("slot", s);
-        w.raw(", ");
-        w.num("sat_id", sat.sat_id);
-        w.raw(", ");
-        w.name("name", reinterpret_cast<const uint8_t*>(db.sat_names[s]), MAX_SATNAME_LEN);
-        w.raw(", ");
-        w.num("position", sat.position);
-        w.raw(", ");
-        w.enum_name("lnb_type", sat.lnb_type, LNB_TYPE_NAMES, std::size(LNB_TYPE_NAMES));
-        w.raw(", ");
-        w.num("lnb_freq_low", sat.lnb_freq_low);
-        w.raw(", ");
-        w.num("lnb_freq_high", sat.lnb_freq_high);
-        w.raw(", ");
-        w.num("lnb_control", sat.lnb_control);
-        w.raw(", ");
-        w.num("diseqc", sat.DiSEqC_Cfg);
-        w.raw(", ");
-        w.num("diseqc_port", sat.DiSEqC_idx);
-        w.raw(", ");
-        w.num("tuner", sat.tuner_connection);
-        w.raw(", ");
-        w.num("positioner", sat.positioner);
-        w.raw(", ");
-        w.num("positioner_position", sat.positioner_position);
-        w.raw(", ");
-        const uint8_t carried[2] = {sat.carried14, sat.carried15};
-        w.hex_bytes("carried", carried, 2);
-        w.raw("}");
+        write_record(db, form, s, w);
     }
     w.raw(first ? "],\n" : "\n  ],\n");
 }
 
-void write_transponders(const Database& db, Writer& w)
+void write_block(const Database& db, const json_form::Form& form, Writer& w)
 {
-    static const tTransponder empty = empty_transponder();
-    w.raw("  \"transponders\": [");
-    bool first = true;
-    for (int t = 0; t < MAX_TP_NUM; ++t) {
-        const tTransponder& tp = db.transponders[t];
-        if (same_bytes(tp, empty))
-            continue;
-        w.raw(first ? "\n    {" : ",\n    {");
-        first = false;
-        w.num("slot", t);
-        w.raw(", ");
-        w.num("sat_id", tp.sat_id);
-        w.raw(", ");
-        w.num("frequency", tp.frequency);
-        w.raw(", ");
-        w.enum_name("polarisation", tp.polarisation, POLARISATION_NAMES, std::size(POLARISATION_NAMES));
-        w.raw(", ");
-        w.num("symbol_rate", tp.symbol_rate);
-        w.raw(", ");
-        w.enum_name("fec", tp.fec, FEC_NAMES, std::size(FEC_NAMES));
-        w.raw(", ");
-        w.num("sr_offset", tp.sr_offset);
-        w.raw(", ");
-        const uint8_t carried[2] = {uint8_t(tp.carried1), tp.carried9};
-        w.hex_bytes("carried", carried, 2);
-        w.raw("}");
-    }
-    w.raw(first ? "],\n" : "\n  ],\n");
-}
-
-void write_channels(const Database& db, int type, uint8_t unlisted_language, Writer& w)
-{
-    w.raw(type == SERVICE_TV ? "  \"tv_channels\": [" : "  \"radio_channels\": [");
-    bool first = true;
-    int base = first_slot_of(type);
-    for (int i = 0; i < slot_count_of(type); ++i) {
-        if (!channel_listed(db, base + i, unlisted_language))
-            continue;
-        const tChannelStructure& ch = db.channels[base + i];
-        w.raw(first ? "\n    {" : ",\n    {");
-        first = false;
-        w.num("slot", i);
-        w.raw(", ");
-        w.name("name", ch.name, CHAN_NAME_LEN);
-        w.raw(", ");
-        w.num("transponder", ch.tp_index);
-        w.raw(", ");
-        w.num("service_id", ch.service_id);
-        w.raw(", ");
-        w.num("video_pid", ch.video_pid);
-        w.raw(", ");
-        w.numbers("audio_pids", ch.audio_pid, AUDIO_PID_NUM);
-        w.raw(", ");
-        w.num("pcr_pid", ch.pcr_pid);
-        w.raw(", ");
-        w.num("teletext_pid", ch.ttx_pid);
-        w.raw(", ");
-        w.num("attributes", ch.attributes);
-        w.raw(", ");
-        w.num("favourites", ch.fav_membership);
-        w.raw(", ");
-        w.numbers("languages", ch.audio_lang, AUDIO_PID_NUM);
-        w.raw(", ");
-        w.num("language_byte", db.language_bytes[base + i]);
-        w.raw(", ");
-        w.num("ext_audio", ch.ext_audio_index);
-        w.raw(", ");
-        w.num("ci_marker", ch.ci_marker);
-        w.raw(", ");
-        w.num("carried_pid", ch.carried_pid);
-        w.raw(", ");
-        w.hex_bytes("carried", &ch.carried43, 1);
-        w.raw("}");
-    }
-    w.raw(first ? "],\n" : "\n  ],\n");
-}
-
-void write_extended_audio(const Database& db, Writer& w)
-{
-    w.raw("  \"extended_audio\": [");
-    bool first = true;
-    for (int r = 0; r < MAX_EXAUD_NUM; ++r) {
-        if (!ext_audio_listed(db, r))
-            continue;
-        const extend_audio& ea = db.ext_audio[r];
-        w.raw(first ? "\n    {" : ",\n    {");
-        first = false;
-        w.num("record", r);
-        w.raw(", ");
-        w.num("in_use", ea.in_use);
-        w.raw(", ");
-        w.num("count", ea.count);
-        w.raw(", ");
-        w.numbers("pids", ea.pid, MAX_EXAUD_PIDS);
-        w.raw(", ");
-        w.hex_bytes("pid_bytes", ea.pid_byte, MAX_EXAUD_PIDS);
-        w.raw("}");
-    }
-    w.raw(first ? "],\n" : "\n  ],\n");
+    w.put("  \"%s\": ", form.key);
+    write_record(db, form, 0, w);
+    w.raw(",\n");
 }
 
 void write_favourite_list(const Database& db, int group, int type, Writer& w)
@@ -410,35 +355,6 @@ void write_favourites(const Database& db, Writer& w)
         w.raw("}");
     }
     w.raw("\n  ],\n");
-}
-
-void write_blocks(const Database& db, Writer& w)
-{
-    const auto* sys = reinterpret_cast<const uint8_t*>(&db.system);
-    w.raw("  \"system\": {");
-    w.hex_value("syscode", db.system.syscode);
-    w.raw(", ");
-    w.numbers("channel_count", db.system.chan_count, 2);
-    w.raw(", ");
-    w.hex_value("carried36", db.system.carried36);
-    w.raw(", ");
-    w.hex_value("carried38", db.system.carried38);
-    w.raw(", ");
-    w.hex_value("carried46", db.system.carried46);
-    w.raw(",\n             ");
-    w.hex_bytes("bytes_2_19", sys + 2, 18);
-    w.raw(", ");
-    w.hex_bytes("bytes_32_35", sys + 32, 4);
-    w.raw(", ");
-    w.hex_bytes("bytes_40_45", sys + 40, 6);
-    w.raw(", ");
-    w.hex_bytes("bytes_48_55", sys + 48, 8);
-    w.raw("},\n");
-    w.raw("  \"cursor\": {");
-    w.numbers("current_channel", db.cursor.current_chan, 2);
-    w.raw(", ");
-    w.hex_bytes("bytes_12_17", db.cursor.carried12, 6);
-    w.raw("},\n");
 }
 
 void write_regions(const Database& db, Writer& w)
@@ -480,6 +396,10 @@ public:
 
     // The object has exactly these keys.
     bool object(const json& j, const std::string& path, std::initializer_list<const char*> keys)
+    {
+        return object(j, path, std::span<const char* const>(keys.begin(), keys.size()));
+    }
+    bool object(const json& j, const std::string& path, std::span<const char* const> keys)
     {
         if (!j.is_object())
             return fail(path, "expected an object");
@@ -536,23 +456,6 @@ public:
         return true;
     }
 
-    template <class T>
-    bool numbers(const json& obj, const char* key, const std::string& path, T* out, size_t n)
-    {
-        const json& list = obj.at(key);
-        std::string p = join(path, key);
-        if (!array(list, p, n, n))
-            return false;
-        for (size_t i = 0; i < n; ++i) {
-            long long v = 0;
-            if (!integer(list[i], join(p, i), std::numeric_limits<T>::min(), std::numeric_limits<T>::max(),
-                         v))
-                return false;
-            out[i] = T(v);
-        }
-        return true;
-    }
-
     bool slot(const json& obj,
               const char* key,
               const std::string& path,
@@ -596,19 +499,16 @@ public:
         return true;
     }
 
-    bool hex_bytes(const json& obj, const char* key, const std::string& path, uint8_t* out, size_t n)
+    bool hex_bytes(const json& j, const std::string& path, uint8_t* out, size_t n)
     {
-        const json& j = obj.at(key);
         if (!j.is_string())
-            return fail(join(path, key), "expected a string of hex digits");
-        return hex_text(j.get_ref<const std::string&>(), join(path, key), out, n);
+            return fail(path, "expected a string of hex digits");
+        return hex_text(j.get_ref<const std::string&>(), path, out, n);
     }
 
     // "0x1234": a 16-bit value written in hex.
-    bool hex_value(const json& obj, const char* key, const std::string& path, uint16_t& out)
+    bool hex_value(const json& j, const std::string& p, uint16_t& out)
     {
-        const json& j = obj.at(key);
-        std::string p = join(path, key);
         if (!j.is_string())
             return fail(p, "expected a hex value such as \"0x5A5A\"");
         const auto& s = j.get_ref<const std::string&>();
@@ -626,10 +526,8 @@ public:
     }
 
     // A name as the dump writes it: printable ASCII, "\\" and "\xHH". The cell is NUL-padded.
-    bool name(const json& obj, const char* key, const std::string& path, uint8_t* out, size_t cell)
+    bool name(const json& j, const std::string& p, uint8_t* out, size_t cell)
     {
-        const json& j = obj.at(key);
-        std::string p = join(path, key);
         if (!j.is_string())
             return fail(p, "expected a string");
         const auto& s = j.get_ref<const std::string&>();
@@ -661,31 +559,24 @@ public:
         return true;
     }
 
-    bool enum_value(const json& obj,
-                    const char* key,
-                    const std::string& path,
-                    const char* what,
-                    const char* const* names,
-                    size_t count,
-                    uint8_t& out)
+    bool enum_value(const json& j, const std::string& p, const json_form::EnumNames& names, uint8_t& out)
     {
-        const json& j = obj.at(key);
-        std::string p = join(path, key);
         if (j.is_string()) {
             const auto& s = j.get_ref<const std::string&>();
-            for (size_t i = 0; i < count; ++i)
-                if (s == names[i]) {
+            for (size_t i = 0; i < names.count; ++i)
+                if (s == names.names[i]) {
                     out = uint8_t(i);
                     return true;
                 }
             std::string known;
-            for (size_t i = 0; i < count; ++i)
-                known += std::string(i ? ", " : "") + names[i];
-            return fail(p, common::strfmt("unknown %s \"%s\" (known: %s)", what, s.c_str(), known.c_str()));
+            for (size_t i = 0; i < names.count; ++i)
+                known += std::string(i ? ", " : "") + names.names[i];
+            return fail(
+                p, common::strfmt("unknown %s \"%s\" (known: %s)", names.what, s.c_str(), known.c_str()));
         }
         long long v = 0;
         if (!j.is_number_integer())
-            return fail(p, common::strfmt("expected a %s name or a number", what));
+            return fail(p, common::strfmt("expected a %s name or a number", names.what));
         if (!integer(j, p, 0, 255, v))
             return false;
         out = uint8_t(v);
@@ -731,132 +622,127 @@ public:
     }
 };
 
-bool read_satellites(Reader& r, const json& list, Database& db)
+long long type_min(json_form::Type t)
 {
-    const std::string path = "satellites";
-    if (!r.array(list, path, 0, MAX_SAT_NUM))
-        return false;
-    std::vector<bool> seen(MAX_SAT_NUM);
-    for (size_t i = 0; i < list.size(); ++i) {
-        const json& j = list[i];
-        std::string p = join(path, i);
-        if (!r.object(j, p,
-                      {"slot", "sat_id", "name", "position", "lnb_type", "lnb_freq_low", "lnb_freq_high",
-                       "lnb_control", "diseqc", "diseqc_port", "tuner", "positioner", "positioner_position",
-                       "carried"}))
-            return false;
-        int s = 0;
-        if (!r.slot(j, "slot", p, MAX_SAT_NUM, seen, s))
-            return false;
-        tSatellite& out = db.satellites[s];
-        uint8_t carried[2];
-        uint8_t name[MAX_SATNAME_LEN];
-        if (!r.number(j, "sat_id", p, out.sat_id) || !r.name(j, "name", p, name, MAX_SATNAME_LEN) ||
-            !r.number(j, "position", p, out.position) ||
-            !r.enum_value(j, "lnb_type", p, "LNB type", LNB_TYPE_NAMES, std::size(LNB_TYPE_NAMES),
-                          out.lnb_type) ||
-            !r.number(j, "lnb_freq_low", p, out.lnb_freq_low) ||
-            !r.number(j, "lnb_freq_high", p, out.lnb_freq_high) ||
-            !r.number(j, "lnb_control", p, out.lnb_control) || !r.number(j, "diseqc", p, out.DiSEqC_Cfg) ||
-            !r.number(j, "diseqc_port", p, out.DiSEqC_idx) ||
-            !r.number(j, "tuner", p, out.tuner_connection) || !r.number(j, "positioner", p, out.positioner) ||
-            !r.number(j, "positioner_position", p, out.positioner_position) ||
-            !r.hex_bytes(j, "carried", p, carried, 2))
-            return false;
-        out.carried14 = carried[0];
-        out.carried15 = carried[1];
-        std::memset(db.sat_names[s], 0, sizeof db.sat_names[s]);
-        std::memcpy(db.sat_names[s], name, MAX_SATNAME_LEN);
+    switch (t) {
+    case json_form::Type::S8:
+        return std::numeric_limits<int8_t>::min();
+    case json_form::Type::S16:
+        return std::numeric_limits<int16_t>::min();
+    default:
+        return 0;
     }
+}
+
+long long type_max(json_form::Type t)
+{
+    switch (t) {
+    case json_form::Type::U8:
+        return std::numeric_limits<uint8_t>::max();
+    case json_form::Type::S8:
+        return std::numeric_limits<int8_t>::max();
+    case json_form::Type::U16:
+        return std::numeric_limits<uint16_t>::max();
+    case json_form::Type::S16:
+        return std::numeric_limits<int16_t>::max();
+    }
+    return 0;
+}
+
+bool read_field(Reader& r,
+                const json& j,
+                const std::string& path,
+                const json_form::Form& form,
+                const json_form::Field& f,
+                int slot,
+                Database& db)
+{
+    using json_form::Kind;
+    uint8_t* p = json_form::field_bytes(db, form, f, slot);
+    const json& value = j.at(f.key);
+    const std::string fp = join(path, f.key);
+    long long v = 0;
+    switch (f.kind) {
+    case Kind::Number:
+        if (!r.integer(value, fp, type_min(f.type), type_max(f.type), v))
+            return false;
+        store_scalar(p, f.type, v);
+        return true;
+    case Kind::Numbers:
+        if (!r.array(value, fp, f.count, f.count))
+            return false;
+        for (size_t i = 0; i < f.count; ++i) {
+            if (!r.integer(value[i], join(fp, i), type_min(f.type), type_max(f.type), v))
+                return false;
+            store_scalar(p + i * json_form::type_size(f.type), f.type, v);
+        }
+        return true;
+    case Kind::EnumName:
+        return r.enum_value(value, fp, *f.names, *p);
+    case Kind::HexValue: {
+        uint16_t u = 0;
+        if (!r.hex_value(value, fp, u))
+            return false;
+        std::memcpy(p, &u, 2);
+        return true;
+    }
+    case Kind::HexBytes: {
+        uint8_t bytes[256];
+        if (!r.hex_bytes(value, fp, bytes, f.count))
+            return false;
+        uint8_t* record = p - f.offset;
+        for (size_t i = 0; i < f.count; ++i)
+            (f.scattered ? record[f.scattered[i]] : p[i]) = bytes[i];
+        return true;
+    }
+    case Kind::Text:
+        return r.name(value, fp, p, f.count);
+    }
+    return false;
+}
+
+// The object at `path` has exactly the keys of its form, and each reads back into its place.
+bool read_record(
+    Reader& r, const json& j, const std::string& path, const json_form::Form& form, int slot, Database& db)
+{
+    for (const json_form::Field& f : form.fields)
+        if (!read_field(r, j, path, form, f, slot, db))
+            return false;
     return true;
 }
 
-bool read_transponders(Reader& r, const json& list, Database& db)
+std::vector<const char*> keys_of(const json_form::Form& form)
 {
-    const std::string path = "transponders";
-    if (!r.array(list, path, 0, MAX_TP_NUM))
-        return false;
-    std::vector<bool> seen(MAX_TP_NUM);
-    for (size_t i = 0; i < list.size(); ++i) {
-        const json& j = list[i];
-        std::string p = join(path, i);
-        if (!r.object(j, p,
-                      {"slot", "sat_id", "frequency", "polarisation", "symbol_rate", "fec", "sr_offset",
-                       "carried"}))
-            return false;
-        int t = 0;
-        if (!r.slot(j, "slot", p, MAX_TP_NUM, seen, t))
-            return false;
-        tTransponder& tp = db.transponders[t];
-        uint8_t carried[2];
-        if (!r.number(j, "sat_id", p, tp.sat_id) || !r.number(j, "frequency", p, tp.frequency) ||
-            !r.enum_value(j, "polarisation", p, "polarisation", POLARISATION_NAMES,
-                          std::size(POLARISATION_NAMES), tp.polarisation) ||
-            !r.number(j, "symbol_rate", p, tp.symbol_rate) ||
-            !r.enum_value(j, "fec", p, "FEC", FEC_NAMES, std::size(FEC_NAMES), tp.fec) ||
-            !r.number(j, "sr_offset", p, tp.sr_offset) || !r.hex_bytes(j, "carried", p, carried, 2))
-            return false;
-        tp.carried1 = int8_t(carried[0]);
-        tp.carried9 = carried[1];
-    }
-    return true;
+    std::vector<const char*> keys;
+    if (form.slot_key)
+        keys.push_back(form.slot_key);
+    for (const json_form::Field& f : form.fields)
+        keys.push_back(f.key);
+    return keys;
 }
 
-bool read_channels(Reader& r, const json& list, int type, Database& db)
+bool read_list(Reader& r, const json& list, const json_form::Form& form, Database& db)
 {
-    const std::string path = type == SERVICE_TV ? "tv_channels" : "radio_channels";
-    if (!r.array(list, path, 0, size_t(slot_count_of(type))))
+    const std::string path = form.key;
+    if (!r.array(list, path, 0, size_t(form.slots)))
         return false;
-    std::vector<bool> seen(size_t(slot_count_of(type)));
+    const std::vector<const char*> keys = keys_of(form);
+    std::vector<bool> seen(size_t(form.slots));
     for (size_t i = 0; i < list.size(); ++i) {
         const json& j = list[i];
         std::string p = join(path, i);
-        if (!r.object(j, p,
-                      {"slot", "name", "transponder", "service_id", "video_pid", "audio_pids", "pcr_pid",
-                       "teletext_pid", "attributes", "favourites", "languages", "language_byte", "ext_audio",
-                       "ci_marker", "carried_pid", "carried"}))
-            return false;
         int slot = 0;
-        if (!r.slot(j, "slot", p, slot_count_of(type), seen, slot))
-            return false;
-        int global = first_slot_of(type) + slot;
-        tChannelStructure& ch = db.channels[global];
-        if (!r.name(j, "name", p, ch.name, CHAN_NAME_LEN) || !r.number(j, "transponder", p, ch.tp_index) ||
-            !r.number(j, "service_id", p, ch.service_id) || !r.number(j, "video_pid", p, ch.video_pid) ||
-            !r.numbers(j, "audio_pids", p, ch.audio_pid, AUDIO_PID_NUM) ||
-            !r.number(j, "pcr_pid", p, ch.pcr_pid) || !r.number(j, "teletext_pid", p, ch.ttx_pid) ||
-            !r.number(j, "attributes", p, ch.attributes) ||
-            !r.number(j, "favourites", p, ch.fav_membership) ||
-            !r.numbers(j, "languages", p, ch.audio_lang, AUDIO_PID_NUM) ||
-            !r.number(j, "language_byte", p, db.language_bytes[global]) ||
-            !r.number(j, "ext_audio", p, ch.ext_audio_index) || !r.number(j, "ci_marker", p, ch.ci_marker) ||
-            !r.number(j, "carried_pid", p, ch.carried_pid) || !r.hex_bytes(j, "carried", p, &ch.carried43, 1))
+        if (!r.object(j, p, keys) || !r.slot(j, form.slot_key, p, form.slots, seen, slot) ||
+            !read_record(r, j, p, form, slot, db))
             return false;
     }
     return true;
 }
 
-bool read_extended_audio(Reader& r, const json& list, Database& db)
+bool read_block(Reader& r, const json& root, const json_form::Form& form, Database& db)
 {
-    const std::string path = "extended_audio";
-    if (!r.array(list, path, 0, MAX_EXAUD_NUM))
-        return false;
-    std::vector<bool> seen(MAX_EXAUD_NUM);
-    for (size_t i = 0; i < list.size(); ++i) {
-        const json& j = list[i];
-        std::string p = join(path, i);
-        if (!r.object(j, p, {"record", "in_use", "count", "pids", "pid_bytes"}))
-            return false;
-        int rec = 0;
-        if (!r.slot(j, "record", p, MAX_EXAUD_NUM, seen, rec))
-            return false;
-        extend_audio& ea = db.ext_audio[rec];
-        if (!r.number(j, "in_use", p, ea.in_use) || !r.number(j, "count", p, ea.count) ||
-            !r.numbers(j, "pids", p, ea.pid, MAX_EXAUD_PIDS) ||
-            !r.hex_bytes(j, "pid_bytes", p, ea.pid_byte, MAX_EXAUD_PIDS))
-            return false;
-    }
-    return true;
+    const json& j = root.at(form.key);
+    return r.object(j, form.key, keys_of(form)) && read_record(r, j, form.key, form, 0, db);
 }
 
 bool read_favourite_list(
@@ -909,7 +795,7 @@ bool read_favourites(Reader& r, const json& list, Database& db)
             return false;
         if (group != (long long)g)
             return r.fail(join(p, "group"), common::strfmt("expected group %zu here, found %lld", g, group));
-        if (!r.name(j, "name", p, db.fav_names[g], MAX_FAVNAME_LEN) ||
+        if (!r.name(j.at("name"), join(p, "name"), db.fav_names[g], MAX_FAVNAME_LEN) ||
             !read_favourite_list(r, j, "tv", p, int(g), SERVICE_TV, db) ||
             !read_favourite_list(r, j, "radio", p, int(g), SERVICE_RADIO, db))
             return false;
@@ -919,31 +805,14 @@ bool read_favourites(Reader& r, const json& list, Database& db)
 
 bool read_blocks(Reader& r, const json& root, Database& db, uint16_t& buyer, uint16_t& model)
 {
-    if (!r.hex_value(root, "buyer_code", "", buyer) || !r.hex_value(root, "model_code", "", model))
-        return false;
-    const json& sys = root.at("system");
-    if (!r.object(sys, "system",
-                  {"syscode", "channel_count", "carried36", "carried38", "carried46", "bytes_2_19",
-                   "bytes_32_35", "bytes_40_45", "bytes_48_55"}))
-        return false;
-    auto* raw = reinterpret_cast<uint8_t*>(&db.system);
-    if (!r.hex_value(sys, "syscode", "system", db.system.syscode) ||
-        !r.numbers(sys, "channel_count", "system", db.system.chan_count, 2) ||
-        !r.hex_value(sys, "carried36", "system", db.system.carried36) ||
-        !r.hex_value(sys, "carried38", "system", db.system.carried38) ||
-        !r.hex_value(sys, "carried46", "system", db.system.carried46) ||
-        !r.hex_bytes(sys, "bytes_2_19", "system", raw + 2, 18) ||
-        !r.hex_bytes(sys, "bytes_32_35", "system", raw + 32, 4) ||
-        !r.hex_bytes(sys, "bytes_40_45", "system", raw + 40, 6) ||
-        !r.hex_bytes(sys, "bytes_48_55", "system", raw + 48, 8))
+    if (!r.hex_value(root.at("buyer_code"), "buyer_code", buyer) ||
+        !r.hex_value(root.at("model_code"), "model_code", model) ||
+        !read_block(r, root, json_form::SYSTEM_BLOCK, db))
         return false;
     // A file with another code is one the tool itself refuses to open; better to say so now.
     if (db.system.syscode != DB_SYSCODE_VALUE)
         return r.fail("system.syscode", common::strfmt("must be \"0x%04X\"", DB_SYSCODE_VALUE));
-    const json& cur = root.at("cursor");
-    if (!r.object(cur, "cursor", {"current_channel", "bytes_12_17"}) ||
-        !r.numbers(cur, "current_channel", "cursor", db.cursor.current_chan, 2) ||
-        !r.hex_bytes(cur, "bytes_12_17", "cursor", db.cursor.carried12, 6))
+    if (!read_block(r, root, json_form::CURSOR_BLOCK, db))
         return false;
     const json& reg = root.at("regions");
     return r.object(reg, "regions", {"region1", "region2", "region3", "region4"}) &&
@@ -1128,16 +997,20 @@ std::string dump_database_json(const Database& db, uint16_t buyer, uint16_t mode
     w.raw(",\n  ");
     w.hex_value("model_code", model);
     w.raw(",\n");
-    write_blocks(db, w);
-    write_satellites(db, w);
-    write_transponders(db, w);
+    write_block(db, json_form::SYSTEM_BLOCK, w);
+    write_block(db, json_form::CURSOR_BLOCK, w);
+    write_list(db, json_form::SATELLITES, w, [&](int s) { return satellite_listed(db, s); });
+    static const tTransponder empty_tp = empty_transponder();
+    write_list(db, json_form::TRANSPONDERS, w,
+               [&](int t) { return !same_bytes(db.transponders[t], empty_tp); });
     uint8_t unlisted_language = unlisted_language_byte(db);
     w.raw("  ");
     w.num("unlisted_language_byte", unlisted_language);
     w.raw(",\n");
-    write_channels(db, SERVICE_TV, unlisted_language, w);
-    write_channels(db, SERVICE_RADIO, unlisted_language, w);
-    write_extended_audio(db, w);
+    auto channel = [&](int g) { return channel_listed(db, g, unlisted_language); };
+    write_list(db, json_form::TV_CHANNELS, w, channel);
+    write_list(db, json_form::RADIO_CHANNELS, w, channel);
+    write_list(db, json_form::EXTENDED_AUDIO, w, [&](int r) { return ext_audio_listed(db, r); });
     write_favourites(db, w);
     write_regions(db, w);
     w.raw("}\n");
@@ -1182,11 +1055,11 @@ DatabaseFromJson build_database_from_json(std::string_view text)
     if (ok)
         fill_unlisted(*db, unlisted_language);
     ok = ok && read_blocks(r, root, *db, result.buyer, result.model) &&
-         read_satellites(r, root.at("satellites"), *db) &&
-         read_transponders(r, root.at("transponders"), *db) &&
-         read_channels(r, root.at("tv_channels"), SERVICE_TV, *db) &&
-         read_channels(r, root.at("radio_channels"), SERVICE_RADIO, *db) &&
-         read_extended_audio(r, root.at("extended_audio"), *db) &&
+         read_list(r, root.at("satellites"), json_form::SATELLITES, *db) &&
+         read_list(r, root.at("transponders"), json_form::TRANSPONDERS, *db) &&
+         read_list(r, root.at("tv_channels"), json_form::TV_CHANNELS, *db) &&
+         read_list(r, root.at("radio_channels"), json_form::RADIO_CHANNELS, *db) &&
+         read_list(r, root.at("extended_audio"), json_form::EXTENDED_AUDIO, *db) &&
          read_favourites(r, root.at("favourites"), *db);
     if (!ok) {
         result.error = r.error;

@@ -10,13 +10,13 @@ namespace korvid {
 
 using common::strfmt;
 
-namespace {
-
-std::string trimmed(std::string s)
+std::string trimmed(const std::string& s)
 {
     const size_t first = s.find_first_not_of(' ');
     return first == std::string::npos ? std::string() : s.substr(first);
 }
+
+namespace {
 
 std::string quoted(const std::string& s)
 {

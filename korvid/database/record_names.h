@@ -13,6 +13,8 @@ namespace korvid {
 std::string transponder_tuning_text(const tTransponder& tp);
 // "TV" or "RADIO", as the page tabs say.
 const char* service_page_name(int type);
+// A column text without the leading blanks that align it on the page.
+std::string trimmed(const std::string& s);
 
 class RecordNames
 {

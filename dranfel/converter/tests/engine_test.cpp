@@ -10,19 +10,10 @@ namespace dranfel {
 namespace {
 
 using test::Bytes;
+using test::Output;
 
 constexpr int VPID = 0x100;
 constexpr int APID = 0x101;
-
-struct Output
-{
-    Bytes bytes;
-    static void write(const uint8_t* b, int n, void* ctx)
-    {
-        auto* o = static_cast<Output*>(ctx);
-        o->bytes.insert(o->bytes.end(), b, b + n);
-    }
-};
 
 struct Stream
 {

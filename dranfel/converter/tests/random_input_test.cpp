@@ -11,16 +11,7 @@ namespace dranfel {
 namespace {
 
 using test::Bytes;
-
-struct Output
-{
-    Bytes bytes;
-    static void write(const uint8_t* b, int n, void* ctx)
-    {
-        auto* o = static_cast<Output*>(ctx);
-        o->bytes.insert(o->bytes.end(), b, b + n);
-    }
-};
+using test::Output;
 
 // Converts `parts` as one run and checks the output splits into whole packets.
 void convert_and_check(const std::vector<Bytes>& parts)

@@ -10,6 +10,17 @@ namespace dranfel::test {
 
 using Bytes = std::vector<uint8_t>;
 
+// The converter's output callback, collecting what it writes.
+struct Output
+{
+    Bytes bytes;
+    static void write(const uint8_t* b, int n, void* ctx)
+    {
+        auto* o = static_cast<Output*>(ctx);
+        o->bytes.insert(o->bytes.end(), b, b + n);
+    }
+};
+
 inline void put_pts(Bytes& b, uint8_t prefix, uint64_t pts)
 {
     b.push_back(uint8_t(prefix | ((pts >> 29) & 0x0E) | 1));

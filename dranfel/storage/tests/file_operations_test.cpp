@@ -63,14 +63,6 @@ void expect_same_outside_field(const std::vector<uint8_t>& src, const std::vecto
     }
 }
 
-FileOpParams params(const std::string& from,
-                    const std::string& to,
-                    std::vector<std::string> names,
-                    FileOpKind kind = FileOpKind::Copy)
-{
-    return FileOpParams{from, to, std::move(names), kind};
-}
-
 } // namespace
 
 TEST(FileOperation, ThreePartRecordingIsCopiedAsFourFilesWithTheReceiverPathInEach)

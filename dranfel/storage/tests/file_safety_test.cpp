@@ -38,14 +38,6 @@ size_t temp_files(const std::string& dir)
     return n;
 }
 
-FileOpParams params(const std::string& from,
-                    const std::string& to,
-                    std::vector<std::string> names,
-                    FileOpKind kind = FileOpKind::Copy)
-{
-    return FileOpParams{from, to, std::move(names), kind};
-}
-
 // Runs a copy in a child process that kills itself (-9) after its `steps`-th block; false when the
 // child got to the end instead.
 bool copy_killed_after(const FileOpParams& p, int steps)

@@ -1,6 +1,7 @@
 #pragma once
 // Builds recordings and other files on disk for the storage tests. Payload bytes run through all
 // 256 values, so a header rewrite that strays outside its field shows up in a byte comparison.
+#include "dranfel/storage/file_operations.h"
 #include "dranfel/storage/recording_name.h"
 
 #include <algorithm>
@@ -12,6 +13,15 @@
 #include <vector>
 
 namespace storage_test {
+
+// A copy (or another operation) of `names` from one folder to another.
+inline dranfel::FileOpParams params(const std::string& from,
+                                    const std::string& to,
+                                    std::vector<std::string> names,
+                                    dranfel::FileOpKind kind = dranfel::FileOpKind::Copy)
+{
+    return dranfel::FileOpParams{from, to, std::move(names), kind};
+}
 
 inline std::vector<uint8_t> pattern(size_t size, unsigned seed)
 {

@@ -1,6 +1,7 @@
 #include "dranfel/storage/ui/file_view.h"
 
 #include "dranfel/storage/file_list.h"
+#include "dranfel/storage/ui/local_text.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -13,11 +14,6 @@ namespace {
 
 // The file's own bytes, so that a name that is not valid in the locale still names its file.
 constexpr int NAME_ROLE = Qt::UserRole + 1;
-
-QString to_q(const std::string& s)
-{
-    return QString::fromLocal8Bit(s.c_str());
-}
 
 } // namespace
 

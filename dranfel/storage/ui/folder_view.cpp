@@ -2,6 +2,7 @@
 
 #include "dranfel/storage/file_list.h"
 #include "dranfel/storage/frame_rules.h"
+#include "dranfel/storage/ui/local_text.h"
 
 #include <QApplication>
 #include <QFileIconProvider>
@@ -15,15 +16,6 @@ namespace dranfel {
 namespace {
 
 constexpr int PLACEHOLDER_ROLE = Qt::UserRole + 1;
-
-QString to_q(const std::string& s)
-{
-    return QString::fromLocal8Bit(s.c_str());
-}
-std::string from_q(const QString& s)
-{
-    return s.toLocal8Bit().toStdString();
-}
 
 bool is_placeholder(QTreeWidgetItem* item)
 {

@@ -9,6 +9,7 @@
 #include "dranfel/storage/ui/folder_view.h"
 #include "dranfel/storage/ui/images.h"
 #include "dranfel/storage/ui/input_name_dlg.h"
+#include "dranfel/storage/ui/local_text.h"
 #include "dranfel/storage/ui/mount_watcher.h"
 #include "dranfel/storage/ui/progress_dlg.h"
 
@@ -28,15 +29,6 @@
 namespace dranfel {
 
 namespace {
-
-QString to_q(const std::string& s)
-{
-    return QString::fromLocal8Bit(s.c_str());
-}
-std::string from_q(const QString& s)
-{
-    return s.toLocal8Bit().toStdString();
-}
 
 // Keeps a toolbar button without a tooltip from showing its menu text as one.
 class NoToolTip : public QObject

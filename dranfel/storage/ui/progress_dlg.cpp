@@ -1,6 +1,7 @@
 #include "dranfel/storage/ui/progress_dlg.h"
 
 #include "dranfel/storage/transfer_space.h"
+#include "dranfel/storage/ui/local_text.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
@@ -14,15 +15,6 @@
 #include <QVBoxLayout>
 
 namespace dranfel {
-
-namespace {
-
-QString to_q(const std::string& s)
-{
-    return QString::fromLocal8Bit(s.c_str());
-}
-
-} // namespace
 
 CProgressDlg::CProgressDlg(const FileOpParams& params, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint)

@@ -17,6 +17,12 @@ namespace korvid::testing {
 
 using Bytes = std::vector<uint8_t>;
 
+// A big-endian field of a block the fake receiver took.
+inline uint32_t be32(const Bytes& b, size_t at)
+{
+    return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
+}
+
 // How long a test waits for a transfer to end by itself: a limit only so that a broken build
 // ends; the test never depends on it.
 constexpr uint32_t UNTIL_DONE_MS = 600000;

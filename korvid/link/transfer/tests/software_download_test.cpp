@@ -62,11 +62,6 @@ struct PageRecorder : DownloadPageObserver
     void on_finished(const ExchangeResult&) override { ++finished; }
 };
 
-uint32_t be32(const Bytes& b, size_t at)
-{
-    return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
-}
-
 // Bytes with high bits set, so that a sign-extending read of the codes shows.
 Bytes code_bytes(size_t n)
 {

@@ -79,11 +79,6 @@ Bytes read_bytes(const fs::path& p)
     return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
-uint32_t be32(const Bytes& b, size_t at)
-{
-    return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
-}
-
 class DbFlows : public ::testing::Test
 {
 protected:
