@@ -11,6 +11,7 @@
 #include "korvid/editor/ui/channel_page_wnd.h"
 #include "korvid/editor/ui/drag_list.h"
 #include "korvid/editor/ui/editor_look.h"
+#include "korvid/editor/ui/favorite_page_wnd.h"
 #include "korvid/editor/ui/group_check_combo_box.h"
 #include "korvid/editor/ui/model_controls.h"
 #include "korvid/frame/frame_commands.h"
@@ -217,18 +218,22 @@ private slots:
         QCOMPARE(tv->status_line()->text(), QStringLiteral("MANUAL, "));
         QVERIFY(m_doc->is_modified());
 
-        // Both groups list it, as the "Favorite" page shows them.
-        FavoritePage& fav = m_view->channel_pages().favorite;
+        // Both groups list it on the "Favorite" page, chosen there with the keyboard.
+        click_tab(EditorView::TAB_FAVORITE);
+        auto* fav = page<CFavoritePageWnd>(EditorView::TAB_FAVORITE);
+        QVERIFY(fav && fav->isVisible());
+        QComboBox* combo = fav->group_combo();
+        combo->setFocus();
         for (int group : {0, 2}) {
-            const auto& numbers = fav.group_numbers();
-            const int entry = int(std::find(numbers.begin(), numbers.end(), group) - numbers.begin());
-            QVERIFY(entry < int(numbers.size()));
-            fav.choose_type(SERVICE_TV);
-            QVERIFY(fav.choose_group(entry));
+            const QString label = QString::fromLatin1(favourite_group_label(*m_db, group).c_str());
+            const int entry = combo->findText(label);
+            QVERIFY2(entry >= 0, qPrintable(label));
+            while (combo->currentIndex() != entry)
+                QTest::keyClick(combo, combo->currentIndex() < entry ? Qt::Key_Down : Qt::Key_Up);
             bool listed = false;
-            for (const auto& r : fav.list().rows)
-                listed = listed || std::find(r.texts.begin(), r.texts.end(), "Test News") != r.texts.end();
-            QVERIFY2(listed, favourite_group_label(*m_db, group).c_str());
+            for (int c = 0; c < fav->list()->model()->columnCount(); ++c)
+                listed = listed || row_showing(fav->list(), QStringLiteral("Test News"), c) >= 0;
+            QVERIFY2(listed, qPrintable(label));
             const uint16_t* entries = m_db->fav_list(group, SERVICE_TV);
             QVERIFY(std::find(entries, entries + MAX_FAVCHAN_NUM, uint16_t(added)) !=
                     entries + MAX_FAVCHAN_NUM);
