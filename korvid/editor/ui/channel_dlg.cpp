@@ -1,18 +1,14 @@
 #include "korvid/editor/ui/channel_dlg.h"
 
 #include "korvid/editor/channel_dialog.h"
-#include "korvid/editor/ui/editor_look.h"
 #include "korvid/editor/ui/group_check_combo_box.h"
 #include "korvid/editor/ui/model_controls.h"
-#include "korvid/ui/bitmap_button.h"
-#include "korvid/ui/skin.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -46,13 +42,10 @@ QAbstractSpinBox::StepEnabled CPidSpin::stepEnabled() const
 }
 
 CChannelDlg::CChannelDlg(ChannelDialog& model, QWidget* parent)
-    : QDialog(parent)
+    : CEditorDialog(text8(model.caption()), parent)
     , m_model(model)
 {
     using D = ChannelDialog;
-    setWindowTitle(text8(model.caption()));
-    setFont(skin::app_font());
-    editor_look::use_page_background(this);
     m_model.set_list_separator(list_separator_for(bytes8(QLocale().decimalPoint())));
 
     m_name = new QLineEdit;
@@ -155,17 +148,6 @@ CChannelDlg::CChannelDlg(ChannelDialog& model, QWidget* parent)
     stream->addWidget(m_sid, 4, 1);
     stream->setColumnStretch(1, 1);
 
-    m_ok = new CBitmapButton(text8(D::BUTTON_OK));
-    m_cancel = new CBitmapButton(text8(D::BUTTON_CANCEL));
-    for (CBitmapButton* b : {m_ok, m_cancel})
-        b->setFixedSize(80, 34);
-    connect(m_ok, &QAbstractButton::clicked, this, &CChannelDlg::on_ok);
-    connect(m_cancel, &QAbstractButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_ok);
-    buttons->addWidget(m_cancel);
-
     auto* left = new QVBoxLayout;
     left->addLayout(where);
     left->addWidget(favorite);
@@ -174,7 +156,7 @@ CChannelDlg::CChannelDlg(ChannelDialog& model, QWidget* parent)
     auto* right = new QVBoxLayout;
     right->addLayout(stream);
     right->addStretch(1);
-    right->addLayout(buttons);
+    right->addLayout(ok_cancel_row());
     auto* columns = new QHBoxLayout(this);
     columns->addLayout(left, 3);
     columns->addSpacing(8);
@@ -198,18 +180,9 @@ void CChannelDlg::sync()
     show_edit(m_sid, m_model.sid_edit());
 }
 
-void CChannelDlg::on_ok()
+bool CChannelDlg::model_ok()
 {
-    // A refused OK has shown its message; the dialog stays with everything typed.
-    if (m_model.ok())
-        accept();
-}
-
-void CChannelDlg::keyPressEvent(QKeyEvent* e)
-{
-    if (press_ok_on_enter(e, m_ok))
-        return;
-    QDialog::keyPressEvent(e);
+    return m_model.ok();
 }
 
 } // namespace korvid

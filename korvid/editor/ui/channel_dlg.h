@@ -2,8 +2,9 @@
 // The channel dialog on screen ("TV Channel" or "Radio Channel"), bound to its model: every control
 // shows the model's state and hands the user's input to it; OK asks the model and closes only when
 // the model accepts. The PID edits take typed text and their spin arrows step it in the model.
+#include "korvid/editor/ui/editor_dialog.h"
+
 #include <QAbstractSpinBox>
-#include <QDialog>
 
 class QCheckBox;
 class QComboBox;
@@ -11,7 +12,6 @@ class QLineEdit;
 
 namespace korvid {
 
-class CBitmapButton;
 class CGroupCheckCombo;
 class ChannelDialog;
 
@@ -31,14 +31,13 @@ protected:
     StepEnabled stepEnabled() const override;
 };
 
-class CChannelDlg : public QDialog
+class CChannelDlg : public CEditorDialog
 {
     Q_OBJECT
 public:
     CChannelDlg(ChannelDialog& model, QWidget* parent = nullptr);
 
-    void sync();
-    void on_ok();
+    void sync() override;
 
     QLineEdit* name_edit() const { return m_name; }
     QComboBox* sat_combo() const { return m_sat; }
@@ -51,13 +50,11 @@ public:
     CPidSpin* pcr_pid() const { return m_pcr; }
     QComboBox* language_combo() const { return m_language; }
     QLineEdit* sid_edit() const { return m_sid; }
-    CBitmapButton* ok_button() const { return m_ok; }
-    CBitmapButton* cancel_button() const { return m_cancel; }
-
-protected:
-    void keyPressEvent(QKeyEvent*) override;
 
 private:
+    // A refused OK has shown its message and names no edit: the dialog stays with everything typed.
+    bool model_ok() override;
+
     ChannelDialog& m_model;
     QLineEdit* m_name;
     QComboBox* m_sat;
@@ -70,8 +67,6 @@ private:
     CPidSpin* m_pcr;
     QComboBox* m_language;
     QLineEdit* m_sid;
-    CBitmapButton* m_ok;
-    CBitmapButton* m_cancel;
 };
 
 } // namespace korvid

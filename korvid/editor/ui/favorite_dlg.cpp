@@ -2,15 +2,12 @@
 
 #include "korvid/editor/favorite_dialog.h"
 #include "korvid/editor/ui/drag_list.h"
-#include "korvid/editor/ui/editor_look.h"
 #include "korvid/editor/ui/model_controls.h"
 #include "korvid/ui/bitmap_button.h"
-#include "korvid/ui/skin.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QVBoxLayout>
@@ -35,13 +32,9 @@ CDragList* make_list(const ListState& state, QWidget* parent)
 } // namespace
 
 CFavoriteDlg::CFavoriteDlg(FavoriteDialog& model, QWidget* parent)
-    : QDialog(parent)
+    : CEditorDialog(text8(FavoriteDialog::CAPTION), parent)
     , m_model(model)
 {
-    setWindowTitle(text8(FavoriteDialog::CAPTION));
-    setFont(skin::app_font());
-    editor_look::use_page_background(this);
-
     m_heading = new QLabel(text8(model.heading()));
     QFont bold = m_heading->font();
     bold.setBold(true);
@@ -84,10 +77,8 @@ CFavoriteDlg::CFavoriteDlg(FavoriteDialog& model, QWidget* parent)
 
     m_add = new CBitmapButton(QStringLiteral(">>"));
     m_remove = new CBitmapButton(QStringLiteral("<<"));
-    m_ok = new CBitmapButton(QStringLiteral("OK"));
-    m_cancel = new CBitmapButton(QStringLiteral("Cancel"));
-    for (CBitmapButton* b : {m_add, m_remove, m_ok, m_cancel})
-        b->setFixedSize(80, 34);
+    for (CBitmapButton* b : {m_add, m_remove})
+        b->setFixedSize(BUTTON_WIDTH, BUTTON_HEIGHT);
     connect(m_add, &QAbstractButton::clicked, this, [this] {
         m_model.add_selected();
         sync();
@@ -96,11 +87,6 @@ CFavoriteDlg::CFavoriteDlg(FavoriteDialog& model, QWidget* parent)
         m_model.remove_selected();
         sync();
     });
-    connect(m_ok, &QAbstractButton::clicked, this, [this] {
-        if (m_model.ok())
-            accept();
-    });
-    connect(m_cancel, &QAbstractButton::clicked, this, &QDialog::reject);
 
     auto* lists = new QGridLayout;
     lists->addWidget(new QLabel(QStringLiteral("CHANNEL")), 0, 0);
@@ -124,8 +110,8 @@ CFavoriteDlg::CFavoriteDlg(FavoriteDialog& model, QWidget* parent)
     }
     auto* bottom = new QHBoxLayout;
     bottom->addLayout(info, 1);
-    bottom->addWidget(m_ok);
-    bottom->addWidget(m_cancel);
+    bottom->addWidget(ok_button());
+    bottom->addWidget(cancel_button());
 
     auto* all = new QVBoxLayout(this);
     all->addLayout(top);
@@ -136,8 +122,8 @@ CFavoriteDlg::CFavoriteDlg(FavoriteDialog& model, QWidget* parent)
     setTabOrder(m_channels, m_add);
     setTabOrder(m_add, m_remove);
     setTabOrder(m_remove, m_favorites);
-    setTabOrder(m_favorites, m_ok);
-    setTabOrder(m_ok, m_cancel);
+    setTabOrder(m_favorites, ok_button());
+    setTabOrder(ok_button(), cancel_button());
     m_channels->setFocus(Qt::OtherFocusReason);
 
     sync();
@@ -194,6 +180,11 @@ void CFavoriteDlg::dropped(QPoint global)
     sync();
 }
 
+bool CFavoriteDlg::model_ok()
+{
+    return m_model.ok();
+}
+
 bool CFavoriteDlg::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
@@ -211,14 +202,7 @@ bool CFavoriteDlg::eventFilter(QObject* watched, QEvent* event)
     default:
         break;
     }
-    return QDialog::eventFilter(watched, event);
-}
-
-void CFavoriteDlg::keyPressEvent(QKeyEvent* e)
-{
-    if (press_ok_on_enter(e, m_ok))
-        return;
-    QDialog::keyPressEvent(e);
+    return CEditorDialog::eventFilter(watched, event);
 }
 
 } // namespace korvid

@@ -2,7 +2,8 @@
 // The "Favorite" dialog on screen, bound to its model: "CHANNEL" on the left, "FAVORITE" on the
 // right, ">>" and "<<" between them, the two info lines, OK and Cancel. Channels are also dragged
 // from "CHANNEL" onto "FAVORITE", where the row under the mouse shows the drop place.
-#include <QDialog>
+#include "korvid/editor/ui/editor_dialog.h"
+
 #include <QPoint>
 
 class QLabel;
@@ -13,14 +14,14 @@ class CBitmapButton;
 class CDragList;
 class FavoriteDialog;
 
-class CFavoriteDlg : public QDialog
+class CFavoriteDlg : public CEditorDialog
 {
     Q_OBJECT
 public:
     CFavoriteDlg(FavoriteDialog& model, QWidget* parent = nullptr);
 
     // Shows the model's lists, selections, drop place and info lines.
-    void sync();
+    void sync() override;
 
     QLabel* heading() const { return m_heading; }
     CDragList* channel_list() const { return m_channels; }
@@ -28,14 +29,12 @@ public:
     CBitmapButton* add_button() const { return m_add; }
     CBitmapButton* remove_button() const { return m_remove; }
     QLabel* info_line(int line) const { return m_info[line ? 1 : 0]; }
-    CBitmapButton* ok_button() const { return m_ok; }
-    CBitmapButton* cancel_button() const { return m_cancel; }
 
 protected:
-    void keyPressEvent(QKeyEvent*) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool model_ok() override;
     void selection_changed(CDragList* list);
     void drag_over(QPoint global);
     void dropped(QPoint global);
@@ -48,8 +47,6 @@ private:
     CBitmapButton* m_add;
     CBitmapButton* m_remove;
     QLabel* m_info[2] = {};
-    CBitmapButton* m_ok;
-    CBitmapButton* m_cancel;
     QPoint m_dragAt;
 };
 

@@ -1,17 +1,13 @@
 #include "korvid/editor/ui/satellite_dlg.h"
 
 #include "korvid/editor/satellite_dialog.h"
-#include "korvid/editor/ui/editor_look.h"
 #include "korvid/editor/ui/model_controls.h"
-#include "korvid/ui/bitmap_button.h"
-#include "korvid/ui/skin.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -20,13 +16,9 @@
 namespace korvid {
 
 CSatelliteDlg::CSatelliteDlg(SatelliteDialog& model, QWidget* parent)
-    : QDialog(parent)
+    : CEditorDialog(text8(SatelliteDialog::CAPTION), parent)
     , m_model(model)
 {
-    setWindowTitle(text8(SatelliteDialog::CAPTION));
-    setFont(skin::app_font());
-    editor_look::use_page_background(this);
-
     // Antenna: the wiring on one line, the tuner of a T1/T2 set-up below it.
     auto* antenna = new QGroupBox(text8(SatelliteDialog::GROUP_ANTENNA));
     auto* ant_grid = new QGridLayout(antenna);
@@ -130,17 +122,6 @@ CSatelliteDlg::CSatelliteDlg(SatelliteDialog& model, QWidget* parent)
         sync();
     });
 
-    m_ok = new CBitmapButton(text8(SatelliteDialog::BUTTON_OK));
-    m_cancel = new CBitmapButton(text8(SatelliteDialog::BUTTON_CANCEL));
-    for (CBitmapButton* b : {m_ok, m_cancel})
-        b->setFixedSize(80, 34);
-    connect(m_ok, &QAbstractButton::clicked, this, &CSatelliteDlg::on_ok);
-    connect(m_cancel, &QAbstractButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_ok);
-    buttons->addWidget(m_cancel);
-
     auto* left = new QVBoxLayout;
     left->addWidget(antenna);
     left->addLayout(name_row);
@@ -150,7 +131,7 @@ CSatelliteDlg::CSatelliteDlg(SatelliteDialog& model, QWidget* parent)
     right->addWidget(diseqc);
     right->addWidget(positioner);
     right->addStretch(1);
-    right->addLayout(buttons);
+    right->addLayout(ok_cancel_row());
     auto* columns = new QHBoxLayout(this);
     columns->addLayout(left, 1);
     columns->addLayout(right, 1);
@@ -174,38 +155,23 @@ void CSatelliteDlg::sync()
     show_edit(m_degree, m_model.degree_edit());
 }
 
-void CSatelliteDlg::on_ok()
+bool CSatelliteDlg::model_ok()
 {
-    if (m_model.ok()) {
-        accept();
-        return;
-    }
-    // The dialog stays with everything typed; the keyboard goes where the fault is.
-    QLineEdit* target = nullptr;
-    switch (m_model.focus()) {
-    case SatelliteDialog::FOCUS_NAME:
-        target = m_name;
-        break;
-    case SatelliteDialog::FOCUS_LOW:
-        target = m_low;
-        break;
-    case SatelliteDialog::FOCUS_DEGREE:
-        target = m_degree;
-        break;
-    default:
-        break;
-    }
-    if (target) {
-        target->setFocus(Qt::OtherFocusReason);
-        target->selectAll();
-    }
+    return m_model.ok();
 }
 
-void CSatelliteDlg::keyPressEvent(QKeyEvent* e)
+QLineEdit* CSatelliteDlg::edit_to_fix() const
 {
-    if (press_ok_on_enter(e, m_ok))
-        return;
-    QDialog::keyPressEvent(e);
+    switch (m_model.focus()) {
+    case SatelliteDialog::FOCUS_NAME:
+        return m_name;
+    case SatelliteDialog::FOCUS_LOW:
+        return m_low;
+    case SatelliteDialog::FOCUS_DEGREE:
+        return m_degree;
+    default:
+        return nullptr;
+    }
 }
 
 } // namespace korvid

@@ -1,7 +1,7 @@
 #pragma once
 // The "Satellite" dialog on screen, bound to its model: every control shows the model's state and
 // hands the user's input to it; OK asks the model and closes only when the model accepts.
-#include <QDialog>
+#include "korvid/editor/ui/editor_dialog.h"
 
 class QCheckBox;
 class QComboBox;
@@ -11,17 +11,15 @@ class QRadioButton;
 
 namespace korvid {
 
-class CBitmapButton;
 class SatelliteDialog;
 
-class CSatelliteDlg : public QDialog
+class CSatelliteDlg : public CEditorDialog
 {
     Q_OBJECT
 public:
     CSatelliteDlg(SatelliteDialog& model, QWidget* parent = nullptr);
 
-    // Shows the model's state in every control.
-    void sync();
+    void sync() override;
 
     QRadioButton* antenna_button(int button) const { return m_antenna[button]; }
     QLineEdit* name_edit() const { return m_name; }
@@ -35,15 +33,11 @@ public:
     QComboBox* port_combo() const { return m_port; }
     QLineEdit* degree_edit() const { return m_degree; }
     QLabel* degree_hint() const { return m_hint; }
-    CBitmapButton* ok_button() const { return m_ok; }
-    CBitmapButton* cancel_button() const { return m_cancel; }
-
-    void on_ok();
-
-protected:
-    void keyPressEvent(QKeyEvent*) override;
 
 private:
+    bool model_ok() override;
+    QLineEdit* edit_to_fix() const override;
+
     SatelliteDialog& m_model;
     QRadioButton* m_antenna[5] = {};
     QLineEdit* m_name;
@@ -57,8 +51,6 @@ private:
     QComboBox* m_port;
     QLineEdit* m_degree;
     QLabel* m_hint;
-    CBitmapButton* m_ok;
-    CBitmapButton* m_cancel;
 };
 
 } // namespace korvid

@@ -2,14 +2,11 @@
 
 #include "korvid/editor/transponder_dialog.h"
 #include "korvid/editor/ui/editor_list.h"
-#include "korvid/editor/ui/editor_look.h"
 #include "korvid/editor/ui/model_controls.h"
 #include "korvid/editor/ui/up_down.h"
 #include "korvid/ui/bitmap_button.h"
-#include "korvid/ui/skin.h"
 
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -31,8 +28,6 @@ constexpr int LIST_WIDTH = 306;
 constexpr int ADD_WIDTH = LIST_X + LIST_WIDTH + 14;
 constexpr int BUTTON_GAP = 8;
 constexpr int BOTTOM_GAP = 10;
-constexpr int BUTTON_WIDTH = 80;
-constexpr int BUTTON_HEIGHT = 34;
 
 enum Label
 {
@@ -46,13 +41,9 @@ enum Label
 } // namespace
 
 CTransponderDlg::CTransponderDlg(TransponderDialog& model, QWidget* parent)
-    : QDialog(parent)
+    : CEditorDialog(text8(TransponderDialog::CAPTION), parent)
     , m_model(model)
 {
-    setWindowTitle(text8(TransponderDialog::CAPTION));
-    setFont(skin::app_font());
-    editor_look::use_page_background(this);
-
     const char* captions[5] = {TransponderDialog::LABEL_LINK_SAT, TransponderDialog::LABEL_FREQUENCY,
                                TransponderDialog::LABEL_SYMBOL_RATE, TransponderDialog::LABEL_FEC,
                                TransponderDialog::LABEL_POLARITY};
@@ -111,10 +102,9 @@ CTransponderDlg::CTransponderDlg(TransponderDialog& model, QWidget* parent)
         sync();
     });
 
-    m_ok = new CBitmapButton(text8(TransponderDialog::BUTTON_OK), this);
-    m_cancel = new CBitmapButton(text8(TransponderDialog::BUTTON_CANCEL), this);
-    connect(m_ok, &QAbstractButton::clicked, this, &CTransponderDlg::on_ok);
-    connect(m_cancel, &QAbstractButton::clicked, this, &QDialog::reject);
+    // Placed by pixel, not by a layout: they join the window here, after the fields and the list.
+    ok_button()->setParent(this);
+    cancel_button()->setParent(this);
 
     setTabOrder(m_linkSat, m_frequency);
     setTabOrder(m_frequency, m_symbolRate);
@@ -122,8 +112,8 @@ CTransponderDlg::CTransponderDlg(TransponderDialog& model, QWidget* parent)
     setTabOrder(m_fec, m_polarity[TransponderDialog::VER]);
     setTabOrder(m_polarity[TransponderDialog::VER], m_polarity[TransponderDialog::HOR]);
     setTabOrder(m_polarity[TransponderDialog::HOR], m_existing);
-    setTabOrder(m_existing, m_ok);
-    setTabOrder(m_ok, m_cancel);
+    setTabOrder(m_existing, ok_button());
+    setTabOrder(ok_button(), cancel_button());
 
     place_controls();
     sync();
@@ -162,8 +152,8 @@ void CTransponderDlg::place_controls()
         // under the list, at its right edge
         ok_x = LIST_X + LIST_WIDTH - 2 * BUTTON_WIDTH - BUTTON_GAP;
     }
-    m_ok->setGeometry(ok_x, buttons_y, BUTTON_WIDTH, BUTTON_HEIGHT);
-    m_cancel->setGeometry(ok_x + BUTTON_WIDTH + BUTTON_GAP, buttons_y, BUTTON_WIDTH, BUTTON_HEIGHT);
+    ok_button()->setGeometry(ok_x, buttons_y, BUTTON_WIDTH, BUTTON_HEIGHT);
+    cancel_button()->setGeometry(ok_x + BUTTON_WIDTH + BUTTON_GAP, buttons_y, BUTTON_WIDTH, BUTTON_HEIGHT);
 }
 
 void CTransponderDlg::sync()
@@ -177,35 +167,21 @@ void CTransponderDlg::sync()
     m_existing->sync();
 }
 
-void CTransponderDlg::on_ok()
+bool CTransponderDlg::model_ok()
 {
-    if (m_model.ok()) {
-        accept();
-        return;
-    }
-    // The dialog stays with everything typed; the keyboard goes where the fault is.
-    QLineEdit* target = nullptr;
-    switch (m_model.focus()) {
-    case TransponderDialog::FOCUS_FREQUENCY:
-        target = m_frequency;
-        break;
-    case TransponderDialog::FOCUS_SYMBOL_RATE:
-        target = m_symbolRate;
-        break;
-    default:
-        break;
-    }
-    if (target) {
-        target->setFocus(Qt::OtherFocusReason);
-        target->selectAll();
-    }
+    return m_model.ok();
 }
 
-void CTransponderDlg::keyPressEvent(QKeyEvent* e)
+QLineEdit* CTransponderDlg::edit_to_fix() const
 {
-    if (press_ok_on_enter(e, m_ok))
-        return;
-    QDialog::keyPressEvent(e);
+    switch (m_model.focus()) {
+    case TransponderDialog::FOCUS_FREQUENCY:
+        return m_frequency;
+    case TransponderDialog::FOCUS_SYMBOL_RATE:
+        return m_symbolRate;
+    default:
+        return nullptr;
+    }
 }
 
 } // namespace korvid

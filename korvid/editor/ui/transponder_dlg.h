@@ -3,7 +3,7 @@
 // hands the user's input to it; OK asks the model and closes only when the model accepts. In add
 // mode the transponders already on the chosen satellite stand on the right; edit mode shrinks the
 // window so that they are gone and puts OK and Cancel on the bottom row.
-#include <QDialog>
+#include "korvid/editor/ui/editor_dialog.h"
 
 class QComboBox;
 class QLabel;
@@ -12,19 +12,17 @@ class QRadioButton;
 
 namespace korvid {
 
-class CBitmapButton;
 class CEditorList;
 class CUpDown;
 class TransponderDialog;
 
-class CTransponderDlg : public QDialog
+class CTransponderDlg : public CEditorDialog
 {
     Q_OBJECT
 public:
     CTransponderDlg(TransponderDialog& model, QWidget* parent = nullptr);
 
-    // Shows the model's state in every control.
-    void sync();
+    void sync() override;
 
     QComboBox* link_sat_combo() const { return m_linkSat; }
     QLineEdit* frequency_edit() const { return m_frequency; }
@@ -34,15 +32,10 @@ public:
     QComboBox* fec_combo() const { return m_fec; }
     QRadioButton* polarity_button(int p) const { return m_polarity[p]; }
     CEditorList* existing_list() const { return m_existing; }
-    CBitmapButton* ok_button() const { return m_ok; }
-    CBitmapButton* cancel_button() const { return m_cancel; }
-
-    void on_ok();
-
-protected:
-    void keyPressEvent(QKeyEvent*) override;
 
 private:
+    bool model_ok() override;
+    QLineEdit* edit_to_fix() const override;
     void place_controls();
 
     TransponderDialog& m_model;
@@ -55,8 +48,6 @@ private:
     QComboBox* m_fec;
     QRadioButton* m_polarity[2] = {};
     CEditorList* m_existing;
-    CBitmapButton* m_ok;
-    CBitmapButton* m_cancel;
 };
 
 } // namespace korvid
