@@ -14,7 +14,8 @@
 
 namespace korvid::bench {
 
-struct Editor
+// What every editor benchmark stands on: a database, its document and the editor's context.
+struct EditorBase
 {
     std::unique_ptr<Database> db = std::make_unique<Database>();
     common::ScriptedPrompts prompts;
@@ -22,6 +23,10 @@ struct Editor
     DialogRunner dialogs;
     EditorSelection selection;
     EditorContext ctx{doc, prompts, dialogs, selection};
+};
+
+struct Editor : EditorBase
+{
     TvChannelPage page{ctx};
 
     // Every TV slot used, spread over 16 satellites and 320 transponders; with `favourites`, the

@@ -3,6 +3,7 @@
 // one undo and one redo of the first channel's deletion and of a satellite deletion that takes 1/64 of
 // everything with it, first in the history alone and then with every page of the editor shown again, as
 // Ctrl+Z does. The peer is a pack and unpack of the whole image, which an undo step cannot beat by much.
+#include "bench/editor/full_tv_editor.h"
 #include "common/scripted_prompts.h"
 #include "common/strfmt.h"
 #include "korvid/database/channel_texts.h"
@@ -20,14 +21,8 @@ namespace {
 
 using namespace korvid;
 
-struct FullEditor
+struct FullEditor : korvid::bench::EditorBase
 {
-    std::unique_ptr<Database> db = std::make_unique<Database>();
-    common::ScriptedPrompts prompts;
-    CKorvidDoc doc{*db, prompts};
-    DialogRunner dialogs;
-    EditorSelection selection;
-    EditorContext ctx{doc, prompts, dialogs, selection};
     EditorView view{ctx};
     ChannelPages pages{ctx, view};
 

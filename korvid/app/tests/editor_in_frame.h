@@ -31,6 +31,10 @@ template <class Dlg> void when_dialog(std::function<void(Dlg*)> user)
         timer->stop();
         timer->deleteLater();
         user(dlg);
+        // A check that failed in there returned before OK or Cancel: close the dialog, so the test
+        // reports the failure instead of waiting on it.
+        if (QTest::currentTestFailed() && dlg->isVisible())
+            dlg->reject();
     });
     timer->start();
 }
