@@ -4,34 +4,63 @@
 #include "common/cli/completion.h"
 
 #include <CLI/CLI.hpp>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
+#include <optional>
 #include <set>
 
 namespace common::cli {
 
 namespace {
 
-void add_argument(CLI::App& sub, const Argument& a, std::map<std::string, CLI::Option*>& by_name)
+// A number option given an empty word would otherwise take 0 and say nothing; a range would let
+// "nan" through, as it compares false either way.
+const CLI::Validator a_number(
+    [](std::string& word) {
+        if (word.empty())
+            return std::string("a number is needed");
+        if (word.find_first_of("nN") != std::string::npos && std::isnan(std::strtod(word.c_str(), nullptr)))
+            return word + " is not a number";
+        return std::string();
+    },
+    "");
+
+void add_argument(CLI::App& app, const Argument& a, std::map<std::string, CLI::Option*>& by_name)
 {
     CLI::Option* o = nullptr;
     switch (a.kind) {
     case Argument::Kind::Positional:
     case Argument::Kind::Option:
-        o = sub.add_option(a.name, *a.text, a.help);
+        o = app.add_option(a.name, *a.text, a.help);
         break;
     case Argument::Kind::Positionals:
-        o = sub.add_option(a.name, *a.texts, a.help);
+        o = app.add_option(a.name, *a.texts, a.help);
         break;
     case Argument::Kind::IntOption:
-        o = sub.add_option(a.name, *a.number, a.help);
+        o = app.add_option(a.name, *a.number, a.help);
+        if (a.has_range)
+            o->check(CLI::Range(int(a.min_value), int(a.max_value)));
+        break;
+    case Argument::Kind::UnsignedOption:
+        o = app.add_option(a.name, *a.unsigned_number, a.help);
+        break;
+    case Argument::Kind::UnsignedOptions:
+        o = app.add_option(a.name, *a.unsigned_numbers, a.help);
+        break;
+    case Argument::Kind::RealOption:
+        o = app.add_option(a.name, *a.real, a.help);
         if (a.has_range)
             o->check(CLI::Range(a.min_value, a.max_value));
         break;
     case Argument::Kind::Flag:
-        o = sub.add_flag(a.name, *a.flag, a.help);
+        o = app.add_flag(a.name, *a.flag, a.help);
         break;
     }
+    if (a.kind == Argument::Kind::IntOption || a.kind == Argument::Kind::UnsignedOption ||
+        a.kind == Argument::Kind::UnsignedOptions || a.kind == Argument::Kind::RealOption)
+        o->check(a_number);
     if (a.is_required)
         o->required();
     if (!a.allowed.empty())
@@ -39,6 +68,19 @@ void add_argument(CLI::App& sub, const Argument& a, std::map<std::string, CLI::O
     if (!a.default_shown.empty())
         o->default_str(a.default_shown);
     by_name[a.name] = o;
+}
+
+// A command's arguments on `app` (the program itself, or one of its subcommands), with the pairs of
+// options that cannot be given together.
+void add_arguments(CLI::App& app, const Command& c)
+{
+    std::map<std::string, CLI::Option*> by_name;
+    for (const Argument& a : c.arguments)
+        add_argument(app, a, by_name);
+    for (const Argument& a : c.arguments)
+        for (const std::string& other : a.excluded)
+            if (by_name.count(other))
+                by_name[a.name]->excludes(by_name[other]);
 }
 
 // The words of a command that name options: "--port", "-v", and so on; and those that take a value.
@@ -133,6 +175,44 @@ std::string help_of_every_command(CLI::App& app, const std::vector<CLI::App*>& s
 
 } // namespace
 
+// A wrong command line: the reason, then the usage, and exit code 2.
+int refuse(const std::string& reason, const std::string& usage)
+{
+    std::fprintf(stderr, "%s\n\n%s", reason.c_str(), usage.c_str());
+    return 2;
+}
+
+// The refusal of a word that looks like an option of `c` but is none, or nothing when there is none.
+std::optional<int>
+refuse_option_like_word(const Command& c, int first, int argc, char** argv, const std::string& usage)
+{
+    std::string bad = option_like_word(c, first, argc, argv);
+    if (bad.empty())
+        return std::nullopt;
+    bool takes_words = false;
+    for (const Argument& a : c.arguments)
+        takes_words =
+            takes_words || a.kind == Argument::Kind::Positional || a.kind == Argument::Kind::Positionals;
+    return refuse(bad + " is not an option of " + c.name +
+                      (takes_words ? " (give a file name that starts with '-' after --)" : ""),
+                  usage);
+}
+
+// The exit code when the parse ends the program (help asked for, or a wrong command line), or
+// nothing when the chosen command is to run.
+std::optional<int> parse(CLI::App& app, int argc, char** argv)
+{
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& e) {
+        // --help or --help-all: the help on stdout, exit code 0.
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        return refuse(e.what(), app.help());
+    }
+    return std::nullopt;
+}
+
 int run(const char* program, const char* description, int argc, char** argv)
 {
     CLI::App app{description, program};
@@ -156,13 +236,7 @@ int run(const char* program, const char* description, int argc, char** argv)
     std::vector<CLI::App*> subs;
     for (const Command& c : commands) {
         CLI::App* sub = app.add_subcommand(c.name, c.help);
-        std::map<std::string, CLI::Option*> by_name;
-        for (const Argument& a : c.arguments)
-            add_argument(*sub, a, by_name);
-        for (const Argument& a : c.arguments)
-            for (const std::string& other : a.excluded)
-                if (by_name.count(other))
-                    by_name[a.name]->excludes(by_name[other]);
+        add_arguments(*sub, c);
         subs.push_back(sub);
     }
 
@@ -176,35 +250,31 @@ int run(const char* program, const char* description, int argc, char** argv)
         std::string word = argv[i];
         if (!word.empty() && word[0] == '-')
             continue;
-        for (size_t k = 0; k < commands.size(); ++k) {
-            if (commands[k].name != word)
-                continue;
-            std::string bad = option_like_word(commands[k], i + 1, argc, argv);
-            if (!bad.empty()) {
-                std::fprintf(
-                    stderr,
-                    "%s is not an option of %s (give a file name that starts with '-' after --)\n\n%s",
-                    bad.c_str(), word.c_str(), subs[k]->help(program).c_str());
-                return 2;
-            }
-        }
+        for (size_t k = 0; k < commands.size(); ++k)
+            if (commands[k].name == word)
+                if (std::optional<int> code =
+                        refuse_option_like_word(commands[k], i + 1, argc, argv, subs[k]->help(program)))
+                    return *code;
         break;
     }
 
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::Success& e) {
-        // --help or --help-all: the help on stdout, exit code 0.
-        return app.exit(e);
-    } catch (const CLI::ParseError& e) {
-        // A wrong command line gets the reason and the usage, and exit code 2.
-        std::fprintf(stderr, "%s\n\n%s", e.what(), app.help().c_str());
-        return 2;
-    }
+    if (std::optional<int> code = parse(app, argc, argv))
+        return *code;
     for (size_t k = 0; k < commands.size(); ++k)
         if (subs[k]->parsed())
             return commands[k].run();
     return 2;
+}
+
+int run_single(const Command& program, int argc, char** argv)
+{
+    CLI::App app{program.help, program.name};
+    add_arguments(app, program);
+    if (std::optional<int> code = refuse_option_like_word(program, 1, argc, argv, app.help()))
+        return *code;
+    if (std::optional<int> code = parse(app, argc, argv))
+        return *code;
+    return program.run();
 }
 
 } // namespace common::cli

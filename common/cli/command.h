@@ -3,6 +3,7 @@
 // runs it. Each command file registers one from its own file, so commands live beside each other
 // without one file knowing them all, and only the one file that turns the descriptions into a
 // parser (cli_app.cpp) pays for the parser's headers.
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,6 +20,12 @@ struct Argument
         Positionals,
         Option,
         IntOption,
+        // Packet numbers, rates, time-outs: a word that is not a whole number from 0 to 2^32-1 is
+        // refused rather than wrapped.
+        UnsignedOption,
+        // Every value of every time the option is given, in order.
+        UnsignedOptions,
+        RealOption,
         Flag
     };
 
@@ -29,15 +36,18 @@ struct Argument
     std::string* text = nullptr;
     std::vector<std::string>* texts = nullptr;
     int* number = nullptr;
+    uint32_t* unsigned_number = nullptr;
+    std::vector<uint32_t>* unsigned_numbers = nullptr;
+    double* real = nullptr;
     bool* flag = nullptr;
     bool is_required = false;
     // The only values an option takes (empty: any).
     std::vector<std::string> allowed;
     // Shown as the default in the help.
     std::string default_shown;
-    // The inclusive range of an IntOption.
-    int min_value = 0;
-    int max_value = 0;
+    // The inclusive range of an IntOption or a RealOption.
+    double min_value = 0;
+    double max_value = 0;
     bool has_range = false;
     // Names of other flags that cannot be given together with this one.
     std::vector<std::string> excluded;
@@ -57,7 +67,7 @@ struct Argument
         default_shown = std::move(text);
         return *this;
     }
-    Argument& range(int min, int max)
+    Argument& range(double min, double max)
     {
         min_value = min;
         max_value = max;
@@ -79,9 +89,9 @@ struct Command
     // Called only when this command was given; its result is the exit code.
     std::function<int()> run;
 
-    Command(std::string m_name, std::string help_)
-        : name(std::move(m_name))
-        , help(std::move(help_))
+    Command(std::string command_name, std::string command_help)
+        : name(std::move(command_name))
+        , help(std::move(command_help))
     {}
 
     // A file name or other word in a fixed place; required unless said otherwise.
@@ -125,6 +135,34 @@ struct Command
         a.number = &target;
         return add(std::move(a));
     }
+    Argument& option(std::string arg_name, uint32_t& target, std::string arg_help)
+    {
+        Argument a;
+        a.kind = Argument::Kind::UnsignedOption;
+        a.name = std::move(arg_name);
+        a.help = std::move(arg_help);
+        a.unsigned_number = &target;
+        return add(std::move(a));
+    }
+    // May be given several times, each time with one or more values.
+    Argument& option(std::string arg_name, std::vector<uint32_t>& target, std::string arg_help)
+    {
+        Argument a;
+        a.kind = Argument::Kind::UnsignedOptions;
+        a.name = std::move(arg_name);
+        a.help = std::move(arg_help);
+        a.unsigned_numbers = &target;
+        return add(std::move(a));
+    }
+    Argument& option(std::string arg_name, double& target, std::string arg_help)
+    {
+        Argument a;
+        a.kind = Argument::Kind::RealOption;
+        a.name = std::move(arg_name);
+        a.help = std::move(arg_help);
+        a.real = &target;
+        return add(std::move(a));
+    }
     Argument& flag(std::string arg_name, bool& target, std::string arg_help)
     {
         Argument a;
@@ -161,5 +199,9 @@ struct Registration
 // Parses argv against every registered command and runs the chosen one. A wrong command line prints
 // the reason and the usage and gives exit code 2; --help prints the help and gives 0.
 int run(const char* program, const char* description, int argc, char** argv);
+
+// The same for a program that has no subcommands: `program`'s name and help are the program's, its
+// arguments are the program's options, and its run function is the program.
+int run_single(const Command& program, int argc, char** argv);
 
 } // namespace common::cli

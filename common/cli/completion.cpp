@@ -49,6 +49,12 @@ bool is_option(const Argument& a)
     return a.kind != Argument::Kind::Positional && a.kind != Argument::Kind::Positionals;
 }
 
+bool takes_number(const Argument& a)
+{
+    return a.kind == Argument::Kind::IntOption || a.kind == Argument::Kind::UnsignedOption ||
+           a.kind == Argument::Kind::UnsignedOptions || a.kind == Argument::Kind::RealOption;
+}
+
 std::string function_name(const std::string& program)
 {
     std::string out = "_";
@@ -82,7 +88,7 @@ std::string command_branch(const Command& c)
             for (const std::string& v : a.allowed)
                 values.push_back(quoted(v));
             after_option += "            COMPREPLY=($(compgen -W \"" + joined(values) + "\" -- \"$cur\"))\n";
-        } else if (a.kind == Argument::Kind::IntOption) {
+        } else if (takes_number(a)) {
             after_option += "            COMPREPLY=()\n";
         } else {
             after_option += "            COMPREPLY=($(compgen -f -- \"$cur\"))\n";

@@ -20,6 +20,7 @@ struct Targets
     std::string file, port, mode, name;
     std::vector<std::string> files;
     int count = 0;
+    uint32_t baud = 0;
     bool verbose = false, force = false;
 };
 
@@ -35,6 +36,7 @@ std::vector<Command> sample_commands(Targets& t)
     ls.positionals("paths", t.files, "folders");
     Command ports("ports", "List the ports");
     ports.flag("--force", t.force, "even so");
+    ports.option("--baud", t.baud, "rate");
     return {send, ls, ports};
 }
 
@@ -98,6 +100,7 @@ TEST(BashCompletion, OptionValuesAndFileNames)
     EXPECT_EQ(complete({"my-tool", "send-db", "--mode", "i"}), Words{"it's-slow"});
     // A number offers nothing; a free text, file names.
     EXPECT_TRUE(complete({"my-tool", "send-db", "--max-refusals", ""}, {"a.ird"}).empty());
+    EXPECT_TRUE(complete({"my-tool", "ports", "--baud", ""}, {"a.ird"}).empty());
     EXPECT_EQ(complete({"my-tool", "send-db", "--port", "tt"}, {"ttyX", "a.ird"}), Words{"ttyX"});
     // Where the command takes files, a word completes as a file; after a flag too.
     EXPECT_EQ(complete({"my-tool", "send-db", "a"}, {"a.ird", "b.ird"}), Words{"a.ird"});

@@ -1,10 +1,10 @@
 // receiver-sim: the receiver's side of the serial exchanges, on a pseudo-terminal or a real port.
+#include "common/cli/command.h"
 #include "korvid/database/database.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/link/link_blocks.h"
 #include "tools/receiver-sim/receiver.h"
 
-#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -64,76 +64,51 @@ int say(int code, const std::string& text)
     return code;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// What the command line asks for; the run reads it once the parse has filled it in.
+struct Arguments
 {
-    CLI::App app{"Simulated receiver: speaks the receiver's side of the serial exchanges", "receiver-sim"};
     bool pty = false;
-    std::string port_arg, exchange = "db-to-receiver", buyer = "0xFFFF", model = "0xFFFF", image_file;
+    std::string port;
+    std::string exchange = "db-to-receiver";
+    // Empty: not given, so 0xFFFF, or the codes of the --ird file.
+    std::string buyer, model;
+    std::string image_file, ird_file;
     std::vector<uint32_t> refuse_once;
     receiver_sim::Options opt;
-    auto* o_pty =
-        app.add_flag("--pty", pty, "create a pseudo-terminal, print the path of its far end, serve on it");
-    auto* o_port = app.add_option("--port", port_arg, "serve on this serial device (a path or COMn)");
-    o_pty->excludes(o_port);
-    app.add_option("--exchange", exchange, "db-to-receiver, db-from-receiver or software")
-        ->check(CLI::IsMember({"db-to-receiver", "db-from-receiver", "software"}));
-    app.add_option("--out", opt.out_file, "write the payload the PC sends to this file");
-    auto* o_image =
-        app.add_option("--image", image_file, "the raw image served when the PC fetches the database");
-    std::string ird_file;
-    auto* o_ird =
-        app.add_option("--ird", ird_file,
-                       "serve the database of this .ird file, in the receiver's byte order, with its codes");
-    o_ird->excludes(o_image);
-    auto* o_buyer = app.add_option("--buyer", buyer, "buyer code in the version block (default 0xFFFF)");
-    auto* o_model = app.add_option("--model", model, "model code in the version block (default 0xFFFF)");
-    app.add_option("--refuse-once", refuse_once, "refuse packet N (from 1) the first time it comes");
-    app.add_option("--refuse-always", opt.refuse_always, "refuse packet N every time");
-    app.add_option("--corrupt-packet", opt.corrupt_packet, "damage the first sending of packet N");
-    app.add_flag("--short-version", opt.short_version, "answer the version request with 4 bytes");
-    app.add_option("--stray-after-packet", opt.stray_after_packet, "send one stray byte behind packet N");
-    app.add_option("--silent-after", opt.silent_after, "fall silent once packet N is through");
-    app.add_flag("--silent-before-write-done", opt.silent_before_write_done, "never send WRITE_DONE");
-    app.add_option("--baud", opt.baud, "pace output and reading at this baud rate (default: unpaced)");
-    app.add_flag("--trace", opt.trace, "log every byte exchanged to standard error");
-    app.add_option("--noise", opt.noise,
-                   "flip one bit in this share of the bytes crossing the line, both ways")
-        ->check(CLI::Range(0.0, 1.0));
-    app.add_option("--seed", opt.seed, "seed of the noise (default 1)");
-    app.add_option("--timeout-ms", opt.answer_timeout_ms, "longest wait for one answer of the PC");
-    app.add_option("--connect-timeout-ms", opt.connect_timeout_ms, "how long HELLO is repeated");
-    CLI11_PARSE(app, argc, argv);
+};
 
-    if (!pty && port_arg.empty())
+int serve(Arguments& a)
+{
+    receiver_sim::Options& opt = a.opt;
+    if (!a.pty && a.port.empty())
         return say(1, "give --pty or --port DEV");
-    if (!parse_u16(buyer, opt.buyer) || !parse_u16(model, opt.model))
+    if ((!a.buyer.empty() && !parse_u16(a.buyer, opt.buyer)) ||
+        (!a.model.empty() && !parse_u16(a.model, opt.model)))
         return say(1, "buyer and model codes are numbers from 0 to 0xFFFF");
-    opt.refuse_once.insert(refuse_once.begin(), refuse_once.end());
-    if (exchange == "db-from-receiver") {
+    opt.refuse_once.insert(a.refuse_once.begin(), a.refuse_once.end());
+    if (a.exchange == "db-from-receiver") {
         opt.exchange = receiver_sim::Exchange::DbFromReceiver;
-        if (!ird_file.empty()) {
+        if (!a.ird_file.empty()) {
             uint16_t file_buyer = 0, file_model = 0;
             std::string error;
-            if (!image_from_ird(ird_file, opt.image, file_buyer, file_model, error))
+            if (!image_from_ird(a.ird_file, opt.image, file_buyer, file_model, error))
                 return say(1, error);
-            if (!o_buyer->count())
+            if (a.buyer.empty())
                 opt.buyer = file_buyer;
-            if (!o_model->count())
+            if (a.model.empty())
                 opt.model = file_model;
-        } else if (image_file.empty()) {
+        } else if (a.image_file.empty()) {
             return say(1, "db-from-receiver needs --image FILE or --ird FILE");
-        } else if (!read_file(image_file, opt.image)) {
-            return say(1, "cannot read " + image_file);
+        } else if (!read_file(a.image_file, opt.image)) {
+            return say(1, "cannot read " + a.image_file);
         }
-    } else if (exchange == "software") {
+    } else if (a.exchange == "software") {
         opt.exchange = receiver_sim::Exchange::Software;
     }
 
     korvid::CComPort port;
     int keep_slave = -1;
-    if (pty) {
+    if (a.pty) {
         int master = -1;
         char name[256] = {};
         termios raw{};
@@ -151,11 +126,11 @@ int main(int argc, char** argv)
         std::printf("%s\n", name);
         std::fflush(stdout);
     } else {
-        std::string dev = port_arg;
-        if (int n = korvid::port_number_for(port_arg); n && port_arg.rfind("/", 0) != 0)
+        std::string dev = a.port;
+        if (int n = korvid::port_number_for(a.port); n && a.port.rfind("/", 0) != 0)
             dev = korvid::port_device(n);
         if (dev.empty() || !port.OpenPath(dev, 0))
-            return say(1, "cannot open " + port_arg);
+            return say(1, "cannot open " + a.port);
     }
 
     // Pacing sleeps for a byte time (11 us at 921600 baud); the kernel's default timer slack of
@@ -169,4 +144,42 @@ int main(int argc, char** argv)
     if (keep_slave >= 0)
         ::close(keep_slave);
     return say(out.exit_code, (out.exit_code == 0 ? "complete: " : "failed: ") + out.message);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Arguments a;
+    receiver_sim::Options& opt = a.opt;
+    common::cli::Command sim("receiver-sim",
+                             "Simulated receiver: speaks the receiver's side of the serial exchanges");
+    sim.flag("--pty", a.pty, "create a pseudo-terminal, print the path of its far end, serve on it")
+        .excludes("--port");
+    sim.option("--port", a.port, "serve on this serial device (a path or COMn)");
+    sim.option("--exchange", a.exchange, "db-to-receiver, db-from-receiver or software")
+        .one_of({"db-to-receiver", "db-from-receiver", "software"});
+    sim.option("--out", opt.out_file, "write the payload the PC sends to this file");
+    sim.option("--image", a.image_file, "the raw image served when the PC fetches the database");
+    sim.option("--ird", a.ird_file,
+               "serve the database of this .ird file, in the receiver's byte order, with its codes")
+        .excludes("--image");
+    sim.option("--buyer", a.buyer, "buyer code in the version block (default 0xFFFF)");
+    sim.option("--model", a.model, "model code in the version block (default 0xFFFF)");
+    sim.option("--refuse-once", a.refuse_once, "refuse packet N (from 1) the first time it comes");
+    sim.option("--refuse-always", opt.refuse_always, "refuse packet N every time");
+    sim.option("--corrupt-packet", opt.corrupt_packet, "damage the first sending of packet N");
+    sim.flag("--short-version", opt.short_version, "answer the version request with 4 bytes");
+    sim.option("--stray-after-packet", opt.stray_after_packet, "send one stray byte behind packet N");
+    sim.option("--silent-after", opt.silent_after, "fall silent once packet N is through");
+    sim.flag("--silent-before-write-done", opt.silent_before_write_done, "never send WRITE_DONE");
+    sim.option("--baud", opt.baud, "pace output and reading at this baud rate (default: unpaced)");
+    sim.flag("--trace", opt.trace, "log every byte exchanged to standard error");
+    sim.option("--noise", opt.noise, "flip one bit in this share of the bytes crossing the line, both ways")
+        .range(0.0, 1.0);
+    sim.option("--seed", opt.seed, "seed of the noise (default 1)");
+    sim.option("--timeout-ms", opt.answer_timeout_ms, "longest wait for one answer of the PC");
+    sim.option("--connect-timeout-ms", opt.connect_timeout_ms, "how long HELLO is repeated");
+    sim.run = [&a] { return serve(a); };
+    return common::cli::run_single(sim, argc, argv);
 }
