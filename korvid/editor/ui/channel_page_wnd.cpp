@@ -14,8 +14,6 @@ namespace korvid {
 
 namespace {
 
-constexpr int TOP_ROW_HEIGHT = 30;
-constexpr int DB_COMBO_WIDTH = 200;
 constexpr int AUDIO_COMBO_WIDTH = 90;
 constexpr int COMBO_HEIGHT = 22;
 

@@ -11,12 +11,6 @@
 
 namespace korvid {
 
-namespace {
-
-constexpr int TOP_ROW_HEIGHT = 30;
-
-} // namespace
-
 CFavoritePageWnd::CFavoritePageWnd(FavoritePage& page, QWidget* parent)
     : CListPageWnd(page.list(), page.buttons(), {}, parent, RowMoves::ByDrag)
     , m_page(page)

@@ -85,6 +85,11 @@ protected:
     // Returns the top of the button row.
     int place_list_and_buttons(int top);
 
+    // The row of choices above the list (tuner, database, group) and the database combo in it, wide
+    // enough for the longest satellite name the database holds (21 characters).
+    static constexpr int TOP_ROW_HEIGHT = 30;
+    static constexpr int DB_COMBO_WIDTH = 200;
+
     CEditorList* m_list;
     CDragList* m_dragList = nullptr;
     std::vector<CPageButton*> m_buttons;

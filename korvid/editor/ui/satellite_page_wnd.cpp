@@ -11,12 +11,6 @@
 
 namespace korvid {
 
-namespace {
-
-constexpr int TOP_ROW_HEIGHT = 30;
-
-} // namespace
-
 CSatellitePageWnd::CSatellitePageWnd(SatellitePageBase& page, SatellitePage* sat_page, QWidget* parent)
     : CListPageWnd(page.list(), page.buttons(), page.context_menu(), parent)
     , m_page(page)

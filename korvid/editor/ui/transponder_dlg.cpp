@@ -24,10 +24,10 @@ constexpr int ROW_HEIGHT = 24;
 constexpr int NUMBER_WIDTH = 100;
 constexpr int LIST_X = 370;
 // The five columns (285 pixels), the list's frame and its scroll bar.
-constexpr int LIST_WIDTH = 306;
-constexpr int ADD_WIDTH = LIST_X + LIST_WIDTH + 14;
+constexpr int EXISTING_LIST_WIDTH = 306;
+constexpr int ADD_WIDTH = LIST_X + EXISTING_LIST_WIDTH + 14;
 constexpr int BUTTON_GAP = 8;
-constexpr int BOTTOM_GAP = 10;
+constexpr int BUTTON_ROW_GAP = 10;
 
 enum Label
 {
@@ -141,16 +141,16 @@ void CTransponderDlg::place_controls()
     for (int p = TransponderDialog::VER; p <= TransponderDialog::HOR; ++p)
         m_polarity[p]->setGeometry(FIELD_X + p * 80, ROW_Y + L_POLARITY * ROW_STEP, 72, ROW_HEIGHT);
 
-    const int buttons_y = height - BUTTON_HEIGHT - BOTTOM_GAP;
+    const int buttons_y = height - BUTTON_HEIGHT - BUTTON_ROW_GAP;
     m_existing->setVisible(with_list);
-    m_existing->setGeometry(LIST_X, ROW_Y, LIST_WIDTH, buttons_y - ROW_Y - BUTTON_GAP);
+    m_existing->setGeometry(LIST_X, ROW_Y, EXISTING_LIST_WIDTH, buttons_y - ROW_Y - BUTTON_GAP);
     int ok_x;
     if (m_model.buttons_at_bottom()) {
         // the bottom row of the shrunken window, centred
         ok_x = (width - 2 * BUTTON_WIDTH - BUTTON_GAP) / 2;
     } else {
         // under the list, at its right edge
-        ok_x = LIST_X + LIST_WIDTH - 2 * BUTTON_WIDTH - BUTTON_GAP;
+        ok_x = LIST_X + EXISTING_LIST_WIDTH - 2 * BUTTON_WIDTH - BUTTON_GAP;
     }
     ok_button()->setGeometry(ok_x, buttons_y, BUTTON_WIDTH, BUTTON_HEIGHT);
     cancel_button()->setGeometry(ok_x + BUTTON_WIDTH + BUTTON_GAP, buttons_y, BUTTON_WIDTH, BUTTON_HEIGHT);

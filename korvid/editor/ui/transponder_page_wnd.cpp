@@ -9,14 +9,6 @@
 
 namespace korvid {
 
-namespace {
-
-constexpr int TOP_ROW_HEIGHT = 30;
-// Wide enough for the longest satellite name the database holds (21 characters).
-constexpr int DB_COMBO_WIDTH = 200;
-
-} // namespace
-
 CTransponderPageWnd::CTransponderPageWnd(TransponderPage& page, QWidget* parent)
     : CListPageWnd(page.list(), page.buttons(), page.context_menu(), parent)
     , m_page(page)
