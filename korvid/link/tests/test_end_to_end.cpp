@@ -27,7 +27,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Recorder : ExchangeObserver
+struct SimRecorder : ExchangeObserver
 {
     std::vector<std::string> statuses;
     std::vector<std::string> boxes;
@@ -97,7 +97,7 @@ protected:
         return !sim.path().empty() && port.Open(1);
     }
 
-    ExchangeResult send_database(CComPort& port, Recorder& obs, const Bytes& image, LinkClock& clock)
+    ExchangeResult send_database(CComPort& port, SimRecorder& obs, const Bytes& image, LinkClock& clock)
     {
         fill_database_flash_map(blocks, items);
         ExchangeSetup setup;
@@ -113,7 +113,7 @@ protected:
         return loop.run();
     }
 
-    ExchangeResult receive_database(CComPort& port, Recorder& obs, Bytes& buffer)
+    ExchangeResult receive_database(CComPort& port, SimRecorder& obs, Bytes& buffer)
     {
         fill_database_flash_map(blocks, items);
         ExchangeSetup setup;
@@ -147,7 +147,7 @@ TEST_F(EndToEnd, ReceiverKilledMidTransferIsSeenAtOnceAsCommunicationTimeOut)
     SimProcess sim({}, (dir / "sim.log").string());
     CComPort port;
     ASSERT_TRUE(open(port, sim));
-    Recorder obs;
+    SimRecorder obs;
     bool killed = false;
     PassClock clock;
     uint32_t killed_at = 0;
@@ -182,7 +182,7 @@ TEST_F(EndToEnd, DatabaseReceiveFetchesTheReceiversImage)
     CComPort port;
     ASSERT_TRUE(open(port, sim));
     Bytes buffer(0x100000, 0);
-    Recorder obs;
+    SimRecorder obs;
     ExchangeResult r = receive_database(port, obs, buffer);
     EXPECT_EQ(r.outcome, ExchangeOutcome::Complete);
     EXPECT_EQ(r.offset, DB_TRANSFER_SIZE);
@@ -211,7 +211,7 @@ TEST_F(EndToEnd, ReceiverServesAnIrdDatabaseInItsOwnByteOrder)
     CComPort port;
     ASSERT_TRUE(open(port, sim));
     Bytes buffer(0x100000, 0);
-    Recorder obs;
+    SimRecorder obs;
     ExchangeResult r = receive_database(port, obs, buffer);
     ASSERT_EQ(r.outcome, ExchangeOutcome::Complete);
     EXPECT_EQ(sim.wait(), 0) << sim.log();
