@@ -1,6 +1,7 @@
 // The editor as a user meets it inside the main frame: the sample database on "SAT", a satellite
 // added, its LNB edited and deleted through the real dialog and buttons, page windows made only when
 // their tab is chosen and refreshed after a new database, Show All DB Data, and Escape everywhere.
+#include "common/testing/qt_test_main.h"
 #include "korvid/app/tests/editor_in_frame.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/database/korvid_doc.h"
@@ -438,5 +439,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(DbViewTest)
+KD_QT_TEST_CLASS(DbViewTest)
 #include "db_view_test.moc"

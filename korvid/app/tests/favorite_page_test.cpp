@@ -1,6 +1,7 @@
 // The "Favorite" page inside the main frame on the sample database, as a user works it: a group
 // edited in the "Favorite" dialog with ">>", "<<" and the mouse, rows reordered by dragging on the
 // page, a group renamed and both found in the saved file, and Escape and Cancel changing nothing.
+#include "common/testing/qt_test_main.h"
 #include "korvid/app/tests/editor_in_frame.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/editor/editor_operations.h"
@@ -385,5 +386,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(FavoritePageTest)
+KD_QT_TEST_CLASS(FavoritePageTest)
 #include "favorite_page_test.moc"

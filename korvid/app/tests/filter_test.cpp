@@ -1,6 +1,7 @@
 // The filter box above the editor's lists, as a user meets it in the main frame on the sample
 // database: typing narrows the list, Del takes only the selected row in view (SAT, TV), Ctrl+F reaches the
 // box of the page on screen, and Escape clears the box but changes nothing elsewhere.
+#include "common/testing/qt_test_main.h"
 #include "korvid/app/tests/editor_in_frame.h"
 #include "korvid/database/channel_texts.h"
 #include "korvid/editor/editor_operations.h"
@@ -255,5 +256,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(FilterTest)
+KD_QT_TEST_CLASS(FilterTest)
 #include "filter_test.moc"

@@ -2,6 +2,7 @@
 // buttons, the port dialog, the About box and closing with unsaved changes.
 #include "common/qt/qt_prompts.h"
 #include "common/scripted_prompts.h"
+#include "common/testing/qt_test_main.h"
 #include "korvid/app/about_dlg.h"
 #include "korvid/app/check_database_dlg.h"
 #include "korvid/app/frame_skin.h"
@@ -672,5 +673,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(MainFrameTest)
+KD_QT_TEST_CLASS(MainFrameTest)
 #include "main_frame_test.moc"

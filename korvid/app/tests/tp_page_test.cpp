@@ -2,6 +2,7 @@
 // and what the page keeps while hidden, a transponder added, edited and deleted through the real
 // dialog (its channels and favourite entries go with it), and every refusal, Cancel and Escape
 // leaving the document as it was.
+#include "common/testing/qt_test_main.h"
 #include "korvid/app/tests/editor_in_frame.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/transponder_dialog.h"
@@ -292,5 +293,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TpPageTest)
+KD_QT_TEST_CLASS(TpPageTest)
 #include "tp_page_test.moc"

@@ -2,6 +2,7 @@
 // a user meets them: columns, the "DB" choice and the selected channel's details, a channel added
 // with two favourite groups ticked in the check-list box, Edit and Cancel, the name sort both ways,
 // three channels moved with the mouse and saved, the edge scrolling of a drag, and Escape.
+#include "common/testing/qt_test_main.h"
 #include "korvid/app/tests/editor_in_frame.h"
 #include "korvid/database/channel_texts.h"
 #include "korvid/database/ird_file.h"
@@ -470,5 +471,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TvPagesTest)
+KD_QT_TEST_CLASS(TvPagesTest)
 #include "tv_pages_test.moc"

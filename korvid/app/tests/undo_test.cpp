@@ -1,6 +1,7 @@
 // Undo and redo inside the main frame: a satellite deleted on "SAT" with its transponder, channels
 // and favourite comes back with Ctrl+Z on every page, the File menu names the change, and both
 // redo keys bring the deletion back.
+#include "common/testing/qt_test_main.h"
 #include "korvid/app/my_menu.h"
 #include "korvid/app/tests/editor_in_frame.h"
 #include "korvid/database/channel_texts.h"
@@ -143,5 +144,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(UndoTest)
+KD_QT_TEST_CLASS(UndoTest)
 #include "undo_test.moc"

@@ -1,6 +1,7 @@
 // The DB Transfer dialog: its expected time, Escape, Cancel, OK after success, a silence that
 // closes it, and the database sent to receiver-sim and fetched back into a new .ird.
 #include "common/scripted_prompts.h"
+#include "common/testing/qt_test_main.h"
 #include "common/testing/receiver_sim_process.h"
 #include "korvid/database/codes.h"
 #include "korvid/database/ird_file.h"
@@ -190,5 +191,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(DbTransferDlgTest)
+KD_QT_TEST_CLASS(DbTransferDlgTest)
 #include "db_transfer_dlg_test.moc"

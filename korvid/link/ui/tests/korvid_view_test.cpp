@@ -1,6 +1,7 @@
 // The downloader page: its controls, Open and a dropped file during a download, Stop, and a code
 // file sent to receiver-sim on a pseudo-terminal.
 #include "common/scripted_prompts.h"
+#include "common/testing/qt_test_main.h"
 #include "common/testing/receiver_sim_process.h"
 #include "korvid/database/codes.h"
 #include "korvid/link/ui/korvid_view.h"
@@ -158,5 +159,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(KorvidViewTest)
+KD_QT_TEST_CLASS(KorvidViewTest)
 #include "korvid_view_test.moc"

@@ -1,6 +1,7 @@
 // The percentage bar's drawing rules, the port dialog bound to its model, and the filter
 // conversion of the Qt prompts.
 #include "common/qt/qt_prompts.h"
+#include "common/testing/qt_test_main.h"
 #include "korvid/link/ui/select_port_dlg.h"
 #include "korvid/ui/percent_progress.h"
 
@@ -192,5 +193,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(PercentProgressTest)
+KD_QT_TEST_CLASS(PercentProgressTest)
 #include "percent_progress_test.moc"
