@@ -54,7 +54,8 @@ int run_each_apart(const std::vector<QtTestClass>& classes, int argc, char** arg
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedChannels);
         child.start(QString::fromLocal8Bit(argv[0]), QStringList{QString::fromLatin1(c.name)} + rest);
-        if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
+        if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit ||
+            child.exitCode() != 0) {
             std::fprintf(stderr, "%s: %s failed\n", argv[0], c.name);
             ++failed;
         }

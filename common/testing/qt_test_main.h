@@ -29,6 +29,6 @@ struct QtTestRegistration
 } // namespace common::testing
 
 // The class is made only when it runs, after the QApplication, as QTEST_MAIN makes it.
-#define KD_QT_TEST_CLASS(Class)                                                                             \
-    static const ::common::testing::QtTestRegistration kd_qt_test_registration_##Class(                    \
+#define KD_QT_TEST_CLASS(Class)                                                                              \
+    static const ::common::testing::QtTestRegistration kd_qt_test_registration_##Class(                      \
         #Class, []() -> std::unique_ptr<QObject> { return std::make_unique<Class>(); });
