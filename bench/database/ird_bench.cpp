@@ -18,7 +18,7 @@ std::string bench_path()
         .string();
 }
 
-std::unique_ptr<Database> full_database()
+std::unique_ptr<Database> random_full_database()
 {
     auto db = testing::random_database(99);
     db->system.syscode = DB_SYSCODE_VALUE;
@@ -28,7 +28,7 @@ std::unique_ptr<Database> full_database()
 void BM_OpenAndCheckFullDatabase(benchmark::State& state)
 {
     std::string path = bench_path();
-    write_database_file(*full_database(), 0x1234, 0x5678, path);
+    write_database_file(*random_full_database(), 0x1234, 0x5678, path);
     auto db = std::make_unique<Database>();
     common::ScriptedPrompts prompts;
     CKorvidDoc doc(*db, prompts);
@@ -45,7 +45,7 @@ BENCHMARK(BM_OpenAndCheckFullDatabase)->Unit(benchmark::kMillisecond);
 void BM_PackAndSaveFullDatabase(benchmark::State& state)
 {
     std::string path = bench_path();
-    auto db = full_database();
+    auto db = random_full_database();
     common::ScriptedPrompts prompts;
     CKorvidDoc doc(*db, prompts);
     doc.set_file_name(path);
@@ -59,7 +59,7 @@ BENCHMARK(BM_PackAndSaveFullDatabase)->Unit(benchmark::kMillisecond);
 
 void BM_BuildImageForReceiverAndTakeBack(benchmark::State& state)
 {
-    auto db = full_database();
+    auto db = random_full_database();
     std::vector<uint8_t> wire(1u << 20, 0);
     common::ScriptedPrompts prompts;
     for (auto _ : state) {

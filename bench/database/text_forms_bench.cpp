@@ -14,7 +14,7 @@ namespace {
 
 using namespace korvid;
 
-std::unique_ptr<Database> full_database()
+std::unique_ptr<Database> every_slot_database()
 {
     auto db = std::make_unique<Database>();
     db->clear();
@@ -65,7 +65,7 @@ std::unique_ptr<Database> full_database()
 
 const Database& database()
 {
-    static auto db = full_database();
+    static auto db = every_slot_database();
     return *db;
 }
 

@@ -80,5 +80,3 @@ void BM_FilterKeystrokeFullTvPage(benchmark::State& state)
 BENCHMARK(BM_FilterKeystrokeFullTvPage)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-BENCHMARK_MAIN();

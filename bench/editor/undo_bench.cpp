@@ -150,5 +150,3 @@ void BM_UndoRedoSatelliteDeletion(benchmark::State& state)
 BENCHMARK(BM_UndoRedoSatelliteDeletion)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-BENCHMARK_MAIN();

@@ -98,86 +98,65 @@ struct Command
     Argument&
     positional(std::string arg_name, std::string& target, std::string arg_help, bool required = true)
     {
-        Argument a;
-        a.kind = Argument::Kind::Positional;
-        a.name = std::move(arg_name);
-        a.help = std::move(arg_help);
+        Argument& a = add(Argument::Kind::Positional, std::move(arg_name), std::move(arg_help));
         a.text = &target;
         a.is_required = required;
-        return add(std::move(a));
+        return a;
     }
     // One or more words that take the rest of the command line.
     Argument& positionals(std::string arg_name, std::vector<std::string>& target, std::string arg_help)
     {
-        Argument a;
-        a.kind = Argument::Kind::Positionals;
-        a.name = std::move(arg_name);
-        a.help = std::move(arg_help);
+        Argument& a = add(Argument::Kind::Positionals, std::move(arg_name), std::move(arg_help));
         a.texts = &target;
         a.is_required = true;
-        return add(std::move(a));
+        return a;
     }
     Argument& option(std::string arg_name, std::string& target, std::string arg_help)
     {
-        Argument a;
-        a.kind = Argument::Kind::Option;
-        a.name = std::move(arg_name);
-        a.help = std::move(arg_help);
+        Argument& a = add(Argument::Kind::Option, std::move(arg_name), std::move(arg_help));
         a.text = &target;
-        return add(std::move(a));
+        return a;
     }
     Argument& option(std::string arg_name, int& target, std::string arg_help)
     {
-        Argument a;
-        a.kind = Argument::Kind::IntOption;
-        a.name = std::move(arg_name);
-        a.help = std::move(arg_help);
+        Argument& a = add(Argument::Kind::IntOption, std::move(arg_name), std::move(arg_help));
         a.number = &target;
-        return add(std::move(a));
+        return a;
     }
     Argument& option(std::string arg_name, uint32_t& target, std::string arg_help)
     {
-        Argument a;
-        a.kind = Argument::Kind::UnsignedOption;
-        a.name = std::move(arg_name);
-        a.help = std::move(arg_help);
+        Argument& a = add(Argument::Kind::UnsignedOption, std::move(arg_name), std::move(arg_help));
         a.unsigned_number = &target;
-        return add(std::move(a));
+        return a;
     }
     // May be given several times, each time with one or more values.
     Argument& option(std::string arg_name, std::vector<uint32_t>& target, std::string arg_help)
     {
-        Argument a;
-        a.kind = Argument::Kind::UnsignedOptions;
-        a.name = std::move(arg_name);
-        a.help = std::move(arg_help);
+        Argument& a = add(Argument::Kind::UnsignedOptions, std::move(arg_name), std::move(arg_help));
         a.unsigned_numbers = &target;
-        return add(std::move(a));
+        return a;
     }
     Argument& option(std::string arg_name, double& target, std::string arg_help)
     {
-        Argument a;
-        a.kind = Argument::Kind::RealOption;
-        a.name = std::move(arg_name);
-        a.help = std::move(arg_help);
+        Argument& a = add(Argument::Kind::RealOption, std::move(arg_name), std::move(arg_help));
         a.real = &target;
-        return add(std::move(a));
+        return a;
     }
     Argument& flag(std::string arg_name, bool& target, std::string arg_help)
     {
-        Argument a;
-        a.kind = Argument::Kind::Flag;
-        a.name = std::move(arg_name);
-        a.help = std::move(arg_help);
+        Argument& a = add(Argument::Kind::Flag, std::move(arg_name), std::move(arg_help));
         a.flag = &target;
-        return add(std::move(a));
+        return a;
     }
 
 private:
-    Argument& add(Argument a)
+    Argument& add(Argument::Kind kind, std::string arg_name, std::string arg_help)
     {
-        arguments.push_back(std::move(a));
-        return arguments.back();
+        Argument& a = arguments.emplace_back();
+        a.kind = kind;
+        a.name = std::move(arg_name);
+        a.help = std::move(arg_help);
+        return a;
     }
 };
 
