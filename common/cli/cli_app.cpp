@@ -173,8 +173,6 @@ std::string help_of_every_command(CLI::App& app, const std::vector<CLI::App*>& s
     return out;
 }
 
-} // namespace
-
 // A wrong command line: the reason, then the usage, and exit code 2.
 int refuse(const std::string& reason, const std::string& usage)
 {
@@ -212,6 +210,8 @@ std::optional<int> parse(CLI::App& app, int argc, char** argv)
     }
     return std::nullopt;
 }
+
+} // namespace
 
 int run(const char* program, const char* description, int argc, char** argv)
 {
