@@ -1,6 +1,6 @@
 // Replacing files through a staging area: what is on disk after a failure, a kill, a link and a
 // long name.
-#include "common/atomic_file.h"
+#include "common/file_replacement/atomic_file.h"
 
 #include <algorithm>
 #include <filesystem>

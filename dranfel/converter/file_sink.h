@@ -3,7 +3,7 @@
 // large buffers which a writer thread passes to the system while the engine goes on with the
 // next ones, so that the kernel's copying of a gigabyte into new file pages overlaps the
 // conversion instead of following it.
-#include "common/atomic_file.h"
+#include "common/file_replacement/atomic_file.h"
 
 #include <atomic>
 #include <condition_variable>

@@ -1,8 +1,9 @@
 #include "dranfel/storage/file_operations.h"
 
 #include "common/fd_io.h"
+#include "common/file_replacement/staging_area.h"
+#include "common/file_replacement/write_target.h"
 #include "common/regular_file.h"
-#include "common/staging_area.h"
 #include "dranfel/storage/commands.h"
 #include "dranfel/storage/file_list.h"
 #include "dranfel/storage/receiver_path.h"
@@ -55,13 +56,6 @@ std::string error_text(int err)
     return std::strerror(err);
 }
 
-mode_t current_umask()
-{
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
-}
-
 // Reads up to n bytes at off; the count read, or -1 with err set.
 ssize_t pread_full(int fd, uint8_t* p, size_t n, off_t off, int& err)
 {
@@ -99,6 +93,42 @@ bool is_single_file_name(const std::string& name)
     return has_extension(name, ".mp3") || has_extension(name, ".mem");
 }
 
+bool on_one_file_system(const std::string& a, const std::string& b)
+{
+    struct stat sa, sb;
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev;
+}
+
+// Rewrites the receiver path field at `offset` of a recording file in place; a file too short to
+// hold the field is left as it is. `old_field`, when given, receives what was there.
+bool rewrite_receiver_path(const std::string& path,
+                           size_t offset,
+                           const std::string& receiver_path,
+                           std::vector<uint8_t>* old_field,
+                           std::string& error)
+{
+    Fd f(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
+    uint8_t field[RECEIVER_PATH_FIELD_SIZE];
+    int err = 0;
+    if (!f.ok() || pread_full(f.get(), field, sizeof field, off_t(offset), err) < 0) {
+        error = "could not write " + path + ": " + error_text(f.ok() ? err : errno);
+        return false;
+    }
+    struct stat st;
+    if (::fstat(f.get(), &st) != 0 ||
+        st.st_size < off_t(offset == AVF_PATH_OFFSET ? AVF_FILE_SIZE : AVR_HEADER_SIZE))
+        return true;
+    if (old_field)
+        old_field->assign(field, field + sizeof field);
+    RecordingName::write_receiver_path(field, receiver_path);
+    if (!common::write_all(f.get(), field, sizeof field, off_t(offset)) || ::fdatasync(f.get()) != 0 ||
+        !f.close()) {
+        error = "could not write " + path + ": " + error_text(errno);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::string FileOpFailure::message(bool move) const
@@ -110,35 +140,25 @@ struct FileOperation::Entry
 {
     struct Staged
     {
-        std::string temp;   // the copy under its temporary name
-        std::string target; // the name it goes to
+        std::string temp;               // the copy under its staged name, or the source a move renames
+        std::string target;             // the name it goes to
+        size_t path_offset = 0;         // a recording file's receiver path field, for a move by rename
+        std::vector<uint8_t> old_field; // what that field held at the source
     };
     std::string name;
     std::string src;
     std::string dst;
     std::vector<Staged> staged;       // whole copies not yet in place, in the order they go in
-    std::vector<std::string> stale;   // old destination files the new entry does not replace (extra parts)
+    std::vector<Staged> moves;        // files a move on one file system renames, in that order
     std::vector<std::string> placed;  // destination names that now hold this entry's files
-    std::vector<Entry::Staged> aside; // old destination files moved to a temporary name, and their names
+    std::vector<Entry::Staged> aside; // old destination files set aside, and their names
     std::vector<std::string> copied;  // source files copied whole, parts before the information file
+    // A recording: what finds the parts of an older, longer recording of its name at the destination.
+    bool recording = false;
+    ParsedRecordingName dp;
+    int parts = 0;
+    std::string receiver_path;
     bool complete = false;
-
-    // Takes back what this entry put at the destination: its new files go, the old ones that
-    // were there come back, and its unplaced copies are dropped.
-    void take_back(common::StagingArea& area)
-    {
-        for (auto it = aside.rbegin(); it != aside.rend(); ++it) {
-            area.place(it->temp, it->target);
-            placed.erase(std::remove(placed.begin(), placed.end(), it->target), placed.end());
-        }
-        aside.clear();
-        for (auto it = placed.rbegin(); it != placed.rend(); ++it)
-            remove_file(*it, nullptr);
-        placed.clear();
-        for (const Staged& s : staged)
-            area.discard(s.temp);
-        staged.clear();
-    }
 };
 
 namespace {
@@ -180,10 +200,39 @@ int FileOperation::fail(Entry& e, int32_t code, const std::string& file, const s
     return -1;
 }
 
+// What stands at a destination name must be a file this user may replace, or nothing.
+int FileOperation::check_destination(Entry& e,
+                                     const std::string& dst,
+                                     const struct stat& src_st,
+                                     struct stat* old)
+{
+    struct stat st;
+    if (::lstat(dst.c_str(), &st) != 0) {
+        if (old)
+            old->st_mode = 0;
+        return 0;
+    }
+    if (old)
+        *old = st;
+    // A link at the destination is replaced, never followed; only the source's own name is refused.
+    if (st.st_dev == src_st.st_dev && st.st_ino == src_st.st_ino)
+        return fail(e, FAIL_DESTINATION, dst, "could not create " + dst + ": it is the source file itself");
+    // Only files are replaced: a folder of that name stays where it is, and so does all it holds.
+    if (S_ISDIR(st.st_mode))
+        return fail(e, FAIL_DESTINATION, dst, "could not create " + dst + ": " + error_text(EISDIR));
+    std::string why;
+    common::WriteTargetOptions options;
+    options.detach_hard_links = m_replace_linked;
+    if (S_ISREG(st.st_mode) && !common::may_replace(dst, st, why, nullptr, options))
+        return fail(e, FAIL_DESTINATION, dst, "could not replace " + dst + ": " + why);
+    return 0;
+}
+
 // Copies one file in 64 KB steps: inside the kernel where it can (copy_file_range), through the
 // buffer where it cannot. Every step is checked, and so is the size of the finished copy. A
 // recording's information file and parts then get the receiver path of the destination
-// information file written into their header, and keep the source's permission bits.
+// information file written into their header. A file that replaces another keeps that file's
+// permissions; a new recording file takes the source's, a new single file the usual ones.
 int FileOperation::copy_file(const std::string& src,
                              const std::string& dst,
                              Entry& e,
@@ -202,20 +251,16 @@ int FileOperation::copy_file(const std::string& src,
     Fd in(common::open_regular_file(src, &why, &sst));
     if (!in.ok())
         return fail(e, FAIL_SOURCE, src, "could not open " + src + ": " + why);
-    // A link at the destination is replaced, never followed; only the source's own name is refused.
-    struct stat dst_st;
-    if (::lstat(dst.c_str(), &dst_st) == 0 && dst_st.st_dev == sst.st_dev && dst_st.st_ino == sst.st_ino)
-        return fail(e, FAIL_DESTINATION, dst, "could not create " + dst + ": it is the source file itself");
-    // Only files are replaced: a folder of that name stays where it is, and so does all it holds.
-    if (::lstat(dst.c_str(), &dst_st) == 0 && S_ISDIR(dst_st.st_mode))
-        return fail(e, FAIL_DESTINATION, dst, "could not create " + dst + ": " + error_text(EISDIR));
-    // The copy grows under a temporary name beside its target; what is at the target's name
+    struct stat old;
+    if (int r = check_destination(e, dst, sst, &old); r != 0)
+        return r;
+    // The copy grows under a staged name beside its target; what is at the target's name
     // stays as it is until the whole entry is there.
     std::string temp;
-    Fd out(m_area->create(temp, m_new_file_mode));
+    Fd out(m_area->create(temp));
     if (!out.ok())
         return fail(e, FAIL_DESTINATION, dst, "could not create " + dst + ": " + m_area->error());
-    e.staged.push_back({temp, dst});
+    e.staged.push_back({temp, dst, 0, {}});
 
     // A single file's bar counts bytes; past 2 GiB both ends are scaled down alike.
     int shift = 0;
@@ -282,8 +327,11 @@ int FileOperation::copy_file(const std::string& src,
             if (!common::write_all(out.get(), header, header_size, 0))
                 return fail(e, FAIL_DESTINATION, dst, "could not write " + dst + ": " + error_text(errno));
         }
-        ::fchmod(out.get(), sst.st_mode & 07777);
     }
+    if (S_ISREG(old.st_mode))
+        common::take_over_attributes(out.get(), old);
+    else if (mode != CopyMode::Single)
+        ::fchmod(out.get(), sst.st_mode & 07777);
     struct stat dst_end;
     if (::fstat(out.get(), &dst_end) != 0 || dst_end.st_size != off)
         return fail(e, FAIL_DESTINATION, dst,
@@ -299,8 +347,51 @@ int FileOperation::copy_file(const std::string& src,
     return 0;
 }
 
+// A move on one file system: the files are checked as a copy checks them, then renamed in by
+// put_in_place. 2 when the system will not rename between the two folders after all (a bind
+// mount): the caller copies instead.
+int FileOperation::move_by_rename(Entry& e)
+{
+    int64_t size = 0;
+    for (const Entry::Staged& m : e.moves) {
+        struct stat sst;
+        std::string why;
+        Fd in(common::open_regular_file(m.temp, &why, &sst));
+        if (!in.ok())
+            return fail(e, FAIL_SOURCE, m.temp, "could not open " + m.temp + ": " + why);
+        if (int r = check_destination(e, m.target, sst, nullptr); r != 0)
+            return r;
+        size += sst.st_size;
+    }
+    int shift = 0;
+    while ((size >> shift) > INT32_MAX)
+        ++shift;
+    if (!e.recording)
+        report(PROGRESS_FILE_START, int32_t(size >> shift), 0);
+    int r = put_in_place(e);
+    if (r != 0)
+        return r;
+    m_bytes.fetch_add(size);
+    if (e.recording)
+        report(PROGRESS_FILE_STEP, 100, 100);
+    else
+        report(PROGRESS_FILE_STEP, int32_t(size >> shift), int32_t(size >> shift));
+    return 0;
+}
+
 int FileOperation::copy_single(Entry& e)
 {
+    if (m_rename) {
+        e.moves.push_back({e.src, e.dst, 0, {}});
+        int r = move_by_rename(e);
+        e.moves.clear();
+        if (r != 2) {
+            if (r == 0)
+                report(PROGRESS_FILE_DONE, 0, 0);
+            return r;
+        }
+        m_rename = false;
+    }
     int r = copy_file(e.src, e.dst, e, 0, 0, true, 0, {}, nullptr);
     if (r != 0)
         return r;
@@ -387,6 +478,28 @@ int FileOperation::copy_recording(Entry& e)
     report(PROGRESS_FILE_START, 100, 0);
     const std::string dst_info = info_file_of(e.dst);
     const std::string rpath = receiver_path_of(dst_info);
+    e.recording = true;
+    e.dp = dp;
+    e.parts = parts;
+    e.receiver_path = rpath;
+
+    if (m_rename) {
+        for (int p = 1; p <= parts; ++p)
+            e.moves.push_back({RecordingName::part_file_name(sp.prefix, sp.title, p, sp.date, sp.suffix),
+                               RecordingName::part_file_name(dp.prefix, dp.title, p, dp.date, dp.suffix),
+                               AVR_PATH_OFFSET,
+                               {}});
+        // The information file last: it is what makes the parts a recording.
+        e.moves.push_back({src_info, dst_info, AVF_PATH_OFFSET, {}});
+        int r = move_by_rename(e);
+        e.moves.clear();
+        if (r != 2) {
+            if (r == 0)
+                report(PROGRESS_FILE_DONE, 100, total > 0 ? 100 : 0);
+            return r;
+        }
+        m_rename = false;
+    }
 
     int64_t done = 0;
     for (int p = 1; p <= parts; ++p) {
@@ -400,63 +513,125 @@ int FileOperation::copy_recording(Entry& e)
     // The information file last: it is what makes the parts a recording.
     if (int r = copy_file(src_info, dst_info, e, 0, 0, false, AVF_PATH_OFFSET, rpath, nullptr); r != 0)
         return r;
-
-    // Parts of a longer recording that was at the destination would be left over beside the new one.
-    uint8_t old_info[AVF_FILE_SIZE];
-    int err = 0;
-    Fd oi(common::open_regular_file(dst_info));
-    if (oi.ok() && pread_full(oi.get(), old_info, sizeof old_info, 0, err) == ssize_t(sizeof old_info)) {
-        int old_parts = std::min(RecordingName::part_count(old_info, sizeof old_info), 999);
-        for (int p = parts + 1; p <= old_parts; ++p)
-            e.stale.push_back(RecordingName::part_file_name(dp.prefix, dp.title, p, dp.date, dp.suffix));
-    }
     if (int placed = put_in_place(e); placed != 0)
         return placed;
     report(PROGRESS_FILE_DONE, 100, total > 0 ? 100 : 0);
     return 0;
 }
 
-// Renames the entry's whole copies over their targets, the information file last, after the old
-// information file has been moved aside: at no moment does an information file stand beside parts
-// that are not all there. The old files are kept aside until the run ends, so that a cancelled
-// copy can bring them back.
+// Parts of an older, longer recording of the entry's name at the destination, which the new one
+// would leave behind beside it. Read under the folder's lock, so that it is the recording that
+// is there when the new one goes in.
+std::vector<std::string> FileOperation::stale_parts(const Entry& e)
+{
+    std::vector<std::string> stale;
+    if (!e.recording)
+        return stale;
+    const ParsedRecordingName& dp = e.dp;
+    uint8_t old_info[AVF_FILE_SIZE];
+    int err = 0;
+    Fd oi(common::open_regular_file(info_file_of(e.dst)));
+    if (oi.ok() && pread_full(oi.get(), old_info, sizeof old_info, 0, err) == ssize_t(sizeof old_info)) {
+        int old_parts = std::min(RecordingName::part_count(old_info, sizeof old_info), 999);
+        for (int p = e.parts + 1; p <= old_parts; ++p) {
+            std::string part = RecordingName::part_file_name(dp.prefix, dp.title, p, dp.date, dp.suffix);
+            struct stat st;
+            if (::lstat(part.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) // a folder is not a part
+                stale.push_back(part);
+        }
+    }
+    return stale;
+}
+
+// Puts the entry's files in place as one group of the destination's staging area: the old
+// information file goes aside first, then the old files of the other names and the parts of a
+// longer old recording, then the new files come in (a recording's parts first, its information
+// file last), and the folder is flushed. At no moment does an information file stand
+// beside parts that are not all its own, and a failure or a kill at any step gives back the old
+// files. The old files stay aside until the run ends, so that a cancelled copy can bring them back.
 int FileOperation::put_in_place(Entry& e)
 {
-    if (e.staged.empty() && e.stale.empty())
+    std::vector<Entry::Staged>& in = e.staged.empty() ? e.moves : e.staged;
+    const bool moving = !e.moves.empty();
+    if (in.empty())
         return 0;
     auto failed = [&](const std::string& target, const std::string& why) {
-        int r = fail(e, FAIL_DESTINATION, target, "could not put " + target + " in place: " + why);
-        e.take_back(*m_area);
-        return r;
+        if (moving && m_area->error_number() == EXDEV && e.placed.empty()) {
+            m_area->roll_back();
+            e.aside.clear();
+            return 2;
+        }
+        std::string reason = "could not put " + target + " in place: " + why;
+        if (!m_area->roll_back())
+            reason += "; " + m_area->error();
+        for (const Entry::Staged& m : e.moves)
+            if (!m.old_field.empty()) { // back at the source, with the receiver path it had
+                Fd f(::open(m.temp.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW));
+                if (f.ok())
+                    common::write_all(f.get(), m.old_field.data(), m.old_field.size(), off_t(m.path_offset));
+            }
+        e.placed.clear();
+        e.aside.clear();
+        return fail(e, FAIL_DESTINATION, target, reason);
     };
     auto set_aside = [&](const std::string& target) {
         std::string temp;
         if (!m_area->set_aside(target, temp))
             return false;
         if (!temp.empty())
-            e.aside.push_back({temp, target});
+            e.aside.push_back({temp, target, 0, {}});
         return true;
     };
-    const std::string& last = e.staged.back().target;
-    if (e.staged.size() > 1 && !set_aside(last))
-        return failed(last, m_area->error());
-    for (size_t i = 0; i < e.staged.size(); ++i) {
-        const Entry::Staged s = e.staged[i];
-        if (!(i + 1 == e.staged.size() && e.staged.size() > 1) && !set_aside(s.target))
-            return failed(s.target, m_area->error());
-        if (!m_area->place(s.temp, s.target))
-            return failed(s.target, m_area->error());
-        e.placed.push_back(s.target);
-    }
-    e.staged.clear();
-    for (const std::string& old : e.stale) {
-        struct stat st;
-        if (::lstat(old.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-            continue; // not a part, whatever its name says
+    if (!m_area->begin())
+        return failed(in.back().target, m_area->error());
+    const std::vector<std::string> stale = stale_parts(e);
+    if (!set_aside(in.back().target))
+        return failed(in.back().target, m_area->error());
+    for (size_t i = 0; i + 1 < in.size(); ++i)
+        if (!set_aside(in[i].target))
+            return failed(in[i].target, m_area->error());
+    for (const std::string& old : stale)
         if (!set_aside(old))
             return failed(old, m_area->error());
+    for (Entry::Staged& s : in) {
+        if (moving) {
+            if (!m_area->move_in(s.temp, s.target))
+                return failed(s.target, m_area->error());
+            std::string why;
+            if (s.path_offset != 0 &&
+                !rewrite_receiver_path(s.target, s.path_offset, e.receiver_path, &s.old_field, why))
+                return failed(s.target, why);
+        } else if (!m_area->place(s.temp, s.target)) {
+            return failed(s.target, m_area->error());
+        }
+        e.placed.push_back(s.target);
     }
+    if (!m_area->commit())
+        return failed(in.back().target, m_area->error());
+    e.staged.clear();
     return 0;
+}
+
+// Takes a finished entry back out of the destination, as one group: its files go aside, the old
+// ones come back. False when that failed; the notes then say what is where.
+bool FileOperation::take_back(Entry& e)
+{
+    bool ok = true;
+    std::string junk;
+    for (auto it = e.placed.rbegin(); ok && it != e.placed.rend(); ++it)
+        ok = m_area->set_aside(*it, junk);
+    for (auto it = e.aside.rbegin(); ok && it != e.aside.rend(); ++it)
+        ok = m_area->place(it->temp, it->target);
+    ok = ok && m_area->commit();
+    if (!ok) {
+        std::string why = m_area->error();
+        if (!m_area->roll_back())
+            why += "; " + m_area->error();
+        m_notes.push_back("could not take back " + e.name + ": " + why);
+    }
+    e.placed.clear();
+    e.aside.clear();
+    return ok;
 }
 
 FileOpOutcome FileOperation::run(const FileOpParams& params)
@@ -466,7 +641,7 @@ FileOpOutcome FileOperation::run(const FileOpParams& params)
     m_sources_left.clear();
     m_notes.clear();
     m_move = params.kind == FileOpKind::Move;
-    m_new_file_mode = 0666 & ~current_umask();
+    m_replace_linked = params.replace_linked;
     m_count = int32_t(params.names.size());
     m_index = 1;
 
@@ -486,7 +661,7 @@ FileOpOutcome FileOperation::run(const FileOpParams& params)
         return FileOpOutcome::Failed;
     }
 
-    // Opening the area also clears what an earlier copy that was killed left in this folder.
+    // Opening the area also recovers what an earlier writer that was killed left in this folder.
     common::StagingArea area(params.destination_folder);
     if (!params.names.empty() && !area.open()) {
         Entry first;
@@ -501,11 +676,13 @@ FileOpOutcome FileOperation::run(const FileOpParams& params)
         common::StagingArea*& p;
         ~Unset() { p = nullptr; }
     } unset{m_area};
+    // A move within one file system renames: nothing is copied, and nothing can be cut.
+    m_rename = m_move && on_one_file_system(params.source_folder, params.destination_folder);
 
     std::vector<Entry> done;
     auto take_back_all = [&] {
         for (auto it = done.rbegin(); it != done.rend(); ++it)
-            it->take_back(area);
+            take_back(*it);
     };
     for (size_t i = 0; i < params.names.size(); ++i) {
         m_index = int32_t(i + 1);
@@ -525,31 +702,26 @@ FileOpOutcome FileOperation::run(const FileOpParams& params)
         else if (has_extension(e.name, ".avr"))
             r = copy_recording(e);
 
-        if (r < 0) {
-            // Whatever of this entry was written is incomplete; the old files stay as they were.
-            e.take_back(area);
-            return FileOpOutcome::Failed;
-        }
+        if (r < 0)
+            return FileOpOutcome::Failed; // put_in_place gave back what this entry had replaced
         if (r == 0) {
             e.complete = true;
-            if (m_move) {
-                // The parts go before the information file that names them.
+            if (m_move && !e.copied.empty()) {
+                // Only now that the copies and their names are on the disk. The parts go before
+                // the information file that names them.
                 for (const std::string& src : e.copied) {
                     std::string err;
                     if (!remove_file(src, &err))
                         m_sources_left.push_back(err);
                 }
+                common::sync_folder(params.source_folder);
             }
         }
         done.push_back(std::move(e));
         if (r == 1 || cancelled()) {
-            if (m_move) {
-                // Moved entries stay moved; only a copy cut short is taken back.
-                if (!done.back().complete)
-                    done.back().take_back(area);
-            } else {
+            // Moved entries stay moved; a copy cut short gives back everything it replaced.
+            if (!m_move)
                 take_back_all();
-            }
             return FileOpOutcome::Cancelled;
         }
     }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <vector>
 
@@ -75,6 +76,9 @@ struct FileOpParams
     std::string destination_folder;
     std::vector<std::string> names; // in processing order
     FileOpKind kind = FileOpKind::Copy;
+    // A destination file with other hard links is replaced only when this says so (the other
+    // names would keep the old contents).
+    bool replace_linked = false;
 };
 
 enum class FileOpOutcome
@@ -96,12 +100,13 @@ public:
 
     // Runs the whole selection; one FileOperation serves one run, so a cancel that arrives before
     // the run starts is not lost. Every write and each copy's final size are checked. Each file
-    // is copied under a temporary name in the destination folder, and an entry's files are
-    // renamed over the old ones only when all of them are whole (a recording's information file
-    // last), so a failure, a cancel or a kill never leaves a cut file under a real name nor
-    // takes away the files that were to be replaced; temporary files that a killed run left are
-    // cleared when the next run opens that folder. A move deletes an entry's sources only after
-    // all of its files were copied whole.
+    // is copied under a staged name in the destination folder, and an entry's files are put in
+    // place as one group of the folder's staging area (common/file_replacement) only when all of
+    // them are whole, so a failure, a cancel or a kill never leaves a cut file under a real name
+    // nor takes away the files that were to be replaced: what a killed run left is recovered when
+    // the next writer opens that folder. A move within one file system renames the files; across
+    // file systems it deletes an entry's sources only once its copies and their names are on the
+    // disk. A destination file the user may not write is refused, never replaced.
     FileOpOutcome run(const FileOpParams& params);
 
     // From any thread (or a signal handler): the copy stops after the current 64 KB block.
@@ -139,6 +144,10 @@ private:
                   const std::string& receiver_path,
                   int64_t* copied_size);
     int put_in_place(Entry& e);
+    int move_by_rename(Entry& e);
+    bool take_back(Entry& e);
+    std::vector<std::string> stale_parts(const Entry& e);
+    int check_destination(Entry& e, const std::string& dst, const struct stat& src_st, struct stat* old);
     int fail(Entry& e, int32_t code, const std::string& file, const std::string& reason);
     void report(int32_t code, int32_t range, int32_t position);
 
@@ -148,12 +157,13 @@ private:
     std::vector<std::string> m_sources_left;
     std::vector<std::string> m_notes;
     common::StagingArea* m_area = nullptr; // the destination folder's, while a run goes on
-    mode_t m_new_file_mode = 0644;
     size_t m_buffer_size = COPY_BLOCK_SIZE;
     uint8_t* m_buffer = nullptr;
     int32_t m_count = 0;
     int32_t m_index = 0;
     bool m_move = false;
+    bool m_rename = false; // a move within one file system
+    bool m_replace_linked = false;
 };
 
 // Deletes one entry of a folder as a recording (its parts 1 to the part count of its information

@@ -1,6 +1,6 @@
 #include "korvid/database/channel_export.h"
 
-#include "common/atomic_file.h"
+#include "common/file_replacement/atomic_file.h"
 #include "common/prompts.h"
 #include "common/strfmt.h"
 

@@ -1,6 +1,6 @@
 #include "korvid/database/database_json.h"
 
-#include "common/atomic_file.h"
+#include "common/file_replacement/atomic_file.h"
 #include "common/regular_file.h"
 #include "common/strfmt.h"
 #include "korvid/database/database_json_fields.h"

@@ -1,7 +1,7 @@
 #include "korvid/database/ird_file.h"
 
-#include "common/atomic_file.h"
 #include "common/byte_order.h"
+#include "common/file_replacement/atomic_file.h"
 #include "common/regular_file.h"
 #include "common/strfmt.h"
 

@@ -96,30 +96,54 @@ check "cp of a recording counting no parts succeeds" test $? -eq 0
 check "cp took both parts" test -f "$dst/Zero_#002_200603012015.AVR"
 check "cp says it took the parts it found" grep -qF "the 2 part files found from part 1 on were copied" <<<"$out"
 
-# -9 at each rename that puts a copy over an older recording: the destination holds the old
-# recording whole, or no information file at all, never one beside a mix of parts.
+# -9 at each rename of a copy that puts a 2-part recording over a 3-part one. The next writer in
+# the folder (a copy of an .mp3) recovers what the killed one left: then the folder holds the old
+# recording whole or the new one whole, never a mix, and nothing of the killed run.
 if command -v strace >/dev/null; then
-    rm -rf "${src:?}"/* "${dst:?}"/*
+    rm -rf "${src:?}"/* "${dst:?}"/* "$dst"/.kdtmp-* "$work/old" "$work/new"
     make_recording "$src" News
+    head -c 3000 /dev/urandom >"$src/tune.mp3"
     make_recording "$dst" News
-    mkdir "$work/old" && cp "$dst"/* "$work/old/"
-    info=News_#001_200603012015.AVF
-    for k in 1 2 3 4 5 6; do
-        out=$(strace -f -qq -o /dev/null -e trace=rename,renameat,renameat2 \
-            -e inject=rename,renameat,renameat2:error=EIO:signal=KILL:when=$k \
-            "$cli" cp "$src" "$dst" News_#001_200603012015.AVR 2>&1)
-        check "killed at rename $k" test $? -eq 137
-        if [ -e "$dst/$info" ]; then
-            check "killed at rename $k: the old recording is whole" diff -r -q -x '.kdtmp-*' "$work/old" "$dst"
-        else
-            check "killed at rename $k: no information file" true
+    head -c 30000 /dev/urandom >"$dst/News_#003_200603012015.AVR"
+    printf '\x00\x03' | dd of="$dst/News_#001_200603012015.AVF" bs=1 seek=1740 conv=notrunc status=none
+    mkdir "$work/old" "$work/new" && cp "$dst"/* "$work/old/"
+    # The new recording as a whole run leaves it (its receiver paths name the destination).
+    "$cli" cp "$src" "$dst" News_#001_200603012015.AVR && cp "$dst"/* "$work/new/"
+    holds() { # DIR COPY: DIR holds exactly the files of COPY, byte for byte
+        diff -r -q -x '.kdtmp-*' "$1" "$2" >/dev/null
+    }
+    whole() { holds "$dst" "$work/old" || holds "$dst" "$work/new"; }
+    # Old files go aside by rename, new ones come in by renameat2 (which never replaces); strace
+    # counts each call apart, so each is killed in turn at its k-th call.
+    for call in rename renameat2; do
+      completed=0
+      for k in 1 2 3 4 5 6 7 8 9 10; do
+        rm -rf "${dst:?}"/* "$dst"/.kdtmp-* && cp "$work/old"/* "$dst/"
+        strace -f -qq -o /dev/null -e trace=$call -e inject=$call:error=EIO:signal=KILL:when=$k \
+            "$cli" cp "$src" "$dst" News_#001_200603012015.AVR >/dev/null 2>&1
+        rc=$?
+        if [ $rc -eq 0 ]; then
+            completed=1
+            check "a run with fewer calls of $call than $k puts the new recording in place" holds "$dst" "$work/new"
+            break
         fi
-        rm -rf "${dst:?}"/* && cp "$work/old"/* "$dst/" # what a killed run left is cleared by the next
+        check "killed at $call $k" test $rc -eq 137
+        if [ -e "$dst/News_#001_200603012015.AVF" ]; then
+            check "killed at $call $k: an information file stands only beside its own parts" whole
+        fi
+        check "after $call $k the next writer recovers" "$cli" cp "$src" "$dst" tune.mp3
+        rm -f "$dst/tune.mp3"
+        check "after $call $k the old recording or the new one is whole" whole
+        check "after $call $k nothing of the killed run is left" test -z "$(ls -A "$dst" | grep kdtmp)"
+      done
+      check "a run whose $call is not killed completes" test $completed -eq 1
     done
-    check "a run after them replaces the recording" "$cli" cp "$src" "$dst" News_#001_200603012015.AVR
-    check "and leaves no temporary file" test -z "$(ls -A "$dst" | grep kdtmp)"
-    check "the new recording is there" cmp -s <(tail -c +135 "$src/News_#002_200603012015.AVR") \
-        <(tail -c +135 "$dst/News_#002_200603012015.AVR")
+    # A file of the user's that merely looks like ours is never touched.
+    echo notes >"$dst/.kdtmp-abcdef"
+    echo notes >"$dst/.kdtmp-abcdef.1"
+    check "a copy into a folder with the user's .kdtmp- files succeeds" "$cli" cp "$src" "$dst" tune.mp3
+    check "and leaves them" test "$(cat "$dst/.kdtmp-abcdef" "$dst/.kdtmp-abcdef.1")" = "$(printf 'notes\nnotes')"
+    rm -f "$dst"/.kdtmp-abcdef*
 fi
 
 # Ctrl-C: the copy is stopped while it runs and nothing of it stays at the destination.

@@ -1,7 +1,7 @@
 // What a copy or move leaves on disk when it fails, is killed or meets links, FIFOs and an
 // information file that counts no parts: never a cut file under a real name, never the loss of
 // the files it was to replace, never a recording that looks whole and is not.
-#include "common/staging_area.h"
+#include "common/file_replacement/staging_area.h"
 #include "common/testing/tmpfs_mount.h"
 #include "dranfel/storage/file_list.h"
 #include "dranfel/storage/file_operations.h"
