@@ -1,6 +1,7 @@
 // Replacing files through a staging area: what is on disk after a failure, a kill, a link and a
 // long name.
 #include "common/file_replacement/atomic_file.h"
+#include "common/tests/temp_files.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -13,32 +14,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-struct TempDir
-{
-    TempDir()
-    {
-        char tmpl[] = "/tmp/kd-atomic-XXXXXX";
-        path = ::mkdtemp(tmpl) ? tmpl : "";
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    std::string path;
-};
-
-std::string read_text(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void write_text(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
+using namespace common_test;
 
 std::vector<std::string> names_in(const std::string& dir)
 {
