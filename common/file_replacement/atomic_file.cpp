@@ -93,12 +93,15 @@ bool write_file_atomically(const std::string& path,
                            const void* data,
                            size_t len,
                            std::string* error,
-                           const WriteTargetOptions& options)
+                           const WriteTargetOptions& options,
+                           TargetRefusal* refusal)
 {
     AtomicFile f(path, options);
     bool ok = f.open() && f.write(data, len) && f.commit();
     if (!ok && error)
         *error = f.error();
+    if (refusal)
+        *refusal = ok ? TargetRefusal::None : f.refusal();
     return ok;
 }
 

@@ -61,10 +61,12 @@ private:
 };
 
 // The whole file at once. On failure `error` (when given) says why.
+// `refusal`, when given, says why the target itself was refused (see write_target.h).
 bool write_file_atomically(const std::string& path,
                            const void* data,
                            size_t len,
                            std::string* error = nullptr,
-                           const WriteTargetOptions& options = {});
+                           const WriteTargetOptions& options = {},
+                           TargetRefusal* refusal = nullptr);
 
 } // namespace common

@@ -86,6 +86,7 @@ bool may_write_in(const std::string& folder, std::string& reason)
         reason = "cannot write in " + folder + ": save elsewhere";
     else
         reason = std::strerror(err);
+    errno = err;
     return false;
 }
 
@@ -99,14 +100,16 @@ bool may_replace(const std::string& path,
     // "keep this file".
     if ((st.st_mode & 0222) == 0 ||
         (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && (errno == EACCES || errno == EPERM)))
-        return refuse(reason, refusal, TargetRefusal::ReadOnly, path + " is read-only");
+        return refuse(reason, refusal, TargetRefusal::ReadOnly, "read-only");
     std::string why;
     if (!may_write_in(folder_of(path), why))
-        return refuse(reason, refusal, TargetRefusal::FolderNotWritable, why);
+        return refuse(reason, refusal,
+                      errno == EACCES || errno == EPERM ? TargetRefusal::FolderNotWritable : TargetRefusal::Failed,
+                      why);
     if (st.st_nlink > 1 && !options.detach_hard_links)
         return refuse(reason, refusal, TargetRefusal::HardLinked,
-                      path + " has " + std::to_string(st.st_nlink - 1) +
-                          " other hard link(s), which would keep the old contents");
+                      "it has " + std::to_string(st.st_nlink - 1) +
+                          " other name(s) (hard links), which would keep the old contents");
     return true;
 }
 

@@ -1,6 +1,7 @@
 // korvid-cli build IN.json OUT.ird: the database file that a JSON text describes. Anything wrong in
 // the text is named by its JSON path, and then nothing is written.
 #include "common/cli/command.h"
+#include "korvid/cli/force_option.h"
 #include "korvid/database/database_json.h"
 
 #include <cstdio>
@@ -9,10 +10,10 @@
 // Named rather than anonymous: the program's files are compiled together, and names must not meet.
 namespace cmd_build {
 
-int run_build(const std::string& in, const std::string& out)
+int run_build(const std::string& in, const std::string& out, bool force)
 {
     std::string message;
-    if (!korvid::build_database_file(in, out, message)) {
+    if (!korvid::build_database_file(in, out, message, force_options(force))) {
         std::fprintf(stderr, "%s\n", message.c_str());
         return 1;
     }
@@ -22,6 +23,7 @@ int run_build(const std::string& in, const std::string& out)
 struct Args
 {
     std::string in, out;
+    bool force = false;
 };
 
 const common::cli::Registration reg{[] {
@@ -29,7 +31,8 @@ const common::cli::Registration reg{[] {
     common::cli::Command cmd("build", "Build a database file from JSON text written by dump");
     cmd.positional("json", a->in, "the JSON file");
     cmd.positional("out", a->out, "the .ird file to write");
-    cmd.run = [a] { return run_build(a->in, a->out); };
+    force_flag(cmd, a->force);
+    cmd.run = [a] { return run_build(a->in, a->out, a->force); };
     return cmd;
 }};
 

@@ -1,6 +1,7 @@
 // korvid-cli dump FILE.ird OUT.json: the whole database as JSON text, to read, diff and keep under
 // version control.
 #include "common/cli/command.h"
+#include "korvid/cli/force_option.h"
 #include "korvid/database/database_json.h"
 
 #include <cstdio>
@@ -9,10 +10,10 @@
 // Named rather than anonymous: the program's files are compiled together, and names must not meet.
 namespace cmd_dump {
 
-int run_dump(const std::string& in, const std::string& out)
+int run_dump(const std::string& in, const std::string& out, bool force)
 {
     std::string message;
-    if (!korvid::dump_database_file(in, out, message)) {
+    if (!korvid::dump_database_file(in, out, message, force_options(force))) {
         std::fprintf(stderr, "%s\n", message.c_str());
         return 1;
     }
@@ -22,6 +23,7 @@ int run_dump(const std::string& in, const std::string& out)
 struct Args
 {
     std::string in, out;
+    bool force = false;
 };
 
 const common::cli::Registration reg{[] {
@@ -30,7 +32,8 @@ const common::cli::Registration reg{[] {
                              "Write a database file as JSON text that can be read, diffed and built back");
     cmd.positional("file", a->in, "the .ird file");
     cmd.positional("out", a->out, "the JSON file to write");
-    cmd.run = [a] { return run_dump(a->in, a->out); };
+    force_flag(cmd, a->force);
+    cmd.run = [a] { return run_dump(a->in, a->out, a->force); };
     return cmd;
 }};
 

@@ -1,6 +1,7 @@
 // korvid-cli export FILE.ird OUT.txt: the factory tables of a database file, as "Save Channels..."
 // writes them.
 #include "common/cli/command.h"
+#include "korvid/cli/force_option.h"
 #include "korvid/database/channel_export.h"
 #include "korvid/database/ird_file.h"
 
@@ -12,7 +13,7 @@ namespace cmd_export {
 
 using namespace korvid;
 
-int run_export(const std::string& in, const std::string& out)
+int run_export(const std::string& in, const std::string& out, bool force)
 {
     std::vector<uint8_t> buffer;
     std::string reason;
@@ -23,7 +24,7 @@ int run_export(const std::string& in, const std::string& out)
     auto db = std::make_unique<Database>();
     uint16_t buyer = 0, model = 0;
     read_database(*db, buffer.data(), buyer, model);
-    ChannelExport result = write_channel_tables_file(*db, out, &reason);
+    ChannelExport result = write_channel_tables_file(*db, out, &reason, force_options(force));
     if (result == ChannelExport::CannotCreate) {
         std::fprintf(stderr, "%s\n%s: %s\n", channel_export_message(result, out).c_str(), out.c_str(),
                      reason.c_str());
@@ -39,6 +40,7 @@ int run_export(const std::string& in, const std::string& out)
 struct Args
 {
     std::string in, out;
+    bool force = false;
 };
 
 const common::cli::Registration reg{[] {
@@ -46,7 +48,8 @@ const common::cli::Registration reg{[] {
     common::cli::Command cmd("export", "Write the factory tables of a database file as source text");
     cmd.positional("file", a->in, "the .ird file");
     cmd.positional("out", a->out, "the text file to write");
-    cmd.run = [a] { return run_export(a->in, a->out); };
+    force_flag(cmd, a->force);
+    cmd.run = [a] { return run_export(a->in, a->out, a->force); };
     return cmd;
 }};
 

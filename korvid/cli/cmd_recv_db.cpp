@@ -2,6 +2,7 @@
 #include "common/cli/command.h"
 #include "korvid/cli/console_report.h"
 #include "korvid/cli/db_transfer_run.h"
+#include "korvid/cli/force_option.h"
 #include "korvid/database/codes.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/link/transfer/db_transfer.h"
@@ -18,7 +19,7 @@ using namespace korvid;
 // Exit codes as in every command (README.md): 0 written, 1 a failure (the target, the port, the
 // transfer, or an image that is not a database), 2 usage, 130 interrupted. OUT.ird is written only
 // for a whole image that passes the check, and the target is checked before the receiver is asked.
-int run_recv_db(const std::string& path, const std::string& port_arg)
+int run_recv_db(const std::string& path, const std::string& port_arg, bool force)
 {
     PortChoice port = parse_port_argument(port_arg);
     if (!port.valid) {
@@ -26,7 +27,7 @@ int run_recv_db(const std::string& path, const std::string& port_arg)
         return 2;
     }
     std::string reason;
-    if (!check_ird_target(path, reason)) {
+    if (!check_ird_target(path, reason, force_options(force))) {
         std::fprintf(stderr, "%s\n", ird_save_report(path, reason).c_str());
         return 1;
     }
@@ -35,6 +36,7 @@ int run_recv_db(const std::string& path, const std::string& port_arg)
     ConsoleReport report(stdout, stderr, ::isatty(STDERR_FILENO));
     report.set_save_path(path);
     CKorvidDoc doc(*db, report);
+    doc.set_write_options(force_options(force));
     DbTransfer transfer(doc, report);
     auto run = run_db_transfer(transfer, report, port, DbDirection::Receive);
     if (!run)
@@ -64,6 +66,7 @@ int run_recv_db(const std::string& path, const std::string& port_arg)
 struct Args
 {
     std::string path, port;
+    bool force = false;
 };
 
 const common::cli::Registration reg{[] {
@@ -71,7 +74,8 @@ const common::cli::Registration reg{[] {
     common::cli::Command cmd("recv-db", "Fetch the receiver's database into a file (Upload DB)");
     cmd.positional("file", a->path, "the .ird file to write");
     cmd.option("--port", a->port, "serial device path or COMn").required();
-    cmd.run = [a] { return run_recv_db(a->path, a->port); };
+    force_flag(cmd, a->force);
+    cmd.run = [a] { return run_recv_db(a->path, a->port, a->force); };
     return cmd;
 }};
 

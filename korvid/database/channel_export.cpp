@@ -282,12 +282,15 @@ std::string export_channel_tables(const Database& db)
     return out;
 }
 
-ChannelExport write_channel_tables_file(const Database& db, const std::string& path, std::string* reason)
+ChannelExport write_channel_tables_file(const Database& db,
+                                        const std::string& path,
+                                        std::string* reason,
+                                        const common::WriteTargetOptions& options)
 {
     if (!db.is_valid())
         return ChannelExport::WrongSyscode;
     std::string text = export_channel_tables(db);
-    if (!common::write_file_atomically(path, text.data(), text.size(), reason))
+    if (!common::write_file_atomically(path, text.data(), text.size(), reason, options))
         return ChannelExport::CannotCreate;
     return ChannelExport::Ok;
 }

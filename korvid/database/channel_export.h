@@ -2,6 +2,7 @@
 // "Save Channels...": the database as the receiver software's factory tables, a text file of
 // initialised constant arrays meant to be compiled into the receiver. The text is produced here,
 // without any window; the GUI and korvid-cli only choose the file and show the messages.
+#include "common/file_replacement/write_target.h"
 #include "korvid/database/database.h"
 
 #include <string>
@@ -27,8 +28,10 @@ enum class ChannelExport
 // Checks the system code, then writes the text to `path` through a temporary file, so that a failed
 // write (a full disk) leaves no cut file behind. Nothing is written unless the result is Ok.
 // `reason` (when given) gets the system's reason when the file could not be created.
-ChannelExport
-write_channel_tables_file(const Database& db, const std::string& path, std::string* reason = nullptr);
+ChannelExport write_channel_tables_file(const Database& db,
+                                        const std::string& path,
+                                        std::string* reason = nullptr,
+                                        const common::WriteTargetOptions& options = {});
 // The text shown to the user for a failed export ("Wrong DB : syscode", "the file, %s, could not be
 // created"); empty for Ok.
 std::string channel_export_message(ChannelExport result, const std::string& path);

@@ -1070,7 +1070,10 @@ DatabaseFromJson build_database_from_json(std::string_view text)
     return result;
 }
 
-bool dump_database_file(const std::string& ird_path, const std::string& json_path, std::string& message)
+bool dump_database_file(const std::string& ird_path,
+                        const std::string& json_path,
+                        std::string& message,
+                        const common::WriteTargetOptions& options)
 {
     std::vector<uint8_t> buffer;
     std::string reason;
@@ -1087,14 +1090,17 @@ bool dump_database_file(const std::string& ird_path, const std::string& json_pat
     }
     std::string text = dump_database_json(*db, buyer, model);
     std::string error;
-    if (!common::write_file_atomically(json_path, text.data(), text.size(), &error)) {
+    if (!common::write_file_atomically(json_path, text.data(), text.size(), &error, options)) {
         message = created_failure(json_path, error);
         return false;
     }
     return true;
 }
 
-bool build_database_file(const std::string& json_path, const std::string& ird_path, std::string& message)
+bool build_database_file(const std::string& json_path,
+                         const std::string& ird_path,
+                         std::string& message,
+                         const common::WriteTargetOptions& options)
 {
     std::string text;
     std::string reason;
@@ -1108,7 +1114,7 @@ bool build_database_file(const std::string& json_path, const std::string& ird_pa
         return false;
     }
     std::string error;
-    if (!write_database_file(*built.db, built.buyer, built.model, ird_path, &error)) {
+    if (!write_database_file(*built.db, built.buyer, built.model, ird_path, &error, options)) {
         message = created_failure(ird_path, error);
         return false;
     }

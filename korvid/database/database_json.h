@@ -8,6 +8,7 @@
 // are left out; every other slot is listed, used or not. Names are text, with "\\" for a backslash
 // and "\xHH" for any byte that is not printable ASCII; PIDs, flags and counts are numbers; LNB
 // types, polarisation and FEC are names; carried bytes and the carried regions are hex.
+#include "common/file_replacement/write_target.h"
 #include "korvid/database/database.h"
 
 #include <cstdint>
@@ -37,7 +38,13 @@ DatabaseFromJson build_database_from_json(std::string_view text);
 
 // The two file commands of korvid-cli. Each returns true when the output was written; otherwise
 // `message` says why and nothing was written (outputs go through a temporary file and a rename).
-bool dump_database_file(const std::string& ird_path, const std::string& json_path, std::string& message);
-bool build_database_file(const std::string& json_path, const std::string& ird_path, std::string& message);
+bool dump_database_file(const std::string& ird_path,
+                        const std::string& json_path,
+                        std::string& message,
+                        const common::WriteTargetOptions& options = {});
+bool build_database_file(const std::string& json_path,
+                         const std::string& ird_path,
+                         std::string& message,
+                         const common::WriteTargetOptions& options = {});
 
 } // namespace korvid

@@ -75,7 +75,10 @@ std::string ird_load_report(const std::string& path, const std::string& reason)
     return "Can't open to this file\n" + path + ": " + reason;
 }
 
-bool check_ird_target(const std::string& path, std::string& reason)
+bool check_ird_target(const std::string& path,
+                      std::string& reason,
+                      const common::WriteTargetOptions& options,
+                      common::TargetRefusal* refusal)
 {
     struct stat st;
     if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
@@ -84,9 +87,11 @@ bool check_ird_target(const std::string& path, std::string& reason)
     }
     // The same temporary file the writer makes, made and dropped: whatever stops it (a missing
     // folder, a read-only disk, permissions) would stop the save.
-    common::AtomicFile probe(path);
+    common::AtomicFile probe(path, options);
     if (!probe.open()) {
         reason = probe.error();
+        if (refusal)
+            *refusal = probe.refusal();
         return false;
     }
     probe.abandon();
@@ -133,12 +138,17 @@ void encode_database(const Database& db, uint16_t buyer, uint16_t model, std::ve
     db.pack_image(out.data() + IRD_HEADER_SIZE);
 }
 
-bool write_database_file(
-    const Database& db, uint16_t buyer, uint16_t model, const std::string& path, std::string* error)
+bool write_database_file(const Database& db,
+                         uint16_t buyer,
+                         uint16_t model,
+                         const std::string& path,
+                         std::string* error,
+                         const common::WriteTargetOptions& options,
+                         common::TargetRefusal* refusal)
 {
     std::vector<uint8_t> bytes;
     encode_database(db, buyer, model, bytes);
-    return common::write_file_atomically(path, bytes.data(), bytes.size(), error);
+    return common::write_file_atomically(path, bytes.data(), bytes.size(), error, options, refusal);
 }
 
 } // namespace korvid

@@ -1,6 +1,7 @@
 #pragma once
 // The .ird file: buyer and model codes big-endian in four bytes, then the database image in host
 // order. No magic number: validity is the system code inside the image.
+#include "common/file_replacement/write_target.h"
 #include "korvid/database/database.h"
 
 #include <cstdint>
@@ -34,7 +35,10 @@ std::string ird_load_report(const std::string& path, const std::string& reason);
 // Whether a database file could be written to `path` now (its folder exists and takes a new file,
 // and the name is not a folder), so that a long receive is not run for a file that cannot be
 // saved. False with the system's reason.
-bool check_ird_target(const std::string& path, std::string& reason);
+bool check_ird_target(const std::string& path,
+                      std::string& reason,
+                      const common::WriteTargetOptions& options = {},
+                      common::TargetRefusal* refusal = nullptr);
 // "Can't save to this file" and a second line "PATH: reason".
 std::string ird_save_report(const std::string& path, const std::string& reason);
 
@@ -49,10 +53,14 @@ read_database_file(const std::string& path, uint16_t& buyer, uint16_t& model, st
 void encode_database(const Database& db, uint16_t buyer, uint16_t model, std::vector<uint8_t>& out);
 // Writes the file through a temporary file and a rename; false when anything failed, with the old
 // file untouched.
+// A target that is refused (read-only, a folder the user may not write, other hard links) says
+// so in `refusal`.
 bool write_database_file(const Database& db,
                          uint16_t buyer,
                          uint16_t model,
                          const std::string& path,
-                         std::string* error = nullptr);
+                         std::string* error = nullptr,
+                         const common::WriteTargetOptions& options = {},
+                         common::TargetRefusal* refusal = nullptr);
 
 } // namespace korvid

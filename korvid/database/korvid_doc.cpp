@@ -172,10 +172,32 @@ void CKorvidDoc::database_changed()
         on_new_database();
 }
 
-bool CKorvidDoc::write_to(const std::string& path, const char* failure_message)
+bool CKorvidDoc::write_to(std::string& path, const char* failure_message)
 {
     m_write_error.clear();
-    if (!write_database_file(m_db, g_BuyerCode, g_ModelCode, path, &m_write_error)) {
+    common::WriteTargetOptions options = m_write_options;
+    common::TargetRefusal refusal = common::TargetRefusal::None;
+    bool ok = write_database_file(m_db, g_BuyerCode, g_ModelCode, path, &m_write_error, options, &refusal);
+    if (!ok && refusal == common::TargetRefusal::HardLinked &&
+        m_prompts.ask_yes_no(path + ": " + m_write_error + ".\nReplace it anyway?")) {
+        options.detach_hard_links = true;
+        m_write_error.clear();
+        ok = write_database_file(m_db, g_BuyerCode, g_ModelCode, path, &m_write_error, options, &refusal);
+    }
+    if (!ok &&
+        (refusal == common::TargetRefusal::ReadOnly || refusal == common::TargetRefusal::FolderNotWritable)) {
+        if (!m_prompts.ask_yes_no(std::string(failure_message) + "\n" + path + ": " + m_write_error +
+                                  "\n\nSave it under another name?"))
+            return false;
+        common::FileDialogSpec d = ird_dialog(true);
+        d.initial_name = path;
+        auto chosen = m_prompts.save_file(d);
+        if (!chosen)
+            return false;
+        path = *chosen;
+        return write_to(path, failure_message);
+    }
+    if (!ok) {
         m_prompts.error(failure_message);
         return false;
     }
@@ -194,7 +216,14 @@ bool CKorvidDoc::save()
             return false;
         path = *chosen;
     }
-    return write_to(path, "Can't save to this file");
+    const std::string chosen = path;
+    if (!write_to(path, "Can't save to this file"))
+        return false;
+    // A new name chosen here is not the document's; one chosen because the old file could not be
+    // written is where the document now lives.
+    if (path != chosen)
+        set_file_name(path);
+    return true;
 }
 
 bool CKorvidDoc::frame_save(bool on_editor_page)
@@ -214,9 +243,10 @@ bool CKorvidDoc::save_as()
     auto chosen = m_prompts.save_file(d);
     if (!chosen)
         return false;
-    if (!write_to(*chosen, "Failed to save document."))
+    std::string path = *chosen;
+    if (!write_to(path, "Failed to save document."))
         return false;
-    set_file_name(*chosen);
+    set_file_name(path);
     return true;
 }
 
@@ -241,11 +271,12 @@ int CKorvidDoc::save_received(const uint8_t* image, const std::string& path)
         database_changed();
         return 0;
     }
-    set_file_name(path);
+    std::string target = path;
     {
         BusyCursor busy(m_prompts);
-        write_to(path, "Can't save to this file");
+        write_to(target, "Can't save to this file");
     }
+    set_file_name(target);
     m_db.present = true;
     database_changed();
     return 1;

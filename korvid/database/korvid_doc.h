@@ -1,6 +1,7 @@
 #pragma once
 // The one document of the channel database tool: the file name, the modified flag, and every path by
 // which a database file is opened or saved. It talks to the user only through Prompts.
+#include "common/file_replacement/write_target.h"
 #include "common/prompts.h"
 #include "korvid/database/database.h"
 #include "korvid/database/edit_history.h"
@@ -69,10 +70,16 @@ public:
     // The system's reason why the last write failed ("No such file or directory", ...); empty after
     // a write that worked.
     const std::string& write_error() const { return m_write_error; }
+    // What a save may replace: the command line's --force lets it part a file from its other hard
+    // links without asking.
+    void set_write_options(const common::WriteTargetOptions& options) { m_write_options = options; }
 
 private:
     // The writer: on success clears the modified flag; on failure the old file and the flag stay.
-    bool write_to(const std::string& path, const char* failure_message);
+    // A target the user may not write is refused with the reason and the offer to save it under
+    // another name (then `path` becomes that name); one with other hard links is replaced only
+    // when the user says so.
+    bool write_to(std::string& path, const char* failure_message);
     // Shared tail of both opens: read the file, check the system code.
     void open_file(const std::string& path, bool from_menu);
     void database_changed();
@@ -83,6 +90,7 @@ private:
     std::string m_file_name;
     bool m_modified = false;
     std::string m_write_error;
+    common::WriteTargetOptions m_write_options;
     EditHistory m_history;
 };
 

@@ -323,3 +323,39 @@ TEST(IrdSaveOnBrokenDisk, AskSaveChangesKeepsTheWindowOpenWhenTheSaveFails)
 
 } // namespace
 } // namespace korvid
+
+// A file the user protected is not replaced: the save says why and offers another name; a file
+// with other names (hard links) is replaced only when the user says so.
+TEST_F(IrdDocument, AProtectedFileIsKeptAndTheSaveGoesElsewhereOnlyWhenTheUserSays)
+{
+    const std::string path = valid_file("kept.ird"), elsewhere = (dir / "copy.ird").string(),
+                      twin = (dir / "twin.ird").string();
+    const auto before = read_file(path);
+    ::chmod(path.c_str(), 0444);
+    doc->open_by_name(path);
+    doc->set_file_name(path);
+    doc->set_modified();
+    prompts.answers = {common::Answer::No};
+    EXPECT_FALSE(doc->save());
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0],
+              "Can't save to this file\n" + path + ": read-only\n\nSave it under another name?");
+    prompts.answers = {common::Answer::Yes};
+    prompts.files.push_back(elsewhere);
+    EXPECT_TRUE(doc->save());
+    EXPECT_EQ(read_file(path), before);
+    EXPECT_EQ(doc->file_name(), elsewhere);
+    EXPECT_FALSE(doc->is_modified());
+
+    ASSERT_EQ(::link(elsewhere.c_str(), twin.c_str()), 0);
+    const auto saved = read_file(elsewhere);
+    db->satellites[0].lnb_freq_low ^= 1;
+    doc->set_modified();
+    prompts.answers = {common::Answer::No};
+    EXPECT_FALSE(doc->save());
+    EXPECT_EQ(read_file(elsewhere), saved);
+    prompts.answers = {common::Answer::Yes};
+    EXPECT_TRUE(doc->save());
+    EXPECT_NE(read_file(elsewhere), saved);
+    EXPECT_EQ(read_file(twin), saved); // the other name keeps what it had
+}
