@@ -320,11 +320,11 @@ static std::vector<std::string> parts_above(const ParsedRecordingName& sp, int l
         return found;
     while (dirent* de = ::readdir(d)) {
         std::string name = de->d_name;
-        ParsedRecordingName p;
-        if (!has_extension(name, ".avr") || !RecordingName::parse(name, p))
+        if (!has_extension(name, ".avr"))
             continue;
+        const ParsedRecordingName p = RecordingName::fields_of(name);
         if (p.title == sp.title && p.date == sp.date && p.suffix == sp.suffix && p.part > last &&
-            name == RecordingName::part_file_name("", p.title, p.part, p.date, p.suffix))
+            name == RecordingName::part_file_name(p, p.part))
             found.push_back(name);
     }
     ::closedir(d);
@@ -356,21 +356,16 @@ int FileOperation::copy_recording(Entry& e)
     int parts = RecordingName::part_count(info.get(), AVF_FILE_SIZE);
     const int64_t total = RecordingName::total_size(info.get(), AVF_FILE_SIZE);
 
-    ParsedRecordingName sp, dp;
-    if (!RecordingName::parse(e.src, sp))
-        return fail(e, FAIL_SOURCE, e.src,
-                    "the name " + e.name + " is not a recording name that can be parsed");
-    if (!RecordingName::parse(e.dst, dp))
-        return fail(e, FAIL_DESTINATION, e.dst,
-                    "the name " + e.dst + " is not a recording name that can be parsed");
+    // Recordings already on a disk are taken whatever the length of their names.
+    const ParsedRecordingName sp = RecordingName::fields_of(e.src);
+    const ParsedRecordingName dp = RecordingName::fields_of(e.dst);
 
     if (parts <= 0) {
         // An information file that counts no parts would otherwise be copied alone and the parts
         // left behind: take the parts that follow on from part 1 instead, and say so; a part
         // beyond a gap would still be left behind, so then nothing is copied.
         int found = 0;
-        while (found < 999 && common::is_regular_file(RecordingName::part_file_name(
-                                  sp.prefix, sp.title, found + 1, sp.date, sp.suffix)))
+        while (found < 999 && common::is_regular_file(RecordingName::part_file_name(sp, found + 1)))
             ++found;
         std::vector<std::string> stray = parts_above(sp, found);
         if (!stray.empty())
@@ -390,8 +385,8 @@ int FileOperation::copy_recording(Entry& e)
 
     int64_t done = 0;
     for (int p = 1; p <= parts; ++p) {
-        std::string from = RecordingName::part_file_name(sp.prefix, sp.title, p, sp.date, sp.suffix);
-        std::string to = RecordingName::part_file_name(dp.prefix, dp.title, p, dp.date, dp.suffix);
+        std::string from = RecordingName::part_file_name(sp, p);
+        std::string to = RecordingName::part_file_name(dp, p);
         int64_t size = 0;
         if (int r = copy_file(from, to, e, done, total, false, AVR_PATH_OFFSET, rpath, &size); r != 0)
             return r;
@@ -408,7 +403,7 @@ int FileOperation::copy_recording(Entry& e)
     if (oi.ok() && pread_full(oi.get(), old_info, sizeof old_info, 0, err) == ssize_t(sizeof old_info)) {
         int old_parts = std::min(RecordingName::part_count(old_info, sizeof old_info), 999);
         for (int p = parts + 1; p <= old_parts; ++p)
-            e.stale.push_back(RecordingName::part_file_name(dp.prefix, dp.title, p, dp.date, dp.suffix));
+            e.stale.push_back(RecordingName::part_file_name(dp, p));
     }
     if (int placed = put_in_place(e); placed != 0)
         return placed;
@@ -586,21 +581,16 @@ std::vector<std::string> delete_entry(const std::string& folder,
         if (fi.ok() && pread_full(fi.get(), info, sizeof info, 0, err) == ssize_t(sizeof info))
             parts = RecordingName::part_count(info, sizeof info);
     }
-    ParsedRecordingName p;
-    if (!RecordingName::parse(path, p)) {
-        del(path);
-        return errors;
-    }
+    const ParsedRecordingName p = RecordingName::fields_of(path);
     // An information file that counts no parts: the parts that follow on from part 1, as a copy
     // takes them, so that none is left behind without its information file.
     if (parts <= 0)
-        while (parts < 999 && common::is_regular_file(RecordingName::part_file_name(
-                                  p.prefix, p.title, parts + 1, p.date, p.suffix)))
+        while (parts < 999 && common::is_regular_file(RecordingName::part_file_name(p, parts + 1)))
             ++parts;
     // An information file that counts no parts still leaves the named part to delete.
     bool named_done = false;
     for (int i = 1; i <= std::max(parts, 1); ++i) {
-        std::string part = RecordingName::part_file_name(p.prefix, p.title, i, p.date, p.suffix);
+        std::string part = RecordingName::part_file_name(p, i);
         named_done = named_done || part == path;
         del(part);
     }

@@ -1,7 +1,9 @@
 #include "common/testing/tmpfs_mount.h"
 #include "dranfel/storage/commands.h"
+#include "dranfel/storage/file_list.h"
 #include "dranfel/storage/file_operations.h"
 #include "dranfel/storage/receiver_path.h"
+#include "dranfel/storage/transfer_space.h"
 #include "recording_fixture.h"
 
 #include <condition_variable>
@@ -61,6 +63,23 @@ void expect_same_outside_field(const std::vector<uint8_t>& src, const std::vecto
             ASSERT_EQ(src[i], dst[i]) << "byte " << i;
         }
     }
+}
+
+// A recording as another tool writes it on a FAT disk: ".avr" parts and an ".avf" information file.
+Recording
+lower_case_recording(const std::string& dir, const std::string& title, const std::vector<size_t>& sizes)
+{
+    Recording rec = make_recording(dir, title, sizes);
+    auto lower = [&](std::string& name) {
+        std::string to = name.substr(0, name.size() - 3) + (name.back() == 'F' ? "avf" : "avr");
+        std::filesystem::rename(dir + "/" + name, dir + "/" + to);
+        name = to;
+    };
+    lower(rec.info);
+    for (std::string& part : rec.parts)
+        lower(part);
+    rec.part1 = rec.parts.front();
+    return rec;
 }
 
 } // namespace
@@ -488,4 +507,55 @@ TEST(FileOperation, MoveFromAReadOnlyDiskCopiesAndSaysWhichSourcesStayed)
     EXPECT_EQ(op.sources_left(),
               (std::vector<std::string>{disk.path() + "/" + rec.part1 + ": Read-only file system",
                                         disk.path() + "/" + rec.info + ": Read-only file system"}));
+}
+
+TEST(FileOperation, RecordingsAreCopiedMovedAndDeletedWholeWhateverTheLengthOfTheirTitle)
+{
+    TempDir tmp;
+    std::string src = tmp.sub("src"), dst = tmp.sub("dst");
+    // 33 characters is one past the receiver's title limit; 50 also passes its base-name limit.
+    for (size_t length : {33u, 50u}) {
+        Recording rec = make_recording(src, std::string(length, 'T'), {1000, 1000, 1000});
+        FileOperation op;
+        ASSERT_EQ(op.run(params(src, dst, {rec.part1})), FileOpOutcome::Done) << length;
+        EXPECT_EQ(files_in(dst),
+                  (std::vector<std::string>{rec.info, rec.parts[0], rec.parts[1], rec.parts[2]}));
+        EXPECT_EQ(entry_bytes(src, rec.part1), int64_t(3000 + AVF_FILE_SIZE));
+
+        EXPECT_TRUE(delete_entry(dst, rec.part1).empty());
+        EXPECT_TRUE(files_in(dst).empty()) << length;
+
+        FileOperation move;
+        ASSERT_EQ(move.run(params(src, dst, {rec.part1}, FileOpKind::Move)), FileOpOutcome::Done);
+        EXPECT_TRUE(files_in(src).empty());
+        EXPECT_EQ(files_in(dst).size(), 4u);
+        EXPECT_TRUE(delete_entry(dst, rec.part1).empty());
+    }
+}
+
+TEST(FileOperation, LowerCaseRecordingsAreListedCopiedAndDeletedWhole)
+{
+    TempDir tmp;
+    std::string src = tmp.sub("src"), dst = tmp.sub("dst");
+    Recording rec = lower_case_recording(src, "x", {300000, 200000});
+    ASSERT_EQ(rec.parts[1], "x_#002_200603012015.avr");
+
+    FileRow row;
+    ASSERT_TRUE(file_row(src, rec.part1, row));
+    EXPECT_EQ(row.size_kb, "488"); // 500000 / 1024
+    EXPECT_EQ(entry_bytes(src, rec.part1), int64_t(500000 + AVF_FILE_SIZE));
+
+    FileOperation op;
+    ASSERT_EQ(op.run(params(src, dst, {rec.part1})), FileOpOutcome::Done);
+    EXPECT_EQ(files_in(dst), (std::vector<std::string>{rec.info, rec.parts[0], rec.parts[1]}));
+    // The receiver path names the information file as it is on the disk.
+    EXPECT_EQ(field_text(read_file(dst + "/" + rec.parts[1]), AVR_PATH_OFFSET),
+              receiver_path_of(dst + "/" + rec.info));
+    EXPECT_NE(receiver_path_of(dst + "/" + rec.info).find("x_#001_200603012015.avf"), std::string::npos);
+
+    FileOperation move;
+    ASSERT_EQ(move.run(params(dst, tmp.sub("moved"), {rec.part1}, FileOpKind::Move)), FileOpOutcome::Done);
+    EXPECT_TRUE(files_in(dst).empty());
+    EXPECT_TRUE(delete_entry(src, rec.part1).empty());
+    EXPECT_TRUE(files_in(src).empty());
 }

@@ -127,7 +127,7 @@ TEST(RecordingName, PartCountAndTotalSizeOfFilesOnDisk)
     fs::path dir = fs::temp_directory_path() / ("kd-recname-" + std::to_string(::getpid()));
     fs::create_directories(dir);
     std::string part1 = (dir / "News_#001_200603012015.avr").string();
-    std::string info = (dir / "News_#001_200603012015.AVF").string();
+    std::string info = (dir / "News_#001_200603012015.avf").string(); // a lower-case part's
 
     EXPECT_EQ(RecordingName::part_count_of(part1), 0); // no information file
     EXPECT_EQ(RecordingName::total_size_of(part1), 0);
@@ -181,7 +181,45 @@ TEST(RecordingName, ExtensionsCompareWithoutCase)
     EXPECT_TRUE(dranfel::has_extension("/a/b.AvR", ".avr"));
     EXPECT_FALSE(dranfel::has_extension("/a.avr/b", ".avr"));
     EXPECT_FALSE(dranfel::has_extension("/a/b.avrx", ".avr"));
-    EXPECT_EQ(dranfel::info_file_of("/x.y/News_#001_200603012015_002.avr"),
+    EXPECT_EQ(dranfel::info_file_of("/x.y/News_#001_200603012015_002.AVR"),
               "/x.y/News_#001_200603012015_002.AVF");
     EXPECT_EQ(dranfel::info_file_of("/x.y/noext"), "/x.y/noext.AVF");
+    EXPECT_EQ(dranfel::info_file_of("/x.y/a.mp3"), "/x.y/a.AVF");
+}
+
+TEST(RecordingName, BuiltNamesFollowTheCaseOfTheGivenExtension)
+{
+    // A FAT disk written by another tool holds ".avr"/".avf": the names built must be the ones there.
+    EXPECT_EQ(dranfel::info_file_of("/d/x_#001_200603012015.avr"), "/d/x_#001_200603012015.avf");
+    EXPECT_EQ(dranfel::info_file_of("/d/x_#001_200603012015.aVr"), "/d/x_#001_200603012015.aVf");
+    auto lower = parsed("/d/x_#001_200603012015_003.avr");
+    EXPECT_EQ(lower.ext, ".avr");
+    EXPECT_EQ(RecordingName::part_file_name(lower, 2), "/d/x_#002_200603012015_003.avr");
+    EXPECT_EQ(RecordingName::part_file_name(parsed("/d/x_#001_200603012015.AvF"), 2),
+              "/d/x_#002_200603012015.AvR");
+    EXPECT_EQ(RecordingName::part_file_name(parsed("/d/x_#001_200603012015.AVR"), 12),
+              "/d/x_#012_200603012015.AVR");
+    // Anything else is not a recording's extension: the receiver's own.
+    EXPECT_EQ(RecordingName::part_file_name(parsed("/d/x_#001_200603012015.mpg"), 1),
+              "/d/x_#001_200603012015.AVR");
+}
+
+TEST(RecordingName, FieldsOfTakeNamesBeyondTheReceiversLimits)
+{
+    ParsedRecordingName p;
+    const std::string t33(33, 'T');
+    const std::string path = "/d/" + t33 + "_#002_200603012015_004.AVR"; // a base name of 55
+    ASSERT_FALSE(RecordingName::parse(path, p));
+    auto f = RecordingName::fields_of(path);
+    EXPECT_EQ(f.prefix, "/d/");
+    EXPECT_EQ(f.title, t33);
+    EXPECT_EQ(f.part, 2);
+    EXPECT_EQ(f.date, "200603012015");
+    EXPECT_EQ(f.suffix, 4);
+    EXPECT_EQ(RecordingName::part_file_name(f, 1), "/d/" + t33 + "_#001_200603012015_004.AVR");
+
+    const std::string t200(200, 'L');
+    auto g = RecordingName::fields_of(t200 + "_#001_200603012015.avr");
+    EXPECT_EQ(g.title, t200);
+    EXPECT_EQ(RecordingName::part_file_name(g, 3), t200 + "_#003_200603012015.avr");
 }
