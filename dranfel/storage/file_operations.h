@@ -161,7 +161,10 @@ private:
 // in the case the named part's extension is written in) or as a single .mp3/.mem file; other
 // extensions are left alone.
 // `before_each` is given each file's full path before it is deleted. Files that are not there are
-// passed over quietly; the other failures are returned as "PATH: reason" lines.
+// passed over quietly; the other failures are returned as "PATH: reason" lines, and so is every
+// part of the recording still there afterwards (one the count did not reach). A recording whose
+// information file counts no parts loses the parts that follow on from part 1; when a part lies
+// beyond a gap among them, nothing is deleted and one line names that part.
 std::vector<std::string> delete_entry(const std::string& folder,
                                       const std::string& name,
                                       const std::function<void(const std::string&)>& before_each = {});

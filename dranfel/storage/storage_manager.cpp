@@ -85,8 +85,16 @@ void StorageManager::remove()
         say(m);
     if (!check.proceed)
         return;
-    m_window.run_delete(s.half(h).folder, selection_list(m_window.selected_rows(h)));
+    const std::vector<std::string> left =
+        m_window.run_delete(s.half(h).folder, selection_list(m_window.selected_rows(h)));
     m_window.refresh_list(h);
+    // The rows are gone either way, so what stayed on the disk is said here or not at all.
+    if (!left.empty()) {
+        std::string text = "These files were not deleted:";
+        for (const std::string& line : left)
+            text += "\n" + line;
+        say(text);
+    }
 }
 
 void StorageManager::new_folder()

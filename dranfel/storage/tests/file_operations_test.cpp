@@ -211,9 +211,12 @@ TEST(FileOperation, RecordingWithoutItsInformationFileIsNotCopiedAndIsDeletedAsO
 
     std::vector<std::string> shown;
     auto errors = delete_entry(src, rec.part1, [&](const std::string& p) { shown.push_back(p); });
-    EXPECT_TRUE(errors.empty());
     EXPECT_EQ(shown, (std::vector<std::string>{src + "/" + rec.part1, src + "/" + rec.info}));
     EXPECT_EQ(files_in(src), (std::vector<std::string>{rec.parts[1]}));
+    // The part left behind is named: its row went with part 1.
+    EXPECT_EQ(errors,
+              (std::vector<std::string>{src + "/" + rec.parts[1] + ": the information file " + src + "/" +
+                                        rec.info + " could not be read, so only part 1 was deleted"}));
 }
 
 TEST(FileOperation, CancelDuringTheSecondOfThreeEntriesLeavesNothingOfTheFirstTwo)
@@ -423,6 +426,31 @@ TEST(FileOperation, DeleteRemovesEveryFileOfARecordingEvenReadOnlyOnes)
               (std::vector<std::string>{dir + "/" + rec.parts[0], dir + "/" + rec.parts[1],
                                         dir + "/" + rec.parts[2], dir + "/" + rec.info, dir + "/x.MP3"}));
     EXPECT_EQ(files_in(dir), (std::vector<std::string>{other.info, other.part1, "keep.txt"}));
+}
+
+TEST(FileOperation, DeleteNamesEveryPartTheCountDidNotReachOnce)
+{
+    TempDir tmp;
+    std::string dir = tmp.sub("d");
+    Recording rec = make_recording(dir, "News", {10, 10, 10, 10});
+    write_file(dir + "/" + rec.info, info_contents(2, 20));
+    auto errors = delete_entry(dir, rec.part1);
+    const std::string why = ": the information file " + dir + "/" + rec.info + " counts 2 parts";
+    EXPECT_EQ(errors,
+              (std::vector<std::string>{dir + "/" + rec.parts[2] + why, dir + "/" + rec.parts[3] + why}));
+    EXPECT_EQ(files_in(dir), (std::vector<std::string>{rec.parts[2], rec.parts[3]}));
+
+    // A part that could not be deleted is named by its failure alone.
+    common::testing::TmpfsMount disk(1 << 20);
+    if (!disk.ok())
+        GTEST_SKIP() << disk.error();
+    Recording ro = make_recording(disk.path(), "News", {10, 10});
+    ASSERT_TRUE(disk.remount_read_only());
+    errors = delete_entry(disk.path(), ro.part1);
+    ASSERT_EQ(errors.size(), 3u);
+    EXPECT_EQ(errors[0], disk.path() + "/" + ro.parts[0] + ": Read-only file system");
+    EXPECT_EQ(errors[1], disk.path() + "/" + ro.parts[1] + ": Read-only file system");
+    EXPECT_EQ(errors[2], disk.path() + "/" + ro.info + ": Read-only file system");
 }
 
 TEST(FileOperation, DeleteOnAReadOnlyDiskSaysWhichFilesStayed)

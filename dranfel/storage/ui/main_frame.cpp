@@ -282,11 +282,13 @@ FileOpResult CMainFrame::run_progress(const FileOpParams& params)
     return dlg.result();
 }
 
-void CMainFrame::run_delete(const std::string& folder, const std::vector<std::string>& names)
+std::vector<std::string> CMainFrame::run_delete(const std::string& folder,
+                                                const std::vector<std::string>& names)
 {
     CDeleteDlg dlg(folder, names, this);
     emit dialog_opened(&dlg);
     dlg.exec();
+    return dlg.files_left();
 }
 
 std::optional<std::string> CMainFrame::ask_folder_name()

@@ -411,6 +411,24 @@ private slots:
         QCOMPARE(m_prompts.shown, Texts{});
     }
 
+    void delete_lists_the_files_that_stayed()
+    {
+        Recording gap = make_recording(m_top, "Gap", {3000, 3000, 3000, 3000});
+        write_file(m_top + "/" + gap.info, info_contents(0, 12000));
+        fs::remove(m_top + "/" + gap.parts[2]);
+        const Texts before = files_in(m_top);
+        pick(Half::Top, m_top);
+        select_rows(m_frame->list(Half::Top), {"Gap"});
+        m_frame->list(Half::Top)->list()->setFocus();
+        m_frame->on_command(ID_DELETE);
+        QCOMPARE(files_in(m_top), before);
+        QCOMPARE(m_prompts.shown.size(), size_t(1));
+        const std::string& text = m_prompts.shown[0];
+        QVERIFY2(text.rfind("These files were not deleted:\n" + m_top + "/" + gap.part1 + ": ", 0) == 0,
+                 text.c_str());
+        QVERIFY2(text.find(gap.parts[3]) != std::string::npos, text.c_str());
+    }
+
     void new_folder_is_made_and_selected()
     {
         pick(Half::Top, m_top);
