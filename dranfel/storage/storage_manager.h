@@ -67,6 +67,9 @@ public:
 
 private:
     void say(const std::string& text) { m_prompts.info(text); }
+    // True when the half's folder is gone (ChosenFolder::still_there), after saying so and clearing
+    // the half as if its folder had vanished: the command stops there.
+    bool folder_gone(const FrameState& s, Half h);
 
     StorageWindow& m_window;
     common::Prompts& m_prompts;

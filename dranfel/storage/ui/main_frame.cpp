@@ -203,6 +203,7 @@ FrameState CMainFrame::state() const
     FrameState s;
     for (Half h : {Half::Top, Half::Bottom}) {
         s.half(h).folder = tree(h)->path();
+        s.half(h).chosen = tree(h)->folder();
         s.half(h).row_selected = list(h)->has_selection();
     }
     s.focus = focus();

@@ -5,6 +5,7 @@
 #include "common/scripted_prompts.h"
 #include "common/testing/tmpfs_mount.h"
 #include "dranfel/storage/audio_tool.h"
+#include "dranfel/storage/chosen_folder.h"
 #include "dranfel/storage/receiver_path.h"
 #include "dranfel/storage/tests/recording_fixture.h"
 #include "dranfel/storage/ui/about_dlg.h"
@@ -13,6 +14,7 @@
 #include "dranfel/storage/ui/folder_view.h"
 #include "dranfel/storage/ui/input_name_dlg.h"
 #include "dranfel/storage/ui/main_frame.h"
+#include "dranfel/storage/ui/mount_watcher.h"
 #include "dranfel/storage/ui/progress_dlg.h"
 
 #include <QAction>
@@ -24,6 +26,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -542,6 +545,65 @@ private slots:
         QVERIFY(!m_frame->tree(Half::Bottom)->tree()->currentItem());
         QTRY_COMPARE(m_frame->list(Half::Bottom)->row_count(), 0);
         QCOMPARE(m_frame->tree(Half::Top)->path(), m_top);
+    }
+
+    // A tmpfs of the test's own, seen by the window's mount watcher before a half is put on it: its
+    // rebuild of the trees would otherwise come later and drop the selections.
+    std::unique_ptr<common::testing::TmpfsMount> mounted_disk()
+    {
+        QSignalSpy mounts(m_frame->findChild<CMountWatcher*>(), &CMountWatcher::mounts_changed);
+        auto disk = std::make_unique<common::testing::TmpfsMount>(1 << 20);
+        if (disk->ok())
+            mounts.wait();
+        return disk;
+    }
+
+    void a_half_on_an_unmounted_disk_is_cleared_and_never_written()
+    {
+        make_recording(m_top, "News", {3000});
+        bool dialog = false;
+        m_onDialog = [&](QDialog*) { dialog = true; };
+        {
+            auto disk = mounted_disk();
+            if (!disk->ok())
+                QSKIP(disk->error().c_str());
+            pick(Half::Top, m_top);
+            pick(Half::Bottom, disk->path());
+            select_rows(m_frame->list(Half::Top), {"News"});
+            // The copy comes before the mount watcher has had a turn: it is refused all the same.
+            QVERIFY(disk->unmount());
+            m_frame->on_command(ID_COPY_TOP_TO_BOTTOM);
+            QVERIFY(!dialog);
+            QCOMPARE(m_prompts.shown, Texts{folder_gone_message(disk->path())});
+            QCOMPARE(files_in(disk->path()), Texts{});
+            QCOMPARE(m_frame->tree(Half::Bottom)->path(), std::string());
+            QTRY_COMPARE(m_frame->list(Half::Bottom)->folder(), std::string());
+        }
+        m_prompts.shown.clear();
+        {
+            // Left to the watcher, the half goes too, rather than back to the empty mount point.
+            auto disk = mounted_disk();
+            pick(Half::Bottom, disk->path());
+            QVERIFY(disk->unmount());
+            QTRY_COMPARE(m_frame->tree(Half::Bottom)->path(), std::string());
+            QCOMPARE(m_frame->tree(Half::Top)->path(), m_top);
+        }
+        {
+            // A disk that goes while the new folder's name is typed gets no folder.
+            auto disk = mounted_disk();
+            pick(Half::Top, disk->path());
+            m_frame->tree(Half::Top)->tree()->setFocus();
+            m_onDialog = [&](QDialog* d) {
+                auto* dlg = qobject_cast<CInputNameDlg*>(d);
+                QVERIFY(dlg && disk->unmount());
+                dlg->name_edit()->setText("Films");
+                QTimer::singleShot(0, dlg->ok_button(), &QPushButton::click);
+            };
+            m_frame->on_command(ID_NEW_FOLDER);
+            QCOMPARE(m_prompts.shown, Texts{folder_gone_message(disk->path())});
+            QVERIFY(!fs::exists(disk->path() + "/Films"));
+            QCOMPARE(m_frame->tree(Half::Top)->path(), std::string());
+        }
     }
 
     void audio_tool_is_raised_started_or_reported()
