@@ -36,6 +36,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <semaphore>
 #include <sys/mount.h>
 
 using namespace dranfel;
@@ -341,13 +342,24 @@ private slots:
         pick(Half::Bottom, m_bottom);
         select_rows(m_frame->list(Half::Top), {"Alpha", "Beta", "Gamma"});
         bool cancelled_in_second = false;
+        // The worker does not wait for the window: it is held at its first block of entry 2 until
+        // the window has shown that block and Cancel has been pressed.
+        std::binary_semaphore go_on{0};
+        bool held = false; // the worker's own
         m_onDialog = [&](QDialog* d) {
             auto* dlg = qobject_cast<CProgressDlg*>(d);
-            connect(dlg, &CProgressDlg::report_shown, dlg, [dlg, &cancelled_in_second](int index, int code) {
+            dlg->set_report_hook([&](const ProgressReport& r) {
+                if (r.index == 2 && r.code == PROGRESS_FILE_STEP && !held) {
+                    held = true;
+                    go_on.acquire();
+                }
+            });
+            connect(dlg, &CProgressDlg::report_shown, dlg, [&, dlg](int index, int code) {
                 if (index == 2 && code == PROGRESS_FILE_STEP && dlg->cancel_button()->isEnabled()) {
                     cancelled_in_second = fs::exists(dlg->destination_edit()->text().toStdString() + "/" +
                                                      "Alpha_#002_200603012015.AVR");
                     QTest::mouseClick(dlg->cancel_button(), Qt::LeftButton);
+                    go_on.release();
                 }
             });
         };
