@@ -486,7 +486,8 @@ TEST(FileOperation, CancelFromTheWindowThreadWhileAReportIsBeingHandled)
     std::mutex m;
     std::condition_variable cv;
     bool reported = false, handled = false;
-    // Each report waits until the "window thread" has handled it, as the GUI's reports do.
+    // Each report waits until another thread has handled it: a cancel given from there still stops
+    // the copy at that block.
     op.on_progress = [&](const ProgressReport& r) {
         if (r.code != PROGRESS_FILE_STEP)
             return;
