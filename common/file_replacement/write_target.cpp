@@ -104,7 +104,8 @@ bool may_replace(const std::string& path,
     std::string why;
     if (!may_write_in(folder_of(path), why))
         return refuse(reason, refusal,
-                      errno == EACCES || errno == EPERM ? TargetRefusal::FolderNotWritable : TargetRefusal::Failed,
+                      errno == EACCES || errno == EPERM ? TargetRefusal::FolderNotWritable
+                                                        : TargetRefusal::Failed,
                       why);
     if (st.st_nlink > 1 && !options.detach_hard_links)
         return refuse(reason, refusal, TargetRefusal::HardLinked,

@@ -48,6 +48,15 @@ public:
     const std::string& error() const { return m_error; }
     const std::string& path() const { return m_dir; }
 
+    // Unmounts now, leaving the empty mount point behind as a pulled disk does.
+    bool unmount()
+    {
+        if (!m_mounted || ::umount2(m_dir.c_str(), MNT_DETACH) != 0)
+            return false;
+        m_mounted = false;
+        return true;
+    }
+
     bool remount_read_only()
     {
         return ::mount("tmpfs", m_dir.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;

@@ -411,16 +411,44 @@ static std::vector<std::string> parts_above(const ParsedRecordingName& sp, int l
         return found;
     while (dirent* de = ::readdir(d)) {
         std::string name = de->d_name;
-        ParsedRecordingName p;
-        if (!has_extension(name, ".avr") || !RecordingName::parse(name, p))
+        if (!has_extension(name, ".avr"))
             continue;
+        const ParsedRecordingName p = RecordingName::fields_of(name);
         if (p.title == sp.title && p.date == sp.date && p.suffix == sp.suffix && p.part > last &&
-            name == RecordingName::part_file_name("", p.title, p.part, p.date, p.suffix))
+            name == RecordingName::part_file_name(p, p.part))
             found.push_back(name);
     }
     ::closedir(d);
     std::sort(found.begin(), found.end());
     return found;
+}
+
+// The parts of a recording whose information file counts none: the ones that follow on from
+// part 1, and the first part beyond a gap (empty when there is none), which copy, move and delete
+// alike would leave behind.
+struct UncountedParts
+{
+    int found = 0;
+    std::string beyond_gap; // a file name in the recording's folder
+};
+
+static UncountedParts uncounted_parts(const ParsedRecordingName& name)
+{
+    UncountedParts u;
+    while (u.found < 999 && common::is_regular_file(RecordingName::part_file_name(name, u.found + 1)))
+        ++u.found;
+    std::vector<std::string> stray = parts_above(name, u.found);
+    if (!stray.empty())
+        u.beyond_gap = stray.front();
+    return u;
+}
+
+// Why such a recording with a gap was refused; `done` is "copied", "moved" or "deleted".
+static std::string gap_reason(const std::string& info, int counted, const UncountedParts& u, const char* done)
+{
+    return "the information file " + info + " counts " + std::to_string(counted) + " parts, and " +
+           u.beyond_gap + " does not follow on from the " + std::to_string(u.found) +
+           " found from part 1; the recording was not " + done;
 }
 
 int FileOperation::copy_recording(Entry& e)
@@ -447,32 +475,22 @@ int FileOperation::copy_recording(Entry& e)
     int parts = RecordingName::part_count(info.get(), AVF_FILE_SIZE);
     const int64_t total = RecordingName::total_size(info.get(), AVF_FILE_SIZE);
 
-    ParsedRecordingName sp, dp;
-    if (!RecordingName::parse(e.src, sp))
-        return fail(e, FAIL_SOURCE, e.src,
-                    "the name " + e.name + " is not a recording name that can be parsed");
-    if (!RecordingName::parse(e.dst, dp))
-        return fail(e, FAIL_DESTINATION, e.dst,
-                    "the name " + e.dst + " is not a recording name that can be parsed");
+    // Recordings already on a disk are taken whatever the length of their names.
+    const ParsedRecordingName sp = RecordingName::fields_of(e.src);
+    const ParsedRecordingName dp = RecordingName::fields_of(e.dst);
 
     if (parts <= 0) {
         // An information file that counts no parts would otherwise be copied alone and the parts
         // left behind: take the parts that follow on from part 1 instead, and say so; a part
         // beyond a gap would still be left behind, so then nothing is copied.
-        int found = 0;
-        while (found < 999 && common::is_regular_file(RecordingName::part_file_name(
-                                  sp.prefix, sp.title, found + 1, sp.date, sp.suffix)))
-            ++found;
-        std::vector<std::string> stray = parts_above(sp, found);
-        if (!stray.empty())
+        const UncountedParts u = uncounted_parts(sp);
+        if (!u.beyond_gap.empty())
             return fail(e, FAIL_SOURCE, src_info,
-                        "the information file " + src_info + " counts " + std::to_string(parts) +
-                            " parts, and " + stray.front() + " does not follow on from the " +
-                            std::to_string(found) + " found from part 1; the recording was not copied");
+                        gap_reason(src_info, parts, u, m_move ? "moved" : "copied"));
         m_notes.push_back("the information file " + src_info + " counts " + std::to_string(parts) +
-                          " parts; the " + std::to_string(found) + " part files found from part 1 on were " +
-                          (m_move ? "moved" : "copied"));
-        parts = std::max(found, 1); // none found: part 1 itself fails to open, and says so
+                          " parts; the " + std::to_string(u.found) +
+                          " part files found from part 1 on were " + (m_move ? "moved" : "copied"));
+        parts = std::max(u.found, 1); // none found: part 1 itself fails to open, and says so
     }
 
     report(PROGRESS_FILE_START, 100, 0);
@@ -485,8 +503,8 @@ int FileOperation::copy_recording(Entry& e)
 
     if (m_rename) {
         for (int p = 1; p <= parts; ++p)
-            e.moves.push_back({RecordingName::part_file_name(sp.prefix, sp.title, p, sp.date, sp.suffix),
-                               RecordingName::part_file_name(dp.prefix, dp.title, p, dp.date, dp.suffix),
+            e.moves.push_back({RecordingName::part_file_name(sp, p),
+                               RecordingName::part_file_name(dp, p),
                                AVR_PATH_OFFSET,
                                {}});
         // The information file last: it is what makes the parts a recording.
@@ -503,8 +521,8 @@ int FileOperation::copy_recording(Entry& e)
 
     int64_t done = 0;
     for (int p = 1; p <= parts; ++p) {
-        std::string from = RecordingName::part_file_name(sp.prefix, sp.title, p, sp.date, sp.suffix);
-        std::string to = RecordingName::part_file_name(dp.prefix, dp.title, p, dp.date, dp.suffix);
+        std::string from = RecordingName::part_file_name(sp, p);
+        std::string to = RecordingName::part_file_name(dp, p);
         int64_t size = 0;
         if (int r = copy_file(from, to, e, done, total, false, AVR_PATH_OFFSET, rpath, &size); r != 0)
             return r;
@@ -534,7 +552,7 @@ std::vector<std::string> FileOperation::stale_parts(const Entry& e)
     if (oi.ok() && pread_full(oi.get(), old_info, sizeof old_info, 0, err) == ssize_t(sizeof old_info)) {
         int old_parts = std::min(RecordingName::part_count(old_info, sizeof old_info), 999);
         for (int p = e.parts + 1; p <= old_parts; ++p) {
-            std::string part = RecordingName::part_file_name(dp.prefix, dp.title, p, dp.date, dp.suffix);
+            std::string part = RecordingName::part_file_name(dp, p);
             struct stat st;
             if (::lstat(part.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) // a folder is not a part
                 stale.push_back(part);
@@ -735,12 +753,15 @@ std::vector<std::string> delete_entry(const std::string& folder,
                                       const std::function<void(const std::string&)>& before_each)
 {
     std::vector<std::string> errors;
+    std::vector<std::string> failed;
     auto del = [&](const std::string& path) {
         if (before_each)
             before_each(path);
         std::string err;
-        if (!remove_file(path, &err))
+        if (!remove_file(path, &err)) {
             errors.push_back(err);
+            failed.push_back(path);
+        }
     };
     const std::string path = join_path(folder, name);
     if (is_single_file_name(name)) {
@@ -750,35 +771,52 @@ std::vector<std::string> delete_entry(const std::string& folder,
     if (!has_extension(name, ".avr"))
         return errors;
 
+    const std::string info_path = info_file_of(path);
     int parts = 1;
+    bool counted = false;
+    int counted_parts = 0;
     {
         uint8_t info[AVF_FILE_SIZE];
-        Fd fi(common::open_regular_file(info_file_of(path)));
+        Fd fi(common::open_regular_file(info_path));
         int err = 0;
-        if (fi.ok() && pread_full(fi.get(), info, sizeof info, 0, err) == ssize_t(sizeof info))
-            parts = RecordingName::part_count(info, sizeof info);
+        if (fi.ok() && pread_full(fi.get(), info, sizeof info, 0, err) == ssize_t(sizeof info)) {
+            parts = counted_parts = RecordingName::part_count(info, sizeof info);
+            counted = true;
+        }
     }
-    ParsedRecordingName p;
-    if (!RecordingName::parse(path, p)) {
-        del(path);
-        return errors;
-    }
+    const ParsedRecordingName p = RecordingName::fields_of(path);
     // An information file that counts no parts: the parts that follow on from part 1, as a copy
-    // takes them, so that none is left behind without its information file.
-    if (parts <= 0)
-        while (parts < 999 && common::is_regular_file(RecordingName::part_file_name(
-                                  p.prefix, p.title, parts + 1, p.date, p.suffix)))
-            ++parts;
+    // takes them, so that none is left behind without its information file; with a gap among them
+    // the part beyond it would be, so then nothing is deleted.
+    if (counted && parts <= 0) {
+        const UncountedParts u = uncounted_parts(p);
+        if (!u.beyond_gap.empty()) {
+            errors.push_back(path + ": " + gap_reason(info_path, parts, u, "deleted"));
+            return errors;
+        }
+        parts = u.found;
+    }
     // An information file that counts no parts still leaves the named part to delete.
     bool named_done = false;
     for (int i = 1; i <= std::max(parts, 1); ++i) {
-        std::string part = RecordingName::part_file_name(p.prefix, p.title, i, p.date, p.suffix);
+        std::string part = RecordingName::part_file_name(p, i);
         named_done = named_done || part == path;
         del(part);
     }
     if (!named_done)
         del(path);
-    del(info_file_of(path));
+    del(info_path);
+
+    // A part the count did not reach is still there, and the row that showed the recording is
+    // gone: say which, so that it is not lost from sight.
+    const std::string why =
+        counted ? "the information file " + info_path + " counts " + std::to_string(counted_parts) + " parts"
+                : "the information file " + info_path + " could not be read, so only part 1 was deleted";
+    for (const std::string& left : parts_above(p, 0)) {
+        const std::string left_path = p.prefix + left;
+        if (std::find(failed.begin(), failed.end(), left_path) == failed.end())
+            errors.push_back(left_path + ": " + why);
+    }
     return errors;
 }
 

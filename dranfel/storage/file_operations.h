@@ -26,8 +26,8 @@ enum ProgressCode : int32_t
     PROGRESS_FILE_STEP = 2,  // position = percent of the recording, or bytes of the file
     PROGRESS_FILE_DONE = 3,
     PROGRESS_ALL_DONE = 4,  // index = count + 1
-    FAIL_SOURCE = 101,      // a source file cannot be opened or read, or its name cannot be parsed
-    FAIL_DESTINATION = 102, // a destination file cannot be created or written, or its name does not parse
+    FAIL_SOURCE = 101,      // a source file cannot be opened or read, or the recording is not whole
+    FAIL_DESTINATION = 102, // a destination file cannot be created or written
     FAIL_INFO_SHORT = 103,  // the source information file is shorter than 8008 bytes
     FAIL_UNUSED = 104,      // never sent; a receiver treats it like the other failures
     FAIL_NO_MEMORY = 105,   // a work buffer cannot be allocated
@@ -167,10 +167,14 @@ private:
 };
 
 // Deletes one entry of a folder as a recording (its parts 1 to the part count of its information
-// file, or 1 when that cannot be read whole, then the information file; just the named file when
-// the name does not parse) or as a single .mp3/.mem file; other extensions are left alone.
+// file, or 1 when that cannot be read whole, then the information file; names of any length, and
+// in the case the named part's extension is written in) or as a single .mp3/.mem file; other
+// extensions are left alone.
 // `before_each` is given each file's full path before it is deleted. Files that are not there are
-// passed over quietly; the other failures are returned as "PATH: reason" lines.
+// passed over quietly; the other failures are returned as "PATH: reason" lines, and so is every
+// part of the recording still there afterwards (one the count did not reach). A recording whose
+// information file counts no parts loses the parts that follow on from part 1; when a part lies
+// beyond a gap among them, nothing is deleted and one line names that part.
 std::vector<std::string> delete_entry(const std::string& folder,
                                       const std::string& name,
                                       const std::function<void(const std::string&)>& before_each = {});

@@ -2,6 +2,8 @@
 // The storage manager's main window without its widgets: the command ids, the menus and the
 // toolbar in their order, the tooltip and status-bar prompt of each command, and which commands
 // are enabled for a given state of the two halves. The Qt frame builds and routes from these.
+#include "dranfel/storage/chosen_folder.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -84,6 +86,9 @@ struct HalfState
 {
     std::string folder; // empty until a tree item is selected
     bool row_selected = false;
+    // The same folder with the file system it was chosen on; a command checks it before it
+    // writes there, since an unmount may not have reached the window yet.
+    ChosenFolder chosen = {};
 };
 
 struct FrameState

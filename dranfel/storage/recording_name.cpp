@@ -59,6 +59,32 @@ SplitPath split_path(const std::string& path)
     return s;
 }
 
+// ".AVR" or ".AVF" (`kind` 'R' or 'F') written as `given` is when that is one of the two, in
+// any case; the receiver's own upper case otherwise.
+std::string recording_extension(const std::string& given, char kind)
+{
+    const bool ours = ::strcasecmp(given.c_str(), ".avr") == 0 || ::strcasecmp(given.c_str(), ".avf") == 0;
+    if (!ours)
+        return kind == 'R' ? ".AVR" : ".AVF";
+    std::string ext = given;
+    ext[3] = given[3] >= 'a' && given[3] <= 'z' ? char(kind - 'A' + 'a') : kind;
+    return ext;
+}
+
+std::string build_part_name(const std::string& prefix,
+                            const std::string& title,
+                            int part,
+                            const std::string& date,
+                            int suffix,
+                            const std::string& ext)
+{
+    if (suffix == 0)
+        return common::strfmt("%s%s_#%03d_%s%s", prefix.c_str(), title.c_str(), part, date.c_str(),
+                              ext.c_str());
+    return common::strfmt("%s%s_#%03d_%s_%03d%s", prefix.c_str(), title.c_str(), part, date.c_str(), suffix,
+                          ext.c_str());
+}
+
 // Reads the whole information file of a part path; false when it cannot be opened or is short.
 bool read_info_file(const std::string& part_path, uint8_t* info)
 {
@@ -83,7 +109,7 @@ bool read_info_file(const std::string& part_path, uint8_t* info)
 std::string info_file_of(const std::string& part_path)
 {
     SplitPath s = split_path(part_path);
-    return s.dir + s.base + ".AVF";
+    return s.dir + s.base + recording_extension(s.ext, 'F');
 }
 
 bool has_extension(const std::string& path, const char* ext)
@@ -98,28 +124,37 @@ bool has_extension(const std::string& path, const char* ext)
 bool RecordingName::parse(const std::string& path, ParsedRecordingName& out)
 {
     SplitPath s = split_path(path);
-    if (s.base.size() > MAX_BASE_NAME_LEN)
+    if (s.base.size() > MAX_BASE_NAME_LEN || title_of(s.base + s.ext).size() > MAX_TITLE_LEN)
         return false;
+    out = fields_of(path);
+    return true;
+}
+
+ParsedRecordingName RecordingName::fields_of(const std::string& path)
+{
+    SplitPath s = split_path(path);
     std::string name = s.base + s.ext;
-    std::string title = title_of(name);
-    if (title.size() > MAX_TITLE_LEN)
-        return false;
     Date d = date_of(name);
+    ParsedRecordingName out;
     out.prefix = s.dir;
-    out.title = title;
+    out.title = title_of(name);
     out.part = part_of(name);
     out.date = common::strfmt("%04d%02d%02d%02d%02d", d.year, d.month, d.day, d.hour, d.minute);
     out.suffix = suffix_of(name);
-    return true;
+    out.ext = s.ext;
+    return out;
 }
 
 std::string RecordingName::part_file_name(
     const std::string& prefix, const std::string& title, int part, const std::string& date, int suffix)
 {
-    if (suffix == 0)
-        return common::strfmt("%s%s_#%03d_%s.AVR", prefix.c_str(), title.c_str(), part, date.c_str());
-    return common::strfmt("%s%s_#%03d_%s_%03d.AVR", prefix.c_str(), title.c_str(), part, date.c_str(),
-                          suffix);
+    return build_part_name(prefix, title, part, date, suffix, ".AVR");
+}
+
+std::string RecordingName::part_file_name(const ParsedRecordingName& name, int part)
+{
+    return build_part_name(name.prefix, name.title, part, name.date, name.suffix,
+                           recording_extension(name.ext, 'R'));
 }
 
 std::string RecordingName::info_file_name(const std::string& prefix,

@@ -30,6 +30,7 @@ struct ParsedRecordingName
     int part = 0;
     std::string date; // twelve digits YYYYMMDDhhmm
     int suffix = 0;
+    std::string ext; // as written, with its dot (".AVR", ".avr"), or empty
 };
 
 class RecordingName
@@ -39,9 +40,17 @@ public:
     // characters or more, title of more than 32); names that do not follow the pattern still
     // parse, with an empty title, part 0, the date 200501010000 and suffix 0 for what is missing.
     static bool parse(const std::string& path, ParsedRecordingName& out);
+    // The same fields whatever their lengths. The limits above are the receiver's rules for names
+    // it makes; a recording already on a disk (renamed by hand, written by another tool) must still
+    // be found whole by the copy, move and delete that work on it.
+    static ParsedRecordingName fields_of(const std::string& path);
 
     static std::string part_file_name(
         const std::string& prefix, const std::string& title, int part, const std::string& date, int suffix);
+    // Part `part` of the recording `name` belongs to. A disk written by another tool may hold
+    // ".avr" parts, and what we build must name the files that are there: the extension keeps the
+    // case of name.ext, which may itself be the information file's (".avf" gives ".avr").
+    static std::string part_file_name(const ParsedRecordingName& name, int part);
     static std::string
     info_file_name(const std::string& prefix, const std::string& title, const std::string& date, int suffix);
 
@@ -63,8 +72,8 @@ public:
     static int64_t total_size(const uint8_t* info, size_t len);
 
     // For a path with extension .avr (any case), read the information file of that path (the same
-    // path with .AVF): its part count or total size, 0 when it cannot be read whole; -1 for a path
-    // with another extension.
+    // path with .AVF, see info_file_of): its part count or total size, 0 when it cannot be read whole; -1 for
+    // a path with another extension.
     static int part_count_of(const std::string& path);
     static int64_t total_size_of(const std::string& path);
 
@@ -74,7 +83,8 @@ public:
     static void write_receiver_path(uint8_t field[124], const std::string& receiver_path);
 };
 
-// The information file of a part path: the same path with its extension replaced by ".AVF".
+// The information file of a part path: the same path with its extension replaced by ".AVF", in
+// the case the part's extension is written in (".avr" gives ".avf", ".Avr" gives ".Avf").
 std::string info_file_of(const std::string& part_path);
 
 // Case-insensitive comparison of a path's extension (".avr", ".mp3", ...; with the dot).

@@ -48,6 +48,8 @@ void StorageManager::copy_move(Half from, FileOpKind kind)
         say(m);
     if (!check.proceed)
         return;
+    if (folder_gone(s, to) || folder_gone(s, from))
+        return;
 
     FileOpParams params;
     params.source_folder = s.half(from).folder;
@@ -83,10 +85,18 @@ void StorageManager::remove()
         check_delete(in_list, in_list && s.half(h).row_selected, in_list ? s.half(h).folder : "");
     for (const std::string& m : check.messages)
         say(m);
-    if (!check.proceed)
+    if (!check.proceed || folder_gone(s, h))
         return;
-    m_window.run_delete(s.half(h).folder, selection_list(m_window.selected_rows(h)));
+    const std::vector<std::string> left =
+        m_window.run_delete(s.half(h).folder, selection_list(m_window.selected_rows(h)));
     m_window.refresh_list(h);
+    // The rows are gone either way, so what stayed on the disk is said here or not at all.
+    if (!left.empty()) {
+        std::string text = "These files were not deleted:";
+        for (const std::string& line : left)
+            text += "\n" + line;
+        say(text);
+    }
 }
 
 void StorageManager::new_folder()
@@ -97,10 +107,11 @@ void StorageManager::new_folder()
     CommandCheck check = check_new_folder(in_tree, in_tree ? s.half(h).folder : "");
     for (const std::string& m : check.messages)
         say(m);
-    if (!check.proceed)
+    if (!check.proceed || folder_gone(s, h))
         return;
     std::optional<std::string> name = m_window.ask_folder_name();
-    if (!name)
+    // The disk may have gone while the name was being typed.
+    if (!name || folder_gone(s, h))
         return;
     std::string message;
     const std::string parent = s.half(h).folder;
@@ -161,11 +172,22 @@ void StorageManager::convert_mp3()
         m_prompts.message(AUDIO_TOOL_ERROR_TEXT, AUDIO_TOOL_ERROR_CAPTION);
 }
 
+bool StorageManager::folder_gone(const FrameState& s, Half h)
+{
+    const ChosenFolder& folder = s.half(h).chosen;
+    if (folder.empty() || folder.still_there())
+        return false;
+    say(folder_gone_message(folder.path()));
+    m_window.rebuild_tree(h, {});
+    return true;
+}
+
 void StorageManager::devices_changed()
 {
+    // An unmounted disk leaves its mount point behind: a half on it goes, not back to that folder.
     const FrameState s = m_window.state();
-    m_window.rebuild_tree(Half::Top, s.half(Half::Top).folder);
-    m_window.rebuild_tree(Half::Bottom, s.half(Half::Bottom).folder);
+    for (Half h : {Half::Top, Half::Bottom})
+        m_window.rebuild_tree(h, s.half(h).chosen.still_there() ? s.half(h).folder : std::string());
 }
 
 } // namespace dranfel

@@ -35,7 +35,9 @@ public:
 
     // The modal dialogs; each returns when it has closed.
     virtual FileOpResult run_progress(const FileOpParams& params) = 0;
-    virtual void run_delete(const std::string& folder, const std::vector<std::string>& names) = 0;
+    // The files that could not be deleted or were left behind, as delete_entries gives them.
+    virtual std::vector<std::string> run_delete(const std::string& folder,
+                                                const std::vector<std::string>& names) = 0;
     // "Input Name": the name typed, or nullopt for Cancel.
     virtual std::optional<std::string> ask_folder_name() = 0;
     // False when this program has no converter window to open.
@@ -65,6 +67,9 @@ public:
 
 private:
     void say(const std::string& text) { m_prompts.info(text); }
+    // True when the half's folder is gone (ChosenFolder::still_there), after saying so and clearing
+    // the half as if its folder had vanished: the command stops there.
+    bool folder_gone(const FrameState& s, Half h);
 
     StorageWindow& m_window;
     common::Prompts& m_prompts;

@@ -33,13 +33,13 @@ int64_t entry_bytes(const std::string& folder, const std::string& name)
         return file_size(path);
     if (!has_extension(name, ".avr"))
         return 0;
-    ParsedRecordingName p;
+    const ParsedRecordingName p = RecordingName::fields_of(path);
     const int parts = RecordingName::part_count_of(path);
-    if (!RecordingName::parse(path, p) || parts <= 0)
+    if (parts <= 0)
         return file_size(info_file_of(path));
     int64_t total = file_size(info_file_of(path));
     for (int i = 1; i <= parts; ++i)
-        total += file_size(RecordingName::part_file_name(p.prefix, p.title, i, p.date, p.suffix));
+        total += file_size(RecordingName::part_file_name(p, i));
     return total;
 }
 

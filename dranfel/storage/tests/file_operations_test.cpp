@@ -1,7 +1,9 @@
 #include "common/testing/tmpfs_mount.h"
 #include "dranfel/storage/commands.h"
+#include "dranfel/storage/file_list.h"
 #include "dranfel/storage/file_operations.h"
 #include "dranfel/storage/receiver_path.h"
+#include "dranfel/storage/transfer_space.h"
 #include "recording_fixture.h"
 
 #include <condition_variable>
@@ -61,6 +63,23 @@ void expect_same_outside_field(const std::vector<uint8_t>& src, const std::vecto
             ASSERT_EQ(src[i], dst[i]) << "byte " << i;
         }
     }
+}
+
+// A recording as another tool writes it on a FAT disk: ".avr" parts and an ".avf" information file.
+Recording
+lower_case_recording(const std::string& dir, const std::string& title, const std::vector<size_t>& sizes)
+{
+    Recording rec = make_recording(dir, title, sizes);
+    rec.parts.push_back(rec.info);
+    for (std::string& name : rec.parts) {
+        std::string to = name.substr(0, name.size() - 3) + (name.back() == 'F' ? "avf" : "avr");
+        std::filesystem::rename(dir + "/" + name, dir + "/" + to);
+        name = to;
+    }
+    rec.info = rec.parts.back();
+    rec.parts.pop_back();
+    rec.part1 = rec.parts.front();
+    return rec;
 }
 
 } // namespace
@@ -192,9 +211,12 @@ TEST(FileOperation, RecordingWithoutItsInformationFileIsNotCopiedAndIsDeletedAsO
 
     std::vector<std::string> shown;
     auto errors = delete_entry(src, rec.part1, [&](const std::string& p) { shown.push_back(p); });
-    EXPECT_TRUE(errors.empty());
     EXPECT_EQ(shown, (std::vector<std::string>{src + "/" + rec.part1, src + "/" + rec.info}));
     EXPECT_EQ(files_in(src), (std::vector<std::string>{rec.parts[1]}));
+    // The part left behind is named: its row went with part 1.
+    EXPECT_EQ(errors,
+              (std::vector<std::string>{src + "/" + rec.parts[1] + ": the information file " + src + "/" +
+                                        rec.info + " could not be read, so only part 1 was deleted"}));
 }
 
 TEST(FileOperation, CancelDuringTheSecondOfThreeEntriesLeavesNothingOfTheFirstTwo)
@@ -413,6 +435,31 @@ TEST(FileOperation, DeleteRemovesEveryFileOfARecordingEvenReadOnlyOnes)
     EXPECT_EQ(files_in(dir), (std::vector<std::string>{other.info, other.part1, "keep.txt"}));
 }
 
+TEST(FileOperation, DeleteNamesEveryPartTheCountDidNotReachOnce)
+{
+    TempDir tmp;
+    std::string dir = tmp.sub("d");
+    Recording rec = make_recording(dir, "News", {10, 10, 10, 10});
+    write_file(dir + "/" + rec.info, info_contents(2, 20));
+    auto errors = delete_entry(dir, rec.part1);
+    const std::string why = ": the information file " + dir + "/" + rec.info + " counts 2 parts";
+    EXPECT_EQ(errors,
+              (std::vector<std::string>{dir + "/" + rec.parts[2] + why, dir + "/" + rec.parts[3] + why}));
+    EXPECT_EQ(files_in(dir), (std::vector<std::string>{rec.parts[2], rec.parts[3]}));
+
+    // A part that could not be deleted is named by its failure alone.
+    common::testing::TmpfsMount disk(1 << 20);
+    if (!disk.ok())
+        GTEST_SKIP() << disk.error();
+    Recording ro = make_recording(disk.path(), "News", {10, 10});
+    ASSERT_TRUE(disk.remount_read_only());
+    const std::string ro_fs = ": Read-only file system";
+    EXPECT_EQ(delete_entry(disk.path(), ro.part1),
+              (std::vector<std::string>{disk.path() + "/" + ro.parts[0] + ro_fs,
+                                        disk.path() + "/" + ro.parts[1] + ro_fs,
+                                        disk.path() + "/" + ro.info + ro_fs}));
+}
+
 TEST(FileOperation, DeleteOnAReadOnlyDiskSaysWhichFilesStayed)
 {
     common::testing::TmpfsMount disk(1 << 20);
@@ -446,7 +493,8 @@ TEST(FileOperation, CancelFromTheWindowThreadWhileAReportIsBeingHandled)
     std::mutex m;
     std::condition_variable cv;
     bool reported = false, handled = false;
-    // Each report waits until the "window thread" has handled it, as the GUI's reports do.
+    // Each report waits until another thread has handled it: a cancel given from there still stops
+    // the copy at that block.
     op.on_progress = [&](const ProgressReport& r) {
         if (r.code != PROGRESS_FILE_STEP)
             return;
@@ -495,4 +543,35 @@ TEST(FileOperation, MoveFromAReadOnlyDiskCopiesAndSaysWhichSourcesStayed)
     EXPECT_EQ(op.sources_left(),
               (std::vector<std::string>{disk.path() + "/" + rec.part1 + ": Read-only file system",
                                         disk.path() + "/" + rec.info + ": Read-only file system"}));
+}
+
+TEST(FileOperation, RecordingsAreCopiedAndDeletedWholeWhateverTheLengthOfTheirTitle)
+{
+    TempDir tmp;
+    std::string src = tmp.sub("src"), dst = tmp.sub("dst");
+    // 33 characters is one past the receiver's title limit; 50 also passes its base-name limit.
+    for (size_t length : {33u, 50u}) {
+        Recording rec = make_recording(src, std::string(length, 'T'), {1000, 1000, 1000});
+        FileOperation op;
+        ASSERT_EQ(op.run(params(src, dst, {rec.part1})), FileOpOutcome::Done) << length;
+        EXPECT_EQ(files_in(dst).size(), 4u);
+        EXPECT_EQ(entry_bytes(src, rec.part1), int64_t(3000 + AVF_FILE_SIZE));
+        EXPECT_TRUE(delete_entry(dst, rec.part1).empty());
+        EXPECT_TRUE(files_in(dst).empty()) << length;
+    }
+}
+
+TEST(FileOperation, LowerCaseRecordingsAreListedCopiedAndDeletedWhole)
+{
+    TempDir tmp;
+    std::string src = tmp.sub("src"), dst = tmp.sub("dst");
+    Recording rec = lower_case_recording(src, "x", {300000, 200000});
+    FileRow row;
+    ASSERT_TRUE(file_row(src, rec.part1, row));
+    EXPECT_EQ(row.size_kb, "488"); // 500000 / 1024
+    FileOperation op;
+    ASSERT_EQ(op.run(params(src, dst, {rec.part1})), FileOpOutcome::Done);
+    EXPECT_EQ(files_in(dst), (std::vector<std::string>{rec.info, rec.parts[0], rec.parts[1]}));
+    EXPECT_TRUE(delete_entry(dst, rec.part1).empty());
+    EXPECT_TRUE(files_in(dst).empty());
 }

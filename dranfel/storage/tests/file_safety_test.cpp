@@ -190,6 +190,16 @@ TEST(FileSafety, AnInformationFileCountingNoPartsTakesThePartsThatFollowOnFromPa
     // Deleted the same way: no counted-out part is left behind without its information file.
     EXPECT_TRUE(delete_entry(dst, rec.part1).empty());
     EXPECT_TRUE(files_in(dst).empty());
+    // And refused the same way when a part lies beyond a gap: nothing deleted, that part named.
+    auto refused = delete_entry(src, gap.part1);
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_EQ(refused[0].rfind(src + "/" + gap.part1 + ": the information file ", 0), 0u) << refused[0];
+    EXPECT_NE(
+        refused[0].find(gap.parts[3] +
+                        " does not follow on from the 2 found from part 1; the recording was not deleted"),
+        std::string::npos)
+        << refused[0];
+    EXPECT_EQ(files_in(src), before);
 }
 
 TEST(FileSafety, ALinkAtTheDestinationIsReplacedNotWrittenThrough)

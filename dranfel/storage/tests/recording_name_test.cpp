@@ -83,6 +83,13 @@ TEST(RecordingName, LengthLimits)
     std::string plain60(60, 'a');
     EXPECT_TRUE(RecordingName::parse(std::string(200, 'd') + "/" + plain60 + ".AVR", p));
     EXPECT_EQ(p.title, "");
+
+    // Files already on a disk are taken whatever the lengths.
+    auto f = RecordingName::fields_of("/d/" + t33 + "_#002_200603012015_004.AVR");
+    EXPECT_EQ(f.title, t33);
+    EXPECT_EQ(f.part, 2);
+    EXPECT_EQ(f.suffix, 4);
+    EXPECT_EQ(RecordingName::part_file_name(f, 1), "/d/" + t33 + "_#001_200603012015_004.AVR");
 }
 
 TEST(RecordingName, MarkerCountsOnlyAfterTheFirstCharacter)
@@ -127,7 +134,7 @@ TEST(RecordingName, PartCountAndTotalSizeOfFilesOnDisk)
     fs::path dir = fs::temp_directory_path() / ("kd-recname-" + std::to_string(::getpid()));
     fs::create_directories(dir);
     std::string part1 = (dir / "News_#001_200603012015.avr").string();
-    std::string info = (dir / "News_#001_200603012015.AVF").string();
+    std::string info = (dir / "News_#001_200603012015.avf").string(); // a lower-case part's
 
     EXPECT_EQ(RecordingName::part_count_of(part1), 0); // no information file
     EXPECT_EQ(RecordingName::total_size_of(part1), 0);
@@ -181,7 +188,21 @@ TEST(RecordingName, ExtensionsCompareWithoutCase)
     EXPECT_TRUE(dranfel::has_extension("/a/b.AvR", ".avr"));
     EXPECT_FALSE(dranfel::has_extension("/a.avr/b", ".avr"));
     EXPECT_FALSE(dranfel::has_extension("/a/b.avrx", ".avr"));
-    EXPECT_EQ(dranfel::info_file_of("/x.y/News_#001_200603012015_002.avr"),
+    EXPECT_EQ(dranfel::info_file_of("/x.y/News_#001_200603012015_002.AVR"),
               "/x.y/News_#001_200603012015_002.AVF");
     EXPECT_EQ(dranfel::info_file_of("/x.y/noext"), "/x.y/noext.AVF");
+}
+
+TEST(RecordingName, BuiltNamesFollowTheCaseOfTheGivenExtension)
+{
+    // A FAT disk written by another tool holds ".avr"/".avf": the names built must be the ones there.
+    EXPECT_EQ(dranfel::info_file_of("/d/x_#001_200603012015.avr"), "/d/x_#001_200603012015.avf");
+    EXPECT_EQ(dranfel::info_file_of("/d/x_#001_200603012015.aVr"), "/d/x_#001_200603012015.aVf");
+    EXPECT_EQ(RecordingName::part_file_name(parsed("/d/x_#001_200603012015_003.avr"), 2),
+              "/d/x_#002_200603012015_003.avr");
+    EXPECT_EQ(RecordingName::part_file_name(parsed("/d/x_#001_200603012015.AvF"), 2),
+              "/d/x_#002_200603012015.AvR");
+    // Anything else is not a recording's extension: the receiver's own.
+    EXPECT_EQ(RecordingName::part_file_name(parsed("/d/x_#001_200603012015.mpg"), 1),
+              "/d/x_#001_200603012015.AVR");
 }

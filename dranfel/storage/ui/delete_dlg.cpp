@@ -40,13 +40,13 @@ void CDeleteDlg::next_entry()
         accept();
         return;
     }
-    // Failures are not reported: the file stays in the list that is shown afterwards.
-    delete_entry(m_folder, m_names[m_next++], [this](const std::string& path) {
+    auto left = delete_entry(m_folder, m_names[m_next++], [this](const std::string& path) {
         m_path->setText(QString::fromLocal8Bit(path.c_str()));
         m_path->repaint();
         if (on_file)
             on_file(path);
     });
+    m_left.insert(m_left.end(), left.begin(), left.end());
     QTimer::singleShot(0, this, &CDeleteDlg::next_entry);
 }
 

@@ -18,6 +18,8 @@ public:
     CDeleteDlg(std::string folder, std::vector<std::string> names, QWidget* parent = nullptr);
 
     QLineEdit* path_edit() const { return m_path; }
+    // The "PATH: reason" lines of delete_entry for every entry so far.
+    const std::vector<std::string>& files_left() const { return m_left; }
     // Called with each path after it is shown and before it is deleted (screenshots use it).
     std::function<void(const std::string&)> on_file;
 
@@ -32,6 +34,7 @@ private:
 
     std::string m_folder;
     std::vector<std::string> m_names;
+    std::vector<std::string> m_left;
     size_t m_next = 0;
     bool m_started = false;
     QLineEdit* m_path = nullptr;

@@ -176,7 +176,6 @@ bool CFolderView::select_path(const std::string& folder)
 
 void CFolderView::rebuild(const std::string& folder)
 {
-    const std::string before = m_path;
     {
         QSignalBlocker quiet(m_tree);
         fill(drive_list());
@@ -185,16 +184,16 @@ void CFolderView::rebuild(const std::string& folder)
     }
     const QList<QTreeWidgetItem*> selected = m_tree->selectedItems();
     QTreeWidgetItem* item = selected.isEmpty() ? nullptr : selected.first();
-    m_path = item && !is_placeholder(item) ? item_path(item) : std::string();
+    m_folder = ChosenFolder(item && !is_placeholder(item) ? item_path(item) : std::string());
     emit folder_selected(this);
 }
 
 void CFolderView::on_current_changed(QTreeWidgetItem* item)
 {
     std::string path = item && !is_placeholder(item) ? item_path(item) : std::string();
-    if (path == m_path)
+    if (path == m_folder.path())
         return;
-    m_path = path;
+    m_folder = ChosenFolder(path);
     emit folder_selected(this);
 }
 

@@ -2,6 +2,7 @@
 // CFolderView: one half's folder tree. A root per drive (a mounted file system a user keeps files
 // on), folders filled in only when their item is expanded, a placeholder under every folder that
 // has subfolders so that its expand button shows. The selected folder is posted to the frame.
+#include "dranfel/storage/chosen_folder.h"
 #include "dranfel/storage/drives.h"
 
 #include <QWidget>
@@ -21,7 +22,9 @@ public:
 
     QTreeWidget* tree() const { return m_tree; }
     // The selected folder; empty while nothing is selected.
-    const std::string& path() const { return m_path; }
+    const std::string& path() const { return m_folder.path(); }
+    // The selected folder with the file system it was on when it was selected.
+    const ChosenFolder& folder() const { return m_folder; }
     const std::vector<Drive>& drives() const { return m_drives; }
     // Why the tree is empty, when it is; kept for a look in a debugger, never shown.
     const std::string& error() const { return m_error; }
@@ -54,7 +57,7 @@ private:
 
     QTreeWidget* m_tree = nullptr;
     std::vector<Drive> m_drives;
-    std::string m_path;
+    ChosenFolder m_folder;
     std::string m_error;
     bool m_filling = false;
 };

@@ -203,6 +203,7 @@ FrameState CMainFrame::state() const
     FrameState s;
     for (Half h : {Half::Top, Half::Bottom}) {
         s.half(h).folder = tree(h)->path();
+        s.half(h).chosen = tree(h)->folder();
         s.half(h).row_selected = list(h)->has_selection();
     }
     s.focus = focus();
@@ -282,11 +283,13 @@ FileOpResult CMainFrame::run_progress(const FileOpParams& params)
     return dlg.result();
 }
 
-void CMainFrame::run_delete(const std::string& folder, const std::vector<std::string>& names)
+std::vector<std::string> CMainFrame::run_delete(const std::string& folder,
+                                                const std::vector<std::string>& names)
 {
     CDeleteDlg dlg(folder, names, this);
     emit dialog_opened(&dlg);
     dlg.exec();
+    return dlg.files_left();
 }
 
 std::optional<std::string> CMainFrame::ask_folder_name()

@@ -60,7 +60,8 @@ public:
     void refresh_list(Half half) override;
     void rebuild_tree(Half half, const std::string& folder) override;
     FileOpResult run_progress(const FileOpParams& params) override;
-    void run_delete(const std::string& folder, const std::vector<std::string>& names) override;
+    std::vector<std::string> run_delete(const std::string& folder,
+                                        const std::vector<std::string>& names) override;
     std::optional<std::string> ask_folder_name() override;
     bool open_converter(const std::string& source, const std::string& target) override;
     bool start_audio_tool() override;

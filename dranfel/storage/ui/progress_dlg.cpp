@@ -16,6 +16,14 @@
 
 namespace dranfel {
 
+namespace {
+
+// How often the dialog looks at the worker's reports: often enough for a smooth bar, while a copy
+// of small files still never waits for the screen.
+constexpr int SHOW_INTERVAL_MS = 50;
+
+} // namespace
+
 CProgressDlg::CProgressDlg(const FileOpParams& params, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint)
     , m_params(params)
@@ -72,19 +80,17 @@ CProgressDlg::CProgressDlg(const FileOpParams& params, QWidget* parent)
     m_rateTimer = new QTimer(this);
     m_rateTimer->setInterval(500);
     connect(m_rateTimer, &QTimer::timeout, this, &CProgressDlg::update_rate);
+    m_showTimer = new QTimer(this);
+    m_showTimer->setInterval(SHOW_INTERVAL_MS);
+    connect(m_showTimer, &QTimer::timeout, this, &CProgressDlg::show_published);
 
-    m_op.on_progress = [this](const ProgressReport& r) { deliver(r); };
+    m_op.on_progress = [this](const ProgressReport& r) { publish(r); };
     sync();
 }
 
 CProgressDlg::~CProgressDlg()
 {
-    // Reports still queued will never be shown: the worker must not wait for them.
-    {
-        std::lock_guard lock(m_mutex);
-        m_noWaiting = true;
-    }
-    m_shown.notify_all();
+    // The worker never waits for the window, so it ends after its current block.
     m_op.cancel();
     if (m_worker.joinable())
         m_worker.join();
@@ -109,6 +115,7 @@ void CProgressDlg::start_worker()
         return;
     m_clock.start();
     m_rateTimer->start();
+    m_showTimer->start();
     m_worker = std::thread([this] {
         FileOpOutcome outcome = m_op.run(m_params);
         QMetaObject::invokeMethod(
@@ -121,24 +128,37 @@ void CProgressDlg::start_worker()
     });
 }
 
-void CProgressDlg::deliver(const ProgressReport& r)
+void CProgressDlg::publish(const ProgressReport& r)
 {
-    std::unique_lock lock(m_mutex);
-    if (m_noWaiting)
-        return;
-    const uint64_t ticket = ++m_posted;
-    QMetaObject::invokeMethod(
-        this,
-        [this, r, ticket] {
-            show_report(r);
-            {
-                std::lock_guard inner(m_mutex);
-                m_handled = ticket;
-            }
-            m_shown.notify_all();
-        },
-        Qt::QueuedConnection);
-    m_shown.wait(lock, [&] { return m_handled >= ticket || m_noWaiting; });
+    {
+        std::lock_guard lock(m_mutex);
+        if (r.code == PROGRESS_FILE_STEP) {
+            m_step = r;
+        } else {
+            // A step goes before the report that follows it, so that each entry's bar is shown
+            // under its own name.
+            if (m_step)
+                m_published.push_back(*m_step);
+            m_step.reset();
+            m_published.push_back(r);
+        }
+    }
+    if (m_hook)
+        m_hook(r);
+}
+
+void CProgressDlg::show_published()
+{
+    std::vector<ProgressReport> reports;
+    {
+        std::lock_guard lock(m_mutex);
+        reports.swap(m_published);
+        if (m_step)
+            reports.push_back(*m_step);
+        m_step.reset();
+    }
+    for (const ProgressReport& r : reports)
+        show_report(r);
 }
 
 void CProgressDlg::show_report(const ProgressReport& r)
@@ -168,6 +188,10 @@ void CProgressDlg::update_rate()
 
 void CProgressDlg::worker_finished()
 {
+    // What the worker left is shown while it still counts as running, so that a Cancel pressed
+    // from a report's slot does not take the finished run for one that never started.
+    m_showTimer->stop();
+    show_published();
     if (m_worker.joinable())
         m_worker.join();
     m_rateTimer->stop();

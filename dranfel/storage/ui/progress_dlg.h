@@ -1,18 +1,21 @@
 #pragma once
 // The copy/move progress dialog: the Total and Current groups, the speed and time left, and
 // "&Cancel". A run of the copy engine goes on a worker thread of its own, started 100 ms after the
-// dialog first shows. Each report is a queued call to this dialog, and the worker waits until the
-// dialog has shown it, so that "&Cancel" pressed while an entry is on screen stops that entry; the
-// dialog never waits for the worker while a report is pending, and closes when the worker has
-// finished (its clean-up included).
+// dialog first shows. The worker never waits for the window: it leaves each report in a small
+// locked list (the progress within an entry as its newest step only) and goes on with the next
+// block; a timer of the dialog shows what is there. "&Cancel" sets the engine's flag, which it
+// tests after every block. The dialog closes when the worker has finished (its clean-up included),
+// after showing the reports still left.
 #include "dranfel/storage/progress_state.h"
 #include "dranfel/storage/storage_manager.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
-#include <condition_variable>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
+#include <vector>
 
 class QLabel;
 class QLineEdit;
@@ -40,8 +43,14 @@ public:
     QLabel* rate_text() const { return m_rate; }
     QPushButton* cancel_button() const { return m_cancel; }
 
+    // Called on the worker thread with each report once the dialog can see it, before the copy goes
+    // on; tests and the screenshot program hold the worker there in the middle of a run. Set it
+    // before the dialog shows.
+    void set_report_hook(std::function<void(const ProgressReport&)> hook) { m_hook = std::move(hook); }
+
 signals:
-    // After each report has been shown; the worker goes on when the slots return.
+    // A report has just been shown, from the dialog's timer or at the worker's end. Every entry's
+    // start, end and failure comes; of the steps within an entry, the newest at each look.
     void report_shown(int index, int code);
 
 protected:
@@ -52,7 +61,8 @@ protected:
 
 private:
     void start_worker();
-    void deliver(const ProgressReport& r); // on the worker
+    void publish(const ProgressReport& r); // on the worker
+    void show_published();
     void show_report(const ProgressReport& r);
     void worker_finished();
     void update_rate();
@@ -66,10 +76,10 @@ private:
     QElapsedTimer m_clock;
 
     std::thread m_worker;
-    std::mutex m_mutex;
-    std::condition_variable m_shown;
-    uint64_t m_posted = 0, m_handled = 0;
-    bool m_noWaiting = false;
+    std::function<void(const ProgressReport&)> m_hook;
+    std::mutex m_mutex; // guards the two below, which the worker fills and the timer empties
+    std::vector<ProgressReport> m_published;
+    std::optional<ProgressReport> m_step;
     bool m_started = false;
 
     QLabel* m_totalText = nullptr;
@@ -81,6 +91,7 @@ private:
     QLabel* m_rate = nullptr;
     QPushButton* m_cancel = nullptr;
     QTimer* m_rateTimer = nullptr;
+    QTimer* m_showTimer = nullptr;
 };
 
 } // namespace dranfel

@@ -23,6 +23,7 @@
 #include <QTreeWidget>
 #include <cstdio>
 #include <filesystem>
+#include <semaphore>
 
 using namespace dranfel;
 using namespace common::testing;
@@ -74,15 +75,24 @@ int main(int argc, char** argv)
     shot("dranfel-window.png", decorated(&frame, 0));
 
     bool taken = false;
+    bool held = false; // the worker's own
+    std::binary_semaphore go_on{0};
     QObject::connect(&frame, &CMainFrame::dialog_opened, [&](QDialog* d) {
         if (auto* p = qobject_cast<CProgressDlg*>(d)) {
+            // Half-way through the second recording the worker waits while the picture is taken.
+            p->set_report_hook([&](const ProgressReport& r) {
+                if (!held && r.index == 2 && r.code == PROGRESS_FILE_STEP && r.position >= 45) {
+                    held = true;
+                    go_on.acquire();
+                }
+            });
             QObject::connect(p, &CProgressDlg::report_shown, p, [&, p](int index, int code) {
-                // Half-way through the second recording; the worker waits while the picture is taken.
                 if (!taken && index == 2 && code == PROGRESS_FILE_STEP && p->current_bar()->value() >= 45 &&
                     p->isVisible() && p->width() > 100) {
                     taken = true;
                     settle(1200); // the speed and time left appear after half a second
                     shot("dranfel-progress.png", p->geometry().adjusted(-4, -4, 4, 4));
+                    go_on.release();
                 }
             });
         } else if (auto* del = qobject_cast<CDeleteDlg*>(d)) {

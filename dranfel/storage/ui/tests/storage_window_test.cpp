@@ -5,6 +5,7 @@
 #include "common/scripted_prompts.h"
 #include "common/testing/tmpfs_mount.h"
 #include "dranfel/storage/audio_tool.h"
+#include "dranfel/storage/chosen_folder.h"
 #include "dranfel/storage/receiver_path.h"
 #include "dranfel/storage/tests/recording_fixture.h"
 #include "dranfel/storage/ui/about_dlg.h"
@@ -13,6 +14,7 @@
 #include "dranfel/storage/ui/folder_view.h"
 #include "dranfel/storage/ui/input_name_dlg.h"
 #include "dranfel/storage/ui/main_frame.h"
+#include "dranfel/storage/ui/mount_watcher.h"
 #include "dranfel/storage/ui/progress_dlg.h"
 
 #include <QAction>
@@ -24,6 +26,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,6 +36,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <semaphore>
 #include <sys/mount.h>
 
 using namespace dranfel;
@@ -338,13 +342,24 @@ private slots:
         pick(Half::Bottom, m_bottom);
         select_rows(m_frame->list(Half::Top), {"Alpha", "Beta", "Gamma"});
         bool cancelled_in_second = false;
+        // The worker does not wait for the window: it is held at its first block of entry 2 until
+        // the window has shown that block and Cancel has been pressed.
+        std::binary_semaphore go_on{0};
+        bool held = false; // the worker's own
         m_onDialog = [&](QDialog* d) {
             auto* dlg = qobject_cast<CProgressDlg*>(d);
-            connect(dlg, &CProgressDlg::report_shown, dlg, [dlg, &cancelled_in_second](int index, int code) {
+            dlg->set_report_hook([&](const ProgressReport& r) {
+                if (r.index == 2 && r.code == PROGRESS_FILE_STEP && !held) {
+                    held = true;
+                    go_on.acquire();
+                }
+            });
+            connect(dlg, &CProgressDlg::report_shown, dlg, [&, dlg](int index, int code) {
                 if (index == 2 && code == PROGRESS_FILE_STEP && dlg->cancel_button()->isEnabled()) {
                     cancelled_in_second = fs::exists(dlg->destination_edit()->text().toStdString() + "/" +
                                                      "Alpha_#002_200603012015.AVR");
                     QTest::mouseClick(dlg->cancel_button(), Qt::LeftButton);
+                    go_on.release();
                 }
             });
         };
@@ -409,6 +424,20 @@ private slots:
         QCOMPARE(files_in(m_top), Texts{"notes.txt"});
         QCOMPARE(m_frame->list(Half::Top)->row_count(), 0);
         QCOMPARE(m_prompts.shown, Texts{});
+    }
+
+    void delete_lists_the_files_that_stayed()
+    {
+        Recording rec = make_recording(m_top, "News", {3000, 3000});
+        write_file(m_top + "/" + rec.info, info_contents(1, 3000));
+        pick(Half::Top, m_top);
+        select_rows(m_frame->list(Half::Top), {"News"});
+        m_frame->list(Half::Top)->list()->setFocus();
+        m_frame->on_command(ID_DELETE);
+        QCOMPARE(files_in(m_top), Texts{rec.parts[1]});
+        QCOMPARE(m_prompts.shown,
+                 Texts{"These files were not deleted:\n" + m_top + "/" + rec.parts[1] +
+                       ": the information file " + m_top + "/" + rec.info + " counts 1 parts"});
     }
 
     void new_folder_is_made_and_selected()
@@ -524,6 +553,62 @@ private slots:
         QVERIFY(!m_frame->tree(Half::Bottom)->tree()->currentItem());
         QTRY_COMPARE(m_frame->list(Half::Bottom)->row_count(), 0);
         QCOMPARE(m_frame->tree(Half::Top)->path(), m_top);
+    }
+
+    // A tmpfs of the test's own, seen by the window's mount watcher before a half is put on it: its
+    // rebuild of the trees would otherwise come later and drop the selections.
+    std::unique_ptr<common::testing::TmpfsMount> mounted_disk()
+    {
+        QSignalSpy mounts(m_frame->findChild<CMountWatcher*>(), &CMountWatcher::mounts_changed);
+        auto disk = std::make_unique<common::testing::TmpfsMount>(1 << 20);
+        if (disk->ok())
+            mounts.wait();
+        return disk;
+    }
+
+    void a_half_on_an_unmounted_disk_is_cleared_and_never_written()
+    {
+        make_recording(m_top, "News", {3000});
+        bool dialog = false;
+        m_onDialog = [&](QDialog*) { dialog = true; };
+        {
+            auto disk = mounted_disk();
+            if (!disk->ok())
+                QSKIP(disk->error().c_str());
+            pick(Half::Top, m_top);
+            pick(Half::Bottom, disk->path());
+            select_rows(m_frame->list(Half::Top), {"News"});
+            // The copy comes before the mount watcher has had a turn: it is refused all the same.
+            QVERIFY(disk->unmount());
+            m_frame->on_command(ID_COPY_TOP_TO_BOTTOM);
+            QVERIFY(!dialog);
+            QCOMPARE(m_prompts.shown, Texts{folder_gone_message(disk->path())});
+            QCOMPARE(m_frame->tree(Half::Bottom)->path(), std::string());
+        }
+        m_prompts.shown.clear();
+        {
+            // Left to the watcher, the half goes too, rather than back to the empty mount point.
+            auto disk = mounted_disk();
+            pick(Half::Bottom, disk->path());
+            QVERIFY(disk->unmount());
+            QTRY_COMPARE(m_frame->tree(Half::Bottom)->path(), std::string());
+        }
+        {
+            // A disk that goes while the new folder's name is typed gets no folder.
+            auto disk = mounted_disk();
+            pick(Half::Top, disk->path());
+            m_frame->tree(Half::Top)->tree()->setFocus();
+            m_onDialog = [&](QDialog* d) {
+                auto* dlg = qobject_cast<CInputNameDlg*>(d);
+                QVERIFY(dlg && disk->unmount());
+                dlg->name_edit()->setText("Films");
+                QTimer::singleShot(0, dlg->ok_button(), &QPushButton::click);
+            };
+            m_frame->on_command(ID_NEW_FOLDER);
+            QCOMPARE(m_prompts.shown, Texts{folder_gone_message(disk->path())});
+            QVERIFY(!fs::exists(disk->path() + "/Films"));
+            QCOMPARE(m_frame->tree(Half::Top)->path(), std::string());
+        }
     }
 
     void audio_tool_is_raised_started_or_reported()
