@@ -171,7 +171,10 @@ RunReport run_conversion(const ConversionRequest& request,
             r = PartResult::Canceled; // the sink failure is reported below
         if (r != PartResult::End) {
             conv.discard();
-            if (r == PartResult::Canceled && !sink.failed())
+            // A stopped run keeps what it converted only where it replaces nothing: a file that
+            // was there is worth more than the start of its replacement.
+            const bool kept_old = r == PartResult::Canceled && sink.replaces();
+            if (r == PartResult::Canceled && !sink.failed() && !kept_old)
                 wrote();
             else
                 dropped();
@@ -181,7 +184,11 @@ RunReport run_conversion(const ConversionRequest& request,
                     common::strfmt("Can't write %s: %s", request.target.c_str(), sink.error().c_str()));
             switch (r) {
             case PartResult::Canceled:
-                return finish(RunStatus::Canceled, MSG_CANCELED, "");
+                return finish(RunStatus::Canceled, MSG_CANCELED,
+                              kept_old
+                                  ? common::strfmt("%s was kept as it was; the part converted was dropped",
+                                                   request.target.c_str())
+                                  : std::string());
             case PartResult::NotTs:
                 return finish(RunStatus::NotTransportStream, MSG_CANCELED,
                               common::strfmt("%s holds no transport stream", path.c_str()));

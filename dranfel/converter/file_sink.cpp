@@ -30,6 +30,7 @@ bool FileSink::create(const std::string& path)
         return false;
     }
     m_fd = m_file->fd();
+    m_replaces = m_file->replaces();
     storage_.reset(static_cast<uint8_t*>(std::aligned_alloc(4096, BUFFER_SIZE * BUFFER_COUNT)));
     if (!storage_) {
         m_error = "out of memory";

@@ -41,6 +41,8 @@ public:
     // Drops the file written so far; the target is left as it was.
     void discard();
     bool failed() const { return m_failed.load(std::memory_order_acquire); }
+    // True when create() found a file at the target's name, which close() would replace.
+    bool replaces() const { return m_replaces; }
     // Meaningful once failed() is true or the sink is closed.
     const std::string& error() const { return m_error; }
     // Bytes that reached the file; complete after flush() or close().
@@ -77,6 +79,7 @@ private:
     std::thread m_writer;
     bool m_threaded = false;
 
+    bool m_replaces = false;
     std::atomic<bool> m_failed{false};
     std::atomic<int64_t> m_written{0};
     std::string m_error;

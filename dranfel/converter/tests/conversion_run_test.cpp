@@ -197,6 +197,14 @@ TEST_F(ConversionRunTest, StopDuringPartTwoKeepsWhatWasWritten)
     EXPECT_EQ(r.parts_done, 1);
     EXPECT_GT(r.bytes_written, 0);
     EXPECT_EQ(int64_t(fs::file_size(request(ntfs_table).target)), r.bytes_written);
+
+    // Over a file that was there, a stop keeps that file and says so.
+    write_file(request(ntfs_table).target, Bytes(10, 0x11));
+    cancel = false;
+    r = run_conversion(request(ntfs_table), rec, cancel);
+    EXPECT_EQ(r.status, RunStatus::Canceled);
+    EXPECT_EQ(read_file(request(ntfs_table).target), Bytes(10, 0x11));
+    EXPECT_NE(r.detail.find("was kept as it was"), std::string::npos) << r.detail;
 }
 
 TEST_F(ConversionRunTest, TargetProblemsAreReportedAndTheNextRunWorks)
@@ -255,7 +263,7 @@ TEST_F(ConversionRunTest, RunThatWritesNothingSaysSoAndWhy)
 
 // The old target stays whole until a run has something to put in its place: a run that fails, or
 // is killed, leaves it as it was; a stopped run puts what it wrote there.
-TEST_F(ConversionRunTest, AnOldTargetIsReplacedOnlyByARunThatFinishesOrIsStopped)
+TEST_F(ConversionRunTest, AnOldTargetIsReplacedOnlyByARunThatFinishes)
 {
     write_recording(recording_ts(30), {40, 95});
     const std::string target = request(ntfs_table).target;
@@ -307,9 +315,8 @@ TEST_F(ConversionRunTest, AnOldTargetIsReplacedOnlyByARunThatFinishesOrIsStopped
     };
     r = run_conversion(request(ntfs_table), rec, cancel);
     EXPECT_EQ(r.status, RunStatus::Canceled);
-    EXPECT_EQ(int64_t(read_file(target).size()), r.bytes_written);
-    EXPECT_NE(read_file(target), old);
-    EXPECT_EQ(names(), before); // and the next run cleared it away
+    EXPECT_EQ(read_file(target), old); // a stop is no finish
+    EXPECT_EQ(names(), before);        // and the next run cleared away what the killed one left
 }
 
 TEST_F(ConversionRunTest, FullDiskIsAFailureNotAFinish)
