@@ -11,6 +11,7 @@ struct Args
 {
     std::string source, destination;
     std::vector<std::string> names;
+    bool force = false;
 };
 
 common::cli::CommandMaker
@@ -22,8 +23,11 @@ transfer_command(const char* name, const char* description, dranfel::FileOpKind 
         cmd.positional("SRC_DIR", args->source, "Source folder");
         cmd.positional("DST_DIR", args->destination, "Destination folder");
         cmd.positionals("NAME", args->names, "Part-1 .AVR file of a recording, or an .mp3/.mem file");
+        cmd.flag("-f,--force", args->force,
+                 "Replace destination files that have other hard links (they keep the old contents)");
         cmd.run = [args, kind] {
-            return dranfel::cli::run_transfer(kind, args->source, args->destination, args->names);
+            return dranfel::cli::run_transfer(kind, args->source, args->destination, args->names,
+                                              args->force);
         };
         return cmd;
     };

@@ -39,7 +39,8 @@ std::string check_entry_name(const std::string& name)
 int run_transfer(FileOpKind kind,
                  const std::string& source_folder,
                  const std::string& destination_folder,
-                 const std::vector<std::string>& names)
+                 const std::vector<std::string>& names,
+                 bool replace_linked)
 {
     CommandCheck check = check_copy_move(source_folder, !names.empty(), destination_folder);
     for (const std::string& m : check.messages)
@@ -82,7 +83,7 @@ int run_transfer(FileOpKind kind,
         std::fflush(stderr);
     };
 
-    FileOpParams params{source_folder, destination_folder, names, kind};
+    FileOpParams params{source_folder, destination_folder, names, kind, replace_linked};
     FileOpOutcome outcome;
     {
         common::cli::InterruptScope scope(true, cancel_operation, &op);

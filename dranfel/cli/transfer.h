@@ -12,7 +12,8 @@ namespace dranfel::cli {
 int run_transfer(FileOpKind kind,
                  const std::string& source_folder,
                  const std::string& destination_folder,
-                 const std::vector<std::string>& names);
+                 const std::vector<std::string>& names,
+                 bool replace_linked = false);
 
 // Checks a NAME argument: a plain file name with a known extension. Empty when it is fine.
 std::string check_entry_name(const std::string& name);

@@ -1,5 +1,6 @@
 #include "dranfel/storage/file_list.h"
 
+#include "common/file_replacement/staging_area.h"
 #include "common/strfmt.h"
 #include "dranfel/storage/recording_name.h"
 
@@ -116,6 +117,7 @@ bool file_row(const std::string& folder, const std::string& name, FileRow& row)
 
 std::vector<FileRow> list_files(const std::string& folder)
 {
+    common::clear_dead_areas(folder);
     std::vector<FileRow> rows;
     for_each_entry(folder, [&](const std::string& name) {
         FileRow row;

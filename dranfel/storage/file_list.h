@@ -33,7 +33,8 @@ std::string row_date(int year, int month, int day, int hour, int minute, int sec
 bool file_row(const std::string& folder, const std::string& name, FileRow& row);
 
 // The rows of a folder, in the order the file system returns its entries; empty when the folder
-// cannot be read.
+// cannot be read. A copy or move into the folder that was killed halfway is first put back as it
+// was (common/file_replacement), so the rows show whole recordings, not what the kill left.
 std::vector<FileRow> list_files(const std::string& folder);
 
 // The subfolders of a folder, sorted ascending without regard to case; "." and ".." never.

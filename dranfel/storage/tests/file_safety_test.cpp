@@ -5,6 +5,7 @@
 #include "common/testing/tmpfs_mount.h"
 #include "dranfel/storage/file_list.h"
 #include "dranfel/storage/file_operations.h"
+#include "dranfel/storage/receiver_path.h"
 #include "recording_fixture.h"
 
 #include <gtest/gtest.h>
@@ -256,4 +257,68 @@ TEST(FileSafety, FifosAreRefusedOrPassedOverAndNeverBlock)
     EXPECT_EQ(rows[0].size_kb, "0");
     EXPECT_TRUE(delete_entry(src, rec.part1).empty());
     EXPECT_EQ(files_in(src), std::vector<std::string>{"pipe.mp3"});
+}
+
+// What the user protected stays: a destination file without write permission is refused, never
+// replaced; a replaced file keeps its permissions; a file with other names is replaced only when
+// the caller says so.
+TEST(FileSafety, ProtectedDestinationsAreRefusedAndReplacedFilesKeepTheirMode)
+{
+    TempDir tmp;
+    std::string src = tmp.sub("src"), dst = tmp.sub("dst");
+    Recording rec = make_recording(src, "News", {3000, 3000});
+    write_file(src + "/a.mp3", pattern(3000, 1));
+    Recording old = make_recording(dst, "News", {1000, 1000, 1000}, "200603012015", 0, true);
+    ::chmod((dst + "/" + old.parts[1]).c_str(), 0444);
+    write_file(dst + "/a.mp3", pattern(100, 2));
+    ::chmod((dst + "/a.mp3").c_str(), 0600);
+    const Snapshot before = real_files(dst);
+
+    FileOperation op;
+    EXPECT_EQ(op.run(params(src, dst, {rec.part1})), FileOpOutcome::Failed);
+    ASSERT_TRUE(op.failure());
+    EXPECT_EQ(op.failure()->reason, "could not replace " + dst + "/" + old.parts[1] + ": read-only");
+    EXPECT_TRUE(real_files(dst) == before);
+
+    ASSERT_EQ(op.run(params(src, dst, {"a.mp3"})), FileOpOutcome::Done);
+    struct stat st;
+    ASSERT_EQ(::stat((dst + "/a.mp3").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(read_file(dst + "/a.mp3"), pattern(3000, 1));
+
+    ASSERT_EQ(::link((dst + "/a.mp3").c_str(), (tmp.path() + "/twin.mp3").c_str()), 0);
+    EXPECT_EQ(op.run(params(src, dst, {"a.mp3"})), FileOpOutcome::Failed);
+    FileOpParams force = params(src, dst, {"a.mp3"});
+    force.replace_linked = true;
+    EXPECT_EQ(op.run(force), FileOpOutcome::Done);
+}
+
+// A move within one file system renames: the very files arrive (same inodes), with the receiver
+// path of their new place, and the source folder no longer names them.
+TEST(FileSafety, AMoveWithinOneFileSystemRenamesTheFilesAndRewritesTheirPath)
+{
+    TempDir tmp;
+    std::string src = tmp.sub("src"), dst = tmp.sub("dst");
+    Recording rec = make_recording(src, "News", {5000, 5000});
+    write_file(src + "/a.mp3", pattern(3000, 1));
+    std::vector<ino_t> inodes;
+    for (const std::string& name : {rec.parts[0], rec.parts[1], rec.info, std::string("a.mp3")}) {
+        struct stat st;
+        ASSERT_EQ(::stat((src + "/" + name).c_str(), &st), 0);
+        inodes.push_back(st.st_ino);
+    }
+    FileOperation op;
+    ASSERT_EQ(op.run(params(src, dst, {rec.part1, "a.mp3"}, FileOpKind::Move)), FileOpOutcome::Done);
+    EXPECT_TRUE(files_in(src).empty());
+    size_t i = 0;
+    for (const std::string& name : {rec.parts[0], rec.parts[1], rec.info, std::string("a.mp3")}) {
+        struct stat st;
+        ASSERT_EQ(::stat((dst + "/" + name).c_str(), &st), 0);
+        EXPECT_EQ(st.st_ino, inodes[i++]) << name;
+    }
+    const std::string rpath = receiver_path_of(dst + "/" + rec.info);
+    auto part = read_file(dst + "/" + rec.parts[1]);
+    auto info = read_file(dst + "/" + rec.info);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(part.data() + AVR_PATH_OFFSET)), rpath);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(info.data() + AVF_PATH_OFFSET)), rpath);
 }

@@ -26,6 +26,13 @@ if command -v strace >/dev/null; then
     done
     check "the next write into the folder succeeds" "$cli" build "$sample" "$work/db.ird"
     check "and clears what the killed writes left" test "$(temps "$work")" -eq 0
+    # The new name is flushed with its folder after the rename, so that a power cut cannot take
+    # it back: an fsync of the folder itself follows the rename.
+    strace -f -qq -y -o "$work/trace" -e trace=rename,renameat,renameat2,fsync "$cli" build "$sample" "$work/db.ird"
+    check "build flushes the folder after its rename" \
+        awk -v dir="<$work>)" '/rename/ { renamed = 1 } renamed && /fsync\(/ && index($0, dir) { flushed = 1 }
+                               END { exit !flushed }' "$work/trace"
+    rm -f "$work/trace"
 else
     echo "strace is not installed: the kill checks are skipped" >&2
 fi
