@@ -1,21 +1,34 @@
 #!/usr/bin/env bash
-# Copy and move of a 2 GiB recording of 3 parts inside one file system, against `cp` of the same
-# four files in the same run. Not part of the test suite: run it by hand.
+# Copy and move of a 2 GiB recording of 3 parts, against `cp` followed by `sync` of the copies
+# (our copies are on the disk, names and folder included, when we say done; cp's are not until
+# the sync), and against `mv`, in the same run. Not part of the test suite: run it by hand.
 #
-#   bench/storage/copy_bench.sh [DRANFEL_CLI] [WORK_DIR] [REPEATS]
+#   bench/storage/copy_bench.sh [BUILD_DIR] [WORK_DIR] [REPEATS] [OLD_BUILD_DIR]
 #
-# DRANFEL_CLI defaults to build/dranfel/cli/dranfel-cli, WORK_DIR to a new folder under /work (or
-# /tmp); everything made there is deleted at the end. The same is then done on a tmpfs when one can
-# be mounted (as root), where no disk stands between the two tools and only the copying counts.
-# Each run starts after `sync`, so one run's write-back does not slow the next, and which tool goes
-# first alternates. The figure is the speed ratio (median time of cp / median time of dranfel-cli):
-# >= 0.8 is the target for copy. A move is a whole copy and then the deletion of the sources.
+# BUILD_DIR defaults to build/ (dranfel/cli/dranfel-cli and bench/storage/window_copy_bench),
+# WORK_DIR to a new folder under /work (or /tmp); everything made there is deleted at the end.
+# OLD_BUILD_DIR, when given, is a build of an older revision measured in the same run ("before");
+# its window_copy_bench may be missing. The same is then done on a tmpfs when one can be mounted
+# (as root), where no disk stands between the tools and only their own work counts. Each run
+# starts after `sync`, so one run's write-back does not slow the next, and the order of the tools
+# turns round every repeat. Figures: speed ratio = median time of the peer / median time of ours
+# (>= 1.0: at least as fast); the move's time within one file system (target: under 0.1 s).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-cli=${1:-$root/build/dranfel/cli/dranfel-cli}
+build=${1:-$root/build}
 base=${2:-$( [ -d /work ] && echo /work || echo /tmp )}
-repeats=${3:-5}
+repeats=${3:-3}
+old=${4:-}
+cli=$build/dranfel/cli/dranfel-cli
+window=$build/bench/storage/window_copy_bench
 [ -x "$cli" ] || { echo "no dranfel-cli at $cli (build it first)" >&2; exit 1; }
+[ -x "$window" ] || window=
+old_cli= old_window=
+if [ -n "$old" ]; then
+    old_cli=$old/dranfel/cli/dranfel-cli
+    [ -x "$old/bench/storage/window_copy_bench" ] && old_window=$old/bench/storage/window_copy_bench
+fi
+export QT_QPA_PLATFORM=offscreen
 
 work=$(mktemp -d "$base/kd-storage-bench-XXXXXX")
 mounted=
@@ -34,6 +47,16 @@ seconds() { # COMMAND...: wall time of the command in seconds
     "$@" >/dev/null
     t1=$(date +%s.%N)
     calc "$t1 - $t0"
+}
+window_seconds() { # BENCH SRC DST NAME KIND: the dialog's own figure
+    sync
+    "$@"
+}
+cp_and_sync() { # SRC DST
+    cp -r "$1"/. "$2"/ && sync "$2"/*
+}
+mv_all() { # SRC DST
+    mv "$1"/* "$2"/
 }
 
 title=Bench date=200603012015
@@ -57,42 +80,63 @@ make_recording() { # DIR
     echo $((total + 8008))
 }
 
-run_suite() { # DIR: makes the recording there and times the three kinds of run
-    local dir=$1 r bytes
-    local src=$dir/src
-    mkdir -p "$src" "$dir/cp" "$dir/ours" "$dir/moved"
-    bytes=$(make_recording "$src")
-    local cp_times=() copy_times=() move_times=()
-    for r in $(seq 1 "$repeats"); do
-        # Each copy is removed before the next run, so a tmpfs needs room for two recordings only.
-        if [ $((r % 2)) -eq 1 ]; then
-            cp_times+=("$(seconds cp "$src"/. "$dir/cp/" -r)")
-            rm -f "$dir/cp"/*
-            copy_times+=("$(seconds "$cli" cp "$src" "$dir/ours" "$part1")")
-            rm -f "$dir/ours"/*
-        else
-            copy_times+=("$(seconds "$cli" cp "$src" "$dir/ours" "$part1")")
-            rm -f "$dir/ours"/*
-            cp_times+=("$(seconds cp "$src"/. "$dir/cp/" -r)")
-            rm -f "$dir/cp"/*
-        fi
-        move_times+=("$(seconds "$cli" mv "$src" "$dir/moved" "$part1")")
-        move_times+=("$(seconds "$cli" mv "$dir/moved" "$src" "$part1")")
+declare -A times
+add() { times[$1]="${times[$1]:-} $2"; }
+
+# One repeat of every copy, in the order given, each copy removed before the next.
+copies() { # SRC DST ORDER...
+    local src=$1 dst=$2 tool
+    shift 2
+    for tool in "$@"; do
+        case $tool in
+        cp) add cp "$(seconds cp_and_sync "$src" "$dst")" ;;
+        ours) add ours "$(seconds "$cli" cp "$src" "$dst" "$part1")" ;;
+        window) add window "$(window_seconds "$window" "$src" "$dst" "$part1" copy)" ;;
+        old) add old "$(seconds "$old_cli" cp "$src" "$dst" "$part1")" ;;
+        old_window) add old_window "$(window_seconds "$old_window" "$src" "$dst" "$part1" copy)" ;;
+        esac
+        rm -f "$dst"/*
     done
-    local gib t_cp t_copy t_move
+}
+
+run_suite() { # DIR
+    local dir=$1 r bytes
+    local src=$dir/src dst=$dir/dst
+    mkdir -p "$src" "$dst" "$dir/moved"
+    bytes=$(make_recording "$src")
+    times=()
+    local order=(cp ours)
+    [ -n "$window" ] && order+=(window)
+    [ -n "$old_cli" ] && order+=(old)
+    [ -n "$old_window" ] && order+=(old_window)
+    for r in $(seq 1 "$repeats"); do
+        copies "$src" "$dst" "${order[@]}"
+        order=("${order[@]:1}" "${order[0]}")
+        add mv "$(seconds mv_all "$src" "$dir/moved")"
+        add mv "$(seconds mv_all "$dir/moved" "$src")"
+        add ours_mv "$(seconds "$cli" mv "$src" "$dir/moved" "$part1")"
+        add ours_mv "$(seconds "$cli" mv "$dir/moved" "$src" "$part1")"
+        if [ -n "$old_cli" ]; then
+            add old_mv "$(seconds "$old_cli" mv "$src" "$dir/moved" "$part1")"
+            add old_mv "$(seconds "$old_cli" mv "$dir/moved" "$src" "$part1")"
+        fi
+    done
+    local gib
     gib=$(calc "$bytes / 1073741824")
-    t_cp=$(median "${cp_times[@]}")
-    t_copy=$(median "${copy_times[@]}")
-    t_move=$(median "${move_times[@]}")
-    printf '== %s (%s): recording of 3 parts, %.2f GiB\n' "$dir" "$(df -T "$dir" | awk 'NR==2 {print $2}')" "$gib"
-    printf 'cp:              %s s\n' "${cp_times[*]}"
-    printf 'dranfel-cli cp:  %s s\n' "${copy_times[*]}"
-    printf 'dranfel-cli mv:  %s s\n' "${move_times[*]}"
-    printf 'median: cp %.2f s (%.0f MiB/s), copy %.2f s (%.0f MiB/s), move %.2f s (%.0f MiB/s)\n' \
-        "$t_cp" "$(calc "$gib * 1024 / $t_cp")" "$t_copy" "$(calc "$gib * 1024 / $t_copy")" \
-        "$t_move" "$(calc "$gib * 1024 / $t_move")"
-    printf 'speed ratio against cp: copy %.2f, move %.2f (target for copy: >= 0.80)\n' \
-        "$(calc "$t_cp / $t_copy")" "$(calc "$t_cp / $t_move")"
+    printf '== %s (%s): recording of 3 parts, %.2f GiB, %d repeats\n' "$dir" \
+        "$(df -T "$dir" | awk 'NR==2 {print $2}')" "$gib" "$repeats"
+    local t_cp t k
+    t_cp=$(median ${times[cp]})
+    for k in cp ours window old old_window; do
+        [ -n "${times[$k]:-}" ] || continue
+        t=$(median ${times[$k]})
+        printf '%-28s median %6.3f s  %6.0f MiB/s  ratio against cp+sync %.2f   (%s)\n' \
+            "copy: $k" "$t" "$(calc "$gib * 1024 / $t")" "$(calc "$t_cp / $t")" "${times[$k]# }"
+    done
+    for k in mv ours_mv old_mv; do
+        [ -n "${times[$k]:-}" ] || continue
+        printf '%-28s median %6.3f s   (%s)\n' "move in one file system: $k" "$(median ${times[$k]})" "${times[$k]# }"
+    done
     rm -rf "${dir:?}"/*
 }
 

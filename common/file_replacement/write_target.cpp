@@ -109,8 +109,8 @@ bool may_replace(const std::string& path,
                       why);
     if (st.st_nlink > 1 && !options.detach_hard_links)
         return refuse(reason, refusal, TargetRefusal::HardLinked,
-                      "it has " + std::to_string(st.st_nlink - 1) +
-                          " other name(s) (hard links), which would keep the old contents");
+                      "it has " + std::to_string(st.st_nlink - 1) + " " + HARD_LINK_REFUSAL +
+                          ", which would keep the old contents");
     return true;
 }
 

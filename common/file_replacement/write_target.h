@@ -35,6 +35,9 @@ struct WriteTarget
     int fd = -1; // Kind::Direct only; the caller owns it
 };
 
+// Part of every refusal for other hard links, for callers that print how to go on.
+constexpr const char* HARD_LINK_REFUSAL = "other name(s) (hard links)";
+
 struct WriteTargetOptions
 {
     bool detach_hard_links = false;

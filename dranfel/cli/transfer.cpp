@@ -102,6 +102,8 @@ int run_transfer(FileOpKind kind,
     case FileOpOutcome::Failed:
         std::fprintf(stderr, "dranfel-cli: %s\n",
                      op.failure() ? op.failure()->message(move).c_str() : "failed");
+        if (op.failure() && op.failure()->hard_linked)
+            std::fprintf(stderr, "dranfel-cli: --force replaces it anyway\n");
         if (op.failure() && op.failure()->index > 1)
             std::fprintf(stderr, "dranfel-cli: the %d entries before it were %s\n", op.failure()->index - 1,
                          move ? "moved" : "copied");

@@ -185,7 +185,8 @@ void FileOperation::report(int32_t code, int32_t range, int32_t position)
     }
 }
 
-int FileOperation::fail(Entry& e, int32_t code, const std::string& file, const std::string& reason)
+int FileOperation::fail(
+    Entry& e, int32_t code, const std::string& file, const std::string& reason, bool hard_linked)
 {
     FileOpFailure f;
     f.code = code;
@@ -193,6 +194,7 @@ int FileOperation::fail(Entry& e, int32_t code, const std::string& file, const s
     f.entry = e.name;
     f.file = file;
     f.reason = reason;
+    f.hard_linked = hard_linked;
     m_failure = f;
     report(code, 0, 0);
     if (on_failure)
@@ -223,8 +225,11 @@ int FileOperation::check_destination(Entry& e,
     std::string why;
     common::WriteTargetOptions options;
     options.detach_hard_links = m_replace_linked;
-    if (S_ISREG(st.st_mode) && !common::may_replace(dst, st, why, nullptr, options))
-        return fail(e, FAIL_DESTINATION, dst, "could not replace " + dst + ": " + why);
+    common::TargetRefusal refusal = common::TargetRefusal::None;
+    if (S_ISREG(st.st_mode) && !common::may_replace(dst, st, why, &refusal, options)) {
+        return fail(e, FAIL_DESTINATION, dst, "could not replace " + dst + ": " + why,
+                    refusal == common::TargetRefusal::HardLinked);
+    }
     return 0;
 }
 

@@ -55,10 +55,11 @@ struct ProgressReport
 struct FileOpFailure
 {
     int32_t code = 0;
-    int index = 0;      // 1-based entry
-    std::string entry;  // the entry's name in the selection
-    std::string file;   // the full path of the file that failed
-    std::string reason; // "could not create /x/y: No space left on device"
+    int index = 0;            // 1-based entry
+    std::string entry;        // the entry's name in the selection
+    std::string file;         // the full path of the file that failed
+    std::string reason;       // "could not create /x/y: No space left on device"
+    bool hard_linked = false; // a destination with other hard links, which replace_linked would allow
 
     // "Could not copy NAME: REASON" (or move), for a message box or a terminal.
     std::string message(bool move) const;
@@ -148,7 +149,8 @@ private:
     bool take_back(Entry& e);
     std::vector<std::string> stale_parts(const Entry& e);
     int check_destination(Entry& e, const std::string& dst, const struct stat& src_st, struct stat* old);
-    int fail(Entry& e, int32_t code, const std::string& file, const std::string& reason);
+    int fail(
+        Entry& e, int32_t code, const std::string& file, const std::string& reason, bool hard_linked = false);
     void report(int32_t code, int32_t range, int32_t position);
 
     std::atomic<int> m_cancel{0};

@@ -63,6 +63,14 @@ void StorageManager::copy_move(Half from, FileOpKind kind)
     }
 
     FileOpResult result = m_window.run_progress(params);
+    // A file with other names is replaced only when the user says so; the run goes on from there.
+    while (result.failure && result.failure->hard_linked && !params.replace_linked &&
+           m_prompts.ask_yes_no(result.failure->message(kind == FileOpKind::Move) +
+                                "\n\nReplace it anyway? Its other names keep the old contents.")) {
+        params.names.erase(params.names.begin(), params.names.begin() + (result.failure->index - 1));
+        params.replace_linked = true;
+        result = m_window.run_progress(params);
+    }
     m_window.refresh_list(to);
     if (kind == FileOpKind::Move)
         m_window.refresh_list(from);

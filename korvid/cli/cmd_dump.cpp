@@ -15,6 +15,7 @@ int run_dump(const std::string& in, const std::string& out, bool force)
     std::string message;
     if (!korvid::dump_database_file(in, out, message, force_options(force))) {
         std::fprintf(stderr, "%s\n", message.c_str());
+        print_force_hint(message);
         return 1;
     }
     return 0;

@@ -28,6 +28,7 @@ int run_export(const std::string& in, const std::string& out, bool force)
     if (result == ChannelExport::CannotCreate) {
         std::fprintf(stderr, "%s\n%s: %s\n", channel_export_message(result, out).c_str(), out.c_str(),
                      reason.c_str());
+        print_force_hint(reason);
         return 1;
     }
     if (result != ChannelExport::Ok) {

@@ -29,6 +29,7 @@ int run_recv_db(const std::string& path, const std::string& port_arg, bool force
     std::string reason;
     if (!check_ird_target(path, reason, force_options(force))) {
         std::fprintf(stderr, "%s\n", ird_save_report(path, reason).c_str());
+        print_force_hint(reason);
         return 1;
     }
     auto db = std::make_unique<Database>();

@@ -4,10 +4,20 @@
 #include "common/cli/command.h"
 #include "common/file_replacement/write_target.h"
 
+#include <cstdio>
+#include <string>
+
 inline void force_flag(common::cli::Command& cmd, bool& force)
 {
     cmd.flag("-f,--force", force,
              "Replace the target even when it has other hard links (they keep the old contents)");
+}
+
+// After a failure's message: how to go on when the target was refused for its hard links.
+inline void print_force_hint(const std::string& message)
+{
+    if (message.find(common::HARD_LINK_REFUSAL) != std::string::npos)
+        std::fprintf(stderr, "--force replaces it anyway\n");
 }
 
 inline common::WriteTargetOptions force_options(bool force)

@@ -397,6 +397,28 @@ private slots:
         QCOMPARE(files_in(m_top), Texts{lost.part1});
     }
 
+    // A destination with other names is replaced only when the user says so, and the run goes on.
+    void copy_onto_a_hard_linked_file_asks_first()
+    {
+        write_file(m_top + "/song.mp3", pattern(5000, 3));
+        write_file(m_bottom + "/song.mp3", pattern(100, 1));
+        QCOMPARE(::link((m_bottom + "/song.mp3").c_str(), (m_dir->path() + "/twin.mp3").c_str()), 0);
+        pick(Half::Top, m_top);
+        pick(Half::Bottom, m_bottom);
+        for (common::Answer answer : {common::Answer::No, common::Answer::Yes}) {
+            m_prompts.shown.clear();
+            m_prompts.answers = {answer};
+            select_rows(m_frame->list(Half::Top), {"song.mp3"});
+            m_frame->on_command(ID_COPY_TOP_TO_BOTTOM);
+            QVERIFY(!m_prompts.shown.empty());
+            QVERIFY2(m_prompts.shown[0].find("Replace it anyway?") != std::string::npos,
+                     m_prompts.shown[0].c_str());
+            QCOMPARE(read_file(m_bottom + "/song.mp3"), pattern(answer == common::Answer::Yes ? 5000 : 100,
+                                                                answer == common::Answer::Yes ? 3 : 1));
+        }
+        QCOMPARE(read_file(m_dir->path() + "/twin.mp3"), pattern(100, 1));
+    }
+
     void delete_shows_each_path_and_removes_the_recording()
     {
         Recording news = make_recording(m_top, "News", {3000, 3000, 3000});
