@@ -53,55 +53,55 @@ void killed_while_writing(const std::string& target, const std::string& text)
 TEST(AtomicFile, AKilledWriteLeavesTheOldFileAndTheNextWriteClearsWhatItLeft)
 {
     TempDir dir;
-    std::string target = dir.path + "/db.ird";
+    std::string target = dir.path() + "/db.ird";
     write_text(target, "old contents");
     killed_while_writing(target, "new contents that never land");
     EXPECT_EQ(read_text(target), "old contents");
-    EXPECT_EQ(temp_count(dir.path), 2u); // the dead writer's lock and its staged file
+    EXPECT_EQ(temp_count(dir.path()), 2u); // the dead writer's lock and its staged file
 
-    write_text(dir.path + "/.kdtmp-notes.txt", "a name that only starts like ours");
-    ASSERT_TRUE(common::write_file_atomically(dir.path + "/other.json", "{}", 2));
-    EXPECT_EQ(names_in(dir.path), (std::vector<std::string>{".kdtmp-notes.txt", "db.ird", "other.json"}));
+    write_text(dir.path() + "/.kdtmp-notes.txt", "a name that only starts like ours");
+    ASSERT_TRUE(common::write_file_atomically(dir.path() + "/other.json", "{}", 2));
+    EXPECT_EQ(names_in(dir.path()), (std::vector<std::string>{".kdtmp-notes.txt", "db.ird", "other.json"}));
 }
 
 TEST(AtomicFile, TheTemporaryFilesOfAWriterStillAtWorkAreLeftAlone)
 {
     TempDir dir;
-    common::AtomicFile slow(dir.path + "/a.ird");
+    common::AtomicFile slow(dir.path() + "/a.ird");
     ASSERT_TRUE(slow.open());
     ASSERT_TRUE(slow.write("aaaa", 4));
-    ASSERT_TRUE(common::write_file_atomically(dir.path + "/b.ird", "bb", 2));
+    ASSERT_TRUE(common::write_file_atomically(dir.path() + "/b.ird", "bb", 2));
     ASSERT_TRUE(slow.commit());
-    EXPECT_EQ(read_text(dir.path + "/a.ird"), "aaaa");
-    EXPECT_EQ(names_in(dir.path), (std::vector<std::string>{"a.ird", "b.ird"}));
+    EXPECT_EQ(read_text(dir.path() + "/a.ird"), "aaaa");
+    EXPECT_EQ(names_in(dir.path()), (std::vector<std::string>{"a.ird", "b.ird"}));
 }
 
 TEST(AtomicFile, ALinkIsFollowedToItsFinalTargetAndStaysALink)
 {
     TempDir dir;
-    fs::create_directories(dir.path + "/real");
-    fs::create_directories(dir.path + "/links");
-    write_text(dir.path + "/real/db.ird", "old");
+    fs::create_directories(dir.path() + "/real");
+    fs::create_directories(dir.path() + "/links");
+    write_text(dir.path() + "/real/db.ird", "old");
     // links/a -> b -> ../real/db.ird: a relative link through another link.
-    fs::create_symlink("../real/db.ird", dir.path + "/links/b");
-    fs::create_symlink("b", dir.path + "/links/a");
-    ASSERT_TRUE(common::write_file_atomically(dir.path + "/links/a", "new", 3));
-    EXPECT_TRUE(fs::is_symlink(dir.path + "/links/a"));
-    EXPECT_TRUE(fs::is_symlink(dir.path + "/links/b"));
-    EXPECT_EQ(read_text(dir.path + "/real/db.ird"), "new");
-    EXPECT_EQ(names_in(dir.path + "/links"), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(names_in(dir.path + "/real"), (std::vector<std::string>{"db.ird"}));
+    fs::create_symlink("../real/db.ird", dir.path() + "/links/b");
+    fs::create_symlink("b", dir.path() + "/links/a");
+    ASSERT_TRUE(common::write_file_atomically(dir.path() + "/links/a", "new", 3));
+    EXPECT_TRUE(fs::is_symlink(dir.path() + "/links/a"));
+    EXPECT_TRUE(fs::is_symlink(dir.path() + "/links/b"));
+    EXPECT_EQ(read_text(dir.path() + "/real/db.ird"), "new");
+    EXPECT_EQ(names_in(dir.path() + "/links"), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(names_in(dir.path() + "/real"), (std::vector<std::string>{"db.ird"}));
 
     // A link to a file not there yet makes that file.
-    fs::create_symlink(dir.path + "/real/new.ird", dir.path + "/links/n");
-    ASSERT_TRUE(common::write_file_atomically(dir.path + "/links/n", "n", 1));
-    EXPECT_EQ(read_text(dir.path + "/real/new.ird"), "n");
-    EXPECT_TRUE(fs::is_symlink(dir.path + "/links/n"));
+    fs::create_symlink(dir.path() + "/real/new.ird", dir.path() + "/links/n");
+    ASSERT_TRUE(common::write_file_atomically(dir.path() + "/links/n", "n", 1));
+    EXPECT_EQ(read_text(dir.path() + "/real/new.ird"), "n");
+    EXPECT_TRUE(fs::is_symlink(dir.path() + "/links/n"));
 
-    fs::create_symlink("loop2", dir.path + "/links/loop1");
-    fs::create_symlink("loop1", dir.path + "/links/loop2");
+    fs::create_symlink("loop2", dir.path() + "/links/loop1");
+    fs::create_symlink("loop1", dir.path() + "/links/loop2");
     std::string error;
-    EXPECT_FALSE(common::write_file_atomically(dir.path + "/links/loop1", "x", 1, &error));
+    EXPECT_FALSE(common::write_file_atomically(dir.path() + "/links/loop1", "x", 1, &error));
     EXPECT_EQ(error, std::strerror(ELOOP));
 }
 
@@ -110,8 +110,8 @@ TEST(AtomicFile, ANameOfTheLongestLegalLengthCanBeWritten)
     TempDir dir;
     std::string name(251, 'n');
     name += ".ird"; // 255 bytes
-    ASSERT_TRUE(common::write_file_atomically(dir.path + "/" + name, "x", 1));
-    EXPECT_EQ(names_in(dir.path), std::vector<std::string>{name});
+    ASSERT_TRUE(common::write_file_atomically(dir.path() + "/" + name, "x", 1));
+    EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{name});
 }
 
 TEST(AtomicFile, APipeOrADeviceIsWrittenDirectly)
@@ -121,7 +121,7 @@ TEST(AtomicFile, APipeOrADeviceIsWrittenDirectly)
 
     TempDir dir;
     std::string error;
-    EXPECT_FALSE(common::write_file_atomically(dir.path, "x", 1, &error));
+    EXPECT_FALSE(common::write_file_atomically(dir.path(), "x", 1, &error));
     EXPECT_EQ(error, std::strerror(EISDIR));
 }
 

@@ -37,13 +37,13 @@ TEST(FileReplacement, FilesOfTheUsersNamedLikeOursAreNeverTouched)
     TempDir dir;
     // Names of our shape, but no signed journal of ours behind them: an unsigned "lock", its
     // "staged" file, and a lock file that only starts like our signature.
-    write_text(dir.path + "/.kdtmp-abcdef", "notes");
-    write_text(dir.path + "/.kdtmp-abcdef.1", "more notes");
-    write_text(dir.path + "/.kdtmp-ghijkl", "kd staging area 1\n");
-    ASSERT_TRUE(common::write_file_atomically(dir.path + "/db.ird", "x", 1));
-    EXPECT_EQ(read_text(dir.path + "/.kdtmp-abcdef"), "notes");
-    EXPECT_EQ(read_text(dir.path + "/.kdtmp-abcdef.1"), "more notes");
-    EXPECT_EQ(read_text(dir.path + "/.kdtmp-ghijkl"), "kd staging area 1\n");
+    write_text(dir.path() + "/.kdtmp-abcdef", "notes");
+    write_text(dir.path() + "/.kdtmp-abcdef.1", "more notes");
+    write_text(dir.path() + "/.kdtmp-ghijkl", "kd staging area 1\n");
+    ASSERT_TRUE(common::write_file_atomically(dir.path() + "/db.ird", "x", 1));
+    EXPECT_EQ(read_text(dir.path() + "/.kdtmp-abcdef"), "notes");
+    EXPECT_EQ(read_text(dir.path() + "/.kdtmp-abcdef.1"), "more notes");
+    EXPECT_EQ(read_text(dir.path() + "/.kdtmp-ghijkl"), "kd staging area 1\n");
 }
 
 // A shell's redirection is the descriptor, not the file behind it: `>> log` appends, and what
@@ -51,7 +51,7 @@ TEST(FileReplacement, FilesOfTheUsersNamedLikeOursAreNeverTouched)
 TEST(FileReplacement, StandardOutputIsWrittenIntoNeverReplaced)
 {
     TempDir dir;
-    const std::string log = dir.path + "/log";
+    const std::string log = dir.path() + "/log";
     write_text(log, "keep\n");
     for (const char* name : {"/dev/stdout", "-", "/proc/self/fd/1", "/dev/fd/1"}) {
         int rc = in_child([&] {
@@ -88,8 +88,8 @@ TEST(FileReplacement, WhatTheUserMayNotWriteIsRefusedWithTheReason)
     const passwd* nobody = ::getpwnam("nobody");
     ASSERT_NE(nobody, nullptr);
     TempDir dir;
-    ::chmod(dir.path.c_str(), 0777);
-    const std::string locked = dir.path + "/locked.ird";
+    ::chmod(dir.path().c_str(), 0777);
+    const std::string locked = dir.path() + "/locked.ird";
     write_text(locked, "old");
     ::chmod(locked.c_str(), 0444);
     // Even root keeps a file that has no write bit for anybody.
@@ -97,13 +97,13 @@ TEST(FileReplacement, WhatTheUserMayNotWriteIsRefusedWithTheReason)
     EXPECT_FALSE(common::write_file_atomically(locked, "new", 3, &error));
     EXPECT_EQ(error, "read-only");
 
-    const std::string shut = dir.path + "/shut";
+    const std::string shut = dir.path() + "/shut";
     fs::create_directory(shut);
     const std::string inside = shut + "/open.ird";
     write_text(inside, "old");
     ::chmod(inside.c_str(), 0666);
     ::chmod(shut.c_str(), 0755);
-    const std::string theirs = dir.path + "/theirs.ird";
+    const std::string theirs = dir.path() + "/theirs.ird";
     write_text(theirs, "old");
     ::chmod(theirs.c_str(), 0644); // root's, read-only for nobody
 
@@ -134,7 +134,7 @@ TEST(FileReplacement, WhatTheUserMayNotWriteIsRefusedWithTheReason)
 TEST(FileReplacement, AReplacedFileKeepsItsModeOwnerAndLinksUnlessToldOtherwise)
 {
     TempDir dir;
-    const std::string path = dir.path + "/private.ird";
+    const std::string path = dir.path() + "/private.ird";
     write_text(path, "old");
     ::chmod(path.c_str(), 0600);
     const bool root = ::geteuid() == 0;
@@ -151,13 +151,13 @@ TEST(FileReplacement, AReplacedFileKeepsItsModeOwnerAndLinksUnlessToldOtherwise)
     }
     // A new file takes the umask as any other program's would.
     mode_t mask = ::umask(022);
-    ASSERT_TRUE(common::write_file_atomically(dir.path + "/fresh", "x", 1));
+    ASSERT_TRUE(common::write_file_atomically(dir.path() + "/fresh", "x", 1));
     ::umask(mask);
-    ASSERT_EQ(::stat((dir.path + "/fresh").c_str(), &st), 0);
+    ASSERT_EQ(::stat((dir.path() + "/fresh").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0644u);
 
     // The other name would keep the old contents: refused, unless the caller says go on.
-    const std::string other = dir.path + "/other-name.ird";
+    const std::string other = dir.path() + "/other-name.ird";
     ASSERT_EQ(::link(path.c_str(), other.c_str()), 0);
     common::AtomicFile f(path);
     EXPECT_FALSE(f.open());
@@ -174,21 +174,21 @@ TEST(FileReplacement, AReplacedFileKeepsItsModeOwnerAndLinksUnlessToldOtherwise)
 TEST(FileReplacement, AGroupHoldsTheFolderUntilItsCommit)
 {
     TempDir dir;
-    write_text(dir.path + "/a", "old a");
-    common::StagingArea area(dir.path);
+    write_text(dir.path() + "/a", "old a");
+    common::StagingArea area(dir.path());
     ASSERT_TRUE(area.open());
     std::string aside;
-    ASSERT_TRUE(area.set_aside(dir.path + "/a", aside));
-    int probe = ::open(dir.path.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_TRUE(area.set_aside(dir.path() + "/a", aside));
+    int probe = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
     EXPECT_NE(::flock(probe, LOCK_EX | LOCK_NB), 0);
     // A second writer opening its area meanwhile recovers nothing of the live one.
-    common::StagingArea second(dir.path);
+    common::StagingArea second(dir.path());
     ASSERT_TRUE(second.open());
     EXPECT_TRUE(fs::exists(aside));
     ASSERT_TRUE(area.roll_back());
     EXPECT_EQ(::flock(probe, LOCK_EX | LOCK_NB), 0);
     ::close(probe);
-    EXPECT_EQ(read_text(dir.path + "/a"), "old a");
+    EXPECT_EQ(read_text(dir.path() + "/a"), "old a");
 }
 
 // A writer killed in the middle of a group: the next one puts the old files back, whatever the
@@ -197,39 +197,39 @@ TEST(FileReplacement, TheNextWriterUndoesADeadWritersGroupButNotTheUsersFiles)
 {
     TempDir dir;
     for (const char* n : {"p1", "p2", "info"})
-        write_text(dir.path + "/" + n, std::string("old ") + n);
+        write_text(dir.path() + "/" + n, std::string("old ") + n);
     int rc = in_child([&] {
-        common::StagingArea area(dir.path);
+        common::StagingArea area(dir.path());
         std::string s1, s2, aside;
         if (!area.open())
             return 1;
         int a = area.create(s1), b = area.create(s2);
         (void)!::write(a, "new p1", 6);
         (void)!::write(b, "new p2", 6);
-        if (!area.set_aside(dir.path + "/info", aside) || !area.set_aside(dir.path + "/p1", aside) ||
-            !area.set_aside(dir.path + "/p2", aside) || !area.place(s1, dir.path + "/p1"))
+        if (!area.set_aside(dir.path() + "/info", aside) || !area.set_aside(dir.path() + "/p1", aside) ||
+            !area.set_aside(dir.path() + "/p2", aside) || !area.place(s1, dir.path() + "/p1"))
             return 2;
         ::raise(SIGKILL); // before p2 and the information file are in
         return 3;
     });
     ASSERT_EQ(rc, -1);
-    EXPECT_FALSE(fs::exists(dir.path + "/info"));
+    EXPECT_FALSE(fs::exists(dir.path() + "/info"));
     // The user put a file of their own at one of the names meanwhile: it stays, and so does the
     // old file that name held, under its staged name, for the user to find.
-    write_text(dir.path + "/p2", "the user's");
-    common::clear_dead_areas(dir.path);
-    EXPECT_EQ(read_text(dir.path + "/info"), "old info");
-    EXPECT_EQ(read_text(dir.path + "/p1"), "old p1");
-    EXPECT_EQ(read_text(dir.path + "/p2"), "the user's");
+    write_text(dir.path() + "/p2", "the user's");
+    common::clear_dead_areas(dir.path());
+    EXPECT_EQ(read_text(dir.path() + "/info"), "old info");
+    EXPECT_EQ(read_text(dir.path() + "/p1"), "old p1");
+    EXPECT_EQ(read_text(dir.path() + "/p2"), "the user's");
     size_t kept = 0;
-    for (auto& e : fs::directory_iterator(dir.path))
+    for (auto& e : fs::directory_iterator(dir.path()))
         kept += common::is_temp_name(e.path().filename().string()) && read_text(e.path()) == "old p2";
     EXPECT_EQ(kept, 1u);
 
     // Without the user's interference the area goes altogether.
-    fs::remove(dir.path + "/p2");
-    common::clear_dead_areas(dir.path);
-    EXPECT_EQ(read_text(dir.path + "/p2"), "old p2");
-    for (auto& e : fs::directory_iterator(dir.path))
+    fs::remove(dir.path() + "/p2");
+    common::clear_dead_areas(dir.path());
+    EXPECT_EQ(read_text(dir.path() + "/p2"), "old p2");
+    for (auto& e : fs::directory_iterator(dir.path()))
         EXPECT_FALSE(common::is_temp_name(e.path().filename().string())) << e.path();
 }

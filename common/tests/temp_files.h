@@ -1,6 +1,7 @@
 #pragma once
-// A scratch folder and whole-file reads and writes for the tests of the shared helpers.
-#include <cstdlib>
+// Whole-file reads and writes, and a scratch folder, for the tests of the shared helpers.
+#include "common/testing/temp_dir.h"
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -8,20 +9,7 @@
 
 namespace common_test {
 
-struct TempDir
-{
-    TempDir()
-    {
-        char tmpl[] = "/tmp/kd-common-XXXXXX";
-        path = ::mkdtemp(tmpl) ? tmpl : "";
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-    std::string path;
-};
+using common::testing::TempDir;
 
 inline std::string read_text(const std::string& path)
 {

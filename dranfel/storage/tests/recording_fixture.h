@@ -1,6 +1,7 @@
 #pragma once
 // Builds recordings and other files on disk for the storage tests. Payload bytes run through all
 // 256 values, so a header rewrite that strays outside its field shows up in a byte comparison.
+#include "common/testing/temp_dir.h"
 #include "dranfel/storage/file_operations.h"
 #include "dranfel/storage/recording_name.h"
 
@@ -95,30 +96,7 @@ inline Recording make_recording(const std::string& dir,
     return r;
 }
 
-// A fresh folder under /tmp, removed with everything in it at the end of the test.
-class TempDir
-{
-public:
-    TempDir()
-    {
-        char tmpl[] = "/tmp/kd-storage-XXXXXX";
-        m_path = ::mkdtemp(tmpl) ? tmpl : "";
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    const std::string& path() const { return m_path; }
-    std::string sub(const std::string& name) const
-    {
-        std::filesystem::create_directories(m_path + "/" + name);
-        return m_path + "/" + name;
-    }
-
-private:
-    std::string m_path;
-};
+using common::testing::TempDir;
 
 inline std::vector<std::string> files_in(const std::string& dir)
 {
