@@ -72,6 +72,9 @@ public:
     // The same with a caption of its own ("Error") instead of the program's name.
     virtual void message(const std::string& text, const std::string& /*caption*/) { info(text); }
     virtual bool ask_yes_no(const std::string& text) = 0;
+    // A question before something that cannot be undone: No is the default, so that Enter pressed
+    // by habit keeps the files.
+    virtual bool ask_yes_no_default_no(const std::string& text) { return ask_yes_no(text); }
     virtual Answer ask_yes_no_cancel(const std::string& text) = 0;
     // nullopt when the user cancels.
     virtual std::optional<std::string> open_file(const FileDialogSpec& dialog) = 0;

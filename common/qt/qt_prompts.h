@@ -105,6 +105,11 @@ public:
                                      QMessageBox::Yes | QMessageBox::No,
                                      QMessageBox::Yes) == QMessageBox::Yes;
     }
+    bool ask_yes_no_default_no(const std::string& text) override
+    {
+        return QMessageBox::question(parent(), m_title, QString::fromLocal8Bit(text.c_str()),
+                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+    }
     Answer ask_yes_no_cancel(const std::string& text) override
     {
         auto r =

@@ -2,6 +2,8 @@
 
 #include "common/strfmt.h"
 #include "dranfel/storage/file_list.h"
+#include "dranfel/storage/recording_name.h"
+#include "dranfel/storage/transfer_space.h"
 
 #include <cerrno>
 #include <cstring>
@@ -138,6 +140,25 @@ std::string audio_tool_command_line(const std::string& own_command_line)
     // The first character of a command line is the quote around the program's own path.
     std::string rest = own_command_line.size() > 1 ? own_command_line.substr(1) : std::string();
     return common::strfmt("%s %s", "MELVANE", rest.c_str());
+}
+
+std::string delete_question(const std::string& folder, const std::vector<std::string>& names)
+{
+    int recordings = 0, files = 0;
+    int64_t bytes = 0;
+    for (const std::string& name : names) {
+        (has_extension(name, ".avr") ? recordings : files) += 1;
+        bytes += entry_bytes(folder, name);
+    }
+    auto count = [](int n, const char* what) {
+        return common::strfmt("%d %s%s", n, what, n == 1 ? "" : "s");
+    };
+    std::string what;
+    if (recordings > 0)
+        what = count(recordings, "recording");
+    if (files > 0)
+        what += (what.empty() ? "" : " and ") + count(files, "file");
+    return "Delete " + what + " (" + size_text(bytes) + ")?";
 }
 
 } // namespace dranfel

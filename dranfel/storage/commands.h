@@ -28,6 +28,8 @@ bool copy_move_enabled(const std::string& source_folder,
                        bool row_selected,
                        const std::string& destination_folder);
 bool delete_enabled(bool focus_in_list, bool row_selected, const std::string& folder);
+// The question before a delete: "Delete 2 recordings and 1 file (12.5 MB)?".
+std::string delete_question(const std::string& folder, const std::vector<std::string>& names);
 
 // Two folders are the same when they are one folder on disk (same device and inode after every
 // symbolic link: a trailing '/', "a/./b", ".."), or, when neither exists, when their normalised

@@ -94,6 +94,31 @@ bool focus_in_list(Focus f, Half* half)
     return true;
 }
 
+bool focus_in_half(Focus f, Half* half)
+{
+    return focus_in_tree(f, half) || focus_in_list(f, half);
+}
+
+uint32_t key_command(CommandKey key, Focus focus)
+{
+    Half h = Half::Top;
+    const bool in_half = focus_in_half(focus, &h);
+    switch (key) {
+    case CommandKey::Copy:
+        return !in_half ? 0 : h == Half::Top ? ID_COPY_TOP_TO_BOTTOM : ID_COPY_BOTTOM_TO_TOP;
+    case CommandKey::Move:
+        return !in_half ? 0 : h == Half::Top ? ID_MOVE_TOP_TO_BOTTOM : ID_MOVE_BOTTOM_TO_TOP;
+    case CommandKey::NewFolder:
+        return ID_NEW_FOLDER;
+    case CommandKey::Delete:
+        // In a tree the key would name a folder, which Delete never removes.
+        return focus_in_list(focus) ? ID_DELETE : 0;
+    case CommandKey::Refresh:
+        return ID_REFRESH;
+    }
+    return 0;
+}
+
 bool command_enabled(uint32_t id, const FrameState& s)
 {
     auto copy_move = [&](Half from) {

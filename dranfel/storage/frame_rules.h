@@ -81,6 +81,24 @@ enum class Focus
 };
 bool focus_in_tree(Focus f, Half* half = nullptr);
 bool focus_in_list(Focus f, Half* half = nullptr);
+// The half the focus is in, tree or list; false when it is in neither.
+bool focus_in_half(Focus f, Half* half);
+
+// Not a menu command: the keyboard's refresh of both halves.
+constexpr uint32_t ID_REFRESH = 32790;
+
+// The keys two-pane file managers give their commands: F5 copies and F6 moves the selection to
+// the other half, F7 makes a folder, F8 and Delete delete, Ctrl+R refreshes.
+enum class CommandKey
+{
+    Copy,
+    Move,
+    NewFolder,
+    Delete,
+    Refresh
+};
+// The command a key gives with the focus where it is; 0 when it gives none there.
+uint32_t key_command(CommandKey key, Focus focus);
 
 struct HalfState
 {

@@ -95,8 +95,10 @@ void StorageManager::remove()
         say(m);
     if (!check.proceed || folder_gone(s, h))
         return;
-    const std::vector<std::string> left =
-        m_window.run_delete(s.half(h).folder, selection_list(m_window.selected_rows(h)));
+    const std::vector<std::string> names = selection_list(m_window.selected_rows(h));
+    if (!m_prompts.ask_yes_no_default_no(delete_question(s.half(h).folder, names)))
+        return;
+    const std::vector<std::string> left = m_window.run_delete(s.half(h).folder, names);
     m_window.refresh_list(h);
     // The rows are gone either way, so what stayed on the disk is said here or not at all.
     if (!left.empty()) {

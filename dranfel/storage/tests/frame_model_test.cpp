@@ -56,6 +56,17 @@ TEST(FrameRules, CommandsApplyOnlyWhereTheyCanAct)
     EXPECT_FALSE(command_checked(ID_VIEW_TOOLBAR, hidden));
 }
 
+// F5 and F6 go from the half the focus is in to the other; Delete acts in a list only.
+TEST(FrameRules, KeysGiveTheCommandOfTheFocusedHalf)
+{
+    EXPECT_EQ(key_command(CommandKey::Copy, Focus::BottomTree), ID_COPY_BOTTOM_TO_TOP);
+    EXPECT_EQ(key_command(CommandKey::Move, Focus::TopList), ID_MOVE_TOP_TO_BOTTOM);
+    EXPECT_EQ(key_command(CommandKey::Copy, Focus::Elsewhere), 0u);
+    EXPECT_EQ(key_command(CommandKey::Delete, Focus::BottomList), ID_DELETE);
+    EXPECT_EQ(key_command(CommandKey::Delete, Focus::TopTree), 0u);
+    EXPECT_EQ(key_command(CommandKey::Refresh, Focus::Elsewhere), ID_REFRESH);
+}
+
 TEST(FrameRules, EveryToolbarButtonIsAMenuCommand)
 {
     std::vector<uint32_t> menu_ids;

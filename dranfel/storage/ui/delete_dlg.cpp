@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -23,6 +24,9 @@ CDeleteDlg::CDeleteDlg(std::string folder, std::vector<std::string> names, QWidg
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Delete Files"), this));
     layout->addWidget(m_path);
+    m_stop = new QPushButton(QStringLiteral("&Stop"), this);
+    connect(m_stop, &QPushButton::clicked, this, &CDeleteDlg::reject);
+    layout->addWidget(m_stop, 0, Qt::AlignRight);
 }
 
 void CDeleteDlg::showEvent(QShowEvent* e)
@@ -36,7 +40,7 @@ void CDeleteDlg::showEvent(QShowEvent* e)
 
 void CDeleteDlg::next_entry()
 {
-    if (m_next >= m_names.size()) {
+    if (m_next >= m_names.size() || m_stopped) {
         accept();
         return;
     }

@@ -64,7 +64,12 @@ CMainFrame::CMainFrame(common::Prompts& prompts, QSettings* settings, QWidget* p
 
     m_mounts = new CMountWatcher(this);
     connect(m_mounts, &CMountWatcher::mounts_changed, this, [this] { m_manager.devices_changed(); });
-    connect(qApp, &QApplication::focusChanged, this, [this] { update_commands(); });
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (Focus f = pane_of(now); f != Focus::Elsewhere)
+            m_lastPane = f;
+        update_commands();
+    });
+    build_keys();
 
     for (Half h : {Half::Top, Half::Bottom})
         tree(h)->fill(drive_list());
@@ -184,9 +189,10 @@ QAction* CMainFrame::action(uint32_t id) const
     return it == m_actions.end() ? nullptr : it->second;
 }
 
-Focus CMainFrame::focus() const
+Focus CMainFrame::pane_of(const QWidget* w) const
 {
-    const QWidget* w = focusWidget();
+    if (m_destroying)
+        return Focus::Elsewhere;
     if (inside(w, m_trees[0]))
         return Focus::TopTree;
     if (inside(w, m_trees[1]))
@@ -196,6 +202,58 @@ Focus CMainFrame::focus() const
     if (inside(w, m_lists[1]))
         return Focus::BottomList;
     return Focus::Elsewhere;
+}
+
+Focus CMainFrame::focus() const
+{
+    const QWidget* w = focusWidget();
+    const Focus f = pane_of(w);
+    if (f != Focus::Elsewhere)
+        return f;
+    // The menu bar or the toolbar stands between the user and the pane they were in.
+    if (!w || inside(w, menuBar()) || inside(w, m_toolbar))
+        return m_lastPane;
+    return Focus::Elsewhere;
+}
+
+void CMainFrame::build_keys()
+{
+    const std::pair<CommandKey, QKeySequence> keys[] = {
+        {CommandKey::Copy, QKeySequence(Qt::Key_F5)},
+        {CommandKey::Move, QKeySequence(Qt::Key_F6)},
+        {CommandKey::NewFolder, QKeySequence(Qt::Key_F7)},
+        {CommandKey::Delete, QKeySequence(Qt::Key_F8)},
+        {CommandKey::Delete, QKeySequence(Qt::Key_Delete)},
+        {CommandKey::Refresh, QKeySequence(Qt::CTRL | Qt::Key_R)},
+    };
+    // Actions of the window, not of the menus: the menus keep their texts as they are.
+    for (const auto& [key, sequence] : keys) {
+        auto* a = new QAction(this);
+        a->setShortcut(sequence);
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+        connect(a, &QAction::triggered, this, [this, key = key] { on_key(key); });
+    }
+    // Tab goes round the four panes in reading order.
+    setTabOrder(m_trees[0], m_lists[0]);
+    setTabOrder(m_lists[0], m_trees[1]);
+    setTabOrder(m_trees[1], m_lists[1]);
+}
+
+void CMainFrame::on_key(CommandKey key)
+{
+    const uint32_t id = key_command(key, focus());
+    if (id == ID_REFRESH)
+        refresh_both();
+    else if (id != 0 && command_enabled(id, state()))
+        on_command(id);
+}
+
+void CMainFrame::refresh_both()
+{
+    for (Half h : {Half::Top, Half::Bottom})
+        rebuild_tree(h, tree(h)->path());
+    update_commands();
 }
 
 FrameState CMainFrame::state() const

@@ -81,6 +81,11 @@ private:
     void save_settings();
     void on_folder_selected(CFolderView* pane);
     void show_about();
+    void build_keys();
+    void on_key(CommandKey key);
+    void refresh_both();
+    // The pane of `w`, or Focus::Elsewhere.
+    Focus pane_of(const QWidget* w) const;
     Focus focus() const;
 
     common::Prompts& m_prompts;
@@ -96,6 +101,9 @@ private:
     CMountWatcher* m_mounts = nullptr;
     ConverterOpener m_converter;
     QStringList m_ownArgs;
+    // The pane that last had the focus: the menu bar, opened from the keyboard, takes the focus
+    // while the commands must still act where the user was.
+    Focus m_lastPane = Focus::Elsewhere;
     bool m_sized = false;
     bool m_restoredSizes = false;
     bool m_destroying = false;

@@ -8,6 +8,7 @@
 #include "dranfel/storage/chosen_folder.h"
 #include "dranfel/storage/receiver_path.h"
 #include "dranfel/storage/tests/recording_fixture.h"
+#include "dranfel/storage/transfer_space.h"
 #include "dranfel/storage/ui/about_dlg.h"
 #include "dranfel/storage/ui/delete_dlg.h"
 #include "dranfel/storage/ui/file_view.h"
@@ -427,6 +428,18 @@ private slots:
         pick(Half::Top, m_top);
         select_rows(m_frame->list(Half::Top), {"News", "song.mp3"});
         m_frame->list(Half::Top)->list()->setFocus();
+        // The menu bar, opened from the keyboard, takes the focus; Delete still acts on the list.
+        m_frame->menuBar()->setFocus();
+        m_frame->update_commands();
+        QVERIFY(m_frame->action(ID_DELETE)->isEnabled());
+        m_frame->list(Half::Top)->list()->setFocus();
+        // The Delete key asks first, and No (the default) keeps everything.
+        const std::string question = "Delete 1 recording and 1 file (" + size_text(9000 + 8008 + 5000) + ")?";
+        QTest::keyClick(m_frame->list(Half::Top)->list(), Qt::Key_Delete);
+        QCOMPARE(m_prompts.shown, Texts{question});
+        QCOMPARE(files_in(m_top).size(), size_t(6));
+        m_prompts.shown.clear();
+        m_prompts.answers = {common::Answer::Yes};
         QStringList shown;
         m_onDialog = [&](QDialog* d) {
             auto* dlg = qobject_cast<CDeleteDlg*>(d);
@@ -436,7 +449,7 @@ private slots:
                 shown << QString::fromStdString(path);
             };
         };
-        m_frame->on_command(ID_DELETE);
+        QTest::keyClick(m_frame->list(Half::Top)->list(), Qt::Key_F8);
         QStringList expected;
         for (const std::string& p : news.parts)
             expected << QString::fromStdString(m_top + "/" + p);
@@ -445,7 +458,23 @@ private slots:
         QCOMPARE(shown, expected);
         QCOMPARE(files_in(m_top), Texts{"notes.txt"});
         QCOMPARE(m_frame->list(Half::Top)->row_count(), 0);
-        QCOMPARE(m_prompts.shown, Texts{});
+        QCOMPARE(m_prompts.shown, Texts{question});
+
+        // Stop ends the run after the entry in hand.
+        for (const char* title : {"A", "B", "C"})
+            make_recording(m_top, title, {1000});
+        m_frame->refresh_list(Half::Top);
+        select_rows(m_frame->list(Half::Top), {"A", "B", "C"});
+        m_prompts.answers = {common::Answer::Yes};
+        m_onDialog = [](QDialog* d) {
+            auto* dlg = qobject_cast<CDeleteDlg*>(d);
+            dlg->on_file = [dlg](const std::string&) { dlg->stop_button()->click(); };
+        };
+        m_frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+        m_frame->list(Half::Top)->list()->setFocus();
+        QTest::keyClick(m_frame->list(Half::Top)->list(), Qt::Key_Delete);
+        QCOMPARE(m_frame->list(Half::Top)->row_count(), 2);
     }
 
     void delete_lists_the_files_that_stayed()
@@ -455,11 +484,13 @@ private slots:
         pick(Half::Top, m_top);
         select_rows(m_frame->list(Half::Top), {"News"});
         m_frame->list(Half::Top)->list()->setFocus();
+        m_prompts.answers = {common::Answer::Yes};
         m_frame->on_command(ID_DELETE);
         QCOMPARE(files_in(m_top), Texts{rec.parts[1]});
-        QCOMPARE(m_prompts.shown,
-                 Texts{"These files were not deleted:\n" + m_top + "/" + rec.parts[1] +
-                       ": the information file " + m_top + "/" + rec.info + " counts 1 parts"});
+        QCOMPARE(m_prompts.shown.size(), size_t(2));
+        QCOMPARE(m_prompts.shown.back(), "These files were not deleted:\n" + m_top + "/" + rec.parts[1] +
+                                             ": the information file " + m_top + "/" + rec.info +
+                                             " counts 1 parts");
     }
 
     void new_folder_is_made_and_selected()
