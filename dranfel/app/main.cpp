@@ -5,6 +5,7 @@
 #include "dranfel/storage/ui/main_frame.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QSettings>
 
 // The converter's window is a library of its own (CMake defines DRANFEL_CONVERTER_UI when it is
@@ -31,8 +32,12 @@ int main(int argc, char** argv)
 #endif
     const QStringList args = QApplication::arguments();
     frame.set_own_arguments(args);
-    frame.select_folders(args.size() > 1 ? args.at(1).toLocal8Bit().toStdString() : std::string(),
-                         args.size() > 2 ? args.at(2).toLocal8Bit().toStdString() : std::string());
+    // Folders as a shell gives them, relative to where Dranfel was started.
+    auto folder_argument = [&](int i) {
+        return args.size() > i ? QFileInfo(args.at(i)).absoluteFilePath().toLocal8Bit().toStdString()
+                               : std::string();
+    };
+    frame.select_folders(folder_argument(1), folder_argument(2));
     frame.show();
     return app.exec();
 }

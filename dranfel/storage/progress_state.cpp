@@ -22,17 +22,20 @@ bool ProgressState::apply(const ProgressReport& r)
         if (r.index >= 1 && size_t(r.index) <= m_names.size())
             m_file_name = m_names[size_t(r.index - 1)];
         m_total_range = r.count;
-        total_position_ = r.index;
+        // The Total bar counts the entries finished, so that it is full only when all are.
+        total_position_ = r.index - 1;
         current_range_ = r.range;
         current_position_ = 0;
         return false;
     case PROGRESS_FILE_STEP:
-        total_position_ = r.index;
+        total_position_ = r.index - 1;
         current_position_ = r.position;
         return false;
     case PROGRESS_FILE_DONE:
+        total_position_ = r.index;
         return false;
     case PROGRESS_ALL_DONE:
+        total_position_ = r.count;
         return true;
     default:
         return is_failure_code(r.code);

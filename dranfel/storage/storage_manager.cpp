@@ -75,7 +75,7 @@ void StorageManager::copy_move(Half from, FileOpKind kind)
     if (kind == FileOpKind::Move)
         m_window.refresh_list(from);
     if (result.failure)
-        say(result.failure->message(kind == FileOpKind::Move));
+        say_failure(result.failure->message(kind == FileOpKind::Move));
     if (!result.sources_left.empty()) {
         std::string text = "These files were moved but could not be deleted from the source:";
         for (const std::string& line : result.sources_left)
@@ -119,19 +119,22 @@ void StorageManager::new_folder()
         say(m);
     if (!check.proceed || folder_gone(s, h))
         return;
-    std::optional<std::string> name = m_window.ask_folder_name();
-    // The disk may have gone while the name was being typed.
-    if (!name || folder_gone(s, h))
-        return;
-    std::string message;
     const std::string parent = s.half(h).folder;
-    int made = make_folder(parent, *name, message);
-    if (made < 0) {
-        say(message);
-        return;
+    std::optional<std::string> name;
+    // A name that could not be made comes back in the dialog, to be mended rather than typed again.
+    for (std::string typed;; typed = *name) {
+        name = m_window.ask_folder_name(typed);
+        // The disk may have gone while the name was being typed.
+        if (!name || folder_gone(s, h))
+            return;
+        std::string message, reason;
+        int made = make_folder(parent, *name, message, &reason);
+        if (made == 0)
+            return;
+        if (made > 0)
+            break;
+        say_failure(message + "\n" + reason);
     }
-    if (made == 0)
-        return;
     m_window.rebuild_tree(h, join_path(parent, *name));
     const std::string& there = s.half(other(h)).folder;
     m_window.rebuild_tree(other(h), there);

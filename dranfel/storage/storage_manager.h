@@ -38,8 +38,8 @@ public:
     // The files that could not be deleted or were left behind, as delete_entries gives them.
     virtual std::vector<std::string> run_delete(const std::string& folder,
                                                 const std::vector<std::string>& names) = 0;
-    // "Input Name": the name typed, or nullopt for Cancel.
-    virtual std::optional<std::string> ask_folder_name() = 0;
+    // "Input Name": the name typed, or nullopt for Cancel; `typed` is what the field starts with.
+    virtual std::optional<std::string> ask_folder_name(const std::string& typed = {}) = 0;
     // False when this program has no converter window to open.
     virtual bool open_converter(const std::string& source, const std::string& target) = 0;
     // Brings a running audio tool to the front, or starts it; false when it cannot be started.
@@ -66,7 +66,10 @@ public:
     void devices_changed();
 
 private:
-    void say(const std::string& text) { m_prompts.info(text); }
+    // Refusals and what the user should know come with the warning icon, failures with the error
+    // icon.
+    void say(const std::string& text) { m_prompts.warning(text); }
+    void say_failure(const std::string& text) { m_prompts.error(text); }
     // True when the half's folder is gone (ChosenFolder::still_there), after saying so and clearing
     // the half as if its folder had vanished: the command stops there.
     bool folder_gone(const FrameState& s, Half h);

@@ -18,6 +18,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QSettings>
 #include <QSplitter>
@@ -350,9 +351,10 @@ std::vector<std::string> CMainFrame::run_delete(const std::string& folder,
     return dlg.files_left();
 }
 
-std::optional<std::string> CMainFrame::ask_folder_name()
+std::optional<std::string> CMainFrame::ask_folder_name(const std::string& typed)
 {
     CInputNameDlg dlg(this);
+    dlg.name_edit()->setText(to_q(typed));
     emit dialog_opened(&dlg);
     if (dlg.exec() != QDialog::Accepted)
         return std::nullopt;

@@ -62,7 +62,7 @@ public:
     FileOpResult run_progress(const FileOpParams& params) override;
     std::vector<std::string> run_delete(const std::string& folder,
                                         const std::vector<std::string>& names) override;
-    std::optional<std::string> ask_folder_name() override;
+    std::optional<std::string> ask_folder_name(const std::string& typed) override;
     bool open_converter(const std::string& source, const std::string& target) override;
     bool start_audio_tool() override;
 

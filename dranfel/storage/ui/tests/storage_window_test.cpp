@@ -523,12 +523,21 @@ private slots:
         QCOMPARE(m_frame->tree(Half::Bottom)->path(), m_bottom);
         QCOMPARE(m_prompts.shown, Texts{});
 
-        // A name that is already taken.
+        // A name that is already taken: the reason, then the dialog again with the name as typed.
         pick(Half::Top, m_top);
         m_frame->tree(Half::Top)->tree()->setFocus();
-        answer("Films", true);
+        QStringList offered;
+        m_onDialog = [&offered](QDialog* d) {
+            auto* dlg = qobject_cast<CInputNameDlg*>(d);
+            offered << dlg->name_edit()->text();
+            dlg->name_edit()->setText(offered.size() == 1 ? QStringLiteral("Films")
+                                                          : QStringLiteral("Films 2"));
+            QTimer::singleShot(0, dlg->ok_button(), &QPushButton::click);
+        };
         m_frame->on_command(ID_NEW_FOLDER);
-        QCOMPARE(m_prompts.shown, Texts{"Could not make a folder, " + m_top + "/Films"});
+        QCOMPARE(m_prompts.shown, Texts{"Could not make a folder, " + m_top + "/Films\nFile exists"});
+        QCOMPARE(offered, (QStringList{QString(), QStringLiteral("Films")}));
+        QVERIFY(fs::is_directory(m_top + "/Films 2"));
     }
 
     void refusals_come_in_their_order()
