@@ -41,8 +41,7 @@ int run_send_db(const std::string& path, const std::string& port_arg, int max_re
     CKorvidDoc doc(*db, report);
     DbTransfer transfer(doc, report);
     transfer.set_max_refusals(uint32_t(max_refusals));
-    // Notes are printed and sent; damage is sent only when asked for.
-    transfer.set_send_check(DbTransfer::SendCheck::AskOnDamage);
+    // Damage is sent only when asked for; notes are check's business.
     report.set_answer(force, " (--force sends it all the same)");
     auto run = run_db_transfer(transfer, report, port, DbDirection::Send);
     if (!run)

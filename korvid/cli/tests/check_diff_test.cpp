@@ -64,7 +64,14 @@ TEST_F(CheckDiffCli, CheckPrintsOneLinePerProblemAndExitsOneWhenThereIsAny)
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "");
 
+    // Notes are printed but only count with --strict.
     testing::put_satellite(*db, 5, "Thor", -8);
+    write(*db, "noted.ird");
+    r = run("check " + p("noted.ird"));
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "note: SAT 003 \"Thor\" 0.8W: it has no transponder\n");
+    EXPECT_EQ(run("check --strict " + p("noted.ird")).code, 1);
+
     db->system.chan_count[SERVICE_RADIO] = 0;
     write(*db, "bad.ird");
     r = run("check " + p("bad.ird"));
@@ -78,7 +85,7 @@ TEST_F(CheckDiffCli, CheckPrintsOneLinePerProblemAndExitsOneWhenThereIsAny)
     EXPECT_EQ(run("check").code, 2);
 }
 
-TEST_F(CheckDiffCli, SendDbRefusesDamageUnlessForcedAndSendsNotes)
+TEST_F(CheckDiffCli, SendDbRefusesDamageUnlessForcedAndIsSilentAboutNotes)
 {
     auto db = testing::sound_database();
     testing::put_satellite(*db, 5, "Thor", -8);
@@ -88,19 +95,16 @@ TEST_F(CheckDiffCli, SendDbRefusesDamageUnlessForcedAndSendsNotes)
     // No port by that name: the check's answer shows whether the port was tried at all.
     Result r = run("send-db " + p("bad.ird") + " --port COM77");
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err, "The database check found 2 problems:\n"
+    EXPECT_EQ(r.err, "The database check found 1 problem that the receiver would trip over:\n"
                      "damaged: RADIO list: the count says 0 channels, but 1 stand at the front\n"
-                     "note: SAT 003 \"Thor\" 0.8W: it has no transponder\n"
                      "Send it anyway? No (--force sends it all the same)\n");
     r = run("send-db " + p("bad.ird") + " --port COM77 --force");
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("Send it anyway? Yes\nCan not open COM77\n"), std::string::npos) << r.err;
-    // Notes are news, on stdout with the status texts; the failure that follows is the port's.
+    // Notes are not asked about: the port is tried at once.
     r = run("send-db " + p("noted.ird") + " --port COM77");
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.out, "The database check found 1 problem:\n"
-                     "note: SAT 003 \"Thor\" 0.8W: it has no transponder\n"
-                     "Sent with them.\n");
+    EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err.rfind("Can not open COM77\n", 0), 0u) << r.err;
 }
 
