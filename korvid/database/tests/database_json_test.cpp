@@ -52,7 +52,8 @@ std::vector<uint8_t> dump_and_build(const std::vector<uint8_t>& file, std::strin
     return file_bytes(*built.db, built.buyer, built.model);
 }
 
-// A file with random bytes in every section of the image, gaps included, and a valid system code.
+// A file with random bytes in every section of the image, gaps included, and a valid system code:
+// favourite counts too, so that most lists hold entries beyond their count.
 std::vector<uint8_t> random_file(unsigned seed)
 {
     std::mt19937 rng(seed);
@@ -61,15 +62,6 @@ std::vector<uint8_t> random_file(unsigned seed)
         b = uint8_t(rng());
     file[4 + 0x70000] = 0x5A;
     file[4 + 0x70001] = 0x5A;
-    // A favourite count must agree with the entries of its list; the entries stay random.
-    for (int l = 0; l < FAV_LIST_NUM; ++l) {
-        int used = 0;
-        for (int i = 0; i < MAX_FAVCHAN_NUM; ++i) {
-            size_t at = 4 + 0x68000 + size_t(l * MAX_FAVCHAN_NUM + i) * 2;
-            used += !(file[at] == 0xFF && file[at + 1] == 0xFF);
-        }
-        file[4 + 0x70000 + 24 + size_t(l)] = uint8_t(used);
-    }
     return file;
 }
 
@@ -89,6 +81,35 @@ TEST(DatabaseJson, RandomBytesInEveryFieldSurviveDumpAndBuild)
         auto got = dump_and_build(file);
         EXPECT_EQ(first_difference(got, expected), std::string::npos) << "seed " << seed;
     }
+}
+
+// Receivers leave entries behind a list's count; a dump that dropped them, or a build that refused
+// them, would lose bytes of the image.
+TEST(DatabaseJson, EntriesBeyondAFavouriteCountSurviveDumpAndBuild)
+{
+    auto db = std::make_unique<Database>();
+    db->clear();
+    db->system.syscode = DB_SYSCODE_VALUE;
+    std::memset(db->fav_index, 0xFF, sizeof db->fav_index);
+    for (int i = 0; i < MAX_FAVCHAN_NUM; ++i)
+        db->fav_list(0, SERVICE_TV)[i] = uint16_t(i); // count 0, the whole list beyond it
+    db->fav_list(1, SERVICE_RADIO)[0] = 7;
+    db->fav_list(1, SERVICE_RADIO)[1] = 8;
+    db->fav_list(1, SERVICE_RADIO)[150] = 9; // beyond, after a run of empty entries
+    db->system.fav_count[fav_list_index(1, SERVICE_RADIO)] = 1;
+    db->fav_list(3, SERVICE_TV)[0] = INVALID_FAVENTRY; // an empty entry within the count
+    db->fav_list(3, SERVICE_TV)[1] = 4;
+    db->system.fav_count[fav_list_index(3, SERVICE_TV)] = 2;
+    const auto file = file_bytes(*db, 0xF1F2, 0xE3E4);
+    std::string text;
+    EXPECT_EQ(first_difference(dump_and_build(file, &text), file), std::string::npos);
+    const auto j = nlohmann::json::parse(text);
+    EXPECT_EQ(j["favourites"][0]["tv"]["entries"].size(), 0u);
+    EXPECT_EQ(j["favourites"][0]["tv"]["beyond"].size(), 200u);
+    EXPECT_EQ(j["favourites"][1]["radio"]["entries"], nlohmann::json::array({7}));
+    EXPECT_EQ(j["favourites"][1]["radio"]["beyond"].size(), 150u);
+    EXPECT_EQ(j["favourites"][3]["tv"]["entries"], nlohmann::json::array({65535, 4}));
+    EXPECT_FALSE(j["favourites"][3]["tv"].contains("beyond")) << "nothing beyond: no key";
 }
 
 TEST(DatabaseJson, DumpOfABuiltDumpIsTheSameText)
@@ -299,10 +320,16 @@ TEST_F(BadJson, FavouriteCountThatDisagreesWithItsEntries)
     j["favourites"][1]["radio"]["entries"] = nlohmann::json::array({3, 4});
     j["favourites"][1]["radio"]["count"] = 3;
     EXPECT_EQ(error_of(j), "favourites[1].radio.count: 3 disagrees with the 2 entries listed");
+    // The counted entries are those under "entries", empty ones included; the rest go under "beyond".
     j["favourites"][1]["radio"]["entries"] = nlohmann::json::array({3, 65535, 4});
-    EXPECT_EQ(error_of(j), "favourites[1].radio.count: 3 disagrees with the 2 entries listed");
-    j["favourites"][1]["radio"]["count"] = 2;
     EXPECT_TRUE(build_database_from_json(j.dump()).db);
+    j["favourites"][1]["radio"]["count"] = 2;
+    EXPECT_EQ(error_of(j), "favourites[1].radio.count: 2 disagrees with the 3 entries listed");
+    j["favourites"][1]["radio"]["entries"] = nlohmann::json::array({3, 65535});
+    j["favourites"][1]["radio"]["beyond"] = nlohmann::json::array({4});
+    EXPECT_TRUE(build_database_from_json(j.dump()).db);
+    j["favourites"][1]["radio"]["beyond"] = nlohmann::json(std::vector<int>(199, 4));
+    EXPECT_EQ(error_of(j), "favourites[1].radio.beyond: expected at most 198 entries, found 199");
 }
 
 TEST_F(BadJson, NestingDeeperThanTheFormatIsRefusedBeforeParsing)
