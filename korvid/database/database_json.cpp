@@ -866,6 +866,9 @@ class DuplicateKeys
 public:
     std::string error;
 
+    // The path of the value the parser is in the middle of: where it stopped when it gives up.
+    std::string current_path() const { return path(m_depth); }
+
     bool operator()(int, json::parse_event_t event, json& parsed)
     {
         switch (event) {
@@ -921,7 +924,10 @@ private:
     {
         std::string p;
         for (size_t i = 0; i < n; ++i)
-            p = m_frames[i].object ? join(p, m_frames[i].keys.back().c_str()) : join(p, m_frames[i].index);
+            if (!m_frames[i].object)
+                p = join(p, m_frames[i].index);
+            else if (!m_frames[i].keys.empty())
+                p = join(p, m_frames[i].keys.back().c_str());
         return p;
     }
 
@@ -1053,6 +1059,15 @@ DatabaseFromJson build_database_from_json(std::string_view text)
         std::string what = e.what();
         size_t tag = what.find("] ");
         result.error = tag == std::string::npos ? what : what.substr(tag + 2);
+        return result;
+    } catch (const json::out_of_range&) {
+        // A number beyond what a double holds (1e999): the parser stops on it, before any callback
+        // of its own, so the path is where the keys seen so far lead.
+        const std::string where = duplicates.current_path();
+        result.error = where.empty() ? "number out of range" : where + ": number out of range";
+        return result;
+    } catch (const json::exception& e) {
+        result.error = e.what();
         return result;
     }
     if (!duplicates.error.empty()) {

@@ -112,6 +112,64 @@ TEST(DatabaseJson, EntriesBeyondAFavouriteCountSurviveDumpAndBuild)
     EXPECT_FALSE(j["favourites"][3]["tv"].contains("beyond")) << "nothing beyond: no key";
 }
 
+// A short fuzz of the reader over mutated copies of the sample: every text is built or refused with
+// a reason, never thrown out of the reader; what is built dumps and builds again to the same.
+TEST(DatabaseJson, MutatedSamplesAreBuiltOrRefusedWithAReason)
+{
+    std::ifstream in(std::string(KD_SOURCE_DIR) + "/samples/sample.json", std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    const std::string sample = buffer.str();
+    ASSERT_FALSE(sample.empty());
+    const char* numbers[] = {
+        "1e999", "-1e999", "1E+400",    "99999999999999999999", "-9223372036854775809", "1e-999", "0.5", "-0",
+        "65536", "-1",     "4294967296"};
+    const char* marks[] = {"[", "]", "{", "}", "\"", ",", ":", "\\", "\\x", "\\u00", "\xff", "\x7f\x01"};
+    std::mt19937 rng(20261209);
+    int built = 0;
+    for (int round = 0; round < 300; ++round) {
+        std::string text = sample;
+        for (int m = 0, n = 1 + int(rng() % 3); m < n; ++m) {
+            const size_t at = rng() % text.size();
+            switch (rng() % 5) {
+            case 0: { // a number where one stands
+                const size_t digit = text.find_first_of("0123456789", at);
+                if (digit == std::string::npos)
+                    break;
+                const size_t end = text.find_first_not_of("0123456789", digit);
+                text.replace(digit, end - digit, numbers[rng() % std::size(numbers)]);
+                break;
+            }
+            case 1:
+                text[at] = char(rng());
+                break;
+            case 2:
+                text.erase(at, rng() % 64);
+                break;
+            case 3:
+                text.insert(at, marks[rng() % std::size(marks)]);
+                break;
+            default:
+                text.insert(at, text.substr(at, rng() % 200));
+            }
+        }
+        DatabaseFromJson result;
+        ASSERT_NO_THROW(result = build_database_from_json(text)) << "round " << round;
+        if (!result.db) {
+            EXPECT_FALSE(result.error.empty()) << "round " << round;
+            continue;
+        }
+        ++built;
+        DatabaseFromJson again =
+            build_database_from_json(dump_database_json(*result.db, result.buyer, result.model));
+        ASSERT_TRUE(again.db) << "round " << round << ": " << again.error;
+        EXPECT_EQ(file_bytes(*again.db, again.buyer, again.model),
+                  file_bytes(*result.db, result.buyer, result.model))
+            << "round " << round;
+    }
+    EXPECT_GT(built, 0) << "some mutations must leave a text that builds";
+}
+
 TEST(DatabaseJson, DumpOfABuiltDumpIsTheSameText)
 {
     auto file = random_file(9);
@@ -236,6 +294,27 @@ TEST_F(BadJson, ValuesOutOfRange)
     j = good;
     j["version"] = 2;
     EXPECT_EQ(error_of(j), "version: 2 is out of range (1 to 1)");
+}
+
+// The parser itself gives up on these; the path is where the keys read so far lead.
+TEST_F(BadJson, NumbersBeyondWhatADoubleHoldsAreRefusedWithTheirPath)
+{
+    auto with = [&](const std::string& key, const std::string& number) {
+        std::string text = good.dump();
+        const size_t at = text.find("\"" + key + "\":");
+        EXPECT_NE(at, std::string::npos) << key;
+        const size_t value = at + key.size() + 3;
+        const size_t end = text.find_first_of(",}]", value);
+        return text.replace(value, end - value, number);
+    };
+    EXPECT_EQ(build_database_from_json(with("position", "1e999")).error,
+              "satellites[0].position: number out of range");
+    EXPECT_EQ(build_database_from_json(with("service_id", "-1e999")).error,
+              "tv_channels[0].service_id: number out of range");
+    std::string in_list = good.dump();
+    in_list.replace(in_list.find("\"audio_pids\":[") + 14, 0, "1E+400,");
+    EXPECT_EQ(build_database_from_json(in_list).error, "tv_channels[0].audio_pids[0]: number out of range");
+    EXPECT_EQ(build_database_from_json("1e999").error, "number out of range");
 }
 
 TEST_F(BadJson, UnknownAndMissingKeys)
