@@ -1,6 +1,7 @@
 // korvid-cli check FILE.ird [--strict]: what in a database would make the receiver misbehave
 // (damage) or is most likely not meant (notes), one line per problem.
 #include "common/cli/command.h"
+#include "common/printable.h"
 #include "korvid/database/database_check.h"
 #include "korvid/database/ird_file.h"
 
@@ -20,12 +21,12 @@ int run_check(const std::string& path, bool strict)
     std::string message;
     auto db = read_database_file(path, buyer, model, message);
     if (!db) {
-        std::fprintf(stderr, "%s\n", message.c_str());
+        std::fprintf(stderr, "%s\n", common::printable_lines(message).c_str());
         return 1;
     }
     const auto problems = check_database(*db);
     for (const DatabaseProblem& p : problems)
-        std::printf("%s\n", problem_line(p).c_str());
+        std::printf("%s\n", common::printable(problem_line(p)).c_str());
     return any_damage(problems) || (strict && !problems.empty()) ? 1 : 0;
 }
 

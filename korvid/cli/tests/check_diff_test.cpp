@@ -3,7 +3,9 @@
 #include "korvid/database/ird_file.h"
 #include "korvid/database/tests/test_database.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -136,6 +138,37 @@ TEST_F(CheckDiffCli, DiffPrintsWhatChangedAsTextOrJsonAndExitsOneWhenTheyDiffer)
     r = run("diff " + p("a.ird") + " " + p("missing.ird"));
     EXPECT_EQ(r.code, 2);
     EXPECT_EQ(r.err, "Can't open to this file\n" + p("missing.ird") + ": No such file or directory\n");
+}
+
+// Names come from receivers: a line feed, CR or ESC in one must neither split a line nor reach the
+// terminal, and a byte that is not UTF-8 is shown as its value.
+TEST_F(CheckDiffCli, EveryLineStaysOneLineWhateverTheNamesHold)
+{
+    auto db = testing::sound_database();
+    write(*db, "a.ird");
+    const char odd[] = "Z\nD\x1b[2J\r\xfc";
+    for (int c : {1, 2}) // the same name twice on one transponder is a note that names both
+        std::memcpy(db->channels[c].name, odd, sizeof odd);
+    db->channels[2].tp_index = 0;
+    write(*db, "b.ird");
+    const std::string shown = "Z\\nD\\x1b[2J\\x0d\\xfc";
+
+    Result r = run("check " + p("b.ird"));
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "note: TV 0003 \"" + shown +
+                         "\" on 11494 H 22000: same name as TV 0002 on the same transponder\n");
+
+    r = run("diff " + p("a.ird") + " " + p("b.ird"));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3)
+        << r.out; // a rename, and a removal and addition
+    EXPECT_EQ(r.out.find_first_of("\x1b\r"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Name \"ZDF HD\" -> \"" + shown + "\""), std::string::npos) << r.out;
+
+    // A path holding them in an error message, too.
+    r = run("info " + p("odd\x1b[2J") + "");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "Can't open to this file\n" + p("odd\\x1b[2J") + ": No such file or directory\n");
 }
 
 } // namespace
