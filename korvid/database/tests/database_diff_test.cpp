@@ -3,6 +3,7 @@
 // for "the same".
 #include "korvid/database/database_diff.h"
 #include "korvid/database/database_json.h"
+#include "korvid/database/record_names.h"
 #include "test_database.h"
 
 #include <fstream>
@@ -50,23 +51,26 @@ TEST(DatabaseDiff, ACopyIsTheSame)
 
 TEST(DatabaseDiff, ASortedCopyShowsOnlyMoves)
 {
-    auto a = sample();
-    auto b = copy_of(*a);
-    // Sorted by name as a user would sort the TV list, with the favourite lists kept in step.
-    const int n = b->system.chan_count[SERVICE_TV];
-    for (int i = 0; i < n; ++i)
-        for (int j = i + 1; j < n; ++j)
-            if (std::memcmp(b->channels[j].name, b->channels[i].name, CHAN_NAME_LEN) < 0)
-                b->swap_channels(SERVICE_TV, i, j);
-    const DatabaseDiff diff = diff_databases(*a, *b);
-    ASSERT_FALSE(diff.same());
-    for (const DiffEntry& e : diff.entries) {
-        EXPECT_EQ(e.kind, "TV") << diff_line(e);
-        EXPECT_EQ(e.change, DiffChange::Moved) << diff_line(e);
-        // Outside the longest kept run but at its own number: no move for the reader.
-        EXPECT_NE(e.fields.at(0).before, e.fields.at(0).after) << diff_line(e);
-    }
-    EXPECT_LT(diff.entries.size(), size_t(n));
+    // Each list sorted by name either way, as a user sorts it, with the favourite lists kept in step.
+    for (int type : {SERVICE_TV, SERVICE_RADIO})
+        for (int order : {1, -1}) {
+            auto a = sample();
+            auto b = copy_of(*a);
+            const int first = first_slot_of(type), n = b->system.chan_count[type];
+            for (int i = first; i < first + n; ++i)
+                for (int j = i + 1; j < first + n; ++j)
+                    if (order * std::memcmp(b->channels[j].name, b->channels[i].name, CHAN_NAME_LEN) < 0)
+                        b->swap_channels(type, i, j);
+            const DatabaseDiff diff = diff_databases(*a, *b);
+            ASSERT_FALSE(diff.same());
+            for (const DiffEntry& e : diff.entries) {
+                EXPECT_EQ(e.kind, service_page_name(type)) << diff_line(e);
+                EXPECT_EQ(e.change, DiffChange::Moved) << diff_line(e);
+                // Outside the longest kept run but at its own number: no move for the reader.
+                EXPECT_NE(e.fields.at(0).before, e.fields.at(0).after) << diff_line(e);
+            }
+            EXPECT_LT(diff.entries.size(), size_t(n));
+        }
 }
 
 TEST(DatabaseDiff, ADeletedChannelIsOneRemovalWhateverShiftsBehindIt)
