@@ -2,6 +2,7 @@
 // large header library; keeping it to this file keeps it out of every command file's compile.
 #include "common/cli/command.h"
 #include "common/cli/completion.h"
+#include "common/printable.h"
 
 #include <CLI/CLI.hpp>
 #include <cmath>
@@ -176,7 +177,7 @@ std::string help_of_every_command(CLI::App& app, const std::vector<CLI::App*>& s
 // A wrong command line: the reason, then the usage, and exit code 2.
 int refuse(const std::string& reason, const std::string& usage)
 {
-    std::fprintf(stderr, "%s\n\n%s", reason.c_str(), usage.c_str());
+    std::fprintf(stderr, "%s\n\n%s", common::printable_lines(reason).c_str(), usage.c_str());
     return 2;
 }
 

@@ -1,5 +1,6 @@
 // dranfel-cli ls: a folder as the file list shows it, one tab-separated line per row.
 #include "common/cli/command.h"
+#include "common/printable.h"
 #include "dranfel/storage/file_list.h"
 
 #include <cstdio>
@@ -17,13 +18,14 @@ const common::cli::Registration reg{[] {
     cmd.run = [dir] {
         struct stat st;
         if (::stat(dir->c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-            std::fprintf(stderr, "dranfel-cli: %s is not a folder\n", dir->c_str());
+            std::fprintf(stderr, "dranfel-cli: %s is not a folder\n", common::printable(*dir).c_str());
             return 1;
         }
-        using dranfel::escape_listing_field;
+        // A tab or a line feed in a name would break the row, CR or ESC would work on the terminal.
+        using common::printable;
         for (const dranfel::FileRow& r : dranfel::list_files(*dir))
-            std::printf("%s\t%s\t%s\t%s\n", escape_listing_field(r.file_name).c_str(),
-                        escape_listing_field(r.real_file_name).c_str(), r.size_kb.c_str(), r.date.c_str());
+            std::printf("%s\t%s\t%s\t%s\n", printable(r.file_name).c_str(),
+                        printable(r.real_file_name).c_str(), r.size_kb.c_str(), r.date.c_str());
         return 0;
     };
     return cmd;

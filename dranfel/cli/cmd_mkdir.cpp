@@ -1,5 +1,6 @@
 // dranfel-cli mkdir: a new folder, with the checks of the storage manager's New Folder.
 #include "common/cli/command.h"
+#include "common/printable.h"
 #include "dranfel/storage/commands.h"
 
 #include <cstdio>
@@ -22,7 +23,7 @@ const common::cli::Registration reg{[] {
         dranfel::CommandCheck check = dranfel::check_new_folder(true, args->parent);
         if (!check.proceed) {
             for (const std::string& m : check.messages)
-                std::fprintf(stderr, "dranfel-cli: %s\n", m.c_str());
+                std::fprintf(stderr, "dranfel-cli: %s\n", common::printable_lines(m).c_str());
             return 1;
         }
         if (args->name.empty()) {
@@ -31,7 +32,8 @@ const common::cli::Registration reg{[] {
         }
         std::string message, reason;
         if (dranfel::make_folder(args->parent, args->name, message, &reason) < 0) {
-            std::fprintf(stderr, "dranfel-cli: %s: %s\n", message.c_str(), reason.c_str());
+            std::fprintf(stderr, "dranfel-cli: %s: %s\n", common::printable_lines(message).c_str(),
+                         common::printable_lines(reason).c_str());
             return 1;
         }
         return 0;

@@ -1,5 +1,6 @@
 // dranfel-cli rm: deletes recordings (every part and the information file) and .mp3/.mem files.
 #include "common/cli/command.h"
+#include "common/printable.h"
 #include "dranfel/cli/transfer.h"
 #include "dranfel/storage/file_list.h"
 
@@ -29,13 +30,13 @@ const common::cli::Registration reg{[] {
             if (why.empty() && ::lstat(dranfel::join_path(args->dir, name).c_str(), &st) != 0)
                 why = dranfel::join_path(args->dir, name) + ": no such file";
             if (!why.empty()) {
-                std::fprintf(stderr, "dranfel-cli: %s\n", why.c_str());
+                std::fprintf(stderr, "dranfel-cli: %s\n", common::printable_lines(why).c_str());
                 return 1;
             }
         }
         auto errors = dranfel::delete_entries(args->dir, args->names);
         for (const std::string& e : errors)
-            std::fprintf(stderr, "dranfel-cli: could not delete %s\n", e.c_str());
+            std::fprintf(stderr, "dranfel-cli: could not delete %s\n", common::printable_lines(e).c_str());
         return errors.empty() ? 0 : 1;
     };
     return cmd;

@@ -1,6 +1,7 @@
 #include "dranfel/cli/transfer.h"
 
 #include "common/cli/interrupt_scope.h"
+#include "common/printable.h"
 #include "dranfel/storage/commands.h"
 #include "dranfel/storage/recording_name.h"
 
@@ -44,18 +45,18 @@ int run_transfer(FileOpKind kind,
 {
     CommandCheck check = check_copy_move(source_folder, !names.empty(), destination_folder);
     for (const std::string& m : check.messages)
-        std::fprintf(stderr, "dranfel-cli: %s\n", m.c_str());
+        std::fprintf(stderr, "dranfel-cli: %s\n", common::printable_lines(m).c_str());
     if (!check.proceed || source_folder.empty())
         return 1;
     for (const std::string& folder : {source_folder, destination_folder}) {
         if (!is_folder(folder)) {
-            std::fprintf(stderr, "dranfel-cli: %s is not a folder\n", folder.c_str());
+            std::fprintf(stderr, "dranfel-cli: %s is not a folder\n", common::printable(folder).c_str());
             return 1;
         }
     }
     for (const std::string& name : names) {
         if (std::string why = check_entry_name(name); !why.empty()) {
-            std::fprintf(stderr, "dranfel-cli: %s\n", why.c_str());
+            std::fprintf(stderr, "dranfel-cli: %s\n", common::printable_lines(why).c_str());
             return 1;
         }
     }
@@ -79,7 +80,7 @@ int run_transfer(FileOpKind kind,
             percent = 100;
         const std::string& name = names[size_t(r.index - 1)];
         std::fprintf(stderr, "\r\033[K%s file %d of %d  %3d%%  %.1f MB/s  %s", move ? "moving" : "copying",
-                     r.index, r.count, percent, mb_per_s, name.c_str());
+                     r.index, r.count, percent, mb_per_s, common::printable(name).c_str());
         std::fflush(stderr);
     };
 
@@ -92,16 +93,17 @@ int run_transfer(FileOpKind kind,
     if (terminal)
         std::fprintf(stderr, "\r\033[K");
     for (const std::string& note : op.notes())
-        std::fprintf(stderr, "dranfel-cli: %s\n", note.c_str());
+        std::fprintf(stderr, "dranfel-cli: %s\n", common::printable_lines(note).c_str());
 
     switch (outcome) {
     case FileOpOutcome::Done:
         for (const std::string& left : op.sources_left())
-            std::fprintf(stderr, "dranfel-cli: copied, but could not delete the source %s\n", left.c_str());
+            std::fprintf(stderr, "dranfel-cli: copied, but could not delete the source %s\n",
+                         common::printable(left).c_str());
         return op.sources_left().empty() ? 0 : 1;
     case FileOpOutcome::Failed:
         std::fprintf(stderr, "dranfel-cli: %s\n",
-                     op.failure() ? op.failure()->message(move).c_str() : "failed");
+                     op.failure() ? common::printable_lines(op.failure()->message(move)).c_str() : "failed");
         if (op.failure() && op.failure()->hard_linked)
             std::fprintf(stderr, "dranfel-cli: --force replaces it anyway\n");
         if (op.failure() && op.failure()->index > 1)

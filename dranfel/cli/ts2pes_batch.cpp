@@ -1,6 +1,7 @@
 #include "dranfel/cli/ts2pes_batch.h"
 
 #include "common/cli/interrupt_scope.h"
+#include "common/printable.h"
 #include "dranfel/converter/batch_run.h"
 #include "dranfel/converter/run_summary.h"
 #include "dranfel/storage/file_list.h"
@@ -31,7 +32,7 @@ public:
     void item_started(int index, int count, const BatchItem& item) override
     {
         m_head = m_several ? "[" + std::to_string(index) + "/" + std::to_string(count) + "] " : std::string();
-        m_head += item.source + " -> " + item.target;
+        m_head += common::printable(item.source) + " -> " + common::printable(item.target);
         m_source = item.source;
         m_part = m_parts = m_percent = 0;
         if (!m_redraw)
@@ -53,14 +54,16 @@ public:
     void item_finished(int, int, const BatchItem&, const RunReport& report) override
     {
         if (m_redraw)
-            std::fprintf(stderr, "\r\033[K%s: %s\n", m_head.c_str(), report.message.c_str());
+            std::fprintf(stderr, "\r\033[K%s: %s\n", m_head.c_str(),
+                         common::printable_lines(report.message).c_str());
         for (const std::string& line : summary_lines(report))
-            std::fprintf(stderr, "  %s\n", line.c_str());
+            std::fprintf(stderr, "  %s\n", common::printable_lines(line).c_str());
         std::fflush(stderr);
         if (m_several)
-            std::printf("%s: %s\n", m_source.c_str(), result_line(report).c_str());
+            std::printf("%s: %s\n", common::printable(m_source).c_str(),
+                        common::printable_lines(result_line(report)).c_str());
         else
-            std::printf("%s\n", result_line(report).c_str());
+            std::printf("%s\n", common::printable_lines(result_line(report)).c_str());
         std::fflush(stdout);
     }
 
@@ -100,11 +103,11 @@ int run_ts2pes(const Ts2pesArgs& args)
     } else {
         std::string error;
         if (!args.out_dir.empty() && !std::filesystem::is_directory(args.out_dir)) {
-            std::fprintf(stderr, "%s is not a folder\n", args.out_dir.c_str());
+            std::fprintf(stderr, "%s is not a folder\n", common::printable(args.out_dir).c_str());
             return 2;
         }
         if (!plan_batch(args.paths, args.out_dir, items, error)) {
-            std::fprintf(stderr, "%s\n", error.c_str());
+            std::fprintf(stderr, "%s\n", common::printable_lines(error).c_str());
             return 2;
         }
     }
@@ -129,9 +132,10 @@ int run_ts2pes(const Ts2pesArgs& args)
         std::fprintf(stderr, "%zu of %zu recordings were not converted:\n",
                      result.failures.size() + size_t(result.not_started), items.size());
         for (const BatchFailure& f : result.failures)
-            std::fprintf(stderr, "  %s: %s\n", f.item.source.c_str(), result_line(f.report).c_str());
+            std::fprintf(stderr, "  %s: %s\n", common::printable(f.item.source).c_str(),
+                         common::printable_lines(result_line(f.report)).c_str());
         for (size_t i = items.size() - size_t(result.not_started); i < items.size(); ++i)
-            std::fprintf(stderr, "  %s: not started\n", items[i].source.c_str());
+            std::fprintf(stderr, "  %s: not started\n", common::printable(items[i].source).c_str());
     }
     if (result.stopped && interrupted)
         return 130;

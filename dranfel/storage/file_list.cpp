@@ -38,28 +38,6 @@ template <typename F> void for_each_entry(const std::string& folder, F f)
 
 } // namespace
 
-std::string escape_listing_field(const std::string& text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '\t':
-            out += "\\t";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 std::string group_thousands(int64_t value)
 {
     std::string digits = std::to_string(value);

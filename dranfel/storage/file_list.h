@@ -17,10 +17,6 @@ struct FileRow
     std::string date;    // "2006-03-01 PM  8:15:00"
 };
 
-// A field of a tab-separated listing line: a tab, a line feed and a backslash in a name would break
-// the line or make it ambiguous, so they are written as "\\t", "\\n" and "\\\\"; everything else as it is.
-std::string escape_listing_field(const std::string& text);
-
 // "%d" with a "," every three digits from the right.
 std::string group_thousands(int64_t value);
 

@@ -357,7 +357,9 @@ void CMainFrame::on_command(uint32_t id)
         break;
     case ID_UPLOAD_DB:
         if (m_mode == MODE_EDITOR)
-            receive_database_command(m_doc, m_prompts, this);
+            receive_database_command(
+                m_doc, m_prompts, this,
+                [this](const std::vector<DatabaseProblem>& found) { show_check_window(found); });
         break;
     case ID_CHECK_DATABASE:
         if (m_mode == MODE_EDITOR)
@@ -429,7 +431,11 @@ void CMainFrame::show_database_check()
         m_prompts.warning("There is no data to check");
         return;
     }
-    const auto problems = check_database(m_db);
+    show_check_window(check_database(m_db));
+}
+
+void CMainFrame::show_check_window(const std::vector<DatabaseProblem>& problems)
+{
     if (!m_check_window)
         m_check_window = new CCheckDatabaseDlg(this);
     m_check_window->show_problems(problems);

@@ -4,6 +4,7 @@
 // each with its own view, menus, buttons and window size. The rules live in frame_rules.h; this
 // class draws, hit-tests and routes.
 #include "korvid/app/frame_skin.h"
+#include "korvid/database/database_check.h"
 #include "korvid/frame/frame_rules.h"
 #include "korvid/ui/frame_view.h"
 
@@ -11,6 +12,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <string>
+#include <vector>
 
 class QPainter;
 
@@ -108,6 +110,8 @@ private:
     void show_about();
     // Check Database: the problems in a window beside the editor, refreshed by each new check.
     void show_database_check();
+    // The same window over problems already found (those of a database just received).
+    void show_check_window(const std::vector<DatabaseProblem>& problems);
     int button_at(const QPoint& pos) const;
     int label_at(const QPoint& pos) const;
     int caption_at(const QPoint& pos) const;

@@ -1,6 +1,7 @@
 // korvid-cli build IN.json OUT.ird: the database file that a JSON text describes. Anything wrong in
 // the text is named by its JSON path, and then nothing is written.
 #include "common/cli/command.h"
+#include "common/printable.h"
 #include "korvid/cli/force_option.h"
 #include "korvid/database/database_json.h"
 
@@ -14,7 +15,7 @@ int run_build(const std::string& in, const std::string& out, bool force)
 {
     std::string message;
     if (!korvid::build_database_file(in, out, message, force_options(force))) {
-        std::fprintf(stderr, "%s\n", message.c_str());
+        std::fprintf(stderr, "%s\n", common::printable_lines(message).c_str());
         print_force_hint(message);
         return 1;
     }

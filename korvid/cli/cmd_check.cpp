@@ -1,6 +1,7 @@
-// korvid-cli check FILE.ird: what in a database would confuse the receiver or the user, one line per
-// problem.
+// korvid-cli check FILE.ird [--strict]: what in a database would make the receiver misbehave
+// (damage) or is most likely not meant (notes), one line per problem.
 #include "common/cli/command.h"
+#include "common/printable.h"
 #include "korvid/database/database_check.h"
 #include "korvid/database/ird_file.h"
 
@@ -12,28 +13,34 @@ namespace cmd_check {
 
 using namespace korvid;
 
-// 0 sound, 1 any problem (or a file that cannot be read as a database), 2 usage.
-int run_check(const std::string& path)
+// 0 no damage (with --strict: no problem at all), 1 damage (or a note with --strict, or a file that
+// cannot be read as a database), 2 usage. Notes are printed either way.
+int run_check(const std::string& path, bool strict)
 {
     uint16_t buyer = 0, model = 0;
     std::string message;
     auto db = read_database_file(path, buyer, model, message);
     if (!db) {
-        std::fprintf(stderr, "%s\n", message.c_str());
+        std::fprintf(stderr, "%s\n", common::printable_lines(message).c_str());
         return 1;
     }
     const auto problems = check_database(*db);
     for (const DatabaseProblem& p : problems)
-        std::printf("%s\n", problem_line(p).c_str());
-    return problems.empty() ? 0 : 1;
+        std::printf("%s\n", common::printable(problem_line(p)).c_str());
+    return any_damage(problems) || (strict && !problems.empty()) ? 1 : 0;
 }
 
 const common::cli::Registration reg{[] {
-    auto path = std::make_shared<std::string>();
-    common::cli::Command cmd("check",
-                             "Check a database file: one line per problem, exit 1 when there is any");
-    cmd.positional("file", *path, "the .ird file");
-    cmd.run = [path] { return run_check(*path); };
+    struct Args
+    {
+        std::string path;
+        bool strict = false;
+    };
+    auto a = std::make_shared<Args>();
+    common::cli::Command cmd("check", "Check a database file: one line per problem, exit 1 on damage");
+    cmd.positional("file", a->path, "the .ird file");
+    cmd.flag("--strict", a->strict, "exit 1 on notes too");
+    cmd.run = [a] { return run_check(a->path, a->strict); };
     return cmd;
 }};
 

@@ -1,6 +1,7 @@
 // korvid-cli diff A.ird B.ird [--json]: what changed from one database file to another, in the pages'
 // terms.
 #include "common/cli/command.h"
+#include "common/printable.h"
 #include "korvid/database/database_diff.h"
 #include "korvid/database/ird_file.h"
 
@@ -21,7 +22,7 @@ int run_diff(const std::string& path_a, const std::string& path_b, bool json)
     auto a = read_database_file(path_a, buyer_a, model_a, message);
     auto b = a ? read_database_file(path_b, buyer_b, model_b, message) : nullptr;
     if (!a || !b) {
-        std::fprintf(stderr, "%s\n", message.c_str());
+        std::fprintf(stderr, "%s\n", common::printable_lines(message).c_str());
         return 2;
     }
     DatabaseDiff diff = diff_databases(*a, *b);
@@ -30,7 +31,7 @@ int run_diff(const std::string& path_a, const std::string& path_b, bool json)
         std::fputs(diff_json(diff).c_str(), stdout);
     else
         for (const DiffEntry& e : diff.entries)
-            std::printf("%s\n", diff_line(e).c_str());
+            std::printf("%s\n", common::printable(diff_line(e)).c_str());
     return diff.same() ? 0 : 1;
 }
 

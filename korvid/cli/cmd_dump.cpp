@@ -1,6 +1,7 @@
 // korvid-cli dump FILE.ird OUT.json: the whole database as JSON text, to read, diff and keep under
 // version control.
 #include "common/cli/command.h"
+#include "common/printable.h"
 #include "korvid/cli/force_option.h"
 #include "korvid/database/database_json.h"
 
@@ -14,7 +15,7 @@ int run_dump(const std::string& in, const std::string& out, bool force)
 {
     std::string message;
     if (!korvid::dump_database_file(in, out, message, force_options(force))) {
-        std::fprintf(stderr, "%s\n", message.c_str());
+        std::fprintf(stderr, "%s\n", common::printable_lines(message).c_str());
         print_force_hint(message);
         return 1;
     }

@@ -1,6 +1,7 @@
 // korvid-cli export FILE.ird OUT.txt: the factory tables of a database file, as "Save Channels..."
 // writes them.
 #include "common/cli/command.h"
+#include "common/printable.h"
 #include "korvid/cli/force_option.h"
 #include "korvid/database/channel_export.h"
 #include "korvid/database/ird_file.h"
@@ -18,7 +19,7 @@ int run_export(const std::string& in, const std::string& out, bool force)
     std::vector<uint8_t> buffer;
     std::string reason;
     if (load_ird_file(in, buffer, &reason) != IrdLoad::Ok) {
-        std::fprintf(stderr, "%s\n", ird_load_report(in, reason).c_str());
+        std::fprintf(stderr, "%s\n", common::printable_lines(ird_load_report(in, reason)).c_str());
         return 1;
     }
     auto db = std::make_unique<Database>();
@@ -26,13 +27,14 @@ int run_export(const std::string& in, const std::string& out, bool force)
     read_database(*db, buffer.data(), buyer, model);
     ChannelExport result = write_channel_tables_file(*db, out, &reason, force_options(force));
     if (result == ChannelExport::CannotCreate) {
-        std::fprintf(stderr, "%s\n%s: %s\n", channel_export_message(result, out).c_str(), out.c_str(),
-                     reason.c_str());
+        std::fprintf(stderr, "%s\n%s: %s\n",
+                     common::printable_lines(channel_export_message(result, out)).c_str(),
+                     common::printable(out).c_str(), reason.c_str());
         print_force_hint(reason);
         return 1;
     }
     if (result != ChannelExport::Ok) {
-        std::fprintf(stderr, "%s\n", channel_export_message(result, out).c_str());
+        std::fprintf(stderr, "%s\n", common::printable_lines(channel_export_message(result, out)).c_str());
         return 1;
     }
     return 0;

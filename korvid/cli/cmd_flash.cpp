@@ -1,5 +1,6 @@
 // korvid-cli flash CODEFILE --port PORT [--boot | --ota] [--dn]: sends receiver software.
 #include "common/cli/command.h"
+#include "common/printable.h"
 #include "common/strfmt.h"
 #include "korvid/cli/console_report.h"
 #include "korvid/cli/interruptible_wait.h"
@@ -32,7 +33,8 @@ int run_flash(const FlashArgs& a)
 {
     PortChoice port = parse_port_argument(a.port);
     if (!port.valid) {
-        std::fprintf(stderr, "--port takes a device path or COMn, not \"%s\"\n", a.port.c_str());
+        std::fprintf(stderr, "--port takes a device path or COMn, not \"%s\"\n",
+                     common::printable(a.port).c_str());
         return 2;
     }
     ConsoleReport report(stdout, stderr, ::isatty(STDERR_FILENO));
@@ -42,7 +44,7 @@ int run_flash(const FlashArgs& a)
     download.set_max_refusals(uint32_t(a.max_refusals));
     if (!download.open_chosen(a.file) || !download.take_file(a.file))
         return 1;
-    std::printf("%s: %u bytes, buyer 0x%04X, model 0x%04X, expected %s\n", a.file.c_str(),
+    std::printf("%s: %u bytes, buyer 0x%04X, model 0x%04X, expected %s\n", common::printable(a.file).c_str(),
                 download.code_size(), g_BuyerCode, g_ModelCode,
                 expected_time_figures(download.code_size()).c_str());
     std::fflush(stdout);
@@ -69,7 +71,7 @@ int run_flash(const FlashArgs& a)
         text = r.outcome == ExchangeOutcome::SoftwareIncomplete
                    ? common::strfmt("Transfer incomplete: %u of %u bytes", r.offset, download.code_size())
                    : "Transfer not complete";
-    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fprintf(stderr, "%s\n", common::printable_lines(text).c_str());
     return 1;
 }
 

@@ -1,5 +1,6 @@
 // korvid-cli info FILE.ird: what a database file holds, in a few lines.
 #include "common/cli/command.h"
+#include "common/printable.h"
 #include "korvid/database/ird_file.h"
 
 #include <cstdio>
@@ -49,13 +50,13 @@ int run_info(const std::string& path)
     std::vector<uint8_t> buffer;
     std::string reason;
     if (load_ird_file(path, buffer, &reason) != IrdLoad::Ok) {
-        std::fprintf(stderr, "%s\n", ird_load_report(path, reason).c_str());
+        std::fprintf(stderr, "%s\n", common::printable_lines(ird_load_report(path, reason)).c_str());
         return 1;
     }
     auto db = std::make_unique<Database>();
     uint16_t buyer = 0, model = 0;
     read_database(*db, buffer.data(), buyer, model);
-    std::printf("File:           %s\n", path.c_str());
+    std::printf("File:           %s\n", common::printable(path).c_str());
     std::printf("Buyer code:     0x%04X\n", buyer);
     std::printf("Model code:     0x%04X\n", model);
     std::printf("System code:    0x%04X\n", db->system.syscode);
@@ -71,7 +72,7 @@ int run_info(const std::string& path)
         char name[MAX_FAVNAME_LEN + 1] = {};
         std::memcpy(name, db->fav_names[g], MAX_FAVNAME_LEN);
         std::printf("Favourites %d:   TV %d, radio %d  (%s)\n", g + 1, count_favourites(*db, g, SERVICE_TV),
-                    count_favourites(*db, g, SERVICE_RADIO), name);
+                    count_favourites(*db, g, SERVICE_RADIO), common::printable(name).c_str());
     }
     return 0;
 }

@@ -1,9 +1,11 @@
 // korvid-cli recv-db OUT.ird --port PORT: fetches the receiver's database into a file.
 #include "common/cli/command.h"
+#include "common/printable.h"
 #include "korvid/cli/console_report.h"
 #include "korvid/cli/db_transfer_run.h"
 #include "korvid/cli/force_option.h"
 #include "korvid/database/codes.h"
+#include "korvid/database/database_check.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/link/transfer/db_transfer.h"
 
@@ -16,19 +18,32 @@ namespace cmd_recv_db {
 
 using namespace korvid;
 
+// The check's findings in what arrived, under a line that counts them.
+void print_problems(const std::vector<DatabaseProblem>& problems)
+{
+    if (problems.empty())
+        return;
+    std::printf("The database check: %s\n", problem_count_text(problems).c_str());
+    for (const DatabaseProblem& p : problems)
+        std::printf("%s\n", common::printable(problem_line(p)).c_str());
+}
+
 // Exit codes as in every command (README.md): 0 written, 1 a failure (the target, the port, the
-// transfer, or an image that is not a database), 2 usage, 130 interrupted. OUT.ird is written only
-// for a whole image that passes the check, and the target is checked before the receiver is asked.
+// transfer, or an image that is not a database), 2 usage, 130 interrupted. OUT.ird is written for
+// every whole image with the system code of a database: what the receiver holds is worth keeping
+// whatever the database check finds, and its findings are printed after it. The target is checked
+// before the receiver is asked.
 int run_recv_db(const std::string& path, const std::string& port_arg, bool force)
 {
     PortChoice port = parse_port_argument(port_arg);
     if (!port.valid) {
-        std::fprintf(stderr, "--port takes a device path or COMn, not \"%s\"\n", port_arg.c_str());
+        std::fprintf(stderr, "--port takes a device path or COMn, not \"%s\"\n",
+                     common::printable(port_arg).c_str());
         return 2;
     }
     std::string reason;
     if (!check_ird_target(path, reason, force_options(force))) {
-        std::fprintf(stderr, "%s\n", ird_save_report(path, reason).c_str());
+        std::fprintf(stderr, "%s\n", common::printable_lines(ird_save_report(path, reason)).c_str());
         print_force_hint(reason);
         return 1;
     }
@@ -47,20 +62,22 @@ int run_recv_db(const std::string& path, const std::string& port_arg, bool force
     DbTransferOutcome outcome = run->outcome;
     switch (outcome) {
     case DbTransferOutcome::Complete:
-        std::printf("Saved %s (buyer 0x%04X, model 0x%04X)\n", path.c_str(), g_BuyerCode, g_ModelCode);
+        std::printf("Saved %s (buyer 0x%04X, model 0x%04X)\n", common::printable(path).c_str(), g_BuyerCode,
+                    g_ModelCode);
+        print_problems(transfer.received_problems());
         return 0;
     case DbTransferOutcome::SaveFailed:
         // "Can't save to this file" has been printed; the image itself arrived.
-        std::fprintf(stderr, "%s: %s\n", path.c_str(), doc.write_error().c_str());
+        std::fprintf(stderr, "%s: %s\n", common::printable(path).c_str(), doc.write_error().c_str());
         return 1;
     case DbTransferOutcome::WrongSyscode:
-    case DbTransferOutcome::Damaged:
         return 1; // the message has been printed; nothing was written
     default:
         break;
     }
     std::string text = report.failure();
-    std::fprintf(stderr, "%s\n", text.empty() ? db_outcome_text(outcome) : text.c_str());
+    std::fprintf(stderr, "%s\n",
+                 text.empty() ? db_outcome_text(outcome) : common::printable_lines(text).c_str());
     return 1;
 }
 

@@ -1,5 +1,6 @@
 // korvid-cli send-db FILE.ird --port PORT: sends a database file to the receiver.
 #include "common/cli/command.h"
+#include "common/printable.h"
 #include "korvid/cli/console_report.h"
 #include "korvid/cli/db_transfer_run.h"
 #include "korvid/database/codes.h"
@@ -20,13 +21,14 @@ int run_send_db(const std::string& path, const std::string& port_arg, int max_re
 {
     PortChoice port = parse_port_argument(port_arg);
     if (!port.valid) {
-        std::fprintf(stderr, "--port takes a device path or COMn, not \"%s\"\n", port_arg.c_str());
+        std::fprintf(stderr, "--port takes a device path or COMn, not \"%s\"\n",
+                     common::printable(port_arg).c_str());
         return 2;
     }
     std::vector<uint8_t> buffer;
     std::string reason;
     if (load_ird_file(path, buffer, &reason) != IrdLoad::Ok) {
-        std::fprintf(stderr, "%s\n", ird_load_report(path, reason).c_str());
+        std::fprintf(stderr, "%s\n", common::printable_lines(ird_load_report(path, reason)).c_str());
         return 1;
     }
     auto db = std::make_unique<Database>();
@@ -41,8 +43,7 @@ int run_send_db(const std::string& path, const std::string& port_arg, int max_re
     CKorvidDoc doc(*db, report);
     DbTransfer transfer(doc, report);
     transfer.set_max_refusals(uint32_t(max_refusals));
-    // Notes are printed and sent; damage is sent only when asked for.
-    transfer.set_send_check(DbTransfer::SendCheck::AskOnDamage);
+    // Damage is sent only when asked for; notes are check's business.
     report.set_answer(force, " (--force sends it all the same)");
     auto run = run_db_transfer(transfer, report, port, DbDirection::Send);
     if (!run)
@@ -53,7 +54,8 @@ int run_send_db(const std::string& path, const std::string& port_arg, int max_re
     if (outcome == DbTransferOutcome::Complete)
         return 0;
     std::string text = report.failure();
-    std::fprintf(stderr, "%s\n", text.empty() ? db_outcome_text(outcome) : text.c_str());
+    std::fprintf(stderr, "%s\n",
+                 text.empty() ? db_outcome_text(outcome) : common::printable_lines(text).c_str());
     return 1;
 }
 

@@ -1,5 +1,6 @@
 #include "korvid/cli/console_report.h"
 
+#include "common/printable.h"
 namespace korvid {
 
 ConsoleReport::ConsoleReport(std::FILE* out, std::FILE* err, bool progress)
@@ -56,7 +57,7 @@ void ConsoleReport::on_status(const std::string& text)
     if (text.empty())
         return;
     clear_locked();
-    std::fprintf(m_out, "%s\n", text.c_str());
+    std::fprintf(m_out, "%s\n", common::printable_lines(text).c_str());
     std::fflush(m_out);
     draw_locked();
 }
@@ -82,7 +83,7 @@ void ConsoleReport::info(const std::string& text)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     clear_locked();
-    std::fprintf(m_err, "%s\n", text.c_str());
+    std::fprintf(m_err, "%s\n", common::printable_lines(text).c_str());
     std::fflush(m_err);
     m_failure = text;
 }
@@ -97,7 +98,7 @@ void ConsoleReport::message(common::Icon icon, const std::string& text)
     // failure that follows.
     std::lock_guard<std::mutex> lock(m_mutex);
     clear_locked();
-    std::fprintf(m_out, "%s\n", text.c_str());
+    std::fprintf(m_out, "%s\n", common::printable_lines(text).c_str());
     std::fflush(m_out);
 }
 
@@ -105,7 +106,8 @@ bool ConsoleReport::ask_yes_no(const std::string& text)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     clear_locked();
-    std::fprintf(m_err, "%s %s%s\n", text.c_str(), m_yes ? "Yes" : "No", m_yes ? "" : m_after_no.c_str());
+    std::fprintf(m_err, "%s %s%s\n", common::printable_lines(text).c_str(), m_yes ? "Yes" : "No",
+                 m_yes ? "" : m_after_no.c_str());
     std::fflush(m_err);
     return m_yes;
 }

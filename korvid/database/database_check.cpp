@@ -9,6 +9,7 @@
 #include "korvid/database/slots.h"
 
 #include <cstdlib>
+#include <iterator>
 #include <map>
 #include <utility>
 
@@ -46,21 +47,14 @@ void check_same_names(const Database& db, const RecordNames& names, std::vector<
     }
 }
 
-void check_unused_records(const Database& db, const RecordNames& names, std::vector<DatabaseProblem>& out)
+// A transponder without channels is what a scan leaves and the receiver lists it all the same; a
+// satellite without transponders is most likely one the user forgot.
+void check_unused_satellites(const Database& db, const RecordNames& names, std::vector<DatabaseProblem>& out)
 {
-    std::vector<bool> tp_has_channel(TP_HALF_NUM, false);
-    for (int c = 0; c < MAX_CHAN_NUM; ++c)
-        if (channel_used(db, c) && db.channels[c].tp_index < MAX_TP_NUM)
-            tp_has_channel[db.channels[c].tp_index % TP_HALF_NUM] = true;
     std::vector<bool> sat_has_tp(SAT_HALF_NUM, false);
-    for (int t = 0; t < TP_HALF_NUM; ++t) {
-        if (!transponder_used(db, t))
-            continue;
-        if (db.transponders[t].sat_id < SAT_HALF_NUM)
+    for (int t = 0; t < TP_HALF_NUM; ++t)
+        if (transponder_used(db, t) && db.transponders[t].sat_id < SAT_HALF_NUM)
             sat_has_tp[db.transponders[t].sat_id] = true;
-        if (!tp_has_channel[size_t(t)])
-            note(out, names.transponder(t) + ": no channel uses it");
-    }
     for (int s = 0; s < SAT_HALF_NUM; ++s)
         if (satellite_used(db, s) && !sat_has_tp[size_t(s)])
             note(out, names.satellite(s) + ": it has no transponder");
@@ -135,11 +129,14 @@ std::vector<DatabaseProblem> check_database(const Database& db)
         out.push_back({ProblemSeverity::Damaged, why});
         return out;
     }
-    for (std::string& line : check_database_invariants(db))
-        out.push_back({ProblemSeverity::Damaged, std::move(line)});
+    std::vector<DatabaseProblem> notes;
+    for (BrokenPromise& p : broken_promises(db))
+        (p.damage ? out : notes)
+            .push_back({p.damage ? ProblemSeverity::Damaged : ProblemSeverity::Note, std::move(p.text)});
+    out.insert(out.end(), std::make_move_iterator(notes.begin()), std::make_move_iterator(notes.end()));
     const RecordNames names(db);
     check_same_names(db, names, out);
-    check_unused_records(db, names, out);
+    check_unused_satellites(db, names, out);
     check_favourite_groups(db, names, out);
     check_frequencies(db, names, out);
     return out;
@@ -185,22 +182,13 @@ constexpr size_t SHOWN_PROBLEMS = 10;
 
 std::string found_text(size_t n)
 {
-    return strfmt("The database check found %zu problem%s:\n", n, n == 1 ? "" : "s");
+    return strfmt("The database check found %zu problem%s that the receiver would trip over:\n", n,
+                  n == 1 ? "" : "s");
 }
 
 } // namespace
 
 std::string send_check_question(const std::vector<DatabaseProblem>& problems)
-{
-    return found_text(problems.size()) + problem_summary(problems, SHOWN_PROBLEMS) + "Send it anyway?";
-}
-
-std::string send_check_notes(const std::vector<DatabaseProblem>& problems)
-{
-    return found_text(problems.size()) + problem_summary(problems, SHOWN_PROBLEMS) + "Sent with them.";
-}
-
-std::string damaged_database_message(const std::vector<DatabaseProblem>& problems)
 {
     std::vector<DatabaseProblem> damage;
     for (const DatabaseProblem& p : problems)
@@ -208,13 +196,7 @@ std::string damaged_database_message(const std::vector<DatabaseProblem>& problem
             damage.push_back(p);
     if (damage.empty())
         return {};
-    std::string text = "Damaged DB : " + damage.front().text;
-    constexpr size_t more_shown = 4;
-    for (size_t i = 1; i < damage.size() && i <= more_shown; ++i)
-        text += "\n" + damage[i].text;
-    if (damage.size() > more_shown + 1)
-        text += strfmt("\n... and %zu more", damage.size() - more_shown - 1);
-    return text;
+    return found_text(damage.size()) + problem_summary(damage, SHOWN_PROBLEMS) + "Send it anyway?";
 }
 
 } // namespace korvid

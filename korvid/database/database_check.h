@@ -1,7 +1,8 @@
 #pragma once
-// The database check a user runs before sending and on any file: what would confuse the receiver
-// (damage) and what would confuse the user (notes), one problem per record, each naming the record as
-// the pages show it.
+// The database check a user runs before sending and on any file: what would make the receiver
+// misbehave or lose channels (damage) and what is legal but most likely not meant (notes), one problem
+// per record, each naming the record as the pages show it. It informs; only a send asks, and only
+// about damage.
 #include "korvid/database/database.h"
 
 #include <string>
@@ -11,8 +12,9 @@ namespace korvid {
 
 enum class ProblemSeverity
 {
-    Damaged, // a promise the receiver relies on is broken
-    Note,    // legal, but most likely not what the user meant
+    Damaged, // the receiver would misbehave or lose channels: a reference to a slot out of range or
+             // free, a count beyond its table or its list, a hole among the used channels
+    Note,    // everything else: the receiver copes, the user may want to look
 };
 
 struct DatabaseProblem
@@ -33,12 +35,9 @@ std::string problem_line(const DatabaseProblem& problem);
 // The first `limit` lines, then "... and N more" when there are more.
 std::string problem_summary(const std::vector<DatabaseProblem>& problems, size_t limit);
 
-// Before a send: the problems found and whether to send all the same (Yes/No question), or, when
-// only notes were found and nobody is there to answer, what is sent with them.
+// Before a send: the damage found and whether to send all the same (a Yes/No question); empty when
+// there is no damage, for notes are never asked about.
 std::string send_check_question(const std::vector<DatabaseProblem>& problems);
-std::string send_check_notes(const std::vector<DatabaseProblem>& problems);
-// After a receive: "Damaged DB : " and the first damage, one more line for each of the next few.
-std::string damaged_database_message(const std::vector<DatabaseProblem>& problems);
 
 // The frequencies a satellite's LNB can put into the tuner's input band (950 to 2150 MHz), for
 // either of its local oscillators.

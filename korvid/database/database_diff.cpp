@@ -175,6 +175,14 @@ public:
 
     DatabaseDiff run()
     {
+        m_image_a.assign(DB_IMAGE_SIZE, 0);
+        m_image_b.assign(DB_IMAGE_SIZE, 0);
+        m_a.pack_image(m_image_a.data());
+        m_b.pack_image(m_image_b.data());
+        // Equal images are the same database, whatever the matching below would make of records
+        // it cannot pair (a channel on a free transponder has no key).
+        if (m_image_a == m_image_b)
+            return {};
         satellites();
         transponders();
         for (int type = SERVICE_TV; type <= SERVICE_RADIO; ++type)
@@ -229,8 +237,10 @@ private:
             order.push_back(b_rows[size_t(j)]);
         }
         const std::vector<bool> kept = kept_in_order(order, a_rows);
+        // A record outside the longest run that still stands at its own row number has not moved
+        // for anyone reading the list.
         for (size_t k = 0; k < matched.size(); ++k)
-            if (!kept[k])
+            if (!kept[k] && a_rows[k] != order[k])
                 add(kind, DiffChange::Moved, identity(m_a, matched[k]),
                     identity(m_b, m.a_to_b[size_t(matched[k])]),
                     {{"Num", strfmt(num_format, a_rows[k]), strfmt(num_format, order[k])}});
@@ -356,11 +366,23 @@ private:
             return t < MAX_TP_NUM ? t % TP_HALF_NUM : -1;
         };
         // Whole identity first, then a renamed channel, then one whose PIDs changed.
-        for (auto [name, pids] : {std::pair{true, true}, std::pair{false, true}, std::pair{true, false}})
+        // Plain bools rather than the pair's bindings: older compilers do not let a lambda take those.
+        for (const auto& by : {std::pair{true, true}, std::pair{false, true}, std::pair{true, false}}) {
+            const bool name = by.first, pids = by.second;
             match_by(
                 m_channels, a, b,
                 [&](int c) { return tp_a(c) < 0 ? std::string() : channel_key(m_a, c, tp_a(c), name, pids); },
                 [&](int c) { return channel_key(m_b, c, tp_b(c), name, pids); });
+        }
+        // A channel on a transponder that matched nothing (a free one, say) has no key above; the
+        // same record in the same slot is still the same channel.
+        auto raw_key = [](const Database& db, int c) {
+            return strfmt("%d\x1f", c) +
+                   std::string(reinterpret_cast<const char*>(&db.channels[c]), sizeof(tChannelStructure));
+        };
+        match_by(
+            m_channels, a, b, [&](int c) { return tp_a(c) < 0 ? raw_key(m_a, c) : std::string(); },
+            [&](int c) { return raw_key(m_b, c); });
         report(
             service_page_name(type), a, b, m_channels, RecordNames::channel_identity,
             [&](int i, int j) {
@@ -423,7 +445,7 @@ private:
         }
         const std::vector<bool> kept = kept_in_order(order, a_pos);
         for (size_t k = 0; k < members.size(); ++k)
-            if (!kept[k])
+            if (!kept[k] && a_pos[k] != order[k])
                 add("Favorite", DiffChange::Moved, list + RecordNames::channel_identity(m_a, members[k]),
                     list + RecordNames::channel_identity(m_b, m_channels.a_to_b[size_t(members[k])]),
                     {{"Num", strfmt("%03d", a_pos[k]), strfmt("%03d", order[k])}});
@@ -432,23 +454,46 @@ private:
                 add("Favorite", DiffChange::Added, list + RecordNames::channel_identity(m_b, j));
     }
 
+    // The bytes that differ where no page looks, as runs of neighbouring offsets in the image, each
+    // with its bytes before and after (the first few runs, the first bytes of each).
     void other_bytes()
     {
-        std::vector<uint8_t> ia(DB_IMAGE_SIZE, 0), ib(DB_IMAGE_SIZE, 0);
-        m_a.pack_image(ia.data());
-        m_b.pack_image(ib.data());
-        size_t n = 0;
-        for (size_t i = 0; i < ia.size(); ++i)
-            n += ia[i] != ib[i];
-        if (n)
-            add("Data", DiffChange::Changed, "what the pages do not show", {},
-                {{"bytes", strfmt("%zu differ", n), strfmt("of %d", DB_IMAGE_SIZE)}});
+        constexpr size_t SHOWN_RUNS = 8, SHOWN_BYTES = 16;
+        auto hex = [](const std::vector<uint8_t>& image, size_t from, size_t to) {
+            std::string text;
+            for (size_t i = from; i < to && i < from + SHOWN_BYTES; ++i)
+                text += strfmt("%02X", image[i]);
+            return to - from > SHOWN_BYTES ? text + "..." : text;
+        };
+        std::vector<FieldChange> runs;
+        size_t bytes = 0, run_count = 0;
+        for (size_t i = 0; i < m_image_a.size();) {
+            if (m_image_a[i] == m_image_b[i]) {
+                ++i;
+                continue;
+            }
+            size_t end = i;
+            while (end < m_image_a.size() && m_image_a[end] != m_image_b[end])
+                ++end;
+            bytes += end - i;
+            if (++run_count <= SHOWN_RUNS)
+                runs.push_back({end - i == 1 ? strfmt("0x%05zX", i) : strfmt("0x%05zX-0x%05zX", i, end - 1),
+                                hex(m_image_a, i, end), hex(m_image_b, i, end)});
+            i = end;
+        }
+        if (!bytes)
+            return;
+        std::string record = strfmt("what the pages do not show (%zu byte%s", bytes, bytes == 1 ? "" : "s");
+        if (run_count > SHOWN_RUNS)
+            record += strfmt(" in %zu places, the first %zu here", run_count, SHOWN_RUNS);
+        add("Data", DiffChange::Changed, record + ")", {}, std::move(runs));
     }
 
     const Database& m_a;
     const Database& m_b;
     Matching m_sats, m_tps, m_channels;
     DatabaseDiff m_diff;
+    std::vector<uint8_t> m_image_a, m_image_b;
 };
 
 } // namespace

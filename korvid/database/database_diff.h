@@ -40,8 +40,9 @@ struct DatabaseDiff
     bool same() const { return entries.empty(); }
 };
 
-// Empty exactly when both images are byte for byte the same: what no page shows is reported as one
-// "Data" entry.
+// Empty exactly when both images are byte for byte the same: when nothing a page shows differs but
+// the images do, one "Data" entry gives the image offsets that differ, each run with its bytes
+// before and after (hex): changed: what the pages do not show (1 byte): 0x6FFF0 "00" -> "01".
 DatabaseDiff diff_databases(const Database& a, const Database& b);
 // The buyer and model codes of two files, as a "Codes" entry when they differ.
 void diff_codes(DatabaseDiff& diff, uint16_t buyer_a, uint16_t model_a, uint16_t buyer_b, uint16_t model_b);

@@ -7,6 +7,7 @@
 #include "korvid/database/image_layout.h"
 #include "korvid/database/ird_file.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -324,19 +325,27 @@ void write_block(const Database& db, const json_form::Form& form, Writer& w)
     w.raw(",\n");
 }
 
+// The receiver reads as many entries as the count says; a list may hold more beyond it (left by
+// the receiver's own editing), which are kept under "beyond" so that nothing is lost.
 void write_favourite_list(const Database& db, int group, int type, Writer& w)
 {
     const uint16_t* list = db.fav_list(group, type);
+    const int count = db.system.fav_count[fav_list_index(group, type)];
+    const int counted = std::min(count, int(MAX_FAVCHAN_NUM));
     int used = MAX_FAVCHAN_NUM;
-    while (used > 0 && list[used - 1] == INVALID_FAVENTRY)
+    while (used > counted && list[used - 1] == INVALID_FAVENTRY)
         --used;
     w.key(type == SERVICE_TV ? "tv" : "radio");
     w.raw("{");
-    w.num("count", db.system.fav_count[fav_list_index(group, type)]);
+    w.num("count", count);
     w.raw(", ");
     w.num("cursor", db.cursor.fav_cursor[fav_list_index(group, type)]);
     w.raw(", ");
-    w.numbers("entries", list, size_t(used));
+    w.numbers("entries", list, size_t(counted));
+    if (used > counted) {
+        w.raw(", ");
+        w.numbers("beyond", list + counted, size_t(used - counted));
+    }
     w.raw("}");
 }
 
@@ -750,33 +759,45 @@ bool read_favourite_list(
 {
     std::string p = join(path, key);
     const json& j = obj.at(key);
-    if (!r.object(j, p, {"count", "cursor", "entries"}))
+    const bool has_beyond = j.is_object() && j.contains("beyond");
+    if (has_beyond ? !r.object(j, p, {"count", "cursor", "entries", "beyond"})
+                   : !r.object(j, p, {"count", "cursor", "entries"}))
         return false;
     int list_index = fav_list_index(group, type);
     if (!r.number(j, "count", p, db.system.fav_count[list_index]) ||
         !r.number(j, "cursor", p, db.cursor.fav_cursor[list_index]))
         return false;
-    const json& entries = j.at("entries");
-    std::string ep = join(p, "entries");
-    if (!r.array(entries, ep, 0, MAX_FAVCHAN_NUM))
-        return false;
     uint16_t* list = db.fav_list(group, type);
     for (int e = 0; e < MAX_FAVCHAN_NUM; ++e)
         list[e] = INVALID_FAVENTRY;
-    int used = 0;
+    const json& entries = j.at("entries");
+    const std::string ep = join(p, "entries");
+    if (!r.array(entries, ep, 0, MAX_FAVCHAN_NUM))
+        return false;
+    // The receiver shows as many entries as the count says: a count that disagrees with the
+    // counted entries would show holes or hide entries.
+    const size_t count = db.system.fav_count[list_index];
+    if (count != entries.size() && !(count > MAX_FAVCHAN_NUM && entries.size() == MAX_FAVCHAN_NUM))
+        return r.fail(join(p, "count"),
+                      common::strfmt("%zu disagrees with the %zu entries listed", count, entries.size()));
     for (size_t e = 0; e < entries.size(); ++e) {
         long long v = 0;
         if (!r.integer(entries[e], join(ep, e), 0, 0xFFFF, v))
             return false;
         list[e] = uint16_t(v);
-        used += list[e] != INVALID_FAVENTRY;
     }
-    // The receiver shows as many entries as the count says: a count that disagrees with the list
-    // would show holes or hide entries.
-    const int count = db.system.fav_count[list_index];
-    if (count != used)
-        return r.fail(join(p, "count"),
-                      common::strfmt("%d disagrees with the %d entries listed", count, used));
+    if (!has_beyond)
+        return true;
+    const json& beyond = j.at("beyond");
+    const std::string bp = join(p, "beyond");
+    if (!r.array(beyond, bp, 0, MAX_FAVCHAN_NUM - entries.size()))
+        return false;
+    for (size_t e = 0; e < beyond.size(); ++e) {
+        long long v = 0;
+        if (!r.integer(beyond[e], join(bp, e), 0, 0xFFFF, v))
+            return false;
+        list[entries.size() + e] = uint16_t(v);
+    }
     return true;
 }
 
@@ -845,6 +866,9 @@ class DuplicateKeys
 public:
     std::string error;
 
+    // The path of the value the parser is in the middle of: where it stopped when it gives up.
+    std::string current_path() const { return path(m_depth); }
+
     bool operator()(int, json::parse_event_t event, json& parsed)
     {
         switch (event) {
@@ -900,7 +924,10 @@ private:
     {
         std::string p;
         for (size_t i = 0; i < n; ++i)
-            p = m_frames[i].object ? join(p, m_frames[i].keys.back().c_str()) : join(p, m_frames[i].index);
+            if (!m_frames[i].object)
+                p = join(p, m_frames[i].index);
+            else if (!m_frames[i].keys.empty())
+                p = join(p, m_frames[i].keys.back().c_str());
         return p;
     }
 
@@ -1032,6 +1059,15 @@ DatabaseFromJson build_database_from_json(std::string_view text)
         std::string what = e.what();
         size_t tag = what.find("] ");
         result.error = tag == std::string::npos ? what : what.substr(tag + 2);
+        return result;
+    } catch (const json::out_of_range&) {
+        // A number beyond what a double holds (1e999): the parser stops on it, before any callback
+        // of its own, so the path is where the keys seen so far lead.
+        const std::string where = duplicates.current_path();
+        result.error = where.empty() ? "number out of range" : where + ": number out of range";
+        return result;
+    } catch (const json::exception& e) {
+        result.error = e.what();
         return result;
     }
     if (!duplicates.error.empty()) {

@@ -7,7 +7,9 @@
 // shows one changed line per changed record. Slots that hold exactly the values of an empty slot
 // are left out; every other slot is listed, used or not. Names are text, with "\\" for a backslash
 // and "\xHH" for any byte that is not printable ASCII; PIDs, flags and counts are numbers; LNB
-// types, polarisation and FEC are names; carried bytes and the carried regions are hex.
+// types, polarisation and FEC are names; carried bytes and the carried regions are hex. A favourite
+// list gives its counted entries under "entries" (as many as its count) and, only when there are
+// any, the entries kept beyond the count under "beyond".
 #include "common/file_replacement/write_target.h"
 #include "korvid/database/database.h"
 

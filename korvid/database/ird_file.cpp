@@ -62,12 +62,16 @@ std::string ird_load_message(IrdLoad result, const std::string& path)
     case IrdLoad::CantOpen:
         break;
     }
-    // A FIFO or a device is refused before it is read; say so, or the refusal looks arbitrary.
-    struct stat st;
-    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
-        return common::strfmt("Can't open to this file\n%s is %s, not a regular file", path.c_str(),
-                              common::file_kind(st.st_mode));
-    return "Can't open to this file";
+    // The box names the file and the reason, as a terminal does: a FIFO or a device is refused
+    // before it is read, and a refusal without its reason looks arbitrary. The reader does not hand
+    // its reason over, so the file is asked again (without blocking, whatever it is).
+    std::string why;
+    int fd = common::open_regular_file(path, &why);
+    if (fd >= 0) {
+        ::close(fd);
+        why = "it could not be read";
+    }
+    return ird_load_report(path, why);
 }
 
 std::string ird_load_report(const std::string& path, const std::string& reason)

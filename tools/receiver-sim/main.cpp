@@ -46,9 +46,9 @@ bool image_from_ird(const std::string& path,
                     std::string& error)
 {
     std::vector<uint8_t> buffer;
-    korvid::IrdLoad r = korvid::load_ird_file(path, buffer);
-    if (r != korvid::IrdLoad::Ok) {
-        error = "cannot serve " + path + ": " + korvid::ird_load_message(r, path);
+    std::string reason;
+    if (korvid::load_ird_file(path, buffer, &reason) != korvid::IrdLoad::Ok) {
+        error = "cannot serve " + path + ": " + reason;
         return false;
     }
     auto db = std::make_unique<korvid::Database>();

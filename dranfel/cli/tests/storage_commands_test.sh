@@ -27,18 +27,22 @@ expected=$(printf 'News\tNews_#001_200603012015.AVR\t64\t2006-03-01 PM  8:15:00\
 check "ls shows one row for the recording" grep -qxF "$expected" <<<"$listing"
 check "ls shows the mp3 file" grep -q $'^tune.mp3\ttune.mp3\t2\t' <<<"$listing"
 check "ls shows two rows in all" test "$(wc -l <<<"$listing")" -eq 2
-# Names with a tab, a line feed or a backslash keep to one line of four fields.
+# Names with a tab, a line feed, a backslash or a terminal control keep to one line of four fields,
+# and nothing of them reaches the terminal raw.
 odd=$work/odd
 mkdir -p "$odd"
 head -c 10 /dev/zero >"$odd/$(printf 'a\tb.mp3')"
 head -c 10 /dev/zero >"$odd/$(printf 'c\nd.mp3')"
 head -c 10 /dev/zero >"$odd/e\\f.mp3"
+head -c 10 /dev/zero >"$odd/$(printf 'g\033[2J\rh.mp3')"
 odd_listing=$("$cli" ls "$odd" | sort)
-check "ls writes three lines for three odd names" test "$(wc -l <<<"$odd_listing")" -eq 3
+check "ls writes four lines for four odd names" test "$(wc -l <<<"$odd_listing")" -eq 4
 check "ls gives every line four fields" test "$(awk -F'\t' 'NF != 4' <<<"$odd_listing" | wc -l)" -eq 0
 check "ls escapes a tab" grep -qF 'a\tb.mp3	a\tb.mp3	' <<<"$odd_listing"
 check "ls escapes a line feed" grep -qF 'c\nd.mp3	c\nd.mp3	' <<<"$odd_listing"
 check "ls escapes a backslash" grep -qF 'e\\f.mp3	e\\f.mp3	' <<<"$odd_listing"
+check "ls escapes ESC and CR" grep -qF 'g\x1b[2J\x0dh.mp3	g\x1b[2J\x0dh.mp3	' <<<"$odd_listing"
+check "ls writes no ESC or CR" test "$(tr -cd '\033\r' <<<"$odd_listing" | wc -c)" -eq 0
 check "ls of a missing folder fails" bash -c '! "$0" ls "$1/none" 2>/dev/null' "$cli" "$work"
 
 check "cp succeeds" "$cli" cp "$src" "$dst" News_#001_200603012015.AVR tune.mp3

@@ -129,12 +129,3 @@ TEST(Drives, UserFileSystemsInAStableOrder)
     EXPECT_EQ(find_no_case({"Rec", "rec2"}, "REC"), 0);
     EXPECT_EQ(find_no_case({"Rec", "rec2"}, "REC3"), -1);
 }
-
-TEST(FileList, ListingFieldsEscapeTabLineFeedAndBackslashOnly)
-{
-    EXPECT_EQ(escape_listing_field("News\tat\nten\\now.mp3"), "News\\tat\\nten\\\\now.mp3");
-    EXPECT_EQ(escape_listing_field("plain name, \"quoted\" \x7f"), "plain name, \"quoted\" \x7f");
-    // An escaped backslash followed by 't' stays apart from an escaped tab.
-    EXPECT_EQ(escape_listing_field("a\\t"), "a\\\\t");
-    EXPECT_EQ(escape_listing_field(""), "");
-}

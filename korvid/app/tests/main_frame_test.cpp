@@ -621,17 +621,16 @@ private slots:
         QVERIFY(!m_frame->check_window());
 
         load_sound_database();
-        korvid::testing::put_transponder(*m_db, 4, 0, 12000, 27500, 0);
+        korvid::testing::put_satellite(*m_db, 5, "Thor", -8);
         m_db->system.chan_count[SERVICE_RADIO] = 0;
         m_frame->on_command(ID_CHECK_DATABASE);
         CCheckDatabaseDlg* window = m_frame->check_window();
         QVERIFY(window && window->isVisible());
         QCOMPARE(window->summary(), QStringLiteral("1 damaged, 1 note"));
-        QCOMPARE(
-            window->rows(),
-            (QStringList{
-                QStringLiteral("damaged: RADIO list: the count says 0 channels, but 1 stand at the front"),
-                QStringLiteral("note: TP 003 \"Astra 19.2E\" 12000 V 27500: no channel uses it")}));
+        QCOMPARE(window->rows(),
+                 (QStringList{QStringLiteral(
+                                  "damaged: RADIO list: the count says 0 channels, but 1 stand at the front"),
+                              QStringLiteral("note: SAT 003 \"Thor\" 0.8W: it has no transponder")}));
 
         m_db->system.chan_count[SERVICE_RADIO] = 1;
         m_frame->on_command(ID_CHECK_DATABASE);
@@ -640,15 +639,21 @@ private slots:
         QCOMPARE(window->rows().size(), 1);
     }
 
-    void download_db_lists_the_problems_and_sends_only_when_told_to()
+    void download_db_asks_about_damage_only_and_sends_only_when_told_to()
     {
         ::setenv("KORVID_SERIAL_PORTS", path("no-such-tty").c_str(), 1);
         m_frame->goto_editor();
         load_sound_database();
-        korvid::testing::put_transponder(*m_db, 4, 0, 12000, 27500, 0);
-        const std::string question = "The database check found 1 problem:\n"
-                                     "note: TP 003 \"Astra 19.2E\" 12000 V 27500: no channel uses it\n"
-                                     "Send it anyway?";
+        korvid::testing::put_satellite(*m_db, 5, "Thor", -8); // a note: straight on to the port
+        click_button(4);
+        QCOMPARE(m_prompts->shown.size(), size_t(1));
+        QVERIFY(m_prompts->shown[0].rfind("Can not open COM1", 0) == 0);
+        m_prompts->shown.clear();
+        m_db->system.chan_count[SERVICE_RADIO] = 0;
+        const std::string question =
+            "The database check found 1 problem that the receiver would trip over:\n"
+            "damaged: RADIO list: the count says 0 channels, but 1 stand at the front\n"
+            "Send it anyway?";
         m_prompts->answers.push_back(common::Answer::No);
         click_button(4);
         QCOMPARE(m_prompts->shown.size(), size_t(1));

@@ -3,7 +3,9 @@
 #include "korvid/database/ird_file.h"
 #include "korvid/database/tests/test_database.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -64,7 +66,14 @@ TEST_F(CheckDiffCli, CheckPrintsOneLinePerProblemAndExitsOneWhenThereIsAny)
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "");
 
+    // Notes are printed but only count with --strict.
     testing::put_satellite(*db, 5, "Thor", -8);
+    write(*db, "noted.ird");
+    r = run("check " + p("noted.ird"));
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "note: SAT 003 \"Thor\" 0.8W: it has no transponder\n");
+    EXPECT_EQ(run("check --strict " + p("noted.ird")).code, 1);
+
     db->system.chan_count[SERVICE_RADIO] = 0;
     write(*db, "bad.ird");
     r = run("check " + p("bad.ird"));
@@ -78,7 +87,7 @@ TEST_F(CheckDiffCli, CheckPrintsOneLinePerProblemAndExitsOneWhenThereIsAny)
     EXPECT_EQ(run("check").code, 2);
 }
 
-TEST_F(CheckDiffCli, SendDbRefusesDamageUnlessForcedAndSendsNotes)
+TEST_F(CheckDiffCli, SendDbRefusesDamageUnlessForcedAndIsSilentAboutNotes)
 {
     auto db = testing::sound_database();
     testing::put_satellite(*db, 5, "Thor", -8);
@@ -88,19 +97,16 @@ TEST_F(CheckDiffCli, SendDbRefusesDamageUnlessForcedAndSendsNotes)
     // No port by that name: the check's answer shows whether the port was tried at all.
     Result r = run("send-db " + p("bad.ird") + " --port COM77");
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err, "The database check found 2 problems:\n"
+    EXPECT_EQ(r.err, "The database check found 1 problem that the receiver would trip over:\n"
                      "damaged: RADIO list: the count says 0 channels, but 1 stand at the front\n"
-                     "note: SAT 003 \"Thor\" 0.8W: it has no transponder\n"
                      "Send it anyway? No (--force sends it all the same)\n");
     r = run("send-db " + p("bad.ird") + " --port COM77 --force");
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("Send it anyway? Yes\nCan not open COM77\n"), std::string::npos) << r.err;
-    // Notes are news, on stdout with the status texts; the failure that follows is the port's.
+    // Notes are not asked about: the port is tried at once.
     r = run("send-db " + p("noted.ird") + " --port COM77");
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.out, "The database check found 1 problem:\n"
-                     "note: SAT 003 \"Thor\" 0.8W: it has no transponder\n"
-                     "Sent with them.\n");
+    EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err.rfind("Can not open COM77\n", 0), 0u) << r.err;
 }
 
@@ -132,6 +138,37 @@ TEST_F(CheckDiffCli, DiffPrintsWhatChangedAsTextOrJsonAndExitsOneWhenTheyDiffer)
     r = run("diff " + p("a.ird") + " " + p("missing.ird"));
     EXPECT_EQ(r.code, 2);
     EXPECT_EQ(r.err, "Can't open to this file\n" + p("missing.ird") + ": No such file or directory\n");
+}
+
+// Names come from receivers: a line feed, CR or ESC in one must neither split a line nor reach the
+// terminal, and a byte that is not UTF-8 is shown as its value.
+TEST_F(CheckDiffCli, EveryLineStaysOneLineWhateverTheNamesHold)
+{
+    auto db = testing::sound_database();
+    write(*db, "a.ird");
+    const char odd[] = "Z\nD\x1b[2J\r\xfc";
+    for (int c : {1, 2}) // the same name twice on one transponder is a note that names both
+        std::memcpy(db->channels[c].name, odd, sizeof odd);
+    db->channels[2].tp_index = 0;
+    write(*db, "b.ird");
+    const std::string shown = "Z\\nD\\x1b[2J\\x0d\\xfc";
+
+    Result r = run("check " + p("b.ird"));
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "note: TV 0003 \"" + shown +
+                         "\" on 11494 H 22000: same name as TV 0002 on the same transponder\n");
+
+    r = run("diff " + p("a.ird") + " " + p("b.ird"));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3)
+        << r.out; // a rename, and a removal and addition
+    EXPECT_EQ(r.out.find_first_of("\x1b\r"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Name \"ZDF HD\" -> \"" + shown + "\""), std::string::npos) << r.out;
+
+    // A path holding them in an error message, too.
+    r = run("info " + p("odd\x1b[2J") + "");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "Can't open to this file\n" + p("odd\\x1b[2J") + ": No such file or directory\n");
 }
 
 } // namespace

@@ -37,7 +37,9 @@ TEST(DatabaseCheck, RandomDatabasesThatKeepThePromisesAreNotDamaged)
     }
 }
 
-TEST(DatabaseCheck, BrokenPromisesAreDamage)
+// What the receiver would trip over: a reference to a free slot, a count that disagrees with what
+// it counts, a hole among the used channels.
+TEST(DatabaseCheck, WhatTheReceiverWouldTripOverIsDamage)
 {
     struct Case
     {
@@ -49,17 +51,16 @@ TEST(DatabaseCheck, BrokenPromisesAreDamage)
              db.transponders[0].sat_id = db.transponders[TP_HALF_NUM].sat_id = INVALID_SATID;
          },
          "TV 0001 \"Das Erste HD\" on 11494 H 22000: its transponder is not in use"},
-        {[](Database& db) { db.transponders[TP_HALF_NUM + 1].frequency = 10993; },
-         "TP 002 \"Hot Bird\" 10992 V 27500: its T2 twin differs (10993 V 27500 on slot 65)"},
-        {[](Database& db) { db.channels[1].fav_membership = 0x81; },
-         "TV 0002 \"ZDF HD\" on 11494 H 22000: marked for favourites \" 1\" (0x81), but the lists hold it in "
-         "\" 1, 2\" (0x83)"},
+        {[](Database& db) { db.transponders[TP_HALF_NUM + 1].sat_id = 70; },
+         "TP 002 \"\" 10992 V 27500 (T2): its satellite (slot 70) is not in use"},
         {[](Database& db) { db.system.chan_count[SERVICE_TV] = 2; },
          "TV list: the count says 2 channels, but 3 stand at the front"},
-        {[](Database& db) { db.fav_list(0, SERVICE_TV)[1] = 2; },
-         "TV 0003 \"Rai 1\" on 10992 V 27500: marked for favourites \"\" (0x00), but the lists hold it in \" "
-         "1\" "
-         "(0x81)"},
+        {[](Database& db) { db.channels[1].tp_index = INVALID_TPID; },
+         "TV 0003 \"Rai 1\" on 10992 V 27500: stands behind the free slot 0002, where the TV list ends"},
+        {[](Database& db) { db.fav_list(1, SERVICE_TV)[0] = 40; },
+         "Favorite 2 \"Fav2\" TV list: entry 1 names the free slot 0041"},
+        {[](Database& db) { db.system.fav_count[fav_list_index(0, SERVICE_TV)] = 3; },
+         "Favorite 1 \"Fav1\" TV list: entry 3 is empty, within the count of 3"},
     };
     for (const Case& c : cases) {
         auto db = sound_database();
@@ -91,8 +92,22 @@ TEST(DatabaseCheck, WhatWouldConfuseTheUserIsANote)
         // The twin transponder is the same transponder.
         {[](Database& db) { put_channel(db, SERVICE_TV, TP_HALF_NUM, "ZDF HD", 9); },
          "TV 0004 \"ZDF HD\" on 11494 H 22000: same name as TV 0002 on the same transponder"},
-        {[](Database& db) { put_transponder(db, 2, 1, 11200, 27500, 0); },
-         "TP 003 \"Hot Bird\" 11200 V 27500: no channel uses it"},
+        {[](Database& db) { db.transponders[TP_HALF_NUM + 1].frequency = 10993; },
+         "TP 002 \"Hot Bird\" 10992 V 27500: its T2 twin differs in frequency 10992/10993"},
+        // Only the bytes no page shows: the line says which, since both tuning texts are equal.
+        {[](Database& db) { db.transponders[TP_HALF_NUM].carried9 = 0x5A; },
+         "TP 001 \"Astra 19.2E\" 11494 H 22000: its T2 twin differs only in bytes no page shows: byte 9 "
+         "(0x00/0x5a)"},
+        {[](Database& db) { db.channels[1].fav_membership = 0x81; },
+         "TV 0002 \"ZDF HD\" on 11494 H 22000: marked for favourites \" 1\" (0x81), but the lists hold it in "
+         "\" 1, 2\" (0x83)"},
+        // Kept by the receiver, never shown by it.
+        {[](Database& db) {
+             db.fav_list(2, SERVICE_RADIO)[3] = 0;
+             db.fav_list(2, SERVICE_RADIO)[7] = 0;
+         },
+         "Favorite 3 \"Fav3\" RADIO list: 2 entries stand beyond the count of 1, which the receiver does not "
+         "show"},
         {[](Database& db) { put_satellite(db, 2, "Thor", -8); },
          "SAT 003 \"Thor\" 0.8W: it has no transponder"},
         {[](Database& db) {
@@ -130,6 +145,13 @@ TEST(DatabaseCheck, WhatWouldConfuseTheUserIsANote)
         EXPECT_EQ(all_lines(problems), std::string("note: ") + c.line + "\n");
         EXPECT_FALSE(any_damage(problems));
     }
+}
+
+TEST(DatabaseCheck, ATransponderNoChannelUsesIsNoProblem)
+{
+    auto db = sound_database();
+    put_transponder(*db, 2, 1, 11200, 27500, 0);
+    EXPECT_EQ(all_lines(check_database(*db)), "");
 }
 
 TEST(DatabaseCheck, AnLnbReceivesWhatItShiftsIntoTheTunersBand)

@@ -3,6 +3,7 @@
 // for "the same".
 #include "korvid/database/database_diff.h"
 #include "korvid/database/database_json.h"
+#include "korvid/database/record_names.h"
 #include "test_database.h"
 
 #include <fstream>
@@ -50,21 +51,26 @@ TEST(DatabaseDiff, ACopyIsTheSame)
 
 TEST(DatabaseDiff, ASortedCopyShowsOnlyMoves)
 {
-    auto a = sample();
-    auto b = copy_of(*a);
-    // Sorted by name as a user would sort the TV list, with the favourite lists kept in step.
-    const int n = b->system.chan_count[SERVICE_TV];
-    for (int i = 0; i < n; ++i)
-        for (int j = i + 1; j < n; ++j)
-            if (std::memcmp(b->channels[j].name, b->channels[i].name, CHAN_NAME_LEN) < 0)
-                b->swap_channels(SERVICE_TV, i, j);
-    const DatabaseDiff diff = diff_databases(*a, *b);
-    ASSERT_FALSE(diff.same());
-    for (const DiffEntry& e : diff.entries) {
-        EXPECT_EQ(e.kind, "TV") << diff_line(e);
-        EXPECT_EQ(e.change, DiffChange::Moved) << diff_line(e);
-    }
-    EXPECT_LT(diff.entries.size(), size_t(n));
+    // Each list sorted by name either way, as a user sorts it, with the favourite lists kept in step.
+    for (int type : {SERVICE_TV, SERVICE_RADIO})
+        for (int order : {1, -1}) {
+            auto a = sample();
+            auto b = copy_of(*a);
+            const int first = first_slot_of(type), n = b->system.chan_count[type];
+            for (int i = first; i < first + n; ++i)
+                for (int j = i + 1; j < first + n; ++j)
+                    if (order * std::memcmp(b->channels[j].name, b->channels[i].name, CHAN_NAME_LEN) < 0)
+                        b->swap_channels(type, i, j);
+            const DatabaseDiff diff = diff_databases(*a, *b);
+            ASSERT_FALSE(diff.same());
+            for (const DiffEntry& e : diff.entries) {
+                EXPECT_EQ(e.kind, service_page_name(type)) << diff_line(e);
+                EXPECT_EQ(e.change, DiffChange::Moved) << diff_line(e);
+                // Outside the longest kept run but at its own number: no move for the reader.
+                EXPECT_NE(e.fields.at(0).before, e.fields.at(0).after) << diff_line(e);
+            }
+            EXPECT_LT(diff.entries.size(), size_t(n));
+        }
 }
 
 TEST(DatabaseDiff, ADeletedChannelIsOneRemovalWhateverShiftsBehindIt)
@@ -108,13 +114,33 @@ TEST(DatabaseDiff, EditsShowTheirFieldsBeforeAndAfter)
 TEST(DatabaseDiff, WhatNoPageShowsStillDiffersAndCodesAreCompared)
 {
     auto a = sound_database();
+    a->region1[0x3FF0] = 0xF1; // image offset 0x6FFF0
+    a->region1[0x3FF2] = a->region1[0x3FF3] = 0;
     auto b = copy_of(*a);
-    b->region1[5] ^= 1;
+    b->region1[0x3FF0] = 0xF2;
+    b->region1[0x3FF2] = 0xA1;
+    b->region1[0x3FF3] = 0xB2;
     DatabaseDiff diff = diff_databases(*a, *b);
-    EXPECT_EQ(lines(diff), "changed: what the pages do not show: bytes \"1 differ\" -> \"of 475136\"\n");
+    EXPECT_EQ(lines(diff), "changed: what the pages do not show (3 bytes): 0x6FFF0 \"F1\" -> \"F2\", "
+                           "0x6FFF2-0x6FFF3 \"0000\" -> \"A1B2\"\n");
     diff = diff_databases(*a, *a);
     diff_codes(diff, 0x0001, 0x0105, 0x0001, 0x0106);
     EXPECT_EQ(lines(diff), "changed: the file's codes: Model \"0x0105\" -> \"0x0106\"\n");
+}
+
+// The reader accepts a channel on a free transponder; it has no key to be matched by, and must
+// neither make a file differ from itself nor show as removed and added beside another change.
+TEST(DatabaseDiff, AChannelOnAFreeTransponderMatchesItself)
+{
+    auto a = sample();
+    a->channels[3].tp_index = MAX_TP_NUM - 1;
+    ASSERT_FALSE(transponder_used(*a, MAX_TP_NUM - 1));
+    EXPECT_TRUE(diff_databases(*a, *copy_of(*a)).same());
+    auto b = copy_of(*a);
+    b->channels[0].name[0] ^= 0x20;
+    const DatabaseDiff diff = diff_databases(*a, *b);
+    ASSERT_EQ(diff.entries.size(), 1u) << lines(diff);
+    EXPECT_EQ(diff.entries[0].change, DiffChange::Changed);
 }
 
 TEST(DatabaseDiff, JsonHoldsTheSameEntries)

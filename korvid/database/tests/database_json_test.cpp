@@ -52,7 +52,8 @@ std::vector<uint8_t> dump_and_build(const std::vector<uint8_t>& file, std::strin
     return file_bytes(*built.db, built.buyer, built.model);
 }
 
-// A file with random bytes in every section of the image, gaps included, and a valid system code.
+// A file with random bytes in every section of the image, gaps included, and a valid system code:
+// favourite counts too, so that most lists hold entries beyond their count.
 std::vector<uint8_t> random_file(unsigned seed)
 {
     std::mt19937 rng(seed);
@@ -61,15 +62,6 @@ std::vector<uint8_t> random_file(unsigned seed)
         b = uint8_t(rng());
     file[4 + 0x70000] = 0x5A;
     file[4 + 0x70001] = 0x5A;
-    // A favourite count must agree with the entries of its list; the entries stay random.
-    for (int l = 0; l < FAV_LIST_NUM; ++l) {
-        int used = 0;
-        for (int i = 0; i < MAX_FAVCHAN_NUM; ++i) {
-            size_t at = 4 + 0x68000 + size_t(l * MAX_FAVCHAN_NUM + i) * 2;
-            used += !(file[at] == 0xFF && file[at + 1] == 0xFF);
-        }
-        file[4 + 0x70000 + 24 + size_t(l)] = uint8_t(used);
-    }
     return file;
 }
 
@@ -89,6 +81,93 @@ TEST(DatabaseJson, RandomBytesInEveryFieldSurviveDumpAndBuild)
         auto got = dump_and_build(file);
         EXPECT_EQ(first_difference(got, expected), std::string::npos) << "seed " << seed;
     }
+}
+
+// Receivers leave entries behind a list's count; a dump that dropped them, or a build that refused
+// them, would lose bytes of the image.
+TEST(DatabaseJson, EntriesBeyondAFavouriteCountSurviveDumpAndBuild)
+{
+    auto db = std::make_unique<Database>();
+    db->clear();
+    db->system.syscode = DB_SYSCODE_VALUE;
+    std::memset(db->fav_index, 0xFF, sizeof db->fav_index);
+    for (int i = 0; i < MAX_FAVCHAN_NUM; ++i)
+        db->fav_list(0, SERVICE_TV)[i] = uint16_t(i); // count 0, the whole list beyond it
+    db->fav_list(1, SERVICE_RADIO)[0] = 7;
+    db->fav_list(1, SERVICE_RADIO)[1] = 8;
+    db->fav_list(1, SERVICE_RADIO)[150] = 9; // beyond, after a run of empty entries
+    db->system.fav_count[fav_list_index(1, SERVICE_RADIO)] = 1;
+    db->fav_list(3, SERVICE_TV)[0] = INVALID_FAVENTRY; // an empty entry within the count
+    db->fav_list(3, SERVICE_TV)[1] = 4;
+    db->system.fav_count[fav_list_index(3, SERVICE_TV)] = 2;
+    const auto file = file_bytes(*db, 0xF1F2, 0xE3E4);
+    std::string text;
+    EXPECT_EQ(first_difference(dump_and_build(file, &text), file), std::string::npos);
+    const auto j = nlohmann::json::parse(text);
+    EXPECT_EQ(j["favourites"][0]["tv"]["entries"].size(), 0u);
+    EXPECT_EQ(j["favourites"][0]["tv"]["beyond"].size(), 200u);
+    EXPECT_EQ(j["favourites"][1]["radio"]["entries"], nlohmann::json::array({7}));
+    EXPECT_EQ(j["favourites"][1]["radio"]["beyond"].size(), 150u);
+    EXPECT_EQ(j["favourites"][3]["tv"]["entries"], nlohmann::json::array({65535, 4}));
+    EXPECT_FALSE(j["favourites"][3]["tv"].contains("beyond")) << "nothing beyond: no key";
+}
+
+// A short fuzz of the reader over mutated copies of the sample: every text is built or refused with
+// a reason, never thrown out of the reader; what is built dumps and builds again to the same.
+TEST(DatabaseJson, MutatedSamplesAreBuiltOrRefusedWithAReason)
+{
+    std::ifstream in(std::string(KD_SOURCE_DIR) + "/samples/sample.json", std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    const std::string sample = buffer.str();
+    ASSERT_FALSE(sample.empty());
+    const char* numbers[] = {
+        "1e999", "-1e999", "1E+400",    "99999999999999999999", "-9223372036854775809", "1e-999", "0.5", "-0",
+        "65536", "-1",     "4294967296"};
+    const char* marks[] = {"[", "]", "{", "}", "\"", ",", ":", "\\", "\\x", "\\u00", "\xff", "\x7f\x01"};
+    std::mt19937 rng(20261209);
+    int built = 0;
+    for (int round = 0; round < 300; ++round) {
+        std::string text = sample;
+        for (int m = 0, n = 1 + int(rng() % 3); m < n; ++m) {
+            const size_t at = rng() % text.size();
+            switch (rng() % 5) {
+            case 0: { // a number where one stands
+                const size_t digit = text.find_first_of("0123456789", at);
+                if (digit == std::string::npos)
+                    break;
+                const size_t end = text.find_first_not_of("0123456789", digit);
+                text.replace(digit, end - digit, numbers[rng() % std::size(numbers)]);
+                break;
+            }
+            case 1:
+                text[at] = char(rng());
+                break;
+            case 2:
+                text.erase(at, rng() % 64);
+                break;
+            case 3:
+                text.insert(at, marks[rng() % std::size(marks)]);
+                break;
+            default:
+                text.insert(at, text.substr(at, rng() % 200));
+            }
+        }
+        DatabaseFromJson result;
+        ASSERT_NO_THROW(result = build_database_from_json(text)) << "round " << round;
+        if (!result.db) {
+            EXPECT_FALSE(result.error.empty()) << "round " << round;
+            continue;
+        }
+        ++built;
+        DatabaseFromJson again =
+            build_database_from_json(dump_database_json(*result.db, result.buyer, result.model));
+        ASSERT_TRUE(again.db) << "round " << round << ": " << again.error;
+        EXPECT_EQ(file_bytes(*again.db, again.buyer, again.model),
+                  file_bytes(*result.db, result.buyer, result.model))
+            << "round " << round;
+    }
+    EXPECT_GT(built, 0) << "some mutations must leave a text that builds";
 }
 
 TEST(DatabaseJson, DumpOfABuiltDumpIsTheSameText)
@@ -217,6 +296,27 @@ TEST_F(BadJson, ValuesOutOfRange)
     EXPECT_EQ(error_of(j), "version: 2 is out of range (1 to 1)");
 }
 
+// The parser itself gives up on these; the path is where the keys read so far lead.
+TEST_F(BadJson, NumbersBeyondWhatADoubleHoldsAreRefusedWithTheirPath)
+{
+    auto with = [&](const std::string& key, const std::string& number) {
+        std::string text = good.dump();
+        const size_t at = text.find("\"" + key + "\":");
+        EXPECT_NE(at, std::string::npos) << key;
+        const size_t value = at + key.size() + 3;
+        const size_t end = text.find_first_of(",}]", value);
+        return text.replace(value, end - value, number);
+    };
+    EXPECT_EQ(build_database_from_json(with("position", "1e999")).error,
+              "satellites[0].position: number out of range");
+    EXPECT_EQ(build_database_from_json(with("service_id", "-1e999")).error,
+              "tv_channels[0].service_id: number out of range");
+    std::string in_list = good.dump();
+    in_list.replace(in_list.find("\"audio_pids\":[") + 14, 0, "1E+400,");
+    EXPECT_EQ(build_database_from_json(in_list).error, "tv_channels[0].audio_pids[0]: number out of range");
+    EXPECT_EQ(build_database_from_json("1e999").error, "number out of range");
+}
+
 TEST_F(BadJson, UnknownAndMissingKeys)
 {
     auto j = good;
@@ -299,10 +399,16 @@ TEST_F(BadJson, FavouriteCountThatDisagreesWithItsEntries)
     j["favourites"][1]["radio"]["entries"] = nlohmann::json::array({3, 4});
     j["favourites"][1]["radio"]["count"] = 3;
     EXPECT_EQ(error_of(j), "favourites[1].radio.count: 3 disagrees with the 2 entries listed");
+    // The counted entries are those under "entries", empty ones included; the rest go under "beyond".
     j["favourites"][1]["radio"]["entries"] = nlohmann::json::array({3, 65535, 4});
-    EXPECT_EQ(error_of(j), "favourites[1].radio.count: 3 disagrees with the 2 entries listed");
-    j["favourites"][1]["radio"]["count"] = 2;
     EXPECT_TRUE(build_database_from_json(j.dump()).db);
+    j["favourites"][1]["radio"]["count"] = 2;
+    EXPECT_EQ(error_of(j), "favourites[1].radio.count: 2 disagrees with the 3 entries listed");
+    j["favourites"][1]["radio"]["entries"] = nlohmann::json::array({3, 65535});
+    j["favourites"][1]["radio"]["beyond"] = nlohmann::json::array({4});
+    EXPECT_TRUE(build_database_from_json(j.dump()).db);
+    j["favourites"][1]["radio"]["beyond"] = nlohmann::json(std::vector<int>(199, 4));
+    EXPECT_EQ(error_of(j), "favourites[1].radio.beyond: expected at most 198 entries, found 199");
 }
 
 TEST_F(BadJson, NestingDeeperThanTheFormatIsRefusedBeforeParsing)

@@ -200,11 +200,13 @@ TEST_F(IrdDocument, UnreadableAndOversizedFilesChangeNothing)
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
     doc->open_by_name(fifo);
     ASSERT_EQ(prompts.shown.size(), 4u);
-    EXPECT_EQ(prompts.shown[0], "Can't open to this file");
+    // Each names the file and the reason.
+    EXPECT_EQ(prompts.shown[0],
+              "Can't open to this file\n" + (dir / "missing.ird").string() + ": No such file or directory");
     EXPECT_EQ(prompts.shown[1],
-              "Can't open to this file\n" + dir.string() + " is a folder, not a regular file");
+              "Can't open to this file\n" + dir.string() + ": a folder, not a regular file");
     EXPECT_NE(prompts.shown[2].find("larger than 1 MiB"), std::string::npos);
-    EXPECT_EQ(prompts.shown[3], "Can't open to this file\n" + fifo + " is a FIFO, not a regular file");
+    EXPECT_EQ(prompts.shown[3], "Can't open to this file\n" + fifo + ": a FIFO, not a regular file");
     EXPECT_EQ(db->satellites[0].position, 192) << "the loaded database is untouched";
     EXPECT_EQ(g_BuyerCode, 0x1234);
 }

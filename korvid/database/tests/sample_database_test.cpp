@@ -2,6 +2,7 @@
 // editor keeps (twins in step, favourites and membership bits in agreement, channels on real
 // transponders), and stay in the canonical form that dump writes.
 #include "korvid/database/channel_export.h"
+#include "korvid/database/database_check.h"
 #include "korvid/database/database_json.h"
 #include "korvid/database/ird_file.h"
 
@@ -124,6 +125,15 @@ TEST_F(SampleDatabase, ChannelsAndFavouritesAgree)
         groups += n > 0;
     }
     EXPECT_EQ(groups, 2);
+}
+
+// What people try first: its check informs and a send asks nothing.
+TEST_F(SampleDatabase, HasNoDamageAndOnlyNotesOnItsEmptyGroups)
+{
+    const auto problems = check_database(db());
+    EXPECT_EQ(problem_summary(problems, problems.size()), "note: Favorite 3 \"Fav3\": the group is empty\n"
+                                                          "note: Favorite 4 \"Fav4\": the group is empty\n");
+    EXPECT_EQ(send_check_question(problems), "");
 }
 
 TEST_F(SampleDatabase, ExportsEveryChannel)

@@ -41,7 +41,7 @@ TEST_F(InvariantTest, SatelliteTwins)
 TEST_F(InvariantTest, TransponderTwinsAndOwners)
 {
     db.transponders[2 + TP_HALF_NUM].frequency++;
-    EXPECT_TRUE(reports("TP 003 \"Sat 00\" 12500 V 22000: its T2 twin differs (12501 V 22000 on slot 64)"));
+    EXPECT_TRUE(reports("TP 003 \"Sat 00\" 12500 V 22000: its T2 twin differs in frequency 12500/12501"));
     fill_sample_database(db);
     db.satellites[3].sat_id = db.satellites[67].sat_id = INVALID_SATID;
     EXPECT_TRUE(reports("TP 010 \"Sat 03\" 11000 V 27500: its satellite (slot 3) is not in use"));
@@ -62,14 +62,18 @@ TEST_F(InvariantTest, ChannelsAtTheFrontOnUsedTransponders)
 TEST_F(InvariantTest, FavouriteListsAndBits)
 {
     db.fav_list(0, SERVICE_TV)[1] = INVALID_FAVENTRY;
-    EXPECT_TRUE(reports("Favorite 1 \"Fav1\" TV list: a hole at entry 2"));
+    EXPECT_TRUE(reports("Favorite 1 \"Fav1\" TV list: entry 2 is empty, within the count of 3"));
     fill_sample_database(db);
     db.channels[3].fav_membership &= ~0x04;
     EXPECT_TRUE(reports("TV 0004 \"tv3\" on 12000 H 27500: marked for favourites \" 1\" (0x81), but the "
                         "lists hold it in \" 1, 3\" (0x85)"));
     fill_sample_database(db);
     db.system.fav_count[fav_list_index(1, SERVICE_RADIO)] = 2;
-    EXPECT_TRUE(reports("Favorite 2 \"Fav2\" RADIO list: the count says 2, but the list holds 1"));
+    EXPECT_TRUE(reports("Favorite 2 \"Fav2\" RADIO list: entry 2 is empty, within the count of 2"));
+    fill_sample_database(db);
+    db.system.fav_count[fav_list_index(1, SERVICE_RADIO)] = 0;
+    EXPECT_TRUE(reports("Favorite 2 \"Fav2\" RADIO list: 1 entry stands beyond the count of 0, which the "
+                        "receiver does not show"));
     fill_sample_database(db);
     db.fav_list(0, SERVICE_TV)[3] = 1;
     db.system.fav_count[0] = 4;

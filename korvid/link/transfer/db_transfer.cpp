@@ -3,7 +3,6 @@
 #include "common/strfmt.h"
 #include "korvid/database/codes.h"
 #include "korvid/database/database_check.h"
-#include "korvid/database/receiver_order.h"
 #include "korvid/link/transfer/transfer_times.h"
 
 namespace korvid {
@@ -27,13 +26,11 @@ bool DbTransfer::prepare_send(const std::function<bool()>& test_port)
         m_prompts.warning("There is no data to send");
         return false;
     }
-    // Asked before the port is tried: a database the user decides not to send needs no cable.
-    if (const auto problems = check_database(m_doc.database()); !problems.empty()) {
-        if (m_send_check == SendCheck::AskOnDamage && !any_damage(problems))
-            m_prompts.message(common::Icon::Information, send_check_notes(problems));
-        else if (!m_prompts.ask_yes_no(send_check_question(problems)))
-            return false;
-    }
+    // Asked before the port is tried: a database the user decides not to send needs no cable. Notes
+    // are for the Check Database window; only what the receiver would trip over is asked about.
+    if (const std::string question = send_check_question(check_database(m_doc.database()));
+        !question.empty() && !m_prompts.ask_yes_no(question))
+        return false;
     if (test_port && !test_port())
         return false;
     m_buffer = std::make_shared<std::vector<uint8_t>>(DB_TRANSFER_BUFFER_SIZE, 0);
@@ -50,6 +47,7 @@ bool DbTransfer::prepare_receive(const std::function<bool()>& test_port)
 {
     m_prepared = false;
     m_direction = Direction::Receive;
+    m_received_problems.clear();
     auto chosen = m_prompts.save_file(CKorvidDoc::ird_dialog(true));
     if (!chosen || chosen->empty())
         return false;
@@ -150,27 +148,14 @@ DbTransferOutcome DbTransfer::finish()
     if (m_direction == Direction::Send)
         return DbTransferOutcome::Complete;
 
-    // The packet checksums cannot see two bit flips that cancel out, so a whole image may still be
-    // a damaged one: check what can be checked before anything is replaced or written.
-    {
-        std::vector<uint8_t> host(buffer->begin(), buffer->begin() + DB_IMAGE_SIZE);
-        swap_image_receiver_order(host.data());
-        auto received = std::make_unique<Database>();
-        received->unpack_image(host.data());
-        // A wrong system code is the take-back's own message below.
-        if (received->is_valid()) {
-            const std::string why = damaged_database_message(check_database(*received));
-            if (!why.empty()) {
-                m_prompts.info(why);
-                return DbTransferOutcome::Damaged;
-            }
-        }
-    }
-
     // The writer clears the flag only when the file was written.
     m_doc.set_modified(true);
     if (!m_doc.save_received(buffer->data(), m_path))
         return DbTransferOutcome::WrongSyscode;
+    // What arrived is the receiver's own list: it is kept and saved whatever the check finds, and
+    // the findings go to the user beside it. The packet checksums cannot see two bit flips that
+    // cancel out, so this is also where a damaged arrival shows.
+    m_received_problems = check_database(m_doc.database());
     return m_doc.is_modified() ? DbTransferOutcome::SaveFailed : DbTransferOutcome::Complete;
 }
 
@@ -189,8 +174,6 @@ const char* db_outcome_text(DbTransferOutcome outcome)
         return "Transfer incomplete";
     case DbTransferOutcome::Refused:
         return "Transfer refused";
-    case DbTransferOutcome::Damaged:
-        return "Damaged DB";
     case DbTransferOutcome::WrongSyscode:
         return "Wrong DB : syscode";
     case DbTransferOutcome::SaveFailed:

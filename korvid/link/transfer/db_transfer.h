@@ -6,6 +6,7 @@
 // Order of use: prepare_send()/prepare_receive() on the window thread, then start() with an open
 // line, the dialog shows observer reports until on_finished() or Cancel (cancel()), then finish()
 // on the window thread.
+#include "korvid/database/database_check.h"
 #include "korvid/database/korvid_doc.h"
 #include "korvid/link/transfer/port_opening.h"
 #include "korvid/link/transfer/transfer_worker.h"
@@ -23,12 +24,12 @@ constexpr uint32_t DB_TRANSFER_BUFFER_SIZE = 0x100000;
 enum class DbTransferOutcome
 {
     NotRun,          // refused before a worker ran (no database, port, file choice)
-    Complete,        // the receiver wrote it / the image arrived whole and was saved
+    Complete,        // the receiver wrote it / the image arrived whole and was saved (whatever the
+                     // database check found in it: see received_problems())
     Aborted,         // Cancel, or the receiver fell silent
     VersionMismatch, // the receiver's buyer/model codes differ from the database's
     Incomplete,      // the receiver ended the exchange before every byte was through
     Refused,         // the receiver refused one packet as often as allowed (set_max_refusals)
-    Damaged,         // the received image is plainly not a sound database; nothing written
     WrongSyscode,    // the received image is not a database; nothing written
     SaveFailed,      // received and taken back, but the file could not be written
 };
@@ -49,22 +50,13 @@ public:
     DbTransfer& operator=(const DbTransfer&) = delete;
 
     // Send, before the dialog: "There is no data to send" when no database is present; the
-    // database check, with the question whether to send what it found problems in (see
-    // set_send_check); the port check; the buffer with the image in the receiver's order, built from the
+    // database check, with the question whether to send what it found damage in (notes are not
+    // asked about); the port check; the buffer with the image in the receiver's order, built from the
     // tables without changing them. False when nothing is to run.
     bool prepare_send(const std::function<bool()>& test_port);
     // Receive, before the dialog: the file to save to is asked for first (Cancel: no transfer);
     // then the port check and the buffer. `chosen_path`, when given, replaces the dialog.
     bool prepare_receive(const std::function<bool()>& test_port);
-
-    // Which problems of the database check make a send ask first: any (the window's way), or only
-    // damage, with notes shown and sent (a command line's way, where No is the only answer).
-    enum class SendCheck
-    {
-        AskOnAnyProblem,
-        AskOnDamage,
-    };
-    void set_send_check(SendCheck check) { m_send_check = check; }
 
     // Refusals of one packet before a send gives up; 0 (the dialog's way) never.
     void set_max_refusals(uint32_t n) { m_max_refusals = n; }
@@ -87,9 +79,12 @@ public:
     bool aborted() const;
 
     // After the dialog, on the window thread. Send: the buffer goes. Receive, not aborted: the selection is
-    // reset, the image taken back and checked, the chosen file written and the database made present. The
-    // codes the receiver gave are in g_BuyerCode/g_ModelCode afterwards.
+    // reset, the image taken back and its system code checked, the chosen file written and the database
+    // made present. The codes the receiver gave are in g_BuyerCode/g_ModelCode afterwards.
     DbTransferOutcome finish();
+    // After a receive whose image was taken (Complete, SaveFailed): what the database check found in
+    // it, to be shown, not obeyed. Empty otherwise.
+    const std::vector<DatabaseProblem>& received_problems() const { return m_received_problems; }
 
 private:
     CKorvidDoc& m_doc;
@@ -106,7 +101,7 @@ private:
     uint16_t m_buyer = 0xFFFF;
     uint16_t m_model = 0xFFFF;
     uint32_t m_max_refusals = 0;
-    SendCheck m_send_check = SendCheck::AskOnAnyProblem;
+    std::vector<DatabaseProblem> m_received_problems;
     TransferWorker m_worker;
 };
 

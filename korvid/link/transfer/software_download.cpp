@@ -4,7 +4,9 @@
 #include "korvid/database/codes.h"
 #include "korvid/link/transfer/transfer_times.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace korvid {
@@ -61,13 +63,13 @@ void read_code_file_codes(const uint8_t* data, size_t size, bool boot, uint16_t&
 
 namespace {
 
-// -1 when the file cannot be opened for reading.
-long long file_length(const std::string& path)
+// -1 when the file cannot be opened for reading, with the system's reason.
+long long file_length(const std::string& path, std::string& reason)
 {
     struct stat st
     {
     };
-    int fd = common::open_regular_file(path, nullptr, &st);
+    int fd = common::open_regular_file(path, &reason, &st);
     if (fd < 0)
         return -1;
     ::close(fd);
@@ -76,9 +78,10 @@ long long file_length(const std::string& path)
 
 bool within_limit(const std::string& path, uint32_t limit, common::Prompts& prompts)
 {
-    long long n = file_length(path);
+    std::string reason;
+    long long n = file_length(path, reason);
     if (n < 0) {
-        prompts.error("can't open file");
+        prompts.error("can't open file\n" + path + ": " + reason);
         return false;
     }
     if (n >= (long long)limit) {
@@ -178,25 +181,34 @@ bool SoftwareDownload::read_code_file()
     struct stat st
     {
     };
-    int fd = common::open_regular_file(m_file_name, nullptr, &st);
-    FILE* f = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
-    if (fd >= 0 && !f)
-        ::close(fd);
-    if (!f || st.st_size > 0xFFFFFFFELL) {
-        if (f)
-            std::fclose(f);
-        m_prompts.error("File Open Failure");
+    // The receiver tool's short text, then which file and why, as every message of a file that
+    // cannot be opened.
+    auto refuse = [&](const std::string& reason) {
+        m_prompts.error("File Open Failure\n" + m_file_name + ": " + reason);
         return false;
+    };
+    std::string reason;
+    int fd = common::open_regular_file(m_file_name, &reason, &st);
+    if (fd < 0)
+        return refuse(reason);
+    FILE* f = ::fdopen(fd, "rb");
+    if (!f) {
+        reason = std::strerror(errno);
+        ::close(fd);
+        return refuse(reason);
+    }
+    if (st.st_size > 0xFFFFFFFELL) {
+        std::fclose(f);
+        return refuse("larger than the 4 GiB a code file can be");
     }
     // One spare byte, as the receiver tool always had; it is never sent.
     auto buf = std::make_shared<std::vector<uint8_t>>(size_t(st.st_size) + 1, 0);
     size_t got = std::fread(buf->data(), 1, size_t(st.st_size), f);
-    bool read_ok = !std::ferror(f);
+    const bool read_ok = !std::ferror(f);
+    const int read_errno = errno;
     std::fclose(f);
-    if (!read_ok) {
-        m_prompts.error("File Open Failure");
-        return false;
-    }
+    if (!read_ok)
+        return refuse(std::strerror(read_errno));
     // A file that shrank under us is sent as what was read, never with bytes that were not.
     m_code_size = uint32_t(got);
     m_code = std::move(buf);

@@ -219,12 +219,19 @@ DbTransferOutcome send_database_command(CKorvidDoc& doc, common::Prompts& prompt
     return run_dialog(transfer, prompts, parent);
 }
 
-DbTransferOutcome receive_database_command(CKorvidDoc& doc, common::Prompts& prompts, QWidget* parent)
+DbTransferOutcome
+receive_database_command(CKorvidDoc& doc,
+                         common::Prompts& prompts,
+                         QWidget* parent,
+                         const std::function<void(const std::vector<DatabaseProblem>&)>& show_findings)
 {
     DbTransfer transfer(doc, prompts);
     if (!transfer.prepare_receive([&prompts] { return TestPort(g_ComPort, &prompts); }))
         return DbTransferOutcome::NotRun;
-    return run_dialog(transfer, prompts, parent);
+    const DbTransferOutcome outcome = run_dialog(transfer, prompts, parent);
+    if (show_findings && !transfer.received_problems().empty())
+        show_findings(transfer.received_problems());
+    return outcome;
 }
 
 } // namespace korvid

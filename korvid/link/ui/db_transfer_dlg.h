@@ -5,7 +5,9 @@
 #include "korvid/link/transfer/db_transfer.h"
 #include "korvid/ui/skinned_dialog.h"
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 class QLabel;
 
@@ -79,7 +81,12 @@ private:
 // database, the port check, the dialog, and the tables back in host order afterwards.
 DbTransferOutcome send_database_command(CKorvidDoc& doc, common::Prompts& prompts, QWidget* parent);
 // "Upload DB" in editor mode, as the main frame runs it: the file to save to, the port check, the
-// dialog, and the received database taken back and written to that file.
-DbTransferOutcome receive_database_command(CKorvidDoc& doc, common::Prompts& prompts, QWidget* parent);
+// dialog, and the received database taken back and written to that file. When the check finds
+// something in what was taken, `show_findings` gets it (the frame opens its Check Database window).
+DbTransferOutcome
+receive_database_command(CKorvidDoc& doc,
+                         common::Prompts& prompts,
+                         QWidget* parent,
+                         const std::function<void(const std::vector<DatabaseProblem>&)>& show_findings = {});
 
 } // namespace korvid

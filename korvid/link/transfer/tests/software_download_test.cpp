@@ -166,8 +166,12 @@ TEST_F(Software, SizeCheckRefusesBootAndOtaFilesAtTheirLimits)
     // A FIFO is no code file, and is not waited on.
     ASSERT_EQ(::mkfifo((dir / "pipe.mem").c_str(), 0644), 0);
     EXPECT_FALSE(code_file_size_ok((dir / "pipe.mem").string(), false, true, prompts));
-    EXPECT_THAT(prompts.shown, ElementsAre("boot file is too big", "boot file is too big", "can't open file",
-                                           "can't open file"));
+    // Which file and why, under the short text.
+    EXPECT_THAT(
+        prompts.shown,
+        ElementsAre("boot file is too big", "boot file is too big",
+                    "can't open file\n" + (dir / "missing").string() + ": No such file or directory",
+                    "can't open file\n" + (dir / "pipe.mem").string() + ": a FIFO, not a regular file"));
 }
 
 TEST_F(Software, EachKindGetsItsRegionHeaderAndTheFileByteForByte)
@@ -253,14 +257,18 @@ TEST_F(Software, StartRefusesWhatCannotBeSentAndOpensNothingElse)
     ASSERT_TRUE(d.open_chosen(file("x.mem", Bytes(10))));
     fs::remove(dir / "x.mem");
     EXPECT_EQ(d.start(fake(0xFFFF, 0xFFFF)), SoftwareDownload::Start::FileRefused);
-    EXPECT_THAT(prompts.shown, ElementsAre("File Open Failure", "Please, check the file !"));
+    EXPECT_THAT(prompts.shown,
+                ElementsAre("File Open Failure\n" + (dir / "x.mem").string() + ": No such file or directory",
+                            "Please, check the file !"));
 
     prompts.shown.clear();
     ASSERT_TRUE(d.open_chosen(file("p.mem", Bytes(10))));
     fs::remove(dir / "p.mem");
     ASSERT_EQ(::mkfifo((dir / "p.mem").c_str(), 0644), 0);
     EXPECT_EQ(d.start(fake(0xFFFF, 0xFFFF)), SoftwareDownload::Start::FileRefused);
-    EXPECT_THAT(prompts.shown, ElementsAre("File Open Failure", "Please, check the file !"));
+    EXPECT_THAT(prompts.shown,
+                ElementsAre("File Open Failure\n" + (dir / "p.mem").string() + ": a FIFO, not a regular file",
+                            "Please, check the file !"));
 
     prompts.shown.clear();
     ASSERT_TRUE(d.open_chosen(file("y.mem", Bytes(10))));

@@ -127,42 +127,34 @@ TEST_F(DbFlows, SendRefusesWithoutADatabaseAndWithoutAPort)
         << "a refused send must leave the tables as they were";
 }
 
-TEST_F(DbFlows, SendAsksWhetherToSendADatabaseTheCheckFindsProblemsIn)
+TEST_F(DbFlows, SendAsksOnlyAboutDamage)
 {
     auto sound = sound_database();
     CKorvidDoc sdoc(*sound, prompts);
     int tested = 0;
     auto port = [&] { return ++tested, true; };
+    // A satellite without transponders is a note: nothing is asked, nothing shown.
+    put_satellite(*sound, 5, "Thor", -8);
     {
         DbTransfer t(sdoc, prompts);
         EXPECT_TRUE(t.prepare_send(port));
-        EXPECT_THAT(prompts.shown, IsEmpty()) << "a sound database is sent without a question";
+        EXPECT_THAT(prompts.shown, IsEmpty());
+        EXPECT_EQ(tested, 1);
     }
-    // A transponder no channel uses is only a note, but the window still asks; No sends nothing and
+    // A count that hides a channel is damage: asked, listing the damage only; No sends nothing and
     // tries no port.
-    put_transponder(*sound, 5, 1, 12000, 27500, 1);
+    sound->system.chan_count[SERVICE_TV] = 2;
     {
         DbTransfer t(sdoc, prompts);
         EXPECT_FALSE(t.prepare_send(port));
         EXPECT_EQ(tested, 1);
-        EXPECT_THAT(prompts.shown, ElementsAre("The database check found 1 problem:\n"
-                                               "note: TP 003 \"Hot Bird\" 12000 H 27500: no channel uses it\n"
-                                               "Send it anyway?"));
+        EXPECT_THAT(prompts.shown,
+                    ElementsAre("The database check found 1 problem that the receiver would trip over:\n"
+                                "damaged: TV list: the count says 2 channels, but 3 stand at the front\n"
+                                "Send it anyway?"));
         prompts.answers.push_back(common::Answer::Yes);
         EXPECT_TRUE(t.prepare_send(port));
         EXPECT_EQ(tested, 2);
-    }
-    // Unattended, notes are shown and sent; damage is still asked about.
-    prompts.shown.clear();
-    {
-        DbTransfer t(sdoc, prompts);
-        t.set_send_check(DbTransfer::SendCheck::AskOnDamage);
-        EXPECT_TRUE(t.prepare_send(port));
-        EXPECT_EQ(prompts.icon_of(prompts.shown.at(0)), common::Icon::Information);
-        sound->system.chan_count[SERVICE_TV] = 1;
-        EXPECT_FALSE(t.prepare_send(port));
-        EXPECT_EQ(prompts.icon_of(prompts.shown.at(1)), common::Icon::Question);
-        EXPECT_EQ(tested, 3);
     }
 }
 

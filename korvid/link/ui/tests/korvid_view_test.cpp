@@ -80,7 +80,7 @@ private slots:
 
         // a missing file leaves the page as it was
         QVERIFY(!view.take_file(path("missing.mem")));
-        QVERIFY(has(prompts, "File Open Failure"));
+        QVERIFY(has(prompts, "File Open Failure\n" + path("missing.mem") + ": No such file or directory"));
         QCOMPARE(view.file_name_text(), QString::fromStdString(code));
     }
 
