@@ -14,6 +14,8 @@ struct Drive
     std::string mount_point; // what the tree root shows
     std::string fs_type;
     std::string source;
+
+    bool operator==(const Drive&) const = default;
 };
 
 // "/" first, then "/home", then the removable places sorted by mount point. A mount point that is

@@ -76,6 +76,8 @@ bool file_row(const std::string& folder, const std::string& name, FileRow& row)
         row.real_file_name = name;
         row.size_kb = group_thousands(total > 0 ? total / 1024 : 0);
         row.date = row_date(d.year, d.month, d.day, d.hour, d.minute, 0);
+        row.bytes = std::max<int64_t>(total, 0);
+        row.date_key = common::strfmt("%04d%02d%02d%02d%02d00", d.year, d.month, d.day, d.hour, d.minute);
         return true;
     }
     if (has_extension(name, ".mp3") || has_extension(name, ".mem")) {
@@ -88,6 +90,9 @@ bool file_row(const std::string& folder, const std::string& name, FileRow& row)
         row.size_kb = group_thousands(int64_t(st.st_size) / 1024);
         row.date = row_date(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
                             local.tm_min, local.tm_sec);
+        row.bytes = int64_t(st.st_size);
+        row.date_key = common::strfmt("%04d%02d%02d%02d%02d%02d", local.tm_year + 1900, local.tm_mon + 1,
+                                      local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
         return true;
     }
     return false;

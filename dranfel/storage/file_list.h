@@ -15,6 +15,10 @@ struct FileRow
     std::string real_file_name;
     std::string size_kb; // "1,234,567"
     std::string date;    // "2006-03-01 PM  8:15:00"
+    // What a click on a column header orders by: the bytes behind the KB, and the date as
+    // "YYYYMMDDhhmmss".
+    int64_t bytes = 0;
+    std::string date_key;
 };
 
 // "%d" with a "," every three digits from the right.

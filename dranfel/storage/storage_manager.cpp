@@ -195,12 +195,15 @@ bool StorageManager::folder_gone(const FrameState& s, Half h)
     return true;
 }
 
-void StorageManager::devices_changed()
+void StorageManager::devices_changed(bool drives_changed)
 {
     // An unmounted disk leaves its mount point behind: a half on it goes, not back to that folder.
     const FrameState s = m_window.state();
-    for (Half h : {Half::Top, Half::Bottom})
-        m_window.rebuild_tree(h, s.half(h).chosen.still_there() ? s.half(h).folder : std::string());
+    for (Half h : {Half::Top, Half::Bottom}) {
+        const bool there = s.half(h).chosen.still_there();
+        if (drives_changed || !there)
+            m_window.rebuild_tree(h, there ? s.half(h).folder : std::string());
+    }
 }
 
 } // namespace dranfel

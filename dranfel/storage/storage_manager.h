@@ -62,8 +62,10 @@ public:
     void new_folder();
     void convert_avi();
     void convert_mp3();
-    // A file system was mounted or unmounted: both trees are rebuilt at the folders they showed.
-    void devices_changed();
+    // The mount table changed. When the drives the trees show changed, both trees are rebuilt at
+    // the folders they showed; otherwise only a half whose folder is gone with its disk is
+    // cleared, so that what the user expanded and selected stays as it was.
+    void devices_changed(bool drives_changed);
 
 private:
     // Refusals and what the user should know come with the warning icon, failures with the error

@@ -4,6 +4,7 @@
 #include "dranfel/storage/ui/local_text.h"
 
 #include <QApplication>
+#include <QCollator>
 #include <QHeaderView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -14,6 +15,32 @@ namespace {
 
 // The file's own bytes, so that a name that is not valid in the locale still names its file.
 constexpr int NAME_ROLE = Qt::UserRole + 1;
+// What a header click orders a column by.
+constexpr int SORT_ROLE = Qt::UserRole + 2;
+
+// Names in the order of the user's language ("Éclair" after "Eagle"), sizes and dates as numbers.
+class FileRowItem : public QTreeWidgetItem
+{
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+    bool operator<(const QTreeWidgetItem& other) const override
+    {
+        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        const QVariant a = data(column, SORT_ROLE), b = other.data(column, SORT_ROLE);
+        if (column == 0) {
+            static const QCollator collator = [] {
+                QCollator c;
+                c.setNumericMode(true);
+                c.setCaseSensitivity(Qt::CaseInsensitive);
+                return c;
+            }();
+            return collator.compare(text(0), other.text(0)) < 0;
+        }
+        if (a.typeId() == QMetaType::LongLong)
+            return a.toLongLong() < b.toLongLong();
+        return a.toString() < b.toString();
+    }
+};
 
 } // namespace
 
@@ -32,6 +59,15 @@ CFileView::CFileView(QWidget* parent)
     m_list->header()->setDefaultAlignment(Qt::AlignCenter);
     m_list->header()->setStretchLastSection(false);
     m_list->header()->setMinimumSectionSize(0);
+    // The folder's own order until the user asks for another by a click on a column.
+    m_list->header()->setSectionsClickable(true);
+    m_list->header()->setSortIndicatorShown(false);
+    // The first click turns sorting on; from then on the header turns the order on each click.
+    connect(m_list->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+        if (!m_list->isSortingEnabled())
+            sort_by(column, Qt::AscendingOrder);
+    });
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_list);
@@ -48,9 +84,23 @@ void CFileView::showEvent(QShowEvent* e)
     }
 }
 
+void CFileView::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    // The columns keep their shares of the width whatever the window does.
+    if (m_columnsSet)
+        set_column_widths();
+}
+
+void CFileView::sort_by(int column, Qt::SortOrder order)
+{
+    m_list->header()->setSortIndicatorShown(true);
+    m_list->setSortingEnabled(true);
+    m_list->sortByColumn(column, order);
+}
+
 void CFileView::set_column_widths()
 {
-    // From the pane's width when the columns are made, as the list first appears.
     const int w = m_list->viewport()->width();
     const int r = w - w / 10 * 6;
     m_list->setColumnWidth(0, w / 10 * 6);
@@ -68,8 +118,12 @@ void CFileView::refresh(const std::string& folder)
     if (!folder.empty()) {
         QList<QTreeWidgetItem*> items;
         for (const FileRow& row : list_files(folder)) {
-            auto* item = new QTreeWidgetItem(
-                {to_q(row.file_name), to_q(row.real_file_name), to_q(row.size_kb), to_q(row.date)});
+            auto* item = new FileRowItem(QStringList{to_q(row.file_name), to_q(row.real_file_name),
+                                                     to_q(row.size_kb), to_q(row.date)});
+            item->setData(2, SORT_ROLE, qlonglong(row.bytes));
+            // Room above and below the text for accented capitals and descenders.
+            item->setSizeHint(0, QSize(0, m_list->fontMetrics().height() + 6));
+            item->setData(3, SORT_ROLE, QString::fromStdString(row.date_key));
             for (int c = 0; c < 4; ++c)
                 item->setTextAlignment(c, Qt::AlignCenter);
             item->setData(0, NAME_ROLE, QByteArray::fromStdString(row.file_name));

@@ -26,12 +26,15 @@ public:
     QString text(int row, int column) const;
     std::vector<SelectedRow> selected_rows() const;
     bool has_selection() const;
+    // The rows as a click on that column's header orders them; the order of the folder until then.
+    void sort_by(int column, Qt::SortOrder order);
 
 signals:
     void selection_changed();
 
 protected:
     void showEvent(QShowEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
 
 private:
     void set_column_widths();

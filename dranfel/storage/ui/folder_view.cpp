@@ -5,11 +5,14 @@
 #include "dranfel/storage/ui/local_text.h"
 
 #include <QApplication>
+#include <QCollator>
 #include <QFileIconProvider>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace dranfel {
 
@@ -119,7 +122,15 @@ void CFolderView::populate(QTreeWidgetItem* item)
     m_filling = true;
     qDeleteAll(item->takeChildren());
     const std::string path = item_path(item);
-    for (const std::string& name : subfolders(path))
+    // In the order of the user's language: "Éclair" after "Eagle", not after "ZETA".
+    std::vector<std::string> names = subfolders(path);
+    QCollator collator;
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
+        return collator.compare(to_q(a), to_q(b)) < 0;
+    });
+    for (const std::string& name : names)
         add_folder_item(item, name, join_path(path, name));
     item->setExpanded(true);
     m_filling = was_filling;
@@ -167,20 +178,79 @@ bool CFolderView::select_path(const std::string& folder)
         return false;
     }
     m_tree->setCurrentItem(item);
-    // Once the view has laid out the items just filled in.
-    QMetaObject::invokeMethod(
-        m_tree, [t = m_tree] { t->scrollTo(t->currentIndex(), QAbstractItemView::PositionAtCenter); },
-        Qt::QueuedConnection);
+    scroll_to_current();
     return true;
+}
+
+void CFolderView::scroll_to_current()
+{
+    // Once the view has laid out the items just filled in. Scrolled to the left edge, so that the
+    // names and expand buttons of the upper levels are not cut off.
+    QMetaObject::invokeMethod(
+        m_tree,
+        [t = m_tree] {
+            if (t->currentIndex().isValid())
+                t->scrollTo(t->currentIndex(), QAbstractItemView::PositionAtCenter);
+            t->horizontalScrollBar()->setValue(0);
+        },
+        Qt::QueuedConnection);
+}
+
+QTreeWidgetItem* CFolderView::reach(const std::string& folder)
+{
+    TreeLocation loc = locate_in_drives(folder, m_drives);
+    QTreeWidgetItem* item = loc.drive >= 0 ? m_tree->topLevelItem(loc.drive) : nullptr;
+    for (size_t i = 0; item && i < loc.components.size(); ++i) {
+        if (item->childCount() == 0 || is_placeholder(item->child(0)))
+            populate(item);
+        item->setExpanded(true);
+        QTreeWidgetItem* next = nullptr;
+        for (int c = 0; c < item->childCount() && !next; ++c)
+            if (compare_no_case(from_q(item->child(c)->text(0)), loc.components[i]) == 0)
+                next = item->child(c);
+        item = next;
+    }
+    return item;
+}
+
+std::vector<std::string> CFolderView::open_folders() const
+{
+    std::vector<std::string> open;
+    std::vector<QTreeWidgetItem*> todo;
+    for (int i = 0; i < m_tree->topLevelItemCount(); ++i)
+        todo.push_back(m_tree->topLevelItem(i));
+    while (!todo.empty()) {
+        QTreeWidgetItem* item = todo.back();
+        todo.pop_back();
+        if (!item->isExpanded() || is_placeholder(item))
+            continue;
+        open.push_back(item_path(item));
+        for (int c = 0; c < item->childCount(); ++c)
+            todo.push_back(item->child(c));
+    }
+    return open;
 }
 
 void CFolderView::rebuild(const std::string& folder)
 {
     {
         QSignalBlocker quiet(m_tree);
+        const std::vector<std::string> open = open_folders();
         fill(drive_list());
-        if (!folder.empty())
-            select_path(folder);
+        const bool was_filling = m_filling;
+        m_filling = true;
+        for (const std::string& path : open)
+            if (QTreeWidgetItem* item = reach(path)) {
+                if (item->childCount() == 0 || is_placeholder(item->child(0)))
+                    populate(item);
+                item->setExpanded(true);
+            }
+        QTreeWidgetItem* item = folder.empty() ? nullptr : reach(folder);
+        m_filling = was_filling;
+        m_tree->setCurrentItem(item);
+        if (!item)
+            m_tree->clearSelection();
+        scroll_to_current();
     }
     const QList<QTreeWidgetItem*> selected = m_tree->selectedItems();
     QTreeWidgetItem* item = selected.isEmpty() ? nullptr : selected.first();

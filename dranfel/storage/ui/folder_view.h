@@ -52,6 +52,12 @@ private:
     void populate(QTreeWidgetItem* item);
     void collapse_reset(QTreeWidgetItem* item);
     void on_current_changed(QTreeWidgetItem* item);
+    // The item of `folder`, filling in on the way the folders not filled in yet (what is open
+    // stays open); null when the folder or its drive is gone.
+    QTreeWidgetItem* reach(const std::string& folder);
+    // Every open folder, to open again after a rebuild.
+    std::vector<std::string> open_folders() const;
+    void scroll_to_current();
     QTreeWidgetItem*
     add_folder_item(QTreeWidgetItem* parent, const std::string& name, const std::string& path);
 

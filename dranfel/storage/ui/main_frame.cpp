@@ -64,7 +64,8 @@ CMainFrame::CMainFrame(common::Prompts& prompts, QSettings* settings, QWidget* p
     resize(1000, 700);
 
     m_mounts = new CMountWatcher(this);
-    connect(m_mounts, &CMountWatcher::mounts_changed, this, [this] { m_manager.devices_changed(); });
+    connect(m_mounts, &CMountWatcher::mounts_changed, this,
+            [this] { m_manager.devices_changed(drive_list() != tree(Half::Top)->drives()); });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (Focus f = pane_of(now); f != Focus::Elsewhere)
             m_lastPane = f;

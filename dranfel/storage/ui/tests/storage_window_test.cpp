@@ -19,6 +19,7 @@
 #include "dranfel/storage/ui/progress_dlg.h"
 
 #include <QAction>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocalServer>
@@ -124,6 +125,8 @@ private slots:
         // The audio tool's socket and any settings stay inside the test.
         qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
         qputenv("PATH", QByteArray("/usr/bin:/bin"));
+        // Names are ordered as the user's language orders them; the tests speak English.
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
     void init()
@@ -200,6 +203,40 @@ private slots:
         tree->tree()->setCurrentItem(item->child(0));
         QCOMPARE(tree->path(), m_top + "/A");
         QTRY_COMPARE(m_frame->list(Half::Top)->folder(), m_top + "/A");
+
+        // In the order of the user's language, and what is open stays open through a rebuild.
+        for (const char* d : {"ZETA", "\u00c9clair", "Eagle"})
+            fs::create_directories(m_top + "/" + d);
+        item->setExpanded(false);
+        item->setExpanded(true);
+        QCOMPARE(tree->child_texts(item), (QStringList{"A", "b", "B2", "c", "Eagle", "\u00c9clair", "ZETA"}));
+        item->child(0)->setExpanded(true);
+        tree->rebuild(m_top + "/b");
+        QCOMPARE(tree->path(), m_top + "/b");
+        QTreeWidgetItem* a = tree->tree()->currentItem()->parent()->child(0);
+        QVERIFY(a->isExpanded());
+        QCOMPARE(tree->child_texts(a), QStringList{"inner"});
+    }
+
+    // A click on a column header orders the rows by it: sizes as numbers, a second click turns it.
+    void a_header_click_sorts_the_rows()
+    {
+        write_file(m_top + "/b.mp3", pattern(9 * 1024, 1));
+        write_file(m_top + "/a.mp3", pattern(10 * 1024, 2));
+        write_file(m_top + "/c.mp3", pattern(100 * 1024, 3));
+        pick(Half::Top, m_top);
+        CFileView* list = m_frame->list(Half::Top);
+        auto click = [&](int column) {
+            const QHeaderView* header = list->list()->header();
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+        };
+        click(2);
+        QCOMPARE(row_texts(list, 0), (QStringList{"b.mp3", "a.mp3", "c.mp3"}));
+        click(2);
+        QCOMPARE(row_texts(list, 0), (QStringList{"c.mp3", "a.mp3", "b.mp3"}));
+        click(0);
+        QCOMPARE(row_texts(list, 0), (QStringList{"a.mp3", "b.mp3", "c.mp3"}));
     }
 
     void menus_toolbar_and_enabling()
