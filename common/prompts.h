@@ -4,6 +4,7 @@
 // ever opens a window itself.
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace common {
 
@@ -76,6 +77,14 @@ public:
     // by habit keeps the files.
     virtual bool ask_yes_no_default_no(const std::string& text) { return ask_yes_no(text); }
     virtual Answer ask_yes_no_cancel(const std::string& text) = 0;
+    // A question with buttons of its own, `default_button` the one Enter presses; the index of the
+    // one chosen, or -1 for Escape. Prompts that have no such box take Yes for the first button.
+    virtual int
+    ask_choice(const std::string& text, const std::vector<std::string>& buttons, int default_button = 0)
+    {
+        (void)default_button;
+        return !buttons.empty() && ask_yes_no(text) ? 0 : -1;
+    }
     // nullopt when the user cancels.
     virtual std::optional<std::string> open_file(const FileDialogSpec& dialog) = 0;
     virtual std::optional<std::string> save_file(const FileDialogSpec& dialog) = 0;

@@ -18,6 +18,7 @@ public:
     std::vector<std::string> shown;                  // info texts and question texts, in order
     std::vector<std::pair<std::string, Icon>> icons; // every text shown, with its icon
     std::deque<Answer> answers;                      // for ask_yes_no (Yes/No) and ask_yes_no_cancel
+    std::deque<int> choices;                         // for ask_choice; -1 (Escape) when empty
     std::deque<std::optional<std::string>> files;    // for open_file and save_file
     std::vector<FileDialogSpec> dialogs;
     std::vector<std::string> captions; // the caption of every message() box, in order
@@ -54,6 +55,16 @@ public:
         shown.push_back(text);
         icons.emplace_back(text, Icon::Question);
         return next_answer(Answer::Cancel);
+    }
+    int ask_choice(const std::string& text, const std::vector<std::string>&, int) override
+    {
+        shown.push_back(text);
+        icons.emplace_back(text, Icon::Question);
+        if (choices.empty())
+            return -1;
+        int c = choices.front();
+        choices.pop_front();
+        return c;
     }
     std::optional<std::string> open_file(const FileDialogSpec& dialog) override { return next_file(dialog); }
     std::optional<std::string> save_file(const FileDialogSpec& dialog) override { return next_file(dialog); }

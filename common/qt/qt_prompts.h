@@ -8,11 +8,13 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 #include <string>
+#include <vector>
 
 namespace common {
 
@@ -109,6 +111,22 @@ public:
     {
         return QMessageBox::question(parent(), m_title, QString::fromLocal8Bit(text.c_str()),
                                      QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+    }
+    int
+    ask_choice(const std::string& text, const std::vector<std::string>& buttons, int default_button) override
+    {
+        QMessageBox box(QMessageBox::Question, m_title, QString::fromLocal8Bit(text.c_str()),
+                        QMessageBox::NoButton, parent());
+        std::vector<QPushButton*> made;
+        for (const std::string& b : buttons)
+            made.push_back(box.addButton(QString::fromLocal8Bit(b.c_str()), QMessageBox::AcceptRole));
+        if (default_button >= 0 && size_t(default_button) < made.size())
+            box.setDefaultButton(made[size_t(default_button)]);
+        box.exec();
+        for (size_t i = 0; i < made.size(); ++i)
+            if (box.clickedButton() == made[i])
+                return int(i);
+        return -1;
     }
     Answer ask_yes_no_cancel(const std::string& text) override
     {

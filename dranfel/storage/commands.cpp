@@ -161,4 +161,24 @@ std::string delete_question(const std::string& folder, const std::vector<std::st
     return "Delete " + what + " (" + size_text(bytes) + ")?";
 }
 
+bool destination_taken(const std::string& destination_folder, const std::string& name)
+{
+    const std::string path = join_path(destination_folder, name);
+    struct stat st;
+    if (::lstat(path.c_str(), &st) == 0)
+        return true;
+    return has_extension(name, ".avr") && ::lstat(info_file_of(path).c_str(), &st) == 0;
+}
+
+std::string replace_question(const std::string& destination_folder, const std::string& name)
+{
+    return name + " is already in " + destination_folder + ".\nReplace it?";
+}
+
+const std::vector<std::string>& replace_buttons()
+{
+    static const std::vector<std::string> buttons{"&Replace", "Replace &All", "&Skip", "&Cancel"};
+    return buttons;
+}
+
 } // namespace dranfel

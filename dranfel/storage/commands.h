@@ -28,6 +28,19 @@ bool copy_move_enabled(const std::string& source_folder,
                        bool row_selected,
                        const std::string& destination_folder);
 bool delete_enabled(bool focus_in_list, bool row_selected, const std::string& folder);
+// Whether a copy or move of `name` would replace something at the destination: the file, or for
+// a recording its part 1 or its information file.
+bool destination_taken(const std::string& destination_folder, const std::string& name);
+// The question before such a replacement, and its buttons (Replace, Replace All, Skip, Cancel).
+std::string replace_question(const std::string& destination_folder, const std::string& name);
+const std::vector<std::string>& replace_buttons();
+enum ReplaceChoice
+{
+    REPLACE = 0,
+    REPLACE_ALL = 1,
+    SKIP = 2,
+    CANCEL = 3
+};
 // The question before a delete: "Delete 2 recordings and 1 file (12.5 MB)?".
 std::string delete_question(const std::string& folder, const std::vector<std::string>& names);
 

@@ -56,6 +56,25 @@ void StorageManager::copy_move(Half from, FileOpKind kind)
     params.destination_folder = s.half(to).folder;
     params.names = selection_list(m_window.selected_rows(from));
     params.kind = kind;
+    // What is already at the destination is replaced only when the user says so, one entry at a
+    // time or all at once; Enter skips.
+    std::vector<std::string> names;
+    bool replace_all = false;
+    for (const std::string& name : params.names) {
+        if (!replace_all && destination_taken(params.destination_folder, name)) {
+            const int c = m_prompts.ask_choice(replace_question(params.destination_folder, name),
+                                               replace_buttons(), SKIP);
+            if (c == SKIP)
+                continue;
+            if (c != REPLACE && c != REPLACE_ALL)
+                return;
+            replace_all = c == REPLACE_ALL;
+        }
+        names.push_back(name);
+    }
+    if (names.empty())
+        return;
+    params.names = names;
     // Refused before the dialog opens, so that nothing at all is written.
     if (std::string refusal = check_free_space(params); !refusal.empty()) {
         say(refusal);

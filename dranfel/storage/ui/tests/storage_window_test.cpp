@@ -6,6 +6,7 @@
 #include "common/testing/tmpfs_mount.h"
 #include "dranfel/storage/audio_tool.h"
 #include "dranfel/storage/chosen_folder.h"
+#include "dranfel/storage/commands.h"
 #include "dranfel/storage/receiver_path.h"
 #include "dranfel/storage/tests/recording_fixture.h"
 #include "dranfel/storage/transfer_space.h"
@@ -435,6 +436,30 @@ private slots:
         QCOMPARE(files_in(m_top), Texts{lost.part1});
     }
 
+    // What is already at the destination is replaced only when the user says so: Skip leaves it,
+    // Replace replaces it, Cancel (or Escape) stops before anything is written.
+    void copy_onto_existing_files_asks_what_to_do()
+    {
+        for (const char* n : {"a.mp3", "b.mp3", "c.mp3"})
+            write_file(m_top + "/" + n, pattern(3000, 1));
+        for (const char* n : {"a.mp3", "b.mp3"})
+            write_file(m_bottom + "/" + n, pattern(10, 2));
+        pick(Half::Top, m_top);
+        pick(Half::Bottom, m_bottom);
+        select_rows(m_frame->list(Half::Top), {"a.mp3", "b.mp3", "c.mp3"});
+        m_prompts.choices = {CANCEL};
+        m_frame->on_command(ID_COPY_TOP_TO_BOTTOM);
+        QCOMPARE(files_in(m_bottom), (Texts{"a.mp3", "b.mp3"}));
+        m_prompts.shown.clear();
+        m_prompts.choices = {SKIP, REPLACE};
+        m_frame->on_command(ID_COPY_TOP_TO_BOTTOM);
+        QCOMPARE(m_prompts.shown,
+                 (Texts{replace_question(m_bottom, "a.mp3"), replace_question(m_bottom, "b.mp3")}));
+        QCOMPARE(read_file(m_bottom + "/a.mp3"), pattern(10, 2));
+        QCOMPARE(read_file(m_bottom + "/b.mp3"), pattern(3000, 1));
+        QCOMPARE(read_file(m_bottom + "/c.mp3"), pattern(3000, 1));
+    }
+
     // A destination with other names is replaced only when the user says so, and the run goes on.
     void copy_onto_a_hard_linked_file_asks_first()
     {
@@ -445,12 +470,14 @@ private slots:
         pick(Half::Bottom, m_bottom);
         for (common::Answer answer : {common::Answer::No, common::Answer::Yes}) {
             m_prompts.shown.clear();
+            m_prompts.choices = {REPLACE};
             m_prompts.answers = {answer};
             select_rows(m_frame->list(Half::Top), {"song.mp3"});
             m_frame->on_command(ID_COPY_TOP_TO_BOTTOM);
             QVERIFY(!m_prompts.shown.empty());
-            QVERIFY2(m_prompts.shown[0].find("Replace it anyway?") != std::string::npos,
-                     m_prompts.shown[0].c_str());
+            QCOMPARE(m_prompts.shown[0], replace_question(m_bottom, "song.mp3"));
+            QVERIFY2(m_prompts.shown[1].find("Replace it anyway?") != std::string::npos,
+                     m_prompts.shown[1].c_str());
             QCOMPARE(read_file(m_bottom + "/song.mp3"), pattern(answer == common::Answer::Yes ? 5000 : 100,
                                                                 answer == common::Answer::Yes ? 3 : 1));
         }
