@@ -119,6 +119,18 @@ uint32_t key_command(CommandKey key, Focus focus)
     return 0;
 }
 
+std::vector<MenuItem> context_menu(Half half, bool file_list)
+{
+    if (!file_list)
+        return {{ID_NEW_FOLDER, "&New Folder"}, {ID_REFRESH, "&Refresh"}};
+    const bool top = half == Half::Top;
+    return {{top ? ID_COPY_TOP_TO_BOTTOM : ID_COPY_BOTTOM_TO_TOP, "&Copy to the Other Half"},
+            {top ? ID_MOVE_TOP_TO_BOTTOM : ID_MOVE_BOTTOM_TO_TOP, "&Move to the Other Half"},
+            {ID_DELETE, "&Delete"},
+            {ID_SEPARATOR, nullptr},
+            {ID_CONVERT_AVI, "Convert to &AVI"}};
+}
+
 bool command_enabled(uint32_t id, const FrameState& s)
 {
     auto copy_move = [&](Half from) {

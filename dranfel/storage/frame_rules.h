@@ -100,6 +100,9 @@ enum class CommandKey
 // The command a key gives with the focus where it is; 0 when it gives none there.
 uint32_t key_command(CommandKey key, Focus focus);
 
+// The context menu of a half's file list (on its rows) or of its folder tree.
+std::vector<MenuItem> context_menu(Half half, bool file_list);
+
 struct HalfState
 {
     std::string folder; // empty until a tree item is selected

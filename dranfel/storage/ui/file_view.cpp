@@ -5,7 +5,9 @@
 
 #include <QApplication>
 #include <QCollator>
+#include <QDropEvent>
 #include <QHeaderView>
+#include <QMimeData>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -42,12 +44,73 @@ public:
     }
 };
 
+// The rows of one list dragged onto the other: which list they come from, nothing else, since
+// the drop runs the same command as the menu on that list's selection.
+const QString ROWS_MIME = QStringLiteral("application/x-dranfel-rows");
+
+class RowList : public QTreeWidget
+{
+public:
+    RowList(CFileView* owner)
+        : QTreeWidget(owner)
+        , m_owner(owner)
+    {
+        setDragEnabled(true);
+        setAcceptDrops(true);
+        setDragDropMode(QAbstractItemView::DragDrop);
+        setDefaultDropAction(Qt::CopyAction);
+        viewport()->setAcceptDrops(true);
+    }
+
+protected:
+    QStringList mimeTypes() const override { return {ROWS_MIME}; }
+    QMimeData* mimeData(const QList<QTreeWidgetItem*>&) const override
+    {
+        auto* data = new QMimeData;
+        data->setData(ROWS_MIME, QByteArray::number(quintptr(m_owner)));
+        return data;
+    }
+    Qt::DropActions supportedDropActions() const override { return Qt::CopyAction | Qt::MoveAction; }
+    void dragEnterEvent(QDragEnterEvent* e) override { accept_if_other(e); }
+    void dragMoveEvent(QDragMoveEvent* e) override { accept_if_other(e); }
+    void dropEvent(QDropEvent* e) override
+    {
+        const CFileView* from = source_of(e);
+        if (!from) {
+            e->ignore();
+            return;
+        }
+        const bool move = e->modifiers() & Qt::ShiftModifier;
+        e->setDropAction(move ? Qt::MoveAction : Qt::CopyAction);
+        e->accept();
+        m_owner->drop_rows(from, move);
+    }
+
+private:
+    const CFileView* source_of(const QDropEvent* e) const
+    {
+        if (!e->mimeData()->hasFormat(ROWS_MIME))
+            return nullptr;
+        auto* from = reinterpret_cast<const CFileView*>(e->mimeData()->data(ROWS_MIME).toULongLong());
+        return from == m_owner ? nullptr : from;
+    }
+    void accept_if_other(QDragMoveEvent* e)
+    {
+        if (source_of(e))
+            e->acceptProposedAction();
+        else
+            e->ignore();
+    }
+
+    CFileView* m_owner;
+};
+
 } // namespace
 
 CFileView::CFileView(QWidget* parent)
     : QWidget(parent)
 {
-    m_list = new QTreeWidget(this);
+    m_list = new RowList(this);
     m_list->setObjectName(QStringLiteral("c1003"));
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
@@ -82,6 +145,12 @@ void CFileView::showEvent(QShowEvent* e)
         m_columnsSet = true;
         set_column_widths();
     }
+}
+
+void CFileView::drop_rows(const CFileView* from, bool move)
+{
+    QMetaObject::invokeMethod(
+        this, [this, from, move] { emit rows_dropped(from, move); }, Qt::QueuedConnection);
 }
 
 void CFileView::resizeEvent(QResizeEvent* e)

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
 #include <QSplitter>
@@ -26,6 +27,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <memory>
 
 namespace dranfel {
 
@@ -153,6 +155,21 @@ void CMainFrame::build_panes()
         connect(m_trees[int(h)], &CFolderView::folder_selected, this, &CMainFrame::on_folder_selected,
                 Qt::QueuedConnection);
         connect(m_lists[int(h)], &CFileView::selection_changed, this, &CMainFrame::update_commands);
+        // Rows dropped from the other half: copied, or moved with Shift, as the commands do.
+        connect(m_lists[int(h)], &CFileView::rows_dropped, this, [this, h](const CFileView* from, bool move) {
+            if (from == list(other(h)))
+                m_manager.copy_move(other(h), move ? FileOpKind::Move : FileOpKind::Copy);
+        });
+        for (const bool file_list : {true, false}) {
+            QAbstractScrollArea* pane = file_list ? static_cast<QAbstractScrollArea*>(m_lists[int(h)]->list())
+                                                  : m_trees[int(h)]->tree();
+            pane->setContextMenuPolicy(Qt::CustomContextMenu);
+            connect(pane, &QWidget::customContextMenuRequested, this,
+                    [this, h, file_list, pane](const QPoint& at) {
+                        std::unique_ptr<QMenu> menu(context_menu(h, file_list));
+                        menu->exec(pane->viewport()->mapToGlobal(at));
+                    });
+        }
     }
     // One column split for both halves, as a static 2 x 2 splitter has.
     for (int i = 0; i < 2; ++i)
@@ -303,6 +320,29 @@ void CMainFrame::on_command(uint32_t id)
         break;
     }
     update_commands();
+}
+
+QMenu* CMainFrame::context_menu(Half half, bool file_list)
+{
+    // The menu acts where it was opened, as the keys and the main menu act where the focus is.
+    if (file_list)
+        list(half)->list()->setFocus();
+    else
+        tree(half)->tree()->setFocus();
+    const FrameState s = state();
+    auto* menu = new QMenu(this);
+    for (const MenuItem& item : dranfel::context_menu(half, file_list)) {
+        if (item.id == ID_SEPARATOR) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* a = menu->addAction(QString::fromLatin1(item.text));
+        const uint32_t id = item.id;
+        a->setEnabled(id == ID_REFRESH || command_enabled(id, s));
+        connect(a, &QAction::triggered, this,
+                [this, id] { id == ID_REFRESH ? refresh_both() : on_command(id); });
+    }
+    return menu;
 }
 
 void CMainFrame::show_about()

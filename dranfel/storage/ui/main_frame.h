@@ -12,6 +12,7 @@
 class QSettings;
 class QSplitter;
 class QLabel;
+class QMenu;
 
 namespace common {
 class Prompts;
@@ -51,6 +52,9 @@ public:
 
     // A menu or toolbar command, enabled or not (the menus only send enabled ones).
     void on_command(uint32_t id);
+    // The context menu of a half's file list or folder tree, its items enabled as the focus in
+    // that pane has them; the caller shows it (and owns it).
+    QMenu* context_menu(Half half, bool file_list);
     // Re-evaluates which commands are enabled.
     void update_commands();
 

@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -434,6 +435,36 @@ private slots:
                  m_prompts.shown[0].c_str());
         QCOMPARE(files_in(m_bottom), (Texts{good.info, good.part1}));
         QCOMPARE(files_in(m_top), Texts{lost.part1});
+    }
+
+    // The context menus and a drop of rows onto the other half run the commands on the pane they
+    // were opened on, with the same checks and dialogs.
+    void context_menus_and_drops_run_the_commands()
+    {
+        write_file(m_top + "/a.mp3", pattern(3000, 1));
+        write_file(m_top + "/b.mp3", pattern(3000, 2));
+        pick(Half::Top, m_top);
+        pick(Half::Bottom, m_bottom);
+        select_rows(m_frame->list(Half::Top), {"a.mp3"});
+        std::unique_ptr<QMenu> rows(m_frame->context_menu(Half::Top, true));
+        QStringList texts;
+        for (QAction* a : rows->actions())
+            texts << a->text();
+        QCOMPARE(texts, (QStringList{"&Copy to the Other Half", "&Move to the Other Half", "&Delete", "",
+                                     "Convert to &AVI"}));
+        QVERIFY(rows->actions()[2]->isEnabled());
+        rows->actions()[0]->trigger();
+        QCOMPARE(files_in(m_bottom), Texts{"a.mp3"});
+        std::unique_ptr<QMenu> folders(m_frame->context_menu(Half::Bottom, false));
+        QCOMPARE(folders->actions().size(), 2);
+        QVERIFY(folders->actions()[0]->isEnabled()); // New Folder, with the focus now in that tree
+
+        // b.mp3 dragged onto the bottom list with Shift held: moved.
+        m_frame->refresh_list(Half::Top);
+        select_rows(m_frame->list(Half::Top), {"b.mp3"});
+        m_frame->list(Half::Bottom)->drop_rows(m_frame->list(Half::Top), true);
+        QTRY_COMPARE(files_in(m_bottom), (Texts{"a.mp3", "b.mp3"}));
+        QCOMPARE(files_in(m_top), Texts{"a.mp3"});
     }
 
     // What is already at the destination is replaced only when the user says so: Skip leaves it,
