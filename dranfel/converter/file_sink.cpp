@@ -148,12 +148,20 @@ void FileSink::stop_writer()
     storage_.reset();
 }
 
-bool FileSink::close()
+bool FileSink::seal()
 {
     if (m_fd < 0)
         return !failed();
     flush();
     stop_writer();
+    return !failed();
+}
+
+bool FileSink::close()
+{
+    if (!m_file)
+        return !failed();
+    seal();
     // No fsync: a converted file can always be made again from its recording, and waiting for a
     // gigabyte to reach the disk would double the time of a run. A kill still leaves the target
     // as it was, since the rename comes after the last write.
@@ -167,9 +175,8 @@ bool FileSink::close()
 
 void FileSink::discard()
 {
-    if (m_fd < 0)
-        return;
-    stop_writer();
+    if (m_fd >= 0)
+        stop_writer();
     m_file.reset();
 }
 

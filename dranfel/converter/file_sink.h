@@ -35,6 +35,10 @@ public:
     void write(const uint8_t* bytes, size_t n);
     // Waits until everything written so far has reached the system; false on any failure.
     bool flush();
+    // Writes out what is held and lets go of the buffers and the writer thread, leaving the
+    // file to be put in place by close() or dropped by discard(): a run that writes several
+    // files keeps only the one it fills in memory.
+    bool seal();
     // Flushes, closes and puts the file in place of the target; false when anything failed on
     // the way, and then the target is left as it was.
     bool close();

@@ -230,17 +230,23 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
         return PartResult::NoMemory;
     m_audio.ps = m_video.ps = ps;
 
-    long n = source.read(block_, TS_PACKET);
+    // A sync byte alone proves little (a text file's "G" is one): the packets after it must
+    // start with one too, as far as the part reaches.
+    long n = source.read(block_, TS_PACKET * 3);
     if (n < 0)
         return PartResult::ReadError;
     long first = 0;
-    while (first < n && block_[first] != 0x47)
+    while (first < n && first < TS_PACKET &&
+           !(block_[first] == 0x47 && (first + TS_PACKET >= n || block_[first + TS_PACKET] == 0x47) &&
+             (first + 2 * TS_PACKET >= n || block_[first + 2 * TS_PACKET] == 0x47)))
         ++first;
-    if (first == n) {
+    if (first == n || first == TS_PACKET) {
         if (m_options.diagnostics)
             std::fprintf(m_options.diagnostics, "Not a TS\n");
         return PartResult::NotTs;
     }
+    const int64_t read_before = m_found.bytes_read;
+    const int64_t skipped_before = m_found.sync_bytes_skipped;
     m_found.bytes_read += n;
     m_found.sync_bytes_skipped += first;
     long have = n - first;
@@ -292,8 +298,17 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
         }
         have -= pos;
         std::memmove(block_, block_ + pos, size_t(have));
-        if (got == 0)
+        if (got == 0) {
+            // Bytes that had to be passed over to find packets, more than the packets found:
+            // noise in which a sync byte turns up now and then, not a damaged stream.
+            int64_t skipped = m_found.sync_bytes_skipped - skipped_before;
+            if (skipped * 2 > m_found.bytes_read - read_before) {
+                if (m_options.diagnostics)
+                    std::fprintf(m_options.diagnostics, "Not a TS\n");
+                return PartResult::NotTs;
+            }
             return PartResult::End;
+        }
     }
 }
 

@@ -23,7 +23,7 @@ enum class PartResult
 {
     End,      // the input ended
     Canceled, // the cancel check said stop
-    NotTs,    // no sync byte where the stream should start
+    NotTs,    // no run of packets where the stream should start, or more noise than packets
     ReadError,
     NoMemory,
 };
@@ -69,6 +69,8 @@ public:
     void finish();
     // Drops whatever the repackers hold (a cancelled or failed run).
     void discard();
+    // The output goes on in a file of its own: the next chunk written gets a pack header again.
+    void start_new_file() { m_state.header_written = 0; }
 
     const ConversionState& state() const { return m_state; }
     // What the run has found so far, its stream descriptions included.
