@@ -82,6 +82,11 @@ std::string row_date(int year, int month, int day, int hour, int minute, int sec
                           pm ? hour - 12 : hour, minute, second);
 }
 
+bool is_single_file_name(const std::string& name)
+{
+    return has_extension(name, ".mp3") || has_extension(name, ".mem") || has_extension(name, ".mpg");
+}
+
 bool file_row(const std::string& folder, const std::string& name, FileRow& row)
 {
     std::string path = join_path(folder, name);
@@ -100,7 +105,7 @@ bool file_row(const std::string& folder, const std::string& name, FileRow& row)
         row.date = row_date(d.year, d.month, d.day, d.hour, d.minute, 0);
         return true;
     }
-    if (has_extension(name, ".mp3") || has_extension(name, ".mem")) {
+    if (is_single_file_name(name)) {
         struct tm local;
         time_t t = st.st_mtime;
         if (!::localtime_r(&t, &local))

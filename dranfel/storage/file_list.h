@@ -8,7 +8,7 @@
 namespace dranfel {
 
 // One row of a file list. A recording is shown by its part-1 file only: File Name is the title,
-// Real File Name the part-1 file's name; an .mp3 or .mem file shows its own name in both.
+// Real File Name the part-1 file's name; an .mp3, .mem or .mpg file shows its own name in both.
 struct FileRow
 {
     std::string file_name;
@@ -16,6 +16,10 @@ struct FileRow
     std::string size_kb; // "1,234,567"
     std::string date;    // "2006-03-01 PM  8:15:00"
 };
+
+// A file that is listed, copied, moved and deleted by itself: an .mp3 or .mem file, or a program
+// stream the converter made (.mpg). Anything else that is no recording is not shown.
+bool is_single_file_name(const std::string& name);
 
 // A field of a tab-separated listing line: a tab, a line feed and a backslash in a name would break
 // the line or make it ambiguous, so they are written as "\\t", "\\n" and "\\\\"; everything else as it is.
