@@ -20,7 +20,10 @@ int main(int argc, char** argv)
         return 1;
     }
     auto start = std::chrono::steady_clock::now();
-    dranfel::TsConverter conv(&dranfel::FileSink::output, &sink, {nullptr});
+    dranfel::EngineOptions options;
+    options.diagnostics = nullptr;
+    options.memory = &sink; // as a conversion run does: chunks are written from where they are built
+    dranfel::TsConverter conv(&dranfel::FileSink::output, &sink, options);
     dranfel::PartResult r = conv.convert_part(source, 0, 0, 1);
     conv.finish();
     bool ok = sink.close() && r == dranfel::PartResult::End;

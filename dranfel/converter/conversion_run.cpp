@@ -93,16 +93,6 @@ struct Progress
     int last_percent;
 };
 
-// The engine writes to whichever piece of the target is being filled.
-struct Router
-{
-    FileSink* sink = nullptr;
-    static void output(const uint8_t* bytes, int length, void* router)
-    {
-        static_cast<Router*>(router)->sink->write(bytes, size_t(length));
-    }
-};
-
 } // namespace
 
 std::string default_target(const std::string& source)
@@ -221,23 +211,19 @@ RunReport run_conversion(const ConversionRequest& request,
 
     // Each piece is written under a temporary name: an old target stays whole until this run has
     // something to put in its place.
-    std::vector<std::unique_ptr<FileSink>> sinks;
-    Router router;
-    auto open_piece = [&](size_t g) {
-        sinks.push_back(std::make_unique<FileSink>());
-        router.sink = sinks.back().get();
-        return sinks.back()->create(names[g]);
-    };
-    if (!open_piece(0))
+    FileSink sink;
+    size_t opened = 1;
+    if (!sink.create(names[0]))
         return finish(RunStatus::TargetOpenFailed, MSG_NO_TARGET,
-                      common::strfmt("%s: %s", names[0].c_str(), sinks.back()->error().c_str()));
+                      common::strfmt("%s: %s", names[0].c_str(), sink.error().c_str()));
 
     EngineOptions options = request.engine;
     options.diagnostics = request.diagnostics;
-    TsConverter conv(&Router::output, &router, options);
+    options.memory = &sink;
+    TsConverter conv(&FileSink::output, &sink, options);
     engine = &conv;
     FileSource source;
-    Progress progress{&observer, &cancel, &source, router.sink, 0, -1};
+    Progress progress{&observer, &cancel, &source, &sink, 0, -1};
     conv.on_block = [&progress]() {
         if (progress.cancel->load(std::memory_order_relaxed) || progress.sink->failed())
             return false;
@@ -251,44 +237,24 @@ RunReport run_conversion(const ConversionRequest& request,
         return true;
     };
 
-    auto failed_sink = [&]() -> FileSink* {
-        for (auto& s : sinks)
-            if (s->failed())
-                return s.get();
-        return nullptr;
-    };
-    auto total_written = [&] {
-        int64_t n = 0;
-        for (auto& s : sinks)
-            n += s->written();
-        return n;
-    };
     // A finished or stopped run puts what it wrote under the target's names, in order; a failed
     // one leaves every old target as it was.
     auto wrote = [&] {
-        bool ok = true;
-        for (size_t g = 0; g < sinks.size(); ++g) {
-            ok = sinks[g]->close() && ok;
-            if (ok)
-                report.files.push_back(names[g]);
-        }
-        report.bytes_written = total_written();
+        bool ok = sink.close();
+        if (ok)
+            report.files.assign(names.begin(), names.begin() + long(opened));
+        report.bytes_written = sink.written();
         return ok;
     };
     auto dropped = [&] {
-        for (auto& s : sinks)
-            s->flush();
-        report.bytes_written = total_written();
-        for (auto& s : sinks)
-            s->discard();
+        sink.flush();
+        report.bytes_written = sink.written();
+        sink.discard();
     };
-    auto write_failure = [&](FileSink* s) {
-        std::string name = names[0];
-        for (size_t g = 0; g < sinks.size(); ++g)
-            if (sinks[g].get() == s)
-                name = names[g];
+    auto write_failure = [&] {
+        std::string name = sink.failed_target().empty() ? names[0] : sink.failed_target();
         return finish(RunStatus::WriteFailed, MSG_FAILED,
-                      common::strfmt("Can't write %s: %s", name.c_str(), s->error().c_str()));
+                      common::strfmt("Can't write %s: %s", name.c_str(), sink.error().c_str()));
     };
 
     std::vector<std::string> damaged;
@@ -299,14 +265,16 @@ RunReport run_conversion(const ConversionRequest& request,
         if (group + 1 < groups.size() && groups[group + 1].front() == k - 1) {
             // A new piece starts at this part: it gets a pack header of its own, so that each
             // plays by itself; what the repackers hold of the part before goes into it.
-            router.sink->seal();
             ++group;
-            if (!open_piece(group)) {
+            if (!sink.next_file(names[group])) {
+                std::string why = sink.error();
                 dropped();
+                if (sink.failed())
+                    return write_failure();
                 return finish(RunStatus::TargetOpenFailed, MSG_NO_TARGET,
-                              common::strfmt("%s: %s", names[group].c_str(), sinks.back()->error().c_str()));
+                              common::strfmt("%s: %s", names[group].c_str(), why.c_str()));
             }
-            progress.sink = router.sink;
+            ++opened;
             conv.start_new_file();
         }
         observer.part_started(k, n, 100 * k / n, path);
@@ -336,21 +304,19 @@ RunReport run_conversion(const ConversionRequest& request,
             damaged.push_back(path);
             continue;
         }
-        if (r == PartResult::End && failed_sink())
+        if (r == PartResult::End && sink.failed())
             r = PartResult::Canceled; // the sink failure is reported below
         if (r != PartResult::End) {
             conv.discard();
             // A stopped run keeps what it converted only where it replaces nothing: a file that
             // was there is worth more than the start of its replacement.
-            bool kept_old = false;
-            for (auto& s : sinks)
-                kept_old = kept_old || (r == PartResult::Canceled && s->replaces());
-            if (r == PartResult::Canceled && !failed_sink() && !kept_old)
+            const bool kept_old = r == PartResult::Canceled && sink.replaces();
+            if (r == PartResult::Canceled && !sink.failed() && !kept_old)
                 wrote();
             else
                 dropped();
-            if (FileSink* s = failed_sink())
-                return write_failure(s);
+            if (sink.failed())
+                return write_failure();
             switch (r) {
             case PartResult::Canceled:
                 return finish(RunStatus::Canceled, MSG_CANCELED,
@@ -372,8 +338,7 @@ RunReport run_conversion(const ConversionRequest& request,
     }
     report.parts_damaged = int(damaged.size());
     conv.finish();
-    for (auto& s : sinks)
-        s->flush();
+    sink.flush();
     if (report.parts_done == 0 && !damaged.empty()) {
         dropped();
         return finish(RunStatus::NotTransportStream, MSG_NOT_TS,
@@ -381,7 +346,7 @@ RunReport run_conversion(const ConversionRequest& request,
                              : common::strfmt("none of the %d parts of %s holds an MPEG transport stream", n,
                                               request.source.c_str()));
     }
-    if (total_written() == 0 && !failed_sink()) {
+    if (sink.written() == 0 && !sink.failed()) {
         // An empty file is no output: an old target is worth more.
         dropped();
         if (conv.audio_pid() == 0 && conv.video_pid() == 0)
@@ -392,8 +357,8 @@ RunReport run_conversion(const ConversionRequest& request,
                       common::strfmt("%s: %s", request.source.c_str(), nothing_reason(conv).c_str()));
     }
     wrote();
-    if (FileSink* s = failed_sink())
-        return write_failure(s);
+    if (sink.failed())
+        return write_failure();
     if (!damaged.empty())
         return finish(RunStatus::DamagedParts, MSG_DAMAGED,
                       common::strfmt("%d of %d parts hold no transport stream and were left out: %s",

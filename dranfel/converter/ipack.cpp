@@ -70,10 +70,12 @@ int ipack_init(ipack& p,
                ConversionState* state,
                std::FILE* diag,
                void* (*allocate)(size_t),
-               void (*release)(void*))
+               void (*release)(void*),
+               ChunkMemory* memory)
 {
     p = ipack{};
-    p.buf = static_cast<uint8_t*>(allocate(size_t(size)));
+    p.memory = memory;
+    p.buf = memory ? memory->first_slot(p, size) : static_cast<uint8_t*>(allocate(size_t(size)));
     if (!p.buf) {
         if (diag)
             std::fprintf(diag, "Couldn't allocate memory for ipack\n");
@@ -91,7 +93,9 @@ int ipack_init(ipack& p,
 
 void ipack_free(ipack& p)
 {
-    if (p.buf && p.release)
+    if (p.memory)
+        p.memory->release(p);
+    else if (p.buf && p.release)
         p.release(p.buf);
     p.buf = nullptr;
 }
@@ -356,6 +360,14 @@ void ipack_send(ipack& p)
         p.func(b, p.count, p.data);
     // A lowered limit was for this chunk: the rest of the packet now fits in the next one.
     p.size = p.size_orig;
+    if (p.memory) {
+        // The chunk is written from where it lies: the next one is built elsewhere.
+        p.buf = p.memory->next_slot(p);
+        b = p.buf;
+        b[0] = 0x00;
+        b[1] = 0x00;
+        b[2] = 0x01;
+    }
 
     if (p.mpeg == 1) {
         b[6] = 0x0F;

@@ -33,6 +33,23 @@ struct ConversionState
 // Receives every finished chunk (and the pack header in front of the first).
 using OutputFunction = void (*)(const uint8_t* bytes, int length, void* context);
 
+struct ipack;
+
+// Where a repacker builds its chunks: a buffer of its own by default. An output that writes
+// chunks from where they were built hands out places in its own memory instead, so that a
+// payload byte is copied once, into its chunk, and never again on its way out.
+class ChunkMemory
+{
+public:
+    virtual ~ChunkMemory() = default;
+    // A place of `size` bytes for p's chunks; null when there is none.
+    virtual uint8_t* first_slot(ipack& p, int size) = 0;
+    // Called after p's chunk went to the output function: the place for p's next chunk. The
+    // memory may also move a chunk being built whenever it is called, and updates p.buf then.
+    virtual uint8_t* next_slot(ipack& p) = 0;
+    virtual void release(ipack& p) = 0;
+};
+
 struct ipack
 {
     int size = 0;      // current chunk limit; lowered for the tail of a PES packet
@@ -62,6 +79,7 @@ struct ipack
     ConversionState* state = nullptr;
     std::FILE* diag = nullptr; // stream information lines; null keeps them quiet
     void (*release)(void*) = nullptr;
+    ChunkMemory* memory = nullptr; // when set, buf lies in it
     // Offset, from the start of the next chunk's data, at which the next AC-3 sync frame is due;
     // -1 when not known.
     int ac3_next = -1;
@@ -80,7 +98,8 @@ int ipack_init(ipack& p,
                ConversionState* state,
                std::FILE* diag,
                void* (*allocate)(size_t) = std::malloc,
-               void (*release)(void*) = std::free);
+               void (*release)(void*) = std::free,
+               ChunkMemory* memory = nullptr);
 void ipack_free(ipack& p);
 void ipack_reset(ipack& p);
 void ipack_feed(ipack& p, const uint8_t* bytes, int length);

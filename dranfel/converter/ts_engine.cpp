@@ -134,7 +134,7 @@ bool TsConverter::make_ipack(ipack& p, bool& made)
     if (made)
         return true;
     if (!ipack_init(p, IPACK_SIZE, m_output, m_context, &m_state, m_options.diagnostics, m_options.allocate,
-                    m_options.release))
+                    m_options.release, m_options.memory))
         return false;
     p.ps = m_ps;
     made = true;
@@ -253,14 +253,31 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
     std::memmove(block_, block_ + first, size_t(have));
 
     for (;;) {
-        long got = source.read(block_ + have, TS_BLOCK - have);
-        if (got < 0)
-            return PartResult::ReadError;
+        // Whole blocks are walked where the source holds them; only what is left over when sync
+        // was lost, and the tail of the input, go through the block buffer.
+        const uint8_t* data = block_;
+        const uint8_t* fresh = block_ + have;
+        long got = 0;
+        bool in_place = false;
+        if (have == 0) {
+            got = source.view(data, TS_BLOCK);
+            if (got < 0)
+                return PartResult::ReadError;
+            in_place = got == TS_BLOCK;
+            fresh = data;
+        }
+        if (!in_place) {
+            data = block_;
+            fresh = block_ + have;
+            got = source.read(block_ + have, TS_BLOCK - have);
+            if (got < 0)
+                return PartResult::ReadError;
+        }
         m_found.bytes_read += got;
         if (got > 0) {
             if (m_vpid == 0 && m_state.mode == 1) {
                 int v, a;
-                find_pids_in_block(block_ + have, int(got), v, a);
+                find_pids_in_block(fresh, int(got), v, a);
                 if (v) {
                     m_vpid = v;
                     if (m_options.diagnostics)
@@ -271,7 +288,7 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
             }
             if (m_apid == 0) {
                 int v, a;
-                find_pids_in_block(block_ + have, int(got), v, a);
+                find_pids_in_block(fresh, int(got), v, a);
                 if (a) {
                     m_apid = a;
                     if (m_options.diagnostics)
@@ -279,25 +296,27 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
                 }
             }
         }
+        if (in_place)
+            source.advance(got);
         if (on_block && !on_block())
             return PartResult::Canceled;
         have += got;
         long pos = 0;
         while (pos + TS_PACKET <= have) {
-            if (block_[pos] != 0x47) {
+            if (data[pos] != 0x47) {
                 // Lost sync: go on at the next sync byte rather than feed shifted packets.
                 long from = pos;
                 ++pos;
-                while (pos < have && block_[pos] != 0x47)
+                while (pos < have && data[pos] != 0x47)
                     ++pos;
                 m_found.sync_bytes_skipped += pos - from;
                 continue;
             }
-            process_packet(block_ + pos);
+            process_packet(data + pos);
             pos += TS_PACKET;
         }
         have -= pos;
-        std::memmove(block_, block_ + pos, size_t(have));
+        std::memmove(block_, data + pos, size_t(have));
         if (got == 0) {
             // Bytes that had to be passed over to find packets, more than the packets found:
             // noise in which a sync byte turns up now and then, not a damaged stream.

@@ -33,6 +33,8 @@ struct EngineOptions
     std::FILE* diagnostics = stderr; // null: no diagnostic lines
     void* (*allocate)(size_t) = std::malloc;
     void (*release)(void*) = std::free;
+    // Where the repackers build their chunks; null: buffers of their own.
+    ChunkMemory* memory = nullptr;
 };
 
 struct ScanResult

@@ -326,7 +326,7 @@ TEST_F(FfmpegStreams, CommandLineWritesToAPipeAndToADevice)
 }
 
 // Ctrl-C: exit status 130, and the old target stays as it was. The signal is sent by strace as the
-// conversion first reads part 2, so it is sure to arrive mid-run.
+// conversion first maps or reads part 2, so it is sure to arrive mid-run.
 TEST_F(FfmpegStreams, CommandLineInterruptKeepsTheTarget)
 {
     fs::path cli = fs::path(KD_BINARY_DIR) / "dranfel/cli/dranfel-cli";
@@ -340,8 +340,8 @@ TEST_F(FfmpegStreams, CommandLineInterruptKeepsTheTarget)
     std::string status =
         run("ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 "
             "strace -f -qq -o /dev/null -P " +
-            quote(part(2)) + " -e trace=read,pread64 -e inject=read,pread64:signal=INT:when=1 " + quote(cli) +
-            " ts2pes " + quote(part(1)) + " " + quote(dir / "live.mpg") + " --parts all > " +
+            quote(part(2)) + " -e trace=mmap,read,pread64 -e inject=mmap,read,pread64:signal=INT:when=1 " +
+            quote(cli) + " ts2pes " + quote(part(1)) + " " + quote(dir / "live.mpg") + " --parts all > " +
             quote(dir / "cli.out") + "; echo $?");
     EXPECT_EQ(status, "130\n");
     std::ifstream out(dir / "cli.out");
