@@ -13,8 +13,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s IN.ts OUT.mpg\n", argv[0]);
         return 2;
     }
-    dranfel::FileSource source;
+    // The sink first: it outlives the source, whose windows it keeps until they are written.
     dranfel::FileSink sink;
+    dranfel::FileSource source;
+    source.set_keeper(&sink);
     if (!source.open(argv[1]) || !sink.create(argv[2])) {
         std::fprintf(stderr, "cannot open: %s%s\n", source.error().c_str(), sink.error().c_str());
         return 1;

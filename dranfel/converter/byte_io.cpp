@@ -61,8 +61,12 @@ bool FileSource::open(const std::string& path)
 
 void FileSource::drop_window()
 {
-    if (m_mapped && m_window)
-        ::munmap(const_cast<uint8_t*>(m_window), m_win_len);
+    if (m_mapped && m_window) {
+        if (m_keeper)
+            m_keeper->keep(m_window, m_win_len);
+        else
+            ::munmap(const_cast<uint8_t*>(m_window), m_win_len);
+    }
     m_window = nullptr;
     m_win_len = 0;
     m_mapped = false;

@@ -6,6 +6,15 @@
 
 namespace dranfel {
 
+// Takes over a mapped window of the input when the source moves on from it, and unmaps it once
+// nothing waits any more to be written from it.
+class WindowKeeper
+{
+public:
+    virtual ~WindowKeeper() = default;
+    virtual void keep(const uint8_t* window, size_t len) = 0;
+};
+
 class ByteSource
 {
 public:
@@ -23,6 +32,8 @@ public:
         return 0;
     }
     virtual void advance(long n) { (void)n; }
+    // True when the bytes view() showed stay where they are until the output has written them.
+    virtual bool view_kept() const { return false; }
 };
 
 class MemorySource : public ByteSource
@@ -50,7 +61,7 @@ private:
 class FileSource : public ByteSource
 {
 public:
-    static constexpr size_t BUFFER_SIZE = 4 << 20; // the window
+    static constexpr size_t BUFFER_SIZE = 2 << 20; // the window
     static constexpr size_t PAGE = 4096;
 
     FileSource() = default;
@@ -66,6 +77,9 @@ public:
     bool seek(int64_t position) override;
     long view(const uint8_t*& bytes, long n) override;
     void advance(long n) override { m_pos += n; }
+    bool view_kept() const override { return m_mapped && m_keeper; }
+    // Windows it moves on from go to `keeper` rather than being unmapped at once.
+    void set_keeper(WindowKeeper* keeper) { m_keeper = keeper; }
     int64_t size() const { return m_size; }
     const std::string& error() const { return m_error; }
 
@@ -81,6 +95,7 @@ private:
     size_t m_win_len = 0;
     bool m_mapped = false;
     uint8_t* m_buf = nullptr; // the window when mapping failed
+    WindowKeeper* m_keeper = nullptr;
     std::string m_error;
 };
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <new>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -152,14 +153,16 @@ uint8_t* FileSink::reserve(size_t n)
     return p;
 }
 
-void FileSink::add_iovec(const uint8_t* bytes, size_t n)
+void FileSink::add_iovec(const uint8_t* bytes, size_t n, bool in_arena)
 {
+    if (n == 0)
+        return;
     Batch& b = batches_[m_filling];
-    int a = arena_of(bytes);
     b.iov[b.n] = iovec{const_cast<uint8_t*>(bytes), n};
-    b.arena[b.n] = uint8_t(a);
+    b.arena[b.n] = in_arena ? uint8_t(arena_of(bytes)) : NO_ARENA;
     ++b.n;
-    refs_[a].fetch_add(1, std::memory_order_relaxed);
+    if (in_arena)
+        refs_[arena_of(bytes)].fetch_add(1, std::memory_order_relaxed);
     if (b.n == BATCH_IOVECS)
         hand_over();
 }
@@ -170,7 +173,18 @@ void FileSink::write(const uint8_t* bytes, size_t n)
         return;
     if (in_memory(bytes)) {
         m_last_chunk = bytes;
-        add_iovec(bytes, n);
+        const ipack* owner = nullptr;
+        for (const Live& l : m_live)
+            if (l.owner && l.owner->buf == bytes)
+                owner = l.owner;
+        if (!owner || owner->refs == 0) {
+            add_iovec(bytes, n);
+            return;
+        }
+        // The chunk's head lies here, the rest where the input holds it.
+        add_iovec(bytes, n - size_t(owner->ref_bytes));
+        for (int i = 0; i < owner->refs; ++i)
+            add_iovec(owner->ref_at[i], size_t(owner->ref_len[i]), false);
         return;
     }
     while (n > 0) {
@@ -218,8 +232,44 @@ void FileSink::write_batch(Batch& b)
 void FileSink::release_batch(Batch& b)
 {
     for (int i = 0; i < b.n; ++i)
-        refs_[b.arena[i]].fetch_sub(1, std::memory_order_release);
+        if (b.arena[i] != NO_ARENA)
+            refs_[b.arena[i]].fetch_sub(1, std::memory_order_release);
     b.n = 0;
+    for (int i = 0; i < b.n_windows; ++i)
+        ::munmap(const_cast<uint8_t*>(b.windows[i]), b.window_len[i]);
+    b.n_windows = 0;
+}
+
+// After the writer has stopped: whatever was not written is let go, windows unmapped.
+void FileSink::drop_batches()
+{
+    if (!batches_)
+        return;
+    for (int i = 0; i < BATCH_COUNT; ++i)
+        release_batch(batches_[i]);
+    m_queued = 0;
+}
+
+void FileSink::keep(const uint8_t* window, size_t len)
+{
+    if (m_fd < 0 || !batches_) {
+        ::munmap(const_cast<uint8_t*>(window), len);
+        return;
+    }
+    // A chunk still being built that refers to the window takes its bytes in now.
+    for (Live& l : m_live)
+        if (l.owner && l.owner->refs > 0)
+            for (int i = 0; i < l.owner->refs; ++i)
+                if (l.owner->ref_at[i] >= window && l.owner->ref_at[i] < window + len) {
+                    ipack_materialize(*l.owner);
+                    break;
+                }
+    if (batches_[m_filling].n_windows == BATCH_WINDOWS)
+        hand_over();
+    Batch& b = batches_[m_filling];
+    b.windows[b.n_windows] = window;
+    b.window_len[b.n_windows] = len;
+    ++b.n_windows;
 }
 
 void FileSink::writer_loop()
@@ -243,7 +293,7 @@ void FileSink::writer_loop()
 void FileSink::hand_over()
 {
     Batch& b = batches_[m_filling];
-    if (b.n == 0)
+    if (b.n == 0 && b.n_windows == 0)
         return;
     if (!m_threaded) {
         write_batch(b);
@@ -289,6 +339,7 @@ bool FileSink::close()
         return !failed();
     flush();
     stop_writer();
+    drop_batches();
     // No fsync: a converted file can always be made again from its recording, and waiting for a
     // gigabyte to reach the disk would double the time of a run. A kill still leaves the targets
     // as they were, since the renames come after the last write.
@@ -304,8 +355,10 @@ bool FileSink::close()
 
 void FileSink::discard()
 {
-    if (m_fd >= 0)
+    if (m_fd >= 0) {
         stop_writer();
+        drop_batches();
+    }
     m_files.clear();
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 // The converter's output, one file or the numbered pieces of a split one. The repackers build
-// their chunks in the sink's own memory (ChunkMemory), so a finished chunk is written from where
-// it was built: the sink only notes where it lies, and a writer thread passes batches of such
-// places to the system with writev while the engine goes on. Bytes from elsewhere (the pack
-// header, a caller of write() of its own) are copied in first.
+// their chunks in the sink's own memory (ChunkMemory), the headers there and the payload left
+// where the part file's mapped window holds it, so a finished chunk is written from where its
+// bytes lie: the sink only notes those places, and a writer thread passes batches of them to the
+// system with writev while the engine goes on. The windows are kept (WindowKeeper) until what
+// refers to them is written. Bytes from elsewhere (the pack header, a caller of write() of its
+// own) are copied in first.
 #include "common/file_replacement/atomic_file.h"
+#include "dranfel/converter/byte_io.h"
 #include "dranfel/converter/ipack.h"
 
 #include <atomic>
@@ -20,11 +23,11 @@
 
 namespace dranfel {
 
-class FileSink : public ChunkMemory
+class FileSink : public ChunkMemory, public WindowKeeper
 {
 public:
     // The memory is cut into arenas that are used again in turn once what lies in them is written.
-    static constexpr size_t BUFFER_SIZE = 512 * 1024;
+    static constexpr size_t BUFFER_SIZE = 256 * 1024;
     static constexpr int BUFFER_COUNT = 8;
     static constexpr int BATCH_IOVECS = 1024; // IOV_MAX on Linux
     static constexpr int BATCH_COUNT = 4;
@@ -70,13 +73,21 @@ public:
     uint8_t* first_slot(ipack& p, int size) override;
     uint8_t* next_slot(ipack& p) override;
     void release(ipack& p) override;
+    // WindowKeeper
+    void keep(const uint8_t* window, size_t len) override;
 
 private:
+    static constexpr uint8_t NO_ARENA = 0xFF; // a place in the input
+    static constexpr int BATCH_WINDOWS = 4;
     struct Batch
     {
         iovec iov[BATCH_IOVECS];
         uint8_t arena[BATCH_IOVECS];
         int n = 0;
+        // Windows of the input unmapped once this batch, and every one before it, is written.
+        const uint8_t* windows[BATCH_WINDOWS];
+        size_t window_len[BATCH_WINDOWS];
+        int n_windows = 0;
     };
     struct Live
     {
@@ -89,7 +100,8 @@ private:
     bool in_memory(const uint8_t* p) const;
     uint8_t* reserve(size_t n);
     void advance();
-    void add_iovec(const uint8_t* bytes, size_t n);
+    void add_iovec(const uint8_t* bytes, size_t n, bool in_arena = true);
+    void drop_batches();
     void hand_over();
     void write_batch(Batch& b);
     void release_batch(Batch& b);

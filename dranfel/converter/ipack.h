@@ -12,6 +12,7 @@ namespace dranfel {
 
 constexpr int IPACK_SIZE = 2048;
 constexpr int UNBOUNDED_PES = 0x7FFF2; // stands for a PES header whose length field is 0
+constexpr int IPACK_MAX_REFS = 32;
 
 // Shared by both repackers of one conversion run, which may span several part files.
 struct ConversionState
@@ -80,6 +81,17 @@ struct ipack
     std::FILE* diag = nullptr; // stream information lines; null keeps them quiet
     void (*release)(void*) = nullptr;
     ChunkMemory* memory = nullptr; // when set, buf lies in it
+    // The input bytes being fed that stay where they are until the output has written them (a
+    // kept window of the part file); null when the input gives no such promise.
+    const uint8_t* input_lo = nullptr;
+    const uint8_t* input_hi = nullptr;
+    // The chunk's last ref_bytes bytes are not in buf but where the input holds them, in order:
+    // buf holds the first count - ref_bytes. Only once the stream's header is known (the writer
+    // looks for it in buf), never for private streams (the AC-3 fix-up rewrites the chunk).
+    const uint8_t* ref_at[IPACK_MAX_REFS] = {};
+    int ref_len[IPACK_MAX_REFS] = {};
+    int refs = 0;
+    int ref_bytes = 0;
     // Offset, from the start of the next chunk's data, at which the next AC-3 sync frame is due;
     // -1 when not known.
     int ac3_next = -1;
@@ -117,5 +129,8 @@ void ipack_finish(ipack& p);
 
 // True while the repacker is inside the body of a PES packet (its header fully parsed).
 bool ipack_in_body(const ipack& p);
+
+// Copies the chunk's referenced bytes into buf behind the rest (the input is about to go away).
+void ipack_materialize(ipack& p);
 
 } // namespace dranfel

@@ -98,6 +98,7 @@ private:
     int m_ps = 1;
     int m_audio_cc = -1; // last continuity counter seen on each chosen stream; -1 none yet
     int m_video_cc = -1;
+    bool m_kept_input = false; // the packets being walked stay where they are until written
     RunFindings m_found;
     alignas(64) uint8_t block_[TS_BLOCK];
 };

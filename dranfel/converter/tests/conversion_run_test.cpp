@@ -161,6 +161,40 @@ TEST_F(ConversionRunTest, ThreePartsBecomeOneTarget)
     EXPECT_EQ(r.files, (std::vector<std::string>{request().target}));
 }
 
+// The payload is written from the part file's mapped pages: over several windows of them, with
+// chunks still being built as the source moves on, the target is what the engine makes of the
+// stream in memory, byte for byte.
+TEST_F(ConversionRunTest, PayloadWrittenFromThePartFileIsTheSameAsCopied)
+{
+    Bytes ts = recording_ts(int(3 * FileSource::BUFFER_SIZE / 3400));
+    ASSERT_GT(ts.size(), 2 * FileSource::BUFFER_SIZE);
+    write_recording(ts, {ts.size() / 188 / 2});
+    RunReport r = run_conversion(request(), rec, cancel);
+    ASSERT_EQ(r.status, RunStatus::Finished) << r.detail;
+    EXPECT_TRUE(read_file(request().target) == expected_output(ts));
+
+    // One video packet among every 300 audio ones: a video chunk is built over half a megabyte
+    // of input, so the window its first bytes lie in is let go before the chunk is written.
+    test::TsWriter video, audio;
+    video.add(0x100, test::pes(0xE0, test::concat({test::sequence_header(6000000), Bytes(30000, 0x5C)}), true,
+                               90000, true));
+    for (int k = 0; audio.ts.size() < 4 * FileSource::BUFFER_SIZE; ++k)
+        audio.add(0x101, test::pes(0xC0, test::mp2_frame(), true, 90000 + uint64_t(k) * 2160));
+    Bytes mixed;
+    size_t a = 0;
+    for (size_t v = 0; v < video.ts.size(); v += 188) {
+        size_t take = std::min(audio.ts.size() - a, size_t(300 * 188));
+        mixed.insert(mixed.end(), audio.ts.begin() + long(a), audio.ts.begin() + long(a + take));
+        a += take;
+        mixed.insert(mixed.end(), video.ts.begin() + long(v), video.ts.begin() + long(v + 188));
+    }
+    mixed.insert(mixed.end(), audio.ts.begin() + long(a), audio.ts.end());
+    write_recording(mixed, {});
+    r = run_conversion(request(), rec, cancel);
+    ASSERT_EQ(r.status, RunStatus::Finished) << r.detail;
+    EXPECT_TRUE(read_file(request().target) == expected_output(mixed));
+}
+
 // The disk the recording lies on makes no difference: four parts on a tmpfs are one recording.
 TEST_F(ConversionRunTest, FourPartsOnATmpfsAreAllConverted)
 {
