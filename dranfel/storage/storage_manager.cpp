@@ -135,6 +135,13 @@ void StorageManager::new_folder()
     m_window.rebuild_tree(other(h), there);
 }
 
+std::string recording_to_play(const std::string& folder, const SelectedRow& row)
+{
+    if (folder.empty() || is_single_file_name(row.file_name) || !has_extension(row.real_file_name, ".avr"))
+        return {};
+    return join_path(folder, row.real_file_name);
+}
+
 ConverterPaths converter_paths(const FrameState& state, const std::vector<SelectedRow>& focused_rows)
 {
     ConverterPaths out;

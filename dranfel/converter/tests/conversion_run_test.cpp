@@ -3,6 +3,7 @@
 #include "common/testing/tmpfs_mount.h"
 #include "dranfel/converter/batch_run.h"
 #include "dranfel/converter/conversion_run.h"
+#include "dranfel/converter/player.h"
 #include "dranfel/converter/run_summary.h"
 #include "dranfel/converter/tests/ts_builder.h"
 #include "dranfel/storage/recording_name.h"
@@ -516,6 +517,57 @@ TEST_F(ConversionRunTest, FullDiskIsAFailureNotAFinish)
     EXPECT_EQ(r.status, RunStatus::WriteFailed);
     EXPECT_NE(r.message, "Convert finished");
     EXPECT_NE(r.detail.find("No space"), std::string::npos) << r.detail;
+}
+
+// A stand-in player on PATH records what it was given: the whole recording on its standard
+// input, as a conversion to a file gives it, and "-" for the file to play.
+TEST_F(ConversionRunTest, PlayStreamsTheWholeRecordingIntoThePlayer)
+{
+    Bytes ts = recording_ts(30);
+    write_recording(ts, {40, 95});
+    const fs::path bin = dir / "bin", apps = dir / "share" / "applications";
+    fs::create_directories(bin);
+    fs::create_directories(apps);
+    auto script = [&](const std::string& name, const std::string& body) {
+        std::ofstream(bin / name) << "#!/bin/sh\n" << body;
+        fs::permissions(bin / name, fs::perms::owner_all);
+    };
+    const std::string recorder = "echo \"$@\" > '" + (dir / "args").string() + "'\nexec /bin/cat > '" +
+                                 (dir / "played").string() + "'\n";
+    script("mpv", recorder);
+    PlayerSearch search{bin.string(), {(dir / "share").string()}};
+    PlayerChoice choice;
+    std::string message;
+    ASSERT_TRUE(find_player(search, choice, message)) << message;
+    EXPECT_EQ(choice.argv, (std::vector<std::string>{(bin / "mpv").string(), "-"}));
+    pid_t player = -1;
+    RunReport r = play_recording(part_path(2), choice, rec, cancel, player);
+    ASSERT_EQ(r.status, RunStatus::Finished) << r.detail;
+    int status = 0;
+    ASSERT_EQ(::waitpid(player, &status, 0), player);
+    EXPECT_EQ(read_file((dir / "played").string()), expected_output(ts));
+    EXPECT_EQ(read_file((dir / "args").string()), (Bytes{'-', '\n'}));
+
+    // The desktop's default for video/mpeg comes first when its command takes a file.
+    script("xdg-mime", "echo myplayer.desktop\n");
+    script("myplayer", recorder);
+    std::ofstream(apps / "myplayer.desktop") << "[Desktop Entry]\nName=My Player\nExec=myplayer --fs %U\n";
+    ASSERT_TRUE(find_player(search, choice, message)) << message;
+    EXPECT_EQ(choice.argv, (std::vector<std::string>{(bin / "myplayer").string(), "--fs", "-"}));
+    std::ofstream(apps / "myplayer.desktop") << "[Desktop Entry]\nExec=myplayer --fs\n"; // no file: no stream
+    ASSERT_TRUE(find_player(search, choice, message)) << message;
+    EXPECT_EQ(choice.argv[0], (bin / "mpv").string());
+
+    // A player closed at once ends the run, not this process, and is no failure.
+    script("mpv", "exit 0\n");
+    r = play_recording(part_path(1), choice, rec, cancel, player);
+    ::waitpid(player, &status, 0);
+    EXPECT_TRUE(r.status == RunStatus::Canceled || r.status == RunStatus::Finished) << r.detail;
+
+    // None at all: the message names the players that work.
+    search.path = (dir / "share").string();
+    EXPECT_FALSE(find_player(search, choice, message));
+    EXPECT_NE(message.find("mpv or vlc"), std::string::npos) << message;
 }
 
 TEST(DefaultTarget, ExtensionBecomesMpg)

@@ -1,10 +1,12 @@
 #include "dranfel/storage/ui/file_view.h"
 
 #include "dranfel/storage/file_list.h"
+#include "dranfel/storage/storage_manager.h"
 #include "dranfel/storage/ui/local_text.h"
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QMenu>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -37,6 +39,36 @@ CFileView::CFileView(QWidget* parent)
     layout->addWidget(m_list);
     setFocusProxy(m_list);
     connect(m_list, &QTreeWidget::itemSelectionChanged, this, &CFileView::selection_changed);
+    connect(m_list, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item) { play_row(m_list->indexOfTopLevelItem(item)); });
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_list, &QWidget::customContextMenuRequested, this, &CFileView::show_context_menu);
+}
+
+void CFileView::play_row(int row)
+{
+    QTreeWidgetItem* item = m_list->topLevelItem(row);
+    if (!item)
+        return;
+    SelectedRow r{item->data(0, NAME_ROLE).toByteArray().toStdString(),
+                  item->data(1, NAME_ROLE).toByteArray().toStdString()};
+    if (!recording_to_play(m_folder, r).empty())
+        emit play_requested(r);
+}
+
+void CFileView::show_context_menu(const QPoint& at)
+{
+    QTreeWidgetItem* item = m_list->itemAt(at);
+    if (!item)
+        return;
+    const int row = m_list->indexOfTopLevelItem(item);
+    QMenu menu(this);
+    QAction* play = menu.addAction(QStringLiteral("Play"));
+    play->setEnabled(!recording_to_play(m_folder, {item->data(0, NAME_ROLE).toByteArray().toStdString(),
+                                                   item->data(1, NAME_ROLE).toByteArray().toStdString()})
+                          .empty());
+    if (menu.exec(m_list->viewport()->mapToGlobal(at)) == play)
+        play_row(row);
 }
 
 void CFileView::showEvent(QShowEvent* e)

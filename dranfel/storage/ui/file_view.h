@@ -27,14 +27,19 @@ public:
     std::vector<SelectedRow> selected_rows() const;
     bool has_selection() const;
 
+    // Asks for the row to be played, as a double-click or the context menu's "Play" does.
+    void play_row(int row);
+
 signals:
     void selection_changed();
+    void play_requested(const SelectedRow& row);
 
 protected:
     void showEvent(QShowEvent*) override;
 
 private:
     void set_column_widths();
+    void show_context_menu(const QPoint& at);
 
     QTreeWidget* m_list = nullptr;
     std::string m_folder;

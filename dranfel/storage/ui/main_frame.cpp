@@ -146,6 +146,14 @@ void CMainFrame::build_panes()
         connect(m_trees[int(h)], &CFolderView::folder_selected, this, &CMainFrame::on_folder_selected,
                 Qt::QueuedConnection);
         connect(m_lists[int(h)], &CFileView::selection_changed, this, &CMainFrame::update_commands);
+        connect(m_lists[int(h)], &CFileView::play_requested, this, [this, h](const SelectedRow& row) {
+            const std::string source = recording_to_play(list(h)->folder(), row);
+            if (m_player)
+                m_player(this, to_q(source));
+            else
+                m_prompts.info("Play a recording from a terminal with: dranfel-cli ts2pes \"" + source +
+                               "\" - | mpv -");
+        });
     }
     // One column split for both halves, as a static 2 x 2 splitter has.
     for (int i = 0; i < 2; ++i)
