@@ -16,11 +16,12 @@ int main(int argc, char** argv)
     // The sink first: it outlives the source, whose windows it keeps until they are written.
     dranfel::FileSink sink;
     dranfel::FileSource source;
-    source.set_keeper(&sink);
     if (!source.open(argv[1]) || !sink.create(argv[2])) {
         std::fprintf(stderr, "cannot open: %s%s\n", source.error().c_str(), sink.error().c_str());
         return 1;
     }
+    if (sink.wants_input_in_place())
+        source.set_keeper(&sink);
     auto start = std::chrono::steady_clock::now();
     dranfel::EngineOptions options;
     options.diagnostics = nullptr;

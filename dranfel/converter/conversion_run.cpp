@@ -223,7 +223,8 @@ RunReport run_conversion(const ConversionRequest& request,
     TsConverter conv(&FileSink::output, &sink, options);
     engine = &conv;
     FileSource source;
-    source.set_keeper(&sink); // the payload is written from the part file's pages
+    if (request.payload_in_place.value_or(sink.wants_input_in_place()))
+        source.set_keeper(&sink); // the payload is written from the part file's pages
     Progress progress{&observer, &cancel, &source, &sink, 0, -1};
     conv.on_block = [&progress]() {
         if (progress.cancel->load(std::memory_order_relaxed) || progress.sink->failed())

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,9 @@ struct ConversionRequest
     int64_t fat_file_limit = FAT_FILE_LIMIT;
     // Above 0: the most one target file may hold, whatever its file system.
     int64_t file_limit = 0;
+    // Whether the payload is written from the part file's pages (true) or copied into its chunk
+    // (false); unset, the target decides (FileSink::wants_input_in_place). Tests set it.
+    std::optional<bool> payload_in_place;
     EngineOptions engine;
 };
 

@@ -68,7 +68,8 @@ bool FileSink::create(const std::string& path)
     {
     };
     m_threaded = false;
-    if (::fstat(m_fd, &st) == 0 && S_ISCHR(st.st_mode))
+    m_device = ::fstat(m_fd, &st) == 0 && S_ISCHR(st.st_mode);
+    if (m_device)
         return true;
     try {
         m_writer = std::thread(&FileSink::writer_loop, this);

@@ -61,6 +61,10 @@ public:
     const std::string& error() const { return m_error; }
     // Bytes that reached the files; complete after flush() or close().
     int64_t written() const { return m_written.load(std::memory_order_relaxed); }
+    // True when payload is best written from where the input holds it: the target is a device
+    // that takes bytes without copying them (/dev/null). Into a file or a pipe the kernel copies
+    // every piece, and one piece per chunk, copied once into the chunk, costs less than a dozen.
+    bool wants_input_in_place() const { return m_device; }
     // The target whose write failed, when one did.
     const std::string& failed_target() const { return m_failed_target; }
 
@@ -134,6 +138,7 @@ private:
     bool m_stopping = false;
     std::thread m_writer;
     bool m_threaded = false;
+    bool m_device = false;
 
     bool m_replaces = false;
     std::atomic<bool> m_failed{false};
