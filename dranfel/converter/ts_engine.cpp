@@ -36,6 +36,37 @@ bool private_stream_is_ac3(const uint8_t* t, int off, long avail)
     return (t[p] == 0x0B && t[p + 1] == 0x77) || (t[p] & 0xF8) == 0x80;
 }
 
+// Most packets only carry on the body of a PES packet, and fit in the chunk being built: their
+// payload is noted where it lies, as the repacker would note it, without going through it. False
+// for anything else (a header, the end of a packet or of a chunk, a stream not yet known), which
+// the repacker takes as usual.
+bool refer_in_place(ipack& p, const uint8_t* payload, int n)
+{
+    if (n <= 0 || p.mpeg != 2 || p.done || p.found < 9 + p.hlength || p.refs == IPACK_MAX_REFS)
+        return false;
+    const bool known = (p.cid >= 0xE0 && p.cid <= 0xEF && p.has_video_info) ||
+                       (p.cid >= 0xC0 && p.cid <= 0xDF && p.has_audio_info);
+    if (!known || p.found + n >= p.plength + 6)
+        return false;
+    const int found = p.found + n;
+    int size = p.size;
+    if (size == p.size_orig && p.plength != 0) {
+        long t = long(p.plength) + n + p.count - found + 6;
+        if (size < t && t < long(size) * 3 / 2)
+            size = int(t / 2);
+    }
+    if (p.count + n >= size)
+        return false;
+    p.size = size;
+    p.found = found;
+    p.ref_at[p.refs] = payload;
+    p.ref_len[p.refs] = n;
+    ++p.refs;
+    p.ref_bytes += n;
+    p.count += n;
+    return true;
+}
+
 } // namespace
 
 ScanResult scan_av_pids(ByteSource& source, uint8_t* block, int run_mode)
@@ -190,6 +221,8 @@ void TsConverter::process_packet(const uint8_t* t)
         ++m_found.continuity_breaks;
     *last_cc = cc;
     int off = payload_offset(t);
+    if (!(t[1] & 0x40) && m_kept_input && refer_in_place(*p, t + off, TS_PACKET - off))
+        return;
     if (t[1] & 0x40)
         ipack_unit_start(*p);
     if (off < TS_PACKET) {
