@@ -9,7 +9,7 @@ packages=(
     libcli11-dev nlohmann-json3-dev
     qt6-base-dev
     ffmpeg xvfb xauth imagemagick openbox
-    strace
+    strace dosfstools
     # installing: icons, manual pages, the guide, and the checks of the installed tree and the .deb
     librsvg2-bin help2man cmark gzip man-db file
     desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl

@@ -13,14 +13,20 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s IN.ts OUT.mpg\n", argv[0]);
         return 2;
     }
-    dranfel::FileSource source;
+    // The sink first: it outlives the source, whose windows it keeps until they are written.
     dranfel::FileSink sink;
+    dranfel::FileSource source;
     if (!source.open(argv[1]) || !sink.create(argv[2])) {
         std::fprintf(stderr, "cannot open: %s%s\n", source.error().c_str(), sink.error().c_str());
         return 1;
     }
+    if (sink.wants_input_in_place())
+        source.set_keeper(&sink);
     auto start = std::chrono::steady_clock::now();
-    dranfel::TsConverter conv(&dranfel::FileSink::output, &sink, {nullptr});
+    dranfel::EngineOptions options;
+    options.diagnostics = nullptr;
+    options.memory = &sink; // as a conversion run does: chunks are written from where they are built
+    dranfel::TsConverter conv(&dranfel::FileSink::output, &sink, options);
     dranfel::PartResult r = conv.convert_part(source, 0, 0, 1);
     conv.finish();
     bool ok = sink.close() && r == dranfel::PartResult::End;

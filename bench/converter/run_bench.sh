@@ -31,10 +31,12 @@ sync
 measure() { # label, command...
     local label=$1; shift
     /usr/bin/time -v "$@" 2> "$work/$label.time" > "$work/$label.out"
-    local secs mem
+    local secs mem cpu
     secs=$(awk -F': ' '/Elapsed \(wall clock\)/ {n=split($2,t,":"); s=0; for(i=1;i<=n;i++) s=s*60+t[i]; print s}' "$work/$label.time")
     mem=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/$label.time")
-    echo "$label: ${secs} s, peak RSS ${mem} KB"
+    # The processor time as well: on a machine others share, the wall clock also counts waiting.
+    cpu=$(awk -F': ' '/User time|System time/ {s += $2} END {print s}' "$work/$label.time")
+    echo "$label: ${secs} s (processor ${cpu} s), peak RSS ${mem} KB"
     eval "${label}_secs=$secs"
 }
 

@@ -11,6 +11,7 @@
 // The converter's window is a library of its own (CMake defines DRANFEL_CONVERTER_UI when it is
 // built); without it the command says how to convert from dranfel-cli.
 #ifdef DRANFEL_CONVERTER_UI
+#include "dranfel/converter/ui/player_link.h"
 #include "dranfel/converter/ui/ts2pes_dlg.h"
 #endif
 
@@ -28,6 +29,9 @@ int main(int argc, char** argv)
         dranfel::CTs2PesDlg dlg(parent, source, target);
         dlg.set_prompts(&prompts);
         dlg.exec();
+    });
+    frame.set_player([&prompts](QWidget* parent, const QString& source) {
+        dranfel::play_in_player(parent, prompts, source);
     });
 #endif
     const QStringList args = QApplication::arguments();

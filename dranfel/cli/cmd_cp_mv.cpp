@@ -22,7 +22,7 @@ transfer_command(const char* name, const char* description, dranfel::FileOpKind 
         common::cli::Command cmd(name, description);
         cmd.positional("SRC_DIR", args->source, "Source folder");
         cmd.positional("DST_DIR", args->destination, "Destination folder");
-        cmd.positionals("NAME", args->names, "Part-1 .AVR file of a recording, or an .mp3/.mem file");
+        cmd.positionals("NAME", args->names, "Part-1 .AVR file of a recording, or an .mp3/.mem/.mpg file");
         cmd.flag("-f,--force", args->force,
                  "Replace destination files that have other hard links (they keep the old contents)");
         cmd.run = [args, kind] {
@@ -34,8 +34,8 @@ transfer_command(const char* name, const char* description, dranfel::FileOpKind 
 }
 
 const common::cli::Registration copy_reg{transfer_command(
-    "cp", "Copy recordings and .mp3/.mem files from one folder to another", dranfel::FileOpKind::Copy)};
+    "cp", "Copy recordings and .mp3/.mem/.mpg files from one folder to another", dranfel::FileOpKind::Copy)};
 const common::cli::Registration move_reg{transfer_command(
-    "mv", "Move recordings and .mp3/.mem files from one folder to another", dranfel::FileOpKind::Move)};
+    "mv", "Move recordings and .mp3/.mem/.mpg files from one folder to another", dranfel::FileOpKind::Move)};
 
 } // namespace cmd_cp_mv

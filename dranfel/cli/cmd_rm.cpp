@@ -1,4 +1,4 @@
-// dranfel-cli rm: deletes recordings (every part and the information file) and .mp3/.mem files.
+// dranfel-cli rm: deletes recordings (every part and the information file) and .mp3/.mem/.mpg files.
 #include "common/cli/command.h"
 #include "common/printable.h"
 #include "dranfel/cli/transfer.h"
@@ -19,9 +19,9 @@ struct Args
 
 const common::cli::Registration reg{[] {
     auto args = std::make_shared<Args>();
-    common::cli::Command cmd("rm", "Delete recordings (all their files) and .mp3/.mem files");
+    common::cli::Command cmd("rm", "Delete recordings (all their files) and .mp3/.mem/.mpg files");
     cmd.positional("DIR", args->dir, "Folder");
-    cmd.positionals("NAME", args->names, "Part-1 .AVR file of a recording, or an .mp3/.mem file");
+    cmd.positionals("NAME", args->names, "Part-1 .AVR file of a recording, or an .mp3/.mem/.mpg file");
     cmd.run = [args] {
         // Everything is checked before anything is deleted, so a mistyped name deletes nothing.
         for (const std::string& name : args->names) {

@@ -3,6 +3,7 @@
 #include "common/cli/interrupt_scope.h"
 #include "common/printable.h"
 #include "dranfel/storage/commands.h"
+#include "dranfel/storage/file_list.h"
 #include "dranfel/storage/recording_name.h"
 
 #include <chrono>
@@ -32,8 +33,8 @@ std::string check_entry_name(const std::string& name)
 {
     if (name.empty() || name.find('/') != std::string::npos)
         return name + ": give a file name inside the folder, not a path";
-    if (!has_extension(name, ".avr") && !has_extension(name, ".mp3") && !has_extension(name, ".mem"))
-        return name + ": not a recording's part-1 file (.AVR) nor an .mp3 or .mem file";
+    if (!has_extension(name, ".avr") && !is_single_file_name(name))
+        return name + ": not a recording's part-1 file (.AVR) nor an .mp3, .mem or .mpg file";
     return {};
 }
 

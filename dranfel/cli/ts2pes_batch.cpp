@@ -5,6 +5,7 @@
 #include "dranfel/converter/batch_run.h"
 #include "dranfel/converter/run_summary.h"
 #include "dranfel/storage/file_list.h"
+#include "dranfel/storage/recording_name.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -24,9 +25,10 @@ std::string result_line(const RunReport& report)
 class TerminalProgress : public BatchObserver
 {
 public:
-    TerminalProgress(bool redraw, bool several)
+    TerminalProgress(bool redraw, bool several, std::FILE* results)
         : m_redraw(redraw)
         , m_several(several)
+        , m_results(results)
     {}
 
     void item_started(int index, int count, const BatchItem& item) override
@@ -60,11 +62,11 @@ public:
             std::fprintf(stderr, "  %s\n", common::printable_lines(line).c_str());
         std::fflush(stderr);
         if (m_several)
-            std::printf("%s: %s\n", common::printable(m_source).c_str(),
-                        common::printable_lines(result_line(report)).c_str());
+            std::fprintf(m_results, "%s: %s\n", common::printable(m_source).c_str(),
+                         common::printable_lines(result_line(report)).c_str());
         else
-            std::printf("%s\n", common::printable_lines(result_line(report)).c_str());
-        std::fflush(stdout);
+            std::fprintf(m_results, "%s\n", common::printable_lines(result_line(report)).c_str());
+        std::fflush(m_results);
     }
 
 private:
@@ -82,15 +84,16 @@ private:
 
     bool m_redraw;
     bool m_several;
+    std::FILE* m_results;
     std::string m_head;
     std::string m_source;
     int m_part = 0, m_parts = 0, m_percent = 0;
 };
 
-bool has_mpg_extension(const std::string& path)
+// The program stream itself goes to standard output: every word for the user goes elsewhere.
+bool is_standard_output(const std::string& path)
 {
-    std::string ext = std::filesystem::path(path).extension().string();
-    return compare_no_case(ext, ".mpg") == 0;
+    return path == "-" || path == "/dev/stdout" || path == "/proc/self/fd/1" || path == "/dev/fd/1";
 }
 
 } // namespace
@@ -98,7 +101,7 @@ bool has_mpg_extension(const std::string& path)
 int run_ts2pes(const Ts2pesArgs& args)
 {
     std::vector<BatchItem> items;
-    if (args.paths.size() == 2 && args.out_dir.empty() && has_mpg_extension(args.paths[1])) {
+    if (args.paths.size() == 2 && args.out_dir.empty() && !has_extension(args.paths[1], ".avr")) {
         items.push_back({args.paths[0], args.paths[1]});
     } else {
         std::string error;
@@ -113,9 +116,7 @@ int run_ts2pes(const Ts2pesArgs& args)
     }
 
     ConversionRequest request;
-    request.parts = args.parts_text == "all"   ? PartsRule::All
-                    : args.parts_text == "one" ? PartsRule::One
-                                               : PartsRule::Auto;
+    request.parts = args.parts_text == "one" ? PartsRule::One : PartsRule::All;
     request.diagnostics = args.verbose ? stderr : nullptr;
 
     bool several = items.size() > 1;
@@ -123,7 +124,10 @@ int run_ts2pes(const Ts2pesArgs& args)
     BatchResult result;
     {
         common::cli::InterruptScope scope;
-        TerminalProgress progress(::isatty(STDERR_FILENO) == 1, several);
+        bool to_stdout = false;
+        for (const BatchItem& item : items)
+            to_stdout = to_stdout || is_standard_output(item.target);
+        TerminalProgress progress(::isatty(STDERR_FILENO) == 1, several, to_stdout ? stderr : stdout);
         result = run_batch(items, request, progress, scope.flag());
         interrupted = scope.interrupted();
     }

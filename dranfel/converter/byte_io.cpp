@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <new>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,6 +32,14 @@ bool MemorySource::seek(int64_t position)
     return true;
 }
 
+long MemorySource::view(const uint8_t*& bytes, long n)
+{
+    if (n <= 0 || m_pos >= m_size)
+        return 0;
+    bytes = m_bytes + m_pos;
+    return long(std::min(size_t(n), m_size - m_pos));
+}
+
 FileSource::~FileSource()
 {
     close();
@@ -46,20 +55,26 @@ bool FileSource::open(const std::string& path)
     if (m_fd < 0)
         return false;
     m_size = st.st_size;
-    m_buf = static_cast<uint8_t*>(std::aligned_alloc(PAGE, BUFFER_SIZE));
-    if (!m_buf) {
-        m_error = "out of memory";
-        close();
-        return false;
-    }
-    ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    m_buf_start = 0;
-    m_buf_len = m_cursor = m_skip = 0;
+    m_pos = 0;
     return true;
+}
+
+void FileSource::drop_window()
+{
+    if (m_mapped && m_window) {
+        if (m_keeper)
+            m_keeper->keep(m_window, m_win_len);
+        else
+            ::munmap(const_cast<uint8_t*>(m_window), m_win_len);
+    }
+    m_window = nullptr;
+    m_win_len = 0;
+    m_mapped = false;
 }
 
 void FileSource::close()
 {
+    drop_window();
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
@@ -67,44 +82,75 @@ void FileSource::close()
     m_buf = nullptr;
 }
 
-long FileSource::read(uint8_t* dst, long n)
+// A window from the page that holds the position on. The pages are mapped with their table
+// entries made at once: one call per window rather than a fault every few pages.
+bool FileSource::place_window()
+{
+    drop_window();
+    m_win_start = m_pos - m_pos % int64_t(PAGE);
+    size_t len = size_t(std::min<int64_t>(int64_t(BUFFER_SIZE), m_size - m_win_start));
+    if (!m_buf) {
+        void* p = ::mmap(nullptr, len, PROT_READ, MAP_PRIVATE | MAP_POPULATE, m_fd, m_win_start);
+        if (p != MAP_FAILED) {
+            m_window = static_cast<const uint8_t*>(p);
+            m_win_len = len;
+            m_mapped = true;
+            return true;
+        }
+        m_buf = static_cast<uint8_t*>(std::aligned_alloc(PAGE, BUFFER_SIZE));
+        if (!m_buf) {
+            m_error = "out of memory";
+            return false;
+        }
+    }
+    size_t got = 0;
+    while (got < len) {
+        ssize_t r = ::pread(m_fd, m_buf + got, len - got, m_win_start + int64_t(got));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0) {
+            m_error = std::strerror(errno);
+            return false;
+        }
+        if (r == 0)
+            break; // the file became shorter: its end is here
+        got += size_t(r);
+    }
+    m_window = m_buf;
+    m_win_len = got;
+    return true;
+}
+
+long FileSource::view(const uint8_t*& bytes, long n)
 {
     if (m_fd < 0)
         return -1;
+    if (n <= 0 || m_pos >= m_size)
+        return 0;
+    int64_t want = std::min<int64_t>(n, m_size - m_pos);
+    if (!m_window || m_pos < m_win_start || m_pos + want > m_win_start + int64_t(m_win_len)) {
+        if (!place_window())
+            return -1;
+        if (m_pos >= m_win_start + int64_t(m_win_len))
+            return 0;
+    }
+    bytes = m_window + (m_pos - m_win_start);
+    return long(std::min<int64_t>(want, m_win_start + int64_t(m_win_len) - m_pos));
+}
+
+long FileSource::read(uint8_t* dst, long n)
+{
     long got = 0;
     while (got < n) {
-        if (m_cursor == m_buf_len) {
-            m_buf_start += int64_t(m_buf_len);
-            m_buf_len = m_cursor = 0;
-            // The buffer is filled whole even from a pipe, so that the stream scan at the start
-            // of a part (which stays within the first megabyte) can always go back.
-            while (m_buf_len < BUFFER_SIZE) {
-                ssize_t r = ::read(m_fd, m_buf + m_buf_len, BUFFER_SIZE - m_buf_len);
-                if (r < 0 && errno == EINTR)
-                    continue;
-                if (r < 0) {
-                    m_error = std::strerror(errno);
-                    return -1;
-                }
-                if (r == 0)
-                    break;
-                m_buf_len += size_t(r);
-            }
-            if (m_buf_len == 0)
-                break;
-            if (m_skip >= m_buf_len) { // the file ends before the position sought
-                m_skip -= m_buf_len;
-                m_buf_start += int64_t(m_buf_len);
-                m_buf_len = 0;
-                break;
-            }
-            m_cursor = m_skip;
-            m_skip = 0;
-        }
-        size_t take = std::min(size_t(n - got), m_buf_len - m_cursor);
-        std::memcpy(dst + got, m_buf + m_cursor, take);
-        m_cursor += take;
-        got += long(take);
+        const uint8_t* bytes = nullptr;
+        long r = view(bytes, n - got);
+        if (r < 0)
+            return -1;
+        if (r == 0)
+            break;
+        std::memcpy(dst + got, bytes, size_t(r));
+        advance(r);
+        got += r;
     }
     return got;
 }
@@ -113,22 +159,7 @@ bool FileSource::seek(int64_t position)
 {
     if (m_fd < 0 || position < 0)
         return false;
-    if (position >= m_buf_start && position <= m_buf_start + int64_t(m_buf_len)) {
-        m_cursor = size_t(position - m_buf_start);
-        m_skip = 0;
-        return true;
-    }
-    // Reading goes on from the page that holds the position, the bytes before it skipped in the
-    // buffer.
-    int64_t page_start = position - position % int64_t(PAGE);
-    if (::lseek(m_fd, page_start, SEEK_SET) < 0) {
-        m_error = std::strerror(errno);
-        return false;
-    }
-    m_buf_start = page_start;
-    m_buf_len = 0;
-    m_cursor = 0;
-    m_skip = size_t(position - page_start);
+    m_pos = position;
     return true;
 }
 

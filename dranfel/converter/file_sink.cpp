@@ -1,12 +1,12 @@
 #include "dranfel/converter/file_sink.h"
 
-#include "common/fd_io.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <new>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -17,33 +17,60 @@ FileSink::~FileSink()
     discard();
 }
 
+bool FileSink::open_file(const std::string& path)
+{
+    auto file = std::make_unique<common::AtomicFile>(path);
+    if (!file->open()) {
+        m_error = file->error();
+        return false;
+    }
+    m_fd = file->fd();
+    m_replaces = m_replaces || file->replaces();
+    m_files.push_back(std::move(file));
+    m_targets.push_back(path);
+    return true;
+}
+
 bool FileSink::create(const std::string& path)
 {
     close();
     m_failed = false;
     m_written = 0;
     m_error.clear();
-    m_file = std::make_unique<common::AtomicFile>(path);
-    if (!m_file->open()) {
-        m_error = m_file->error();
-        m_file.reset();
+    m_failed_target.clear();
+    m_files.clear();
+    m_targets.clear();
+    m_replaces = false;
+    if (!open_file(path))
         return false;
-    }
-    m_fd = m_file->fd();
-    m_replaces = m_file->replaces();
     storage_.reset(static_cast<uint8_t*>(std::aligned_alloc(4096, BUFFER_SIZE * BUFFER_COUNT)));
-    if (!storage_) {
+    batches_.reset(new (std::nothrow) Batch[BATCH_COUNT]);
+    if (!storage_ || !batches_) {
         m_error = "out of memory";
-        m_file.reset();
+        m_files.clear();
         m_fd = -1;
         return false;
     }
+    std::fill(std::begin(used_), std::end(used_), 0);
+    for (auto& r : refs_)
+        r.store(0, std::memory_order_relaxed);
+    m_current = 0;
+    m_live[0] = m_live[1] = Live{};
+    m_last_chunk = nullptr;
     m_filling = 0;
-    m_fill_len = 0;
     m_queued = 0;
     m_next_out = 0;
     m_stopping = false;
-    // Without a thread the buffers are written in place: slower, never wrong.
+    // A device takes its bytes at once (/dev/null) or at its own pace (a terminal): a thread
+    // would only add switches. Files and pipes are written beside the engine. Without a thread
+    // the batches are written in place: slower, never wrong.
+    struct stat st
+    {
+    };
+    m_threaded = false;
+    m_device = ::fstat(m_fd, &st) == 0 && S_ISCHR(st.st_mode);
+    if (m_device)
+        return true;
     try {
         m_writer = std::thread(&FileSink::writer_loop, this);
         m_threaded = true;
@@ -53,21 +80,197 @@ bool FileSink::create(const std::string& path)
     return true;
 }
 
+bool FileSink::next_file(const std::string& path)
+{
+    if (m_fd < 0)
+        return false;
+    if (!flush())
+        return false;
+    // The writer is idle now: it takes the descriptor afresh with every batch.
+    std::lock_guard lock(m_mutex);
+    return open_file(path);
+}
+
 void FileSink::fail(int err)
 {
     m_error = std::strerror(err);
+    if (!m_targets.empty())
+        m_failed_target = m_targets.back();
     m_failed.store(true, std::memory_order_release);
 }
 
-void FileSink::write_out(const uint8_t* bytes, size_t n)
+int FileSink::arena_of(const uint8_t* p) const
+{
+    return int(size_t(p - storage_.get()) / BUFFER_SIZE);
+}
+
+bool FileSink::in_memory(const uint8_t* p) const
+{
+    const uint8_t* base = storage_.get();
+    return base && p >= base && p < base + BUFFER_SIZE * BUFFER_COUNT;
+}
+
+// Moves on to the next arena once everything in it has been written. A chunk still being built
+// there (a stream that has been quiet for several arenas of the other's output) is moved along.
+void FileSink::advance()
+{
+    hand_over(); // its places may be what keeps the next arena
+    int next = (m_current + 1) % BUFFER_COUNT;
+    uint8_t moved[2][IPACK_SIZE];
+    bool is_moved[2] = {false, false};
+    for (int i = 0; i < 2; ++i) {
+        Live& l = m_live[i];
+        if (l.owner && arena_of(l.owner->buf) == next) {
+            std::memcpy(moved[i], l.owner->buf, size_t(std::min(l.owner->count, l.size)));
+            is_moved[i] = true;
+            refs_[next].fetch_sub(1, std::memory_order_relaxed);
+        }
+    }
+    if (m_threaded) {
+        std::unique_lock lock(m_mutex);
+        m_space_free.wait(lock, [&] { return refs_[next].load(std::memory_order_acquire) == 0; });
+    }
+    used_[next] = 0;
+    m_current = next;
+    for (int i = 0; i < 2; ++i) {
+        if (!is_moved[i])
+            continue;
+        Live& l = m_live[i];
+        uint8_t* slot = reserve(size_t(l.size));
+        std::memcpy(slot, moved[i], size_t(std::min(l.owner->count, l.size)));
+        l.owner->buf = slot;
+        refs_[arena_of(slot)].fetch_add(1, std::memory_order_relaxed);
+    }
+}
+
+uint8_t* FileSink::reserve(size_t n)
+{
+    // Places start on 16 bytes, where the kernel copies from fastest.
+    n = (n + 15) & ~size_t(15);
+    if (used_[m_current] + n > BUFFER_SIZE)
+        advance();
+    uint8_t* p = storage_.get() + size_t(m_current) * BUFFER_SIZE + used_[m_current];
+    used_[m_current] += n;
+    return p;
+}
+
+void FileSink::add_iovec(const uint8_t* bytes, size_t n, bool in_arena)
+{
+    if (n == 0)
+        return;
+    Batch& b = batches_[m_filling];
+    b.iov[b.n] = iovec{const_cast<uint8_t*>(bytes), n};
+    b.arena[b.n] = in_arena ? uint8_t(arena_of(bytes)) : NO_ARENA;
+    ++b.n;
+    if (in_arena)
+        refs_[arena_of(bytes)].fetch_add(1, std::memory_order_relaxed);
+    if (b.n == BATCH_IOVECS)
+        hand_over();
+}
+
+void FileSink::write(const uint8_t* bytes, size_t n)
+{
+    if (m_fd < 0 || failed() || n == 0)
+        return;
+    if (in_memory(bytes)) {
+        m_last_chunk = bytes;
+        const ipack* owner = nullptr;
+        for (const Live& l : m_live)
+            if (l.owner && l.owner->buf == bytes)
+                owner = l.owner;
+        if (!owner || owner->refs == 0) {
+            add_iovec(bytes, n);
+            return;
+        }
+        // The chunk's head lies here, the rest where the input holds it.
+        add_iovec(bytes, n - size_t(owner->ref_bytes));
+        for (int i = 0; i < owner->refs; ++i)
+            add_iovec(owner->ref_at[i], size_t(owner->ref_len[i]), false);
+        return;
+    }
+    while (n > 0) {
+        size_t take = std::min(n, BUFFER_SIZE / 2);
+        uint8_t* place = reserve(take);
+        std::memcpy(place, bytes, take);
+        add_iovec(place, take);
+        bytes += take;
+        n -= take;
+    }
+}
+
+void FileSink::write_batch(Batch& b)
 {
     if (failed())
         return;
-    if (!common::write_all(m_fd, bytes, n)) {
-        fail(errno);
+    int i = 0;
+    while (i < b.n) {
+        int count = b.n - i;
+        ssize_t r = ::writev(m_fd, b.iov + i, count);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0) {
+            fail(errno);
+            return;
+        }
+        if (r == 0) {
+            fail(EIO);
+            return;
+        }
+        m_written.fetch_add(int64_t(r), std::memory_order_relaxed);
+        // A pipe or a full disk can take less than all: go on from where it stopped.
+        size_t left = size_t(r);
+        while (i < b.n && left >= b.iov[i].iov_len) {
+            left -= b.iov[i].iov_len;
+            ++i;
+        }
+        if (left > 0) {
+            b.iov[i].iov_base = static_cast<uint8_t*>(b.iov[i].iov_base) + left;
+            b.iov[i].iov_len -= left;
+        }
+    }
+}
+
+void FileSink::release_batch(Batch& b)
+{
+    for (int i = 0; i < b.n; ++i)
+        if (b.arena[i] != NO_ARENA)
+            refs_[b.arena[i]].fetch_sub(1, std::memory_order_release);
+    b.n = 0;
+    for (int i = 0; i < b.n_windows; ++i)
+        ::munmap(const_cast<uint8_t*>(b.windows[i]), b.window_len[i]);
+    b.n_windows = 0;
+}
+
+// After the writer has stopped: whatever was not written is let go, windows unmapped.
+void FileSink::drop_batches()
+{
+    if (!batches_)
+        return;
+    for (int i = 0; i < BATCH_COUNT; ++i)
+        release_batch(batches_[i]);
+    m_queued = 0;
+}
+
+void FileSink::keep(const uint8_t* window, size_t len)
+{
+    if (m_fd < 0 || !batches_) {
+        ::munmap(const_cast<uint8_t*>(window), len);
         return;
     }
-    m_written.fetch_add(int64_t(n), std::memory_order_relaxed);
+    // A chunk still being built that refers to the window takes its bytes in now.
+    for (Live& l : m_live)
+        if (l.owner && l.owner->refs > 0)
+            for (int i = 0; i < l.owner->refs; ++i)
+                if (l.owner->ref_at[i] >= window && l.owner->ref_at[i] < window + len) {
+                    ipack_materialize(*l.owner);
+                    break;
+                }
+    if (batches_[m_filling].n_windows == BATCH_WINDOWS)
+        hand_over();
+    Batch& b = batches_[m_filling];
+    b.windows[b.n_windows] = window;
+    b.window_len[b.n_windows] = len;
+    ++b.n_windows;
 }
 
 void FileSink::writer_loop()
@@ -77,48 +280,32 @@ void FileSink::writer_loop()
         m_work_ready.wait(lock, [this] { return m_queued > 0 || m_stopping; });
         if (m_queued == 0)
             return;
-        int slot = m_next_out;
+        Batch& b = batches_[m_next_out];
         lock.unlock();
-        write_out(storage_.get() + size_t(slot) * BUFFER_SIZE, lengths_[slot]);
+        write_batch(b);
         lock.lock();
-        m_next_out = (m_next_out + 1) % BUFFER_COUNT;
+        release_batch(b);
+        m_next_out = (m_next_out + 1) % BATCH_COUNT;
         --m_queued;
-        m_buffer_free.notify_one();
+        m_space_free.notify_all();
     }
 }
 
 void FileSink::hand_over()
 {
-    if (m_fill_len == 0)
+    Batch& b = batches_[m_filling];
+    if (b.n == 0 && b.n_windows == 0)
         return;
-    uint8_t* data = storage_.get() + size_t(m_filling) * BUFFER_SIZE;
     if (!m_threaded) {
-        write_out(data, m_fill_len);
-        m_fill_len = 0;
+        write_batch(b);
+        release_batch(b);
         return;
     }
     std::unique_lock lock(m_mutex);
-    lengths_[m_filling] = m_fill_len;
     ++m_queued;
     m_work_ready.notify_one();
-    m_buffer_free.wait(lock, [this] { return m_queued < BUFFER_COUNT; });
-    m_filling = (m_filling + 1) % BUFFER_COUNT;
-    m_fill_len = 0;
-}
-
-void FileSink::write(const uint8_t* bytes, size_t n)
-{
-    if (m_fd < 0 || failed())
-        return;
-    while (n > 0) {
-        size_t take = std::min(n, BUFFER_SIZE - m_fill_len);
-        std::memcpy(storage_.get() + size_t(m_filling) * BUFFER_SIZE + m_fill_len, bytes, take);
-        m_fill_len += take;
-        bytes += take;
-        n -= take;
-        if (m_fill_len == BUFFER_SIZE)
-            hand_over();
-    }
+    m_space_free.wait(lock, [this] { return m_queued < BATCH_COUNT; });
+    m_filling = (m_filling + 1) % BATCH_COUNT;
 }
 
 bool FileSink::flush()
@@ -128,7 +315,7 @@ bool FileSink::flush()
     hand_over();
     if (m_threaded) {
         std::unique_lock lock(m_mutex);
-        m_buffer_free.wait(lock, [this] { return m_queued == 0; });
+        m_space_free.wait(lock, [this] { return m_queued == 0; });
     }
     return !failed();
 }
@@ -145,32 +332,78 @@ void FileSink::stop_writer()
         m_threaded = false;
     }
     m_fd = -1;
-    storage_.reset();
 }
 
 bool FileSink::close()
 {
-    if (m_fd < 0)
+    if (m_files.empty())
         return !failed();
     flush();
     stop_writer();
+    drop_batches();
     // No fsync: a converted file can always be made again from its recording, and waiting for a
-    // gigabyte to reach the disk would double the time of a run. A kill still leaves the target
-    // as it was, since the rename comes after the last write.
-    if (!failed() && !m_file->commit(false)) {
-        m_error = m_file->error();
-        m_failed.store(true, std::memory_order_release);
-    }
-    m_file.reset();
+    // gigabyte to reach the disk would double the time of a run. A kill still leaves the targets
+    // as they were, since the renames come after the last write.
+    for (size_t i = 0; i < m_files.size() && !failed(); ++i)
+        if (!m_files[i]->commit(false)) {
+            m_error = m_files[i]->error();
+            m_failed_target = m_targets[i];
+            m_failed.store(true, std::memory_order_release);
+        }
+    m_files.clear();
     return !failed();
 }
 
 void FileSink::discard()
 {
-    if (m_fd < 0)
-        return;
-    stop_writer();
-    m_file.reset();
+    if (m_fd >= 0) {
+        stop_writer();
+        drop_batches();
+    }
+    m_files.clear();
+}
+
+uint8_t* FileSink::first_slot(ipack& p, int size)
+{
+    if (!storage_)
+        return nullptr;
+    for (Live& l : m_live)
+        if (!l.owner) {
+            l.owner = &p;
+            l.size = size;
+            uint8_t* slot = reserve(size_t(size));
+            refs_[arena_of(slot)].fetch_add(1, std::memory_order_relaxed);
+            return slot;
+        }
+    return nullptr; // two repackers per run
+}
+
+uint8_t* FileSink::next_slot(ipack& p)
+{
+    // A chunk that was not written (the program-stream writer drops some) keeps its place.
+    if (p.buf != m_last_chunk)
+        return p.buf;
+    m_last_chunk = nullptr;
+    for (Live& l : m_live)
+        if (l.owner == &p) {
+            refs_[arena_of(p.buf)].fetch_sub(1, std::memory_order_relaxed);
+            l.owner = nullptr; // not moved along while a new place is found
+            uint8_t* slot = reserve(size_t(l.size));
+            refs_[arena_of(slot)].fetch_add(1, std::memory_order_relaxed);
+            l.owner = &p;
+            return slot;
+        }
+    return p.buf;
+}
+
+void FileSink::release(ipack& p)
+{
+    for (Live& l : m_live)
+        if (l.owner == &p) {
+            l.owner = nullptr;
+            if (storage_ && in_memory(p.buf))
+                refs_[arena_of(p.buf)].fetch_sub(1, std::memory_order_relaxed);
+        }
 }
 
 } // namespace dranfel

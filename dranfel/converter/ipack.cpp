@@ -55,6 +55,46 @@ void mpeg1_tail_byte(ipack& p, uint8_t b)
         p.which = p.check == 0x40 ? 0 : 2000;
 }
 
+// Whether payload bytes may stay where the input holds them.
+bool may_refer(const ipack& p, const uint8_t* bytes, int n)
+{
+    if (!p.input_lo || bytes < p.input_lo || bytes + n > p.input_hi || p.mpeg != 2)
+        return false;
+    if (p.cid >= 0xE0 && p.cid <= 0xEF)
+        return p.has_video_info;
+    if (p.cid >= 0xC0 && p.cid <= 0xDF)
+        return p.has_audio_info;
+    return false;
+}
+
+// Puts n bytes at the end of the chunk: as a reference where they may stay, else copied.
+void append(ipack& p, const uint8_t* bytes, int n)
+{
+    if (n <= 0)
+        return;
+    if (may_refer(p, bytes, n)) {
+        if (p.refs > 0 && p.ref_at[p.refs - 1] + p.ref_len[p.refs - 1] == bytes) {
+            p.ref_len[p.refs - 1] += n;
+        } else if (p.refs < IPACK_MAX_REFS) {
+            p.ref_at[p.refs] = bytes;
+            p.ref_len[p.refs] = n;
+            ++p.refs;
+        } else {
+            ipack_materialize(p);
+            std::memcpy(p.buf + p.count, bytes, size_t(n));
+            p.count += n;
+            return;
+        }
+        p.ref_bytes += n;
+        p.count += n;
+        return;
+    }
+    if (p.refs > 0)
+        ipack_materialize(p); // what is copied goes behind what is referred to
+    std::memcpy(p.buf + p.count, bytes, size_t(n));
+    p.count += n;
+}
+
 void complete_packet(ipack& p)
 {
     ipack_send(p);
@@ -70,10 +110,12 @@ int ipack_init(ipack& p,
                ConversionState* state,
                std::FILE* diag,
                void* (*allocate)(size_t),
-               void (*release)(void*))
+               void (*release)(void*),
+               ChunkMemory* memory)
 {
     p = ipack{};
-    p.buf = static_cast<uint8_t*>(allocate(size_t(size)));
+    p.memory = memory;
+    p.buf = memory ? memory->first_slot(p, size) : static_cast<uint8_t*>(allocate(size_t(size)));
     if (!p.buf) {
         if (diag)
             std::fprintf(diag, "Couldn't allocate memory for ipack\n");
@@ -91,7 +133,9 @@ int ipack_init(ipack& p,
 
 void ipack_free(ipack& p)
 {
-    if (p.buf && p.release)
+    if (p.memory)
+        p.memory->release(p);
+    else if (p.buf && p.release)
         p.release(p.buf);
     p.buf = nullptr;
 }
@@ -111,6 +155,19 @@ void ipack_reset(ipack& p)
     p.size = p.size_orig;
     p.ac3_next = -1;
     p.mpeg1_pts_index = 0;
+    p.refs = 0;
+    p.ref_bytes = 0;
+}
+
+void ipack_materialize(ipack& p)
+{
+    int at = p.count - p.ref_bytes;
+    for (int i = 0; i < p.refs; ++i) {
+        std::memcpy(p.buf + at, p.ref_at[i], size_t(p.ref_len[i]));
+        at += p.ref_len[i];
+    }
+    p.refs = 0;
+    p.ref_bytes = 0;
 }
 
 bool ipack_in_body(const ipack& p)
@@ -268,13 +325,11 @@ void ipack_write(ipack& p, const uint8_t* bytes, int length)
             }
         }
         if (p.count + length < p.size) {
-            std::memcpy(p.buf + p.count, bytes, size_t(length));
-            p.count += length;
+            append(p, bytes, length);
             return;
         }
         int room = std::max(0, p.size - p.count);
-        std::memcpy(p.buf + p.count, bytes, size_t(room));
-        p.count += room;
+        append(p, bytes, room);
         bytes += room;
         length -= room;
         ipack_send(p);
@@ -356,6 +411,16 @@ void ipack_send(ipack& p)
         p.func(b, p.count, p.data);
     // A lowered limit was for this chunk: the rest of the packet now fits in the next one.
     p.size = p.size_orig;
+    p.refs = 0;
+    p.ref_bytes = 0;
+    if (p.memory) {
+        // The chunk is written from where it lies: the next one is built elsewhere.
+        p.buf = p.memory->next_slot(p);
+        b = p.buf;
+        b[0] = 0x00;
+        b[1] = 0x00;
+        b[2] = 0x01;
+    }
 
     if (p.mpeg == 1) {
         b[6] = 0x0F;

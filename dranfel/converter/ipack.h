@@ -12,6 +12,7 @@ namespace dranfel {
 
 constexpr int IPACK_SIZE = 2048;
 constexpr int UNBOUNDED_PES = 0x7FFF2; // stands for a PES header whose length field is 0
+constexpr int IPACK_MAX_REFS = 32;
 
 // Shared by both repackers of one conversion run, which may span several part files.
 struct ConversionState
@@ -32,6 +33,23 @@ struct ConversionState
 
 // Receives every finished chunk (and the pack header in front of the first).
 using OutputFunction = void (*)(const uint8_t* bytes, int length, void* context);
+
+struct ipack;
+
+// Where a repacker builds its chunks: a buffer of its own by default. An output that writes
+// chunks from where they were built hands out places in its own memory instead, so that a
+// payload byte is copied once, into its chunk, and never again on its way out.
+class ChunkMemory
+{
+public:
+    virtual ~ChunkMemory() = default;
+    // A place of `size` bytes for p's chunks; null when there is none.
+    virtual uint8_t* first_slot(ipack& p, int size) = 0;
+    // Called after p's chunk went to the output function: the place for p's next chunk. The
+    // memory may also move a chunk being built whenever it is called, and updates p.buf then.
+    virtual uint8_t* next_slot(ipack& p) = 0;
+    virtual void release(ipack& p) = 0;
+};
 
 struct ipack
 {
@@ -62,6 +80,18 @@ struct ipack
     ConversionState* state = nullptr;
     std::FILE* diag = nullptr; // stream information lines; null keeps them quiet
     void (*release)(void*) = nullptr;
+    ChunkMemory* memory = nullptr; // when set, buf lies in it
+    // The input bytes being fed that stay where they are until the output has written them (a
+    // kept window of the part file); null when the input gives no such promise.
+    const uint8_t* input_lo = nullptr;
+    const uint8_t* input_hi = nullptr;
+    // The chunk's last ref_bytes bytes are not in buf but where the input holds them, in order:
+    // buf holds the first count - ref_bytes. Only once the stream's header is known (the writer
+    // looks for it in buf), never for private streams (the AC-3 fix-up rewrites the chunk).
+    const uint8_t* ref_at[IPACK_MAX_REFS] = {};
+    int ref_len[IPACK_MAX_REFS] = {};
+    int refs = 0;
+    int ref_bytes = 0;
     // Offset, from the start of the next chunk's data, at which the next AC-3 sync frame is due;
     // -1 when not known.
     int ac3_next = -1;
@@ -80,7 +110,8 @@ int ipack_init(ipack& p,
                ConversionState* state,
                std::FILE* diag,
                void* (*allocate)(size_t) = std::malloc,
-               void (*release)(void*) = std::free);
+               void (*release)(void*) = std::free,
+               ChunkMemory* memory = nullptr);
 void ipack_free(ipack& p);
 void ipack_reset(ipack& p);
 void ipack_feed(ipack& p, const uint8_t* bytes, int length);
@@ -98,5 +129,8 @@ void ipack_finish(ipack& p);
 
 // True while the repacker is inside the body of a PES packet (its header fully parsed).
 bool ipack_in_body(const ipack& p);
+
+// Copies the chunk's referenced bytes into buf behind the rest (the input is about to go away).
+void ipack_materialize(ipack& p);
 
 } // namespace dranfel

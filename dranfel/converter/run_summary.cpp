@@ -3,6 +3,8 @@
 #include "common/strfmt.h"
 #include "dranfel/storage/file_list.h"
 
+#include <algorithm>
+
 namespace dranfel {
 
 namespace {
@@ -60,7 +62,14 @@ std::vector<std::string> summary_lines(const RunReport& report)
     const RunFindings& f = report.findings;
     if (report.parts == 0 || (f.packets == 0 && f.bytes_read == 0 && report.parts_done == 0))
         return lines;
-    lines.push_back(common::strfmt("Parts converted: %d of %d", report.parts_done, report.parts));
+    // Counted against the whole recording, so that a part left out never goes unmentioned.
+    std::string parts = common::strfmt("Parts converted: %d of %d", report.parts_done,
+                                       std::max(report.parts, report.recording_parts));
+    if (report.parts_skipped > 0)
+        parts += common::strfmt(", %d left out as asked", report.parts_skipped);
+    if (report.parts_damaged > 0)
+        parts += common::strfmt(", %d left out as no transport stream", report.parts_damaged);
+    lines.push_back(parts);
     lines.push_back("Read: " + count_text(f.bytes_read, "byte", "bytes") +
                     ", written: " + count_text(report.bytes_written, "byte", "bytes"));
     if (f.has_video) {

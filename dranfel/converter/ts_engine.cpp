@@ -36,6 +36,37 @@ bool private_stream_is_ac3(const uint8_t* t, int off, long avail)
     return (t[p] == 0x0B && t[p + 1] == 0x77) || (t[p] & 0xF8) == 0x80;
 }
 
+// Most packets only carry on the body of a PES packet, and fit in the chunk being built: their
+// payload is noted where it lies, as the repacker would note it, without going through it. False
+// for anything else (a header, the end of a packet or of a chunk, a stream not yet known), which
+// the repacker takes as usual.
+bool refer_in_place(ipack& p, const uint8_t* payload, int n)
+{
+    if (n <= 0 || p.mpeg != 2 || p.done || p.found < 9 + p.hlength || p.refs == IPACK_MAX_REFS)
+        return false;
+    const bool known = (p.cid >= 0xE0 && p.cid <= 0xEF && p.has_video_info) ||
+                       (p.cid >= 0xC0 && p.cid <= 0xDF && p.has_audio_info);
+    if (!known || p.found + n >= p.plength + 6)
+        return false;
+    const int found = p.found + n;
+    int size = p.size;
+    if (size == p.size_orig && p.plength != 0) {
+        long t = long(p.plength) + n + p.count - found + 6;
+        if (size < t && t < long(size) * 3 / 2)
+            size = int(t / 2);
+    }
+    if (p.count + n >= size)
+        return false;
+    p.size = size;
+    p.found = found;
+    p.ref_at[p.refs] = payload;
+    p.ref_len[p.refs] = n;
+    ++p.refs;
+    p.ref_bytes += n;
+    p.count += n;
+    return true;
+}
+
 } // namespace
 
 ScanResult scan_av_pids(ByteSource& source, uint8_t* block, int run_mode)
@@ -134,7 +165,7 @@ bool TsConverter::make_ipack(ipack& p, bool& made)
     if (made)
         return true;
     if (!ipack_init(p, IPACK_SIZE, m_output, m_context, &m_state, m_options.diagnostics, m_options.allocate,
-                    m_options.release))
+                    m_options.release, m_options.memory))
         return false;
     p.ps = m_ps;
     made = true;
@@ -190,10 +221,16 @@ void TsConverter::process_packet(const uint8_t* t)
         ++m_found.continuity_breaks;
     *last_cc = cc;
     int off = payload_offset(t);
+    if (!(t[1] & 0x40) && m_kept_input && refer_in_place(*p, t + off, TS_PACKET - off))
+        return;
     if (t[1] & 0x40)
         ipack_unit_start(*p);
-    if (off < TS_PACKET)
+    if (off < TS_PACKET) {
+        p->input_lo = m_kept_input ? t + off : nullptr;
+        p->input_hi = m_kept_input ? t + TS_PACKET : nullptr;
         ipack_feed(*p, t + off, TS_PACKET - off);
+        p->input_lo = p->input_hi = nullptr;
+    }
 }
 
 PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int video_pid, int ps)
@@ -230,31 +267,56 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
         return PartResult::NoMemory;
     m_audio.ps = m_video.ps = ps;
 
-    long n = source.read(block_, TS_PACKET);
+    // A sync byte alone proves little (a text file's "G" is one): the packets after it must
+    // start with one too, as far as the part reaches.
+    long n = source.read(block_, TS_PACKET * 3);
     if (n < 0)
         return PartResult::ReadError;
     long first = 0;
-    while (first < n && block_[first] != 0x47)
+    while (first < n && first < TS_PACKET &&
+           !(block_[first] == 0x47 && (first + TS_PACKET >= n || block_[first + TS_PACKET] == 0x47) &&
+             (first + 2 * TS_PACKET >= n || block_[first + 2 * TS_PACKET] == 0x47)))
         ++first;
-    if (first == n) {
+    if (first == n || first == TS_PACKET) {
         if (m_options.diagnostics)
             std::fprintf(m_options.diagnostics, "Not a TS\n");
         return PartResult::NotTs;
     }
+    const int64_t read_before = m_found.bytes_read;
+    const int64_t skipped_before = m_found.sync_bytes_skipped;
     m_found.bytes_read += n;
     m_found.sync_bytes_skipped += first;
     long have = n - first;
     std::memmove(block_, block_ + first, size_t(have));
 
     for (;;) {
-        long got = source.read(block_ + have, TS_BLOCK - have);
-        if (got < 0)
-            return PartResult::ReadError;
+        // Whole blocks are walked where the source holds them; only what is left over when sync
+        // was lost, and the tail of the input, go through the block buffer.
+        const uint8_t* data = block_;
+        const uint8_t* fresh = block_ + have;
+        long got = 0;
+        bool in_place = false;
+        if (have == 0) {
+            got = source.view(data, TS_BLOCK);
+            if (got < 0)
+                return PartResult::ReadError;
+            in_place = got == TS_BLOCK;
+            m_kept_input = in_place && source.view_kept();
+            fresh = data;
+        }
+        if (!in_place) {
+            m_kept_input = false;
+            data = block_;
+            fresh = block_ + have;
+            got = source.read(block_ + have, TS_BLOCK - have);
+            if (got < 0)
+                return PartResult::ReadError;
+        }
         m_found.bytes_read += got;
         if (got > 0) {
             if (m_vpid == 0 && m_state.mode == 1) {
                 int v, a;
-                find_pids_in_block(block_ + have, int(got), v, a);
+                find_pids_in_block(fresh, int(got), v, a);
                 if (v) {
                     m_vpid = v;
                     if (m_options.diagnostics)
@@ -265,7 +327,7 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
             }
             if (m_apid == 0) {
                 int v, a;
-                find_pids_in_block(block_ + have, int(got), v, a);
+                find_pids_in_block(fresh, int(got), v, a);
                 if (a) {
                     m_apid = a;
                     if (m_options.diagnostics)
@@ -273,27 +335,41 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
                 }
             }
         }
+        if (in_place)
+            source.advance(got);
         if (on_block && !on_block())
             return PartResult::Canceled;
         have += got;
         long pos = 0;
         while (pos + TS_PACKET <= have) {
-            if (block_[pos] != 0x47) {
+            if (data[pos] != 0x47) {
                 // Lost sync: go on at the next sync byte rather than feed shifted packets.
                 long from = pos;
                 ++pos;
-                while (pos < have && block_[pos] != 0x47)
+                while (pos < have && data[pos] != 0x47)
                     ++pos;
                 m_found.sync_bytes_skipped += pos - from;
                 continue;
             }
-            process_packet(block_ + pos);
+            // Packets are walked where the page cache holds them and, with their payload left
+            // there, only their headers are read: fetched ahead, or each one is a wait on memory.
+            __builtin_prefetch(data + pos + 16 * TS_PACKET);
+            process_packet(data + pos);
             pos += TS_PACKET;
         }
         have -= pos;
-        std::memmove(block_, block_ + pos, size_t(have));
-        if (got == 0)
+        std::memmove(block_, data + pos, size_t(have));
+        if (got == 0) {
+            // Bytes that had to be passed over to find packets, more than the packets found:
+            // noise in which a sync byte turns up now and then, not a damaged stream.
+            int64_t skipped = m_found.sync_bytes_skipped - skipped_before;
+            if (skipped * 2 > m_found.bytes_read - read_before) {
+                if (m_options.diagnostics)
+                    std::fprintf(m_options.diagnostics, "Not a TS\n");
+                return PartResult::NotTs;
+            }
             return PartResult::End;
+        }
     }
 }
 

@@ -23,7 +23,7 @@ enum class PartResult
 {
     End,      // the input ended
     Canceled, // the cancel check said stop
-    NotTs,    // no sync byte where the stream should start
+    NotTs,    // no run of packets where the stream should start, or more noise than packets
     ReadError,
     NoMemory,
 };
@@ -33,6 +33,8 @@ struct EngineOptions
     std::FILE* diagnostics = stderr; // null: no diagnostic lines
     void* (*allocate)(size_t) = std::malloc;
     void (*release)(void*) = std::free;
+    // Where the repackers build their chunks; null: buffers of their own.
+    ChunkMemory* memory = nullptr;
 };
 
 struct ScanResult
@@ -69,6 +71,8 @@ public:
     void finish();
     // Drops whatever the repackers hold (a cancelled or failed run).
     void discard();
+    // The output goes on in a file of its own: the next chunk written gets a pack header again.
+    void start_new_file() { m_state.header_written = 0; }
 
     const ConversionState& state() const { return m_state; }
     // What the run has found so far, its stream descriptions included.
@@ -94,6 +98,7 @@ private:
     int m_ps = 1;
     int m_audio_cc = -1; // last continuity counter seen on each chosen stream; -1 none yet
     int m_video_cc = -1;
+    bool m_kept_input = false; // the packets being walked stay where they are until written
     RunFindings m_found;
     alignas(64) uint8_t block_[TS_BLOCK];
 };

@@ -60,6 +60,11 @@ std::string row_date(int year, int month, int day, int hour, int minute, int sec
                           pm ? hour - 12 : hour, minute, second);
 }
 
+bool is_single_file_name(const std::string& name)
+{
+    return has_extension(name, ".mp3") || has_extension(name, ".mem") || has_extension(name, ".mpg");
+}
+
 bool file_row(const std::string& folder, const std::string& name, FileRow& row)
 {
     std::string path = join_path(folder, name);
@@ -80,7 +85,7 @@ bool file_row(const std::string& folder, const std::string& name, FileRow& row)
         row.date_key = common::strfmt("%04d%02d%02d%02d%02d00", d.year, d.month, d.day, d.hour, d.minute);
         return true;
     }
-    if (has_extension(name, ".mp3") || has_extension(name, ".mem")) {
+    if (is_single_file_name(name)) {
         struct tm local;
         time_t t = st.st_mtime;
         if (!::localtime_r(&t, &local))

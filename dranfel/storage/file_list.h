@@ -8,7 +8,7 @@
 namespace dranfel {
 
 // One row of a file list. A recording is shown by its part-1 file only: File Name is the title,
-// Real File Name the part-1 file's name; an .mp3 or .mem file shows its own name in both.
+// Real File Name the part-1 file's name; an .mp3, .mem or .mpg file shows its own name in both.
 struct FileRow
 {
     std::string file_name;
@@ -20,6 +20,10 @@ struct FileRow
     int64_t bytes = 0;
     std::string date_key;
 };
+
+// A file that is listed, copied, moved and deleted by itself: an .mp3 or .mem file, or a program
+// stream the converter made (.mpg). Anything else that is no recording is not shown.
+bool is_single_file_name(const std::string& name);
 
 // "%d" with a "," every three digits from the right.
 std::string group_thousands(int64_t value);

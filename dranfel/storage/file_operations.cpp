@@ -88,11 +88,6 @@ bool remove_file(const std::string& path, std::string* error)
     return false;
 }
 
-bool is_single_file_name(const std::string& name)
-{
-    return has_extension(name, ".mp3") || has_extension(name, ".mem");
-}
-
 bool on_one_file_system(const std::string& a, const std::string& b)
 {
     struct stat sa, sb;

@@ -128,6 +128,7 @@ std::vector<MenuItem> context_menu(Half half, bool file_list)
             {top ? ID_MOVE_TOP_TO_BOTTOM : ID_MOVE_BOTTOM_TO_TOP, "&Move to the Other Half"},
             {ID_DELETE, "&Delete"},
             {ID_SEPARATOR, nullptr},
+            {ID_PLAY, "&Play"},
             {ID_CONVERT_AVI, "Convert to &AVI"}};
 }
 

@@ -84,8 +84,9 @@ bool focus_in_list(Focus f, Half* half = nullptr);
 // The half the focus is in, tree or list; false when it is in neither.
 bool focus_in_half(Focus f, Half* half);
 
-// Not a menu command: the keyboard's refresh of both halves.
+// Not menu commands: the keyboard's refresh of both halves, and Play of a list's context menu.
 constexpr uint32_t ID_REFRESH = 32790;
+constexpr uint32_t ID_PLAY = 32791;
 
 // The keys two-pane file managers give their commands: F5 copies and F6 moves the selection to
 // the other half, F7 makes a folder, F8 and Delete delete, Ctrl+R refreshes.

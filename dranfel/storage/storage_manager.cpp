@@ -159,6 +159,13 @@ void StorageManager::new_folder()
     m_window.rebuild_tree(other(h), there);
 }
 
+std::string recording_to_play(const std::string& folder, const SelectedRow& row)
+{
+    if (folder.empty() || is_single_file_name(row.file_name) || !has_extension(row.real_file_name, ".avr"))
+        return {};
+    return join_path(folder, row.real_file_name);
+}
+
 ConverterPaths converter_paths(const FrameState& state, const std::vector<SelectedRow>& focused_rows)
 {
     ConverterPaths out;
@@ -166,7 +173,7 @@ ConverterPaths converter_paths(const FrameState& state, const std::vector<Select
     if (!focus_in_list(state.focus, &h) || focused_rows.empty() || state.half(h).folder.empty())
         return out;
     const SelectedRow& row = focused_rows.front();
-    if (has_extension(row.file_name, ".mp3") || has_extension(row.file_name, ".mem"))
+    if (is_single_file_name(row.file_name))
         return out;
     out.source = join_path(state.half(h).folder, row.real_file_name);
     const size_t slash = out.source.find_last_of('/');

@@ -89,6 +89,9 @@ struct ConverterPaths
 };
 ConverterPaths converter_paths(const FrameState& state, const std::vector<SelectedRow>& focused_rows);
 
+// The part-1 file of the recording a row stands for, to be played; empty for a single file.
+std::string recording_to_play(const std::string& folder, const SelectedRow& row);
+
 // Where to convert a recording when the window has no converter of its own: the command line.
 std::string converter_command_hint(const ConverterPaths& paths);
 

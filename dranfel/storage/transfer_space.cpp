@@ -29,7 +29,7 @@ bool same_device(const std::string& a, const std::string& b)
 int64_t entry_bytes(const std::string& folder, const std::string& name)
 {
     const std::string path = join_path(folder, name);
-    if (has_extension(name, ".mp3") || has_extension(name, ".mem"))
+    if (is_single_file_name(name))
         return file_size(path);
     if (!has_extension(name, ".avr"))
         return 0;

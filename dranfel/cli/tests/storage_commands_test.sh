@@ -61,6 +61,12 @@ check "cp of a missing recording exits 1" test $? -eq 1
 check "cp of a missing recording says which file" grep -qF "could not open the information file $src/Gone" <<<"$out"
 out=$("$cli" cp "$src" "$dst" notes.txt 2>&1)
 check "cp of another kind of file is refused" test $? -eq 1
+head -c 5000 /dev/urandom >"$src/film.mpg"
+check "cp takes a converted file" "$cli" cp "$src" "$dst" film.mpg
+check "cp copied the converted file" cmp -s "$src/film.mpg" "$dst/film.mpg"
+check "rm takes a converted file" "$cli" rm "$dst" film.mpg
+check "rm removed the converted file" test ! -e "$dst/film.mpg"
+rm -f "$src/film.mpg"
 
 rm -f "$dst"/*
 check "mv succeeds" "$cli" mv "$src" "$dst" tune.mp3 News_#001_200603012015.AVR

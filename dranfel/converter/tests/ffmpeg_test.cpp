@@ -253,11 +253,80 @@ TEST_F(FfmpegStreams, CommandLineJoinsThePartsLikeTheUncutStream)
     write_file(dir / "junk.AVR", Bytes(1000, 0));
     out = run(quote(cli) + " ts2pes " + quote(dir / "junk.AVR") + " 2>&1", &rc);
     EXPECT_EQ(WEXITSTATUS(rc), 1);
-    EXPECT_NE(out.find("Convert Canceled"), std::string::npos) << out;
+    EXPECT_NE(out.find("Not a transport stream: " + (dir / "junk.AVR").string() +
+                       " holds no MPEG transport stream"),
+              std::string::npos)
+        << out;
+}
+
+double duration_of(const fs::path& file)
+{
+    std::string d =
+        run("ffprobe -v error -show_entries format=duration -of default=nw=1:nk=1 " + quote(file));
+    return d.empty() ? 0.0 : std::stod(d);
+}
+
+// Four parts on an ordinary disk, converted by default: the target plays as long as the four
+// parts together, not as one of them.
+TEST_F(FfmpegStreams, CommandLineConvertsEveryPartOnAnyDisk)
+{
+    fs::path cli = fs::path(KD_BINARY_DIR) / "dranfel/cli/dranfel-cli";
+    if (!fs::exists(cli))
+        GTEST_SKIP() << "dranfel-cli is not built";
+    make_recording(WORK / "mp2.ts", 4);
+    double parts = 0;
+    for (int k = 1; k <= 4; ++k) {
+        Bytes file = read_file(part(k));
+        fs::path slice = dir / ("slice" + std::to_string(k) + ".ts");
+        write_file(slice, Bytes(file.begin() + long(AVR_HEADER_SIZE), file.end()));
+        parts += duration_of(slice);
+    }
+    int rc = 0;
+    std::string out = run(quote(cli) + " ts2pes " + quote(part(3)) + " " + quote(dir / "all.mpg"), &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(out, "Convert finished\n");
+    // Each slice starts and ends on a frame of its own: a frame or two either way per cut.
+    EXPECT_NEAR(duration_of(dir / "all.mpg"), parts, 0.25);
+    EXPECT_GT(duration_of(dir / "all.mpg"), 2.5);
+}
+
+// The program stream on standard output, decoded by ffmpeg from the pipe; the words go to
+// standard error. A device as the target is written into.
+TEST_F(FfmpegStreams, CommandLineWritesToAPipeAndToADevice)
+{
+    fs::path cli = fs::path(KD_BINARY_DIR) / "dranfel/cli/dranfel-cli";
+    if (!fs::exists(cli))
+        GTEST_SKIP() << "dranfel-cli is not built";
+    make_recording(WORK / "mp2.ts", 2);
+    int rc = 0;
+    std::string errors =
+        run("(" + quote(cli) + " ts2pes " + quote(part(1)) + " - 2> " + quote(dir / "cli.err") +
+                "; echo $? > " + quote(dir / "cli.rc") + ") | ffmpeg -v error -i - -f null - 2>&1",
+            &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(read_file(dir / "cli.rc"), (Bytes{'0', '\n'}));
+    std::istringstream lines(errors);
+    std::string line, real;
+    while (std::getline(lines, line))
+        if (line.find("non monoton") == std::string::npos)
+            real += line + "\n";
+    EXPECT_EQ(real, "");
+    std::ifstream err(dir / "cli.err");
+    std::string said((std::istreambuf_iterator<char>(err)), {});
+    EXPECT_NE(said.find("Convert finished"), std::string::npos) << said;
+
+    std::string out = run(quote(cli) + " ts2pes " + quote(part(1)) + " /dev/null", &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(out, "Convert finished\n");
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    // Any name is a target, whatever its extension.
+    out = run(quote(cli) + " ts2pes " + quote(part(1)) + " " + quote(dir / "film.ps"), &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_GT(fs::file_size(dir / "film.ps"), 0u);
 }
 
 // Ctrl-C: exit status 130, and the old target stays as it was. The signal is sent by strace as the
-// conversion first reads part 2, so it is sure to arrive mid-run.
+// conversion first maps or reads part 2, so it is sure to arrive mid-run.
 TEST_F(FfmpegStreams, CommandLineInterruptKeepsTheTarget)
 {
     fs::path cli = fs::path(KD_BINARY_DIR) / "dranfel/cli/dranfel-cli";
@@ -271,8 +340,8 @@ TEST_F(FfmpegStreams, CommandLineInterruptKeepsTheTarget)
     std::string status =
         run("ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 "
             "strace -f -qq -o /dev/null -P " +
-            quote(part(2)) + " -e trace=read,pread64 -e inject=read,pread64:signal=INT:when=1 " + quote(cli) +
-            " ts2pes " + quote(part(1)) + " " + quote(dir / "live.mpg") + " --parts all > " +
+            quote(part(2)) + " -e trace=mmap,read,pread64 -e inject=mmap,read,pread64:signal=INT:when=1 " +
+            quote(cli) + " ts2pes " + quote(part(1)) + " " + quote(dir / "live.mpg") + " --parts all > " +
             quote(dir / "cli.out") + "; echo $?");
     EXPECT_EQ(status, "130\n");
     std::ifstream out(dir / "cli.out");
@@ -430,8 +499,9 @@ TEST_F(FfmpegStreams, CommandLineConvertsSeveralIntoAFolder)
             &rc);
     EXPECT_EQ(WEXITSTATUS(rc), 1);
     EXPECT_EQ(out, (dir / "first.AVR").string() + ": Convert finished\n" + (dir / "junk.AVR").string() +
-                       ": Convert Canceled: " + (dir / "junk.AVR").string() + " holds no transport stream\n" +
-                       (dir / "radio.AVR").string() + ": Convert finished\n");
+                       ": Not a transport stream: " + (dir / "junk.AVR").string() +
+                       " holds no MPEG transport stream\n" + (dir / "radio.AVR").string() +
+                       ": Convert finished\n");
     std::ifstream in(dir / "err");
     std::string err((std::istreambuf_iterator<char>(in)), {});
     EXPECT_NE(
@@ -441,7 +511,7 @@ TEST_F(FfmpegStreams, CommandLineConvertsSeveralIntoAFolder)
     EXPECT_NE(err.find("  Video (PID 256): 320x240"), std::string::npos) << err;
     EXPECT_NE(err.find("  Video: none"), std::string::npos) << err;
     EXPECT_NE(err.find("1 of 3 recordings were not converted:\n  " + (dir / "junk.AVR").string() +
-                       ": Convert Canceled"),
+                       ": Not a transport stream"),
               std::string::npos)
         << err;
     EXPECT_GT(fs::file_size(dir / "out" / "first.mpg"), 0u);

@@ -3,6 +3,7 @@
 #include "common/qt/qt_prompts.h"
 #include "dranfel/converter/run_summary.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -49,6 +50,7 @@ CTs2PesDlg::CTs2PesDlg(QWidget* parent, const QString& source, const QString& ta
     m_openSource = new QPushButton(QStringLiteral("Open"), this);
     m_targetEdit = new QLineEdit(target, this);
     m_openTarget = new QPushButton(QStringLiteral("Open"), this);
+    m_onePart = new QCheckBox(QStringLiteral("Only the selected part file"), this);
     m_totalBar = make_bar(this);
     m_totalText = new QLabel(percent_text(0), this);
     m_currentBar = make_bar(this);
@@ -76,6 +78,7 @@ CTs2PesDlg::CTs2PesDlg(QWidget* parent, const QString& source, const QString& ta
     files->addWidget(new QLabel(QStringLiteral("Target file :"), this), 2, 0, 1, 2);
     files->addWidget(m_targetEdit, 3, 0);
     files->addWidget(m_openTarget, 3, 1);
+    files->addWidget(m_onePart, 4, 0, 1, 2);
 
     auto* bars = new QGridLayout;
     bars->addWidget(new QLabel(QStringLiteral("Total"), this), 0, 0);
@@ -171,7 +174,8 @@ void CTs2PesDlg::on_start()
     ConversionRequest request;
     request.source = m_sourceEdit->text().toStdString();
     request.target = m_targetEdit->text().toStdString();
-    request.mount_table = m_mountTable;
+    request.parts = m_onePart->isChecked() ? PartsRule::One : PartsRule::All;
+    request.file_limit = m_fileLimit;
     request.diagnostics = nullptr; // the window shows no diagnostic lines
 
     ConversionJob::Listener listener;
@@ -255,7 +259,7 @@ void CTs2PesDlg::finish(const RunReport& report)
 void CTs2PesDlg::set_controls_enabled(bool enabled)
 {
     for (QWidget* w : {static_cast<QWidget*>(m_openSource), static_cast<QWidget*>(m_openTarget),
-                       static_cast<QWidget*>(m_start)})
+                       static_cast<QWidget*>(m_start), static_cast<QWidget*>(m_onePart)})
         w->setEnabled(enabled);
     m_sourceEdit->setReadOnly(!enabled);
     m_targetEdit->setReadOnly(!enabled);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -32,9 +33,8 @@ public:
     ~CTs2PesDlg() override;
 
     void set_prompts(common::Prompts* prompts);
-    // The mount table (in the /proc/self/mounts format) that decides whether the source lies on
-    // NTFS; empty asks the running system.
-    void set_mount_table(std::string table) { m_mountTable = std::move(table); }
+    // Test seam: the most one target file may hold, as if the target's disk allowed no more.
+    void set_file_limit(int64_t bytes) { m_fileLimit = bytes; }
     // Called on the worker thread as each part starts, after its total has been
     // sent and before the part is opened; tests hold the worker
     // there to act in the middle of a run.
@@ -58,6 +58,7 @@ public:
     QLineEdit* target_edit() const { return m_targetEdit; }
     QPushButton* open_source_button() const { return m_openSource; }
     QPushButton* open_target_button() const { return m_openTarget; }
+    QCheckBox* one_part_box() const { return m_onePart; }
     QPushButton* start_button() const { return m_start; }
     QPushButton* stop_button() const { return m_stop; }
 
@@ -86,6 +87,7 @@ private:
     QPushButton* m_openSource = nullptr;
     QLineEdit* m_targetEdit = nullptr;
     QPushButton* m_openTarget = nullptr;
+    QCheckBox* m_onePart = nullptr;
     QProgressBar* m_totalBar = nullptr;
     QLabel* m_totalText = nullptr;
     QProgressBar* m_currentBar = nullptr;
@@ -95,7 +97,7 @@ private:
 
     std::unique_ptr<common::Prompts> m_ownPrompts;
     common::Prompts* m_prompts = nullptr;
-    std::string m_mountTable;
+    int64_t m_fileLimit = 0;
     std::function<void(int)> m_partHook;
     std::function<void(int, int)> m_progressHook;
     QTimer m_progressTimer;

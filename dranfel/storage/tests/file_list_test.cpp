@@ -36,7 +36,7 @@ TEST(FileList, SizesAndDatesAreFormatted)
     EXPECT_EQ(row_date(2006, 3, 1, 0, 5, 0), "2006-03-01 AM  0:05:00");
 }
 
-TEST(FileList, OneRowPerRecordingAndPerMp3OrMemFile)
+TEST(FileList, OneRowPerRecordingAndPerMp3MemOrMpgFile)
 {
     TempDir tmp;
     std::string dir = tmp.sub("REC");
@@ -47,6 +47,7 @@ TEST(FileList, OneRowPerRecordingAndPerMp3OrMemFile)
     Recording lost = make_recording(dir, "Lost", {10}, "200712241230", 0, false);
     write_file(dir + "/tune.MP3", pattern(5000, 1));
     write_file(dir + "/code.mem", pattern(1023, 1));
+    write_file(dir + "/News.MPG", pattern(4096, 1)); // what the converter made of a recording
     write_file(dir + "/readme.txt", pattern(10, 1));
     std::filesystem::create_directory(dir + "/sub.mp3");
 
@@ -57,7 +58,7 @@ TEST(FileList, OneRowPerRecordingAndPerMp3OrMemFile)
     ASSERT_EQ(::utimensat(AT_FDCWD, (dir + "/tune.MP3").c_str(), times, 0), 0);
 
     auto rows = list_files(dir);
-    ASSERT_EQ(rows.size(), 5u);
+    ASSERT_EQ(rows.size(), 6u);
     const FileRow* r = row_named(rows, news.part1);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->file_name, "News");
@@ -77,6 +78,10 @@ TEST(FileList, OneRowPerRecordingAndPerMp3OrMemFile)
     r = row_named(rows, "code.mem");
     ASSERT_TRUE(r);
     EXPECT_EQ(r->size_kb, "0");
+    r = row_named(rows, "News.MPG");
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->file_name, "News.MPG");
+    EXPECT_EQ(r->size_kb, "4");
 
     EXPECT_TRUE(list_files(dir + "/gone").empty());
 }

@@ -175,6 +175,23 @@ TEST(FileOperation, ExistingRecordingAtTheDestinationIsReplaced)
     EXPECT_EQ(RecordingName::total_size_of(dst + "/" + rec.part1), 75000);
 }
 
+// What the converter made is a file of its own: moved and deleted whole, with no recording looked
+// for behind its name.
+TEST(FileOperation, ConvertedFilesAreSingleFiles)
+{
+    TempDir tmp;
+    std::string src = tmp.sub("src"), dst = tmp.sub("dst");
+    auto film = pattern(3000, 5);
+    write_file(src + "/News_#001_200603012015.MPG", film);
+    FileOperation op;
+    ASSERT_EQ(op.run(params(src, dst, {"News_#001_200603012015.MPG"}, FileOpKind::Move)),
+              FileOpOutcome::Done);
+    EXPECT_EQ(read_file(dst + "/News_#001_200603012015.MPG"), film);
+    EXPECT_FALSE(exists(src + "/News_#001_200603012015.MPG"));
+    EXPECT_TRUE(delete_entry(dst, "News_#001_200603012015.MPG").empty());
+    EXPECT_TRUE(files_in(dst).empty());
+}
+
 TEST(FileOperation, MoveDeletesTheSourcesOfWholeCopiesOnly)
 {
     TempDir tmp;

@@ -1,6 +1,7 @@
 #include "dranfel/storage/ui/file_view.h"
 
 #include "dranfel/storage/file_list.h"
+#include "dranfel/storage/storage_manager.h"
 #include "dranfel/storage/ui/local_text.h"
 
 #include <QApplication>
@@ -136,6 +137,19 @@ CFileView::CFileView(QWidget* parent)
     layout->addWidget(m_list);
     setFocusProxy(m_list);
     connect(m_list, &QTreeWidget::itemSelectionChanged, this, &CFileView::selection_changed);
+    connect(m_list, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item) { play_row(m_list->indexOfTopLevelItem(item)); });
+}
+
+void CFileView::play_row(int row)
+{
+    QTreeWidgetItem* item = m_list->topLevelItem(row);
+    if (!item)
+        return;
+    SelectedRow r{item->data(0, NAME_ROLE).toByteArray().toStdString(),
+                  item->data(1, NAME_ROLE).toByteArray().toStdString()};
+    if (!recording_to_play(m_folder, r).empty())
+        emit play_requested(r);
 }
 
 void CFileView::showEvent(QShowEvent* e)
@@ -226,6 +240,14 @@ std::vector<SelectedRow> CFileView::selected_rows() const
                             item->data(1, NAME_ROLE).toByteArray().toStdString()});
     }
     return rows;
+}
+
+int CFileView::first_selected_row() const
+{
+    for (int i = 0; i < m_list->topLevelItemCount(); ++i)
+        if (m_list->topLevelItem(i)->isSelected())
+            return i;
+    return -1;
 }
 
 bool CFileView::has_selection() const

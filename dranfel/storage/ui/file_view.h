@@ -26,16 +26,22 @@ public:
     QString text(int row, int column) const;
     std::vector<SelectedRow> selected_rows() const;
     bool has_selection() const;
+    // The first selected row, -1 when none is.
+    int first_selected_row() const;
     // Rows of `from` dropped here: rows_dropped once the drag has ended, since the command opens
     // dialogs of its own.
     void drop_rows(const CFileView* from, bool move);
     // The rows as a click on that column's header orders them; the order of the folder until then.
     void sort_by(int column, Qt::SortOrder order);
 
+    // Asks for the row to be played, as a double-click or the context menu's "Play" does.
+    void play_row(int row);
+
 signals:
     void selection_changed();
     // Rows of another list were dropped here; `move` when Shift was held.
     void rows_dropped(const dranfel::CFileView* from, bool move);
+    void play_requested(const SelectedRow& row);
 
 protected:
     void showEvent(QShowEvent*) override;

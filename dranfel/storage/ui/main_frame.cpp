@@ -170,6 +170,14 @@ void CMainFrame::build_panes()
                         menu->exec(pane->viewport()->mapToGlobal(at));
                     });
         }
+        connect(m_lists[int(h)], &CFileView::play_requested, this, [this, h](const SelectedRow& row) {
+            const std::string source = recording_to_play(list(h)->folder(), row);
+            if (m_player)
+                m_player(this, to_q(source));
+            else
+                m_prompts.info("Play a recording from a terminal with: dranfel-cli ts2pes \"" + source +
+                               "\" - | mpv -");
+        });
     }
     // One column split for both halves, as a static 2 x 2 splitter has.
     for (int i = 0; i < 2; ++i)
@@ -338,6 +346,13 @@ QMenu* CMainFrame::context_menu(Half half, bool file_list)
         }
         QAction* a = menu->addAction(QString::fromLatin1(item.text));
         const uint32_t id = item.id;
+        if (id == ID_PLAY) {
+            const std::vector<SelectedRow> rows = list(half)->selected_rows();
+            a->setEnabled(!rows.empty() && !recording_to_play(list(half)->folder(), rows.front()).empty());
+            connect(a, &QAction::triggered, this,
+                    [this, half] { list(half)->play_row(list(half)->first_selected_row()); });
+            continue;
+        }
         a->setEnabled(id == ID_REFRESH || command_enabled(id, s));
         connect(a, &QAction::triggered, this,
                 [this, id] { id == ID_REFRESH ? refresh_both() : on_command(id); });

@@ -36,6 +36,10 @@ public:
     using ConverterOpener =
         std::function<void(QWidget* parent, const QString& source, const QString& target)>;
     void set_converter(ConverterOpener opener) { m_converter = std::move(opener); }
+    // Plays a recording (its part-1 path) in the desktop's video player; unset, the window says
+    // how to play one from a terminal.
+    using PlayerOpener = std::function<void(QWidget* parent, const QString& source)>;
+    void set_player(PlayerOpener opener) { m_player = std::move(opener); }
     // Dranfel's own arguments, handed on to the audio tool.
     void set_own_arguments(const QStringList& args) { m_ownArgs = args; }
     // Selects these folders (when they exist) in place of the remembered ones.
@@ -104,6 +108,7 @@ private:
     std::map<uint32_t, QAction*> m_actions;
     CMountWatcher* m_mounts = nullptr;
     ConverterOpener m_converter;
+    PlayerOpener m_player;
     QStringList m_ownArgs;
     // The pane that last had the focus: the menu bar, opened from the keyboard, takes the focus
     // while the commands must still act where the user was.

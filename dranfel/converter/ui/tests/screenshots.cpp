@@ -1,6 +1,6 @@
 // Takes the converter's screenshots of docs/screenshots: the "ts2pes" dialog idle with a
 // recording filled in, in the middle of its second part, and its final message. The recording is
-// a clip made by ffmpeg, cut into three parts on a folder the dialog is told is NTFS. Run under
+// a clip made by ffmpeg, cut into three parts. Run under
 // xvfb-run (docs/screenshots/make.sh).
 #include "common/testing/screen_shots.h"
 #include "dranfel/converter/ui/ts2pes_dlg.h"
@@ -83,7 +83,6 @@ int main(int argc, char** argv)
 
     dranfel::CTs2PesDlg dlg(nullptr, QString::fromStdString(part1),
                             QString::fromStdString(dranfel::default_target(part1)));
-    dlg.set_mount_table("/dev/sdb1 " + fs::canonical(folder).string() + " ntfs3 rw 0 0\n");
     std::atomic<bool> held{false}, go{false};
     dlg.set_progress_hook([&](int part, int percent) {
         if (part == 2 && percent >= 40 && !held.exchange(true))
