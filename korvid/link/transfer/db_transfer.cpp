@@ -136,6 +136,8 @@ DbTransferOutcome DbTransfer::finish()
         return DbTransferOutcome::VersionMismatch;
     case ExchangeOutcome::Refused:
         return DbTransferOutcome::Refused;
+    case ExchangeOutcome::LineDamaged:
+        return DbTransferOutcome::LineDamaged;
     case ExchangeOutcome::Complete:
         break;
     default:
@@ -189,6 +191,8 @@ const char* db_outcome_text(DbTransferOutcome outcome)
         return "Transfer incomplete";
     case DbTransferOutcome::Refused:
         return "Transfer refused";
+    case DbTransferOutcome::LineDamaged:
+        return LINE_DAMAGED_TEXT;
     case DbTransferOutcome::Damaged:
         return "Damaged DB";
     case DbTransferOutcome::WrongSyscode:

@@ -28,6 +28,7 @@ enum class DbTransferOutcome
     VersionMismatch, // the receiver's buyer/model codes differ from the database's
     Incomplete,      // the receiver ended the exchange before every byte was through
     Refused,         // the receiver refused one packet as often as allowed (set_max_refusals)
+    LineDamaged,     // send: the line showed noise, so the receiver was stopped before it wrote
     Damaged,         // the received image is plainly not a sound database; nothing written
     WrongSyscode,    // the received image is not a database; nothing written
     SaveFailed,      // received and taken back, but the file could not be written
