@@ -224,6 +224,8 @@ void ExchangeLoop::answer(uint8_t b)
             break;
         m_obs.on_status("Transfer Complete");
         m_obs.on_percent(100);
+        // As after a send: the transfer is over, and only OK is left to press.
+        m_obs.on_hide_cancel();
         stop(ExchangeOutcome::Complete);
         m_line.WriteByte(BYE);
         break;

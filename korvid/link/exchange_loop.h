@@ -32,7 +32,8 @@ public:
     virtual void on_time_text(const std::string& /*text*/) {}
     // A message box with an OK button; the loop goes on without waiting for it.
     virtual void on_message_box(const std::string& /*text*/) {}
-    // Database send: the last packet is confirmed, the receiver writes; Cancel goes away.
+    // Database send: the last packet is confirmed, the receiver writes; database receive: the
+    // whole image is in. Either way there is nothing left to cancel, and Cancel goes away.
     virtual void on_hide_cancel() {}
     // Software send: `shown` true once the receiver writes (the page also disables Stop), false
     // when the receiver reports it has written everything.

@@ -101,6 +101,10 @@ bool DbTransfer::start(std::unique_ptr<SerialLine> line, LinkClock& clock, Trans
 
 bool DbTransfer::cancel(uint32_t wait_ms)
 {
+    // A transfer that ran to its end has nothing left to stop: its result stands, and a database
+    // received whole is kept, whatever closes the dialog.
+    if (m_started && !m_worker.active() && m_worker.result().outcome == ExchangeOutcome::Complete)
+        return true;
     m_user_cancelled = true;
     return m_worker.stop(wait_ms);
 }

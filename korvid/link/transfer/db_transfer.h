@@ -80,7 +80,8 @@ public:
     // runs, or no thread could be made ("DownloadDBThreadProc Create Fail" and its twin shown).
     bool start(std::unique_ptr<SerialLine> line, LinkClock& clock, TransferObserver& observer);
     // Cancel: marks the transfer aborted, stops the worker and waits for it up to `wait_ms`.
-    // True when the worker has ended; the port is closed by then.
+    // True when the worker has ended; the port is closed by then. After a complete exchange it
+    // changes nothing.
     bool cancel(uint32_t wait_ms = CANCEL_WAIT_MS);
     bool wait(uint32_t wait_ms) { return m_worker.wait(wait_ms); }
     bool running() const { return m_worker.active(); }
