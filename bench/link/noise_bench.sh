@@ -16,7 +16,9 @@
 #
 # A run is "complete" when the command exits 0 and what the receiver stored (send-db, flash) or
 # what the command wrote (recv-db) is what a clean run gives; "complete-but-wrong" when it exits 0
-# and differs; "stopped" when it exits with a failure. complete-but-wrong must stay 0.
+# and differs; "stopped" when it exits with a failure and nothing was written; "stopped but
+# written" when it failed although the receiver (or the command) wrote. complete-but-wrong must
+# stay 0.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 runs=${RUNS:-10}
@@ -68,6 +70,8 @@ one_run() {
     if [ "$noise" = 0 ]; then
         [ "$rc" = 0 ] || { echo "a clean $cmd failed: $(cat "$d/cli.log")" >&2; return 1; }
         cp "$d/got" "$work/ref.$cmd"
+    elif [ "$rc" != 0 ] && [ -e "$d/got" ]; then
+        echo stopped-but-written
     elif [ "$rc" != 0 ]; then
         echo stopped
     elif cmp -s "$d/got" "$work/ref.$cmd"; then
@@ -85,8 +89,8 @@ binaries "$1"
 { openssl enc -aes-128-ctr -nosalt -K 00112233445566778899aabbccddeeff -iv 0 </dev/zero 2>/dev/null || true; } |
     head -c $((code_kib * 1024)) >"$work/code.mem"
 
-printf '| build | command | noise | complete | complete-but-wrong | stopped |\n'
-printf '|---|---|---|---|---|---|\n'
+printf '| build | command | noise | complete | complete-but-wrong | stopped | stopped but written |\n'
+printf '|---|---|---|---|---|---|---|\n'
 for dir in "$@"; do
     binaries "$dir"
     for cmd in $commands; do
@@ -110,9 +114,9 @@ for dir in "$@"; do
             results=$(cat "$work"/result.*)
             rm -f "$work"/result.*
             count() { grep -cx "$1" <<<"$results" || true; }
-            printf '| %s | %s | %s %% | %s | %s | %s |\n' "$dir" "$cmd" \
+            printf '| %s | %s | %s %% | %s | %s | %s | %s |\n' "$dir" "$cmd" \
                 "$(awk -v n="$noise" 'BEGIN { print n * 100 }')" \
-                "$(count complete)" "$(count complete-but-wrong)" "$(count stopped)"
+                "$(count complete)" "$(count complete-but-wrong)" "$(count stopped)" "$(count stopped-but-written)"
         done
     done
 done
