@@ -356,11 +356,14 @@ private:
             return t < MAX_TP_NUM ? t % TP_HALF_NUM : -1;
         };
         // Whole identity first, then a renamed channel, then one whose PIDs changed.
-        for (auto [name, pids] : {std::pair{true, true}, std::pair{false, true}, std::pair{true, false}})
+        // Plain variables rather than a structured binding: Clang 14 cannot capture those.
+        for (const auto& keys : {std::pair{true, true}, std::pair{false, true}, std::pair{true, false}}) {
+            const bool name = keys.first, pids = keys.second;
             match_by(
                 m_channels, a, b,
                 [&](int c) { return tp_a(c) < 0 ? std::string() : channel_key(m_a, c, tp_a(c), name, pids); },
                 [&](int c) { return channel_key(m_b, c, tp_b(c), name, pids); });
+        }
         report(
             service_page_name(type), a, b, m_channels, RecordNames::channel_identity,
             [&](int i, int j) {
