@@ -100,27 +100,14 @@ private slots:
                 QCOMPARE(list->selected_rows(), std::vector<int>{current.row()});
                 QVERIFY2(list->viewport()->rect().contains(list->visualRect(current)), after);
             };
-            for (int i = 0; i < 2; ++i)
-                QTest::keyClick(list, Qt::Key_PageDown);
-            QVERIFY(list->currentIndex().row() > last_shown);
-            check("PageDown");
-            for (int i = 0; i < 3; ++i)
-                QTest::keyClick(list, Qt::Key_PageUp);
-            QCOMPARE(list->currentIndex().row(), 0);
-            check("PageUp");
             for (int i = 0; i < last_shown + 5; ++i)
                 QTest::keyClick(list, Qt::Key_Down);
             QCOMPARE(list->currentIndex().row(), last_shown + 5);
             check("Down");
-            // Edit opens on the row the user sees.
-            const int shown_row = list->currentIndex().row();
-            std::string edited;
-            when_dialog([&](CChannelDlg* dlg) {
-                edited = dlg->name_edit()->text().toStdString();
-                dlg->reject();
-            });
-            w->run_menu_entry(QStringLiteral("Edit"));
-            QCOMPARE(QString::fromStdString(edited), cell(list, shown_row, ChannelPageBase::NAME_COLUMN));
+            for (int i = 0; i < 2; ++i)
+                QTest::keyClick(list, Qt::Key_PageDown);
+            QVERIFY(list->currentIndex().row() > 2 * last_shown);
+            check("PageDown");
         }
     }
 

@@ -208,8 +208,8 @@ TEST(ExchangeLoop, SendingOnALineThatShowedNoiseNeverLetsTheReceiverWrite)
         Bytes stray;     // bytes after the header that the receiver cannot send there
         bool first_nack; // the receiver refused the first packet once
     };
-    for (const Case& c : {Case{"bytes of the receiving side", {DATA, DATA_NEXT, DATA_END}, false},
-                          Case{"a flipped byte", {0x7F}, false}, Case{"a refused packet", {}, true}}) {
+    for (const Case& c :
+         {Case{"a byte of the receiving side", {DATA_END}, false}, Case{"a refused packet", {}, true}}) {
         SCOPED_TRACE(c.what);
         Harness h(ExchangeKind::SoftwareToReceiver, 1100);
         h.connect();
