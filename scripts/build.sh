@@ -9,7 +9,8 @@ shift || true
 [[ $dir = /* ]] || dir=$root/$dir
 mkdir -p "$dir"
 log="$dir/configure.log"
-if ! cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"$log" 2>&1; then
+# Warnings stop our own builds (KD_WERROR); a plain cmake only shows them.
+if ! cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKD_WERROR=ON "$@" >"$log" 2>&1; then
     cat "$log" >&2
     echo "build.sh: the configure failed (the whole output is above and in $log)" >&2
     exit 1

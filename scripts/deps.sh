@@ -5,6 +5,8 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ lld pkg-config clang-format
+    # the second compiler of CI's release builds
+    clang
     libgtest-dev libgmock-dev libbenchmark-dev
     libcli11-dev nlohmann-json3-dev
     qt6-base-dev

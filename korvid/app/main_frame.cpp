@@ -476,7 +476,9 @@ void CMainFrame::open_from_command_line(const std::string& path)
         return;
     }
     goto_editor();
-    drop_files({path});
+    // As File > Open, not as a drop: the file the desktop opened is the document, and Save goes
+    // back to it.
+    m_doc.open_named(path);
 }
 
 void CMainFrame::drop_files(const std::vector<std::string>& paths)

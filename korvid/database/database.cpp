@@ -110,6 +110,11 @@ void Database::clear()
     for (auto& sat : satellites)
         clear_satellite(sat);
     system.syscode = 0;
+    // The counts describe the channels just reset. Kept, they would have every page list each
+    // channel of a rejected file as an empty "no name chan" row that Edit and Delete act on.
+    system.chan_count[0] = 0;
+    system.chan_count[1] = 0;
+    std::memset(system.fav_count, 0, sizeof system.fav_count);
 }
 
 void Database::clear_satellite(tSatellite& sat)

@@ -118,14 +118,31 @@ common::FileDialogSpec CKorvidDoc::ird_dialog(bool for_saving)
 
 void CKorvidDoc::open_from_menu()
 {
-    if (m_db.present)
-        ask_save_changes(); // whatever the answer, the Open goes on
+    if (!may_open_over_tables())
+        return;
     // The flag goes only with the tables it speaks of: a cancelled dialog or a file that cannot be
     // read leaves the edits in memory, and closing must still ask about them.
     auto path = m_prompts.open_file(ird_dialog(false));
     if (!path)
         return;
     open_file(*path, true);
+}
+
+void CKorvidDoc::open_named(const std::string& path)
+{
+    if (!may_open_over_tables())
+        return;
+    open_file(path, true);
+}
+
+bool CKorvidDoc::may_open_over_tables()
+{
+    if (!m_db.present)
+        return true;
+    // No and Cancel go on to the Open as they always have; the edits stay until a file replaces
+    // them. A Yes whose save was cancelled or failed stops here: going on would throw away the
+    // very edits the user asked to keep.
+    return ask_save() != SaveAnswer::NotSaved;
 }
 
 void CKorvidDoc::open_by_name(const std::string& path)
@@ -250,19 +267,25 @@ bool CKorvidDoc::save_as()
     return true;
 }
 
-bool CKorvidDoc::ask_save_changes()
+CKorvidDoc::SaveAnswer CKorvidDoc::ask_save()
 {
     if (!m_modified)
-        return true;
+        return SaveAnswer::Unmodified;
     switch (m_prompts.ask_yes_no_cancel("Save changes to file?")) {
     case common::Answer::Cancel:
-        return false;
+        return SaveAnswer::Cancelled;
     case common::Answer::No:
-        return true;
+        return SaveAnswer::Discarded;
     case common::Answer::Yes:
         break;
     }
-    return save();
+    return save() ? SaveAnswer::Saved : SaveAnswer::NotSaved;
+}
+
+bool CKorvidDoc::ask_save_changes()
+{
+    const SaveAnswer answer = ask_save();
+    return answer != SaveAnswer::Cancelled && answer != SaveAnswer::NotSaved;
 }
 
 int CKorvidDoc::save_received(const uint8_t* image, const std::string& path)

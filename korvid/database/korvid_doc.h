@@ -51,8 +51,12 @@ public:
 
     static common::FileDialogSpec ird_dialog(bool for_saving);
 
-    // File > Open on the editor page.
+    // File > Open on the editor page. A Yes to the save question whose save was cancelled or failed
+    // ends it there, with the edits and the modified flag as they were.
     void open_from_menu();
+    // A file named by the desktop ("Open with", a command line): File > Open with the file already
+    // chosen, so that it opens under its name.
+    void open_named(const std::string& path);
     // A file dropped on the window: no save question, the file name stays.
     void open_by_name(const std::string& path);
     // File > Save. True when the file was written.
@@ -61,8 +65,8 @@ public:
     bool frame_save(bool on_editor_page);
     // File > Save As...: the chosen file becomes the document's file name.
     bool save_as();
-    // The question before Open and before closing; false means the user chose Cancel, or chose Yes
-    // and the save did not happen, so that closing never throws away unsaved edits.
+    // The question before closing; false means the user chose Cancel, or chose Yes and the save did
+    // not happen, so that closing never throws away unsaved edits.
     bool ask_save_changes();
     // After a receive: `image` holds the receiver-order image. Takes it back and, when valid, writes
     // it to `path`, which becomes the file name. Returns the take-back result (1 valid, 0 not).
@@ -75,6 +79,18 @@ public:
     void set_write_options(const common::WriteTargetOptions& options) { m_write_options = options; }
 
 private:
+    enum class SaveAnswer
+    {
+        Unmodified, // nothing to ask about
+        Saved,      // Yes, and the file was written
+        NotSaved,   // Yes, but the Save dialog was cancelled or the write failed
+        Discarded,  // No
+        Cancelled,  // Cancel
+    };
+    // "Save changes to file?" when there are unsaved changes, and the save that Yes asks for.
+    SaveAnswer ask_save();
+    // The question before an Open replaces the tables: false when the Open must not go on.
+    bool may_open_over_tables();
     // The writer: on success clears the modified flag; on failure the old file and the flag stay.
     // A target the user may not write is refused with the reason and the offer to save it under
     // another name (then `path` becomes that name); one with other hard links is replaced only

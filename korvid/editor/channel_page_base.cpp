@@ -150,7 +150,7 @@ void ChannelPageBase::on_new_database()
 
 void ChannelPageBase::set_filter(std::string text)
 {
-    m_list.change_filter(std::move(text), [this] { fill_list(); });
+    m_list.change_filter(text, [this] { fill_list(); });
 }
 
 bool ChannelPageBase::choose_db(int entry)

@@ -43,12 +43,12 @@ bool FavoriteDialog::in_favorites(int global_index) const
 
 void FavoriteDialog::set_channel_filter(std::string text)
 {
-    m_channels.change_filter(std::move(text), [this] { fill_channels(); });
+    m_channels.change_filter(text, [this] { fill_channels(); });
 }
 
 void FavoriteDialog::set_favorite_filter(std::string text)
 {
-    m_favorites.change_filter(std::move(text), [this] { fill_favorites(); });
+    m_favorites.change_filter(text, [this] { fill_favorites(); });
 }
 
 std::string FavoriteDialog::heading() const

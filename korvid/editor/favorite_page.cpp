@@ -107,7 +107,7 @@ void FavoritePage::choose_type(int type)
 
 void FavoritePage::set_filter(std::string text)
 {
-    m_list.change_filter(std::move(text), [this] { fill_list(); });
+    m_list.change_filter(text, [this] { fill_list(); });
 }
 
 void FavoritePage::select_rows(std::vector<int> rows)

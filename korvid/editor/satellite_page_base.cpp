@@ -56,7 +56,7 @@ void SatellitePageBase::refresh()
 
 void SatellitePageBase::set_filter(std::string text)
 {
-    m_list.change_filter(std::move(text), [this] { fill_list(); });
+    m_list.change_filter(text, [this] { fill_list(); });
 }
 
 void SatellitePageBase::on_new_database()

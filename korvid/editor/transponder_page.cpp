@@ -81,7 +81,7 @@ void TransponderPage::on_new_database()
 
 void TransponderPage::set_filter(std::string text)
 {
-    m_list.change_filter(std::move(text), [this] { fill_list(); });
+    m_list.change_filter(text, [this] { fill_list(); });
 }
 
 bool TransponderPage::choose_db(int entry)

@@ -47,6 +47,7 @@ ExchangeResult ExchangeLoop::run()
     m_line.WriteByte(PROBE);
     m_timeout = CONNECT_TIMEOUT_MS;
 
+    const bool receiving = m_setup.kind == ExchangeKind::DatabaseFromReceiver;
     while (m_running.load()) {
         uint8_t b = 0;
         bool got = m_line.ReadByte(b);
@@ -67,6 +68,9 @@ ExchangeResult ExchangeLoop::run()
             // byte): it is not answered, and it does not count as the receiver speaking.
             if (!m_connected)
                 m_line.WriteByte(PROBE);
+            // A greeting repeated before our CONNECT was heard is the receiver's, not the cable's.
+            else if (got && m_confirmed && b != HELLO && m_await != Await::Writing && !receiving)
+                m_noisy = true;
             continue;
         }
         // The silence limit counts from the last byte we accepted.
@@ -191,6 +195,8 @@ void ExchangeLoop::answer(uint8_t b)
     case DATA_NACK:
         if (receiving)
             break;
+        // The receiver saw a flip; others in the same stretch of line may have cancelled out.
+        m_noisy = true;
         m_obs.on_status(software ? "Check Sum Failed" : "Checksum error");
         if (m_setup.max_refusals && ++m_refusals >= m_setup.max_refusals) {
             give_up();
@@ -218,6 +224,8 @@ void ExchangeLoop::answer(uint8_t b)
             break;
         m_obs.on_status("Transfer Complete");
         m_obs.on_percent(100);
+        // As after a send: the transfer is over, and only OK is left to press.
+        m_obs.on_hide_cancel();
         stop(ExchangeOutcome::Complete);
         m_line.WriteByte(BYE);
         break;
@@ -386,11 +394,26 @@ void ExchangeLoop::give_up()
     m_line.WriteByte(BYE);
 }
 
+void ExchangeLoop::stop_before_writing()
+{
+    stop(ExchangeOutcome::LineDamaged);
+    m_await = Await::Nothing;
+    m_obs.on_status(LINE_DAMAGED_TEXT);
+    m_obs.on_message_box(LINE_DAMAGED_TEXT);
+    m_line.WriteByte(BYE);
+}
+
 void ExchangeLoop::advance()
 {
     const uint32_t size = m_setup.payload_size;
     m_offset += m_last_chunk;
     m_refusals = 0;
+    // The receiver keeps the packets until DATA_END and only then writes: the last moment to keep
+    // a payload that the line may have damaged where its checksums cannot tell out of its flash.
+    if (m_last_chunk != PACKET_DATA_MAX && m_noisy) {
+        stop_before_writing();
+        return;
+    }
     if (m_setup.kind == ExchangeKind::DatabaseToReceiver) {
         m_obs.on_status("Data Transfer");
         m_obs.on_time_text(elapsed_text("Elapsed %02ld:%02ld"));

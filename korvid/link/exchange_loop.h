@@ -32,7 +32,8 @@ public:
     virtual void on_time_text(const std::string& /*text*/) {}
     // A message box with an OK button; the loop goes on without waiting for it.
     virtual void on_message_box(const std::string& /*text*/) {}
-    // Database send: the last packet is confirmed, the receiver writes; Cancel goes away.
+    // Database send: the last packet is confirmed, the receiver writes; database receive: the
+    // whole image is in. Either way there is nothing left to cancel, and Cancel goes away.
     virtual void on_hide_cancel() {}
     // Software send: `shown` true once the receiver writes (the page also disables Stop), false
     // when the receiver reports it has written everything.
@@ -80,8 +81,14 @@ enum class ExchangeOutcome
     PacketTimeOut,      // a received packet did not complete within the block wait
     VersionMismatch,
     Refused, // sending: the receiver refused one packet max_refusals times
+    // Sending: the line damaged something on the way, so the last packet was answered with BYE
+    // instead of DATA_END and the receiver wrote nothing.
+    LineDamaged,
     Stopped, // the owner cleared the running flag
 };
+
+// The status and message box of a send that the line's noise stopped before the receiver wrote.
+constexpr const char* LINE_DAMAGED_TEXT = "Transfer stopped: the line damaged data; nothing was written";
 
 struct ExchangeResult
 {
@@ -143,6 +150,8 @@ private:
     Wait block_wait(uint32_t n);
     void answer(uint8_t b);
     void give_up();
+    // Sending, the last packet confirmed on a noisy line: BYE where DATA_END would let it write.
+    void stop_before_writing();
     void on_version();
     void send_packet();
     void advance();
@@ -170,7 +179,9 @@ private:
     bool m_data_started = false; // the first packet went out (sending) or came in (receiving)
     Await m_await = Await::Nothing;
     uint32_t m_refusals = 0; // of the packet at the offset
-    // Receiving: a damaged packet came, so every later packet must arrive twice alike.
+    // Receiving: a damaged packet came, so every later packet must arrive twice alike. Sending: the
+    // receiver refused a packet or a byte came that it could not have sent, so what it holds may
+    // carry flips its checksum cannot see, and it must not write it.
     bool m_noisy = false;
     static constexpr uint32_t NO_CANDIDATE = UINT32_MAX;
     uint32_t m_candidate_length = NO_CANDIDATE;

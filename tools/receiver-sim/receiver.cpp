@@ -304,6 +304,9 @@ Outcome Receiver::take_payload()
         if (packet == m_opt.silent_after)
             return go_silent(strfmt("after packet %u", packet));
         g = wait_for({DATA_NEXT, DATA_END}, m_opt.answer_timeout_ms, got);
+        // Like the box, we write only after DATA_END: a PC that stops here leaves the flash as it was.
+        if (g == Got::Bye)
+            return fail(strfmt("the PC ended the exchange after packet %u; nothing written", packet));
         if (g != Got::Wanted)
             return fail(strfmt("no DATA_NEXT or DATA_END after packet %u", packet));
         if (got == DATA_END)

@@ -11,6 +11,7 @@
 #include "korvid/editor/ui/editor_list.h"
 #include "korvid/editor/ui/editor_look.h"
 #include "korvid/editor/ui/list_filter_edit.h"
+#include "korvid/editor/ui/list_page_wnd.h"
 #include "korvid/editor/ui/satellite_dlg.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
 #include "korvid/frame/frame_rules.h"
@@ -300,17 +301,85 @@ private slots:
         QCOMPARE(int(m_view->selection().current_sat), int(INVALID_SATID));
     }
 
-    void a_database_named_on_the_command_line_opens_in_the_editor()
+    void a_database_named_on_the_command_line_opens_in_the_editor_under_its_name()
     {
         // What a double-click on an .ird file hands the program, as it starts in the downloader.
+        const std::string file = path_in_temp("mine.ird").toStdString();
+        QVERIFY(QFile::copy(QStringLiteral(KD_SAMPLE_IRD), QString::fromStdString(file)));
         m_frame->goto_downloader();
-        m_frame->open_from_command_line(KD_SAMPLE_IRD);
+        m_frame->open_from_command_line(file);
         QCOMPARE(m_frame->mode(), MODE_EDITOR);
         QVERIFY(m_db->present);
         QCOMPARE(m_prompts->shown, std::vector<std::string>{});
         m_view = dynamic_cast<CDBView*>(m_frame->view());
         QVERIFY(m_view);
         QCOMPARE(sat_window(EditorView::TAB_SAT)->list()->model()->rowCount(), 32);
+        // As File > Open does: the file is the document, and Save goes back to it without asking.
+        QCOMPARE(m_doc->file_name(), file);
+        QCOMPARE(m_frame->windowTitle(), QStringLiteral("mine.ird - Korvid"));
+        m_doc->set_modified(true);
+        m_frame->on_command(ID_FILE_SAVE);
+        QVERIFY(m_prompts->dialogs.empty());
+        QVERIFY(!m_doc->is_modified());
+    }
+
+    void a_yes_whose_save_does_not_happen_stops_open_and_keeps_the_edits()
+    {
+        open_sample();
+        const std::string kept = m_db->sat_names[0];
+        const std::string other = path_in_temp("other.ird").toStdString();
+        QVERIFY(write_database_file(*small_database(), 0x1234, 0x5678, other));
+        m_doc->set_modified(true);
+
+        // Yes, then Cancel in the Save dialog of the unnamed document: the Open goes no further.
+        m_prompts->answers.push_back(common::Answer::Yes);
+        m_prompts->files = {std::nullopt, other};
+        m_frame->on_command(ID_FILE_OPEN);
+        QCOMPARE(m_prompts->dialogs.size(), size_t(1)); // the Save dialog, and no Open dialog
+        QCOMPARE(std::string(m_db->sat_names[0]), kept);
+        QVERIFY(m_doc->is_modified());
+        QCOMPARE(m_doc->file_name(), std::string());
+
+        // Yes, and a save that fails: the same.
+        m_doc->set_file_name(path_in_temp("no such folder/db.ird").toStdString());
+        m_prompts->answers = {common::Answer::Yes};
+        m_prompts->files = {other};
+        m_frame->on_command(ID_FILE_OPEN);
+        QCOMPARE(std::string(m_db->sat_names[0]), kept);
+        QVERIFY(m_doc->is_modified());
+        QCOMPARE(m_prompts->files.size(), size_t(1)); // the Open dialog was never shown
+    }
+
+    void a_failed_load_leaves_no_channel_rows_on_any_page()
+    {
+        open_sample();
+        for (int tab : {EditorView::TAB_TV, EditorView::TAB_RADIO, EditorView::TAB_FAVORITE})
+            click_tab(tab); // every page has its window and its rows
+        QVERIFY(page<CListPageWnd>(EditorView::TAB_TV)->list()->model()->rowCount() > 0);
+
+        // The sample with a wrong system code: its channel counts are still there in the file.
+        QFile sample(QStringLiteral(KD_SAMPLE_IRD));
+        QVERIFY(sample.open(QIODevice::ReadOnly));
+        QByteArray bytes = sample.readAll();
+        bytes[IRD_HEADER_SIZE + 0x70000] = 0;
+        const QString bad = path_in_temp("bad.ird");
+        QFile out(bad);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+        out.close();
+        m_prompts->files.push_back(bad.toStdString());
+        m_frame->on_command(ID_FILE_OPEN);
+        QCOMPARE(m_prompts->shown.back(), std::string("Wrong DB : syscode"));
+
+        for (int tab : {EditorView::TAB_TV, EditorView::TAB_RADIO, EditorView::TAB_FAVORITE}) {
+            click_tab(tab);
+            QCOMPARE(page<CListPageWnd>(tab)->list()->model()->rowCount(), 0);
+        }
+        // Nothing is left for Edit to open on.
+        m_prompts->shown.clear();
+        click_tab(EditorView::TAB_TV);
+        page<CListPageWnd>(EditorView::TAB_TV)->run_menu_entry(QStringLiteral("Edit"));
+        QCOMPARE(m_prompts->shown.back(), std::string("No item is selected!"));
     }
 
     void escape_changes_nothing_on_any_page()

@@ -75,6 +75,42 @@ private slots:
     void init() { make_frame(); }
     void cleanup() { drop_frame(); }
 
+    void keys_keep_the_current_row_selected_and_in_view()
+    {
+        // Lists longer than the page shows.
+        auto db = sound_database();
+        char name[CHAN_NAME_LEN + 1];
+        for (int n = 0; n < 60; ++n)
+            for (int type : {SERVICE_TV, SERVICE_RADIO}) {
+                std::snprintf(name, sizeof name, "%s %02d", type == SERVICE_TV ? "TV" : "Radio", n);
+                put_channel(*db, type, 0, name, uint16_t(100 + n));
+            }
+        const std::string file = path_in_temp("long.ird").toStdString();
+        QVERIFY(write_database_file(*db, 0xFFFF, 0xFFFF, file));
+        m_doc->open_by_name(file);
+        for (int tab : {EditorView::TAB_TV, EditorView::TAB_RADIO}) {
+            CChannelPageWnd* w = show_page(tab);
+            CEditorList* list = w->list();
+            click_row(list, 0);
+            const int last_shown = list->rowAt(list->viewport()->height() - 1);
+            QVERIFY(last_shown > 0 && last_shown < 40);
+            auto check = [&](const char* after) {
+                const QModelIndex current = list->currentIndex();
+                QVERIFY2(current.isValid(), after);
+                QCOMPARE(list->selected_rows(), std::vector<int>{current.row()});
+                QVERIFY2(list->viewport()->rect().contains(list->visualRect(current)), after);
+            };
+            for (int i = 0; i < last_shown + 5; ++i)
+                QTest::keyClick(list, Qt::Key_Down);
+            QCOMPARE(list->currentIndex().row(), last_shown + 5);
+            check("Down");
+            for (int i = 0; i < 2; ++i)
+                QTest::keyClick(list, Qt::Key_PageDown);
+            QVERIFY(list->currentIndex().row() > 2 * last_shown);
+            check("PageDown");
+        }
+    }
+
     void pages_show_their_columns_db_choice_and_selected_channel()
     {
         open_sample();

@@ -167,7 +167,12 @@ void CDragList::keyPressEvent(QKeyEvent* e)
         e->accept();
         return;
     }
+    // Only the mouse is kept from scrolling the view (see the constructor). A key moves the current
+    // row as on every other list: the view brings it into sight, so that Edit and Delete never act
+    // on a selected row the user cannot see.
+    setAutoScroll(true);
     CEditorList::keyPressEvent(e);
+    setAutoScroll(false);
 }
 
 void CDragList::focusOutEvent(QFocusEvent* e)

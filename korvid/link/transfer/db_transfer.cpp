@@ -99,6 +99,10 @@ bool DbTransfer::start(std::unique_ptr<SerialLine> line, LinkClock& clock, Trans
 
 bool DbTransfer::cancel(uint32_t wait_ms)
 {
+    // A transfer that ran to its end has nothing left to stop: its result stands, and a database
+    // received whole is kept, whatever closes the dialog.
+    if (m_started && !m_worker.active() && m_worker.result().outcome == ExchangeOutcome::Complete)
+        return true;
     m_user_cancelled = true;
     return m_worker.stop(wait_ms);
 }
@@ -134,6 +138,8 @@ DbTransferOutcome DbTransfer::finish()
         return DbTransferOutcome::VersionMismatch;
     case ExchangeOutcome::Refused:
         return DbTransferOutcome::Refused;
+    case ExchangeOutcome::LineDamaged:
+        return DbTransferOutcome::LineDamaged;
     case ExchangeOutcome::Complete:
         break;
     default:
@@ -174,6 +180,8 @@ const char* db_outcome_text(DbTransferOutcome outcome)
         return "Transfer incomplete";
     case DbTransferOutcome::Refused:
         return "Transfer refused";
+    case DbTransferOutcome::LineDamaged:
+        return LINE_DAMAGED_TEXT;
     case DbTransferOutcome::WrongSyscode:
         return "Wrong DB : syscode";
     case DbTransferOutcome::SaveFailed:

@@ -30,6 +30,7 @@ enum class DbTransferOutcome
     VersionMismatch, // the receiver's buyer/model codes differ from the database's
     Incomplete,      // the receiver ended the exchange before every byte was through
     Refused,         // the receiver refused one packet as often as allowed (set_max_refusals)
+    LineDamaged,     // send: the line showed noise, so the receiver was stopped before it wrote
     WrongSyscode,    // the received image is not a database; nothing written
     SaveFailed,      // received and taken back, but the file could not be written
 };
@@ -71,7 +72,8 @@ public:
     // runs, or no thread could be made ("DownloadDBThreadProc Create Fail" and its twin shown).
     bool start(std::unique_ptr<SerialLine> line, LinkClock& clock, TransferObserver& observer);
     // Cancel: marks the transfer aborted, stops the worker and waits for it up to `wait_ms`.
-    // True when the worker has ended; the port is closed by then.
+    // True when the worker has ended; the port is closed by then. After a complete exchange it
+    // changes nothing.
     bool cancel(uint32_t wait_ms = CANCEL_WAIT_MS);
     bool wait(uint32_t wait_ms) { return m_worker.wait(wait_ms); }
     bool running() const { return m_worker.active(); }

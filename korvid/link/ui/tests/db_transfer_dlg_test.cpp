@@ -156,6 +156,38 @@ private slots:
         QCOMPARE(std::string(db->sat_names[0]), std::string("Astra 19.2E"));
     }
 
+    void a_complete_receive_offers_only_ok_and_nothing_throws_the_database_away()
+    {
+        std::vector<uint8_t> img(DB_IMAGE_SIZE, 0);
+        sample_database()->build_image_for_receiver(img.data());
+        const std::string image = path("served.img");
+        testing::write_file(image, img);
+
+        auto db = korvid::testing::small_database();
+        common::ScriptedPrompts prompts;
+        CKorvidDoc doc(*db, prompts);
+        const std::string ird = path("kept.ird");
+        common::testing::SimProcess sim({"--exchange", "db-from-receiver", "--image", image},
+                                        path("kept.log"));
+        DbTransfer transfer(doc, prompts);
+        prompts.files.push_back(ird);
+        QVERIFY(transfer.prepare_receive([] { return true; }));
+        CDBTransferDlg dlg(transfer, prompts, nullptr, nullptr, korvid::testing::path_opener(sim.path()));
+        QSignalSpy done(&dlg, &CDBTransferDlg::transfer_finished);
+        dlg.show();
+        QVERIFY(done.wait(30000));
+        QVERIFY(dlg.ok_button()->isVisible());
+        QVERIFY(!dlg.cancel_button()->isVisible());
+        // The close box is all that is left besides OK; the transfer it would cancel is over.
+        QTest::mouseClick(&dlg, Qt::LeftButton, {}, dlg.close_box().center());
+        QVERIFY(!dlg.isVisible());
+        QVERIFY(!transfer.aborted());
+        QCOMPARE(transfer.finish(), DbTransferOutcome::Complete);
+        QCOMPARE(sim.wait(), 0);
+        QVERIFY(std::filesystem::exists(ird));
+        QCOMPARE(std::string(db->sat_names[0]), std::string("Astra 19.2E"));
+    }
+
     void a_silent_receiver_closes_the_dialog_and_nothing_is_unpacked()
     {
         auto source = sample_database();
