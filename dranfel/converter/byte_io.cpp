@@ -1,6 +1,7 @@
 #include "dranfel/converter/byte_io.h"
 
 #include "common/regular_file.h"
+#include "dranfel/converter/mapped_window.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -56,6 +57,7 @@ bool FileSource::open(const std::string& path)
         return false;
     m_size = st.st_size;
     m_pos = 0;
+    m_faults = mapped_window::faults();
     return true;
 }
 
@@ -65,7 +67,7 @@ void FileSource::drop_window()
         if (m_keeper)
             m_keeper->keep(m_window, m_win_len);
         else
-            ::munmap(const_cast<uint8_t*>(m_window), m_win_len);
+            mapped_window::unmap(m_window, m_win_len);
     }
     m_window = nullptr;
     m_win_len = 0;
@@ -90,9 +92,8 @@ bool FileSource::place_window()
     m_win_start = m_pos - m_pos % int64_t(PAGE);
     size_t len = size_t(std::min<int64_t>(int64_t(BUFFER_SIZE), m_size - m_win_start));
     if (!m_buf) {
-        void* p = ::mmap(nullptr, len, PROT_READ, MAP_PRIVATE | MAP_POPULATE, m_fd, m_win_start);
-        if (p != MAP_FAILED) {
-            m_window = static_cast<const uint8_t*>(p);
+        if (const uint8_t* p = mapped_window::map(m_fd, m_win_start, len)) {
+            m_window = p;
             m_win_len = len;
             m_mapped = true;
             return true;
@@ -125,6 +126,12 @@ long FileSource::view(const uint8_t*& bytes, long n)
 {
     if (m_fd < 0)
         return -1;
+    // A page of a window went from under us (the file was cut short, the disk pulled): what was
+    // read of it is zeros, not the recording.
+    if (mapped_window::faults() != m_faults) {
+        m_error = "the file was cut short or its disk went while it was read";
+        return -1;
+    }
     if (n <= 0 || m_pos >= m_size)
         return 0;
     int64_t want = std::min<int64_t>(n, m_size - m_pos);

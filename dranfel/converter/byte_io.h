@@ -94,6 +94,7 @@ private:
     int64_t m_win_start = 0; // file offset of m_window[0], on a page
     size_t m_win_len = 0;
     bool m_mapped = false;
+    uint64_t m_faults = 0;    // mapped_window::faults() when the file was opened
     uint8_t* m_buf = nullptr; // the window when mapping failed
     WindowKeeper* m_keeper = nullptr;
     std::string m_error;

@@ -1,5 +1,7 @@
 #include "dranfel/converter/file_sink.h"
 
+#include "dranfel/converter/mapped_window.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -237,7 +239,7 @@ void FileSink::release_batch(Batch& b)
             refs_[b.arena[i]].fetch_sub(1, std::memory_order_release);
     b.n = 0;
     for (int i = 0; i < b.n_windows; ++i)
-        ::munmap(const_cast<uint8_t*>(b.windows[i]), b.window_len[i]);
+        mapped_window::unmap(b.windows[i], b.window_len[i]);
     b.n_windows = 0;
 }
 
@@ -254,7 +256,7 @@ void FileSink::drop_batches()
 void FileSink::keep(const uint8_t* window, size_t len)
 {
     if (m_fd < 0 || !batches_) {
-        ::munmap(const_cast<uint8_t*>(window), len);
+        mapped_window::unmap(window, len);
         return;
     }
     // A chunk still being built that refers to the window takes its bytes in now.

@@ -57,6 +57,7 @@ struct Recorder : ConversionObserver
     int last_current = -1;
     RunReport report;
     std::function<void(int)> on_part;
+    std::function<void(int)> on_progress;
     void part_started(int part, int, int total_percent, const std::string& path) override
     {
         totals.push_back(total_percent);
@@ -64,7 +65,12 @@ struct Recorder : ConversionObserver
         if (on_part)
             on_part(part);
     }
-    void current_progress(int percent) override { last_current = percent; }
+    void current_progress(int percent) override
+    {
+        last_current = percent;
+        if (on_progress)
+            on_progress(percent);
+    }
     void finished(const RunReport& r) override { report = r; }
 };
 
@@ -505,6 +511,22 @@ TEST_F(ConversionRunTest, AnOldTargetIsReplacedOnlyByARunThatFinishes)
     EXPECT_EQ(r.status, RunStatus::Canceled);
     EXPECT_EQ(read_file(target), old); // a stop is no finish
     EXPECT_EQ(names(), before);        // and the next run cleared away what the killed one left
+}
+
+// A part file cut short while it is read (another program, or a disk pulled out) is a read error
+// of this run, not the end of the program.
+TEST_F(ConversionRunTest, APartCutShortWhileItIsReadEndsTheRunWithAReadError)
+{
+    write_recording(recording_ts(600), {});
+    const std::string part = part_path(1);
+    rec.on_progress = [&](int percent) {
+        if (percent >= 20 && fs::file_size(part) > 100000)
+            fs::resize_file(part, 100000);
+    };
+    RunReport r = run_conversion(request(), rec, cancel);
+    EXPECT_EQ(r.status, RunStatus::ReadFailed);
+    EXPECT_NE(r.detail.find("cut short"), std::string::npos) << r.detail;
+    EXPECT_FALSE(fs::exists(request().target));
 }
 
 TEST_F(ConversionRunTest, FullDiskIsAFailureNotAFinish)
