@@ -172,7 +172,9 @@ bool destination_taken(const std::string& destination_folder, const std::string&
 
 std::string replace_question(const std::string& destination_folder, const std::string& name)
 {
-    return name + " is already in " + destination_folder + ".\nReplace it?";
+    const std::string what =
+        has_extension(name, ".avr") ? "The recording " + RecordingName::title_of(name) : name;
+    return what + " is already in " + destination_folder + ".\nReplace it?";
 }
 
 const std::vector<std::string>& replace_buttons()

@@ -1,7 +1,8 @@
 // Takes the storage manager's screenshots for docs/screenshots: the window with a folder picked in
-// each half, the progress dialog half-way through a copy, the Delete dialog, "Input Name" and the
-// About box. Run under xvfb-run (docs/screenshots/make.sh).
-#include "common/scripted_prompts.h"
+// each half, the progress dialog half-way through a copy, the rows' context menu, the questions
+// before a replace and a delete, the Delete dialog, "Input Name" and the About box. Run under xvfb-run
+// (docs/screenshots/make.sh).
+#include "common/qt/qt_prompts.h"
 #include "common/testing/screen_shots.h"
 #include "dranfel/storage/tests/recording_fixture.h"
 #include "dranfel/storage/ui/about_dlg.h"
@@ -15,6 +16,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -29,6 +32,39 @@ using namespace dranfel;
 using namespace common::testing;
 
 namespace {
+
+// The window's real questions, each pictured as it shows and then answered by its first button
+// (Yes, Replace): the run goes on as a user's would.
+class ShotPrompts : public common::QtPrompts
+{
+public:
+    using common::QtPrompts::QtPrompts;
+    bool ask_yes_no_default_no(const std::string& text) override
+    {
+        answer_after_shot("dranfel-delete-question.png", QStringLiteral("&Yes"));
+        return common::QtPrompts::ask_yes_no_default_no(text);
+    }
+    int
+    ask_choice(const std::string& text, const std::vector<std::string>& buttons, int default_button) override
+    {
+        answer_after_shot("dranfel-replace-question.png", QStringLiteral("&Replace"));
+        return common::QtPrompts::ask_choice(text, buttons, default_button);
+    }
+
+private:
+    static void answer_after_shot(const char* name, const QString& button)
+    {
+        QTimer::singleShot(500, [name, button] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            shot(name, decorated(box, 4));
+            for (QAbstractButton* b : box->buttons())
+                if (b->text() == button)
+                    b->click();
+        });
+    }
+};
 
 void select(CFileView* list, const QStringList& names)
 {
@@ -60,8 +96,9 @@ int main(int argc, char** argv)
     storage_test::write_file(usb + "/receiver.mem", storage_test::pattern(900000, 8));
     make_recording(pc, "Weather", {2 * mb}, "200602280655");
 
-    common::ScriptedPrompts prompts;
+    ShotPrompts prompts(nullptr, QStringLiteral("Dranfel"));
     CMainFrame frame(prompts);
+    prompts.set_parent(&frame);
     frame.resize(1100, 720);
     frame.move(60, 40);
     frame.show();
@@ -117,14 +154,28 @@ int main(int argc, char** argv)
     });
     frame.on_command(ID_COPY_TOP_TO_BOTTOM);
     settle(300);
+    // The context menu of the rows, as a right click opens it.
+    select(frame.list(Half::Top), {"Evening News"});
+    {
+        QMenu* menu = frame.context_menu(Half::Top, true);
+        QTreeWidget* rows = frame.list(Half::Top)->list();
+        menu->popup(
+            rows->viewport()->mapToGlobal(rows->visualItemRect(rows->selectedItems().first()).center()));
+        settle(400);
+        shot("dranfel-context-menu.png", decorated(&frame, 0).united(menu->geometry()));
+        menu->close();
+        delete menu;
+    }
+    // Copying the same recording again asks before it replaces it.
+    select(frame.list(Half::Top), {"Wildlife"});
+    frame.on_command(ID_COPY_TOP_TO_BOTTOM);
+    settle(300);
     select(frame.list(Half::Bottom), {"Wildlife"});
     frame.list(Half::Bottom)->list()->setFocus();
     frame.on_command(ID_DELETE);
     frame.tree(Half::Bottom)->tree()->setFocus();
     frame.on_command(ID_NEW_FOLDER);
     frame.on_command(ID_APP_ABOUT);
-    for (const std::string& m : prompts.shown)
-        std::printf("message: %s\n", m.c_str());
     std::filesystem::remove_all(root);
     return taken ? 0 : 1;
 }
