@@ -408,6 +408,32 @@ private slots:
         QVERIFY(m_prompts->shown.empty());
     }
 
+    void pages_change_from_the_keyboard_and_the_keys_stay_on_the_page_shown()
+    {
+        open_sample();
+        m_frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+        sat_window(EditorView::TAB_SAT)->list()->setFocus();
+        const auto press = [](int key, Qt::KeyboardModifiers mods) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), mods);
+        };
+        press(Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(m_view->current_tab(), int(EditorView::TAB_SEARCHED_SAT));
+        press(Qt::Key_PageDown, Qt::ControlModifier);
+        QCOMPARE(m_view->current_tab(), int(EditorView::TAB_TP));
+        press(Qt::Key_6, Qt::AltModifier);
+        QCOMPARE(m_view->current_tab(), int(EditorView::TAB_FAVORITE));
+        press(Qt::Key_PageDown, Qt::ControlModifier); // round past the last page
+        QCOMPARE(m_view->current_tab(), int(EditorView::TAB_SAT));
+        press(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(m_view->current_tab(), int(EditorView::TAB_FAVORITE));
+        press(Qt::Key_PageUp, Qt::ControlModifier);
+        QCOMPARE(m_view->current_tab(), int(EditorView::TAB_RADIO));
+        press(Qt::Key_1, Qt::AltModifier);
+        QCOMPARE(m_view->current_tab(), int(EditorView::TAB_SAT));
+        QCOMPARE(m_view->tab_bar()->currentIndex(), int(EditorView::TAB_SAT));
+    }
+
     void edits_outlive_an_open_cancelled_at_both_questions()
     {
         open_sample();
