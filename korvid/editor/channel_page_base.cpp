@@ -8,6 +8,7 @@
 #include "korvid/editor/tuner_mode.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <strings.h>
 
@@ -337,7 +338,12 @@ void ChannelPageBase::remove()
         m_ctx.prompts.warning("No Item");
         return;
     }
-    if (!m_ctx.prompts.ask_yes_no("Delete it ?"))
+    // One row keeps the receiver's own question; several say how many, so that a selection larger
+    // than the user meant is seen before it goes.
+    char question[64] = "Delete it ?";
+    if (m_list.selected.size() > 1)
+        std::snprintf(question, sizeof question, "Delete these %zu channels ?", m_list.selected.size());
+    if (!m_ctx.prompts.ask_yes_no(question))
         return;
     Database& db = m_ctx.db;
     std::vector<int> doomed;

@@ -111,6 +111,51 @@ private slots:
         }
     }
 
+    void list_keys_go_to_either_end_find_by_name_and_run_the_page_commands()
+    {
+        auto db = sound_database();
+        char name[CHAN_NAME_LEN + 1];
+        for (int n = 0; n < 60; ++n) {
+            std::snprintf(name, sizeof name, "TV %02d", n);
+            put_channel(*db, SERVICE_TV, 0, name, uint16_t(100 + n));
+        }
+        const std::string file = path_in_temp("long.ird").toStdString();
+        QVERIFY(write_database_file(*db, 0xFFFF, 0xFFFF, file));
+        m_doc->open_by_name(file);
+        CEditorList* list = show_page(EditorView::TAB_TV)->list();
+        const int rows = list->model()->rowCount();
+        click_row(list, 3);
+        QTest::keyClick(list, Qt::Key_End);
+        QCOMPARE(list->selected_rows(), std::vector<int>{rows - 1});
+        QTest::keyClick(list, Qt::Key_Home);
+        QCOMPARE(list->selected_rows(), std::vector<int>{0});
+        // Typed from the Num column, the search still reads names.
+        QTest::keyClicks(list, QStringLiteral("tv 42"));
+        QCOMPARE(list->selected_rows(), std::vector<int>{row_showing(list, QStringLiteral("TV 42"))});
+
+        QString edited, added;
+        when_dialog([&](CChannelDlg* dlg) {
+            edited = dlg->name_edit()->text();
+            dlg->reject();
+        });
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(edited, QStringLiteral("TV 42"));
+        when_dialog([&](CChannelDlg* dlg) {
+            added = dlg->windowTitle() + QLatin1Char('/') + dlg->name_edit()->text();
+            dlg->reject();
+        });
+        QTest::keyClick(list, Qt::Key_Insert);
+        QCOMPARE(added, QStringLiteral("TV Channel/"));
+
+        QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+        QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+        m_prompts->answers.push_back(common::Answer::No);
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(m_prompts->shown.back(), std::string("Delete these 3 channels ?"));
+        QCOMPARE(list->model()->rowCount(), rows);
+        QVERIFY(!m_doc->is_modified());
+    }
+
     void pages_show_their_columns_db_choice_and_selected_channel()
     {
         open_sample();

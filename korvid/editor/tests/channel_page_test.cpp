@@ -474,7 +474,7 @@ TEST_F(ChannelPageTest, DeleteSeveralRows)
     tv().select_rows({1, 3, 4});
     prompts.answers.push_back(common::Answer::No);
     tv().remove();
-    EXPECT_EQ(last_message(), "Delete it ?");
+    EXPECT_EQ(last_message(), "Delete these 3 channels ?");
     EXPECT_EQ(db.system.chan_count[SERVICE_TV], 6);
     EXPECT_FALSE(doc.is_modified());
 

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QPainter>
 #include <QScrollBar>
 #include <QShortcut>
@@ -249,12 +250,47 @@ void CEditorList::keyPressEvent(QKeyEvent* e)
         emit deletePressed();
         return;
     }
+    const bool plain = !(e->modifiers() & ~Qt::KeypadModifier);
+    if (plain && (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) &&
+        isSignalConnected(QMetaMethod::fromSignal(&CEditorList::editPressed))) {
+        emit editPressed();
+        return;
+    }
+    if (plain && e->key() == Qt::Key_Insert &&
+        isSignalConnected(QMetaMethod::fromSignal(&CEditorList::insertPressed))) {
+        emit insertPressed();
+        return;
+    }
     if (e->key() == Qt::Key_Escape) {
         // Up to the window: a page swallows it, a dialog takes it as Cancel.
         e->ignore();
         return;
     }
     QTableView::keyPressEvent(e);
+}
+
+QModelIndex CEditorList::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    // The rows are the items here: Home and End go to the first and last row, as in a list control,
+    // not to the first and last cell of the row.
+    const int rows = model()->rowCount();
+    if ((action == MoveHome || action == MoveEnd) && rows > 0)
+        return model()->index(action == MoveHome ? 0 : rows - 1, std::max(currentIndex().column(), 0));
+    return QTableView::moveCursor(action, modifiers);
+}
+
+void CEditorList::keyboardSearch(const QString& search)
+{
+    // Typing finds a row by its name, whichever cell is current.
+    int name = -1;
+    for (size_t c = 0; c < m_state.columns.size() && name < 0; ++c)
+        if (m_state.columns[c].caption == "Name")
+            name = int(c);
+    if (name >= 0 && model()->rowCount() > 0) {
+        const int row = std::max(currentIndex().row(), 0);
+        selectionModel()->setCurrentIndex(model()->index(row, name), QItemSelectionModel::NoUpdate);
+    }
+    QTableView::keyboardSearch(search);
 }
 
 } // namespace korvid
