@@ -63,7 +63,11 @@ private slots:
         const int widths[8] = {50, 100, 80, 50, 60, 70, 50, 70};
         const char* captions[8] = {"Num", "Name", "LNB type", "0/12V", "22KHz", "DiSEqC", "Port", "Degree"};
         for (int c = 0; c < 8; ++c) {
-            QCOMPARE(list->columnWidth(c), widths[c]);
+            // The page's width, or more where a value would be cut ("DiSEqC 1.1").
+            QVERIFY(list->columnWidth(c) >= widths[c]);
+            for (int r = 0; r < list->model()->rowCount(); ++r)
+                QVERIFY2(list->fontMetrics().horizontalAdvance(cell(list, r, c)) < list->columnWidth(c) - 4,
+                         qPrintable(cell(list, r, c)));
             QCOMPARE(list->model()->headerData(c, Qt::Horizontal).toString(),
                      QString::fromLatin1(captions[c]));
             QCOMPARE(list->model()->index(0, c).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
@@ -432,6 +436,29 @@ private slots:
         press(Qt::Key_1, Qt::AltModifier);
         QCOMPARE(m_view->current_tab(), int(EditorView::TAB_SAT));
         QCOMPARE(m_view->tab_bar()->currentIndex(), int(EditorView::TAB_SAT));
+    }
+
+    void the_window_grows_by_its_corner_with_the_lists_and_full_screen_gives_it_back()
+    {
+        open_sample();
+        CEditorList* list = sat_window(EditorView::TAB_SAT)->list();
+        const int rows_shown = list->rowAt(list->viewport()->height() - 1);
+        QVERIFY(rows_shown > 0);
+        m_frame->move(40, 30);
+        const QPoint corner(m_frame->width() - 2, m_frame->height() - 2);
+        QTest::mousePress(m_frame.get(), Qt::LeftButton, {}, corner);
+        QTest::mouseMove(m_frame.get(), corner + QPoint(401, 300));
+        QTest::mouseRelease(m_frame.get(), Qt::LeftButton, {}, corner + QPoint(401, 300));
+        QCOMPARE(m_frame->size(), QSize(1100, 800));
+        QCOMPARE(m_frame->caption_rect(CAPTION_CLOSE).right(), 1100 - 47 + 17);
+        QVERIFY(list->rowAt(list->viewport()->height() - 1) > rows_shown + 10);
+
+        const QPoint where = m_frame->pos();
+        m_frame->toggle_full_screen();
+        QCOMPARE(m_frame->pos(), QPoint(0, 0));
+        m_frame->toggle_full_screen();
+        QCOMPARE(m_frame->size(), QSize(1100, 800));
+        QCOMPARE(m_frame->pos(), where);
     }
 
     void edits_outlive_an_open_cancelled_at_both_questions()

@@ -169,7 +169,7 @@ private slots:
         for (int c = 0; c < 12; ++c) {
             QCOMPARE(list->model()->headerData(c, Qt::Horizontal).toString(),
                      QString::fromLatin1(captions[c]));
-            QCOMPARE(list->columnWidth(c), widths[c]);
+            QVERIFY(list->columnWidth(c) >= widths[c]); // wider when a value needs it
         }
         const int tv_count = m_db->system.chan_count[SERVICE_TV];
         QVERIFY(tv_count > 8);
@@ -213,7 +213,7 @@ private slots:
         CChannelPageWnd* radio = show_page(EditorView::TAB_RADIO);
         QCOMPARE(radio->list()->model()->columnCount(), 11);
         QCOMPARE(radio->list()->model()->headerData(4, Qt::Horizontal).toString(), QStringLiteral("A PID"));
-        QCOMPARE(radio->list()->columnWidth(4), 50);
+        QVERIFY(radio->list()->columnWidth(4) >= 50);
         QCOMPARE(radio->audio_label()->text(), QStringLiteral(" Audio PIDs"));
         QCOMPARE(radio->list()->model()->rowCount(), int(m_db->system.chan_count[SERVICE_RADIO]));
         QVERIFY(!m_doc->is_modified());

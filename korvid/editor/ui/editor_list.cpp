@@ -178,6 +178,7 @@ void CEditorList::sync()
             setColumnWidth(int(c), m_state.columns[c].width);
         m_columnsShown = int(m_state.columns.size());
     }
+    widen_columns();
     QItemSelection selection;
     for (int r : m_state.selected)
         if (r >= 0 && r < m_model->rowCount())
@@ -194,6 +195,26 @@ void CEditorList::sync()
         std::find(m_state.selected.begin(), m_state.selected.end(), target) != m_state.selected.end())
         scrollTo(m_model->index(target, 0), QAbstractItemView::EnsureVisible);
     m_syncing = false;
+}
+
+void CEditorList::widen_columns()
+{
+    // The pages' widths were chosen for a smaller font than this platform's, and values such as
+    // "DiSEqC 1.1" did not fit them: a column grows to its widest caption or value, never shrinks
+    // below what the page or the user gave it.
+    const QFontMetrics cells = fontMetrics();
+    const QFontMetrics captions = horizontalHeader()->fontMetrics();
+    const int picture = editor_look::row_picture().width() + 1;
+    for (size_t c = 0; c < m_state.columns.size(); ++c) {
+        // Caption margins and room for the sort triangle; cell margins and the grid line.
+        int need = captions.horizontalAdvance(text8(m_state.columns[c].caption)) + 8 + 12;
+        const int extra = 5 + (c == 0 ? picture : 0);
+        for (const auto& row : m_state.rows)
+            if (c < row.texts.size())
+                need = std::max(need, cells.horizontalAdvance(text8(row.texts[c])) + extra);
+        if (need > columnWidth(int(c)))
+            setColumnWidth(int(c), need);
+    }
 }
 
 CListFilterEdit* CEditorList::enable_filter(std::function<void(const std::string&)> apply, FilterKeys keys)

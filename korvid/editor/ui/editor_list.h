@@ -79,6 +79,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    void widen_columns();
+
     const ListState& m_state;
     ListStateModel* m_model;
     CListFilterEdit* m_filter = nullptr;

@@ -2,6 +2,7 @@
 
 #include "korvid/link/com_port.h"
 #include "korvid/ui/skin.h"
+#include "korvid/ui/skinned_dialog.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -34,6 +35,7 @@ void CSelectPortDlg::build()
 {
     setWindowTitle(QStringLiteral("Select Serial Port"));
     setFont(skin::app_font());
+    keep_dialog_size(this);
     auto* row = new QHBoxLayout;
     auto* caption = new QLabel(QStringLiteral("Serial Port :"), this);
     m_list = new QComboBox(this);

@@ -92,6 +92,15 @@ private slots:
         QCOMPARE(dlg.asked, 0);
     }
 
+    void a_dialog_keeps_the_size_it_opens_with()
+    {
+        OneEditDialog dlg;
+        dlg.show();
+        QVERIFY(!(dlg.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(dlg.minimumSize(), dlg.maximumSize());
+        QCOMPARE(dlg.maximumSize(), dlg.size());
+    }
+
     void ok_and_cancel_come_after_the_dialogs_own_controls()
     {
         OneEditDialog dlg;
