@@ -175,8 +175,15 @@ int ChannelPageBase::show_item(int global_index)
     const int row = m_list.find_item(global_index);
     m_list.select_only(row);
     m_list.scroll_to = row;
-    if (row >= 0)
+    if (row >= 0) {
         describe(global_index);
+    } else {
+        // The channel is out of view (the filter or the satellite hides it): the status line and the
+        // audio PIDs no longer speak of a row the user cannot see. It is still remembered, and shown
+        // again when it comes back into view.
+        m_status.clear();
+        m_audio_combo.empty();
+    }
     return row;
 }
 

@@ -408,10 +408,14 @@ private slots:
         shown = column(list, 1);
         QVERIFY(std::is_sorted(shown.begin(), shown.end(), by_name));
         QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
-        // Another column's header sorts nothing.
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(3) + 20, header->height() / 2));
-        QCOMPARE(column(list, 1), shown);
+        // Another column's header sorts nothing, and the triangle stays on "Name".
+        for (int other : {2, 3}) {
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(header->sectionViewportPosition(other) + 20, header->height() / 2));
+            QCOMPARE(column(list, 1), shown);
+            QCOMPARE(header->sortIndicatorSection(), 1);
+            QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+        }
 
         click_tab(EditorView::TAB_RADIO);
         click_tab(EditorView::TAB_TV);

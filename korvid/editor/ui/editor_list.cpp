@@ -258,11 +258,7 @@ bool CEditorList::eventFilter(QObject* watched, QEvent* e)
 
 void CEditorList::set_sort_indicator(int column, int direction)
 {
-    horizontalHeader()->setSortIndicatorShown(direction != 0);
-    if (direction != 0)
-        horizontalHeader()->setSortIndicator(column,
-                                             direction > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
-    horizontalHeader()->viewport()->update();
+    static_cast<CListHeader*>(horizontalHeader())->set_sort(column, direction);
 }
 
 void CEditorList::keyPressEvent(QKeyEvent* e)
