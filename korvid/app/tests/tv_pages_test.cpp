@@ -113,15 +113,7 @@ private slots:
 
     void list_keys_go_to_either_end_find_by_name_and_run_the_page_commands()
     {
-        auto db = sound_database();
-        char name[CHAN_NAME_LEN + 1];
-        for (int n = 0; n < 60; ++n) {
-            std::snprintf(name, sizeof name, "TV %02d", n);
-            put_channel(*db, SERVICE_TV, 0, name, uint16_t(100 + n));
-        }
-        const std::string file = path_in_temp("long.ird").toStdString();
-        QVERIFY(write_database_file(*db, 0xFFFF, 0xFFFF, file));
-        m_doc->open_by_name(file);
+        open_sample();
         CEditorList* list = show_page(EditorView::TAB_TV)->list();
         const int rows = list->model()->rowCount();
         click_row(list, 3);
@@ -130,8 +122,9 @@ private slots:
         QTest::keyClick(list, Qt::Key_Home);
         QCOMPARE(list->selected_rows(), std::vector<int>{0});
         // Typed from the Num column, the search still reads names.
-        QTest::keyClicks(list, QStringLiteral("tv 42"));
-        QCOMPARE(list->selected_rows(), std::vector<int>{row_showing(list, QStringLiteral("TV 42"))});
+        list->setCurrentIndex(list->model()->index(0, 0));
+        QTest::keyClicks(list, QStringLiteral("rtl2"));
+        QCOMPARE(list->selected_rows(), std::vector<int>{row_showing(list, QStringLiteral("RTL2"))});
 
         QString edited, added;
         when_dialog([&](CChannelDlg* dlg) {
@@ -139,20 +132,13 @@ private slots:
             dlg->reject();
         });
         QTest::keyClick(list, Qt::Key_Return);
-        QCOMPARE(edited, QStringLiteral("TV 42"));
+        QCOMPARE(edited, QStringLiteral("RTL2"));
         when_dialog([&](CChannelDlg* dlg) {
             added = dlg->windowTitle() + QLatin1Char('/') + dlg->name_edit()->text();
             dlg->reject();
         });
         QTest::keyClick(list, Qt::Key_Insert);
         QCOMPARE(added, QStringLiteral("TV Channel/"));
-
-        QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
-        QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
-        m_prompts->answers.push_back(common::Answer::No);
-        QTest::keyClick(list, Qt::Key_Delete);
-        QCOMPARE(m_prompts->shown.back(), std::string("Delete these 3 channels ?"));
-        QCOMPARE(list->model()->rowCount(), rows);
         QVERIFY(!m_doc->is_modified());
     }
 
@@ -409,13 +395,11 @@ private slots:
         QVERIFY(std::is_sorted(shown.begin(), shown.end(), by_name));
         QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
         // Another column's header sorts nothing, and the triangle stays on "Name".
-        for (int other : {2, 3}) {
-            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                              QPoint(header->sectionViewportPosition(other) + 20, header->height() / 2));
-            QCOMPARE(column(list, 1), shown);
-            QCOMPARE(header->sortIndicatorSection(), 1);
-            QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
-        }
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(2) + 20, header->height() / 2));
+        QCOMPARE(column(list, 1), shown);
+        QCOMPARE(header->sortIndicatorSection(), 1);
+        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
 
         click_tab(EditorView::TAB_RADIO);
         click_tab(EditorView::TAB_TV);
