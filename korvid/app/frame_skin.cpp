@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <algorithm>
 
 namespace korvid::frame_skin {
 
@@ -175,7 +176,7 @@ void draw_icon(QPainter& p, int index, QRectF r, bool pressed)
 
 } // namespace
 
-FramePieces pieces(int layout)
+FramePieces pieces(int layout, QSize size)
 {
     FramePieces fp;
     if (layout == LAYOUT_DOWNLOADER) {
@@ -189,15 +190,17 @@ FramePieces pieces(int layout)
         fp.right_at = {426, 102};
         fp.bottom_at = {10, 336};
     } else {
-        QPixmap all = composite(QSize(700, 501), 68);
-        fp.top = all.copy(0, 0, 700, 103);
-        fp.left = all.copy(0, 102, 13, 399);
-        fp.right = all.copy(678, 102, 22, 399);
-        fp.bottom = all.copy(13, 433, 674, 68);
+        // One pixel past the window on the right and at the bottom, as the pieces were cut at 699 x 500.
+        const int w = std::max(size.width(), 699) + 1, h = std::max(size.height(), 500) + 1;
+        QPixmap all = composite(QSize(w, h), 68);
+        fp.top = all.copy(0, 0, w, 103);
+        fp.left = all.copy(0, 102, 13, h - 102);
+        fp.right = all.copy(w - 22, 102, 22, h - 102);
+        fp.bottom = all.copy(13, h - 68, w - 26, 68);
         fp.top_at = {0, 0};
         fp.left_at = {0, 102};
-        fp.right_at = {678, 102};
-        fp.bottom_at = {13, 433};
+        fp.right_at = {w - 22, 102};
+        fp.bottom_at = {13, h - 68};
     }
     return fp;
 }

@@ -15,8 +15,8 @@ struct FramePieces
     QPixmap top, left, right, bottom;
     QPoint top_at, left_at, right_at, bottom_at;
 };
-// The four pieces of the downloader (101) or editor (134) layout.
-FramePieces pieces(int layout);
+// The four pieces of the downloader (101) or editor (134) layout; the editor's for a window of `size`.
+FramePieces pieces(int layout, QSize size = QSize(699, 500));
 
 // Button face of command button `index` (0..5): state 0 normal, 1 hovered, 2 pressed.
 QPixmap command_button(int index, int state);

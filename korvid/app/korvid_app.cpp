@@ -4,6 +4,7 @@
 #include "korvid/database/codes.h"
 #include "korvid/link/com_port.h"
 #include "korvid/link/transfer/software_download.h"
+#include "korvid/link/ui/select_port_dlg.h"
 #include "korvid/ui/skin.h"
 
 #include <QStringList>
@@ -36,8 +37,11 @@ bool CKorvidApp::InitInstance(const EditorViewFactoryMaker& make_editor)
 {
     m_db = std::make_unique<Database>();
     reset_startup_state(*m_db);
-    // A check of COM1 so that a missing cable shows at once; the program starts either way.
-    TestPort(1, &m_prompts);
+    // The port the user chose last time, else COM1; it is checked so that a missing cable shows at
+    // once, and the program starts either way.
+    if (const int kept = CSelectPortDlg::remembered_port())
+        g_ComPort = kept;
+    TestPort(g_ComPort, &m_prompts);
     setFont(skin::app_font());
 
     m_doc = std::make_unique<CKorvidDoc>(*m_db, m_prompts);

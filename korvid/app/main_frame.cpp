@@ -114,7 +114,7 @@ CMainFrame::CMainFrame(Database& db, CKorvidDoc& doc, common::Prompts& prompts, 
     // The rest of the top band moves the window, except in the full-screen layout.
     new FramelessDrag(this, [this](const QPoint& pos) {
         return pos.y() < TOP_BAND && m_geo.draggable && caption_at(pos) < 0 && label_at(pos) < 0 &&
-               button_at(pos) < 0;
+               button_at(pos) < 0 && resize_edges(m_geo, pos.x(), pos.y()) == 0;
     });
 
     m_doc.on_new_database = [this] { refresh_view(); };
@@ -262,21 +262,41 @@ void CMainFrame::apply_geometry()
     QSize screen(1280, 1024);
     if (QScreen* s = this->screen() ? this->screen() : QGuiApplication::primaryScreen())
         screen = s->availableGeometry().size();
-    m_geo = frame_geometry(m_layout, screen.width(), screen.height());
-    const int piece_layout = m_layout == LAYOUT_DOWNLOADER ? LAYOUT_DOWNLOADER : LAYOUT_EDITOR;
-    if (m_piecesLayout != piece_layout) {
-        m_pieces = frame_skin::pieces(piece_layout);
-        m_piecesLayout = piece_layout;
+    m_geo = frame_geometry(m_layout, screen.width(), screen.height(), m_editorSize.width(),
+                           m_editorSize.height());
+    if (m_geo.resizable) {
+        setMinimumSize(EDITOR_WIDTH, EDITOR_HEIGHT);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        resize(m_geo.width, m_geo.height);
+    } else {
+        setFixedSize(m_geo.width, m_geo.height);
     }
-    setFixedSize(m_geo.width, m_geo.height);
     if (m_geo.x >= 0)
         move(m_geo.x, m_geo.y);
+    update_pieces();
     if (m_view)
         m_view->setGeometry(client_rect());
 }
 
+void CMainFrame::update_pieces()
+{
+    const int piece_layout = m_layout == LAYOUT_DOWNLOADER ? LAYOUT_DOWNLOADER : LAYOUT_EDITOR;
+    const QSize size(m_geo.width, m_geo.height);
+    if (m_piecesLayout != piece_layout || (piece_layout == LAYOUT_EDITOR && m_piecesSize != size)) {
+        m_pieces = frame_skin::pieces(piece_layout, size);
+        m_piecesLayout = piece_layout;
+        m_piecesSize = size;
+    }
+}
+
 void CMainFrame::resizeEvent(QResizeEvent*)
 {
+    if (m_geo.resizable && size() != QSize(m_geo.width, m_geo.height)) {
+        m_editorSize = size();
+        m_geo = frame_geometry(m_layout, 0, 0, width(), height());
+        update_pieces();
+        update();
+    }
     if (m_view)
         m_view->setGeometry(client_rect());
 }
@@ -310,7 +330,16 @@ void CMainFrame::toggle_full_screen()
 {
     if (m_mode != MODE_EDITOR)
         return;
-    replace_view(m_layout == LAYOUT_FULL ? LAYOUT_EDITOR : LAYOUT_FULL);
+    if (m_layout == LAYOUT_FULL) {
+        replace_view(LAYOUT_EDITOR);
+        // Back where the window stood before, at the size it had then.
+        if (m_editorPosKnown)
+            move(m_editorPos);
+    } else {
+        m_editorPos = pos();
+        m_editorPosKnown = true;
+        replace_view(LAYOUT_FULL);
+    }
 }
 
 void CMainFrame::refresh_view()
@@ -715,7 +744,35 @@ void CMainFrame::watch_pointer()
 void CMainFrame::mouseMoveEvent(QMouseEvent* e)
 {
     const QPoint pos = e->position().toPoint();
+    if (m_resizeEdges) {
+        const QPoint by = e->globalPosition().toPoint() - m_resizeFrom;
+        QRect r = m_resizeStart;
+        if (m_resizeEdges & EDGE_LEFT)
+            r.setLeft(std::min(r.left() + by.x(), r.right() + 1 - EDITOR_WIDTH));
+        if (m_resizeEdges & EDGE_RIGHT)
+            r.setRight(r.right() + by.x());
+        if (m_resizeEdges & EDGE_TOP)
+            r.setTop(std::min(r.top() + by.y(), r.bottom() + 1 - EDITOR_HEIGHT));
+        if (m_resizeEdges & EDGE_BOTTOM)
+            r.setBottom(r.bottom() + by.y());
+        setGeometry(r);
+        return;
+    }
+    set_resize_cursor(resize_edges(m_geo, pos.x(), pos.y()));
     set_hover(button_at(pos), label_at(pos), caption_at(pos));
+}
+
+void CMainFrame::set_resize_cursor(int edges)
+{
+    const bool h = edges & (EDGE_LEFT | EDGE_RIGHT), v = edges & (EDGE_TOP | EDGE_BOTTOM);
+    if (!edges)
+        unsetCursor();
+    else if (h && v)
+        setCursor((edges == (EDGE_LEFT | EDGE_TOP) || edges == (EDGE_RIGHT | EDGE_BOTTOM))
+                      ? Qt::SizeFDiagCursor
+                      : Qt::SizeBDiagCursor);
+    else
+        setCursor(h ? Qt::SizeHorCursor : Qt::SizeVerCursor);
 }
 
 void CMainFrame::leaveEvent(QEvent*)
@@ -728,6 +785,12 @@ void CMainFrame::mousePressEvent(QMouseEvent* e)
     if (e->button() != Qt::LeftButton)
         return;
     const QPoint pos = e->position().toPoint();
+    if (const int edges = resize_edges(m_geo, pos.x(), pos.y())) {
+        m_resizeEdges = edges;
+        m_resizeFrom = e->globalPosition().toPoint();
+        m_resizeStart = geometry();
+        return;
+    }
     const int c = caption_at(pos);
     if (c == CAPTION_MINIMISE) {
         showMinimized();
@@ -755,6 +818,7 @@ void CMainFrame::mousePressEvent(QMouseEvent* e)
 
 void CMainFrame::mouseReleaseEvent(QMouseEvent* e)
 {
+    m_resizeEdges = 0;
     if (m_pressedButton < 0)
         return;
     const int b = m_pressedButton;

@@ -95,6 +95,9 @@ protected:
 private:
     void replace_view(int layout);
     void apply_geometry();
+    // The frame's pictures for the layout and size now shown.
+    void update_pieces();
+    void set_resize_cursor(int edges);
     void open_menu(int popup);
     void set_status(const QString& text);
     void refresh_view();
@@ -144,6 +147,17 @@ private:
     int m_hoverLabel = -1;
     int m_hoverCaption = -1;
     int m_pressedButton = -1;
+
+    // The editor window's size as the user left it, kept across full screen and mode switches, and
+    // where it stood before full screen took the screen.
+    QSize m_editorSize{EDITOR_WIDTH, EDITOR_HEIGHT};
+    QPoint m_editorPos;
+    bool m_editorPosKnown = false;
+    QSize m_piecesSize;
+    // A resize by an edge in progress: the edges held (EDGE_*), where the press was and the window then.
+    int m_resizeEdges = 0;
+    QPoint m_resizeFrom;
+    QRect m_resizeStart;
 };
 
 } // namespace korvid

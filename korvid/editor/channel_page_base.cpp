@@ -8,6 +8,7 @@
 #include "korvid/editor/tuner_mode.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <strings.h>
 
@@ -174,8 +175,15 @@ int ChannelPageBase::show_item(int global_index)
     const int row = m_list.find_item(global_index);
     m_list.select_only(row);
     m_list.scroll_to = row;
-    if (row >= 0)
+    if (row >= 0) {
         describe(global_index);
+    } else {
+        // The channel is out of view (the filter or the satellite hides it): the status line and the
+        // audio PIDs no longer speak of a row the user cannot see. It is still remembered, and shown
+        // again when it comes back into view.
+        m_status.clear();
+        m_audio_combo.empty();
+    }
     return row;
 }
 
@@ -337,7 +345,12 @@ void ChannelPageBase::remove()
         m_ctx.prompts.warning("No Item");
         return;
     }
-    if (!m_ctx.prompts.ask_yes_no("Delete it ?"))
+    // One row keeps the receiver's own question; several say how many, so that a selection larger
+    // than the user meant is seen before it goes.
+    char question[64] = "Delete it ?";
+    if (m_list.selected.size() > 1)
+        std::snprintf(question, sizeof question, "Delete these %zu channels ?", m_list.selected.size());
+    if (!m_ctx.prompts.ask_yes_no(question))
         return;
     Database& db = m_ctx.db;
     std::vector<int> doomed;

@@ -32,6 +32,9 @@ public:
     EditorView& operator=(const EditorView&) = delete;
 
     static const char* tab_caption(int tab);
+    // The tab `step` places after `tab` (before it when negative), going round past either end, as
+    // Ctrl+Tab and Ctrl+Shift+Tab move.
+    static int neighbour_tab(int tab, int step) { return ((tab + step) % TAB_COUNT + TAB_COUNT) % TAB_COUNT; }
 
     SatellitePage& satellite_page() { return m_sat_page; }
     SearchedSatellitePage& searched_satellite_page() { return m_searched_page; }

@@ -173,7 +173,7 @@ void menus_to_downloader(MenuEditor& file, MenuEditor& config)
     file.remove(ID_SAVE_CHANNELS);
 }
 
-FrameGeometry frame_geometry(int layout, int screen_w, int screen_h)
+FrameGeometry frame_geometry(int layout, int screen_w, int screen_h, int width, int height)
 {
     FrameGeometry g;
     g.top = TOP_BAND;
@@ -191,8 +191,8 @@ FrameGeometry frame_geometry(int layout, int screen_w, int screen_h)
     g.right = 16;
     g.bottom = 64;
     if (layout == LAYOUT_FULL) {
-        g.width = std::max(screen_w, 699);
-        g.height = std::max(screen_h, 500);
+        g.width = std::max(screen_w, EDITOR_WIDTH);
+        g.height = std::max(screen_h, EDITOR_HEIGHT);
         g.x = 0;
         g.y = 0;
         g.draggable = false;
@@ -201,14 +201,33 @@ FrameGeometry frame_geometry(int layout, int screen_w, int screen_h)
         for (int i = 0; i < 3; ++i)
             g.captions.push_back({CaptionButton(i), {x0 + i * 22, 38, 18, 18}});
     } else {
-        g.width = 699;
-        g.height = 500;
-        g.captions = {{CAPTION_MINIMISE, {608, 38, 18, 18}},
-                      {CAPTION_FULL_SCREEN, {630, 38, 18, 18}},
-                      {CAPTION_CLOSE, {652, 38, 18, 18}}};
+        g.width = std::max(width, EDITOR_WIDTH);
+        g.height = std::max(height, EDITOR_HEIGHT);
+        g.resizable = true;
+        // The caption buttons keep their place from the right edge as the window grows.
+        const int x0 = g.width - (EDITOR_WIDTH - 608);
+        g.captions = {{CAPTION_MINIMISE, {x0, 38, 18, 18}},
+                      {CAPTION_FULL_SCREEN, {x0 + 22, 38, 18, 18}},
+                      {CAPTION_CLOSE, {x0 + 44, 38, 18, 18}}};
     }
     g.status_top = g.height - 62;
     return g;
+}
+
+int resize_edges(const FrameGeometry& g, int x, int y)
+{
+    if (!g.resizable || x < 0 || y < 0 || x >= g.width || y >= g.height)
+        return 0;
+    int edges = 0;
+    if (x < RESIZE_BORDER)
+        edges |= EDGE_LEFT;
+    if (x >= g.width - RESIZE_BORDER)
+        edges |= EDGE_RIGHT;
+    if (y < RESIZE_BORDER)
+        edges |= EDGE_TOP;
+    if (y >= g.height - RESIZE_BORDER)
+        edges |= EDGE_BOTTOM;
+    return edges;
 }
 
 Rect button_rect(int visible_position)

@@ -99,9 +99,27 @@ struct FrameGeometry
     std::vector<std::pair<CaptionButton, Rect>> captions;
     int status_top = 0; // top of the status text
     bool draggable = true;
+    bool resizable = false; // by its edges and corners
 };
-// `screen_w`, `screen_h`: the available screen size, used by the full-screen layout.
-FrameGeometry frame_geometry(int layout, int screen_w, int screen_h);
+// The editor window's first and smallest size: its pages were laid out for it.
+constexpr int EDITOR_WIDTH = 699;
+constexpr int EDITOR_HEIGHT = 500;
+// `screen_w`, `screen_h`: the available screen size, used by the full-screen layout. `width` and
+// `height`: the size the user gave the editor window, at least the editor's own.
+FrameGeometry
+frame_geometry(int layout, int screen_w, int screen_h, int width = EDITOR_WIDTH, int height = EDITOR_HEIGHT);
+
+// The edges a press at x, y of a window of geometry `g` would resize: a sum of EDGE_* flags, 0 for
+// none (a window that cannot be resized, or a point away from its edges).
+enum ResizeEdge : int
+{
+    EDGE_LEFT = 1,
+    EDGE_TOP = 2,
+    EDGE_RIGHT = 4,
+    EDGE_BOTTOM = 8,
+};
+constexpr int RESIZE_BORDER = 6; // pixels of each edge that take a resize
+int resize_edges(const FrameGeometry& g, int x, int y);
 
 constexpr int TOP_BAND = 103;
 constexpr int BUTTON_ROW_Y = 74;

@@ -42,4 +42,13 @@ void SelectPortModel::finish(bool accepted, int& com_port) const
         com_port = m_index + 1;
 }
 
+int port_to_restore(const std::string& device, int number, const std::vector<std::string>& table)
+{
+    if (!device.empty())
+        for (size_t i = 0; i < table.size() && int(i) < SelectPortModel::PORT_COUNT; ++i)
+            if (table[i] == device)
+                return int(i + 1);
+    return number >= 1 && number <= SelectPortModel::PORT_COUNT ? number : 0;
+}
+
 } // namespace korvid

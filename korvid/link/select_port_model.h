@@ -38,4 +38,9 @@ private:
     std::function<std::string(int)> m_device;
 };
 
+// The port a new run starts on, from what an earlier run kept: the device it chose, found again in
+// today's `table` (numbers move as adapters come and go), else the number it had when that is a
+// port at all; 0 when nothing was kept or nothing fits.
+int port_to_restore(const std::string& device, int number, const std::vector<std::string>& table);
+
 } // namespace korvid

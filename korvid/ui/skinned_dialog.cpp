@@ -28,6 +28,35 @@ CSkinnedDialog::CSkinnedDialog(const QString& title, QSize size, QWidget* parent
     new FramelessDrag(this, [this](const QPoint& pos) { return in_grip(pos); });
 }
 
+namespace {
+
+class KeepSizeOnShow : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        // By the show event the dialog has taken the size its layout asks for.
+        if (e->type() == QEvent::Show) {
+            auto* w = static_cast<QWidget*>(watched);
+            if (w->minimumSize() != w->maximumSize())
+                w->setFixedSize(w->size());
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void keep_dialog_size(QDialog* dialog)
+{
+    dialog->setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    dialog->setWindowFlag(Qt::WindowMinimizeButtonHint, false);
+    dialog->installEventFilter(new KeepSizeOnShow(dialog));
+}
+
 void CSkinnedDialog::paintEvent(QPaintEvent*)
 {
     QPainter p(this);

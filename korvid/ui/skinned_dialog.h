@@ -30,4 +30,9 @@ private:
     QPixmap m_background;
 };
 
+// A dialog with a title bar keeps the size it opens with: its controls are laid out for it, and a
+// maximised one is an empty screen with a few controls in a corner. The window manager gets no
+// maximise button and a fixed size once the dialog is first shown.
+void keep_dialog_size(QDialog* dialog);
+
 } // namespace korvid

@@ -63,7 +63,11 @@ private slots:
         const int widths[8] = {50, 100, 80, 50, 60, 70, 50, 70};
         const char* captions[8] = {"Num", "Name", "LNB type", "0/12V", "22KHz", "DiSEqC", "Port", "Degree"};
         for (int c = 0; c < 8; ++c) {
-            QCOMPARE(list->columnWidth(c), widths[c]);
+            // The page's width, or more where a value would be cut ("DiSEqC 1.1").
+            QVERIFY(list->columnWidth(c) >= widths[c]);
+            for (int r = 0; r < list->model()->rowCount(); ++r)
+                QVERIFY2(list->fontMetrics().horizontalAdvance(cell(list, r, c)) < list->columnWidth(c) - 4,
+                         qPrintable(cell(list, r, c)));
             QCOMPARE(list->model()->headerData(c, Qt::Horizontal).toString(),
                      QString::fromLatin1(captions[c]));
             QCOMPARE(list->model()->index(0, c).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
@@ -406,6 +410,51 @@ private slots:
         QCOMPARE(m_view->selection().current_sat, before.current_sat);
         QVERIFY(!m_doc->is_modified());
         QVERIFY(m_prompts->shown.empty());
+    }
+
+    void pages_change_from_the_keyboard_and_the_keys_stay_on_the_page_shown()
+    {
+        open_sample();
+        m_frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+        sat_window(EditorView::TAB_SAT)->list()->setFocus();
+        const Qt::KeyboardModifiers ctrl = Qt::ControlModifier, alt = Qt::AltModifier;
+        const struct
+        {
+            int key;
+            Qt::KeyboardModifiers mods;
+            int tab;
+        } steps[] = {{Qt::Key_Tab, ctrl, EditorView::TAB_SEARCHED_SAT},
+                     {Qt::Key_PageDown, ctrl, EditorView::TAB_TP},
+                     {Qt::Key_6, alt, EditorView::TAB_FAVORITE},
+                     {Qt::Key_PageDown, ctrl, EditorView::TAB_SAT},
+                     {Qt::Key_Backtab, ctrl | Qt::ShiftModifier, EditorView::TAB_FAVORITE},
+                     {Qt::Key_PageUp, ctrl, EditorView::TAB_RADIO},
+                     {Qt::Key_1, alt, EditorView::TAB_SAT}};
+        for (const auto& step : steps) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(step.key), step.mods);
+            QCOMPARE(m_view->current_tab(), step.tab);
+        }
+        QCOMPARE(m_view->tab_bar()->currentIndex(), int(EditorView::TAB_SAT));
+    }
+
+    void the_window_grows_by_its_corner_with_the_lists_and_full_screen_gives_it_back()
+    {
+        open_sample();
+        CEditorList* list = sat_window(EditorView::TAB_SAT)->list();
+        const int rows_shown = list->rowAt(list->viewport()->height() - 1);
+        m_frame->move(40, 30);
+        const QPoint corner(m_frame->width() - 2, m_frame->height() - 2);
+        QTest::mousePress(m_frame.get(), Qt::LeftButton, {}, corner);
+        QTest::mouseMove(m_frame.get(), corner + QPoint(401, 300));
+        QTest::mouseRelease(m_frame.get(), Qt::LeftButton, {}, corner + QPoint(401, 300));
+        QCOMPARE(m_frame->size(), QSize(1100, 800));
+        QVERIFY(list->rowAt(list->viewport()->height() - 1) > rows_shown + 10);
+
+        const QPoint where = m_frame->pos();
+        m_frame->toggle_full_screen();
+        m_frame->toggle_full_screen();
+        QCOMPARE(m_frame->geometry(), QRect(where, QSize(1100, 800)));
     }
 
     void edits_outlive_an_open_cancelled_at_both_questions()

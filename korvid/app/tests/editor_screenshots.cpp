@@ -1,6 +1,7 @@
 // Takes the editor's screenshots of docs/screenshots on the sample database: every page ("SAT",
 // "SEARCHED SAT", "TP", "TV", "RADIO", "Favorite") with a row picked, and every dialog ("Satellite",
-// "Transponder", the channel dialog closed and with its group box open, "Favorite", "Rename").
+// "Transponder", the channel dialog closed and with its group box open, "Favorite", "Rename"), and
+// the window made larger.
 // Run under xvfb-run with a window manager (make.sh).
 // Usage: korvid_editor_screenshots <output folder> <sample.ird>
 #include "common/scripted_prompts.h"
@@ -190,5 +191,12 @@ int main(int argc, char** argv)
     tv->list()->filter_edit()->setText(QStringLiteral("hd"));
     ok &= shot("editor-filter.png", main_window);
     tv->list()->filter_edit()->clear();
+
+    // The window made larger by its corner: "TV" over every channel, the list grown with it.
+    frame.resize(1100, 800);
+    wait_until([&frame] { return frame.size() == QSize(1100, 800); }, 2000);
+    tv->setFocus();
+    click_row(tv->list(), channel_with_groups(*db));
+    ok &= shot("editor-resized.png", decorated(&frame, 0));
     return ok ? 0 : 1;
 }

@@ -129,6 +129,13 @@ class MainFrameTest : public QObject
     }
 
 private slots:
+    void initTestCase()
+    {
+        // What the window keeps for the next run goes to a folder of the test's own.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           m_dir.path() + QStringLiteral("/settings"));
+    }
+
     void init()
     {
         reset_codes();
@@ -500,6 +507,8 @@ private slots:
         });
         m_frame->on_command(ID_SERIAL_PORT);
         QVERIFY(accepted);
+        // The choice is kept for the next run.
+        QCOMPARE(CSelectPortDlg::remembered_port(), g_ComPort);
     }
 
     void menus_open_from_the_keyboard_and_show_their_shortcuts()

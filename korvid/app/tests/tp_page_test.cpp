@@ -84,7 +84,7 @@ private slots:
         const int widths[6] = {100, 120, 100, 100, 100, 60};
         const QStringList captions = {"Num", "Linked SAT", "Freq.", "Polarity", "Sym. Rate", "FEC"};
         for (int c = 0; c < 6; ++c) {
-            QCOMPARE(list->columnWidth(c), widths[c]);
+            QVERIFY(list->columnWidth(c) >= widths[c]); // wider when a value needs it
             QCOMPARE(list->model()->headerData(c, Qt::Horizontal).toString(), captions[c]);
         }
         QCOMPARE(row_texts(list, 0),

@@ -111,6 +111,37 @@ private slots:
         }
     }
 
+    void list_keys_go_to_either_end_find_by_name_and_run_the_page_commands()
+    {
+        open_sample();
+        CEditorList* list = show_page(EditorView::TAB_TV)->list();
+        const int rows = list->model()->rowCount();
+        click_row(list, 3);
+        QTest::keyClick(list, Qt::Key_End);
+        QCOMPARE(list->selected_rows(), std::vector<int>{rows - 1});
+        QTest::keyClick(list, Qt::Key_Home);
+        QCOMPARE(list->selected_rows(), std::vector<int>{0});
+        // Typed from the Num column, the search still reads names.
+        list->setCurrentIndex(list->model()->index(0, 0));
+        QTest::keyClicks(list, QStringLiteral("rtl2"));
+        QCOMPARE(list->selected_rows(), std::vector<int>{row_showing(list, QStringLiteral("RTL2"))});
+
+        QString edited, added;
+        when_dialog([&](CChannelDlg* dlg) {
+            edited = dlg->name_edit()->text();
+            dlg->reject();
+        });
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(edited, QStringLiteral("RTL2"));
+        when_dialog([&](CChannelDlg* dlg) {
+            added = dlg->windowTitle() + QLatin1Char('/') + dlg->name_edit()->text();
+            dlg->reject();
+        });
+        QTest::keyClick(list, Qt::Key_Insert);
+        QCOMPARE(added, QStringLiteral("TV Channel/"));
+        QVERIFY(!m_doc->is_modified());
+    }
+
     void pages_show_their_columns_db_choice_and_selected_channel()
     {
         open_sample();
@@ -124,7 +155,7 @@ private slots:
         for (int c = 0; c < 12; ++c) {
             QCOMPARE(list->model()->headerData(c, Qt::Horizontal).toString(),
                      QString::fromLatin1(captions[c]));
-            QCOMPARE(list->columnWidth(c), widths[c]);
+            QVERIFY(list->columnWidth(c) >= widths[c]); // wider when a value needs it
         }
         const int tv_count = m_db->system.chan_count[SERVICE_TV];
         QVERIFY(tv_count > 8);
@@ -168,7 +199,7 @@ private slots:
         CChannelPageWnd* radio = show_page(EditorView::TAB_RADIO);
         QCOMPARE(radio->list()->model()->columnCount(), 11);
         QCOMPARE(radio->list()->model()->headerData(4, Qt::Horizontal).toString(), QStringLiteral("A PID"));
-        QCOMPARE(radio->list()->columnWidth(4), 50);
+        QVERIFY(radio->list()->columnWidth(4) >= 50);
         QCOMPARE(radio->audio_label()->text(), QStringLiteral(" Audio PIDs"));
         QCOMPARE(radio->list()->model()->rowCount(), int(m_db->system.chan_count[SERVICE_RADIO]));
         QVERIFY(!m_doc->is_modified());
@@ -363,10 +394,12 @@ private slots:
         shown = column(list, 1);
         QVERIFY(std::is_sorted(shown.begin(), shown.end(), by_name));
         QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
-        // Another column's header sorts nothing.
+        // Another column's header sorts nothing, and the triangle stays on "Name".
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(3) + 20, header->height() / 2));
+                          QPoint(header->sectionViewportPosition(2) + 20, header->height() / 2));
         QCOMPARE(column(list, 1), shown);
+        QCOMPARE(header->sortIndicatorSection(), 1);
+        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
 
         click_tab(EditorView::TAB_RADIO);
         click_tab(EditorView::TAB_TV);

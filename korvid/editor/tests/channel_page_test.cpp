@@ -165,6 +165,13 @@ TEST_F(ChannelPageTest, StatusLineAndAudioCombo)
     EXPECT_EQ(tv().audio_combo().selection, 0);
     EXPECT_EQ(tv().remembered_item(), 2);
 
+    // Hidden by the filter, the row takes its description with it; back in view, it brings it back.
+    tv().set_filter("no such channel");
+    EXPECT_EQ(tv().status_line(), "");
+    EXPECT_TRUE(tv().audio_combo().entries.empty());
+    tv().set_filter("");
+    EXPECT_EQ(tv().status_line(), "More Audio, MANUAL, M_VID, CI ");
+
     // Several rows selected: nothing new is described.
     tv().select_rows({0, 1});
     EXPECT_EQ(tv().status_line(), "More Audio, MANUAL, M_VID, CI ");
@@ -474,7 +481,7 @@ TEST_F(ChannelPageTest, DeleteSeveralRows)
     tv().select_rows({1, 3, 4});
     prompts.answers.push_back(common::Answer::No);
     tv().remove();
-    EXPECT_EQ(last_message(), "Delete it ?");
+    EXPECT_EQ(last_message(), "Delete these 3 channels ?");
     EXPECT_EQ(db.system.chan_count[SERVICE_TV], 6);
     EXPECT_FALSE(doc.is_modified());
 

@@ -13,14 +13,17 @@
 #include "korvid/editor/ui/favorite_dlg.h"
 #include "korvid/editor/ui/favorite_page_wnd.h"
 #include "korvid/editor/ui/group_name_dlg.h"
+#include "korvid/editor/ui/list_page_wnd.h"
 #include "korvid/editor/ui/satellite_dlg.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
 #include "korvid/editor/ui/transponder_dlg.h"
 #include "korvid/editor/ui/transponder_page_wnd.h"
 #include "korvid/ui/skin.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QShortcut>
 #include <QTabBar>
 #include <memory>
 
@@ -77,6 +80,28 @@ CDBView::CDBView(CKorvidDoc& doc, common::Prompts& prompts, EditorSelection& sel
     m_shownTab = EditorView::TAB_SAT;
     m_pages[EditorView::TAB_SAT]->show();
     connect(m_tabs, &QTabBar::currentChanged, this, &CDBView::on_tab_changed);
+    bind_page_keys();
+}
+
+void CDBView::bind_page_keys()
+{
+    // The keys of a desktop's tabbed window. Shift+Tab arrives as Backtab from most keyboards and as
+    // Tab with Shift from others, so both are bound.
+    const auto bind = [this](const QKeySequence& keys, auto action) {
+        auto* s = new QShortcut(keys, this);
+        s->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(s, &QShortcut::activated, this, action);
+    };
+    const auto step = [this](int by) {
+        return [this, by] { select_tab(EditorView::neighbour_tab(current_tab(), by)); };
+    };
+    bind(QKeySequence(Qt::CTRL | Qt::Key_Tab), step(1));
+    bind(QKeySequence(Qt::CTRL | Qt::Key_PageDown), step(1));
+    bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), step(-1));
+    bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), step(-1));
+    bind(QKeySequence(Qt::CTRL | Qt::Key_PageUp), step(-1));
+    for (int t = 0; t < EditorView::TAB_COUNT; ++t)
+        bind(QKeySequence(Qt::ALT | Qt::Key(Qt::Key_1 + t)), [this, t] { select_tab(t); });
 }
 
 CDBView::~CDBView()
@@ -138,6 +163,9 @@ void CDBView::on_tab_changed(int tab)
 {
     if (tab < 0 || tab >= EditorView::TAB_COUNT)
         return;
+    // The keys keep working on the page that comes up when the page going away had the keyboard.
+    QWidget* focus = QApplication::focusWidget();
+    const bool had_keyboard = focus && (focus == this || isAncestorOf(focus));
     if (m_shownTab >= 0 && m_shownTab != tab && m_pages[m_shownTab])
         m_pages[m_shownTab]->hide();
     m_view.select_tab(tab);
@@ -147,6 +175,8 @@ void CDBView::on_tab_changed(int tab)
     m_pages[tab]->sync();
     m_pages[tab]->show();
     m_shownTab = tab;
+    if (auto* listed = qobject_cast<CListPageWnd*>(m_pages[tab]); listed && had_keyboard)
+        listed->list()->setFocus(Qt::TabFocusReason);
 }
 
 void CDBView::refresh()

@@ -56,6 +56,8 @@ protected:
 
 private:
     void on_tab_changed(int tab);
+    // Ctrl+Tab, Ctrl+PgDn and the rest move between pages; Alt+1 to Alt+6 pick one.
+    void bind_page_keys();
     void create_page_window(int tab);
     void place(CEditorPageWnd* page);
     // Every page window made if need be and shown again from its model; only the current one visible.

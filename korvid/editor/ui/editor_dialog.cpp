@@ -3,6 +3,7 @@
 #include "korvid/editor/ui/editor_look.h"
 #include "korvid/ui/bitmap_button.h"
 #include "korvid/ui/skin.h"
+#include "korvid/ui/skinned_dialog.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -16,6 +17,7 @@ CEditorDialog::CEditorDialog(const QString& caption, QWidget* parent)
     setWindowTitle(caption);
     setFont(skin::app_font());
     editor_look::use_page_background(this);
+    keep_dialog_size(this);
 
     m_ok = new CBitmapButton(QStringLiteral("OK"));
     m_cancel = new CBitmapButton(QStringLiteral("Cancel"));

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QPainter>
 #include <QScrollBar>
 #include <QShortcut>
@@ -177,6 +178,7 @@ void CEditorList::sync()
             setColumnWidth(int(c), m_state.columns[c].width);
         m_columnsShown = int(m_state.columns.size());
     }
+    widen_columns();
     QItemSelection selection;
     for (int r : m_state.selected)
         if (r >= 0 && r < m_model->rowCount())
@@ -193,6 +195,26 @@ void CEditorList::sync()
         std::find(m_state.selected.begin(), m_state.selected.end(), target) != m_state.selected.end())
         scrollTo(m_model->index(target, 0), QAbstractItemView::EnsureVisible);
     m_syncing = false;
+}
+
+void CEditorList::widen_columns()
+{
+    // The pages' widths were chosen for a smaller font than this platform's, and values such as
+    // "DiSEqC 1.1" did not fit them: a column grows to its widest caption or value, never shrinks
+    // below what the page or the user gave it.
+    const QFontMetrics cells = fontMetrics();
+    const QFontMetrics captions = horizontalHeader()->fontMetrics();
+    const int picture = editor_look::row_picture().width() + 1;
+    for (size_t c = 0; c < m_state.columns.size(); ++c) {
+        // Caption margins and room for the sort triangle; cell margins and the grid line.
+        int need = captions.horizontalAdvance(text8(m_state.columns[c].caption)) + 8 + 12;
+        const int extra = 5 + (c == 0 ? picture : 0);
+        for (const auto& row : m_state.rows)
+            if (c < row.texts.size())
+                need = std::max(need, cells.horizontalAdvance(text8(row.texts[c])) + extra);
+        if (need > columnWidth(int(c)))
+            setColumnWidth(int(c), need);
+    }
 }
 
 CListFilterEdit* CEditorList::enable_filter(std::function<void(const std::string&)> apply, FilterKeys keys)
@@ -236,11 +258,7 @@ bool CEditorList::eventFilter(QObject* watched, QEvent* e)
 
 void CEditorList::set_sort_indicator(int column, int direction)
 {
-    horizontalHeader()->setSortIndicatorShown(direction != 0);
-    if (direction != 0)
-        horizontalHeader()->setSortIndicator(column,
-                                             direction > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
-    horizontalHeader()->viewport()->update();
+    static_cast<CListHeader*>(horizontalHeader())->set_sort(column, direction);
 }
 
 void CEditorList::keyPressEvent(QKeyEvent* e)
@@ -249,12 +267,47 @@ void CEditorList::keyPressEvent(QKeyEvent* e)
         emit deletePressed();
         return;
     }
+    const bool plain = !(e->modifiers() & ~Qt::KeypadModifier);
+    if (plain && (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) &&
+        isSignalConnected(QMetaMethod::fromSignal(&CEditorList::editPressed))) {
+        emit editPressed();
+        return;
+    }
+    if (plain && e->key() == Qt::Key_Insert &&
+        isSignalConnected(QMetaMethod::fromSignal(&CEditorList::insertPressed))) {
+        emit insertPressed();
+        return;
+    }
     if (e->key() == Qt::Key_Escape) {
         // Up to the window: a page swallows it, a dialog takes it as Cancel.
         e->ignore();
         return;
     }
     QTableView::keyPressEvent(e);
+}
+
+QModelIndex CEditorList::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    // The rows are the items here: Home and End go to the first and last row, as in a list control,
+    // not to the first and last cell of the row.
+    const int rows = model()->rowCount();
+    if ((action == MoveHome || action == MoveEnd) && rows > 0)
+        return model()->index(action == MoveHome ? 0 : rows - 1, std::max(currentIndex().column(), 0));
+    return QTableView::moveCursor(action, modifiers);
+}
+
+void CEditorList::keyboardSearch(const QString& search)
+{
+    // Typing finds a row by its name, whichever cell is current.
+    int name = -1;
+    for (size_t c = 0; c < m_state.columns.size() && name < 0; ++c)
+        if (m_state.columns[c].caption == "Name")
+            name = int(c);
+    if (name >= 0 && model()->rowCount() > 0) {
+        const int row = std::max(currentIndex().row(), 0);
+        selectionModel()->setCurrentIndex(model()->index(row, name), QItemSelectionModel::NoUpdate);
+    }
+    QTableView::keyboardSearch(search);
 }
 
 } // namespace korvid

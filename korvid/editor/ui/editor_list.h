@@ -66,13 +66,21 @@ signals:
     void rowDoubleClicked(int row);
     void contextMenuAt(QPoint global_pos);
     void deletePressed();
+    // Enter and Insert on a row; a list nobody listens to for them passes the keys on (a dialog's
+    // Enter is its OK).
+    void editPressed();
+    void insertPressed();
     void headerClicked(int column);
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void keyboardSearch(const QString& search) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    void widen_columns();
+
     const ListState& m_state;
     ListStateModel* m_model;
     CListFilterEdit* m_filter = nullptr;

@@ -57,6 +57,30 @@ CListHeader::CListHeader(QWidget* parent)
     setDefaultAlignment(Qt::AlignCenter);
 }
 
+void CListHeader::set_sort(int column, int direction)
+{
+    m_sortColumn = column;
+    m_sortDirection = direction;
+    show_sort();
+}
+
+void CListHeader::show_sort()
+{
+    setSortIndicatorShown(m_sortDirection != 0);
+    if (m_sortDirection != 0)
+        setSortIndicator(m_sortColumn, m_sortDirection > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    viewport()->update();
+}
+
+void CListHeader::mouseReleaseEvent(QMouseEvent* e)
+{
+    // The header view turns its indicator to whichever caption was clicked; the pages sort by one
+    // column alone and set the triangle themselves while the click is reported, so it goes back to
+    // where they put it.
+    QHeaderView::mouseReleaseEvent(e);
+    show_sort();
+}
+
 void CListHeader::paintSection(QPainter* p, const QRect& full, int logicalIndex) const
 {
     const QRect rect = full.adjusted(0, m_topStrip, 0, 0);

@@ -37,12 +37,20 @@ public:
     // A strip this high above the captions is left to a widget laid over it (the list's filter box).
     void set_top_strip(int pixels) { m_topStrip = pixels; }
     int top_strip() const { return m_topStrip; }
+    // The triangle where the page's sort is: `direction` +1 ascending, -1 descending, 0 none. Only
+    // this moves it; a click on a caption does not.
+    void set_sort(int column, int direction);
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
+    void show_sort();
+
     int m_topStrip = 0;
+    int m_sortColumn = 0;
+    int m_sortDirection = 0;
 };
 
 // "Add", "Edit", "Del" and the like: the skin's button face with the active look under the mouse,

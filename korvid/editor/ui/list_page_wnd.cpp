@@ -7,6 +7,7 @@
 #include "korvid/editor/ui/model_controls.h"
 
 #include <QMenu>
+#include <algorithm>
 
 namespace korvid {
 
@@ -40,6 +41,14 @@ CListPageWnd::CListPageWnd(const ListState& list,
         connect(b, &QAbstractButton::clicked, this, [this, entry] { run_menu_entry(entry); });
     }
     connect(m_list, &CEditorList::deletePressed, this, [this] { run_menu_entry(QStringLiteral("Delete")); });
+    // Enter and Insert do what the page's own "Edit" and "Add" do, on pages that have them.
+    const auto offers = [this](const char* entry) {
+        return std::find(m_menu.begin(), m_menu.end(), entry) != m_menu.end();
+    };
+    if (offers("Edit"))
+        connect(m_list, &CEditorList::editPressed, this, [this] { run_menu_entry(QStringLiteral("Edit")); });
+    if (offers("Add"))
+        connect(m_list, &CEditorList::insertPressed, this, [this] { run_menu_entry(QStringLiteral("Add")); });
     connect(m_list, &CEditorList::contextMenuAt, this, &CListPageWnd::show_context_menu);
 }
 

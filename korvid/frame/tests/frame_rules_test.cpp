@@ -118,12 +118,23 @@ TEST(FrameRules, GeometryOfTheThreeLayouts)
     EXPECT_EQ(e.captions[1].first, CAPTION_FULL_SCREEN);
     EXPECT_EQ(e.captions[1].second.x, 630);
     EXPECT_EQ(e.status_top, 500 - 62);
+    // Resized, the caption buttons and the status text keep to the right and bottom edges; the
+    // window never gets smaller than the pages were laid out for.
+    const FrameGeometry big = frame_geometry(LAYOUT_EDITOR, 1920, 1080, 1100, 800);
+    EXPECT_EQ(std::tie(big.width, big.height), std::make_tuple(1100, 800));
+    EXPECT_EQ(big.captions[1].second.x, 630 + 401);
+    EXPECT_EQ(big.status_top, 800 - 62);
+    const FrameGeometry tiny = frame_geometry(LAYOUT_EDITOR, 1920, 1080, 300, 200);
+    EXPECT_EQ(std::tie(tiny.width, tiny.height), std::make_tuple(699, 500));
+    EXPECT_EQ(resize_edges(big, 1099, 799), EDGE_RIGHT | EDGE_BOTTOM);
+    EXPECT_EQ(resize_edges(big, 500, 400), 0);
 
     // Full screen: the screen's size at 0,0, not draggable, the caption buttons 4 pixels apart at
     // the right end of the top band; a screen smaller than the editor keeps the editor's size.
     const FrameGeometry f = frame_geometry(LAYOUT_FULL, 1920, 1080);
     EXPECT_EQ(std::tie(f.width, f.height, f.x, f.y), std::make_tuple(1920, 1080, 0, 0));
     EXPECT_FALSE(f.draggable);
+    EXPECT_EQ(resize_edges(f, 0, 0), 0);
     ASSERT_EQ(f.captions.size(), 3u);
     EXPECT_EQ(f.captions[1].second.x - f.captions[0].second.x, 18 + 4);
     EXPECT_LT(f.captions[2].second.x + 18, 1920);

@@ -2,10 +2,16 @@
 #include "common/scripted_prompts.h"
 #include "common/testing/pty_pair.h"
 #include "korvid/link/com_port.h"
+#include "korvid/link/port_description.h"
 #include "korvid/link/select_port_model.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
 
 using namespace korvid;
 
@@ -71,4 +77,40 @@ TEST(SelectPortModel, BoundToTheRealPortCheck)
     EXPECT_EQ(m.select(1), 1);
     m.finish(true, g_ComPort);
     EXPECT_EQ(g_ComPort, 2);
+}
+
+TEST(SelectPortModel, TheKeptPortIsFoundByItsDeviceFirst)
+{
+    const std::vector<std::string> today = {"/dev/ttyS0", "/dev/ttyUSB1", "/dev/ttyUSB0"};
+    EXPECT_EQ(port_to_restore("/dev/ttyUSB0", 2, today), 3); // the adapter moved from COM2 to COM3
+    EXPECT_EQ(port_to_restore("/dev/ttyUSB7", 2, today), 2);
+    EXPECT_EQ(port_to_restore("", 21, today), 0);
+    EXPECT_EQ(port_to_restore("", 0, today), 0);
+}
+
+TEST(PortDescription, UsbStringsThenTheByIdNameThenTheKindOfDevice)
+{
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("port_description_" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    const DeviceTrees trees{(root / "sys").string(), (root / "dev").string()};
+    // A USB device whose interface holds the tty, as sysfs lays it out.
+    const fs::path usb = root / "sys/devices/pci0/usb1/1-1";
+    fs::create_directories(usb / "1-1:1.0/ttyUSB0");
+    std::ofstream(usb / "idVendor") << "0403\n";
+    std::ofstream(usb / "manufacturer") << "FTDI\n";
+    std::ofstream(usb / "product") << "FT232R USB UART\n";
+    fs::create_directories(root / "sys/class/tty/ttyUSB0");
+    fs::create_directory_symlink(usb / "1-1:1.0/ttyUSB0", root / "sys/class/tty/ttyUSB0/device");
+    // An adapter sysfs says nothing of, named by udev's link.
+    fs::create_directories(root / "dev/serial/by-id");
+    std::ofstream(root / "dev/ttyUSB1").put('\0');
+    fs::create_symlink("../../ttyUSB1", root / "dev/serial/by-id/usb-Prolific_PL2303_Serial_AB12-if00-port0");
+
+    EXPECT_EQ(port_description("/dev/ttyUSB0", trees), "FTDI FT232R USB UART");
+    EXPECT_EQ(device_with_description((root / "dev/ttyUSB1").string(), trees),
+              (root / "dev/ttyUSB1").string() + "  (Prolific PL2303 Serial AB12)");
+    EXPECT_EQ(port_description("/dev/ttyS3", trees), "built-in serial port");
+    EXPECT_EQ(port_description("/dev/pts/7", trees), "pseudo-terminal");
+    fs::remove_all(root);
 }

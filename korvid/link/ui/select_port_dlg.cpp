@@ -1,13 +1,16 @@
 #include "korvid/link/ui/select_port_dlg.h"
 
 #include "korvid/link/com_port.h"
+#include "korvid/link/port_description.h"
 #include "korvid/ui/skin.h"
+#include "korvid/ui/skinned_dialog.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -18,7 +21,9 @@ CSelectPortDlg::CSelectPortDlg(int com_port, common::Prompts* prompts, QWidget* 
                          com_port,
                          [prompts](int n) { return TestPort(n, prompts); },
                          [table = serial_port_table()](int n) {
-                             return n >= 1 && size_t(n) <= table.size() ? table[n - 1] : std::string();
+                             return n >= 1 && size_t(n) <= table.size()
+                                        ? device_with_description(table[n - 1])
+                                        : std::string();
                          }),
                      parent)
 {}
@@ -34,6 +39,7 @@ void CSelectPortDlg::build()
 {
     setWindowTitle(QStringLiteral("Select Serial Port"));
     setFont(skin::app_font());
+    keep_dialog_size(this);
     auto* row = new QHBoxLayout;
     auto* caption = new QLabel(QStringLiteral("Serial Port :"), this);
     m_list = new QComboBox(this);
@@ -80,6 +86,29 @@ void CSelectPortDlg::run(common::Prompts* prompts, QWidget* parent)
     CSelectPortDlg dlg(g_ComPort, prompts, parent);
     dlg.exec();
     dlg.finish(g_ComPort);
+    if (dlg.result() == QDialog::Accepted)
+        remember_port(g_ComPort);
+}
+
+namespace {
+
+const char* const PORT_KEY = "serial/port";
+const char* const DEVICE_KEY = "serial/device";
+
+} // namespace
+
+void CSelectPortDlg::remember_port(int n)
+{
+    QSettings settings;
+    settings.setValue(QLatin1String(PORT_KEY), n);
+    settings.setValue(QLatin1String(DEVICE_KEY), QString::fromStdString(port_device(n)));
+}
+
+int CSelectPortDlg::remembered_port()
+{
+    QSettings settings;
+    return port_to_restore(settings.value(QLatin1String(DEVICE_KEY)).toString().toStdString(),
+                           settings.value(QLatin1String(PORT_KEY), 0).toInt(), serial_port_table());
 }
 
 } // namespace korvid

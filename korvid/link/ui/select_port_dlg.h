@@ -30,6 +30,10 @@ public:
 
     // Runs the whole command: the dialog on g_ComPort - 1, g_ComPort set on OK.
     static void run(common::Prompts* prompts, QWidget* parent);
+    // The choice kept for the next run in the user's settings, by number and device; the port a
+    // new run starts on, 0 when none was kept or it fits no port.
+    static void remember_port(int n);
+    static int remembered_port();
 
 private:
     void build();

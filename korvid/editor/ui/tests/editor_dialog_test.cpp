@@ -86,6 +86,9 @@ private slots:
     {
         OneEditDialog dlg;
         dlg.show();
+        // Shown, a dialog keeps the size it opened with: nothing to maximise.
+        QCOMPARE(dlg.minimumSize(), dlg.size());
+        QCOMPARE(dlg.maximumSize(), dlg.size());
         QSignalSpy rejected(&dlg, &QDialog::rejected);
         dlg.cancel_button()->click();
         QCOMPARE(rejected.count(), 1);
