@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCollator>
 #include <QDropEvent>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QMimeData>
 #include <QTreeWidget>
@@ -64,6 +65,17 @@ public:
     }
 
 protected:
+    // Reached from the keyboard, a list with rows and none selected selects its current row, so
+    // that the commands have something to act on and the user sees where the keyboard is.
+    void focusInEvent(QFocusEvent* e) override
+    {
+        QTreeWidget::focusInEvent(e);
+        if (e->reason() == Qt::MouseFocusReason || topLevelItemCount() == 0 || !selectedItems().isEmpty())
+            return;
+        QTreeWidgetItem* item = currentItem() ? currentItem() : topLevelItem(0);
+        setCurrentItem(item);
+        item->setSelected(true);
+    }
     QStringList mimeTypes() const override { return {ROWS_MIME}; }
     QMimeData* mimeData(const QList<QTreeWidgetItem*>&) const override
     {
