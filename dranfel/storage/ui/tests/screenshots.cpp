@@ -165,6 +165,13 @@ int main(int argc, char** argv)
         shot("dranfel-context-menu.png", decorated(&frame, 0).united(menu->geometry()));
         menu->close();
         delete menu;
+        QMenu* folders = frame.context_menu(Half::Bottom, false);
+        QTreeWidget* tree = frame.tree(Half::Bottom)->tree();
+        folders->popup(tree->viewport()->mapToGlobal(tree->visualItemRect(tree->currentItem()).center()));
+        settle(400);
+        shot("dranfel-folder-menu.png", decorated(&frame, 0).united(folders->geometry()));
+        folders->close();
+        delete folders;
     }
     // Copying the same recording again asks before it replaces it.
     select(frame.list(Half::Top), {"Wildlife"});
