@@ -3,12 +3,14 @@
 #include "korvid/editor/drag_scroll.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+#include <vector>
 
 namespace korvid {
 
@@ -133,13 +135,37 @@ void CDragList::mouseReleaseEvent(QMouseEvent* e)
 void CDragList::show_drag_picture(QPoint global)
 {
     if (!m_picture) {
-        // The row the drag started on, as the list shows it, half see-through.
-        const QRect row(0, rowViewportPosition(m_pressedRow), viewport()->width(), rowHeight(m_pressedRow));
+        // The rows being dragged as the list shows them (the selected ones in sight, or the one
+        // pressed), as wide as their columns and framed: a window's opacity needs a compositor,
+        // and a row as wide as the view shows empty space past the last column.
+        std::vector<int> rows;
+        for (const QModelIndex& index : selectionModel()->selectedRows())
+            if (rowViewportPosition(index.row()) >= 0 &&
+                rowViewportPosition(index.row()) < viewport()->height())
+                rows.push_back(index.row());
+        if (rows.empty())
+            rows.push_back(m_pressedRow);
+        std::sort(rows.begin(), rows.end());
+        if (rows.size() > 6)
+            rows.resize(6);
+        const int width = std::max(1, std::min(viewport()->width(), horizontalHeader()->length()));
+        int height = 0;
+        for (int r : rows)
+            height += rowHeight(r);
+        QPixmap picture(width + 2, height + 2);
+        picture.fill(palette().color(QPalette::Mid));
+        QPainter painter(&picture);
+        int y = 1;
+        for (int r : rows) {
+            const QRect row(0, rowViewportPosition(r), width, rowHeight(r));
+            painter.drawPixmap(1, y, viewport()->grab(row.intersected(viewport()->rect())));
+            y += rowHeight(r);
+        }
+        painter.end();
         m_picture = std::make_unique<QLabel>(nullptr, Qt::ToolTip | Qt::FramelessWindowHint |
                                                           Qt::WindowTransparentForInput);
         m_picture->setAttribute(Qt::WA_ShowWithoutActivating);
-        m_picture->setPixmap(viewport()->grab(row.intersected(viewport()->rect())));
-        m_picture->setWindowOpacity(0.7);
+        m_picture->setPixmap(picture);
         m_picture->adjustSize();
     }
     m_picture->move(global + QPoint(12, 8));
