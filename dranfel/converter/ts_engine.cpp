@@ -183,7 +183,7 @@ void TsConverter::note_other_audio(const uint8_t* t)
     m_found.other_audio[m_found.other_audio_count++] = OtherAudio{pid, id};
 }
 
-void TsConverter::process_packet(const uint8_t* t)
+inline __attribute__((always_inline)) void TsConverter::process_packet(const uint8_t* t)
 {
     ++m_found.packets;
     if (!(t[3] & 0x10))
