@@ -126,6 +126,7 @@ private:
     int m_current = 0; // the arena new chunks are cut from
     Live m_live[2];    // the chunks the repackers are building
     const uint8_t* m_last_chunk = nullptr;
+    size_t m_last_chunk_len = 0; // the part of it that lies in the memory
 
     // What the writer thread and the engine share, under m_mutex: references into each arena
     // (places in batches handed over and not yet written) and the queue of batches. A chunk being
