@@ -81,13 +81,16 @@ public:
     void keep(const uint8_t* window, size_t len) override;
 
 private:
-    static constexpr uint8_t NO_ARENA = 0xFF; // a place in the input
     static constexpr int BATCH_WINDOWS = 4;
     struct Batch
     {
         iovec iov[BATCH_IOVECS];
-        uint8_t arena[BATCH_IOVECS];
         int n = 0;
+        size_t bytes = 0;
+        // Places in each arena; they keep the arena once the batch is handed to the writer thread
+        // (counted), and only then, so that a batch written in place costs no shared count.
+        int arena_refs[BUFFER_COUNT] = {};
+        bool counted = false;
         // Windows of the input unmapped once this batch, and every one before it, is written.
         const uint8_t* windows[BATCH_WINDOWS];
         size_t window_len[BATCH_WINDOWS];
@@ -104,7 +107,8 @@ private:
     bool in_memory(const uint8_t* p) const;
     uint8_t* reserve(size_t n);
     void advance();
-    void add_iovec(const uint8_t* bytes, size_t n, bool in_arena = true);
+    void add_iovec(const uint8_t* bytes, size_t n);
+    void add_input_places(const ipack& chunk);
     void drop_batches();
     void hand_over();
     void write_batch(Batch& b);
@@ -122,9 +126,11 @@ private:
     int m_current = 0; // the arena new chunks are cut from
     Live m_live[2];    // the chunks the repackers are building
     const uint8_t* m_last_chunk = nullptr;
+    size_t m_last_chunk_len = 0; // the part of it that lies in the memory
 
     // What the writer thread and the engine share, under m_mutex: references into each arena
-    // (chunks being built, and places in batches not yet written) and the queue of batches.
+    // (places in batches handed over and not yet written) and the queue of batches. A chunk being
+    // built needs no count: it is moved along before its arena is used again.
     std::mutex m_mutex;
     std::condition_variable m_work_ready;
     std::condition_variable m_space_free;

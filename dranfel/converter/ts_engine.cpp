@@ -1,5 +1,6 @@
 #include "dranfel/converter/ts_engine.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace dranfel {
@@ -37,34 +38,27 @@ bool private_stream_is_ac3(const uint8_t* t, int off, long avail)
 }
 
 // Most packets only carry on the body of a PES packet, and fit in the chunk being built: their
-// payload is noted where it lies, as the repacker would note it, without going through it. False
-// for anything else (a header, the end of a packet or of a chunk, a stream not yet known), which
-// the repacker takes as usual.
-bool refer_in_place(ipack& p, const uint8_t* payload, int n)
+// payload is noted where it lies, as the repacker would note it, without going through it. This is
+// how many bytes the stream's next packets may bring so, before the end of the PES packet or of the
+// chunk needs the repacker; 0 while anything else needs it (a header, a stream not yet known).
+// Appending payload moves `count` and `found` on together, so the limit of the chunk, lowered or
+// not, stays what it is until the repacker sends the chunk: it is worked out once, into `size`.
+int room_in_place(const ipack& p, int& size)
 {
-    if (n <= 0 || p.mpeg != 2 || p.done || p.found < 9 + p.hlength || p.refs == IPACK_MAX_REFS)
-        return false;
+    if (p.mpeg != 2 || p.done || p.found < 9 + p.hlength)
+        return 0;
     const bool known = (p.cid >= 0xE0 && p.cid <= 0xEF && p.has_video_info) ||
                        (p.cid >= 0xC0 && p.cid <= 0xDF && p.has_audio_info);
-    if (!known || p.found + n >= p.plength + 6)
-        return false;
-    const int found = p.found + n;
-    int size = p.size;
+    if (!known)
+        return 0;
+    size = p.size;
     if (size == p.size_orig && p.plength != 0) {
-        long t = long(p.plength) + n + p.count - found + 6;
+        long t = long(p.plength) + p.count - p.found + 6;
         if (size < t && t < long(size) * 3 / 2)
             size = int(t / 2);
     }
-    if (p.count + n >= size)
-        return false;
-    p.size = size;
-    p.found = found;
-    p.ref_at[p.refs] = payload;
-    p.ref_len[p.refs] = n;
-    ++p.refs;
-    p.ref_bytes += n;
-    p.count += n;
-    return true;
+    const long room = std::min(long(p.plength) + 6 - p.found, long(size) - p.count) - 1;
+    return room > 0 ? int(room) : 0;
 }
 
 } // namespace
@@ -189,20 +183,20 @@ void TsConverter::note_other_audio(const uint8_t* t)
     m_found.other_audio[m_found.other_audio_count++] = OtherAudio{pid, id};
 }
 
-void TsConverter::process_packet(const uint8_t* t)
+inline __attribute__((always_inline)) void TsConverter::process_packet(const uint8_t* t)
 {
     ++m_found.packets;
     if (!(t[3] & 0x10))
         return;
     int pid = pid_of(t);
     ipack* p = nullptr;
-    int* last_cc = nullptr;
+    Lane* lane = nullptr;
     if (m_video_made && m_vpid != 0 && pid == m_vpid) {
         p = &m_video;
-        last_cc = &m_video_cc;
+        lane = &m_video_lane;
     } else if (m_audio_made && m_apid != 0 && pid == m_apid) {
         p = &m_audio;
-        last_cc = &m_audio_cc;
+        lane = &m_audio_lane;
     }
     if (!p) {
         if ((t[1] & 0x40) && m_apid != 0)
@@ -215,22 +209,41 @@ void TsConverter::process_packet(const uint8_t* t)
         ++m_found.damaged_packets;
         return;
     }
-    int cc = t[3] & 0x0F;
-    bool discontinuity_flagged = (t[3] & 0x20) && t[4] > 0 && (t[5] & 0x80);
-    if (*last_cc >= 0 && cc != ((*last_cc + 1) & 0x0F) && cc != *last_cc && !discontinuity_flagged)
+    // Neither the next counter nor a repeat of the last: a break, unless flagged as one.
+    const int cc = t[3] & 0x0F;
+    const int last_cc = lane->last_cc;
+    if (last_cc >= 0 && ((cc - last_cc) & 0x0F) > 1 && !((t[3] & 0x20) && t[4] > 0 && (t[5] & 0x80)))
         ++m_found.continuity_breaks;
-    *last_cc = cc;
-    int off = payload_offset(t);
-    if (!(t[1] & 0x40) && m_kept_input && refer_in_place(*p, t + off, TS_PACKET - off))
+    lane->last_cc = cc;
+    const int off = payload_offset(t);
+    const int n = TS_PACKET - off;
+    const int room = lane->room;
+    const int refs = p->refs;
+    if (!(t[1] & 0x40) && m_kept_input && n > 0 && n <= room && refs < IPACK_MAX_REFS) {
+        lane->room = room - n;
+        p->size = lane->size;
+        p->found += n;
+        p->ref_at[refs] = t + off;
+        p->ref_len[refs] = n;
+        p->refs = refs + 1;
+        p->ref_bytes += n;
+        p->count += n;
         return;
-    if (t[1] & 0x40)
-        ipack_unit_start(*p);
-    if (off < TS_PACKET) {
-        p->input_lo = m_kept_input ? t + off : nullptr;
-        p->input_hi = m_kept_input ? t + TS_PACKET : nullptr;
-        ipack_feed(*p, t + off, TS_PACKET - off);
-        p->input_lo = p->input_hi = nullptr;
     }
+    feed_packet(*p, *lane, t, off);
+}
+
+void TsConverter::feed_packet(ipack& p, Lane& lane, const uint8_t* t, int off)
+{
+    if (t[1] & 0x40)
+        ipack_unit_start(p);
+    if (off < TS_PACKET) {
+        p.input_lo = m_kept_input ? t + off : nullptr;
+        p.input_hi = m_kept_input ? t + TS_PACKET : nullptr;
+        ipack_feed(p, t + off, TS_PACKET - off);
+        p.input_lo = p.input_hi = nullptr;
+    }
+    lane.room = room_in_place(p, lane.size);
 }
 
 PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int video_pid, int ps)
@@ -266,6 +279,7 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
     if (m_state.mode == 1 && !make_ipack(m_video, m_video_made))
         return PartResult::NoMemory;
     m_audio.ps = m_video.ps = ps;
+    clear_rooms();
 
     // A sync byte alone proves little (a text file's "G" is one): the packets after it must
     // start with one too, as far as the part reaches.
@@ -353,7 +367,8 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
             }
             // Packets are walked where the page cache holds them and, with their payload left
             // there, only their headers are read: fetched ahead, or each one is a wait on memory.
-            __builtin_prefetch(data + pos + 16 * TS_PACKET);
+            // Some 6 KB ahead: less than a page and the fetch comes too late.
+            __builtin_prefetch(data + pos + 32 * TS_PACKET);
             process_packet(data + pos);
             pos += TS_PACKET;
         }
@@ -375,6 +390,7 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
 
 void TsConverter::finish()
 {
+    clear_rooms();
     // A bounded packet that the input cut short is dropped by the repacker: count what it held.
     for (auto [made, p] : {std::pair{m_video_made, &m_video}, std::pair{m_audio_made, &m_audio}}) {
         if (!made)
@@ -413,6 +429,7 @@ RunFindings TsConverter::findings() const
 
 void TsConverter::discard()
 {
+    clear_rooms();
     if (m_video_made)
         ipack_reset(m_video);
     if (m_audio_made)

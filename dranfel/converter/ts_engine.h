@@ -82,7 +82,20 @@ public:
 
 private:
     bool make_ipack(ipack& p, bool& made);
+    // What the engine keeps of each chosen stream beside its repacker.
+    struct Lane
+    {
+        int last_cc = -1; // last continuity counter seen; -1 none yet
+        // Payload bytes the next packets may bring in place without the repacker, and the chunk
+        // limit that goes with them; the repacker's state changes only where room is worked out
+        // again.
+        int room = 0;
+        int size = 0;
+    };
+
     void process_packet(const uint8_t* t);
+    void feed_packet(ipack& p, Lane& lane, const uint8_t* t, int off);
+    void clear_rooms() { m_audio_lane.room = m_video_lane.room = 0; }
     void note_other_audio(const uint8_t* t);
 
     OutputFunction m_output;
@@ -96,8 +109,8 @@ private:
     int m_apid = 0;
     int m_vpid = 0;
     int m_ps = 1;
-    int m_audio_cc = -1; // last continuity counter seen on each chosen stream; -1 none yet
-    int m_video_cc = -1;
+    Lane m_audio_lane;
+    Lane m_video_lane;
     bool m_kept_input = false; // the packets being walked stay where they are until written
     RunFindings m_found;
     alignas(64) uint8_t block_[TS_BLOCK];
