@@ -1,19 +1,14 @@
 // dranfel [TOP_FOLDER [BOTTOM_FOLDER]]: the storage manager's window, with the two halves on the
 // folders named, or on the folders of the last run.
 #include "common/qt/qt_prompts.h"
+#include "dranfel/converter/ui/player_link.h"
+#include "dranfel/converter/ui/ts2pes_dlg.h"
 #include "dranfel/storage/frame_rules.h"
 #include "dranfel/storage/ui/main_frame.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QSettings>
-
-// The converter's window is a library of its own (CMake defines DRANFEL_CONVERTER_UI when it is
-// built); without it the command says how to convert from dranfel-cli.
-#ifdef DRANFEL_CONVERTER_UI
-#include "dranfel/converter/ui/player_link.h"
-#include "dranfel/converter/ui/ts2pes_dlg.h"
-#endif
 
 int main(int argc, char** argv)
 {
@@ -24,7 +19,6 @@ int main(int argc, char** argv)
     common::QtPrompts prompts(nullptr, QString::fromLatin1(dranfel::APP_TITLE));
     dranfel::CMainFrame frame(prompts, &settings);
     prompts.set_parent(&frame);
-#ifdef DRANFEL_CONVERTER_UI
     frame.set_converter([&prompts](QWidget* parent, const QString& source, const QString& target) {
         dranfel::CTs2PesDlg dlg(parent, source, target);
         dlg.set_prompts(&prompts);
@@ -33,7 +27,6 @@ int main(int argc, char** argv)
     frame.set_player([&prompts](QWidget* parent, const QString& source) {
         dranfel::play_in_player(parent, prompts, source);
     });
-#endif
     const QStringList args = QApplication::arguments();
     frame.set_own_arguments(args);
     // Folders as a shell gives them, relative to where Dranfel was started.

@@ -45,7 +45,6 @@ public:
     const std::string& undo_label() const;
     const std::string& redo_label() const;
     size_t undo_count() const { return m_position; }
-    size_t redo_count() const { return m_steps.size() - m_position; }
 
     // The state now is the one on disk.
     void mark_saved() { m_saved = long(m_position); }

@@ -58,11 +58,7 @@ public:
 
     const EditState& name_edit() const { return m_name; }
     const ComboState& sat_combo() const { return m_sat; }
-    // The satellite slot (0 to 63) behind each "SAT" entry.
-    const std::vector<int>& sat_ids() const { return m_sat_ids; }
     const ComboState& tp_combo() const { return m_tp; }
-    // The first-half transponder behind each "TP Info." entry.
-    const std::vector<int>& tp_ids() const { return m_tp_ids; }
     const GroupCheckCombo& group_combo() const { return m_groups; }
     const CheckState& lock_check() const { return lock_; }
     const CheckState& scramble_check() const { return m_scramble; }
@@ -96,9 +92,6 @@ public:
     // The channel as OK built it. Its transponder index is a first-half index; the page moves it into
     // the right half. Its membership is the checked groups.
     const tChannelStructure& record() const { return m_record; }
-    uint8_t wanted_membership() const { return m_record.fav_membership; }
-    // The language index chosen, or -1 when none is selected.
-    int chosen_language() const { return m_language.selection; }
 
     // Once the page has stored record() (with its final transponder and attributes) at target():
     // brings the favourite lists in line with the wanted groups and writes the language byte.

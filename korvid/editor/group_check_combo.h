@@ -38,7 +38,6 @@ struct GroupCheckCombo
         current = entry;
         return true;
     }
-    bool press_space() { return toggle(current); }
     std::string closed_text() const
     {
         std::string text;

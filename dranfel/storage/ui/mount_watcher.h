@@ -13,7 +13,6 @@ class CMountWatcher : public QObject
 public:
     explicit CMountWatcher(QObject* parent = nullptr);
     ~CMountWatcher() override;
-    bool watching() const { return m_fd >= 0; }
 
 signals:
     void mounts_changed();

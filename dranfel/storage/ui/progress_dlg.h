@@ -35,7 +35,6 @@ public:
     const FileOpResult& result() const { return m_result; }
 
     QLabel* total_text() const { return m_totalText; }
-    QProgressBar* total_bar() const { return m_totalBar; }
     QProgressBar* current_bar() const { return m_currentBar; }
     QLineEdit* source_edit() const { return m_source; }
     QLineEdit* file_name_edit() const { return m_fileName; }

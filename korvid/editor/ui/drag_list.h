@@ -26,7 +26,6 @@ public:
     void set_drags_rows(bool on) { m_dragsRows = on; }
     bool dragging() const { return m_dragging; }
     // The row pressed to start the current drag.
-    int dragged_row() const { return m_pressedRow; }
 
     // Where a point on the screen falls on this list: false when outside the list; otherwise true
     // with `row` the row under it, the top row shown when over the header, or -1 below the last row.

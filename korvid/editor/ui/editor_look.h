@@ -36,7 +36,6 @@ public:
     explicit CListHeader(QWidget* parent = nullptr);
     // A strip this high above the captions is left to a widget laid over it (the list's filter box).
     void set_top_strip(int pixels) { m_topStrip = pixels; }
-    int top_strip() const { return m_topStrip; }
     // The triangle where the page's sort is: `direction` +1 ascending, -1 descending, 0 none. Only
     // this moves it; a click on a caption does not.
     void set_sort(int column, int direction);

@@ -84,7 +84,6 @@ public:
     void set_max_refusals(uint32_t n) { m_max_refusals = n; }
     bool ota_box() const { return m_ota_box; }
     bool boot_box() const { return m_boot_box; }
-    bool dn_box() const { return m_dn_box; }
     // A click on BOOT or OTA: the other box clears and the codes of a file in memory are read
     // again at the offsets of the new kind.
     void boot_clicked(bool ticked);
