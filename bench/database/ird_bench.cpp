@@ -1,6 +1,6 @@
 // Loading and saving a database whose every slot is used: block copies and one byte-swap pass,
 // so each should take a few milliseconds at most.
-#include "common/scripted_prompts.h"
+#include "common/testing/scripted_prompts.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/database/korvid_doc.h"
 #include "korvid/database/tests/test_database.h"

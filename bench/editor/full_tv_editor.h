@@ -1,8 +1,8 @@
 #pragma once
 // The editor of the channel page benchmarks: a "TV" page over a database whose 4467 TV slots are all
 // used, spread over 16 satellites and 320 transponders.
-#include "common/scripted_prompts.h"
 #include "common/strfmt.h"
+#include "common/testing/scripted_prompts.h"
 #include "korvid/database/channel_texts.h"
 #include "korvid/database/korvid_doc.h"
 #include "korvid/editor/editor_context.h"

@@ -4,8 +4,8 @@
 // everything with it, first in the history alone and then with every page of the editor shown again, as
 // Ctrl+Z does. The peer is a pack and unpack of the whole image, which an undo step cannot beat by much.
 #include "bench/editor/full_tv_editor.h"
-#include "common/scripted_prompts.h"
 #include "common/strfmt.h"
+#include "common/testing/scripted_prompts.h"
 #include "korvid/database/channel_texts.h"
 #include "korvid/database/korvid_doc.h"
 #include "korvid/editor/channel_pages.h"

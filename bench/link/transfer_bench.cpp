@@ -4,8 +4,8 @@
 // nothing.
 //
 //   korvid_link_transfer_bench [runs] [baud...]     (default: 3 runs at 115200 and 921600)
-#include "common/scripted_prompts.h"
 #include "common/testing/receiver_sim_process.h"
+#include "common/testing/scripted_prompts.h"
 #include "korvid/database/codes.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/link/transfer/db_transfer.h"

@@ -2,7 +2,7 @@
 // The editor inside the main frame on the sample database, as the program puts them together, and
 // the user's hands for it: tabs and rows clicked, fields retyped, a dialog played once it is the
 // active modal window. Every editor test that goes through the frame derives from this.
-#include "common/scripted_prompts.h"
+#include "common/testing/scripted_prompts.h"
 #include "korvid/app/main_frame.h"
 #include "korvid/database/korvid_doc.h"
 #include "korvid/editor/ui/db_view.h"

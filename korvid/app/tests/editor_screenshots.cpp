@@ -4,8 +4,8 @@
 // the window made larger.
 // Run under xvfb-run with a window manager (make.sh).
 // Usage: korvid_editor_screenshots <output folder> <sample.ird>
-#include "common/scripted_prompts.h"
 #include "common/testing/screen_shots.h"
+#include "common/testing/scripted_prompts.h"
 #include "korvid/app/main_frame.h"
 #include "korvid/database/korvid_doc.h"
 #include "korvid/editor/channel_dialog.h"

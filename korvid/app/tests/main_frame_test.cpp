@@ -1,8 +1,8 @@
 // The main window: start-up look, the two modes and their menus, dropped files, the command
 // buttons, the port dialog, the About box and closing with unsaved changes.
 #include "common/qt/qt_prompts.h"
-#include "common/scripted_prompts.h"
 #include "common/testing/qt_test_main.h"
+#include "common/testing/scripted_prompts.h"
 #include "korvid/app/about_dlg.h"
 #include "korvid/app/check_database_dlg.h"
 #include "korvid/app/frame_skin.h"

@@ -1,9 +1,9 @@
 // Takes the screenshots of docs/screenshots: Korvid in both modes, an open menu, the About box,
 // the downloader page half-way through a code file and the DB Transfer dialog half-way through the
 // database, each against receiver-sim on a pseudo-terminal. Run under xvfb-run (see make.sh there).
-#include "common/scripted_prompts.h"
 #include "common/testing/receiver_sim_process.h"
 #include "common/testing/screen_shots.h"
+#include "common/testing/scripted_prompts.h"
 #include "korvid/app/about_dlg.h"
 #include "korvid/app/main_frame.h"
 #include "korvid/app/my_menu.h"

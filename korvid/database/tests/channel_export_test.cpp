@@ -1,4 +1,4 @@
-#include "common/scripted_prompts.h"
+#include "common/testing/scripted_prompts.h"
 #include "common/testing/tmpfs_mount.h"
 #include "korvid/database/channel_export.h"
 

@@ -1,5 +1,5 @@
 // The image: where each field lands, round trips, and the receiver's byte order.
-#include "common/scripted_prompts.h"
+#include "common/testing/scripted_prompts.h"
 #include "korvid/database/database.h"
 #include "korvid/database/image_layout.h"
 #include "korvid/database/receiver_order.h"

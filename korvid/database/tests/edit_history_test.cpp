@@ -1,6 +1,6 @@
 // The undo history over whole images: what a step keeps, the memory bound, the way forward that a
 // new change ends, and the document's modified flag across saves, undos, redos and opens.
-#include "common/scripted_prompts.h"
+#include "common/testing/scripted_prompts.h"
 #include "korvid/database/codes.h"
 #include "korvid/database/edit_history.h"
 #include "korvid/database/ird_file.h"

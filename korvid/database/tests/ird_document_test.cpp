@@ -1,5 +1,5 @@
 // The .ird file and the document's open and save flows, as a user meets them.
-#include "common/scripted_prompts.h"
+#include "common/testing/scripted_prompts.h"
 #include "common/testing/tmpfs_mount.h"
 #include "korvid/database/codes.h"
 #include "korvid/database/ird_file.h"

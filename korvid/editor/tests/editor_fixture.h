@@ -2,7 +2,7 @@
 // The editor as a user meets it, for tests: a sample database, a document, scripted prompts, dialogs
 // played by the test, and the editor view with its pages. Every test step can end with
 // EXPECT_CONSISTENT(), which runs the invariant checker.
-#include "common/scripted_prompts.h"
+#include "common/testing/scripted_prompts.h"
 #include "korvid/database/database_invariants.h"
 #include "korvid/database/korvid_doc.h"
 #include "korvid/editor/editor_operations.h"

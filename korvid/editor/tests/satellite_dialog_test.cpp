@@ -1,5 +1,5 @@
 // The satellite dialog on its own: what it shows when opened, how it reacts, and what OK makes of it.
-#include "common/scripted_prompts.h"
+#include "common/testing/scripted_prompts.h"
 #include "korvid/database/satellite_texts.h"
 #include "korvid/editor/satellite_dialog.h"
 

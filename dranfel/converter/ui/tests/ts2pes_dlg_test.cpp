@@ -1,7 +1,7 @@
 // The "ts2pes" dialog on a recording of three parts written to disk: the totals as the parts
 // start, the final message, Stop and closing in the middle of a run, a target that cannot be
 // made, and the buttons that do nothing while a run is going on.
-#include "common/scripted_prompts.h"
+#include "common/testing/scripted_prompts.h"
 #include "dranfel/converter/tests/ts_builder.h"
 #include "dranfel/converter/ui/ts2pes_dlg.h"
 #include "dranfel/storage/recording_name.h"

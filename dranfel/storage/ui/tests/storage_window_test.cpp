@@ -2,7 +2,7 @@
 // each test: the rows, the trees, the menus and toolbar, every command with its dialog, the
 // refusals, the free-space check on a small full tmpfs, mounts and unmounts, the audio tool and
 // the settings kept between runs.
-#include "common/scripted_prompts.h"
+#include "common/testing/scripted_prompts.h"
 #include "common/testing/tmpfs_mount.h"
 #include "dranfel/storage/audio_tool.h"
 #include "dranfel/storage/chosen_folder.h"

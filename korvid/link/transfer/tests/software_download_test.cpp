@@ -1,6 +1,6 @@
 // Software download: code files, size checks, the flash map per kind, and the download flow
 // against a receiver inside the test process.
-#include "common/scripted_prompts.h"
+#include "common/testing/scripted_prompts.h"
 #include "korvid/database/codes.h"
 #include "korvid/link/transfer/software_download.h"
 #include "korvid/link/transfer/tests/fake_receiver.h"

@@ -1,7 +1,7 @@
 // korvid-cli's transfer commands and the transfer flows against receiver-sim on pseudo-terminals.
-#include "common/scripted_prompts.h"
 #include "common/testing/child_process.h"
 #include "common/testing/receiver_sim_process.h"
+#include "common/testing/scripted_prompts.h"
 #include "korvid/database/codes.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/database/tests/test_database.h"

@@ -1,5 +1,5 @@
 // The database transfer flows and the worker, against a receiver inside the test process.
-#include "common/scripted_prompts.h"
+#include "common/testing/scripted_prompts.h"
 #include "korvid/database/codes.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/database/tests/test_database.h"

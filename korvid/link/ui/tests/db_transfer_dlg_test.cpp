@@ -1,8 +1,8 @@
 // The DB Transfer dialog: its expected time, Escape, Cancel, OK after success, a silence that
 // closes it, and the database sent to receiver-sim and fetched back into a new .ird.
-#include "common/scripted_prompts.h"
 #include "common/testing/qt_test_main.h"
 #include "common/testing/receiver_sim_process.h"
+#include "common/testing/scripted_prompts.h"
 #include "korvid/database/codes.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/database/tests/test_database.h"

@@ -1,8 +1,8 @@
 // The downloader page: its controls, Open and a dropped file during a download, Stop, and a code
 // file sent to receiver-sim on a pseudo-terminal.
-#include "common/scripted_prompts.h"
 #include "common/testing/qt_test_main.h"
 #include "common/testing/receiver_sim_process.h"
+#include "common/testing/scripted_prompts.h"
 #include "korvid/database/codes.h"
 #include "korvid/link/ui/korvid_view.h"
 #include "korvid/link/ui/tests/ui_test_support.h"

@@ -1,6 +1,6 @@
 // The rules of the port selection: test on choice, jump back on failure, OK and Cancel.
-#include "common/scripted_prompts.h"
 #include "common/testing/pty_pair.h"
+#include "common/testing/scripted_prompts.h"
 #include "korvid/link/com_port.h"
 #include "korvid/link/port_description.h"
 #include "korvid/link/select_port_model.h"

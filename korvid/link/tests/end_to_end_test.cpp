@@ -1,9 +1,9 @@
 // The exchange loop on a real port against receiver-sim on a pseudo-terminal pair: what only a real
 // line shows (a far end that dies, the receiver's own byte order, a damaged packet on the wire).
-// The protocol's detail is pinned on virtual time in test_exchange_loop.cpp, each command once in
+// The protocol's detail is pinned on virtual time in exchange_loop_test.cpp, each command once in
 // korvid/link/transfer/tests/transfer_e2e_test.cpp.
-#include "common/scripted_prompts.h"
 #include "common/testing/receiver_sim_process.h"
+#include "common/testing/scripted_prompts.h"
 #include "korvid/database/database.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/link/com_port.h"

@@ -1,7 +1,7 @@
 // CComPort on real pseudo-terminals: reads that never wait without end, exclusive use, the port
 // table, and a close that keeps the last bytes.
-#include "common/scripted_prompts.h"
 #include "common/testing/pty_pair.h"
+#include "common/testing/scripted_prompts.h"
 #include "korvid/link/com_port.h"
 
 #include <atomic>
