@@ -1,5 +1,5 @@
 #pragma once
-// Plain descriptor I/O shared by every writer in both programs.
+// Plain descriptor I/O shared by every reader and writer in both programs.
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -31,6 +31,29 @@ inline bool write_all(int fd, const void* data, size_t len, off_t offset = -1)
             offset += n;
     }
     return true;
+}
+
+// Reads [data, data+len) from fd: at `offset` when it is not negative (the file position is then
+// left alone), else at the file position. Interruptions and short reads are retried until `len`
+// bytes or the end of the file. The count read (less than `len` only at the end), or -1 with errno
+// set.
+inline ssize_t read_all(int fd, void* data, size_t len, off_t offset = -1)
+{
+    auto p = static_cast<uint8_t*>(data);
+    size_t got = 0;
+    while (got < len) {
+        ssize_t n = offset < 0 ? ::read(fd, p + got, len - got)
+                               : ::pread(fd, p + got, len - got, offset + off_t(got));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (n == 0)
+            break;
+        got += size_t(n);
+    }
+    return ssize_t(got);
 }
 
 } // namespace common

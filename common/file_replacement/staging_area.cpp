@@ -70,16 +70,8 @@ bool read_whole(int fd, std::string& text)
     if (::fstat(fd, &st) != 0 || st.st_size > MAX_JOURNAL)
         return false;
     text.resize(size_t(st.st_size));
-    size_t got = 0;
-    while (got < text.size()) {
-        ssize_t n = ::pread(fd, text.data() + got, text.size() - got, off_t(got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        got += size_t(n);
-    }
-    text.resize(got);
+    const ssize_t got = read_all(fd, text.data(), text.size(), 0);
+    text.resize(got < 0 ? 0 : size_t(got));
     return true;
 }
 

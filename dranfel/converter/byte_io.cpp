@@ -1,5 +1,6 @@
 #include "dranfel/converter/byte_io.h"
 
+#include "common/fd_io.h"
 #include "common/regular_file.h"
 #include "dranfel/converter/mapped_window.h"
 
@@ -104,21 +105,14 @@ bool FileSource::place_window()
             return false;
         }
     }
-    size_t got = 0;
-    while (got < len) {
-        ssize_t r = ::pread(m_fd, m_buf + got, len - got, m_win_start + int64_t(got));
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r < 0) {
-            m_error = std::strerror(errno);
-            return false;
-        }
-        if (r == 0)
-            break; // the file became shorter: its end is here
-        got += size_t(r);
+    // A file that became shorter has its end where the read stops.
+    const ssize_t got = common::read_all(m_fd, m_buf, len, m_win_start);
+    if (got < 0) {
+        m_error = std::strerror(errno);
+        return false;
     }
     m_window = m_buf;
-    m_win_len = got;
+    m_win_len = size_t(got);
     return true;
 }
 

@@ -59,20 +59,10 @@ std::string error_text(int err)
 // Reads up to n bytes at off; the count read, or -1 with err set.
 ssize_t pread_full(int fd, uint8_t* p, size_t n, off_t off, int& err)
 {
-    size_t got = 0;
-    while (got < n) {
-        ssize_t r = ::pread(fd, p + got, n - got, off + off_t(got));
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r < 0) {
-            err = errno;
-            return -1;
-        }
-        if (r == 0)
-            break;
-        got += size_t(r);
-    }
-    return ssize_t(got);
+    const ssize_t got = common::read_all(fd, p, n, off);
+    if (got < 0)
+        err = errno;
+    return got;
 }
 
 // "Attributes set to normal" before a delete: a read-only file becomes writable again.

@@ -1,6 +1,7 @@
 #include "dranfel/storage/recording_name.h"
 
 #include "common/byte_order.h"
+#include "common/fd_io.h"
 #include "common/regular_file.h"
 #include "common/strfmt.h"
 
@@ -91,17 +92,9 @@ bool read_info_file(const std::string& part_path, uint8_t* info)
     int fd = common::open_regular_file(info_file_of(part_path));
     if (fd < 0)
         return false;
-    size_t got = 0;
-    while (got < AVF_FILE_SIZE) {
-        ssize_t n = ::read(fd, info + got, AVF_FILE_SIZE - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        got += size_t(n);
-    }
+    const ssize_t got = common::read_all(fd, info, AVF_FILE_SIZE);
     ::close(fd);
-    return got == AVF_FILE_SIZE;
+    return got == ssize_t(AVF_FILE_SIZE);
 }
 
 } // namespace

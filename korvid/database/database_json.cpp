@@ -1,5 +1,6 @@
 #include "korvid/database/database_json.h"
 
+#include "common/fd_io.h"
 #include "common/file_replacement/atomic_file.h"
 #include "common/regular_file.h"
 #include "common/strfmt.h"
@@ -948,17 +949,11 @@ bool read_file(const std::string& path, std::string& text, std::string& reason)
     }
     // Bounded by the size seen at the start: a file that grows meanwhile is read as it was.
     text.resize(size_t(st.st_size));
-    size_t got = 0;
-    while (got < text.size()) {
-        ssize_t n = ::read(fd, text.data() + got, text.size() - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            reason = n < 0 ? std::strerror(errno) : "the file shrank while it was read";
-            ::close(fd);
-            return false;
-        }
-        got += size_t(n);
+    const ssize_t got = common::read_all(fd, text.data(), text.size());
+    if (got < 0 || size_t(got) < text.size()) {
+        reason = got < 0 ? std::strerror(errno) : "the file shrank while it was read";
+        ::close(fd);
+        return false;
     }
     ::close(fd);
     return true;

@@ -1,6 +1,7 @@
 #include "korvid/database/ird_file.h"
 
 #include "common/byte_order.h"
+#include "common/fd_io.h"
 #include "common/file_replacement/atomic_file.h"
 #include "common/regular_file.h"
 #include "common/strfmt.h"
@@ -32,21 +33,12 @@ IrdLoad load_ird_file(const std::string& path, std::vector<uint8_t>& buffer, std
                                    static_cast<long long>(st.st_size), IRD_WORK_BUFFER_SIZE));
     }
     buffer.assign(IRD_WORK_BUFFER_SIZE, 0);
-    size_t got = 0;
     // Read until the end of the file or the end of the buffer, whichever comes first: a file that
     // grows while we read still cannot overrun the buffer.
-    while (got < buffer.size()) {
-        ssize_t n = ::read(fd, buffer.data() + got, buffer.size() - got);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            int err = errno;
-            ::close(fd);
-            return fail(IrdLoad::CantOpen, std::strerror(err));
-        }
-        if (n == 0)
-            break;
-        got += size_t(n);
+    if (common::read_all(fd, buffer.data(), buffer.size()) < 0) {
+        int err = errno;
+        ::close(fd);
+        return fail(IrdLoad::CantOpen, std::strerror(err));
     }
     ::close(fd);
     return IrdLoad::Ok;
