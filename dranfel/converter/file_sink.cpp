@@ -45,16 +45,16 @@ bool FileSink::create(const std::string& path)
     m_replaces = false;
     if (!open_file(path))
         return false;
-    storage_.reset(static_cast<uint8_t*>(std::aligned_alloc(4096, BUFFER_SIZE * BUFFER_COUNT)));
-    batches_.reset(new (std::nothrow) Batch[BATCH_COUNT]);
-    if (!storage_ || !batches_) {
+    m_storage.reset(static_cast<uint8_t*>(std::aligned_alloc(4096, BUFFER_SIZE * BUFFER_COUNT)));
+    m_batches.reset(new (std::nothrow) Batch[BATCH_COUNT]);
+    if (!m_storage || !m_batches) {
         m_error = "out of memory";
         m_files.clear();
         m_fd = -1;
         return false;
     }
-    std::fill(std::begin(used_), std::end(used_), 0);
-    for (auto& r : refs_)
+    std::fill(std::begin(m_used), std::end(m_used), 0);
+    for (auto& r : m_refs)
         r.store(0, std::memory_order_relaxed);
     m_current = 0;
     m_live[0] = m_live[1] = Live{};
@@ -103,12 +103,12 @@ void FileSink::fail(int err)
 
 int FileSink::arena_of(const uint8_t* p) const
 {
-    return int(size_t(p - storage_.get()) / BUFFER_SIZE);
+    return int(size_t(p - m_storage.get()) / BUFFER_SIZE);
 }
 
 bool FileSink::in_memory(const uint8_t* p) const
 {
-    const uint8_t* base = storage_.get();
+    const uint8_t* base = m_storage.get();
     return base && p >= base && p < base + BUFFER_SIZE * BUFFER_COUNT;
 }
 
@@ -129,9 +129,9 @@ void FileSink::advance()
     }
     if (m_threaded) {
         std::unique_lock lock(m_mutex);
-        m_space_free.wait(lock, [&] { return refs_[next].load(std::memory_order_acquire) == 0; });
+        m_space_free.wait(lock, [&] { return m_refs[next].load(std::memory_order_acquire) == 0; });
     }
-    used_[next] = 0;
+    m_used[next] = 0;
     m_current = next;
     for (int i = 0; i < 2; ++i) {
         if (!is_moved[i])
@@ -147,10 +147,10 @@ uint8_t* FileSink::reserve(size_t n)
 {
     // Places start on 16 bytes, where the kernel copies from fastest.
     n = (n + 15) & ~size_t(15);
-    if (used_[m_current] + n > BUFFER_SIZE)
+    if (m_used[m_current] + n > BUFFER_SIZE)
         advance();
-    uint8_t* p = storage_.get() + size_t(m_current) * BUFFER_SIZE + used_[m_current];
-    used_[m_current] += n;
+    uint8_t* p = m_storage.get() + size_t(m_current) * BUFFER_SIZE + m_used[m_current];
+    m_used[m_current] += n;
     return p;
 }
 
@@ -158,7 +158,7 @@ void FileSink::add_iovec(const uint8_t* bytes, size_t n)
 {
     if (n == 0)
         return;
-    Batch& b = batches_[m_filling];
+    Batch& b = m_batches[m_filling];
     b.iov[b.n] = iovec{const_cast<uint8_t*>(bytes), n};
     ++b.n;
     b.bytes += n;
@@ -173,7 +173,7 @@ void FileSink::add_input_places(const ipack& chunk)
 {
     int i = 0;
     while (i < chunk.refs) {
-        Batch& b = batches_[m_filling];
+        Batch& b = m_batches[m_filling];
         const int take = std::min(chunk.refs - i, BATCH_IOVECS - b.n);
         size_t bytes = 0;
         for (int k = 0; k < take; ++k) {
@@ -260,7 +260,7 @@ void FileSink::release_batch(Batch& b)
 {
     for (int a = 0; a < BUFFER_COUNT; ++a) {
         if (b.counted && b.arena_refs[a] != 0)
-            refs_[a].fetch_sub(b.arena_refs[a], std::memory_order_release);
+            m_refs[a].fetch_sub(b.arena_refs[a], std::memory_order_release);
         b.arena_refs[a] = 0;
     }
     b.counted = false;
@@ -274,16 +274,16 @@ void FileSink::release_batch(Batch& b)
 // After the writer has stopped: whatever was not written is let go, windows unmapped.
 void FileSink::drop_batches()
 {
-    if (!batches_)
+    if (!m_batches)
         return;
     for (int i = 0; i < BATCH_COUNT; ++i)
-        release_batch(batches_[i]);
+        release_batch(m_batches[i]);
     m_queued = 0;
 }
 
 void FileSink::keep(const uint8_t* window, size_t len)
 {
-    if (m_fd < 0 || !batches_) {
+    if (m_fd < 0 || !m_batches) {
         mapped_window::unmap(window, len);
         return;
     }
@@ -295,9 +295,9 @@ void FileSink::keep(const uint8_t* window, size_t len)
                     ipack_materialize(*l.owner);
                     break;
                 }
-    if (batches_[m_filling].n_windows == BATCH_WINDOWS)
+    if (m_batches[m_filling].n_windows == BATCH_WINDOWS)
         hand_over();
-    Batch& b = batches_[m_filling];
+    Batch& b = m_batches[m_filling];
     b.windows[b.n_windows] = window;
     b.window_len[b.n_windows] = len;
     ++b.n_windows;
@@ -310,7 +310,7 @@ void FileSink::writer_loop()
         m_work_ready.wait(lock, [this] { return m_queued > 0 || m_stopping; });
         if (m_queued == 0)
             return;
-        Batch& b = batches_[m_next_out];
+        Batch& b = m_batches[m_next_out];
         lock.unlock();
         write_batch(b);
         lock.lock();
@@ -323,7 +323,7 @@ void FileSink::writer_loop()
 
 void FileSink::hand_over()
 {
-    Batch& b = batches_[m_filling];
+    Batch& b = m_batches[m_filling];
     if (b.n == 0 && b.n_windows == 0)
         return;
     if (!m_threaded) {
@@ -333,7 +333,7 @@ void FileSink::hand_over()
     }
     for (int a = 0; a < BUFFER_COUNT; ++a)
         if (b.arena_refs[a] != 0)
-            refs_[a].fetch_add(b.arena_refs[a], std::memory_order_relaxed);
+            m_refs[a].fetch_add(b.arena_refs[a], std::memory_order_relaxed);
     b.counted = true;
     std::unique_lock lock(m_mutex);
     ++m_queued;
@@ -399,7 +399,7 @@ void FileSink::discard()
 
 uint8_t* FileSink::first_slot(ipack& p, int size)
 {
-    if (!storage_)
+    if (!m_storage)
         return nullptr;
     for (Live& l : m_live)
         if (!l.owner) {
@@ -421,10 +421,10 @@ uint8_t* FileSink::next_slot(ipack& p)
             // What the chunk left unused of its place, when nothing was cut behind it, is the next
             // place's: with the payload in the input a chunk uses a few bytes of its 2 KB, and
             // places cut densely stay in the processor's cache.
-            const size_t start = size_t(p.buf - storage_.get());
+            const size_t start = size_t(p.buf - m_storage.get());
             if (arena_of(p.buf) == m_current && start + ((size_t(l.size) + 15) & ~size_t(15)) ==
-                                                    size_t(m_current) * BUFFER_SIZE + used_[m_current])
-                used_[m_current] =
+                                                    size_t(m_current) * BUFFER_SIZE + m_used[m_current])
+                m_used[m_current] =
                     start - size_t(m_current) * BUFFER_SIZE + ((m_last_chunk_len + 15) & ~size_t(15));
             l.owner = nullptr; // not moved along while a new place is found
             uint8_t* slot = reserve(size_t(l.size));

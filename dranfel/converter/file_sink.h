@@ -121,8 +121,8 @@ private:
     std::vector<std::unique_ptr<common::AtomicFile>> m_files;
     std::vector<std::string> m_targets;
     // Page-aligned: the kernel copies out of it at full speed only so.
-    std::unique_ptr<uint8_t, void (*)(void*)> storage_{nullptr, std::free};
-    size_t used_[BUFFER_COUNT] = {};
+    std::unique_ptr<uint8_t, void (*)(void*)> m_storage{nullptr, std::free};
+    size_t m_used[BUFFER_COUNT] = {};
     int m_current = 0; // the arena new chunks are cut from
     Live m_live[2];    // the chunks the repackers are building
     const uint8_t* m_last_chunk = nullptr;
@@ -136,8 +136,8 @@ private:
     std::condition_variable m_space_free;
     // Counted without the lock by the engine's thread; the writer's releases, which the engine
     // may wait for, are made under it.
-    std::atomic<int> refs_[BUFFER_COUNT] = {};
-    std::unique_ptr<Batch[]> batches_;
+    std::atomic<int> m_refs[BUFFER_COUNT] = {};
+    std::unique_ptr<Batch[]> m_batches;
     int m_filling = 0; // the batch places are added to; only the engine's thread touches it
     int m_queued = 0;
     int m_next_out = 0;

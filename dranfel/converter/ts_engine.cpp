@@ -253,7 +253,7 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
     int new_vpid = video_pid;
     if (audio_pid == 0 && video_pid == 0) {
         int64_t start = source.position();
-        ScanResult scan = scan_av_pids(source, block_, m_state.mode);
+        ScanResult scan = scan_av_pids(source, m_block, m_state.mode);
         if (scan.read_error)
             return PartResult::ReadError;
         // Everything the scan read is converted too.
@@ -283,13 +283,13 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
 
     // A sync byte alone proves little (a text file's "G" is one): the packets after it must
     // start with one too, as far as the part reaches.
-    long n = source.read(block_, TS_PACKET * 3);
+    long n = source.read(m_block, TS_PACKET * 3);
     if (n < 0)
         return PartResult::ReadError;
     long first = 0;
     while (first < n && first < TS_PACKET &&
-           !(block_[first] == 0x47 && (first + TS_PACKET >= n || block_[first + TS_PACKET] == 0x47) &&
-             (first + 2 * TS_PACKET >= n || block_[first + 2 * TS_PACKET] == 0x47)))
+           !(m_block[first] == 0x47 && (first + TS_PACKET >= n || m_block[first + TS_PACKET] == 0x47) &&
+             (first + 2 * TS_PACKET >= n || m_block[first + 2 * TS_PACKET] == 0x47)))
         ++first;
     if (first == n || first == TS_PACKET) {
         if (m_options.diagnostics)
@@ -301,13 +301,13 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
     m_found.bytes_read += n;
     m_found.sync_bytes_skipped += first;
     long have = n - first;
-    std::memmove(block_, block_ + first, size_t(have));
+    std::memmove(m_block, m_block + first, size_t(have));
 
     for (;;) {
         // Whole blocks are walked where the source holds them; only what is left over when sync
         // was lost, and the tail of the input, go through the block buffer.
-        const uint8_t* data = block_;
-        const uint8_t* fresh = block_ + have;
+        const uint8_t* data = m_block;
+        const uint8_t* fresh = m_block + have;
         long got = 0;
         bool in_place = false;
         if (have == 0) {
@@ -320,9 +320,9 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
         }
         if (!in_place) {
             m_kept_input = false;
-            data = block_;
-            fresh = block_ + have;
-            got = source.read(block_ + have, TS_BLOCK - have);
+            data = m_block;
+            fresh = m_block + have;
+            got = source.read(m_block + have, TS_BLOCK - have);
             if (got < 0)
                 return PartResult::ReadError;
         }
@@ -373,7 +373,7 @@ PartResult TsConverter::convert_part(ByteSource& source, int audio_pid, int vide
             pos += TS_PACKET;
         }
         have -= pos;
-        std::memmove(block_, data + pos, size_t(have));
+        std::memmove(m_block, data + pos, size_t(have));
         if (got == 0) {
             // Bytes that had to be passed over to find packets, more than the packets found:
             // noise in which a sync byte turns up now and then, not a damaged stream.

@@ -113,7 +113,7 @@ private:
     Lane m_video_lane;
     bool m_kept_input = false; // the packets being walked stay where they are until written
     RunFindings m_found;
-    alignas(64) uint8_t block_[TS_BLOCK];
+    alignas(64) uint8_t m_block[TS_BLOCK];
 };
 
 } // namespace dranfel

@@ -9,8 +9,8 @@ namespace dranfel {
 
 ProgressState::ProgressState(const FileOpParams& params)
     : m_names(params.names)
-    , source_(params.source_folder)
-    , destination_(params.destination_folder)
+    , m_source(params.source_folder)
+    , m_destination(params.destination_folder)
     , m_total_text(common::strfmt("%d/%d", 1, int(params.names.size())))
 {}
 
@@ -23,19 +23,19 @@ bool ProgressState::apply(const ProgressReport& r)
             m_file_name = m_names[size_t(r.index - 1)];
         m_total_range = r.count;
         // The Total bar counts the entries finished, so that it is full only when all are.
-        total_position_ = r.index - 1;
-        current_range_ = r.range;
-        current_position_ = 0;
+        m_total_position = r.index - 1;
+        m_current_range = r.range;
+        m_current_position = 0;
         return false;
     case PROGRESS_FILE_STEP:
-        total_position_ = r.index - 1;
-        current_position_ = r.position;
+        m_total_position = r.index - 1;
+        m_current_position = r.position;
         return false;
     case PROGRESS_FILE_DONE:
-        total_position_ = r.index;
+        m_total_position = r.index;
         return false;
     case PROGRESS_ALL_DONE:
-        total_position_ = r.count;
+        m_total_position = r.count;
         return true;
     default:
         return is_failure_code(r.code);

@@ -19,19 +19,19 @@ public:
     // Applies one report; true when the dialog closes on it (the whole selection done, or a failure).
     bool apply(const ProgressReport& r);
 
-    const std::string& source() const { return source_; }
-    const std::string& destination() const { return destination_; }
+    const std::string& source() const { return m_source; }
+    const std::string& destination() const { return m_destination; }
     const std::string& file_name() const { return m_file_name; }
     const std::string& total_text() const { return m_total_text; }
     int total_range() const { return m_total_range; }
-    int total_position() const { return total_position_; }
-    int current_range() const { return current_range_; }
-    int current_position() const { return current_position_; }
+    int total_position() const { return m_total_position; }
+    int current_range() const { return m_current_range; }
+    int current_position() const { return m_current_position; }
 
 private:
     std::vector<std::string> m_names;
-    std::string source_, destination_, m_file_name, m_total_text;
-    int m_total_range = 0, total_position_ = 0, current_range_ = 100, current_position_ = 0;
+    std::string m_source, m_destination, m_file_name, m_total_text;
+    int m_total_range = 0, m_total_position = 0, m_current_range = 100, m_current_position = 0;
 };
 
 // The speed of a run and the time it still needs, from the bytes written so far against the bytes

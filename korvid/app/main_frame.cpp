@@ -451,7 +451,7 @@ void CMainFrame::show_about()
 
 CCheckDatabaseDlg* CMainFrame::check_window() const
 {
-    return m_check_window;
+    return m_checkWindow;
 }
 
 void CMainFrame::show_database_check()
@@ -465,12 +465,12 @@ void CMainFrame::show_database_check()
 
 void CMainFrame::show_check_window(const std::vector<DatabaseProblem>& problems)
 {
-    if (!m_check_window)
-        m_check_window = new CCheckDatabaseDlg(this);
-    m_check_window->show_problems(problems);
-    m_check_window->show();
-    m_check_window->raise();
-    m_check_window->activateWindow();
+    if (!m_checkWindow)
+        m_checkWindow = new CCheckDatabaseDlg(this);
+    m_checkWindow->show_problems(problems);
+    m_checkWindow->show();
+    m_checkWindow->raise();
+    m_checkWindow->activateWindow();
 }
 
 void CMainFrame::take_code_file(const std::string& path)

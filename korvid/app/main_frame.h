@@ -139,7 +139,7 @@ private:
     CMyMenu* m_help = nullptr;
 
     QPointer<QWidget> m_view;
-    QPointer<CCheckDatabaseDlg> m_check_window;
+    QPointer<CCheckDatabaseDlg> m_checkWindow;
     EditorViewFactory m_editorFactory;
 
     QTimer m_hoverTimer;

@@ -70,7 +70,7 @@ ChannelDialog::ChannelDialog(
         m_name.text = channel_name(m_record);
         for (int g = 0; g < MAX_FAVGROUP_NUM; ++g)
             m_groups.checked[size_t(g)] = m_record.fav_membership & (1u << g);
-        lock_.checked = m_record.attributes & CH_ATTR_LOCK;
+        m_lock.checked = m_record.attributes & CH_ATTR_LOCK;
         m_scramble.checked = channel_scrambled(m_record);
         m_video.text = common::strfmt("%d", m_record.video_pid);
         m_audio.text = common::strfmt("%d", m_record.audio_pid[0] & PID_MASK);
@@ -203,7 +203,7 @@ bool ChannelDialog::ok()
             membership |= uint8_t(1u << g);
     r.fav_membership = membership ? uint8_t(membership | CH_FAV_MEMBER) : 0;
 
-    r.attributes = uint8_t((r.attributes & ~CH_ATTR_LOCK) | (lock_.checked ? CH_ATTR_LOCK : 0));
+    r.attributes = uint8_t((r.attributes & ~CH_ATTR_LOCK) | (m_lock.checked ? CH_ATTR_LOCK : 0));
     if (m_scramble.checked)
         r.attributes |= r.ci_marker ? CH_ATTR_CI : CH_ATTR_SCRAMBLED;
     else

@@ -60,7 +60,7 @@ public:
     const ComboState& sat_combo() const { return m_sat; }
     const ComboState& tp_combo() const { return m_tp; }
     const GroupCheckCombo& group_combo() const { return m_groups; }
-    const CheckState& lock_check() const { return lock_; }
+    const CheckState& lock_check() const { return m_lock; }
     const CheckState& scramble_check() const { return m_scramble; }
     const EditState& video_pid_edit() const { return m_video; }
     const EditState& audio_pid_edit() const { return m_audio; }
@@ -75,7 +75,7 @@ public:
     bool toggle_group(int entry) { return m_groups.toggle(entry); }
     // The separator of the user's locale that the closed group box joins the checked names with.
     void set_list_separator(std::string separator) { m_groups.list_separator = std::move(separator); }
-    void set_lock(bool checked) { lock_.checked = checked; }
+    void set_lock(bool checked) { m_lock.checked = checked; }
     void set_scramble(bool checked) { m_scramble.checked = checked; }
     bool type_video_pid(const std::string& text);
     void type_audio_pid(const std::string& text) { m_audio.type(text); }
@@ -119,7 +119,7 @@ private:
     ComboState m_tp;
     std::vector<int> m_tp_ids;
     GroupCheckCombo m_groups;
-    CheckState lock_, m_scramble;
+    CheckState m_lock, m_scramble;
     EditState m_video, m_audio, m_pcr;
     ComboState m_language;
     EditState m_sid;

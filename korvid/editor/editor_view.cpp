@@ -10,9 +10,9 @@ EditorView::EditorView(EditorContext& ctx)
     , m_searched_page(ctx)
     , m_tp_page(ctx)
 {
-    pages_[TAB_SAT] = &m_sat_page;
-    pages_[TAB_SEARCHED_SAT] = &m_searched_page;
-    pages_[TAB_TP] = &m_tp_page;
+    m_pages[TAB_SAT] = &m_sat_page;
+    m_pages[TAB_SEARCHED_SAT] = &m_searched_page;
+    m_pages[TAB_TP] = &m_tp_page;
     m_ctx.tuner_selection_query = [this] { return tuner_selection(); };
 }
 
@@ -30,15 +30,15 @@ int EditorView::tuner_selection() const
 
 void EditorView::create_page(int tab)
 {
-    created_[tab] = true;
-    if (pages_[tab])
-        pages_[tab]->on_new_database();
+    m_created[tab] = true;
+    if (m_pages[tab])
+        m_pages[tab]->on_new_database();
 }
 
 void EditorView::first_update()
 {
     m_current_tab = TAB_SAT;
-    if (!created_[TAB_SAT])
+    if (!m_created[TAB_SAT])
         create_page(TAB_SAT);
 }
 
@@ -47,10 +47,10 @@ void EditorView::select_tab(int tab)
     if (tab < 0 || tab >= TAB_COUNT)
         return;
     m_current_tab = tab;
-    if (!created_[tab])
+    if (!m_created[tab])
         create_page(tab);
-    else if (pages_[tab])
-        pages_[tab]->refresh();
+    else if (m_pages[tab])
+        m_pages[tab]->refresh();
 }
 
 void EditorView::on_new_database()
@@ -58,17 +58,17 @@ void EditorView::on_new_database()
     // What was picked belonged to the old tables.
     m_ctx.selection().reset();
     for (int tab = 0; tab < TAB_COUNT; ++tab) {
-        created_[tab] = true;
-        if (pages_[tab])
-            pages_[tab]->on_new_database();
+        m_created[tab] = true;
+        if (m_pages[tab])
+            m_pages[tab]->on_new_database();
     }
 }
 
 void EditorView::show_all_db_data()
 {
     m_ctx.selection().reset();
-    if (pages_[m_current_tab])
-        pages_[m_current_tab]->refresh();
+    if (m_pages[m_current_tab])
+        m_pages[m_current_tab]->refresh();
 }
 
 bool EditorView::undo()
@@ -105,14 +105,14 @@ void EditorView::after_history_step()
     // on screen may change what is picked.
     const EditorSelection kept = sel;
     for (int tab = 0; tab < TAB_COUNT; ++tab) {
-        created_[tab] = true;
-        if (tab != m_current_tab && pages_[tab]) {
-            pages_[tab]->on_new_database();
+        m_created[tab] = true;
+        if (tab != m_current_tab && m_pages[tab]) {
+            m_pages[tab]->on_new_database();
             sel = kept;
         }
     }
-    if (pages_[m_current_tab])
-        pages_[m_current_tab]->on_new_database();
+    if (m_pages[m_current_tab])
+        m_pages[m_current_tab]->on_new_database();
 }
 
 } // namespace korvid

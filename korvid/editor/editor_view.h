@@ -40,11 +40,11 @@ public:
     SearchedSatellitePage& searched_satellite_page() { return m_searched_page; }
     TransponderPage& transponder_page() { return m_tp_page; }
     // Gives the view the page of a tab it does not own (TV, RADIO, Favorite).
-    void attach_page(int tab, EditorPage& page) { pages_[tab] = &page; }
-    EditorPage* page(int tab) { return (tab >= 0 && tab < TAB_COUNT) ? pages_[tab] : nullptr; }
+    void attach_page(int tab, EditorPage& page) { m_pages[tab] = &page; }
+    EditorPage* page(int tab) { return (tab >= 0 && tab < TAB_COUNT) ? m_pages[tab] : nullptr; }
 
     int current_tab() const { return m_current_tab; }
-    bool page_created(int tab) const { return tab >= 0 && tab < TAB_COUNT && created_[tab]; }
+    bool page_created(int tab) const { return tab >= 0 && tab < TAB_COUNT && m_created[tab]; }
 
     // The view is first shown: only the "SAT" page is made and filled.
     void first_update();
@@ -70,8 +70,8 @@ private:
     SatellitePage m_sat_page;
     SearchedSatellitePage m_searched_page;
     TransponderPage m_tp_page;
-    EditorPage* pages_[TAB_COUNT] = {};
-    bool created_[TAB_COUNT] = {};
+    EditorPage* m_pages[TAB_COUNT] = {};
+    bool m_created[TAB_COUNT] = {};
     int m_current_tab = TAB_SAT;
 };
 

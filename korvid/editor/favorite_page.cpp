@@ -17,7 +17,7 @@ FavoritePage::FavoritePage(EditorContext& ctx)
     m_list.columns = {{"Num", 50, true}, {"Name", 100, true}, {"SAT", 100, true}, {"TP", 200, false}};
     // Rows move one at a time.
     m_list.multiple_selection = false;
-    tv_.checked = true;
+    m_tv.checked = true;
 }
 
 int FavoritePage::group() const
@@ -100,7 +100,7 @@ bool FavoritePage::choose_group(int entry)
 void FavoritePage::choose_type(int type)
 {
     m_type = type == SERVICE_RADIO ? SERVICE_RADIO : SERVICE_TV;
-    tv_.checked = m_type == SERVICE_TV;
+    m_tv.checked = m_type == SERVICE_TV;
     m_radio.checked = m_type == SERVICE_RADIO;
     fill_list();
 }

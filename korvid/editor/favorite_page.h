@@ -29,7 +29,7 @@ public:
     // The chosen group number, -1 when no group is listed.
     int group() const;
     int type() const { return m_type; }
-    const CheckState& tv_button() const { return tv_; }
+    const CheckState& tv_button() const { return m_tv; }
     const CheckState& radio_button() const { return m_radio; }
     const ListState& list() const { return m_list; }
 
@@ -63,7 +63,7 @@ private:
     std::vector<int> m_group_numbers;
     int m_chosen_group = 0;
     int m_type = SERVICE_TV;
-    CheckState tv_, m_radio;
+    CheckState m_tv, m_radio;
     ListState m_list;
     std::vector<int> m_entry_of_row; // position in the stored list behind each row
     int m_dropped_row = -1;

@@ -64,36 +64,36 @@ SatelliteDialog::SatelliteDialog(const tSatellite& record, const std::string& na
         m_antenna[record.sat_id >= SAT_HALF_NUM ? ANT_T2 : ANT_T1].checked = true;
     }
 
-    v012_.checked = (record.lnb_control & LNB_CTRL_012V) != 0;
+    m_v012.checked = (record.lnb_control & LNB_CTRL_012V) != 0;
     m_power.fill({"ON", "OFF"}, (record.lnb_control & LNB_CTRL_POWER_MASK) == 3 ? 1 : 0);
 
-    diseqc_.fill({"Off", "DiSEqC 1.0", "DiSEqC 1.1", "DiSEqC 1.2", "USALS"});
+    m_diseqc.fill({"Off", "DiSEqC 1.0", "DiSEqC 1.1", "DiSEqC 1.2", "USALS"});
     const int sw = record.DiSEqC_Cfg & 0x30;
     if (sw == 0x10 || sw == 0x20) {
-        diseqc_.selection = sw == 0x10 ? DISEQC_10 : DISEQC_11;
+        m_diseqc.selection = sw == 0x10 ? DISEQC_10 : DISEQC_11;
         m_port.fill(port_entries(sw == 0x10 ? 4 : 16), record.DiSEqC_idx);
         m_port.enabled = true;
     } else {
         m_port.enabled = false;
         if ((record.positioner & 0x80) && (record.positioner & 0x08))
-            diseqc_.selection = DISEQC_USALS;
+            m_diseqc.selection = DISEQC_USALS;
         else if (record.positioner & 0x80)
-            diseqc_.selection = DISEQC_12;
+            m_diseqc.selection = DISEQC_12;
         else
-            diseqc_.selection = DISEQC_OFF;
+            m_diseqc.selection = DISEQC_OFF;
     }
 
     m_degree.max_length = DEGREE_CHARS;
     m_degree.text = degree_edit_text(record.position);
 
-    low_.max_length = m_high.max_length = FREQ_CHARS;
-    low_.text = common::strfmt("%d", record.lnb_freq_low);
+    m_low.max_length = m_high.max_length = FREQ_CHARS;
+    m_low.text = common::strfmt("%d", record.lnb_freq_low);
     m_high.text = common::strfmt("%d", record.lnb_freq_high);
     if (record.lnb_freq_low != record.lnb_freq_high)
         m_k22 = CheckState{false, false};
     else
         m_k22 = CheckState{(record.lnb_control & LNB_CTRL_22K_MASK) == 0x10, true};
-    low_.enabled = m_high.enabled = record.lnb_type == USER_DEFINE;
+    m_low.enabled = m_high.enabled = record.lnb_type == USER_DEFINE;
 }
 
 bool SatelliteDialog::choose_lnb_type(int entry)
@@ -101,16 +101,16 @@ bool SatelliteDialog::choose_lnb_type(int entry)
     if (!m_lnb_type.choose(entry))
         return false;
     if (entry == UNI_LNB) {
-        low_.text = "9750";
+        m_low.text = "9750";
         m_high.text = "10600";
-        low_.enabled = m_high.enabled = false;
+        m_low.enabled = m_high.enabled = false;
         m_k22 = CheckState{false, false};
     } else if (entry == USER_DEFINE) {
-        low_.enabled = m_high.enabled = true;
+        m_low.enabled = m_high.enabled = true;
     } else {
         const std::string f = common::strfmt("%d", fixed_lnb_frequency(uint8_t(entry)));
-        low_.text = m_high.text = f;
-        low_.enabled = m_high.enabled = false;
+        m_low.text = m_high.text = f;
+        m_low.enabled = m_high.enabled = false;
         m_k22 = CheckState{true, true};
     }
     return true;
@@ -119,15 +119,15 @@ bool SatelliteDialog::choose_lnb_type(int entry)
 void SatelliteDialog::frequencies_changed()
 {
     uint16_t low = 0, high = 0;
-    const bool readable = read_frequency(low_.text, low) && read_frequency(m_high.text, high);
+    const bool readable = read_frequency(m_low.text, low) && read_frequency(m_high.text, high);
     m_k22.enabled = readable && low == high;
 }
 
 bool SatelliteDialog::type_low(const std::string& text)
 {
-    if (!low_.enabled)
+    if (!m_low.enabled)
         return false;
-    low_.type(text);
+    m_low.type(text);
     frequencies_changed();
     return true;
 }
@@ -150,7 +150,7 @@ bool SatelliteDialog::choose_lnb_power(int entry)
 
 bool SatelliteDialog::set_v012(bool checked)
 {
-    v012_.checked = checked;
+    m_v012.checked = checked;
     return true;
 }
 
@@ -172,7 +172,7 @@ bool SatelliteDialog::choose_diseqc(int mode)
 {
     if (mode < DISEQC_OFF || mode > DISEQC_USALS)
         return false;
-    diseqc_.selection = mode;
+    m_diseqc.selection = mode;
     if (mode == DISEQC_10 || mode == DISEQC_11) {
         fill_ports(mode == DISEQC_10 ? 4 : 16, m_port.selection);
     } else {
@@ -222,10 +222,10 @@ bool SatelliteDialog::ok()
         r.tuner_connection = m_antenna[ANT_T2].checked ? TUNER_T2 : TUNER_T1;
 
     uint16_t low = 0, high = 0;
-    if (!read_frequency(low_.text, low) || !read_frequency(m_high.text, high) || high < low ||
+    if (!read_frequency(m_low.text, low) || !read_frequency(m_high.text, high) || high < low ||
         (low == 0 && high == 0)) {
         m_prompts.warning("Please check LNB value!");
-        m_focus = low_.enabled ? FOCUS_LOW : FOCUS_NONE;
+        m_focus = m_low.enabled ? FOCUS_LOW : FOCUS_NONE;
         return false;
     }
     r.lnb_type = lnb_type_from_frequencies(low, high);
@@ -235,13 +235,13 @@ bool SatelliteDialog::ok()
     uint8_t ctrl = r.lnb_control & uint8_t(~(LNB_CTRL_22K_MASK | LNB_CTRL_012V | LNB_CTRL_POWER_MASK));
     if (low == high)
         ctrl |= m_k22.checked ? 0x10 : 0x20;
-    if (v012_.checked)
+    if (m_v012.checked)
         ctrl |= LNB_CTRL_012V;
     if (m_power.selection == 1)
         ctrl |= 3;
     r.lnb_control = ctrl;
 
-    switch (diseqc_.selection) {
+    switch (m_diseqc.selection) {
     case DISEQC_10:
         r.DiSEqC_Cfg = uint8_t((r.DiSEqC_Cfg & ~0x30) | 0x10);
         r.positioner &= uint8_t(~0x80);

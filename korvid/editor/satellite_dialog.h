@@ -75,12 +75,12 @@ public:
     const CheckState& antenna_button(int button) const { return m_antenna[button]; }
     const EditState& name_edit() const { return m_name; }
     const ComboState& lnb_type_combo() const { return m_lnb_type; }
-    const EditState& low_edit() const { return low_; }
+    const EditState& low_edit() const { return m_low; }
     const EditState& high_edit() const { return m_high; }
     const ComboState& lnb_power_combo() const { return m_power; }
-    const CheckState& v012_check() const { return v012_; }
+    const CheckState& v012_check() const { return m_v012; }
     const CheckState& k22_check() const { return m_k22; }
-    const ComboState& diseqc_combo() const { return diseqc_; }
+    const ComboState& diseqc_combo() const { return m_diseqc; }
     const ComboState& port_combo() const { return m_port; }
     const EditState& degree_edit() const { return m_degree; }
     static const char* degree_hint() { return "( XXX.XE )"; }
@@ -117,10 +117,10 @@ private:
     CheckState m_antenna[ANTENNA_BUTTON_NUM];
     EditState m_name;
     ComboState m_lnb_type;
-    EditState low_, m_high;
+    EditState m_low, m_high;
     ComboState m_power;
-    CheckState v012_, m_k22;
-    ComboState diseqc_, m_port;
+    CheckState m_v012, m_k22;
+    ComboState m_diseqc, m_port;
     EditState m_degree;
     Focus m_focus = FOCUS_NONE;
 };
