@@ -29,6 +29,37 @@ std::unique_ptr<Database> sample_database()
     return korvid::testing::sound_database();
 }
 
+// A receive of `image` from receiver-sim through the dialog, run up to the moment the dialog
+// offers OK; the test closes it and checks the outcome. The dialog goes before the transfer it
+// shows, and the transfer before the receiver.
+struct Receive
+{
+    common::testing::SimProcess sim;
+    DbTransfer transfer;
+    std::unique_ptr<CDBTransferDlg> dlg;
+
+    Receive(CKorvidDoc& doc,
+            common::ScriptedPrompts& prompts,
+            const std::string& image,
+            const std::string& log)
+        : sim({"--exchange", "db-from-receiver", "--image", image}, log)
+        , transfer(doc, prompts)
+    {}
+
+    // False when the receive could not start or the dialog never reached its end with OK shown.
+    bool run(common::ScriptedPrompts& prompts, const std::string& ird)
+    {
+        prompts.files.push_back(ird);
+        if (!transfer.prepare_receive([] { return true; }))
+            return false;
+        dlg = std::make_unique<CDBTransferDlg>(transfer, prompts, nullptr, nullptr,
+                                               korvid::testing::path_opener(sim.path()));
+        QSignalSpy done(dlg.get(), &CDBTransferDlg::transfer_finished);
+        dlg->show();
+        return done.wait(30000) && dlg->ok_button()->isVisible();
+    }
+};
+
 } // namespace
 
 class DbTransferDlgTest : public QObject
@@ -135,20 +166,12 @@ private slots:
         db->clear();
         const std::string ird = path("fetched.ird");
         {
-            common::testing::SimProcess sim({"--exchange", "db-from-receiver", "--image", image},
-                                            path("recv.log"));
-            DbTransfer transfer(doc, prompts);
-            prompts.files.push_back(ird);
-            QVERIFY(transfer.prepare_receive([] { return true; }));
-            CDBTransferDlg dlg(transfer, prompts, nullptr, nullptr, korvid::testing::path_opener(sim.path()));
-            QSignalSpy done(&dlg, &CDBTransferDlg::transfer_finished);
-            dlg.show();
-            QVERIFY(done.wait(30000));
-            QVERIFY(dlg.ok_button()->isVisible());
-            QTest::keyClick(&dlg, Qt::Key_Enter);
-            QCOMPARE(dlg.result(), int(QDialog::Accepted));
-            QCOMPARE(transfer.finish(), DbTransferOutcome::Complete);
-            QCOMPARE(sim.wait(), 0);
+            Receive r(doc, prompts, image, path("recv.log"));
+            QVERIFY(r.run(prompts, ird));
+            QTest::keyClick(r.dlg.get(), Qt::Key_Enter);
+            QCOMPARE(r.dlg->result(), int(QDialog::Accepted));
+            QCOMPARE(r.transfer.finish(), DbTransferOutcome::Complete);
+            QCOMPARE(r.sim.wait(), 0);
         }
         QCOMPARE(testing::read_file(ird), original);
         QCOMPARE(doc.file_name(), ird);
@@ -167,23 +190,15 @@ private slots:
         common::ScriptedPrompts prompts;
         CKorvidDoc doc(*db, prompts);
         const std::string ird = path("kept.ird");
-        common::testing::SimProcess sim({"--exchange", "db-from-receiver", "--image", image},
-                                        path("kept.log"));
-        DbTransfer transfer(doc, prompts);
-        prompts.files.push_back(ird);
-        QVERIFY(transfer.prepare_receive([] { return true; }));
-        CDBTransferDlg dlg(transfer, prompts, nullptr, nullptr, korvid::testing::path_opener(sim.path()));
-        QSignalSpy done(&dlg, &CDBTransferDlg::transfer_finished);
-        dlg.show();
-        QVERIFY(done.wait(30000));
-        QVERIFY(dlg.ok_button()->isVisible());
-        QVERIFY(!dlg.cancel_button()->isVisible());
+        Receive r(doc, prompts, image, path("kept.log"));
+        QVERIFY(r.run(prompts, ird));
+        QVERIFY(!r.dlg->cancel_button()->isVisible());
         // The close box is all that is left besides OK; the transfer it would cancel is over.
-        QTest::mouseClick(&dlg, Qt::LeftButton, {}, dlg.close_box().center());
-        QVERIFY(!dlg.isVisible());
-        QVERIFY(!transfer.aborted());
-        QCOMPARE(transfer.finish(), DbTransferOutcome::Complete);
-        QCOMPARE(sim.wait(), 0);
+        QTest::mouseClick(r.dlg.get(), Qt::LeftButton, {}, r.dlg->close_box().center());
+        QVERIFY(!r.dlg->isVisible());
+        QVERIFY(!r.transfer.aborted());
+        QCOMPARE(r.transfer.finish(), DbTransferOutcome::Complete);
+        QCOMPARE(r.sim.wait(), 0);
         QVERIFY(std::filesystem::exists(ird));
         QCOMPARE(std::string(db->sat_names[0]), std::string("Astra 19.2E"));
     }
