@@ -84,8 +84,28 @@ bool on_one_file_system(const std::string& a, const std::string& b)
     return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev;
 }
 
-// Rewrites the receiver path field at `offset` of a recording file in place; a file too short to
-// hold the field is left as it is. `old_field`, when given, receives what was there.
+// Writes the receiver path into the path field at `offset` of a recording file open on `fd`; a file
+// too short to hold its header (8008 bytes for an information file, 134 for a part) is carried as
+// it is. `old_field`, when given, receives what the field held. 0, or the system's error number.
+int write_path_field(int fd, size_t offset, const std::string& receiver_path, std::vector<uint8_t>* old_field)
+{
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return errno;
+    if (st.st_size < off_t(offset == AVF_PATH_OFFSET ? AVF_FILE_SIZE : AVR_HEADER_SIZE))
+        return 0;
+    uint8_t field[RECEIVER_PATH_FIELD_SIZE];
+    int err = 0;
+    ssize_t got = pread_full(fd, field, sizeof field, off_t(offset), err);
+    if (got != ssize_t(sizeof field))
+        return got < 0 ? err : EIO;
+    if (old_field)
+        old_field->assign(field, field + sizeof field);
+    RecordingName::write_receiver_path(field, receiver_path);
+    return common::write_all(fd, field, sizeof field, off_t(offset)) ? 0 : errno;
+}
+
+// The same for a file that a move renamed into place, flushed at once.
 bool rewrite_receiver_path(const std::string& path,
                            size_t offset,
                            const std::string& receiver_path,
@@ -93,25 +113,12 @@ bool rewrite_receiver_path(const std::string& path,
                            std::string& error)
 {
     Fd f(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
-    uint8_t field[RECEIVER_PATH_FIELD_SIZE];
-    int err = 0;
-    if (!f.ok() || pread_full(f.get(), field, sizeof field, off_t(offset), err) < 0) {
-        error = "could not write " + path + ": " + error_text(f.ok() ? err : errno);
-        return false;
-    }
-    struct stat st;
-    if (::fstat(f.get(), &st) != 0 ||
-        st.st_size < off_t(offset == AVF_PATH_OFFSET ? AVF_FILE_SIZE : AVR_HEADER_SIZE))
-        return true;
-    if (old_field)
-        old_field->assign(field, field + sizeof field);
-    RecordingName::write_receiver_path(field, receiver_path);
-    if (!common::write_all(f.get(), field, sizeof field, off_t(offset)) || ::fdatasync(f.get()) != 0 ||
-        !f.close()) {
-        error = "could not write " + path + ": " + error_text(errno);
-        return false;
-    }
-    return true;
+    int err = f.ok() ? write_path_field(f.get(), offset, receiver_path, old_field) : errno;
+    if (err == 0 && (::fdatasync(f.get()) != 0 || !f.close()))
+        err = errno;
+    if (err != 0)
+        error = "could not write " + path + ": " + error_text(err);
+    return err == 0;
 }
 
 } // namespace
@@ -303,21 +310,9 @@ int FileOperation::copy_file(const std::string& src,
             return 1;
     }
 
-    if (mode != CopyMode::Single) {
-        size_t header_size = mode == CopyMode::Info ? AVF_FILE_SIZE : AVR_HEADER_SIZE;
-        // A part too short to hold its header is carried as it is.
-        if (off >= off_t(header_size)) {
-            uint8_t header[AVF_FILE_SIZE];
-            int err = 0;
-            ssize_t got = pread_full(out.get(), header, header_size, 0, err);
-            if (got != ssize_t(header_size))
-                return fail(e, FAIL_DESTINATION, dst,
-                            "could not read back " + dst + ": " + error_text(got < 0 ? err : EIO));
-            RecordingName::write_receiver_path(header + header_offset, receiver_path);
-            if (!common::write_all(out.get(), header, header_size, 0))
-                return fail(e, FAIL_DESTINATION, dst, "could not write " + dst + ": " + error_text(errno));
-        }
-    }
+    if (mode != CopyMode::Single)
+        if (int err = write_path_field(out.get(), header_offset, receiver_path, nullptr); err != 0)
+            return fail(e, FAIL_DESTINATION, dst, "could not write " + dst + ": " + error_text(err));
     if (S_ISREG(old.st_mode))
         common::take_over_attributes(out.get(), old);
     else if (mode != CopyMode::Single)
