@@ -2,16 +2,12 @@
 // three rules pair what they should and no more; what nothing pairs keeps its order at the end; the
 // favourite groups come over only when asked; the check finds nothing new.
 #include "korvid/database/database_check.h"
-#include "korvid/database/database_json.h"
 #include "korvid/database/order_like.h"
 #include "test_database.h"
 
-#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <numeric>
-#include <sstream>
 
 namespace korvid {
 namespace {
@@ -186,18 +182,6 @@ TEST(OrderLike, FavouriteGroupsTooTakeTheReferencesForMatchedChannelsAndKeepTheO
     // Nothing new for the check but the groups 2 and 4 that are empty now.
     for (const DatabaseProblem& p : check_database(*t.db))
         EXPECT_NE(p.text.find("the group is empty"), std::string::npos) << p.text;
-}
-
-TEST(OrderLike, AReferenceThatIsNoDatabaseIsNamedWithItsReason)
-{
-    std::string message;
-    EXPECT_FALSE(read_reference_database("/nonexistent/list.ird", message));
-    EXPECT_EQ(message, "Can't open to this file\n/nonexistent/list.ird: No such file or directory");
-    const std::string path = ::testing::TempDir() + "order-like-bad.JSON";
-    std::ofstream(path) << "{\"format\": ";
-    EXPECT_FALSE(read_reference_database(path, message));
-    EXPECT_EQ(message.rfind(path + ": ", 0), 0u) << message;
-    std::remove(path.c_str());
 }
 
 } // namespace
