@@ -106,6 +106,12 @@ void CDBView::bind_page_keys()
 
 CDBView::~CDBView()
 {
+    // The page windows show the models that are this view's members: they go first, or a view
+    // destroyed while shown would have its children repaint from models already gone.
+    for (CEditorPageWnd*& page : m_pages) {
+        delete page;
+        page = nullptr;
+    }
     // The context's query points into this view's model, which goes with it.
     m_ctx.tuner_selection_query = nullptr;
 }
