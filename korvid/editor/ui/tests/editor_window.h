@@ -68,23 +68,46 @@ inline void click_row(CEditorList* list, int row)
                       list->visualRect(list->model()->index(row, 1)).center());
 }
 
-class EditorWindow
+// What every editor window test holds: the database, its document, scripted prompts, the view
+// wherever it is shown, and a folder for files.
+class EditorHands
 {
 protected:
     QTemporaryDir m_dir;
     std::unique_ptr<Database> m_db;
     std::unique_ptr<common::ScriptedPrompts> m_prompts;
     std::unique_ptr<CKorvidDoc> m_doc;
-    EditorSelection m_selection;
-    std::unique_ptr<CDBView> m_window;
     CDBView* m_view = nullptr;
 
-    // Call from the test's init(): a fresh view, shown and active, with no database yet.
-    void make_view()
+    void make_document()
     {
         m_db = std::make_unique<Database>();
         m_prompts = std::make_unique<common::ScriptedPrompts>();
         m_doc = std::make_unique<CKorvidDoc>(*m_db, *m_prompts);
+    }
+    void open_sample() { m_doc->open_by_name(KD_SAMPLE_IRD); }
+    QString path_in_temp(const char* name) const
+    {
+        return m_dir.path() + QLatin1Char('/') + QLatin1String(name);
+    }
+    void click_tab(int tab)
+    {
+        QTabBar* bar = m_view->tab_bar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(tab).center());
+    }
+    template <class Wnd> Wnd* page(int tab) const { return qobject_cast<Wnd*>(m_view->page_window(tab)); }
+};
+
+class EditorWindow : public EditorHands
+{
+protected:
+    EditorSelection m_selection;
+    std::unique_ptr<CDBView> m_window;
+
+    // Call from the test's init(): a fresh view, shown and active, with no database yet.
+    void make_view()
+    {
+        make_document();
         m_selection = EditorSelection{};
         m_window = std::make_unique<CDBView>(*m_doc, *m_prompts, m_selection);
         m_view = m_window.get();
@@ -102,18 +125,6 @@ protected:
         m_window.reset();
         m_doc.reset();
     }
-
-    void open_sample() { m_doc->open_by_name(KD_SAMPLE_IRD); }
-    QString path_in_temp(const char* name) const
-    {
-        return m_dir.path() + QLatin1Char('/') + QLatin1String(name);
-    }
-    void click_tab(int tab)
-    {
-        QTabBar* bar = m_view->tab_bar();
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(tab).center());
-    }
-    template <class Wnd> Wnd* page(int tab) const { return qobject_cast<Wnd*>(m_view->page_window(tab)); }
 };
 
 } // namespace korvid::testing
