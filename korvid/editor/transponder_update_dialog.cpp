@@ -39,7 +39,7 @@ TransponderUpdateDialog::TransponderUpdateDialog(TransponderUpdatePlan plan)
 {
     m_heading = common::strfmt("%s from %s (%s)", m_plan.sat_name.c_str(), m_plan.source_name.c_str(),
                                position_text(m_plan.source_position).c_str());
-    m_list.columns = {{"Change", 80, false}, {"Transponder", 300, false}, {"Note", 150, false}};
+    m_list.columns = {{"Change", 100, false}, {"Transponder", 300, false}, {"Note", 150, false}};
     m_list.multiple_selection = false;
     for (size_t i = 0; i < m_plan.changes.size(); ++i) {
         const TransponderChange& c = m_plan.changes[i];
