@@ -7,6 +7,7 @@
 #include "korvid/editor/group_name_dialog.h"
 #include "korvid/editor/satellite_dialog.h"
 #include "korvid/editor/transponder_dialog.h"
+#include "korvid/editor/transponder_update_dialog.h"
 #include "korvid/editor/ui/channel_dlg.h"
 #include "korvid/editor/ui/channel_page_wnd.h"
 #include "korvid/editor/ui/editor_look.h"
@@ -18,6 +19,7 @@
 #include "korvid/editor/ui/satellite_page_wnd.h"
 #include "korvid/editor/ui/transponder_dlg.h"
 #include "korvid/editor/ui/transponder_page_wnd.h"
+#include "korvid/editor/ui/transponder_update_dlg.h"
 #include "korvid/ui/skin.h"
 
 #include <QApplication>
@@ -64,6 +66,10 @@ CDBView::CDBView(CKorvidDoc& doc, common::Prompts& prompts, EditorSelection& sel
     };
     m_dialogs.group_name = [this](GroupNameDialog& dialog) {
         CGroupNameDlg window(dialog, this);
+        return window.exec() == QDialog::Accepted;
+    };
+    m_dialogs.transponder_update = [this](TransponderUpdateDialog& dialog) {
+        CTransponderUpdateDlg window(dialog, this);
         return window.exec() == QDialog::Accepted;
     };
 
