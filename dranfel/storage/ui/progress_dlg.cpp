@@ -82,7 +82,7 @@ CProgressDlg::CProgressDlg(const FileOpParams& params, QWidget* parent)
     connect(m_rateTimer, &QTimer::timeout, this, &CProgressDlg::update_rate);
     m_showTimer = new QTimer(this);
     m_showTimer->setInterval(SHOW_INTERVAL_MS);
-    connect(m_showTimer, &QTimer::timeout, this, &CProgressDlg::show_published);
+    connect(m_showTimer, &QTimer::timeout, this, &CProgressDlg::look);
 
     m_op.on_progress = [this](const ProgressReport& r) { publish(r); };
     sync();
@@ -90,10 +90,8 @@ CProgressDlg::CProgressDlg(const FileOpParams& params, QWidget* parent)
 
 CProgressDlg::~CProgressDlg()
 {
-    // The worker never waits for the window, so it ends after its current block.
-    m_op.cancel();
-    if (m_worker.joinable())
-        m_worker.join();
+    // Cancels, then joins: the worker never waits for the window, so it ends after its current block.
+    m_worker.stop();
 }
 
 void CProgressDlg::showEvent(QShowEvent* e)
@@ -116,16 +114,20 @@ void CProgressDlg::start_worker()
     m_clock.start();
     m_rateTimer->start();
     m_showTimer->start();
-    m_worker = std::thread([this] {
-        FileOpOutcome outcome = m_op.run(m_params);
-        QMetaObject::invokeMethod(
-            this,
-            [this, outcome] {
-                m_result.outcome = outcome;
-                worker_finished();
-            },
-            Qt::QueuedConnection);
-    });
+    // The engine polls a cancel flag of its own, which the command line sets from a signal
+    // handler: a stop is passed on to it.
+    if (!m_worker.start([this](const std::atomic<bool>&) { m_outcome = m_op.run(m_params); },
+                        [this] { m_op.cancel(); })) {
+        m_showTimer->stop();
+        m_rateTimer->stop();
+        m_result.outcome = FileOpOutcome::Failed;
+        FileOpFailure failure;
+        failure.index = 1;
+        failure.entry = m_params.names.front();
+        failure.reason = "no worker thread could be started";
+        m_result.failure = failure;
+        QDialog::accept();
+    }
 }
 
 void CProgressDlg::publish(const ProgressReport& r)
@@ -161,6 +163,14 @@ void CProgressDlg::show_published()
         show_report(r);
 }
 
+void CProgressDlg::look()
+{
+    if (m_worker.finished())
+        worker_finished();
+    else
+        show_published();
+}
+
 void CProgressDlg::show_report(const ProgressReport& r)
 {
     m_state.apply(r);
@@ -188,13 +198,12 @@ void CProgressDlg::update_rate()
 
 void CProgressDlg::worker_finished()
 {
-    // What the worker left is shown while it still counts as running, so that a Cancel pressed
-    // from a report's slot does not take the finished run for one that never started.
+    // Everything the worker published is there to show once it has finished.
     m_showTimer->stop();
     show_published();
-    if (m_worker.joinable())
-        m_worker.join();
+    m_worker.wait();
     m_rateTimer->stop();
+    m_result.outcome = m_outcome;
     m_result.failure = m_op.failure();
     m_result.sources_left = m_op.sources_left();
     QDialog::accept();
@@ -205,7 +214,9 @@ void CProgressDlg::reject()
     // Escape, the window's close button and "&Cancel" alike: the engine stops after its current
     // block and takes back what this run wrote; the dialog closes when it has.
     m_op.cancel();
-    if (m_worker.joinable()) {
+    // A run that has begun closes the dialog itself, even one whose end the timer has yet to see
+    // (a Cancel from a report's slot while the last reports are shown).
+    if (m_worker.active() || m_worker.finished()) {
         m_cancel->setEnabled(false);
         return;
     }
