@@ -82,7 +82,7 @@ CProgressDlg::CProgressDlg(const FileOpParams& params, QWidget* parent)
     connect(m_rateTimer, &QTimer::timeout, this, &CProgressDlg::update_rate);
     m_showTimer = new QTimer(this);
     m_showTimer->setInterval(SHOW_INTERVAL_MS);
-    connect(m_showTimer, &QTimer::timeout, this, &CProgressDlg::look);
+    connect(m_showTimer, &QTimer::timeout, this, &CProgressDlg::show_published);
 
     m_op.on_progress = [this](const ProgressReport& r) { publish(r); };
     sync();
@@ -115,9 +115,13 @@ void CProgressDlg::start_worker()
     m_rateTimer->start();
     m_showTimer->start();
     // The engine polls a cancel flag of its own, which the command line sets from a signal
-    // handler: a stop is passed on to it.
-    if (!m_worker.start([this](const std::atomic<bool>&) { m_outcome = m_op.run(m_params); },
-                        [this] { m_op.cancel(); })) {
+    // handler: a stop is passed on to it. The job's last act tells the dialog, so that it closes
+    // the moment the work ends rather than at its timer's next look.
+    auto job = [this](const std::atomic<bool>&) {
+        m_outcome = m_op.run(m_params);
+        QMetaObject::invokeMethod(this, &CProgressDlg::worker_finished, Qt::QueuedConnection);
+    };
+    if (!m_worker.start(job, [this] { m_op.cancel(); })) {
         m_showTimer->stop();
         m_rateTimer->stop();
         m_result.outcome = FileOpOutcome::Failed;
@@ -163,14 +167,6 @@ void CProgressDlg::show_published()
         show_report(r);
 }
 
-void CProgressDlg::look()
-{
-    if (m_worker.finished())
-        worker_finished();
-    else
-        show_published();
-}
-
 void CProgressDlg::show_report(const ProgressReport& r)
 {
     m_state.apply(r);
@@ -198,10 +194,11 @@ void CProgressDlg::update_rate()
 
 void CProgressDlg::worker_finished()
 {
-    // Everything the worker published is there to show once it has finished.
+    // The call came as the job's last act: the wait is for nothing but the thread's return, and
+    // everything the worker published is there to show.
+    m_worker.wait();
     m_showTimer->stop();
     show_published();
-    m_worker.wait();
     m_rateTimer->stop();
     m_result.outcome = m_outcome;
     m_result.failure = m_op.failure();
@@ -214,8 +211,8 @@ void CProgressDlg::reject()
     // Escape, the window's close button and "&Cancel" alike: the engine stops after its current
     // block and takes back what this run wrote; the dialog closes when it has.
     m_op.cancel();
-    // A run that has begun closes the dialog itself, even one whose end the timer has yet to see
-    // (a Cancel from a report's slot while the last reports are shown).
+    // A run that has begun closes the dialog itself, even one that has ended and whose last
+    // reports are being shown (a Cancel from a report's slot).
     if (m_worker.active() || m_worker.finished()) {
         m_cancel->setEnabled(false);
         return;

@@ -4,8 +4,8 @@
 // dialog first shows. The worker never waits for the window: it leaves each report in a small
 // locked list (the progress within an entry as its newest step only) and goes on with the next
 // block; a timer of the dialog shows what is there. "&Cancel" sets the engine's flag, which it
-// tests after every block. The same timer sees the worker finish (its clean-up included), and the
-// dialog closes after showing the reports still left.
+// tests after every block. The dialog closes when the worker has finished (its clean-up included),
+// after showing the reports still left.
 #include "common/worker/background_worker.h"
 #include "dranfel/storage/progress_state.h"
 #include "dranfel/storage/storage_manager.h"
@@ -62,7 +62,6 @@ private:
     void start_worker();
     void publish(const ProgressReport& r); // on the worker
     void show_published();
-    void look(); // the show timer
     void show_report(const ProgressReport& r);
     void worker_finished();
     void update_rate();
