@@ -3,6 +3,8 @@
 // file is expected would block the reader for ever (a FIFO with no writer) or feed it endless
 // bytes, so the name is opened without blocking, looked at, and refused unless it is a regular
 // file. Symbolic links are followed as usual.
+#include "common/fd_io.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -71,6 +73,32 @@ inline bool is_regular_file(const std::string& path)
 {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Reads a whole regular file of at most `max_bytes` into `text`. False with `reason` (the system's,
+// "a FIFO, not a regular file", or "larger than N MiB" for a file over the limit).
+inline bool
+read_regular_file(const std::string& path, std::string& text, std::string& reason, size_t max_bytes)
+{
+    struct stat st;
+    int fd = open_regular_file(path, &reason, &st);
+    if (fd < 0)
+        return false;
+    if (size_t(st.st_size) > max_bytes) {
+        ::close(fd);
+        reason = "larger than " + std::to_string(max_bytes >> 20) + " MiB";
+        return false;
+    }
+    // Bounded by the size seen at the start: a file that grows meanwhile is read as it was.
+    text.resize(size_t(st.st_size));
+    const ssize_t got = read_all(fd, text.data(), text.size());
+    const int err = errno;
+    ::close(fd);
+    if (got < 0 || size_t(got) < text.size()) {
+        reason = got < 0 ? std::strerror(err) : "the file shrank while it was read";
+        return false;
+    }
+    return true;
 }
 
 } // namespace common

@@ -9,7 +9,7 @@ export QT_QPA_PLATFORM=offscreen
 
 classes_listed() {
     "$prog" NoSuchTest >"$work/out" 2>"$work/err"
-    [ $? -eq 2 ] && grep -q 'no test class "NoSuchTest"; the classes are: DbTransferDlgTest KorvidViewTest PercentProgressTest$' "$work/err"
+    [ $? -eq 2 ] && grep -q 'no test class "NoSuchTest"; the classes are: DbTransferDlgTest KorvidViewTest SelectPortDlgTest$' "$work/err"
 }
 check "an unknown class fails and lists the classes" classes_listed
 
@@ -17,7 +17,7 @@ check "an unknown class fails and lists the classes" classes_listed
 every_class_listed() {
     "$prog" -functions >"$work/all" 2>/dev/null || return 1
     : >"$work/each"
-    for c in DbTransferDlgTest KorvidViewTest PercentProgressTest; do
+    for c in DbTransferDlgTest KorvidViewTest SelectPortDlgTest; do
         "$prog" "$c" -functions >>"$work/each" 2>/dev/null || return 1
     done
     [ "$(wc -l <"$work/all")" -gt 10 ] && cmp -s "$work/all" "$work/each"
@@ -27,8 +27,8 @@ check "no class name runs every class" every_class_listed
 # The class name is the program's: QTest sees only what follows it.
 only_the_named_function() {
     local f
-    f=$("$prog" PercentProgressTest -functions 2>/dev/null | head -1)
-    "$prog" PercentProgressTest "${f%()}" >"$work/out" 2>&1 &&
+    f=$("$prog" SelectPortDlgTest -functions 2>/dev/null | head -1)
+    "$prog" SelectPortDlgTest "${f%()}" >"$work/out" 2>&1 &&
         grep -q '^Totals: 3 passed, 0 failed' "$work/out" && ! grep -q 'Testing KorvidViewTest' "$work/out"
 }
 check "a named class runs with the arguments after it" only_the_named_function
@@ -36,10 +36,10 @@ check "a named class runs with the arguments after it" only_the_named_function
 # A function of the last class alone: the two before it fail, the last passes, and the program fails.
 failure_is_kept() {
     local f
-    f=$("$prog" PercentProgressTest -functions 2>/dev/null | head -1)
+    f=$("$prog" SelectPortDlgTest -functions 2>/dev/null | head -1)
     "$prog" -silent "${f%()}" >"$work/out" 2>"$work/err"
     [ $? -eq 2 ] && grep -q 'DbTransferDlgTest failed' "$work/err" && grep -q 'KorvidViewTest failed' "$work/err" &&
-        ! grep -q 'PercentProgressTest failed' "$work/err"
+        ! grep -q 'SelectPortDlgTest failed' "$work/err"
 }
 check "a failed class fails the run" failure_is_kept
 

@@ -7,10 +7,10 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-build}
 cmake --build "$root/$build" --target korvid_screenshots korvid_editor_screenshots dranfel_screenshots \
     dranfel_ts2pes_screenshots
-xvfb-run -a -s "-screen 0 1280x1024x24" "$root/$build/korvid/app/tests/korvid_screenshots" "$root/docs/screenshots"
+xvfb-run -a -s "-screen 0 1280x1024x24" "$root/$build/docs/screenshots/korvid_screenshots" "$root/docs/screenshots"
 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c 'openbox >/dev/null 2>&1 & wm=$!; sleep 1; "$0" "$1" "$2"; rc=$?; kill $wm; exit $rc' \
-    "$root/$build/korvid/app/tests/korvid_editor_screenshots" "$root/docs/screenshots" "$root/$build/samples/sample.ird"
+    "$root/$build/docs/screenshots/korvid_editor_screenshots" "$root/docs/screenshots" "$root/$build/samples/sample.ird"
 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c 'openbox >/dev/null 2>&1 & wm=$!; sleep 1; "$0" "$1"; rc=$?; kill $wm; exit $rc' \
-    "$root/$build/dranfel/storage/ui/tests/dranfel_screenshots" "$root/docs/screenshots"
+    "$root/$build/docs/screenshots/dranfel_screenshots" "$root/docs/screenshots"
 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c 'openbox >/dev/null 2>&1 & wm=$!; sleep 1; "$0" "$1"; rc=$?; kill $wm; exit $rc' \
-    "$root/$build/dranfel/converter/ui/tests/dranfel_ts2pes_screenshots" "$root/docs/screenshots"
+    "$root/$build/docs/screenshots/dranfel_ts2pes_screenshots" "$root/docs/screenshots"

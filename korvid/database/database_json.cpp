@@ -938,25 +938,12 @@ private:
 
 bool read_file(const std::string& path, std::string& text, std::string& reason)
 {
-    struct stat st;
-    int fd = common::open_regular_file(path, &reason, &st);
-    if (fd < 0)
-        return false;
-    if (size_t(st.st_size) > MAX_JSON_FILE) {
-        ::close(fd);
+    if (common::read_regular_file(path, text, reason, MAX_JSON_FILE))
+        return true;
+    // The limit in the words of what the file should hold.
+    if (reason.rfind("larger than", 0) == 0)
         reason = common::strfmt("larger than the %zu MiB a database's text can take", MAX_JSON_FILE >> 20);
-        return false;
-    }
-    // Bounded by the size seen at the start: a file that grows meanwhile is read as it was.
-    text.resize(size_t(st.st_size));
-    const ssize_t got = common::read_all(fd, text.data(), text.size());
-    if (got < 0 || size_t(got) < text.size()) {
-        reason = got < 0 ? std::strerror(errno) : "the file shrank while it was read";
-        ::close(fd);
-        return false;
-    }
-    ::close(fd);
-    return true;
+    return false;
 }
 
 // The export's text for an output that could not be written, and the system's reason beneath it.

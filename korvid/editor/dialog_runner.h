@@ -12,6 +12,7 @@ class ChannelDialog;
 class FavoriteDialog;
 class GroupNameDialog;
 class OrderLikeDialog;
+class TransponderUpdateDialog;
 
 struct DialogRunner
 {
@@ -21,6 +22,7 @@ struct DialogRunner
     std::function<bool(FavoriteDialog&)> favorite;
     std::function<bool(GroupNameDialog&)> group_name;
     std::function<bool(OrderLikeDialog&)> order_like;
+    std::function<bool(TransponderUpdateDialog&)> transponder_update;
 };
 
 } // namespace korvid

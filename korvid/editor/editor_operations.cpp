@@ -2,6 +2,7 @@
 
 #include "korvid/editor/tuner_mode.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace korvid {
@@ -41,6 +42,58 @@ void free_transponder(Database& db, int index)
 {
     db.transponders[index].sat_id = INVALID_SATID;
     db.transponders[index].symbol_rate = 0;
+}
+
+tTransponder edited_transponder(
+    tTransponder kept, int sat_id, uint16_t frequency, uint16_t symbol_rate, uint8_t pol, uint8_t fec)
+{
+    kept.sat_id = uint8_t(sat_id);
+    kept.carried1 = 0;
+    kept.frequency = frequency;
+    kept.symbol_rate = symbol_rate;
+    kept.sr_offset = 10;
+    kept.polarisation = pol;
+    kept.fec = fec;
+    return kept;
+}
+
+bool transponder_values_valid(const tTransponder& tp)
+{
+    return tp.frequency >= 950 && tp.symbol_rate != 0;
+}
+
+int find_duplicate_transponder(const Database& db, const tTransponder& tp, DuplicateRule rule, int skip)
+{
+    const bool horizontal = tp.polarisation != 0;
+    for (int t = 0; t < TP_HALF_NUM; ++t) {
+        const tTransponder& other = db.transponders[t];
+        if (t == skip || !transponder_used(db, t) || same_satellite(other.sat_id, tp.sat_id) < 0 ||
+            (other.polarisation != 0) != horizontal)
+            continue;
+        if (rule == DuplicateRule::Exact) {
+            if (other.frequency == tp.frequency && other.symbol_rate == tp.symbol_rate)
+                return t;
+        } else if (std::abs(int(other.frequency) - int(tp.frequency)) <= 3 &&
+                   std::abs(int(other.symbol_rate) - int(tp.symbol_rate)) <= 3) {
+            return t;
+        }
+    }
+    return -1;
+}
+
+void store_transponder_pair(Database& db, int index, const tTransponder& tp)
+{
+    db.transponders[index] = tp;
+    tTransponder twin = tp;
+    twin.sat_id = uint8_t(tp.sat_id + SAT_HALF_NUM);
+    db.transponders[index + TP_HALF_NUM] = twin;
+}
+
+int delete_transponder_pair(Database& db, int index)
+{
+    free_transponder(db, index);
+    free_transponder(db, index + TP_HALF_NUM);
+    return delete_channels_on_free_transponders(db);
 }
 
 int free_transponders_of_satellite(Database& db, int sat_id)

@@ -26,6 +26,26 @@ inline int satellite_t1(int sat_id)
 
 // Empties a transponder slot: no satellite, symbol rate 0; the other fields stay.
 void free_transponder(Database& db, int index);
+
+// The record Add and Edit of a transponder store: the dialog's fields over `kept` (the entry as it
+// was on Edit, zeros on Add), the byte at 1 cleared and the symbol-rate offset 10.
+tTransponder edited_transponder(
+    tTransponder kept, int sat_id, uint16_t frequency, uint16_t symbol_rate, uint8_t pol, uint8_t fec);
+// A transponder the receiver can tune: at least 950 MHz and a symbol rate.
+bool transponder_values_valid(const tTransponder& tp);
+enum class DuplicateRule
+{
+    Exact,  // Add: the same frequency and symbol rate
+    Within3 // Edit: within 3 MHz and 3 kSymbols/s
+};
+// The first entry of the first half, other than `skip`, on the same satellite with the same
+// polarisation that counts as the same transponder as `tp`; -1 when there is none.
+int find_duplicate_transponder(const Database& db, const tTransponder& tp, DuplicateRule rule, int skip);
+// Writes a first-half entry and its second-half copy, 1638 entries on with the satellite id 64 higher.
+void store_transponder_pair(Database& db, int index, const tTransponder& tp);
+// Frees a first-half entry and its copy and deletes every channel on them, favourite entries
+// included; returns how many channels went. The caller compacts the channels.
+int delete_transponder_pair(Database& db, int index);
 // Frees every transponder (both halves) that belongs to the satellite or its twin; returns how many.
 int free_transponders_of_satellite(Database& db, int sat_id);
 // Deletes, with their favourite memberships, every channel whose transponder is free; returns how many.

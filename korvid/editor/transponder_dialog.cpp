@@ -159,13 +159,9 @@ bool TransponderDialog::ok()
     else if (m_mode == ADD)
         r.sat_id = INVALID_SATID;
     // In edit mode without a match the transponder stays on its own satellite: it cannot move.
-    r.carried1 = 0;
-    r.frequency = uint16_t(values[0]);
-    r.symbol_rate = uint16_t(values[1]);
-    r.sr_offset = 10;
-    r.polarisation = m_polarity[HOR].checked ? 1 : 0;
-    r.fec = uint8_t(m_fec.has_selection() ? m_fec.selection : 0);
-    m_record = r;
+    m_record = edited_transponder(r, r.sat_id, uint16_t(values[0]), uint16_t(values[1]),
+                                  m_polarity[HOR].checked ? 1 : 0,
+                                  uint8_t(m_fec.has_selection() ? m_fec.selection : 0));
     return true;
 }
 

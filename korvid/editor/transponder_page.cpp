@@ -8,7 +8,6 @@
 #include "korvid/editor/tuner_mode.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 namespace korvid {
@@ -116,38 +115,6 @@ void TransponderPage::double_click_row(int row)
     edit();
 }
 
-int TransponderPage::find_duplicate(const Database& db, const tTransponder& tp, DuplicateRule rule, int skip)
-{
-    const bool horizontal = tp.polarisation != 0;
-    for (int t = 0; t < TP_HALF_NUM; ++t) {
-        const tTransponder& other = db.transponders[t];
-        if (t == skip || !transponder_used(db, t) || same_satellite(other.sat_id, tp.sat_id) < 0 ||
-            (other.polarisation != 0) != horizontal)
-            continue;
-        if (rule == DuplicateRule::Exact) {
-            if (other.frequency == tp.frequency && other.symbol_rate == tp.symbol_rate)
-                return t;
-        } else if (std::abs(int(other.frequency) - int(tp.frequency)) <= 3 &&
-                   std::abs(int(other.symbol_rate) - int(tp.symbol_rate)) <= 3) {
-            return t;
-        }
-    }
-    return -1;
-}
-
-void TransponderPage::store_pair(int index, const tTransponder& tp)
-{
-    m_ctx.db.transponders[index] = tp;
-    tTransponder twin = tp;
-    twin.sat_id = uint8_t(tp.sat_id + SAT_HALF_NUM);
-    m_ctx.db.transponders[index + TP_HALF_NUM] = twin;
-}
-
-static bool valid_values(const tTransponder& tp)
-{
-    return tp.frequency >= 950 && tp.symbol_rate != 0;
-}
-
 void TransponderPage::add()
 {
     Database& db = m_ctx.db;
@@ -167,15 +134,15 @@ void TransponderPage::add()
         m_ctx.prompts.warning("SAT Infomation is not correct");
         return;
     }
-    if (!valid_values(rec)) {
+    if (!transponder_values_valid(rec)) {
         m_ctx.prompts.warning("Transponder value is not valid");
         return;
     }
-    if (find_duplicate(db, rec, DuplicateRule::Exact, -1) >= 0) {
+    if (find_duplicate_transponder(db, rec, DuplicateRule::Exact, -1) >= 0) {
         m_ctx.prompts.warning("Same Transponder already exist");
         return;
     }
-    store_pair(entry, rec);
+    store_transponder_pair(db, entry, rec);
 
     EditorSelection& sel = m_ctx.selection();
     if (sel.current_sat != INVALID_SATID)
@@ -225,16 +192,16 @@ void TransponderPage::edit()
     if (!m_ctx.dialogs.transponder || !m_ctx.dialogs.transponder(dialog))
         return;
     const tTransponder rec = dialog.record();
-    if (!valid_values(rec)) {
+    if (!transponder_values_valid(rec)) {
         m_ctx.prompts.warning("Transponder value is not valid");
         return;
     }
-    if (find_duplicate(db, rec, DuplicateRule::Within3, entry) >= 0) {
+    if (find_duplicate_transponder(db, rec, DuplicateRule::Within3, entry) >= 0) {
         m_ctx.prompts.warning("Same Transponder already exist");
         return;
     }
     const tTransponder before[2] = {db.transponders[entry], db.transponders[entry + TP_HALF_NUM]};
-    store_pair(entry, rec);
+    store_transponder_pair(db, entry, rec);
     m_ctx.selection().current_tp = uint16_t(entry);
     const std::string number = m_list.rows[size_t(row)].texts[0];
     m_list.rows[size_t(row)] = make_row(row, entry);
@@ -257,9 +224,7 @@ void TransponderPage::remove()
     Database& db = m_ctx.db;
     const int entry = m_list.rows[size_t(row)].item_data;
     const std::string label = transponder_change_label("Delete", db.transponders[entry]);
-    free_transponder(db, entry);
-    free_transponder(db, entry + TP_HALF_NUM);
-    delete_channels_on_free_transponders(db);
+    delete_transponder_pair(db, entry);
     refresh();
     compact_after_channel_deletion(db);
     m_ctx.selection().current_tp = INVALID_TPID;

@@ -41,15 +41,6 @@ public:
     // "Del" button, "Delete" menu entry or the Delete key.
     void remove();
 
-    enum class DuplicateRule
-    {
-        Exact,
-        Within3
-    };
-    // The first entry of the first half, other than `skip`, that counts as the same transponder as
-    // `tp`; -1 when there is none.
-    static int find_duplicate(const Database& db, const tTransponder& tp, DuplicateRule rule, int skip);
-
 private:
     ListState::Row make_row(int row_number, int index) const;
     // The one selected row when it still shows its slot as the tables hold it; else -1 and the
@@ -57,8 +48,6 @@ private:
     int checked_selection();
     void fill_db_combo();
     void fill_list();
-    // Writes a first-half entry and its second-half copy.
-    void store_pair(int index, const tTransponder& tp);
 
     EditorContext& m_ctx;
     ComboState m_db_combo;

@@ -114,10 +114,11 @@ QPixmap button_face(QSize size, const QString& text, int state)
     QRectF tr = r.translated(state == 1 ? 1 : 0, state == 1 ? 1 : 0);
     if (state != 2) {
         p.setPen(state == 1 ? QColor(20, 30, 60) : QColor(255, 255, 255, 200));
-        p.drawText(tr.translated(0, 1), Qt::AlignCenter, text);
+        p.drawText(tr.translated(0, 1), Qt::AlignCenter | Qt::TextShowMnemonic, text);
     }
     p.setPen(state == 2 ? QColor(140, 145, 155) : state == 1 ? Qt::white : QColor(22, 40, 80));
-    p.drawText(tr, Qt::AlignCenter, text);
+    // An '&' marks the letter Alt presses the button with (QAbstractButton takes it as its shortcut).
+    p.drawText(tr, Qt::AlignCenter | Qt::TextShowMnemonic, text);
     return pm;
 }
 

@@ -15,25 +15,25 @@ class Capture
 {
 public:
     Capture()
-        : f_(open_memstream(&m_text, &m_len))
+        : m_file(open_memstream(&m_text, &m_len))
     {}
     ~Capture()
     {
-        if (f_)
-            std::fclose(f_);
+        if (m_file)
+            std::fclose(m_file);
         std::free(m_text);
     }
-    std::FILE* file() { return f_; }
+    std::FILE* file() { return m_file; }
     std::string text()
     {
-        std::fflush(f_);
+        std::fflush(m_file);
         return std::string(m_text, m_len);
     }
 
 private:
     char* m_text = nullptr;
     size_t m_len = 0;
-    std::FILE* f_;
+    std::FILE* m_file;
 };
 
 // Reads the fields back out of a pack header by the bit layout, independently of the writer.

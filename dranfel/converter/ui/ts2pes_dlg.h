@@ -2,7 +2,7 @@
 // "ts2pes": the dialog that converts one recording into one program stream file. The run goes on
 // a ConversionJob; every report of the worker reaches the widgets as a queued call, and the
 // current part's bar follows the reading position on a 100 ms timer.
-#include "dranfel/converter/ui/conversion_job.h"
+#include "dranfel/converter/conversion_job.h"
 
 #include <QDialog>
 #include <QString>

@@ -90,10 +90,8 @@ CProgressDlg::CProgressDlg(const FileOpParams& params, QWidget* parent)
 
 CProgressDlg::~CProgressDlg()
 {
-    // The worker never waits for the window, so it ends after its current block.
-    m_op.cancel();
-    if (m_worker.joinable())
-        m_worker.join();
+    // Cancels, then joins: the worker never waits for the window, so it ends after its current block.
+    m_worker.stop();
 }
 
 void CProgressDlg::showEvent(QShowEvent* e)
@@ -116,16 +114,24 @@ void CProgressDlg::start_worker()
     m_clock.start();
     m_rateTimer->start();
     m_showTimer->start();
-    m_worker = std::thread([this] {
-        FileOpOutcome outcome = m_op.run(m_params);
-        QMetaObject::invokeMethod(
-            this,
-            [this, outcome] {
-                m_result.outcome = outcome;
-                worker_finished();
-            },
-            Qt::QueuedConnection);
-    });
+    // The engine polls a cancel flag of its own, which the command line sets from a signal
+    // handler: a stop is passed on to it. The job's last act tells the dialog, so that it closes
+    // the moment the work ends rather than at its timer's next look.
+    auto job = [this](const std::atomic<bool>&) {
+        m_outcome = m_op.run(m_params);
+        QMetaObject::invokeMethod(this, &CProgressDlg::worker_finished, Qt::QueuedConnection);
+    };
+    if (!m_worker.start(job, [this] { m_op.cancel(); })) {
+        m_showTimer->stop();
+        m_rateTimer->stop();
+        m_result.outcome = FileOpOutcome::Failed;
+        FileOpFailure failure;
+        failure.index = 1;
+        failure.entry = m_params.names.front();
+        failure.reason = "no worker thread could be started";
+        m_result.failure = failure;
+        QDialog::accept();
+    }
 }
 
 void CProgressDlg::publish(const ProgressReport& r)
@@ -188,13 +194,13 @@ void CProgressDlg::update_rate()
 
 void CProgressDlg::worker_finished()
 {
-    // What the worker left is shown while it still counts as running, so that a Cancel pressed
-    // from a report's slot does not take the finished run for one that never started.
+    // The call came as the job's last act: the wait is for nothing but the thread's return, and
+    // everything the worker published is there to show.
+    m_worker.wait();
     m_showTimer->stop();
     show_published();
-    if (m_worker.joinable())
-        m_worker.join();
     m_rateTimer->stop();
+    m_result.outcome = m_outcome;
     m_result.failure = m_op.failure();
     m_result.sources_left = m_op.sources_left();
     QDialog::accept();
@@ -205,7 +211,9 @@ void CProgressDlg::reject()
     // Escape, the window's close button and "&Cancel" alike: the engine stops after its current
     // block and takes back what this run wrote; the dialog closes when it has.
     m_op.cancel();
-    if (m_worker.joinable()) {
+    // A run that has begun closes the dialog itself, even one that has ended and whose last
+    // reports are being shown (a Cancel from a report's slot).
+    if (m_worker.active() || m_worker.finished()) {
         m_cancel->setEnabled(false);
         return;
     }

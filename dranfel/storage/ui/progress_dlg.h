@@ -6,6 +6,7 @@
 // block; a timer of the dialog shows what is there. "&Cancel" sets the engine's flag, which it
 // tests after every block. The dialog closes when the worker has finished (its clean-up included),
 // after showing the reports still left.
+#include "common/worker/background_worker.h"
 #include "dranfel/storage/progress_state.h"
 #include "dranfel/storage/storage_manager.h"
 
@@ -14,7 +15,6 @@
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
 class QLabel;
@@ -71,10 +71,10 @@ private:
     ProgressState m_state;
     FileOperation m_op;
     FileOpResult m_result;
+    FileOpOutcome m_outcome = FileOpOutcome::Done; // the worker's, read once it has finished
     int64_t m_totalBytes = 0;
     QElapsedTimer m_clock;
 
-    std::thread m_worker;
     std::function<void(const ProgressReport&)> m_hook;
     std::mutex m_mutex; // guards the two below, which the worker fills and the timer empties
     std::vector<ProgressReport> m_published;
@@ -91,6 +91,8 @@ private:
     QPushButton* m_cancel = nullptr;
     QTimer* m_rateTimer = nullptr;
     QTimer* m_showTimer = nullptr;
+    // Last: the members its job uses are still whole when it is joined.
+    common::BackgroundWorker m_worker;
 };
 
 } // namespace dranfel

@@ -18,6 +18,7 @@
 #include "korvid/editor/ui/order_like_dlg.h"
 #include "korvid/editor/ui/satellite_dlg.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
+#include "korvid/editor/ui/transponder_update_dlg.h"
 #include "korvid/frame/frame_rules.h"
 #include "korvid/ui/bitmap_button.h"
 
@@ -32,6 +33,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <functional>
 #include <memory>
 
@@ -89,8 +91,11 @@ private slots:
         std::vector<QString> captions_shown;
         for (CPageButton* b : sat->buttons())
             captions_shown.push_back(b->text());
-        QCOMPARE(captions_shown, (std::vector<QString>{"Add", "Edit", "Del"}));
+        QCOMPARE(captions_shown, (std::vector<QString>{"Add", "Edit", "Del", "Update Transponders..."}));
         QCOMPARE(sat->buttons()[0]->size(), QSize(80, 34));
+        // A caption longer than the others gets a wider button, side by side with them.
+        QVERIFY(sat->buttons()[3]->width() > 80);
+        QCOMPARE(sat->buttons()[3]->x(), sat->buttons()[2]->geometry().right() + 3);
 
         // Drawn, not styled: the header colour under a caption-free corner (below the filter box that
         // lies over the header's top), the page colour beside the tuner label.
@@ -275,6 +280,54 @@ private slots:
         searched->run_menu_entry(QStringLiteral("Add"));
         QCOMPARE(sat->list()->model()->rowCount(), rows);
         QCOMPARE(searched->buttons()[0]->text(), QStringLiteral("Edit"));
+    }
+
+    void update_transponders_from_the_button_and_the_menu_previews_and_ok_is_one_undo_step()
+    {
+        open_sample();
+        // Hot Bird 13F/13G (13.0E): 11766 H and 10992 V as the sample has them, 11034 V moved by a
+        // megahertz, one transponder new; the sample's other two would go.
+        QFile table(path_in_temp("Hotbird-13.0E"));
+        QVERIFY(table.open(QIODevice::WriteOnly));
+        table.write("[CHANNEL]\nFREQUENCY = 11766000\nPOLARIZATION = HORIZONTAL\nSYMBOL_RATE = 27500000\n"
+                    "[CHANNEL]\nFREQUENCY = 10992000\nPOLARIZATION = VERTICAL\nSYMBOL_RATE = 27500000\n"
+                    "[CHANNEL]\nFREQUENCY = 11035000\nPOLARIZATION = VERTICAL\nSYMBOL_RATE = 27500000\n"
+                    "[CHANNEL]\nFREQUENCY = 12111000\nPOLARIZATION = VERTICAL\nSYMBOL_RATE = 27500000\n");
+        table.close();
+        m_view->model().satellite_page().set_scan_table_folder(m_dir.path().toStdString());
+        CSatellitePageWnd* sat = sat_window(EditorView::TAB_SAT);
+        click_row(sat->list(), 1);
+        const size_t steps = m_doc->history().undo_count();
+
+        // The menu entry: the preview, left with Escape, stores nothing.
+        m_prompts->choices = {0};
+        bool previewed = false;
+        testing::when_dialog<CTransponderUpdateDlg>([&previewed](CTransponderUpdateDlg* dlg) {
+            previewed = true;
+            QTest::keyClick(dlg->changes(), Qt::Key_Escape);
+        });
+        sat->run_menu_entry(QStringLiteral("Update Transponders..."));
+        QVERIFY(previewed);
+        QCOMPARE(m_doc->history().undo_count(), steps);
+
+        // The button: Space unticks the first row (the addition), Enter is OK.
+        m_prompts->choices = {0};
+        int rows = 0;
+        testing::when_dialog<CTransponderUpdateDlg>([&rows](CTransponderUpdateDlg* dlg) {
+            QTreeWidget* list = dlg->changes();
+            rows = list->topLevelItemCount();
+            QCOMPARE(list->currentItem()->text(0), QStringLiteral("Add"));
+            QCOMPARE(list->currentItem()->checkState(0), Qt::Checked);
+            QTest::keyClick(list, Qt::Key_Space);
+            QCOMPARE(list->currentItem()->checkState(0), Qt::Unchecked);
+            QTest::keyClick(list, Qt::Key_Return);
+        });
+        QTest::mouseClick(sat->buttons()[3], Qt::LeftButton);
+        QCOMPARE(rows, 4); // add 12111, change 11034, remove 11623 and 12597
+        QCOMPARE(m_doc->history().undo_count(), steps + 1);
+        QCOMPARE(m_doc->history().undo_label(), std::string("Update transponders of Hot Bird 13F/13G"));
+        QCOMPARE(int(m_db->transponders[9].frequency), 11035);
+        QCOMPARE(int(m_db->transponders[9 + TP_HALF_NUM].frequency), 11035);
     }
 
     void show_all_db_data_clears_the_selection_through_the_frame()

@@ -1,88 +1,27 @@
 #pragma once
-// The editor inside the main frame on the sample database, as the program puts them together, and
-// the user's hands for it: tabs and rows clicked, fields retyped, a dialog played once it is the
-// active modal window. Every editor test that goes through the frame derives from this.
+// The editor inside the main frame on the sample database, as the program puts them together, for
+// the tests of what the frame adds to the editor: its commands, menus, keys, files and window. The
+// user's hands are the editor's own tests' (editor_window.h).
 #include "common/testing/scripted_prompts.h"
 #include "korvid/app/main_frame.h"
 #include "korvid/database/korvid_doc.h"
 #include "korvid/editor/ui/db_view.h"
-#include "korvid/editor/ui/editor_list.h"
+#include "korvid/editor/ui/tests/editor_window.h"
 
-#include <QApplication>
-#include <QLineEdit>
-#include <QTabBar>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-#include <functional>
 #include <memory>
 
 namespace korvid::testing {
 
-// Plays the user in the next dialog of type Dlg once it is the active modal window.
-template <class Dlg> void when_dialog(std::function<void(Dlg*)> user)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, user] {
-        auto* dlg = qobject_cast<Dlg*>(QApplication::activeModalWidget());
-        if (!dlg)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        user(dlg);
-        // A check that failed in there returned before OK or Cancel: close the dialog, so the test
-        // reports the failure instead of waiting on it.
-        if (QTest::currentTestFailed() && dlg->isVisible())
-            dlg->reject();
-    });
-    timer->start();
-}
-
-inline void retype(QLineEdit* edit, const QString& text)
-{
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, text);
-}
-
-inline QString cell(const CEditorList* list, int row, int column)
-{
-    return list->model()->index(row, column).data().toString();
-}
-
-// The first row whose given column shows the text, or -1.
-inline int row_showing(const CEditorList* list, const QString& text, int column = 1)
-{
-    for (int r = 0; r < list->model()->rowCount(); ++r)
-        if (cell(list, r, column) == text)
-            return r;
-    return -1;
-}
-
-inline void click_row(CEditorList* list, int row)
-{
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualRect(list->model()->index(row, 1)).center());
-}
-
-class EditorInFrame
+class EditorInFrame : public EditorHands
 {
 protected:
-    QTemporaryDir m_dir;
-    std::unique_ptr<Database> m_db;
-    std::unique_ptr<common::ScriptedPrompts> m_prompts;
-    std::unique_ptr<CKorvidDoc> m_doc;
     std::unique_ptr<CMainFrame> m_frame;
-    CDBView* m_view = nullptr;
 
     // Call from the test's init(): a fresh frame in editor mode, shown, with no database yet.
     void make_frame()
     {
-        m_db = std::make_unique<Database>();
-        m_prompts = std::make_unique<common::ScriptedPrompts>();
-        m_doc = std::make_unique<CKorvidDoc>(*m_db, *m_prompts);
+        make_document();
         m_frame = std::make_unique<CMainFrame>(*m_db, *m_doc, *m_prompts);
         m_frame->set_editor_view_factory(make_editor_view_factory(*m_doc, *m_prompts));
         m_frame->show();
@@ -97,18 +36,6 @@ protected:
         m_frame.reset();
         m_doc.reset();
     }
-
-    void open_sample() { m_doc->open_by_name(KD_SAMPLE_IRD); }
-    QString path_in_temp(const char* name) const
-    {
-        return m_dir.path() + QLatin1Char('/') + QLatin1String(name);
-    }
-    void click_tab(int tab)
-    {
-        QTabBar* bar = m_view->tab_bar();
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(tab).center());
-    }
-    template <class Wnd> Wnd* page(int tab) const { return qobject_cast<Wnd*>(m_view->page_window(tab)); }
 };
 
 } // namespace korvid::testing

@@ -71,6 +71,6 @@ protected:
 
 #define EXPECT_CONSISTENT()                                                                                  \
     do {                                                                                                     \
-        const auto broken_ = ::korvid::check_database_invariants(db);                                        \
-        EXPECT_TRUE(broken_.empty()) << (broken_.empty() ? std::string() : broken_.front());                 \
+        const auto broken = ::korvid::check_database_invariants(db);                                         \
+        EXPECT_TRUE(broken.empty()) << (broken.empty() ? std::string() : broken.front());                    \
     } while (0)

@@ -51,7 +51,7 @@ TEST_F(SatellitePageTest, ListsTheChosenHalfWithItsColumns)
     EXPECT_EQ(sat().tuner().label(), "TUNER: T1/T2");
     EXPECT_EQ(sat().tuner().combo().entries, (std::vector<std::string>{"T1", "T2"}));
     EXPECT_EQ(sat().tuner().selection(), TUNER_SEL_T1);
-    EXPECT_EQ(sat().buttons(), (std::vector<std::string>{"Add", "Edit", "Del"}));
+    EXPECT_EQ(sat().buttons(), (std::vector<std::string>{"Add", "Edit", "Del", "Update Transponders..."}));
 
     sat().click_row(4);
     ASSERT_TRUE(sat().choose_tuner(TUNER_SEL_T2));

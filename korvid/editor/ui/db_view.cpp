@@ -8,6 +8,7 @@
 #include "korvid/editor/order_like_dialog.h"
 #include "korvid/editor/satellite_dialog.h"
 #include "korvid/editor/transponder_dialog.h"
+#include "korvid/editor/transponder_update_dialog.h"
 #include "korvid/editor/ui/channel_dlg.h"
 #include "korvid/editor/ui/channel_page_wnd.h"
 #include "korvid/editor/ui/editor_look.h"
@@ -20,6 +21,7 @@
 #include "korvid/editor/ui/satellite_page_wnd.h"
 #include "korvid/editor/ui/transponder_dlg.h"
 #include "korvid/editor/ui/transponder_page_wnd.h"
+#include "korvid/editor/ui/transponder_update_dlg.h"
 #include "korvid/ui/skin.h"
 
 #include <QApplication>
@@ -72,6 +74,10 @@ CDBView::CDBView(CKorvidDoc& doc, common::Prompts& prompts, EditorSelection& sel
         COrderLikeDlg window(dialog, this);
         return window.exec() == QDialog::Accepted;
     };
+    m_dialogs.transponder_update = [this](TransponderUpdateDialog& dialog) {
+        CTransponderUpdateDlg window(dialog, this);
+        return window.exec() == QDialog::Accepted;
+    };
 
     m_tabs = new QTabBar(this);
     m_tabs->setDrawBase(false);
@@ -112,6 +118,12 @@ void CDBView::bind_page_keys()
 
 CDBView::~CDBView()
 {
+    // The page windows show the models that are this view's members: they go first, or a view
+    // destroyed while shown would have its children repaint from models already gone.
+    for (CEditorPageWnd*& page : m_pages) {
+        delete page;
+        page = nullptr;
+    }
     // The context's query points into this view's model, which goes with it.
     m_ctx.tuner_selection_query = nullptr;
 }

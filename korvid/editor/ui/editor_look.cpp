@@ -1,8 +1,12 @@
 #include "korvid/editor/ui/editor_look.h"
 
+#include "korvid/ui/skin.h"
+
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
 #include <QWidget>
+#include <algorithm>
 
 namespace korvid {
 
@@ -137,6 +141,13 @@ CPageButton::CPageButton(const QString& text, QWidget* parent)
     // A click leaves the keyboard on the list; Tab still reaches the button, and Enter presses it.
     setFocusPolicy(Qt::TabFocus);
     resize(WIDTH, HEIGHT);
+}
+
+int CPageButton::page_width() const
+{
+    // The face's caption font, and room for the rounded edges.
+    const QFontMetrics metrics(skin::arial(15, QFont::Bold));
+    return std::max(WIDTH, metrics.horizontalAdvance(text()) + 12);
 }
 
 void CPageButton::resizeEvent(QResizeEvent* e)

@@ -61,6 +61,8 @@ public:
     explicit CPageButton(const QString& text, QWidget* parent = nullptr);
     static constexpr int WIDTH = 80;
     static constexpr int HEIGHT = 34;
+    // WIDTH, or wider for a caption that would not fit.
+    int page_width() const;
 
 protected:
     void resizeEvent(QResizeEvent*) override;

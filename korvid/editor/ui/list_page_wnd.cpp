@@ -108,8 +108,9 @@ int CListPageWnd::place_list_and_buttons(int top)
     m_list->setGeometry(MARGIN, top, width() - 2 * MARGIN, buttons_top - top - LIST_TO_BUTTONS);
     int x = MARGIN;
     for (CPageButton* b : m_buttons) {
-        b->setGeometry(x, buttons_top, CPageButton::WIDTH, CPageButton::HEIGHT);
-        x += CPageButton::WIDTH + MARGIN;
+        const int width = b->page_width();
+        b->setGeometry(x, buttons_top, width, CPageButton::HEIGHT);
+        x += width + MARGIN;
     }
     return buttons_top;
 }

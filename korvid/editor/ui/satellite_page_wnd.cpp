@@ -37,7 +37,15 @@ void CSatellitePageWnd::run_menu_entry(const QString& text)
         act([this] { m_page.edit(); });
     } else if (text == QLatin1String("Delete")) {
         act([this] { m_page.remove(); });
+    } else if (text == QLatin1String(SatellitePage::UPDATE_TRANSPONDERS)) {
+        update_transponders();
     }
+}
+
+void CSatellitePageWnd::update_transponders()
+{
+    if (m_satPage)
+        act([this] { m_satPage->update_transponders(); });
 }
 
 void CSatellitePageWnd::sync()

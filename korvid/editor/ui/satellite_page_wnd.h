@@ -24,6 +24,8 @@ public:
     QLabel* tuner_label() const { return m_tunerLabel; }
     QComboBox* tuner_combo() const { return m_tuner; }
     void run_menu_entry(const QString& text) override;
+    // "Update Transponders..." of the "SAT" page, from its button or its context menu.
+    void update_transponders();
 
 protected:
     void resizeEvent(QResizeEvent*) override;

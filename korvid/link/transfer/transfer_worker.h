@@ -2,15 +2,13 @@
 // One transfer on its own thread: the exchange loop over a line that the worker owns and closes
 // when the loop ends, whatever ended it. The window (or the command line) never waits on the
 // worker except through stop()/wait() with a limit; the worker never waits on the window.
+#include "common/worker/background_worker.h"
 #include "korvid/link/exchange_loop.h"
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 namespace korvid {
 
@@ -33,8 +31,9 @@ public:
     using AfterLoop = std::function<void(SerialLine& line, ExchangeResult& result, bool cancelled)>;
 
     TransferWorker() = default;
-    // Stops a running worker and waits for it without limit: the buffers it uses die with it.
-    ~TransferWorker();
+    // Stops a running worker and waits for it without limit (the worker's own destructor): the
+    // buffers it uses die with it.
+    ~TransferWorker() = default;
     TransferWorker(const TransferWorker&) = delete;
     TransferWorker& operator=(const TransferWorker&) = delete;
 
@@ -49,31 +48,26 @@ public:
                std::shared_ptr<void> keep = {},
                AfterLoop after = {});
 
-    // Cancel/Stop: clears the running flag and waits up to `wait_ms` for the worker to end.
+    // Cancel/Stop: clears the loop's running flag and waits up to `wait_ms` for the worker to end.
     // True when it has ended (or none ran).
-    bool stop(uint32_t wait_ms = CANCEL_WAIT_MS);
+    bool stop(uint32_t wait_ms = CANCEL_WAIT_MS) { return m_worker.stop(wait_ms); }
     // Waits up to `wait_ms` for the worker to end by itself.
-    bool wait(uint32_t wait_ms);
+    bool wait(uint32_t wait_ms) { return m_worker.wait(wait_ms); }
 
     // A worker was started and has not ended yet.
-    bool active() const;
-    bool cancelled() const { return m_cancelled.load(); }
+    bool active() const { return m_worker.active(); }
+    bool cancelled() const { return m_worker.stop_requested(); }
     // Bytes confirmed so far; 0 before the first start.
-    uint32_t offset() const;
-    // The loop's result; meaningful once the worker has ended.
-    ExchangeResult result() const;
+    uint32_t offset() const { return m_loop ? m_loop->offset() : 0; }
+    // The loop's result once the worker has ended; an empty one before.
+    ExchangeResult result() const { return m_worker.finished() ? m_result : ExchangeResult{}; }
 
 private:
-    void join_ended();
-
-    mutable std::mutex m_mutex;
-    std::condition_variable m_ended_cv;
-    bool m_ended = true;
-    ExchangeResult m_result;
+    ExchangeResult m_result; // written by the worker just before its last report
+    // The loop's own flag: cleared by a stop, or by the loop when it ends by itself.
     std::atomic<bool> m_running{false};
-    std::atomic<bool> m_cancelled{false};
     std::unique_ptr<ExchangeLoop> m_loop;
-    std::thread m_thread;
+    common::BackgroundWorker m_worker; // last: it stops and joins the job before the rest goes
 };
 
 } // namespace korvid

@@ -1,5 +1,6 @@
 // The kit's skinned dialog: moved by its top strip and nowhere else, closed by its close spot as a
 // Cancel unless the dialog takes the spot itself, and cut to rounded corners.
+#include "common/testing/qt_test_main.h"
 #include "korvid/ui/skinned_dialog.h"
 
 #include <QBitmap>
@@ -84,5 +85,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(SkinnedDialogTest)
+KD_QT_TEST_CLASS(SkinnedDialogTest)
 #include "skinned_dialog_test.moc"

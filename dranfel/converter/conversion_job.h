@@ -2,12 +2,11 @@
 // One conversion run on a thread of its own. The job knows nothing of windows: it forwards the
 // run's reports to a listener from the worker thread, and keeps the reading position of the
 // current part where a window timer can look at it without a call across threads.
+#include "common/worker/background_worker.h"
 #include "dranfel/converter/conversion_run.h"
 
 #include <atomic>
 #include <functional>
-#include <string>
-#include <thread>
 
 namespace dranfel {
 
@@ -24,28 +23,22 @@ public:
         std::function<void(const RunReport&)> finished;
     };
 
-    ConversionJob() = default;
-    ~ConversionJob(); // stops a run still going and waits for it
-    ConversionJob(const ConversionJob&) = delete;
-    ConversionJob& operator=(const ConversionJob&) = delete;
-
     // False when a run is still going or no thread could be made.
     bool start(ConversionRequest request, Listener listener);
-    void cancel() { m_cancel.store(true); }
+    void cancel() { m_worker.request_stop(); }
     // True from start() until the worker has sent its finished report.
-    bool running() const { return m_running.load(); }
+    bool running() const { return m_worker.active(); }
     // Waits for the worker thread; after the finished report this returns at once.
-    void wait();
+    void wait() { m_worker.wait(); }
     // Percent of the current part read so far.
     int current_percent() const { return m_current.load(std::memory_order_relaxed); }
 
 private:
     class Relay;
 
-    std::thread m_thread;
-    std::atomic<bool> m_cancel{false};
-    std::atomic<bool> m_running{false};
     std::atomic<int> m_current{0};
+    // Last: its destructor stops a run still going and waits for it while the rest is whole.
+    common::BackgroundWorker m_worker;
 };
 
 } // namespace dranfel

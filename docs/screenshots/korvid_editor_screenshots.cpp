@@ -1,7 +1,8 @@
 // Takes the editor's screenshots of docs/screenshots on the sample database: every page ("SAT",
 // "SEARCHED SAT", "TP", "TV", "RADIO", "Favorite") with a row picked, and every dialog ("Satellite",
-// "Transponder", the channel dialog closed and with its group box open, "Favorite", "Rename", the
-// summary of "Order Like..."), and the window made larger.
+// "Transponder", the channel dialog closed and with its group box open, "Favorite", "Rename",
+// "Update Transponders" on the second satellite from its installed scan table, the summary of
+// "Order Like..."), and the window made larger.
 // Run under xvfb-run with a window manager (make.sh).
 // Usage: korvid_editor_screenshots <output folder> <sample.ird>
 #include "common/testing/screen_shots.h"
@@ -15,6 +16,7 @@
 #include "korvid/editor/order_like_dialog.h"
 #include "korvid/editor/satellite_dialog.h"
 #include "korvid/editor/transponder_dialog.h"
+#include "korvid/editor/transponder_update_dialog.h"
 #include "korvid/editor/ui/channel_dlg.h"
 #include "korvid/editor/ui/channel_page_wnd.h"
 #include "korvid/editor/ui/db_view.h"
@@ -29,6 +31,7 @@
 #include "korvid/editor/ui/satellite_page_wnd.h"
 #include "korvid/editor/ui/transponder_dlg.h"
 #include "korvid/editor/ui/transponder_page_wnd.h"
+#include "korvid/editor/ui/transponder_update_dlg.h"
 #include "korvid/frame/frame_commands.h"
 #include "korvid/ui/skin.h"
 
@@ -36,6 +39,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMouseEvent>
+#include <QTreeWidget>
 #include <cstdio>
 #include <memory>
 
@@ -146,6 +150,31 @@ int main(int argc, char** argv)
         CTransponderDlg dlg(model, &frame);
         dlg.sync();
         ok &= shot_dialog("transponder-dialog.png", dlg, frame);
+    }
+
+    // "Update Transponders" for the second satellite, from the scan table installed for its position.
+    {
+        const int slot = 1;
+        const std::string path = find_scan_table(DEFAULT_SCAN_TABLE_FOLDER, db->satellites[slot].position);
+        TransponderList list;
+        std::string error;
+        const int source =
+            path.empty() || !read_transponder_list(path, list, error)
+                ? -1
+                : choose_source_satellite(list, db->satellites[slot].position, satellite_name(*db, slot));
+        if (source < 0) {
+            std::fprintf(stderr, "no scan table for %s in %s %s\n", satellite_name(*db, slot).c_str(),
+                         DEFAULT_SCAN_TABLE_FOLDER, error.c_str());
+            ok = false;
+        } else {
+            TransponderUpdateDialog model(
+                plan_transponder_update(*db, slot, list.satellites[size_t(source)]));
+            CTransponderUpdateDlg dlg(model, &frame);
+            // The end of the list: the last additions, the change and the removal.
+            QTreeWidget* changes = dlg.changes();
+            changes->setCurrentItem(changes->topLevelItem(changes->topLevelItemCount() - 1));
+            ok &= shot_dialog("update-transponders.png", dlg, frame);
+        }
     }
 
     // "TV" and "RADIO" over every channel; the channel dialog as Edit opens it on a channel in

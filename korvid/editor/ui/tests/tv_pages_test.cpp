@@ -3,9 +3,9 @@
 // with two favourite groups ticked in the check-list box, Edit and Cancel, the name sort both ways,
 // three channels moved with the mouse and saved, the edge scrolling of a drag, and Escape.
 #include "common/testing/qt_test_main.h"
-#include "korvid/app/tests/editor_in_frame.h"
 #include "korvid/database/channel_texts.h"
 #include "korvid/database/ird_file.h"
+#include "korvid/database/tests/test_database.h"
 #include "korvid/editor/channel_dialog.h"
 #include "korvid/editor/drag_scroll.h"
 #include "korvid/editor/ui/channel_dlg.h"
@@ -15,6 +15,7 @@
 #include "korvid/editor/ui/favorite_page_wnd.h"
 #include "korvid/editor/ui/group_check_combo_box.h"
 #include "korvid/editor/ui/model_controls.h"
+#include "korvid/editor/ui/tests/editor_window.h"
 #include "korvid/frame/frame_commands.h"
 #include "korvid/ui/bitmap_button.h"
 
@@ -32,7 +33,7 @@
 using namespace korvid;
 using namespace korvid::testing;
 
-class TvPagesTest : public QObject, EditorInFrame
+class TvPagesTest : public QObject, EditorWindow
 {
     Q_OBJECT
 
@@ -72,8 +73,8 @@ class TvPagesTest : public QObject, EditorInFrame
     std::string tv_name(int global) const { return channel_name(m_db->channels[global]); }
 
 private slots:
-    void init() { make_frame(); }
-    void cleanup() { drop_frame(); }
+    void init() { make_view(); }
+    void cleanup() { drop_view(); }
 
     void keys_keep_the_current_row_selected_and_in_view()
     {
@@ -195,7 +196,7 @@ private slots:
         QCOMPARE(cell(list, 0, 1), picked);
 
         // "RADIO": no video PID column, so "A PID" comes fifth; its own audio label.
-        m_frame->on_command(ID_SHOW_ALL_DB);
+        m_view->on_frame_command(ID_SHOW_ALL_DB);
         CChannelPageWnd* radio = show_page(EditorView::TAB_RADIO);
         QCOMPARE(radio->list()->model()->columnCount(), 11);
         QCOMPARE(radio->list()->model()->headerData(4, Qt::Horizontal).toString(), QStringLiteral("A PID"));
@@ -440,7 +441,7 @@ private slots:
 
         const QString path = path_in_temp("moved.ird");
         m_prompts->files.push_back(path.toStdString());
-        m_frame->on_command(ID_FILE_SAVE_AS);
+        m_doc->save_as();
         QVERIFY(!m_doc->is_modified());
         std::vector<uint8_t> buffer;
         QCOMPARE(load_ird_file(path.toStdString(), buffer), IrdLoad::Ok);

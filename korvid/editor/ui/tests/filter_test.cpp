@@ -2,7 +2,6 @@
 // database: typing narrows the list, Del takes only the selected row in view (SAT, TV), Ctrl+F reaches the
 // box of the page on screen, and Escape clears the box but changes nothing elsewhere.
 #include "common/testing/qt_test_main.h"
-#include "korvid/app/tests/editor_in_frame.h"
 #include "korvid/database/channel_texts.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/ui/channel_page_wnd.h"
@@ -12,6 +11,7 @@
 #include "korvid/editor/ui/favorite_page_wnd.h"
 #include "korvid/editor/ui/list_filter_edit.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
+#include "korvid/editor/ui/tests/editor_window.h"
 #include "korvid/ui/bitmap_button.h"
 
 #include <QTest>
@@ -19,7 +19,7 @@
 using namespace korvid;
 using namespace korvid::testing;
 
-class FilterTest : public QObject, EditorInFrame
+class FilterTest : public QObject, EditorWindow
 {
     Q_OBJECT
 
@@ -56,13 +56,8 @@ class FilterTest : public QObject, EditorInFrame
     }
 
 private slots:
-    void init()
-    {
-        make_frame();
-        m_frame->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
-    }
-    void cleanup() { drop_frame(); }
+    void init() { make_view(); }
+    void cleanup() { drop_view(); }
 
     void typing_narrows_the_list_and_keeps_whole_list_numbers()
     {

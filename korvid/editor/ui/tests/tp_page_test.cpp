@@ -3,11 +3,11 @@
 // dialog (its channels and favourite entries go with it), and every refusal, Cancel and Escape
 // leaving the document as it was.
 #include "common/testing/qt_test_main.h"
-#include "korvid/app/tests/editor_in_frame.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/transponder_dialog.h"
 #include "korvid/editor/ui/editor_look.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
+#include "korvid/editor/ui/tests/editor_window.h"
 #include "korvid/editor/ui/transponder_dlg.h"
 #include "korvid/editor/ui/transponder_page_wnd.h"
 #include "korvid/editor/ui/up_down.h"
@@ -51,7 +51,7 @@ bool tv_page_shows(ChannelPages& pages, const std::string& name)
 
 } // namespace
 
-class TpPageTest : public QObject, EditorInFrame
+class TpPageTest : public QObject, EditorWindow
 {
     Q_OBJECT
 
@@ -68,8 +68,8 @@ class TpPageTest : public QObject, EditorInFrame
     }
 
 private slots:
-    void init() { make_frame(); }
-    void cleanup() { drop_frame(); }
+    void init() { make_view(); }
+    void cleanup() { drop_view(); }
 
     void the_db_combo_filters_and_the_page_keeps_its_choice_while_hidden()
     {

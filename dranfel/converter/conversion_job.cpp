@@ -1,6 +1,6 @@
-#include "dranfel/converter/ui/conversion_job.h"
+#include "dranfel/converter/conversion_job.h"
 
-#include <system_error>
+#include <string>
 
 namespace dranfel {
 
@@ -30,39 +30,18 @@ private:
     const Listener& m_listener;
 };
 
-ConversionJob::~ConversionJob()
-{
-    cancel();
-    wait();
-}
-
 bool ConversionJob::start(ConversionRequest request, Listener listener)
 {
-    if (m_running.load())
+    if (m_worker.active())
         return false;
-    wait(); // the thread of the run before, which has already reported its end
-    m_cancel.store(false);
     m_current.store(0);
-    m_running.store(true);
-    try {
-        m_thread = std::thread([this, request = std::move(request), listener = std::move(listener)] {
-            Relay relay(*this, listener);
-            RunReport report = run_conversion(request, relay, m_cancel);
-            m_running.store(false);
-            if (listener.finished)
-                listener.finished(report);
-        });
-    } catch (const std::system_error&) {
-        m_running.store(false);
-        return false;
-    }
-    return true;
-}
-
-void ConversionJob::wait()
-{
-    if (m_thread.joinable())
-        m_thread.join();
+    return m_worker.start([this, request = std::move(request),
+                           listener = std::move(listener)](const std::atomic<bool>& cancel) {
+        Relay relay(*this, listener);
+        RunReport report = run_conversion(request, relay, cancel);
+        if (listener.finished)
+            listener.finished(report);
+    });
 }
 
 } // namespace dranfel

@@ -2,7 +2,6 @@
 // edited in the "Favorite" dialog with ">>", "<<" and the mouse, rows reordered by dragging on the
 // page, a group renamed and both found in the saved file, and Escape and Cancel changing nothing.
 #include "common/testing/qt_test_main.h"
-#include "korvid/app/tests/editor_in_frame.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/editor_view.h"
@@ -11,6 +10,7 @@
 #include "korvid/editor/ui/favorite_dlg.h"
 #include "korvid/editor/ui/favorite_page_wnd.h"
 #include "korvid/editor/ui/group_name_dlg.h"
+#include "korvid/editor/ui/tests/editor_window.h"
 #include "korvid/frame/frame_commands.h"
 #include "korvid/ui/bitmap_button.h"
 
@@ -80,7 +80,7 @@ QPoint global_row_point(const CEditorList* list, int row)
 
 } // namespace
 
-class FavoritePageTest : public QObject, EditorInFrame
+class FavoritePageTest : public QObject, EditorWindow
 {
     Q_OBJECT
 
@@ -107,8 +107,8 @@ class FavoritePageTest : public QObject, EditorInFrame
     }
 
 private slots:
-    void init() { make_frame(); }
-    void cleanup() { drop_frame(); }
+    void init() { make_view(); }
+    void cleanup() { drop_view(); }
 
     void the_page_shows_the_chosen_group_and_type()
     {
@@ -314,7 +314,7 @@ private slots:
 
         const QString file = path_in_temp("renamed.ird");
         m_prompts->files.push_back(file.toStdString());
-        m_frame->on_command(ID_FILE_SAVE_AS);
+        m_doc->save_as();
         QVERIFY(!m_doc->is_modified());
         std::vector<uint8_t> buffer;
         QCOMPARE(int(load_ird_file(file.toStdString(), buffer)), int(IrdLoad::Ok));
