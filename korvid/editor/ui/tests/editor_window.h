@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,6 +39,27 @@ template <class Dlg> void when_dialog(std::function<void(Dlg*)> user)
             dlg->reject();
     });
     timer->start();
+}
+
+// Opens the list's context menu as a right click does and clicks its entry number `entry`.
+inline void choose_in_context_menu(CEditorList* list, int entry)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, entry] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        const QList<QAction*> entries = menu->actions();
+        if (entry < entries.size())
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(entries[entry]).center());
+        else
+            menu->close();
+    });
+    timer->start();
+    emit list->contextMenuAt(list->mapToGlobal(QPoint(5, 5)));
 }
 
 inline void retype(QLineEdit* edit, const QString& text)

@@ -234,6 +234,10 @@ private slots:
         QTest::mouseClick(w->buttons()[1], Qt::LeftButton);
         w->run_action(PageAction::Delete);
         QCOMPARE(m_prompts->shown, (std::vector<std::string>{"No Item is selected!", "No Item"}));
+        m_prompts->shown.clear();
+        choose_in_context_menu(list, 2); // Delete
+        choose_in_context_menu(list, 1); // Edit
+        QCOMPARE(m_prompts->shown, (std::vector<std::string>{"No Item", "No Item is selected!"}));
 
         // On "All" no satellite is preselected, and OK without one is refused.
         const auto add_with = [&](std::function<void(CTransponderDlg*)> user) {
