@@ -75,27 +75,34 @@ inline bool is_regular_file(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// Reads a whole regular file of at most `max_bytes` into `text`. False with `reason` (the system's,
-// "a FIFO, not a regular file", or "larger than N MiB" for a file over the limit).
-inline bool
-read_regular_file(const std::string& path, std::string& text, std::string& reason, size_t max_bytes)
+// Reads a whole regular file of at most `max_bytes` into `text` (a std::string or a byte vector),
+// sized to the file. False with `reason` (the system's, "a FIFO, not a regular file", "larger than
+// N MiB" for a file over the limit, which is refused before anything is read, or "the file shrank
+// while it was read"); errno stays as the failure left it. `size`, when given, receives the file's
+// size once it is open, so that a caller may word the limit its own way. The read is bounded by the
+// size seen at the start: a file that grows meanwhile is read as it was.
+template <class Bytes>
+bool read_regular_file(
+    const std::string& path, Bytes& text, std::string& reason, size_t max_bytes, long long* size = nullptr)
 {
     struct stat st;
     int fd = open_regular_file(path, &reason, &st);
     if (fd < 0)
         return false;
+    if (size)
+        *size = st.st_size;
     if (size_t(st.st_size) > max_bytes) {
         ::close(fd);
         reason = "larger than " + std::to_string(max_bytes >> 20) + " MiB";
         return false;
     }
-    // Bounded by the size seen at the start: a file that grows meanwhile is read as it was.
     text.resize(size_t(st.st_size));
     const ssize_t got = read_all(fd, text.data(), text.size());
     const int err = errno;
     ::close(fd);
     if (got < 0 || size_t(got) < text.size()) {
         reason = got < 0 ? std::strerror(err) : "the file shrank while it was read";
+        errno = err;
         return false;
     }
     return true;

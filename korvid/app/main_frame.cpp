@@ -414,31 +414,23 @@ void CMainFrame::on_button(int index)
     m_pressedButton = -1;
     m_hoverTimer.start();
     update();
-    switch (index) {
+    const uint32_t id = button_command(index);
+    switch (id) {
     case 0:
-        on_command(ID_FILE_OPEN);
         break;
-    case 1:
+    case ID_FILE_SAVE:
+        // The button is the frame's own Save, which names the page it was pressed on.
         if (FrameView* v = frame_view(); v && v->on_frame_command(ID_FILE_SAVE))
             break;
         m_doc.frame_save(m_mode == MODE_EDITOR);
         break;
-    case 2:
-        on_command(ID_GOTO_DOWNLOADER);
-        break;
-    case 3:
+    case ID_GOTO_EDITOR:
         // Leaving the page would take the running download's window away from under it.
-        if (g_Downloading.load())
-            break;
-        on_command(ID_GOTO_EDITOR);
-        break;
-    case 4:
-        on_command(ID_DOWNLOAD_DB);
-        break;
-    case 5:
-        on_command(ID_UPLOAD_DB);
+        if (!g_Downloading.load())
+            on_command(id);
         break;
     default:
+        on_command(id);
         break;
     }
 }

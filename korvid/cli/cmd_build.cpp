@@ -22,20 +22,9 @@ int run_build(const std::string& in, const std::string& out, bool force)
     return 0;
 }
 
-struct Args
-{
-    std::string in, out;
-    bool force = false;
-};
-
 const common::cli::Registration reg{[] {
-    auto a = std::make_shared<Args>();
-    common::cli::Command cmd("build", "Build a database file from JSON text written by dump");
-    cmd.positional("json", a->in, "the JSON file");
-    cmd.positional("out", a->out, "the .ird file to write");
-    force_flag(cmd, a->force);
-    cmd.run = [a] { return run_build(a->in, a->out, a->force); };
-    return cmd;
+    return file_to_file_command("build", "Build a database file from JSON text written by dump", "json",
+                                "the JSON file", "the .ird file to write", run_build);
 }};
 
 } // namespace cmd_build

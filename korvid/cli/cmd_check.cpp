@@ -17,14 +17,12 @@ using namespace korvid;
 // cannot be read as a database), 2 usage. Notes are printed either way.
 int run_check(const std::string& path, bool strict)
 {
-    uint16_t buyer = 0, model = 0;
-    std::string message;
-    auto db = read_database_file(path, buyer, model, message);
-    if (!db) {
-        std::fprintf(stderr, "%s\n", common::printable_lines(message).c_str());
+    const DatabaseFile file = read_database_file(path);
+    if (!file.ok()) {
+        std::fprintf(stderr, "%s\n", common::printable_lines(file.message).c_str());
         return 1;
     }
-    const auto problems = check_database(*db);
+    const auto problems = check_database(*file.db);
     for (const DatabaseProblem& p : problems)
         std::printf("%s\n", common::printable(problem_line(p)).c_str());
     return any_damage(problems) || (strict && !problems.empty()) ? 1 : 0;

@@ -17,16 +17,14 @@ using namespace korvid;
 // as a database.
 int run_diff(const std::string& path_a, const std::string& path_b, bool json)
 {
-    uint16_t buyer_a = 0, model_a = 0, buyer_b = 0, model_b = 0;
-    std::string message;
-    auto a = read_database_file(path_a, buyer_a, model_a, message);
-    auto b = a ? read_database_file(path_b, buyer_b, model_b, message) : nullptr;
-    if (!a || !b) {
-        std::fprintf(stderr, "%s\n", common::printable_lines(message).c_str());
+    const DatabaseFile a = read_database_file(path_a);
+    const DatabaseFile b = a.ok() ? read_database_file(path_b) : DatabaseFile{};
+    if (!a.ok() || !b.ok()) {
+        std::fprintf(stderr, "%s\n", common::printable_lines(a.ok() ? b.message : a.message).c_str());
         return 2;
     }
-    DatabaseDiff diff = diff_databases(*a, *b);
-    diff_codes(diff, buyer_a, model_a, buyer_b, model_b);
+    DatabaseDiff diff = diff_databases(*a.db, *b.db);
+    diff_codes(diff, a.buyer, a.model, b.buyer, b.model);
     if (json)
         std::fputs(diff_json(diff).c_str(), stdout);
     else

@@ -22,21 +22,10 @@ int run_dump(const std::string& in, const std::string& out, bool force)
     return 0;
 }
 
-struct Args
-{
-    std::string in, out;
-    bool force = false;
-};
-
 const common::cli::Registration reg{[] {
-    auto a = std::make_shared<Args>();
-    common::cli::Command cmd("dump",
-                             "Write a database file as JSON text that can be read, diffed and built back");
-    cmd.positional("file", a->in, "the .ird file");
-    cmd.positional("out", a->out, "the JSON file to write");
-    force_flag(cmd, a->force);
-    cmd.run = [a] { return run_dump(a->in, a->out, a->force); };
-    return cmd;
+    return file_to_file_command("dump",
+                                "Write a database file as JSON text that can be read, diffed and built back",
+                                "file", "the .ird file", "the JSON file to write", run_dump);
 }};
 
 } // namespace cmd_dump

@@ -16,16 +16,13 @@ using namespace korvid;
 
 int run_export(const std::string& in, const std::string& out, bool force)
 {
-    std::vector<uint8_t> buffer;
-    std::string reason;
-    if (load_ird_file(in, buffer, &reason) != IrdLoad::Ok) {
-        std::fprintf(stderr, "%s\n", common::printable_lines(ird_load_report(in, reason)).c_str());
+    const DatabaseFile file = read_database_file(in);
+    if (!file.ok()) {
+        std::fprintf(stderr, "%s\n", common::printable_lines(file.message).c_str());
         return 1;
     }
-    auto db = std::make_unique<Database>();
-    uint16_t buyer = 0, model = 0;
-    read_database(*db, buffer.data(), buyer, model);
-    ChannelExport result = write_channel_tables_file(*db, out, &reason, force_options(force));
+    std::string reason;
+    ChannelExport result = write_channel_tables_file(*file.db, out, &reason, force_options(force));
     if (result == ChannelExport::CannotCreate) {
         std::fprintf(stderr, "%s\n%s: %s\n",
                      common::printable_lines(channel_export_message(result, out)).c_str(),
@@ -40,20 +37,9 @@ int run_export(const std::string& in, const std::string& out, bool force)
     return 0;
 }
 
-struct Args
-{
-    std::string in, out;
-    bool force = false;
-};
-
 const common::cli::Registration reg{[] {
-    auto a = std::make_shared<Args>();
-    common::cli::Command cmd("export", "Write the factory tables of a database file as source text");
-    cmd.positional("file", a->in, "the .ird file");
-    cmd.positional("out", a->out, "the text file to write");
-    force_flag(cmd, a->force);
-    cmd.run = [a] { return run_export(a->in, a->out, a->force); };
-    return cmd;
+    return file_to_file_command("export", "Write the factory tables of a database file as source text",
+                                "file", "the .ird file", "the text file to write", run_export);
 }};
 
 } // namespace cmd_export

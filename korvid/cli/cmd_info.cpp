@@ -47,21 +47,19 @@ int count_favourites(const Database& db, int group, int type)
 
 int run_info(const std::string& path)
 {
-    std::vector<uint8_t> buffer;
-    std::string reason;
-    if (load_ird_file(path, buffer, &reason) != IrdLoad::Ok) {
-        std::fprintf(stderr, "%s\n", common::printable_lines(ird_load_report(path, reason)).c_str());
+    const DatabaseFile file = read_database_file(path);
+    if (!file.db) {
+        std::fprintf(stderr, "%s\n", common::printable_lines(file.message).c_str());
         return 1;
     }
-    auto db = std::make_unique<Database>();
-    uint16_t buyer = 0, model = 0;
-    read_database(*db, buffer.data(), buyer, model);
+    const Database* db = file.db.get();
+    // The codes come first, also for a file whose system code is wrong: they are what tells why.
     std::printf("File:           %s\n", common::printable(path).c_str());
-    std::printf("Buyer code:     0x%04X\n", buyer);
-    std::printf("Model code:     0x%04X\n", model);
+    std::printf("Buyer code:     0x%04X\n", file.buyer);
+    std::printf("Model code:     0x%04X\n", file.model);
     std::printf("System code:    0x%04X\n", db->system.syscode);
-    if (!db->is_valid()) {
-        std::fprintf(stderr, "Wrong DB : syscode\n");
+    if (!file.ok()) {
+        std::fprintf(stderr, "%s\n", common::printable_lines(file.message).c_str());
         return 1;
     }
     std::printf("Satellites:     %d of %d slots\n", count_used_satellites(*db), MAX_SAT_NUM);

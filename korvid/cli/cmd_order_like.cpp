@@ -18,11 +18,12 @@ using namespace korvid;
 int run_order_like(
     const std::string& in, const std::string& ref, std::string out, bool favourites, bool force)
 {
-    uint16_t buyer = 0, model = 0;
-    std::string message;
-    std::unique_ptr<Database> db = read_database_file(in, buyer, model, message);
-    std::unique_ptr<Database> reference = db ? read_reference_database(ref, message) : nullptr;
-    if (!db || !reference) {
+    DatabaseFile file = read_database_file(in);
+    std::string message = file.message;
+    std::unique_ptr<Database>& db = file.db;
+    const uint16_t buyer = file.buyer, model = file.model;
+    std::unique_ptr<Database> reference = file.ok() ? read_reference_database(ref, message) : nullptr;
+    if (!file.ok() || !reference) {
         std::fprintf(stderr, "%s\n", common::printable_lines(message).c_str());
         return 1;
     }

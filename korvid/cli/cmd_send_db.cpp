@@ -25,22 +25,22 @@ int run_send_db(const std::string& path, const std::string& port_arg, int max_re
                      common::printable(port_arg).c_str());
         return 2;
     }
-    std::vector<uint8_t> buffer;
-    std::string reason;
-    if (load_ird_file(path, buffer, &reason) != IrdLoad::Ok) {
-        std::fprintf(stderr, "%s\n", common::printable_lines(ird_load_report(path, reason)).c_str());
+    DatabaseFile file = read_database_file(path);
+    if (!file.db) {
+        std::fprintf(stderr, "%s\n", common::printable_lines(file.message).c_str());
         return 1;
     }
-    auto db = std::make_unique<Database>();
-    read_database(*db, buffer.data(), g_BuyerCode, g_ModelCode);
-    if (!db->is_valid()) {
-        std::fprintf(stderr, "syscode case 4(0x%04x)\nWrong DB : syscode\n", db->system.syscode);
+    if (!file.ok()) {
+        // The window's words for a dropped file with a wrong system code come first.
+        std::fprintf(stderr, "syscode case 4(0x%04x)\n%s\n", file.db->system.syscode,
+                     common::printable_lines(file.message).c_str());
         return 1;
     }
-    db->present = true;
+    g_BuyerCode = file.buyer;
+    g_ModelCode = file.model;
 
     ConsoleReport report(stdout, stderr, ::isatty(STDERR_FILENO));
-    CKorvidDoc doc(*db, report);
+    CKorvidDoc doc(*file.db, report);
     DbTransfer transfer(doc, report);
     transfer.set_max_refusals(uint32_t(max_refusals));
     // Damage is sent only when asked for; notes are check's business.

@@ -99,11 +99,11 @@ struct Args
 
 int run_update_tp(const Args& a)
 {
-    uint16_t buyer = 0, model = 0;
+    DatabaseFile file = read_database_file(a.db);
+    if (!file.ok())
+        return fail(file.message);
+    const std::unique_ptr<Database> db = std::move(file.db);
     std::string message;
-    std::unique_ptr<Database> db = read_database_file(a.db, buyer, model, message);
-    if (!db)
-        return fail(message);
     const int slot = find_satellite(*db, a.satellite, message);
     if (slot < 0)
         return fail(a.db + ": " + message);
@@ -145,7 +145,7 @@ int run_update_tp(const Args& a)
     std::printf("%s\n", transponder_update_summary(result).c_str());
     const std::string out = a.out.empty() ? a.db : a.out;
     std::string reason;
-    if (!write_database_file(*db, buyer, model, out, &reason, force_options(a.force))) {
+    if (!write_database_file(*db, file.buyer, file.model, out, &reason, force_options(a.force))) {
         fail(ird_save_report(out, reason));
         print_force_hint(reason);
         return UNUSABLE;

@@ -5,6 +5,7 @@
 #include "common/file_replacement/write_target.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 inline void force_flag(common::cli::Command& cmd, bool& force)
@@ -25,4 +26,27 @@ inline common::WriteTargetOptions force_options(bool force)
     common::WriteTargetOptions options;
     options.detach_hard_links = force;
     return options;
+}
+
+// A command that reads one file and writes another (`IN OUT [--force]`); `run(in, out, force)` gives
+// the exit code.
+inline common::cli::Command file_to_file_command(const char* name,
+                                                 const char* help,
+                                                 const char* in_name,
+                                                 const char* in_help,
+                                                 const char* out_help,
+                                                 int (*run)(const std::string&, const std::string&, bool))
+{
+    struct Args
+    {
+        std::string in, out;
+        bool force = false;
+    };
+    auto a = std::make_shared<Args>();
+    common::cli::Command cmd(name, help);
+    cmd.positional(in_name, a->in, in_help);
+    cmd.positional("out", a->out, out_help);
+    force_flag(cmd, a->force);
+    cmd.run = [a, run] { return run(a->in, a->out, a->force); };
+    return cmd;
 }

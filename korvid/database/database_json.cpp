@@ -1,6 +1,16 @@
+// The JSON form of a database. Reading goes through nlohmann (the parse, the types, the duplicate
+// keys); writing is by hand where nlohmann's dump cannot give the bytes the form is kept in:
+// - one record per line, fields apart by ", " and a block's continuation lines under its first key,
+//   so that a diff shows one changed line per changed record. dump() puts a whole document on one
+//   line without spaces or every value on a line of its own; the sample files and the tests keep
+//   the form byte for byte.
+// - the order of the keys, the numbers printed as the tables hold them, "0x5A5A" codes and hex rows
+//   that leave out the all-zero ones: plain text that needs nothing of a library.
+// A name's own escapes ("\\" for a backslash, "\xHH" for a byte that is not printable ASCII) are
+// ours: a name is bytes, not UTF-8, which dump() would refuse. What they give is printable ASCII, and its
+// JSON quoting is left to nlohmann.
 #include "korvid/database/database_json.h"
 
-#include "common/fd_io.h"
 #include "common/file_replacement/atomic_file.h"
 #include "common/regular_file.h"
 #include "common/strfmt.h"
@@ -12,15 +22,11 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <initializer_list>
 #include <iterator>
 #include <limits>
 #include <nlohmann/json.hpp>
-#include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace korvid {
@@ -160,23 +166,21 @@ public:
         size_t len = cell;
         while (len > 0 && p[len - 1] == 0)
             --len;
-        key(k);
-        out += '"';
+        std::string text;
         for (size_t i = 0; i < len; ++i) {
             uint8_t c = p[i];
-            if (c == '\\')
-                out += "\\\\\\\\";
-            else if (c == '"')
-                out += "\\\"";
-            else if (c >= 0x20 && c < 0x7F)
-                out += char(c);
-            else {
-                out += "\\\\x";
-                out += common::HEX_DIGITS[c >> 4];
-                out += common::HEX_DIGITS[c & 15];
+            if (c == '\\') {
+                text += "\\\\";
+            } else if (c >= 0x20 && c < 0x7F) {
+                text += char(c);
+            } else {
+                text += "\\x";
+                text += common::HEX_DIGITS[c >> 4];
+                text += common::HEX_DIGITS[c & 15];
             }
         }
-        out += '"';
+        key(k);
+        out += json(text).dump();
     }
     void numbers(const char* k, const uint16_t* v, size_t n)
     {
@@ -936,16 +940,6 @@ private:
     size_t m_depth = 0;
 };
 
-bool read_file(const std::string& path, std::string& text, std::string& reason)
-{
-    if (common::read_regular_file(path, text, reason, MAX_JSON_FILE))
-        return true;
-    // The limit in the words of what the file should hold.
-    if (reason.rfind("larger than", 0) == 0)
-        reason = common::strfmt("larger than the %zu MiB a database's text can take", MAX_JSON_FILE >> 20);
-    return false;
-}
-
 // The export's text for an output that could not be written, and the system's reason beneath it.
 std::string created_failure(const std::string& path, const std::string& reason)
 {
@@ -1093,20 +1087,12 @@ bool dump_database_file(const std::string& ird_path,
                         std::string& message,
                         const common::WriteTargetOptions& options)
 {
-    std::vector<uint8_t> buffer;
-    std::string reason;
-    if (load_ird_file(ird_path, buffer, &reason) != IrdLoad::Ok) {
-        message = ird_load_report(ird_path, reason);
+    const DatabaseFile file = read_database_file(ird_path);
+    if (!file.ok()) {
+        message = file.message;
         return false;
     }
-    auto db = std::make_unique<Database>();
-    uint16_t buyer = 0, model = 0;
-    read_database(*db, buffer.data(), buyer, model);
-    if (!db->is_valid()) {
-        message = "Wrong DB : syscode";
-        return false;
-    }
-    std::string text = dump_database_json(*db, buyer, model);
+    std::string text = dump_database_json(*file.db, file.buyer, file.model);
     std::string error;
     if (!common::write_file_atomically(json_path, text.data(), text.size(), &error, options)) {
         message = created_failure(json_path, error);
@@ -1120,7 +1106,12 @@ read_database_json_file(const std::string& path, uint16_t& buyer, uint16_t& mode
 {
     std::string text;
     std::string reason;
-    if (!read_file(path, text, reason)) {
+    long long size = 0;
+    if (!common::read_regular_file(path, text, reason, MAX_JSON_FILE, &size)) {
+        // The limit in the words of what the file should hold.
+        if (size > static_cast<long long>(MAX_JSON_FILE))
+            reason =
+                common::strfmt("larger than the %zu MiB a database's text can take", MAX_JSON_FILE >> 20);
         message = common::strfmt("Can't open %s: %s", path.c_str(), reason.c_str());
         return nullptr;
     }

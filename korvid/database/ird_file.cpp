@@ -21,26 +21,16 @@ IrdLoad load_ird_file(const std::string& path, std::vector<uint8_t>& buffer, std
             *reason = std::move(why);
         return result;
     };
-    struct stat st;
     std::string why;
-    int fd = common::open_regular_file(path, &why, &st);
-    if (fd < 0)
+    long long size = 0;
+    if (!common::read_regular_file(path, buffer, why, IRD_WORK_BUFFER_SIZE, &size)) {
+        if (size > static_cast<long long>(IRD_WORK_BUFFER_SIZE))
+            return fail(IrdLoad::TooLarge, common::strfmt("too large: %lld bytes, the limit is %zu bytes",
+                                                          size, IRD_WORK_BUFFER_SIZE));
         return fail(IrdLoad::CantOpen, errno == EISDIR ? std::strerror(EISDIR) : why);
-    if (st.st_size > off_t(IRD_WORK_BUFFER_SIZE)) {
-        ::close(fd);
-        return fail(IrdLoad::TooLarge,
-                    common::strfmt("too large: %lld bytes, the limit is %zu bytes",
-                                   static_cast<long long>(st.st_size), IRD_WORK_BUFFER_SIZE));
     }
-    buffer.assign(IRD_WORK_BUFFER_SIZE, 0);
-    // Read until the end of the file or the end of the buffer, whichever comes first: a file that
-    // grows while we read still cannot overrun the buffer.
-    if (common::read_all(fd, buffer.data(), buffer.size()) < 0) {
-        int err = errno;
-        ::close(fd);
-        return fail(IrdLoad::CantOpen, std::strerror(err));
-    }
-    ::close(fd);
+    // A short file reads as if zeros followed it.
+    buffer.resize(IRD_WORK_BUFFER_SIZE, 0);
     return IrdLoad::Ok;
 }
 
@@ -99,24 +89,23 @@ std::string ird_save_report(const std::string& path, const std::string& reason)
     return "Can't save to this file\n" + path + ": " + reason;
 }
 
-std::unique_ptr<Database>
-read_database_file(const std::string& path, uint16_t& buyer, uint16_t& model, std::string& message)
+DatabaseFile read_database_file(const std::string& path)
 {
+    DatabaseFile file;
     std::vector<uint8_t> buffer;
-    std::string reason;
-    if (load_ird_file(path, buffer, &reason) != IrdLoad::Ok) {
-        message = ird_load_report(path, reason);
-        return nullptr;
+    if (load_ird_file(path, buffer, &file.reason) != IrdLoad::Ok) {
+        file.message = ird_load_report(path, file.reason);
+        return file;
     }
-    auto db = std::make_unique<Database>();
-    read_database(*db, buffer.data(), buyer, model);
-    if (!db->is_valid()) {
-        message =
-            "Wrong DB : syscode\n" + path + common::strfmt(": the system code is 0x%04x", db->system.syscode);
-        return nullptr;
+    file.db = std::make_unique<Database>();
+    read_database(*file.db, buffer.data(), file.buyer, file.model);
+    if (!file.db->is_valid()) {
+        file.reason = common::strfmt("the system code is 0x%04x", file.db->system.syscode);
+        file.message = "Wrong DB : syscode\n" + path + ": " + file.reason;
+        return file;
     }
-    db->present = true;
-    return db;
+    file.db->present = true;
+    return file;
 }
 
 void read_database(Database& db, const uint8_t* buffer, uint16_t& buyer, uint16_t& model)

@@ -45,10 +45,26 @@ std::string ird_save_report(const std::string& path, const std::string& reason);
 // Takes the codes from the header (whatever the rest holds) and unpacks the image over the tables.
 // `buffer` is a work buffer of at least IRD_FILE_SIZE bytes.
 void read_database(Database& db, const uint8_t* buffer, uint16_t& buyer, uint16_t& model);
-// Opens a database file for a command that only reads it: the tables and codes, or null with the
-// terminal's message ("Can't open to this file" and its reason, or "Wrong DB : syscode").
-std::unique_ptr<Database>
-read_database_file(const std::string& path, uint16_t& buyer, uint16_t& model, std::string& message);
+// A database file as a command that only reads it finds it.
+struct DatabaseFile
+{
+    // The tables as the file holds them, present when the system code is right. Null only when the
+    // file could not be read: a wrong system code still shows its codes and tables to whoever asks.
+    std::unique_ptr<Database> db;
+    uint16_t buyer = 0;
+    uint16_t model = 0;
+    // Empty for a database; otherwise the terminal's message, "Can't open to this file" or "Wrong DB
+    // : syscode" and a second line "PATH: reason", and the reason alone (the system's, the size
+    // against the limit, or the system code found).
+    std::string message;
+    std::string reason;
+
+    bool ok() const { return message.empty(); }
+};
+// The one reader of a database file for every command that reads one (the CLI's, the JSON dump,
+// the simulated receiver). The document reads into the tables it has, with the window's messages,
+// through load_ird_file and read_database.
+DatabaseFile read_database_file(const std::string& path);
 // Fills `out` with the IRD_FILE_SIZE bytes of the file.
 void encode_database(const Database& db, uint16_t buyer, uint16_t model, std::vector<uint8_t>& out);
 // Writes the file through a temporary file and a rename; false when anything failed, with the old

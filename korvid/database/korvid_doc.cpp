@@ -35,11 +35,13 @@ CKorvidDoc::CKorvidDoc(Database& db, common::Prompts& prompts)
     m_history.reset(m_db, true);
 }
 
-void CKorvidDoc::record_change(const std::string& label)
+bool CKorvidDoc::record_change(const std::string& label)
 {
-    m_history.record(m_db, label);
+    if (!m_history.record(m_db, label))
+        return false;
     set_modified(true);
     history_changed();
+    return true;
 }
 
 bool CKorvidDoc::undo()

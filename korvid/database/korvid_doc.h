@@ -30,8 +30,9 @@ public:
     // The undo history of the tables. Loads and receives start it again; saves move its "saved" mark.
     const EditHistory& history() const { return m_history; }
     // A change the user made was stored in the tables: it becomes one undo step named `label`, and
-    // the tables are modified.
-    void record_change(const std::string& label);
+    // the tables are modified. False when the tables are as the last step left them: no step, and
+    // the modified flag stays as it was, so that an edit that changed nothing needs no test of its own.
+    bool record_change(const std::string& label);
     // One step back or forward. The modified flag follows: clear exactly when the tables are as
     // last saved or loaded. False when there was nothing to undo or redo.
     bool undo();

@@ -225,10 +225,16 @@ std::unique_ptr<Database> read_reference_database(const std::string& path, std::
     std::string extension = std::filesystem::path(path).extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char ch) { return char(std::tolower(ch)); });
-    uint16_t buyer = 0, model = 0;
-    if (extension == ".json")
+    if (extension == ".json") {
+        uint16_t buyer = 0, model = 0;
         return read_database_json_file(path, buyer, model, message);
-    return read_database_file(path, buyer, model, message);
+    }
+    DatabaseFile file = read_database_file(path);
+    if (!file.ok()) {
+        message = file.message;
+        return nullptr;
+    }
+    return std::move(file.db);
 }
 
 std::string order_like_label(const std::string& reference_path)

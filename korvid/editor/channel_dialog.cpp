@@ -225,13 +225,12 @@ bool ChannelDialog::ok()
     return true;
 }
 
-bool ChannelDialog::store(Database& db) const
+void ChannelDialog::store(Database& db) const
 {
     const int rel = relative_index(m_target);
     tChannelStructure& ch = db.channels[m_target];
     const uint8_t old_groups = m_old_membership & CH_FAV_GROUP_MASK;
     const uint8_t wanted = m_record.fav_membership & CH_FAV_GROUP_MASK;
-    bool changed = false;
     for (int g = 0; g < MAX_FAVGROUP_NUM; ++g) {
         const uint8_t bit = uint8_t(1u << g);
         uint16_t* list = db.fav_list(g, m_type);
@@ -244,7 +243,6 @@ bool ChannelDialog::store(Database& db) const
             }
             *free_entry = uint16_t(rel);
             ++db.system.fav_count[l];
-            changed = true;
         } else if (!(wanted & bit) && (old_groups & bit)) {
             uint16_t* entry = std::find(list, list + MAX_FAVCHAN_NUM, uint16_t(rel));
             if (entry == list + MAX_FAVCHAN_NUM)
@@ -254,19 +252,14 @@ bool ChannelDialog::store(Database& db) const
                 --db.system.fav_count[l];
             if (entry - list < db.cursor.fav_cursor[l])
                 --db.cursor.fav_cursor[l];
-            changed = true;
         }
     }
     if (!(ch.fav_membership & CH_FAV_GROUP_MASK))
         ch.fav_membership = 0;
     db.compact_favourite_lists();
 
-    if (m_language.has_selection()) {
-        const uint8_t before = db.language_bytes[m_target];
-        db.language_bytes[m_target] = uint8_t((before & 0xC0) | m_language.selection);
-        changed = changed || db.language_bytes[m_target] != before;
-    }
-    return changed;
+    if (m_language.has_selection())
+        db.language_bytes[m_target] = uint8_t((db.language_bytes[m_target] & 0xC0) | m_language.selection);
 }
 
 } // namespace korvid

@@ -96,8 +96,8 @@ public:
     // Once the page has stored record() (with its final transponder and attributes) at target():
     // brings the favourite lists in line with the wanted groups and writes the language byte.
     // A group whose list is full keeps the channel out and its membership bit clear, so bit and list
-    // agree. Returns true when a favourite list or the language byte changed.
-    bool store(Database& db) const;
+    // agree.
+    void store(Database& db) const;
 
 private:
     void fill_tp(bool with_pol_label, int preselect_tp);

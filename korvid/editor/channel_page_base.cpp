@@ -323,10 +323,8 @@ void ChannelPageBase::edit()
     ChannelDialog dialog(db, ChannelDialog::EDIT, index, m_ctx.selection().current_sat, m_ctx.prompts);
     if (!m_ctx.dialogs.channel || !m_ctx.dialogs.channel(dialog))
         return;
-    const tChannelStructure before = db.channels[index];
-    db.channels[index] = edited_record(before, dialog.record());
-    bool changed = std::memcmp(&before, &db.channels[index], sizeof before) != 0;
-    changed = dialog.store(db) || changed;
+    db.channels[index] = edited_record(db.channels[index], dialog.record());
+    dialog.store(db);
 
     const std::string number = m_list.rows[size_t(row)].texts[0];
     m_list.rows[size_t(row)] = make_row(0, index);
@@ -335,8 +333,7 @@ void ChannelPageBase::edit()
     m_list.scroll_to = row;
     m_remembered = index;
     describe(index);
-    if (changed)
-        m_ctx.mark_modified(channels_change_label("Edit", db, {index}));
+    m_ctx.mark_modified(channels_change_label("Edit", db, {index}));
 }
 
 void ChannelPageBase::remove()

@@ -8,6 +8,7 @@
 #include "korvid/editor/editor_context.h"
 #include "korvid/editor/editor_page.h"
 #include "korvid/editor/list_state.h"
+#include "korvid/editor/page_action.h"
 
 #include <string>
 #include <vector>
@@ -31,8 +32,10 @@ public:
     virtual const char* caption() const = 0;
     virtual const char* audio_label() const = 0;
     const char* db_label() const { return "DB"; }
-    std::vector<std::string> buttons() const { return {"Add", "Edit", "Del"}; }
-    std::vector<std::string> context_menu() const { return {"Add", "Edit", "Delete"}; }
+    std::vector<PageEntry> buttons() const { return page_buttons(ADD_EDIT_DELETE); }
+    std::vector<PageEntry> context_menu() const { return page_menu(ADD_EDIT_DELETE); }
+    // What a button, a menu entry or a key asks for.
+    void run(PageAction action) { run_add_edit_delete(*this, action); }
 
     const ComboState& db_combo() const { return m_db_combo; }
     // The satellite id behind each "DB" entry; INVALID_SATID for "All".

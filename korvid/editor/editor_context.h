@@ -39,8 +39,9 @@ public:
     EditorSelection& selection() { return m_selection; }
     int tuner_selection() const { return tuner_selection_query ? tuner_selection_query() : TUNER_NONE; }
     // Called once per user action that stored something; `label` names it for the undo history
-    // ("Delete satellite Astra 19.2E") and reads after "Undo " and "Redo ".
-    void mark_modified(const std::string& label = "Edit") { doc.record_change(label); }
+    // ("Delete satellite Astra 19.2E") and reads after "Undo " and "Redo ". An action that left the
+    // tables as they were marks nothing (false).
+    bool mark_modified(const std::string& label = "Edit") { return doc.record_change(label); }
 
 private:
     EditorSelection& m_selection;

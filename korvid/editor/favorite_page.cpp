@@ -115,6 +115,14 @@ void FavoritePage::select_rows(std::vector<int> rows)
     m_list.select_rows(std::move(rows));
 }
 
+void FavoritePage::run(PageAction action)
+{
+    if (action == PageAction::Modify)
+        modify();
+    else if (action == PageAction::Rename)
+        rename();
+}
+
 void FavoritePage::modify()
 {
     Database& db = m_ctx.db;

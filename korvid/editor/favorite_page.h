@@ -8,6 +8,7 @@
 #include "korvid/editor/editor_context.h"
 #include "korvid/editor/editor_page.h"
 #include "korvid/editor/list_state.h"
+#include "korvid/editor/page_action.h"
 
 #include <string>
 #include <vector>
@@ -21,7 +22,12 @@ public:
 
     const char* caption() const { return "Favorite"; }
     const char* group_label() const { return "Favorite Group "; }
-    std::vector<std::string> buttons() const { return {"Modify", "Rename"}; }
+    static constexpr PageAction ACTIONS[] = {PageAction::Modify, PageAction::Rename};
+    std::vector<PageEntry> buttons() const { return page_buttons(ACTIONS); }
+    // The page has no context menu.
+    std::vector<PageEntry> context_menu() const { return {}; }
+    // What a button asks for.
+    void run(PageAction action);
 
     const ComboState& group_combo() const { return m_group_combo; }
     // The group number (0 to 3) behind each selector entry.

@@ -24,6 +24,16 @@ std::vector<int> SatellitePage::listed_ids() const
     return ids;
 }
 
+void SatellitePage::run(PageAction action)
+{
+    if (action == PageAction::Add)
+        add();
+    else if (action == PageAction::UpdateTransponders)
+        update_transponders();
+    else
+        SatellitePageBase::run(action);
+}
+
 void SatellitePage::add()
 {
     Database& db = m_ctx.db;

@@ -11,14 +11,13 @@ class SatellitePage : public SatellitePageBase
 public:
     explicit SatellitePage(EditorContext& ctx);
 
-    static constexpr const char* UPDATE_TRANSPONDERS = "Update Transponders...";
+    static constexpr PageAction ACTIONS[] = {PageAction::Add, PageAction::Edit, PageAction::Delete,
+                                             PageAction::UpdateTransponders};
 
     const char* caption() const override { return "SAT"; }
-    std::vector<std::string> buttons() const override { return {"Add", "Edit", "Del", UPDATE_TRANSPONDERS}; }
-    std::vector<std::string> context_menu() const override
-    {
-        return {"Add", "Edit", "Delete", UPDATE_TRANSPONDERS};
-    }
+    std::vector<PageEntry> buttons() const override { return page_buttons(ACTIONS); }
+    std::vector<PageEntry> context_menu() const override { return page_menu(ACTIONS); }
+    void run(PageAction action) override;
 
     void add();
     // The selected satellite's transponders brought up to date from a public list: the installed

@@ -126,6 +126,15 @@ int SatellitePageBase::checked_selection()
     return -1;
 }
 
+void SatellitePageBase::run(PageAction action)
+{
+    // Only "SAT" adds satellites.
+    if (action == PageAction::Edit)
+        edit();
+    else if (action == PageAction::Delete)
+        remove();
+}
+
 void SatellitePageBase::edit()
 {
     const int row = checked_selection();

@@ -6,6 +6,7 @@
 #include "korvid/editor/editor_context.h"
 #include "korvid/editor/editor_page.h"
 #include "korvid/editor/list_state.h"
+#include "korvid/editor/page_action.h"
 #include "korvid/editor/tuner_selector.h"
 
 #include <string>
@@ -20,8 +21,10 @@ public:
     SatellitePageBase(EditorContext& ctx, int page_index);
 
     virtual const char* caption() const = 0;
-    virtual std::vector<std::string> buttons() const = 0;
-    virtual std::vector<std::string> context_menu() const = 0;
+    virtual std::vector<PageEntry> buttons() const = 0;
+    virtual std::vector<PageEntry> context_menu() const = 0;
+    // What a button, a menu entry or a key asks for.
+    virtual void run(PageAction action);
 
     const ListState& list() const { return m_list; }
     const TunerSelector& tuner() const { return m_tuner; }

@@ -11,8 +11,10 @@ public:
     explicit SearchedSatellitePage(EditorContext& ctx);
 
     const char* caption() const override { return "SEARCHED SAT"; }
-    std::vector<std::string> buttons() const override { return {"Edit", "Del"}; }
-    std::vector<std::string> context_menu() const override { return {"Edit", "Delete"}; }
+    // No Add: satellites come to this page through their channels.
+    static constexpr PageAction ACTIONS[] = {PageAction::Edit, PageAction::Delete};
+    std::vector<PageEntry> buttons() const override { return page_buttons(ACTIONS); }
+    std::vector<PageEntry> context_menu() const override { return page_menu(ACTIONS); }
 
 protected:
     std::vector<int> listed_ids() const override;

@@ -200,16 +200,13 @@ void TransponderPage::edit()
         m_ctx.prompts.warning("Same Transponder already exist");
         return;
     }
-    const tTransponder before[2] = {db.transponders[entry], db.transponders[entry + TP_HALF_NUM]};
     store_transponder_pair(db, entry, rec);
     m_ctx.selection().current_tp = uint16_t(entry);
     const std::string number = m_list.rows[size_t(row)].texts[0];
     m_list.rows[size_t(row)] = make_row(row, entry);
     m_list.rows[size_t(row)].texts[0] = number;
     m_list.select_only(row);
-    if (std::memcmp(&before[0], &db.transponders[entry], sizeof(tTransponder)) != 0 ||
-        std::memcmp(&before[1], &db.transponders[entry + TP_HALF_NUM], sizeof(tTransponder)) != 0)
-        m_ctx.mark_modified(transponder_change_label("Edit", db.transponders[entry]));
+    m_ctx.mark_modified(transponder_change_label("Edit", db.transponders[entry]));
 }
 
 void TransponderPage::remove()

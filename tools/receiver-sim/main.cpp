@@ -45,16 +45,16 @@ bool image_from_ird(const std::string& path,
                     uint16_t& model,
                     std::string& error)
 {
-    std::vector<uint8_t> buffer;
-    std::string reason;
-    if (korvid::load_ird_file(path, buffer, &reason) != korvid::IrdLoad::Ok) {
-        error = "cannot serve " + path + ": " + reason;
+    // A wrong system code is served all the same: the receiver's side of a test may need one.
+    korvid::DatabaseFile file = korvid::read_database_file(path);
+    if (!file.db) {
+        error = "cannot serve " + path + ": " + file.reason;
         return false;
     }
-    auto db = std::make_unique<korvid::Database>();
-    korvid::read_database(*db, buffer.data(), buyer, model);
+    buyer = file.buyer;
+    model = file.model;
     image.assign(korvid::DB_IMAGE_SIZE, 0);
-    db->build_image_for_receiver(image.data());
+    file.db->build_image_for_receiver(image.data());
     return true;
 }
 

@@ -270,14 +270,14 @@ private slots:
         QTest::mouseClick(sat->buttons()[2], Qt::LeftButton);
         // A default satellite cannot go, whichever way Delete is asked for.
         click_row(sat->list(), 0);
-        sat->run_menu_entry(QStringLiteral("Delete"));
+        sat->run_action(PageAction::Delete);
         QCOMPARE(m_prompts->shown, (std::vector<std::string>{"No Item is selected!", "No Item",
                                                              "You can't delete default SAT"}));
         // SEARCHED SAT has no Add, whatever is asked of it.
         click_tab(EditorView::TAB_SEARCHED_SAT);
         CSatellitePageWnd* searched = sat_window(EditorView::TAB_SEARCHED_SAT);
         const int rows = sat->list()->model()->rowCount();
-        searched->run_menu_entry(QStringLiteral("Add"));
+        searched->run_action(PageAction::Add);
         QCOMPARE(sat->list()->model()->rowCount(), rows);
         QCOMPARE(searched->buttons()[0]->text(), QStringLiteral("Edit"));
     }
@@ -306,7 +306,7 @@ private slots:
             previewed = true;
             QTest::keyClick(dlg->changes(), Qt::Key_Escape);
         });
-        sat->run_menu_entry(QStringLiteral("Update Transponders..."));
+        sat->run_action(PageAction::UpdateTransponders);
         QVERIFY(previewed);
         QCOMPARE(m_doc->history().undo_count(), steps);
 
@@ -439,7 +439,7 @@ private slots:
         // Nothing is left for Edit to open on.
         m_prompts->shown.clear();
         click_tab(EditorView::TAB_TV);
-        page<CListPageWnd>(EditorView::TAB_TV)->run_menu_entry(QStringLiteral("Edit"));
+        page<CListPageWnd>(EditorView::TAB_TV)->run_action(PageAction::Edit);
         QCOMPARE(m_prompts->shown.back(), std::string("No item is selected!"));
     }
 

@@ -131,6 +131,42 @@ TEST_F(CliFailures, AnUnreadableDatabaseGivesTheReasonAndExit1InEveryCommand)
     EXPECT_FALSE(fs::exists(p("out.json")));
 }
 
+TEST_F(CliFailures, AWrongSystemCodeIsRefusedInTheSameWordsByEveryCommand)
+{
+    {
+        std::ofstream wrong(p("wrong.ird"), std::ios::binary);
+        wrong << std::string(475140, '\xF1');
+    }
+    const std::string refusal = "Wrong DB : syscode\n" + p("wrong.ird") + ": the system code is 0xf1f1\n";
+    struct Case
+    {
+        std::vector<std::string> args;
+        int code;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"info", p("wrong.ird")}, 1, refusal},
+        {{"check", p("wrong.ird")}, 1, refusal},
+        {{"export", p("wrong.ird"), p("out.txt")}, 1, refusal},
+        {{"dump", p("wrong.ird"), p("out.json")}, 1, refusal},
+        {{"diff", p("good.ird"), p("wrong.ird")}, 2, refusal},
+        // The window's words for a dropped file of this kind come first; the port is never tried.
+        {{"send-db", p("wrong.ird"), "--port", "COM77"}, 1, "syscode case 4(0xf1f1)\n" + refusal},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[0]);
+        Result r = run(c.args);
+        EXPECT_EQ(r.code, c.code);
+        EXPECT_EQ(r.err, c.err);
+    }
+    EXPECT_THAT(run({"info", p("wrong.ird")}).out,
+                HasSubstr("Buyer code:     0xF1F1\nModel code:     0xF1F1\n"
+                          "System code:    0xF1F1\n"))
+        << "the codes are shown before the refusal";
+    EXPECT_FALSE(fs::exists(p("out.txt")));
+    EXPECT_FALSE(fs::exists(p("out.json")));
+}
+
 TEST_F(CliFailures, AFileThatCannotBeCreatedSaysWhy)
 {
     fs::create_directory(p("taken"));

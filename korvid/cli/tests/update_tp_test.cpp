@@ -80,12 +80,11 @@ TEST_F(UpdateTpCli, PrintsTheChangesAppliesThemAndThenHasNothingToChange)
         << err;
     EXPECT_NE(out.find("Added 1, changed 1, removed 0 transponders.\n"), std::string::npos) << out;
     EXPECT_EQ(slurp(p("db.ird")), before);
-    uint16_t buyer = 0, model = 0;
-    std::string message;
-    auto updated = read_database_file(p("new.ird"), buyer, model, message);
-    ASSERT_TRUE(updated) << message;
-    EXPECT_EQ(buyer, 1);
-    EXPECT_EQ(model, 2);
+    const DatabaseFile file = read_database_file(p("new.ird"));
+    ASSERT_TRUE(file.ok()) << file.message;
+    EXPECT_EQ(file.buyer, 1);
+    EXPECT_EQ(file.model, 2);
+    const Database* updated = file.db.get();
     EXPECT_EQ(updated->transponders[0].frequency, 11001);
     EXPECT_EQ(updated->transponders[TP_HALF_NUM].frequency, 11001);
     EXPECT_EQ(updated->transponders[1].frequency, 12000);

@@ -475,7 +475,7 @@ TEST_F(JsonFiles, WrongSystemCodeIsNotDumped)
     ASSERT_TRUE(write_database_file(*db, 0xFFFF, 0xFFFF, path("zero.ird")));
     std::string message;
     EXPECT_FALSE(dump_database_file(path("zero.ird"), path("zero.json"), message));
-    EXPECT_EQ(message, "Wrong DB : syscode");
+    EXPECT_EQ(message, "Wrong DB : syscode\n" + path("zero.ird") + ": the system code is 0x0000");
     EXPECT_FALSE(fs::exists(path("zero.json")));
     EXPECT_FALSE(dump_database_file(path("missing.ird"), path("zero.json"), message));
     EXPECT_EQ(message, "Can't open to this file\n" + path("missing.ird") + ": No such file or directory");

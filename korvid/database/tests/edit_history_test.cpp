@@ -84,6 +84,27 @@ TEST(EditHistory, ANewChangeEndsTheWayForwardAndTheSavedStateOnIt)
     EXPECT_EQ(db->channels[1].name[0], 'C');
 }
 
+TEST(DocumentHistory, AChangeThatLeftTheTablesAsTheyWereIsNoStepAndMarksNothing)
+{
+    auto db = testing::sound_random_database(5);
+    common::ScriptedPrompts prompts;
+    CKorvidDoc doc(*db, prompts);
+    int announced = 0;
+    doc.on_history_changed = [&] { ++announced; };
+    EXPECT_FALSE(doc.record_change("nothing"));
+    EXPECT_FALSE(doc.is_modified());
+    EXPECT_FALSE(doc.history().can_undo());
+
+    db->channels[0].name[0] ^= 0x20;
+    EXPECT_TRUE(doc.record_change("rename"));
+    EXPECT_TRUE(doc.is_modified());
+    ASSERT_TRUE(doc.undo());
+    EXPECT_FALSE(doc.record_change("nothing")) << "back at the loaded tables";
+    EXPECT_FALSE(doc.is_modified());
+    EXPECT_EQ(doc.history().redo_label(), "rename") << "no change, so the way forward stays";
+    EXPECT_EQ(announced, 2) << "the rename and its undo";
+}
+
 TEST(DocumentHistory, TheModifiedFlagIsClearExactlyAtTheStateLastSavedOrLoaded)
 {
     reset_codes();

@@ -77,7 +77,7 @@ TEST_F(TextCommands, FailuresSayWhyAndWriteNothing)
     auto empty = std::make_unique<Database>();
     ASSERT_TRUE(write_database_file(*empty, 0xFFFF, 0xFFFF, path("zero.ird")));
     EXPECT_EQ(run("export " + path("zero.ird") + " " + path("z.txt"), err), 1);
-    EXPECT_EQ(err, "Wrong DB : syscode\n");
+    EXPECT_EQ(err, "Wrong DB : syscode\n" + path("zero.ird") + ": the system code is 0x0000\n");
     EXPECT_FALSE(fs::exists(path("z.txt")));
 
     std::string sample = std::string(KD_SOURCE_DIR) + "/samples/sample.json";

@@ -328,6 +328,7 @@ TEST_F(ChannelPageTest, EditKeepsOrMarksManual)
     ch.audio_pid[0] = 0xE000 | 650;
     ch.ttx_pid = TTX_PID_PRESENT | 0x40;
     db.language_bytes[1] = 0xC5;
+    doc.restart_history(); // as a file that holds these would open
     view.select_tab(EditorView::TAB_TV);
     const tChannelStructure before = ch;
 

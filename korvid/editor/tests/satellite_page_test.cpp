@@ -51,7 +51,11 @@ TEST_F(SatellitePageTest, ListsTheChosenHalfWithItsColumns)
     EXPECT_EQ(sat().tuner().label(), "TUNER: T1/T2");
     EXPECT_EQ(sat().tuner().combo().entries, (std::vector<std::string>{"T1", "T2"}));
     EXPECT_EQ(sat().tuner().selection(), TUNER_SEL_T1);
-    EXPECT_EQ(sat().buttons(), (std::vector<std::string>{"Add", "Edit", "Del", "Update Transponders..."}));
+    EXPECT_EQ(sat().buttons(),
+              (std::vector<PageEntry>{{PageAction::Add, "Add"},
+                                      {PageAction::Edit, "Edit"},
+                                      {PageAction::Delete, "Del"},
+                                      {PageAction::UpdateTransponders, "Update Transponders..."}}));
 
     sat().click_row(4);
     ASSERT_TRUE(sat().choose_tuner(TUNER_SEL_T2));
@@ -89,7 +93,10 @@ TEST_F(SatellitePageTest, SearchedListHoldsSatellitesWithChannelsEastFirst)
         ids.push_back(r.item_data);
     EXPECT_EQ(ids, (std::vector<int>{3, 2, 1, 0}));
     EXPECT_EQ(searched().list().text(0, 0), "001");
-    EXPECT_EQ(searched().buttons(), (std::vector<std::string>{"Edit", "Del"}));
+    EXPECT_EQ(searched().buttons(),
+              (std::vector<PageEntry>{{PageAction::Edit, "Edit"}, {PageAction::Delete, "Del"}}));
+    EXPECT_EQ(searched().context_menu(),
+              (std::vector<PageEntry>{{PageAction::Edit, "Edit"}, {PageAction::Delete, "Delete"}}));
     searched().choose_tuner(TUNER_SEL_T2);
     ASSERT_EQ(searched().list().rows.size(), 1u);
     EXPECT_EQ(searched().list().rows[0].item_data, 66);

@@ -218,6 +218,7 @@ TEST_F(TransponderPageTest, EditDuplicatesAreWithinThree)
 TEST_F(TransponderPageTest, EditKeepsTheCarriedByteAndMarksOnlyRealChanges)
 {
     db.transponders[1].carried1 = -5;
+    doc.restart_history(); // as a file that holds it would open
     tp().click_row(1);
     on_transponder_dialog([](TransponderDialog& d) {
         EXPECT_FALSE(d.link_sat_combo().enabled);

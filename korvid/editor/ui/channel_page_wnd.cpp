@@ -32,7 +32,7 @@ int sort_direction(ChannelPageBase::NameSort sort)
 } // namespace
 
 CChannelPageWnd::CChannelPageWnd(ChannelPageBase& page, QWidget* parent)
-    : CListPageWnd(page.list(), page.buttons(), page.context_menu(), parent, RowMoves::ByDrag)
+    : CListPageWnd(page, parent, RowMoves::ByDrag)
     , m_page(page)
 {
     setFont(skin::app_font());
@@ -58,11 +58,6 @@ CChannelPageWnd::CChannelPageWnd(ChannelPageBase& page, QWidget* parent)
             act([this] { m_page.click_name_header(); });
     });
     sync();
-}
-
-void CChannelPageWnd::run_menu_entry(const QString& text)
-{
-    run_add_edit_delete(m_page, text);
 }
 
 void CChannelPageWnd::drop_rows(int start_row, int drop_row)

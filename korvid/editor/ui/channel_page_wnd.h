@@ -19,7 +19,6 @@ public:
     explicit CChannelPageWnd(ChannelPageBase& page, QWidget* parent = nullptr);
 
     void sync() override;
-    void run_menu_entry(const QString& text) override;
 
     QComboBox* db_combo() const { return m_db; }
     QComboBox* audio_combo() const { return m_audio; }

@@ -143,9 +143,9 @@ void CDBView::create_page_window(int tab)
 {
     CEditorPageWnd* page = nullptr;
     if (tab == EditorView::TAB_SAT)
-        page = new CSatellitePageWnd(m_view.satellite_page(), &m_view.satellite_page(), this);
+        page = new CSatellitePageWnd(m_view.satellite_page(), this);
     else if (tab == EditorView::TAB_SEARCHED_SAT)
-        page = new CSatellitePageWnd(m_view.searched_satellite_page(), nullptr, this);
+        page = new CSatellitePageWnd(m_view.searched_satellite_page(), this);
     else if (tab == EditorView::TAB_TV)
         page = new CChannelPageWnd(m_channelPages.tv, this);
     else if (tab == EditorView::TAB_RADIO)

@@ -12,7 +12,7 @@
 namespace korvid {
 
 CFavoritePageWnd::CFavoritePageWnd(FavoritePage& page, QWidget* parent)
-    : CListPageWnd(page.list(), page.buttons(), {}, parent, RowMoves::ByDrag)
+    : CListPageWnd(page, parent, RowMoves::ByDrag)
     , m_page(page)
 {
     setFont(skin::app_font());
@@ -39,14 +39,6 @@ CFavoritePageWnd::CFavoritePageWnd(FavoritePage& page, QWidget* parent)
     m_list->enable_filter(
         [this](const std::string& text) { act([this, &text] { m_page.set_filter(text); }); });
     sync();
-}
-
-void CFavoritePageWnd::run_menu_entry(const QString& text)
-{
-    if (text == QLatin1String("Modify"))
-        act([this] { m_page.modify(); });
-    else if (text == QLatin1String("Rename"))
-        act([this] { m_page.rename(); });
 }
 
 void CFavoritePageWnd::drop_rows(int start_row, int drop_row)

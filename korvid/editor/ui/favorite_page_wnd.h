@@ -20,7 +20,6 @@ public:
 
     void sync() override;
     // "Modify", "Rename".
-    void run_menu_entry(const QString& text) override;
 
     QLabel* group_label() const { return m_groupLabel; }
     QComboBox* group_combo() const { return m_group; }

@@ -19,13 +19,19 @@ constexpr int LIST_TO_BUTTONS = 4;
 } // namespace
 
 CListPageWnd::CListPageWnd(const ListState& list,
-                           const std::vector<std::string>& buttons,
-                           std::vector<std::string> menu,
+                           const std::vector<PageEntry>& buttons,
+                           std::vector<PageEntry> menu,
+                           std::function<void(PageAction)> run,
                            QWidget* parent,
                            RowMoves moves)
     : CEditorPageWnd(parent)
     , m_menu(std::move(menu))
+    , m_run(std::move(run))
 {
+    for (const PageEntry& e : buttons)
+        m_offered.push_back(e.action);
+    for (const PageEntry& e : m_menu)
+        m_offered.push_back(e.action);
     if (moves == RowMoves::ByDrag) {
         m_dragList = new CDragList(list, this);
         m_list = m_dragList;
@@ -33,23 +39,30 @@ CListPageWnd::CListPageWnd(const ListState& list,
     } else {
         m_list = new CEditorList(list, this);
     }
-    for (const std::string& caption : buttons) {
-        auto* b = new CPageButton(text8(caption), this);
+    for (const PageEntry& entry : buttons) {
+        auto* b = new CPageButton(text8(entry.caption), this);
         m_buttons.push_back(b);
-        // The button says "Del" where the menu says "Delete"; both do the same.
-        const QString entry = caption == "Del" ? QStringLiteral("Delete") : text8(caption);
-        connect(b, &QAbstractButton::clicked, this, [this, entry] { run_menu_entry(entry); });
+        connect(b, &QAbstractButton::clicked, this, [this, a = entry.action] { run_action(a); });
     }
-    connect(m_list, &CEditorList::deletePressed, this, [this] { run_menu_entry(QStringLiteral("Delete")); });
-    // Enter and Insert do what the page's own "Edit" and "Add" do, on pages that have them.
-    const auto offers = [this](const char* entry) {
-        return std::find(m_menu.begin(), m_menu.end(), entry) != m_menu.end();
-    };
-    if (offers("Edit"))
-        connect(m_list, &CEditorList::editPressed, this, [this] { run_menu_entry(QStringLiteral("Edit")); });
-    if (offers("Add"))
-        connect(m_list, &CEditorList::insertPressed, this, [this] { run_menu_entry(QStringLiteral("Add")); });
+    connect(m_list, &CEditorList::deletePressed, this, [this] { run_action(PageAction::Delete); });
+    // Enter and Insert do what the page's own "Edit" and "Add" do, on pages that have them; elsewhere
+    // nobody listens and the list passes the keys on.
+    if (offers(PageAction::Edit))
+        connect(m_list, &CEditorList::editPressed, this, [this] { run_action(PageAction::Edit); });
+    if (offers(PageAction::Add))
+        connect(m_list, &CEditorList::insertPressed, this, [this] { run_action(PageAction::Add); });
     connect(m_list, &CEditorList::contextMenuAt, this, &CListPageWnd::show_context_menu);
+}
+
+bool CListPageWnd::offers(PageAction action) const
+{
+    return std::find(m_offered.begin(), m_offered.end(), action) != m_offered.end();
+}
+
+void CListPageWnd::run_action(PageAction action)
+{
+    if (offers(action))
+        act([this, action] { m_run(action); });
 }
 
 void CListPageWnd::act(const std::function<void()>& action)
@@ -96,10 +109,11 @@ void CListPageWnd::show_context_menu(QPoint global_pos)
     if (m_menu.empty())
         return;
     QMenu menu(this);
-    for (const std::string& entry : m_menu)
-        menu.addAction(text8(entry));
+    for (const PageEntry& entry : m_menu)
+        menu.addAction(text8(entry.caption))->setData(int(entry.action));
+    // Run once the menu is gone, so that a dialog the action opens is not opened from inside it.
     if (QAction* chosen = menu.exec(global_pos))
-        run_menu_entry(chosen->text());
+        run_action(PageAction(chosen->data().toInt()));
 }
 
 int CListPageWnd::place_list_and_buttons(int top)

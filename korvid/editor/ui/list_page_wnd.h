@@ -1,8 +1,9 @@
 #pragma once
 // What every page with a list shares on screen: the list over the page model's ListState, the page
 // buttons along the bottom edge, the context menu, and on pages whose rows move with the mouse the
-// drag inside the list. Buttons, menu entries and the Delete key all end in run_menu_entry(), and the
-// page shows its model again after each of them.
+// drag inside the list. Buttons, menu entries and the Delete, Enter and Insert keys all end in
+// run_action(), which hands the page model its action; the page shows its model again after each.
+#include "korvid/editor/page_action.h"
 #include "korvid/editor/ui/editor_list.h"
 #include "korvid/editor/ui/editor_page_wnd.h"
 
@@ -33,15 +34,22 @@ public:
     CDragList* drag_list() const { return m_dragList; }
     // The page buttons in their order.
     const std::vector<CPageButton*>& buttons() const { return m_buttons; }
-    // Runs the action of a context menu entry ("Add", "Edit", "Delete"), as choosing it does.
-    virtual void run_menu_entry(const QString& text) = 0;
+    // Runs a page action as its button, menu entry or key does; one the page does not offer (the
+    // Delete key on "Favorite") does nothing.
+    void run_action(PageAction action);
 
 protected:
-    CListPageWnd(const ListState& list,
-                 const std::vector<std::string>& buttons,
-                 std::vector<std::string> menu,
-                 QWidget* parent,
-                 RowMoves moves = RowMoves::None);
+    // A window over a page model with list(), buttons(), context_menu() and run(PageAction).
+    template <class Page>
+    CListPageWnd(Page& page, QWidget* parent, RowMoves moves = RowMoves::None)
+        : CListPageWnd(
+              page.list(),
+              page.buttons(),
+              page.context_menu(),
+              [&page](PageAction action) { page.run(action); },
+              parent,
+              moves)
+    {}
 
     // Runs a user's action on the model, then shows the model again.
     void act(const std::function<void()>& action);
@@ -66,16 +74,6 @@ protected:
         connect(m_list, &CEditorList::rowDoubleClicked, this,
                 [this, &page](int row) { act([&page, row] { page.double_click_row(row); }); });
     }
-    // "Add", "Edit" and "Delete" on a page model that has add(), edit() and remove().
-    template <class Page> void run_add_edit_delete(Page& page, const QString& entry)
-    {
-        if (entry == QLatin1String("Add"))
-            act([&page] { page.add(); });
-        else if (entry == QLatin1String("Edit"))
-            act([&page] { page.edit(); });
-        else if (entry == QLatin1String("Delete"))
-            act([&page] { page.remove(); });
-    }
     // After the model took a new selection or a click: what follows the chosen row, the rows stay.
     virtual void row_choice_changed() {}
     // The rows dragged from `start_row` were let go on `drop_row` (a row of the list: below the rows
@@ -95,12 +93,22 @@ protected:
     std::vector<CPageButton*> m_buttons;
 
 private:
+    CListPageWnd(const ListState& list,
+                 const std::vector<PageEntry>& buttons,
+                 std::vector<PageEntry> menu,
+                 std::function<void(PageAction)> run,
+                 QWidget* parent,
+                 RowMoves moves);
+    // Whether a button or menu entry of the page does `action`.
+    bool offers(PageAction action) const;
     void show_context_menu(QPoint global_pos);
     void bind_drag();
     // The row a drag at `global` would land on: -1 outside the list.
     int landing_row(QPoint global) const;
 
-    std::vector<std::string> m_menu;
+    std::vector<PageAction> m_offered;
+    std::vector<PageEntry> m_menu;
+    std::function<void(PageAction)> m_run;
     int m_draggedRow = -1;
     QPoint m_dragAt;
 };

@@ -1,6 +1,6 @@
 #include "korvid/editor/ui/satellite_page_wnd.h"
 
-#include "korvid/editor/satellite_page.h"
+#include "korvid/editor/satellite_page_base.h"
 #include "korvid/editor/ui/editor_list.h"
 #include "korvid/editor/ui/editor_look.h"
 #include "korvid/editor/ui/model_controls.h"
@@ -11,10 +11,9 @@
 
 namespace korvid {
 
-CSatellitePageWnd::CSatellitePageWnd(SatellitePageBase& page, SatellitePage* sat_page, QWidget* parent)
-    : CListPageWnd(page.list(), page.buttons(), page.context_menu(), parent)
+CSatellitePageWnd::CSatellitePageWnd(SatellitePageBase& page, QWidget* parent)
+    : CListPageWnd(page, parent)
     , m_page(page)
-    , m_satPage(sat_page)
 {
     setFont(skin::app_font());
     m_tunerLabel = new QLabel(text8(page.tuner().label()), this);
@@ -26,26 +25,6 @@ CSatellitePageWnd::CSatellitePageWnd(SatellitePageBase& page, SatellitePage* sat
             [this](int entry) { act([this, entry] { m_page.choose_tuner(entry); }); });
     bind_list(m_page);
     sync();
-}
-
-void CSatellitePageWnd::run_menu_entry(const QString& text)
-{
-    if (text == QLatin1String("Add")) {
-        if (m_satPage)
-            act([this] { m_satPage->add(); });
-    } else if (text == QLatin1String("Edit")) {
-        act([this] { m_page.edit(); });
-    } else if (text == QLatin1String("Delete")) {
-        act([this] { m_page.remove(); });
-    } else if (text == QLatin1String(SatellitePage::UPDATE_TRANSPONDERS)) {
-        update_transponders();
-    }
-}
-
-void CSatellitePageWnd::update_transponders()
-{
-    if (m_satPage)
-        act([this] { m_satPage->update_transponders(); });
 }
 
 void CSatellitePageWnd::sync()

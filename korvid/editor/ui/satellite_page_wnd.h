@@ -10,22 +10,17 @@ class QLabel;
 namespace korvid {
 
 class SatellitePageBase;
-class SatellitePage;
 
 class CSatellitePageWnd : public CListPageWnd
 {
     Q_OBJECT
 public:
-    // `sat_page` is the "SAT" page model when `page` is one, so that Add exists; null otherwise.
-    CSatellitePageWnd(SatellitePageBase& page, SatellitePage* sat_page, QWidget* parent = nullptr);
+    explicit CSatellitePageWnd(SatellitePageBase& page, QWidget* parent = nullptr);
 
     void sync() override;
 
     QLabel* tuner_label() const { return m_tunerLabel; }
     QComboBox* tuner_combo() const { return m_tuner; }
-    void run_menu_entry(const QString& text) override;
-    // "Update Transponders..." of the "SAT" page, from its button or its context menu.
-    void update_transponders();
 
 protected:
     void resizeEvent(QResizeEvent*) override;
@@ -34,7 +29,6 @@ private:
     void layout_controls();
 
     SatellitePageBase& m_page;
-    SatellitePage* m_satPage;
     QLabel* m_tunerLabel;
     QComboBox* m_tuner;
 };

@@ -10,7 +10,7 @@
 namespace korvid {
 
 CTransponderPageWnd::CTransponderPageWnd(TransponderPage& page, QWidget* parent)
-    : CListPageWnd(page.list(), page.buttons(), page.context_menu(), parent)
+    : CListPageWnd(page, parent)
     , m_page(page)
 {
     setFont(skin::app_font());
@@ -26,11 +26,6 @@ CTransponderPageWnd::CTransponderPageWnd(TransponderPage& page, QWidget* parent)
             [this](int entry) { act([this, entry] { m_page.choose_db(entry); }); });
     bind_list(m_page);
     sync();
-}
-
-void CTransponderPageWnd::run_menu_entry(const QString& text)
-{
-    run_add_edit_delete(m_page, text);
 }
 
 void CTransponderPageWnd::sync()

@@ -19,7 +19,6 @@ public:
 
     void sync() override;
     // "Add", "Edit", "Delete".
-    void run_menu_entry(const QString& text) override;
 
     QLabel* db_label() const { return m_dbLabel; }
     QComboBox* db_combo() const { return m_db; }

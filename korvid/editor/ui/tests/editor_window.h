@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,24 +21,46 @@
 
 namespace korvid::testing {
 
-// Plays the user in the next dialog of type Dlg once it is the active modal window.
-template <class Dlg> void when_dialog(std::function<void(Dlg*)> user)
+// Hands `user` the widget of type W that `find` gives, once it gives one: a modal dialog or a menu
+// runs its own event loop, so the test's hands come from a timer inside it.
+template <class W> void when_shown(QWidget* (*find)(), std::function<void(W*)> user)
 {
     auto* timer = new QTimer;
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, user] {
-        auto* dlg = qobject_cast<Dlg*>(QApplication::activeModalWidget());
-        if (!dlg)
+    QObject::connect(timer, &QTimer::timeout, [timer, find, user] {
+        auto* w = qobject_cast<W*>(find());
+        if (!w)
             return;
         timer->stop();
         timer->deleteLater();
+        user(w);
+    });
+    timer->start();
+}
+
+// Plays the user in the next dialog of type Dlg once it is the active modal window.
+template <class Dlg> void when_dialog(std::function<void(Dlg*)> user)
+{
+    when_shown<Dlg>(&QApplication::activeModalWidget, [user](Dlg* dlg) {
         user(dlg);
         // A check that failed in there returned before OK or Cancel: close the dialog, so the test
         // reports the failure instead of waiting on it.
         if (QTest::currentTestFailed() && dlg->isVisible())
             dlg->reject();
     });
-    timer->start();
+}
+
+// Opens the list's context menu as a right click does and clicks its entry number `entry`.
+inline void choose_in_context_menu(CEditorList* list, int entry)
+{
+    when_shown<QMenu>(&QApplication::activePopupWidget, [entry](QMenu* menu) {
+        const QList<QAction*> entries = menu->actions();
+        if (entry < entries.size())
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(entries[entry]).center());
+        else
+            menu->close();
+    });
+    emit list->contextMenuAt(list->mapToGlobal(QPoint(5, 5)));
 }
 
 inline void retype(QLineEdit* edit, const QString& text)

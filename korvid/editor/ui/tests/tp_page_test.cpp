@@ -232,13 +232,17 @@ private slots:
         CEditorList* list = w->list();
         // Nothing selected: Edit and Del say so, whichever way they are asked for.
         QTest::mouseClick(w->buttons()[1], Qt::LeftButton);
-        w->run_menu_entry(QStringLiteral("Delete"));
+        w->run_action(PageAction::Delete);
         QCOMPARE(m_prompts->shown, (std::vector<std::string>{"No Item is selected!", "No Item"}));
+        m_prompts->shown.clear();
+        choose_in_context_menu(list, 2); // Delete
+        choose_in_context_menu(list, 1); // Edit
+        QCOMPARE(m_prompts->shown, (std::vector<std::string>{"No Item", "No Item is selected!"}));
 
         // On "All" no satellite is preselected, and OK without one is refused.
         const auto add_with = [&](std::function<void(CTransponderDlg*)> user) {
             when_dialog(user);
-            w->run_menu_entry(QStringLiteral("Add"));
+            w->run_action(PageAction::Add);
         };
         m_prompts->shown.clear();
         add_with([](CTransponderDlg* dlg) {
@@ -275,7 +279,7 @@ private slots:
             retype(dlg->frequency_edit(), QStringLiteral("11497"));
             QTest::mouseClick(dlg->ok_button(), Qt::LeftButton);
         });
-        w->run_menu_entry(QStringLiteral("Edit"));
+        w->run_action(PageAction::Edit);
         when_dialog([](CTransponderDlg* dlg) { QTest::mouseClick(dlg->ok_button(), Qt::LeftButton); });
         QTest::mouseClick(w->buttons()[1], Qt::LeftButton);
         QCOMPARE(m_prompts->shown, (std::vector<std::string>{"Same Transponder already exist"}));

@@ -324,7 +324,7 @@ private slots:
             retype(dlg->name_edit(), QStringLiteral("Escaped"));
             QTest::keyClick(dlg, Qt::Key_Escape);
         });
-        tv->run_menu_entry(QStringLiteral("Edit"));
+        tv->run_action(PageAction::Edit);
         when_dialog([](CChannelDlg* dlg) {
             QTest::mouseClick(dlg->lock_check(), Qt::LeftButton);
             QTest::mouseClick(dlg->cancel_button(), Qt::LeftButton);
@@ -361,7 +361,7 @@ private slots:
             QTest::mouseClick(dlg->cancel_button(), Qt::LeftButton);
         });
         click_row(radio->list(), 0);
-        radio->run_menu_entry(QStringLiteral("Edit"));
+        radio->run_action(PageAction::Edit);
         QVERIFY(video_disabled);
         QCOMPARE(video_text, QStringLiteral("32767"));
     }
