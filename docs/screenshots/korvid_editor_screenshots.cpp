@@ -1,8 +1,8 @@
 // Takes the editor's screenshots of docs/screenshots on the sample database: every page ("SAT",
 // "SEARCHED SAT", "TP", "TV", "RADIO", "Favorite") with a row picked, and every dialog ("Satellite",
 // "Transponder", the channel dialog closed and with its group box open, "Favorite", "Rename",
-// "Update Transponders" on the second satellite from its installed scan table), and the window made
-// larger.
+// "Update Transponders" on the second satellite from its installed scan table, the summary of
+// "Order Like..."), and the window made larger.
 // Run under xvfb-run with a window manager (make.sh).
 // Usage: korvid_editor_screenshots <output folder> <sample.ird>
 #include "common/testing/screen_shots.h"
@@ -13,6 +13,7 @@
 #include "korvid/editor/editor_operations.h"
 #include "korvid/editor/favorite_dialog.h"
 #include "korvid/editor/group_name_dialog.h"
+#include "korvid/editor/order_like_dialog.h"
 #include "korvid/editor/satellite_dialog.h"
 #include "korvid/editor/transponder_dialog.h"
 #include "korvid/editor/transponder_update_dialog.h"
@@ -25,6 +26,7 @@
 #include "korvid/editor/ui/group_check_combo_box.h"
 #include "korvid/editor/ui/group_name_dlg.h"
 #include "korvid/editor/ui/list_filter_edit.h"
+#include "korvid/editor/ui/order_like_dlg.h"
 #include "korvid/editor/ui/satellite_dlg.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
 #include "korvid/editor/ui/transponder_dlg.h"
@@ -212,6 +214,30 @@ int main(int argc, char** argv)
         GroupNameDialog model(*db, 0, prompts);
         CGroupNameDlg dlg(model, &frame);
         ok &= shot_dialog("favorite-rename.png", dlg, frame);
+    }
+
+    // "Order Like..." against a list that holds the sample's TV channels the other way round, one of
+    // them with other PIDs, one on another transponder and two missing, so that every line of the
+    // summary shows.
+    {
+        std::vector<uint8_t> image(DB_IMAGE_SIZE, 0);
+        db->pack_image(image.data());
+        Database reference;
+        reference.unpack_image(image.data());
+        std::vector<int> order(reference.system.chan_count[SERVICE_TV]);
+        for (size_t k = 0; k < order.size(); ++k)
+            order[k] = int(order.size() - 1 - k);
+        reference.reorder_channels(SERVICE_TV, order);
+        reference.channels[0].service_id = uint16_t(reference.channels[0].service_id + 1000);
+        reference.channels[1].tp_index = reference.channels[int(order.size()) - 1].tp_index;
+        reference.delete_channel(2);
+        reference.delete_channel(3);
+        reference.compact_channels();
+        reference.compact_favourite_lists();
+        const OrderLikePlan plan = plan_order_like(*db, reference);
+        OrderLikeDialog model("/home/user/lists/my-order.ird", plan);
+        COrderLikeDlg dlg(model, &frame);
+        ok &= shot_dialog("order-like.png", dlg, frame);
     }
 
     // "TV" over every channel, narrowed by its filter box.

@@ -276,6 +276,52 @@ void Database::swap_channels(int type, int a, int b)
     std::swap(language_bytes[a], language_bytes[b]);
 }
 
+bool Database::reorder_channels(int type, const std::vector<int>& order)
+{
+    const int first = first_slot_of(type), n = slot_count_of(type);
+    std::vector<int> slots;
+    for (int c = first; c < first + n; ++c)
+        if (channels[c].tp_index != INVALID_TPID)
+            slots.push_back(c);
+    if (order.size() != slots.size())
+        return false;
+    // new_slot[old relative index] = the relative index the channel moves to; free slots keep theirs.
+    std::vector<int> new_slot(size_t(n), -1);
+    for (size_t k = 0; k < order.size(); ++k) {
+        const int from = order[k] - first;
+        if (from < 0 || from >= n || channels[order[k]].tp_index == INVALID_TPID ||
+            new_slot[size_t(from)] >= 0)
+            return false;
+        new_slot[size_t(from)] = slots[k] - first;
+    }
+    for (int i = 0; i < n; ++i)
+        if (new_slot[size_t(i)] < 0)
+            new_slot[size_t(i)] = i;
+
+    std::vector<tChannelStructure> moved(order.size());
+    std::vector<uint8_t> languages(order.size());
+    for (size_t k = 0; k < order.size(); ++k) {
+        moved[k] = channels[order[k]];
+        languages[k] = language_bytes[order[k]];
+    }
+    for (size_t k = 0; k < order.size(); ++k) {
+        channels[slots[k]] = moved[k];
+        language_bytes[slots[k]] = languages[k];
+    }
+    // Every entry rather than the counted ones only, and by index rather than by the membership
+    // bits as a swap goes: an entry kept beyond its count, or one whose bit is missing, still names
+    // the channel it named.
+    for (int g = 0; g < MAX_FAVGROUP_NUM; ++g) {
+        uint16_t* list = fav_list(g, type);
+        for (int i = 0; i < MAX_FAVCHAN_NUM; ++i)
+            if (list[i] < n)
+                list[i] = uint16_t(new_slot[list[i]]);
+    }
+    if (cursor.current_chan[type] < n)
+        cursor.current_chan[type] = uint16_t(new_slot[cursor.current_chan[type]]);
+    return true;
+}
+
 void Database::swap_favourite_positions(int group, int type, int p1, int p2)
 {
     uint16_t* list = fav_list(group, type);

@@ -5,6 +5,7 @@
 #include "korvid/database/records.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace common {
 class Prompts;
@@ -75,6 +76,13 @@ public:
     void compact_favourite_lists();
     void remove_from_favourites(uint8_t group_mask, int type, int relative);
     void swap_channels(int type, int a, int b);
+    // Puts the used channels of a type in a new order over the slots they hold: `order` lists every
+    // used slot of the type once, the channel for the lowest used slot first. As with a swap, each
+    // channel takes along its language byte and its favourite entries (every entry of the type's
+    // lists, counted or not, so a list names the same channels as before) and the current channel
+    // stays on its channel. Free slots stay where they are. False, with nothing changed, when
+    // `order` is not such a list.
+    bool reorder_channels(int type, const std::vector<int>& order);
     void swap_favourite_positions(int group, int type, int p1, int p2);
 
 private:

@@ -2,6 +2,7 @@
 
 #include "common/strfmt.h"
 #include "korvid/database/channel_texts.h"
+#include "korvid/database/record_matching.h"
 #include "korvid/database/record_names.h"
 #include "korvid/database/satellite_texts.h"
 #include "korvid/database/slots.h"
@@ -9,10 +10,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <deque>
-#include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 
 namespace korvid {
 
@@ -21,42 +21,6 @@ using common::strfmt;
 namespace {
 
 using Fields = std::vector<std::pair<std::string, std::string>>;
-
-// Records of one kind matched across the two databases: index in a -> index in b, and back; -1 when
-// unmatched. Indexes are slots (satellites, first-half transponders) or global channel indexes.
-struct Matching
-{
-    std::vector<int> a_to_b, b_to_a;
-    explicit Matching(size_t n)
-        : a_to_b(n, -1)
-        , b_to_a(n, -1)
-    {}
-};
-
-// Pairs still unmatched records whose keys are equal, in slot order within equal keys; an empty key
-// takes no part.
-template <class KeyA, class KeyB>
-void match_by(
-    Matching& m, const std::vector<int>& a_items, const std::vector<int>& b_items, KeyA key_a, KeyB key_b)
-{
-    std::map<std::string, std::deque<int>> waiting;
-    for (int j : b_items)
-        if (m.b_to_a[size_t(j)] < 0)
-            if (std::string key = key_b(j); !key.empty())
-                waiting[std::move(key)].push_back(j);
-    for (int i : a_items) {
-        if (m.a_to_b[size_t(i)] >= 0)
-            continue;
-        const std::string key = key_a(i);
-        auto it = key.empty() ? waiting.end() : waiting.find(key);
-        if (it == waiting.end() || it->second.empty())
-            continue;
-        const int j = it->second.front();
-        it->second.pop_front();
-        m.a_to_b[size_t(i)] = j;
-        m.b_to_a[size_t(j)] = i;
-    }
-}
 
 // Of a sequence of positions, which belong to one longest increasing run: the records outside it are
 // the ones that moved, whatever shifted around them. Among the longest runs the one that keeps most
@@ -168,9 +132,6 @@ public:
     Differ(const Database& a, const Database& b)
         : m_a(a)
         , m_b(b)
-        , m_sats(MAX_SAT_NUM)
-        , m_tps(TP_HALF_NUM)
-        , m_channels(MAX_CHAN_NUM)
     {}
 
     DatabaseDiff run()
@@ -183,6 +144,7 @@ public:
         // it cannot pair (a channel on a free transponder has no key).
         if (m_image_a == m_image_b)
             return {};
+        m_match.emplace(m_a, m_b, RecordMatcher::Rules{});
         satellites();
         transponders();
         for (int type = SERVICE_TV; type <= SERVICE_RADIO; ++type)
@@ -249,26 +211,11 @@ private:
                 add(kind, DiffChange::Added, identity(m_b, j));
     }
 
-    static std::vector<int> used_satellites(const Database& db)
-    {
-        std::vector<int> out;
-        for (int s = 0; s < SAT_HALF_NUM; ++s)
-            if (satellite_used(db, s))
-                out.push_back(s);
-        return out;
-    }
-
     void satellites()
     {
         const auto a = used_satellites(m_a), b = used_satellites(m_b);
-        match_by(
-            m_sats, a, b, [&](int s) { return satellite_name(m_a, s); },
-            [&](int s) { return satellite_name(m_b, s); });
-        // A satellite renamed in place keeps its slot.
-        match_by(
-            m_sats, a, b, [](int s) { return strfmt("%d", s); }, [](int s) { return strfmt("%d", s); });
         report(
-            "SAT", a, b, m_sats, RecordNames::satellite_identity,
+            "SAT", a, b, m_match->satellites(), RecordNames::satellite_identity,
             [&](int i, int j) {
                 auto changes =
                     changed_fields({{"Name", satellite_name(m_a, i)}}, {{"Name", satellite_name(m_b, j)}});
@@ -290,101 +237,30 @@ private:
             "%03d");
     }
 
-    std::string tp_key(const Database& db, int t, int sat) const
-    {
-        const tTransponder& tp = db.transponders[t];
-        return strfmt("%d/%d/%d/%d", sat, tp.frequency, tp.polarisation ? 1 : 0, tp.symbol_rate);
-    }
-
-    static std::vector<int> used_transponders(const Database& db)
-    {
-        std::vector<int> out;
-        for (int t = 0; t < TP_HALF_NUM; ++t)
-            if (transponder_used(db, t))
-                out.push_back(t);
-        return out;
-    }
-
-    // A transponder's satellite as the second database numbers it; -1 when it has no counterpart.
-    int sat_in_b(int a_sat) const
-    {
-        const int s = a_sat % SAT_HALF_NUM;
-        return a_sat < MAX_SAT_NUM ? m_sats.a_to_b[size_t(s)] : -1;
-    }
-
     void transponders()
     {
         const auto a = used_transponders(m_a), b = used_transponders(m_b);
-        auto sat_a = [&](int t) { return sat_in_b(m_a.transponders[t].sat_id); };
-        auto sat_b = [&](int t) { return m_b.transponders[t].sat_id % SAT_HALF_NUM; };
-        match_by(
-            m_tps, a, b, [&](int t) { return sat_a(t) < 0 ? std::string() : tp_key(m_a, t, sat_a(t)); },
-            [&](int t) { return tp_key(m_b, t, sat_b(t)); });
-        // Edited in place: the same entry on the same satellite.
-        match_by(
-            m_tps, a, b, [&](int t) { return sat_a(t) < 0 ? std::string() : strfmt("%d/%d", t, sat_a(t)); },
-            [&](int t) { return strfmt("%d/%d", t, sat_b(t)); });
         report(
-            "TP", a, b, m_tps, RecordNames::transponder_identity,
+            "TP", a, b, m_match->transponders(), RecordNames::transponder_identity,
             [&](int i, int j) {
                 return changed_fields(transponder_fields(m_a, i), transponder_fields(m_b, j));
             },
             "%03d");
     }
 
-    static std::vector<int> used_channels(const Database& db, int type)
-    {
-        std::vector<int> out;
-        for (int c = first_slot_of(type); c < first_slot_of(type) + slot_count_of(type); ++c)
-            if (channel_used(db, c))
-                out.push_back(c);
-        return out;
-    }
-
-    // What a channel is, by parts: its transponder as the second database numbers it, its name and
-    // its service PIDs.
-    std::string channel_key(const Database& db, int c, int tp, bool name, bool pids) const
-    {
-        const tChannelStructure& ch = db.channels[c];
-        std::string key = strfmt("%d", tp);
-        if (name)
-            key += "\x1f" + channel_name(ch);
-        if (pids)
-            key += strfmt("\x1f%d/%d/%d/%d", ch.service_id, ch.video_pid, ch.audio_pid[0], ch.pcr_pid);
-        return key;
-    }
-
     void channels(int type)
     {
         const auto a = used_channels(m_a, type), b = used_channels(m_b, type);
-        auto tp_a = [&](int c) {
-            const int t = m_a.channels[c].tp_index;
-            return t < MAX_TP_NUM ? m_tps.a_to_b[size_t(t % TP_HALF_NUM)] : -1;
-        };
-        auto tp_b = [&](int c) {
-            const int t = m_b.channels[c].tp_index;
-            return t < MAX_TP_NUM ? t % TP_HALF_NUM : -1;
-        };
-        // Whole identity first, then a renamed channel, then one whose PIDs changed.
-        // Plain bools rather than the pair's bindings: older compilers do not let a lambda take those.
-        for (const auto& by : {std::pair{true, true}, std::pair{false, true}, std::pair{true, false}}) {
-            const bool name = by.first, pids = by.second;
-            match_by(
-                m_channels, a, b,
-                [&](int c) { return tp_a(c) < 0 ? std::string() : channel_key(m_a, c, tp_a(c), name, pids); },
-                [&](int c) { return channel_key(m_b, c, tp_b(c), name, pids); });
-        }
-        // A channel on a transponder that matched nothing (a free one, say) has no key above; the
-        // same record in the same slot is still the same channel.
-        auto raw_key = [](const Database& db, int c) {
-            return strfmt("%d\x1f", c) +
-                   std::string(reinterpret_cast<const char*>(&db.channels[c]), sizeof(tChannelStructure));
-        };
-        match_by(
-            m_channels, a, b, [&](int c) { return tp_a(c) < 0 ? raw_key(m_a, c) : std::string(); },
-            [&](int c) { return raw_key(m_b, c); });
+        // Whole identity first, then a renamed channel, then one whose PIDs changed, then the same
+        // record in the same slot.
+        m_match->match_channels(type, true, true);
+        m_match->match_channels(type, false, true);
+        m_match->match_channels(type, true, false);
+        m_match->match_channels_in_place(type);
+        auto tp_a = [&](int c) { return m_match->channel_tp_a(c); };
+        auto tp_b = [&](int c) { return m_match->channel_tp_b(c); };
         report(
-            service_page_name(type), a, b, m_channels, RecordNames::channel_identity,
+            service_page_name(type), a, b, m_match->channels(), RecordNames::channel_identity,
             [&](int i, int j) {
                 auto changes = changed_fields(channel_fields(m_a, i), channel_fields(m_b, j));
                 // A channel still on its own transponder has not changed where it is: an edited
@@ -433,7 +309,7 @@ private:
         std::vector<int> order, a_pos, members;
         std::vector<bool> in_a(MAX_CHAN_NUM, false);
         for (size_t k = 0; k < a.size(); ++k) {
-            const int j = m_channels.a_to_b[size_t(a[k])];
+            const int j = m_match->channels().a_to_b[size_t(a[k])];
             if (j < 0 || !b_pos[size_t(j)]) {
                 add("Favorite", DiffChange::Removed, list + RecordNames::channel_identity(m_a, a[k]));
                 continue;
@@ -447,7 +323,7 @@ private:
         for (size_t k = 0; k < members.size(); ++k)
             if (!kept[k] && a_pos[k] != order[k])
                 add("Favorite", DiffChange::Moved, list + RecordNames::channel_identity(m_a, members[k]),
-                    list + RecordNames::channel_identity(m_b, m_channels.a_to_b[size_t(members[k])]),
+                    list + RecordNames::channel_identity(m_b, m_match->channels().a_to_b[size_t(members[k])]),
                     {{"Num", strfmt("%03d", a_pos[k]), strfmt("%03d", order[k])}});
         for (int j : b)
             if (!in_a[size_t(j)])
@@ -491,7 +367,7 @@ private:
 
     const Database& m_a;
     const Database& m_b;
-    Matching m_sats, m_tps, m_channels;
+    std::optional<RecordMatcher> m_match;
     DatabaseDiff m_diff;
     std::vector<uint8_t> m_image_a, m_image_b;
 };

@@ -1101,29 +1101,41 @@ bool dump_database_file(const std::string& ird_path,
     return true;
 }
 
+std::unique_ptr<Database>
+read_database_json_file(const std::string& path, uint16_t& buyer, uint16_t& model, std::string& message)
+{
+    std::string text;
+    std::string reason;
+    long long size = 0;
+    if (!common::read_regular_file(path, text, reason, MAX_JSON_FILE, &size)) {
+        // The limit in the words of what the file should hold.
+        if (size > static_cast<long long>(MAX_JSON_FILE))
+            reason =
+                common::strfmt("larger than the %zu MiB a database's text can take", MAX_JSON_FILE >> 20);
+        message = common::strfmt("Can't open %s: %s", path.c_str(), reason.c_str());
+        return nullptr;
+    }
+    DatabaseFromJson built = build_database_from_json(text);
+    if (!built.db) {
+        message = path + ": " + built.error;
+        return nullptr;
+    }
+    buyer = built.buyer;
+    model = built.model;
+    return std::move(built.db);
+}
+
 bool build_database_file(const std::string& json_path,
                          const std::string& ird_path,
                          std::string& message,
                          const common::WriteTargetOptions& options)
 {
-    std::string text;
-    std::string reason;
-    long long size = 0;
-    if (!common::read_regular_file(json_path, text, reason, MAX_JSON_FILE, &size)) {
-        // The limit in the words of what the file should hold.
-        if (size > static_cast<long long>(MAX_JSON_FILE))
-            reason =
-                common::strfmt("larger than the %zu MiB a database's text can take", MAX_JSON_FILE >> 20);
-        message = common::strfmt("Can't open %s: %s", json_path.c_str(), reason.c_str());
+    uint16_t buyer = 0, model = 0;
+    std::unique_ptr<Database> db = read_database_json_file(json_path, buyer, model, message);
+    if (!db)
         return false;
-    }
-    DatabaseFromJson built = build_database_from_json(text);
-    if (!built.db) {
-        message = json_path + ": " + built.error;
-        return false;
-    }
     std::string error;
-    if (!write_database_file(*built.db, built.buyer, built.model, ird_path, &error, options)) {
+    if (!write_database_file(*db, buyer, model, ird_path, &error, options)) {
         message = created_failure(ird_path, error);
         return false;
     }

@@ -38,6 +38,12 @@ struct DatabaseFromJson
 // slot given twice and a system code other than DB_SYSCODE_VALUE.
 DatabaseFromJson build_database_from_json(std::string_view text);
 
+// Reads a JSON file and builds its database, for a command that only reads one: the tables and
+// codes, or null with the message ("Can't open PATH: reason", or "PATH: " and why the text was
+// refused).
+std::unique_ptr<Database>
+read_database_json_file(const std::string& path, uint16_t& buyer, uint16_t& model, std::string& message);
+
 // The two file commands of korvid-cli. Each returns true when the output was written; otherwise
 // `message` says why and nothing was written (outputs go through a temporary file and a rename).
 bool dump_database_file(const std::string& ird_path,

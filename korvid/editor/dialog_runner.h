@@ -11,6 +11,7 @@ class TransponderDialog;
 class ChannelDialog;
 class FavoriteDialog;
 class GroupNameDialog;
+class OrderLikeDialog;
 class TransponderUpdateDialog;
 
 struct DialogRunner
@@ -20,6 +21,7 @@ struct DialogRunner
     std::function<bool(ChannelDialog&)> channel;
     std::function<bool(FavoriteDialog&)> favorite;
     std::function<bool(GroupNameDialog&)> group_name;
+    std::function<bool(OrderLikeDialog&)> order_like;
     std::function<bool(TransponderUpdateDialog&)> transponder_update;
 };
 

@@ -1,6 +1,7 @@
 #include "korvid/editor/editor_view.h"
 
 #include "korvid/editor/editor_operations.h"
+#include "korvid/editor/order_like_dialog.h"
 
 namespace korvid {
 
@@ -82,6 +83,14 @@ bool EditorView::undo()
 bool EditorView::redo()
 {
     if (!m_ctx.doc.redo())
+        return false;
+    after_history_step();
+    return true;
+}
+
+bool EditorView::order_like()
+{
+    if (!order_like_command(m_ctx))
         return false;
     after_history_step();
     return true;

@@ -59,11 +59,16 @@ public:
     // step to take.
     bool undo();
     bool redo();
+    // File > "Order Like...": the channels put in the order of another database
+    // (order_like_dialog.h), then every page shows them again as after an undo. False when nothing
+    // changed.
+    bool order_like();
     // 0 T1, 1 T2, -1 none: the selector of the satellite page named by the active satellite page.
     int tuner_selection() const;
 
 private:
     void create_page(int tab);
+    // The tables changed under the pages (an undo, a redo, a reorder of every channel).
     void after_history_step();
 
     EditorContext& m_ctx;

@@ -21,6 +21,7 @@ constexpr uint32_t ID_SHOW_ALL_DB = 32777;
 constexpr uint32_t ID_SAVE_CHANNELS = 32778;
 constexpr uint32_t ID_USER_INSTRUCTION = 32779;
 constexpr uint32_t ID_CHECK_DATABASE = 32780;
+constexpr uint32_t ID_ORDER_LIKE = 32781;
 // The edit commands of the accelerator table. A focused text field takes its own undo and redo
 // keys; elsewhere in the editor mode they undo and redo changes of the database.
 constexpr uint32_t ID_EDIT_UNDO = 57643;

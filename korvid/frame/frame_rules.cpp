@@ -45,6 +45,8 @@ const char* command_prompt(uint32_t id)
         return "Check the database for problems";
     case ID_SAVE_CHANNELS:
         return "Save Channels to text file";
+    case ID_ORDER_LIKE:
+        return "Order the channels like another channel list";
     case ID_USER_INSTRUCTION:
         return "Show User Instruction";
     default:
@@ -154,6 +156,7 @@ void menus_to_editor(MenuEditor& file, MenuEditor& config)
     file.append(ITEM | MF_GRAYED, ID_EDIT_UNDO, history_item_text(ID_EDIT_UNDO, "").c_str());
     file.append(ITEM | MF_GRAYED, ID_EDIT_REDO, history_item_text(ID_EDIT_REDO, "").c_str());
     file.append(MF_SEPARATOR, 0, "");
+    file.append(ITEM, ID_ORDER_LIKE, "Order Like...");
     file.append(ITEM, ID_SAVE_CHANNELS, "Save Channels...");
     file.append(MF_SEPARATOR, 0, "");
     append_command(file, ID_APP_EXIT, "Exit");
@@ -170,6 +173,7 @@ void menus_to_downloader(MenuEditor& file, MenuEditor& config)
     file.remove(ID_EDIT_UNDO);
     file.remove(ID_EDIT_REDO);
     file.remove(0);
+    file.remove(ID_ORDER_LIKE);
     file.remove(ID_SAVE_CHANNELS);
 }
 

@@ -1,8 +1,10 @@
 // The editor as a user meets it inside the main frame: the sample database on "SAT", a satellite
 // added, its LNB edited and deleted through the real dialog and buttons, page windows made only when
-// their tab is chosen and refreshed after a new database, Show All DB Data, and Escape everywhere.
+// their tab is chosen and refreshed after a new database, Show All DB Data, Escape everywhere, and
+// Order Like from the File menu to its dialog's keys.
 #include "common/testing/qt_test_main.h"
 #include "korvid/app/tests/editor_in_frame.h"
+#include "korvid/database/channel_texts.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/database/korvid_doc.h"
 #include "korvid/editor/editor_operations.h"
@@ -12,6 +14,8 @@
 #include "korvid/editor/ui/editor_look.h"
 #include "korvid/editor/ui/list_filter_edit.h"
 #include "korvid/editor/ui/list_page_wnd.h"
+#include "korvid/editor/ui/model_controls.h"
+#include "korvid/editor/ui/order_like_dlg.h"
 #include "korvid/editor/ui/satellite_dlg.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
 #include "korvid/editor/ui/transponder_update_dlg.h"
@@ -607,6 +611,40 @@ private slots:
     {
         m_frame->on_button(4);
         QCOMPARE(m_prompts->shown, (std::vector<std::string>{"There is no data to send"}));
+    }
+
+    void order_like_runs_from_the_file_menu_and_its_dialog_takes_its_keys()
+    {
+        open_sample();
+        Database reference;
+        std::vector<uint8_t> file;
+        encode_database(*m_db, 0, 0, file);
+        reference.unpack_image(file.data() + IRD_HEADER_SIZE);
+        std::vector<int> reversed(reference.system.chan_count[SERVICE_TV]);
+        for (size_t k = 0; k < reversed.size(); ++k)
+            reversed[k] = int(reversed.size() - 1 - k);
+        QVERIFY(reference.reorder_channels(SERVICE_TV, reversed));
+        const QString path = path_in_temp("reversed.ird");
+        QVERIFY(write_database_file(reference, 0, 0, path.toStdString()));
+        click_tab(EditorView::TAB_TV);
+
+        m_prompts->files.push_back(path.toStdString());
+        bool shown = false;
+        testing::when_dialog<COrderLikeDlg>([&](COrderLikeDlg* dlg) {
+            shown = true;
+            QVERIFY(dlg->summary()->text().startsWith(
+                QStringLiteral("TV: 32 of 32 channels matched (32 by transponder, name and PIDs)\n")));
+            dlg->activateWindow();
+            QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(dlg));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_G, Qt::AltModifier);
+            QTRY_VERIFY(dlg->favourites_box()->isChecked()); // a mnemonic clicks after its animation
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        });
+        m_frame->on_command(ID_ORDER_LIKE);
+        QVERIFY(shown);
+        QCOMPARE(m_doc->history().undo_label(), std::string("Order like reversed.ird"));
+        CEditorList* tv = page<CListPageWnd>(EditorView::TAB_TV)->list();
+        QCOMPARE(cell(tv, 0, 1), text8(channel_name(reference.channels[0])));
     }
 };
 

@@ -183,8 +183,8 @@ private slots:
         QCOMPARE(m_frame->size(), QSize(699, 500));
         QVERIFY(watch.isNull()); // the old view is gone
         QCOMPARE(m_frame->file_menu()->item_texts(),
-                 (Texts{"Open", "Save", "Save As...", "---", "Undo", "Redo", "---", "Save Channels...", "---",
-                        "Exit"}));
+                 (Texts{"Open", "Save", "Save As...", "---", "Undo", "Redo", "---", "Order Like...",
+                        "Save Channels...", "---", "Exit"}));
         QCOMPARE(m_frame->config_menu()->item_texts(),
                  (Texts{"Show All DB Data", "Check Database", "---", "Serial Port"}));
         for (int i = 0; i < BUTTON_COUNT; ++i)

@@ -1,5 +1,6 @@
-// korvid-cli check and diff end to end: the lines they print, JSON, and their exit codes; and the
-// same check in front of send-db.
+// korvid-cli check, diff and order-like end to end: the lines they print, JSON, and their exit codes;
+// and the same check in front of send-db.
+#include "korvid/database/database_json.h"
 #include "korvid/database/ird_file.h"
 #include "korvid/database/tests/test_database.h"
 
@@ -169,6 +170,34 @@ TEST_F(CheckDiffCli, EveryLineStaysOneLineWhateverTheNamesHold)
     r = run("info " + p("odd\x1b[2J") + "");
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "Can't open to this file\n" + p("odd\\x1b[2J") + ": No such file or directory\n");
+}
+
+TEST_F(CheckDiffCli, OrderLikePrintsTheSummaryAndWritesTheFileInTheReferencesOrder)
+{
+    auto db = testing::sound_database();
+    write(*db, "db.ird");
+    auto ref = testing::copy_of(*db);
+    ASSERT_TRUE(ref->reorder_channels(SERVICE_TV, {2, 1, 0}));
+    write(*ref, "ref.ird");
+    std::ofstream(p("ref.json")) << dump_database_json(*ref, 0x0001, 0x0105);
+
+    Result r = run("order-like " + p("db.ird") + " " + p("ref.json") + " -o " + p("out.ird"));
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "TV: 3 of 3 channels matched (3 by transponder, name and PIDs)\n"
+                     "RADIO: 1 of 1 channel matched (1 by transponder, name and PIDs)\n"
+                     "2 channels change place\n"
+                     "Saved " +
+                         p("out.ird") + "\n");
+    EXPECT_EQ(slurp(p("out.ird")), slurp(p("ref.ird")));
+
+    // A reference that cannot be read leaves the file alone; without -o the file itself is written.
+    const std::string before = slurp(p("db.ird"));
+    r = run("order-like " + p("db.ird") + " " + p("missing.ird"));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "Can't open to this file\n" + p("missing.ird") + ": No such file or directory\n");
+    EXPECT_EQ(slurp(p("db.ird")), before);
+    EXPECT_EQ(run("order-like " + p("db.ird") + " " + p("ref.ird")).code, 0);
+    EXPECT_EQ(slurp(p("db.ird")), slurp(p("ref.ird")));
 }
 
 } // namespace

@@ -16,25 +16,6 @@ namespace {
 
 using namespace testing;
 
-std::unique_ptr<Database> copy_of(const Database& db)
-{
-    std::vector<uint8_t> image(DB_IMAGE_SIZE, 0);
-    db.pack_image(image.data());
-    auto copy = std::make_unique<Database>();
-    copy->unpack_image(image.data());
-    return copy;
-}
-
-std::unique_ptr<Database> sample()
-{
-    std::ifstream in(std::string(KD_SOURCE_DIR) + "/samples/sample.json", std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    DatabaseFromJson built = build_database_from_json(text.str());
-    EXPECT_TRUE(built.db) << built.error;
-    return std::move(built.db);
-}
-
 std::string lines(const DatabaseDiff& diff)
 {
     std::string text;
@@ -45,7 +26,7 @@ std::string lines(const DatabaseDiff& diff)
 
 TEST(DatabaseDiff, ACopyIsTheSame)
 {
-    auto db = sample();
+    auto db = sample_database();
     EXPECT_TRUE(diff_databases(*db, *copy_of(*db)).same());
 }
 
@@ -54,7 +35,7 @@ TEST(DatabaseDiff, ASortedCopyShowsOnlyMoves)
     // Each list sorted by name either way, as a user sorts it, with the favourite lists kept in step.
     for (int type : {SERVICE_TV, SERVICE_RADIO})
         for (int order : {1, -1}) {
-            auto a = sample();
+            auto a = sample_database();
             auto b = copy_of(*a);
             const int first = first_slot_of(type), n = b->system.chan_count[type];
             for (int i = first; i < first + n; ++i)
@@ -132,7 +113,7 @@ TEST(DatabaseDiff, WhatNoPageShowsStillDiffersAndCodesAreCompared)
 // neither make a file differ from itself nor show as removed and added beside another change.
 TEST(DatabaseDiff, AChannelOnAFreeTransponderMatchesItself)
 {
-    auto a = sample();
+    auto a = sample_database();
     a->channels[3].tp_index = MAX_TP_NUM - 1;
     ASSERT_FALSE(transponder_used(*a, MAX_TP_NUM - 1));
     EXPECT_TRUE(diff_databases(*a, *copy_of(*a)).same());

@@ -1,12 +1,16 @@
 #pragma once
 // Databases for tests: random bytes in every table, or small known contents.
 #include "korvid/database/database.h"
+#include "korvid/database/database_json.h"
 #include "korvid/database/slots.h"
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <memory>
 #include <random>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace korvid::testing {
@@ -212,6 +216,28 @@ inline std::unique_ptr<Database> sound_database()
     put_favourite(*db, 2, radio);
     put_favourite(*db, 3, ard);
     return db;
+}
+
+#ifdef KD_SOURCE_DIR
+// The sample database of samples/, built from its JSON text; null when the text is refused (the
+// sample's own test says why). Only for programs that know where the sources are.
+inline std::unique_ptr<Database> sample_database()
+{
+    std::ifstream in(std::string(KD_SOURCE_DIR) + "/samples/sample.json", std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return build_database_from_json(text.str()).db;
+}
+#endif
+
+// Another database with the same tables, through the image as a file would carry them.
+inline std::unique_ptr<Database> copy_of(const Database& db)
+{
+    std::vector<uint8_t> image(DB_IMAGE_SIZE, 0);
+    db.pack_image(image.data());
+    auto copy = std::make_unique<Database>();
+    copy->unpack_image(image.data());
+    return copy;
 }
 
 } // namespace korvid::testing

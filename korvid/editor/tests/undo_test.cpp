@@ -1,8 +1,11 @@
 // Undo and redo of every kind of change the pages make, checked on the packed image byte for byte,
 // with the invariant checker after every step and the selection left on things that exist.
+#include "korvid/database/ird_file.h"
 #include "korvid/editor/group_name_dialog.h"
+#include "korvid/editor/order_like_dialog.h"
 #include "korvid/editor/tests/channel_fixture.h"
 
+#include <cstdio>
 #include <random>
 
 using namespace korvid;
@@ -46,6 +49,19 @@ protected:
             d.type_degree("010.0E");
         });
         sat().add();
+    }
+    // The database with its TV channels in the opposite order, as a file; returns its path.
+    std::string write_reversed_copy(const std::string& name) const
+    {
+        Database copy;
+        copy.unpack_image(image().data());
+        std::vector<int> order(copy.system.chan_count[SERVICE_TV]);
+        for (size_t k = 0; k < order.size(); ++k)
+            order[k] = int(order.size() - 1 - k);
+        EXPECT_TRUE(copy.reorder_channels(SERVICE_TV, order));
+        const std::string path = ::testing::TempDir() + name;
+        EXPECT_TRUE(write_database_file(copy, 0, 0, path));
+        return path;
     }
     void expect_selection_exists()
     {
@@ -103,12 +119,36 @@ TEST_F(UndoTest, EveryKindOfChangeComesBackByteForByte)
         };
         fav().rename();
     });
+    const std::string reference = write_reversed_copy("reversed.ird");
+    round_trip("Order like reversed.ird", [&] {
+        prompts.files.push_back(reference);
+        dialogs.order_like = [](OrderLikeDialog& d) {
+            d.set_favourites(true);
+            return true;
+        };
+        view.order_like();
+    });
+    std::remove(reference.c_str());
 
     while (view.undo()) {
     }
     EXPECT_TRUE(image() == loaded);
     EXPECT_FALSE(doc.is_modified());
     EXPECT_NE(sat().list().find_item(33), -1) << "the pages show the restored tables";
+}
+
+TEST_F(UndoTest, OrderLikeCancelledOrOnAFileThatIsNoDatabaseRecordsNothing)
+{
+    int dialogs_shown = 0;
+    dialogs.order_like = [&](OrderLikeDialog&) { return ++dialogs_shown, false; };
+    prompts.files.push_back(write_reversed_copy("cancelled.ird"));
+    EXPECT_FALSE(view.order_like());
+    prompts.files.push_back("/nonexistent/list.json");
+    EXPECT_FALSE(view.order_like());
+    EXPECT_EQ(last_message(), "Can't open /nonexistent/list.json: No such file or directory");
+    EXPECT_EQ(dialogs_shown, 1);
+    EXPECT_EQ(doc.history().undo_count(), 0u);
+    EXPECT_FALSE(doc.is_modified());
 }
 
 TEST_F(UndoTest, TheSelectionLosesOnlyWhatTheUndoTookAway)

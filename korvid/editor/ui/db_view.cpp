@@ -5,6 +5,7 @@
 #include "korvid/editor/channel_dialog.h"
 #include "korvid/editor/favorite_dialog.h"
 #include "korvid/editor/group_name_dialog.h"
+#include "korvid/editor/order_like_dialog.h"
 #include "korvid/editor/satellite_dialog.h"
 #include "korvid/editor/transponder_dialog.h"
 #include "korvid/editor/transponder_update_dialog.h"
@@ -15,6 +16,7 @@
 #include "korvid/editor/ui/favorite_page_wnd.h"
 #include "korvid/editor/ui/group_name_dlg.h"
 #include "korvid/editor/ui/list_page_wnd.h"
+#include "korvid/editor/ui/order_like_dlg.h"
 #include "korvid/editor/ui/satellite_dlg.h"
 #include "korvid/editor/ui/satellite_page_wnd.h"
 #include "korvid/editor/ui/transponder_dlg.h"
@@ -66,6 +68,10 @@ CDBView::CDBView(CKorvidDoc& doc, common::Prompts& prompts, EditorSelection& sel
     };
     m_dialogs.group_name = [this](GroupNameDialog& dialog) {
         CGroupNameDlg window(dialog, this);
+        return window.exec() == QDialog::Accepted;
+    };
+    m_dialogs.order_like = [this](OrderLikeDialog& dialog) {
+        COrderLikeDlg window(dialog, this);
         return window.exec() == QDialog::Accepted;
     };
     m_dialogs.transponder_update = [this](TransponderUpdateDialog& dialog) {
@@ -217,6 +223,10 @@ bool CDBView::on_frame_command(uint32_t id)
         m_view.show_all_db_data();
         if (CEditorPageWnd* page = m_pages[m_view.current_tab()])
             page->sync();
+        return true;
+    case ID_ORDER_LIKE:
+        if (m_view.order_like())
+            sync_all_pages();
         return true;
     case ID_EDIT_UNDO:
     case ID_EDIT_REDO:

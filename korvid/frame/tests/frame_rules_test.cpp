@@ -82,7 +82,7 @@ TEST(FrameRules, ModeSwitchesEditTheMenusAndComeBackToTheStart)
         menus_to_editor(file, config);
         EXPECT_EQ(file.texts(),
                   (Texts{"Open\tCtrl+O", "Save\tCtrl+S", "Save As...\tCtrl+Shift+S", "---", "Undo\tCtrl+Z",
-                         "Redo\tCtrl+Y", "---", "Save Channels...", "---", "Exit\tCtrl+Q"}));
+                         "Redo\tCtrl+Y", "---", "Order Like...", "Save Channels...", "---", "Exit\tCtrl+Q"}));
         EXPECT_EQ(config.texts(), (Texts{"Show All DB Data", "Check Database", "---", "Serial Port"}));
         menus_to_downloader(file, config);
         EXPECT_EQ(std::make_tuple(file.items, config.items, help.items), start) << "round " << round;
