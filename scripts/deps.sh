@@ -12,6 +12,8 @@ packages=(
     qt6-base-dev
     ffmpeg xvfb xauth imagemagick openbox
     strace dosfstools
+    # reads compile_commands.json for scripts/check_includes.sh
+    jq
     # installing: icons, manual pages, the guide, and the checks of the installed tree and the .deb
     librsvg2-bin help2man cmark gzip man-db file
     desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl
