@@ -64,6 +64,11 @@ add_custom_command(
     VERBATIM)
 list(APPEND KD_INSTALL_OUTPUTS ${KD_GUIDE_HTML})
 install(FILES ${KD_GUIDE_HTML} DESTINATION ${KD_DOCDIR})
+# Korvid's tests open the guide the build wrote, in every build, the sanitizer builds included.
+add_custom_target(korvid_guide DEPENDS ${KD_GUIDE_HTML})
+if(TARGET korvid_app_tests)
+    add_dependencies(korvid_app_tests korvid_guide)
+endif()
 file(STRINGS ${CMAKE_SOURCE_DIR}/docs/guide.md KD_GUIDE_IMAGE_LINES REGEX "\\(screenshots/[^)]+\\.png\\)")
 set(KD_GUIDE_IMAGES)
 foreach(line IN LISTS KD_GUIDE_IMAGE_LINES)

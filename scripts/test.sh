@@ -10,7 +10,7 @@
 #                               build-release-gcc/ and build-release-clang/: nothing is run, a warning
 #                               fails it; then every file of the Qt-free libraries compiled on its
 #                               own (scripts/check_includes.sh)
-# What the sanitizers may ignore, and why, is in scripts/sanitizers/.
+# What ThreadSanitizer may ignore inside Qt, and why, is in scripts/sanitizers/tsan.supp.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -33,7 +33,6 @@ if [ "${1:-}" = "--release" ]; then
 elif [ "${1:-}" = "--sanitize" ]; then
     bash scripts/build.sh build-sanitize -DKD_SANITIZE=ON
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
-    export LSAN_OPTIONS=suppressions=$root/scripts/sanitizers/lsan.supp:print_suppressions=0
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     QT_QPA_PLATFORM=offscreen ctest --test-dir build-sanitize --output-on-failure -j "$(nproc)"
 elif [ "${1:-}" = "--thread" ]; then
