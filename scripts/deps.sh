@@ -14,6 +14,8 @@ packages=(
     strace dosfstools
     # the installed scan tables "Update Transponders..." and update-tp read by default
     dtv-scan-tables
+    # reads compile_commands.json for scripts/check_includes.sh
+    jq
     # installing: icons, manual pages, the guide, and the checks of the installed tree and the .deb
     librsvg2-bin help2man cmark gzip man-db file
     desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl

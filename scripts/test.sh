@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test.
 #   scripts/test.sh             the whole suite in build/
-#   scripts/test.sh --sanitize  the core tests under AddressSanitizer and UBSan in build-sanitize/
+#   scripts/test.sh --sanitize  the whole suite, windows offscreen included, under AddressSanitizer
+#                               (leaks too) and UBSan in build-sanitize/
+#   scripts/test.sh --thread    the tests that start threads (label "threads": transfers, copies,
+#                               conversions, their windows) under ThreadSanitizer in build-thread/;
+#                               only what they need is built
 #   scripts/test.sh --release   the programs alone, as Release builds with GCC and with Clang, in
 #                               build-release-gcc/ and build-release-clang/: nothing is run, a warning
-#                               fails it
+#                               fails it; then every file of the Qt-free libraries compiled on its
+#                               own (scripts/check_includes.sh)
+# What ThreadSanitizer may ignore inside Qt, and why, is in scripts/sanitizers/tsan.supp.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -23,11 +29,18 @@ if [ "${1:-}" = "--release" ]; then
         bash scripts/build.sh "build-release-${compiler%%:*}" -DCMAKE_BUILD_TYPE=Release \
             -DCMAKE_CXX_COMPILER="${compiler#*:}" -DKD_BUILD_TESTS=OFF -DKD_BUILD_BENCH=OFF
     done
+    bash scripts/check_includes.sh build-includes
 elif [ "${1:-}" = "--sanitize" ]; then
     bash scripts/build.sh build-sanitize -DKD_SANITIZE=ON
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-    ctest --test-dir build-sanitize -L core --output-on-failure -j "$(nproc)"
+    QT_QPA_PLATFORM=offscreen ctest --test-dir build-sanitize --output-on-failure -j "$(nproc)"
+elif [ "${1:-}" = "--thread" ]; then
+    bash scripts/build.sh build-thread -DKD_SANITIZE_THREAD=ON --target=thread_tests
+    # A report fails its test when the program ends (exit code 66): halting at once can hang in Qt's
+    # clean-up instead.
+    export TSAN_OPTIONS=suppressions=$root/scripts/sanitizers/tsan.supp:second_deadlock_stack=1
+    QT_QPA_PLATFORM=offscreen ctest --test-dir build-thread -L threads --output-on-failure -j "$(nproc)"
 else
     bash scripts/build.sh build
     QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j "$(nproc)"

@@ -13,9 +13,13 @@
 #include <sys/stat.h>
 #include <thread>
 
-// The allocation-failure test asks for a buffer no machine has; under AddressSanitizer that must
-// come back as a null pointer rather than end the run.
+// The allocation-failure test asks for a buffer no machine has; under AddressSanitizer or
+// ThreadSanitizer that must come back as a null pointer rather than end the run.
 extern "C" const char* __asan_default_options()
+{
+    return "allocator_may_return_null=1";
+}
+extern "C" const char* __tsan_default_options()
 {
     return "allocator_may_return_null=1";
 }
