@@ -17,7 +17,8 @@ cd "$root"
 bash scripts/deps.sh
 
 # Every C++ file as .clang-format lays it out; an unformatted file fails the run before the build.
-if ! git ls-files -z '*.h' '*.cpp' | xargs -0 -r clang-format --dry-run -Werror; then
+# Once, in the plain run: the other runs build the same files.
+if [ $# -eq 0 ] && ! git ls-files -z '*.h' '*.cpp' | xargs -0 -r clang-format --dry-run -Werror; then
     echo "Unformatted files above: run  git ls-files '*.h' '*.cpp' | xargs clang-format -i" >&2
     exit 1
 fi
